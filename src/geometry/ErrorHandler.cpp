@@ -1,0 +1,50 @@
+#include "geometry/ErrorHandler.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+std::mutex handlerMutex;
+ErrorHandler installedHandler;
+
+int DefaultHandler(const std::string& text)
+{
+    std::fprintf(stderr, "Error: %s", text.c_str());
+    if (text.empty() || text.back() != '\n')
+        std::fputc('\n', stderr);
+    std::fflush(stderr);
+    return 1;
+}
+
+}  // namespace
+
+ErrorHandler SetErrorHandler(ErrorHandler handler)
+{
+    std::lock_guard<std::mutex> lock(handlerMutex);
+    ErrorHandler previous = std::move(installedHandler);
+    installedHandler = std::move(handler);
+    return previous;
+}
+
+int ShowErrorText(const std::string& text)
+{
+    ErrorHandler handler;
+    {
+        std::lock_guard<std::mutex> lock(handlerMutex);
+        handler = installedHandler;
+    }
+    // The handler may block (a modal box): call it without holding the lock.
+    return handler ? handler(text) : DefaultHandler(text);
+}
+
+SorviExit::SorviExit(int status, const std::string& message)
+    : std::runtime_error(message.empty() ? "exit status " + std::to_string(status) : message),
+      status_(status)
+{
+}
+
+void SorviExitProcess(int status, const std::string& message)
+{
+    throw SorviExit(status, message);
+}

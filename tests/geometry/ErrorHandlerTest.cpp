@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+
+#include "support/ErrorCapture.h"
+
+TEST(ErrorHandler, CaptureReceivesTextsAndRestoresPrevious)
+{
+    {
+        ErrorCapture outer;
+        {
+            ErrorCapture inner;
+            ShowErrorText("first");
+            EXPECT_EQ(inner.messages, std::vector<std::string>{"first"});
+        }
+        ShowErrorText("second");
+        EXPECT_EQ(outer.messages, std::vector<std::string>{"second"});
+    }
+}
+
+TEST(ErrorHandler, ExitCarriesStatusAndMessage)
+{
+    try {
+        SorviExitProcess(10003, "DAFF file corrupted");
+        FAIL() << "no throw";
+    } catch (const SorviExit& e) {
+        EXPECT_EQ(e.Status(), 10003);
+        EXPECT_STREQ(e.what(), "DAFF file corrupted");
+    }
+}
