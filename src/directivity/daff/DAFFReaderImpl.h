@@ -118,7 +118,9 @@ public:
     int getFirstFileBlockByID(int iID, const DAFFFileBlockEntry*& pfDest) const;
 
 private:
+    // Parses and checks a file image; on failure the reader is left empty.
     int load(const std::uint8_t* pImage, std::size_t iImageSize);
+    int parse(const std::uint8_t* pImage, std::size_t iImageSize);
     int loadMainHeader(const std::uint8_t* pImage, std::size_t iImageSize);
     int loadContentHeader(const std::uint8_t* pImage, std::size_t iImageSize);
     int loadRecordDescriptors(const std::uint8_t* pImage, std::size_t iImageSize);
