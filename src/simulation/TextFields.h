@@ -1,0 +1,38 @@
+#pragma once
+// Number formatting and field parsing for the result text files (ray, hit and lost-ray lines).
+// Everything works in the "C" locale whatever the process locale is, and formatting appends to
+// a caller-owned string, so a string with enough capacity is filled without allocating.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// printf("%1.<decimals>f") of the value.
+void AppendFixed(std::string& out, double value, int decimals);
+// printf("%g") of the value.
+void AppendGeneral(std::string& out, double value);
+// printf("%d") / printf("%u").
+void AppendInt(std::string& out, long long value);
+
+// Splits a line at blanks, tabs and line ends. Stores at most maxFields views and returns the
+// number of fields found (which may exceed maxFields).
+std::size_t SplitFields(std::string_view line, std::string_view* fields, std::size_t maxFields);
+
+// Whole-field conversions: the field must be a number and nothing else. A leading '+' is
+// accepted. Nothing is stored on failure.
+bool ParseFloat(std::string_view field, float& value);
+bool ParseDouble(std::string_view field, double& value);
+bool ParseInt(std::string_view field, int32_t& value);
+bool ParseUnsigned(std::string_view field, uint32_t& value);
+// A 32-bit integer written either signed or unsigned ("-1" and "4294967295" give the same bits).
+bool ParseInt32Bits(std::string_view field, uint32_t& value);
+
+// Reads one line (without its '\n' and a trailing '\r') into line. Returns false at end of file
+// when nothing was read.
+bool ReadTextLine(std::FILE* f, std::string& line);
+// Skips white space so that the end-of-file indicator is set right after the last line.
+void SkipWhiteSpace(std::FILE* f);
+// Writes the text; returns false on a write error.
+bool WriteText(std::FILE* f, std::string_view text);
