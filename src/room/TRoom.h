@@ -1,0 +1,295 @@
+#pragma once
+// The room: the one container of a project. Geometry and elements, environment and simulation
+// settings, derived metrics, the simulation thread's state, the results per source-receiver
+// pair, the lost rays and the project's paths.
+//
+// Each group of operations is implemented in its own source file; the blocks below say which.
+// Element types are only forward-declared here: a file that reads an element's fields includes
+// that element's header.
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "geometry/TPoint3D.h"
+#include "room/TPlaneLayer.h"
+
+class TPlane;
+class TSource;
+class TReceiver;
+class TMaterial;
+class TSourceLayer;
+class TReceiverLayer;
+class TDirectivity;
+class TResult;
+struct Raio_st;
+struct TVector;
+
+// Deleter fixed where the element is created, so that a room can be destroyed (and its
+// collections emptied) in files that see only the forward declarations above.
+template <class T>
+struct RoomDeleter {
+    void (*destroy)(T*);
+
+    RoomDeleter() noexcept : destroy(&Destroy) {}
+    RoomDeleter(std::default_delete<T>) noexcept : destroy(&Destroy) {}  // from std::make_unique
+    void operator()(T* p) const { destroy(p); }
+
+private:
+    static void Destroy(T* p)
+    {
+        static_assert(sizeof(T) > 0, "an element is created where its type is complete");
+        delete p;
+    }
+};
+
+// An owned element of the room: build it with std::make_unique<T>(...) and store it.
+template <class T>
+using RoomPtr = std::unique_ptr<T, RoomDeleter<T>>;
+
+class TRoom {
+public:
+    // =========================================================================================
+    // Record (fields in this order; counts beside their containers).
+    // =========================================================================================
+    float Rho;                       // air density, kg/m^3
+    unsigned int BaseSize;           // base length of the pair results, samples
+    std::vector<std::vector<float>> AverageAbsorption;  // [4][NumBands] mean absorption
+    std::thread thread;              // the simulation thread
+    unsigned int NumRays;            // room-level ray count (GetNumRays)
+    unsigned int ResultRec, ResultSrc;
+    std::atomic<bool> IsRunning;           // simulation running flag (read by the interface)
+    std::atomic<float> PercentageStatus;   // simulation progress, 0..100
+
+    unsigned int NumPlanes;
+    std::vector<RoomPtr<TPlane>> plane;
+    unsigned int NumSources;
+    std::vector<RoomPtr<TSource>> source;
+    unsigned int NumLinearSources;
+    void* linsrc;                    // line sources: never filled by the simulation
+    unsigned int NumReceivers;
+    std::vector<RoomPtr<TReceiver>> receiver;
+    unsigned int NumPlaneLayers;
+    std::vector<TPlaneLayer> planeLayer;
+    unsigned int NumSourceLayers;
+    std::vector<RoomPtr<TSourceLayer>> sourceLayer;
+    unsigned int NumReceiverLayers;
+    std::vector<RoomPtr<TReceiverLayer>> receiverLayer;
+    unsigned int NumMaterials;
+    std::vector<RoomPtr<TMaterial>> material;
+    // Append only: layers, sources and receivers keep pointers to these patterns.
+    unsigned int NumDirectivities;
+    std::vector<RoomPtr<TDirectivity>> directivity;
+    unsigned int NumLostRays;
+    std::vector<RoomPtr<Raio_st>> lostRays;
+
+    // spcresult[R][S]: result of receiver R and source S (ResultRec rows of ResultSrc).
+    std::vector<std::vector<RoomPtr<TResult>>> spcresult;
+    std::vector<RoomPtr<TResult>> difresult;  // never used by the simulation
+    std::vector<RoomPtr<TResult>> imgresult;  // never used by the simulation
+
+    unsigned int NumBands;           // always 9: octave bands 62.5 * 2^b Hz
+    float FSample;                   // sample rate, Hz
+    unsigned int MaxLength;          // response length, samples
+    float StopDecay;                 // dB below a ray's start energy where it is dropped (< 0)
+    float VSound;                    // speed of sound, m/s
+    std::vector<double> AirAbs;      // [NumBands] air absorption, nepers per metre
+    double Temperature;              // degrees Celsius
+    double Humidity;                 // percent
+    double Pressure;                 // atmospheres
+    bool ResultsCreated;
+    bool AverageAbsorptionCreated;
+    bool LostRaysCreated;
+    int AirAbsorptionFlag;
+    bool AuralizationFlag;
+    bool ArtificialTailFlag;
+    bool ModalFlag;
+    unsigned int HitFilesFlag;
+    unsigned int PressureFilesFlag;
+    unsigned int SaveLateRaysFlag;
+    unsigned int SaveDiffuseRaysFlag;
+    unsigned int DiffuseProcessing;
+    unsigned int SaveLostRays;
+    int MaxRayTracReflections;       // -1: not limited
+    int ClusterOrderGlobal;          // -1: chosen during the simulation
+    int ForceVolumeFlag;             // 1: Volume comes from the project file
+    int MaxLostRaysRef;
+    double Volume, Area;             // m^3, m^2
+    std::vector<std::vector<float>> T60;  // [4][NumBands] Sabine/Eyring times, s
+    float CriticalDistance;          // m
+    float MeanFreePath;              // m
+    std::vector<float> RoomConstant;  // [NumBands]
+    TPoint3D Center;
+    bool FLAG_SimulateModes, FLAG_SimulateTwoSteps;
+    std::string SoftwareFolder;      // working directory when the paths were set
+    std::string AcousticDataFolder;  // the same
+    std::string ProjectFolder;       // folder of the project file; result files go there
+    std::string ProjectName;         // project file name without its folder
+    std::string LostFileName;
+
+    // =========================================================================================
+    // Construction, absorption tables, settings and paths (TRoom.cpp)
+    // =========================================================================================
+    TRoom();
+    TRoom(int NPlan, int NSrc, int Nrec);  // TRoomCollections.cpp
+    ~TRoom();
+    TRoom(const TRoom&) = delete;
+    TRoom& operator=(const TRoom&) = delete;
+
+    void AllocateAbsorption();
+    void DeleteAbsorption();
+
+    // Splits the project file's path at its last '/' or '\\' into ProjectFolder and
+    // ProjectName (a bare name lies in the working directory) and prints the paths.
+    void PathSetup(const char* ConfigFile);
+    void PathSetup(const std::string& ConfigFile) { PathSetup(ConfigFile.c_str()); }
+    void SetProjectFolder(const char* Folder);
+    void SetProjectName(const char* name);
+    // FileName inside the project folder, joined with '/'.
+    std::string ProjectFile(const std::string& FileName) const;
+
+    // Reads lines from the current position until one contains texto; 1 found, 0 at the end.
+    int Busca(FILE* fid, const char* texto);
+    // Value of key VarName in section <section>, or -1 when the section or key is missing.
+    float getDataTag(const char* VarName, const char* section, FILE* fid);
+
+    // Reads <ENVIRONMENT> and <SIMULATION>; a file that cannot be opened ends with status 1.
+    void EnviromentSetupTXT(const char* FileName);
+    void EnviromentSetupTXT(const std::string& FileName) { EnviromentSetupTXT(FileName.c_str()); }
+    void SaveSetup(const char* FileName);
+    void WriteDefaultSetup(const char* FileName);
+    void WriteDefaultSections(const char* FileName);
+
+    float GetMaxTime();
+    // -1 (with an error box) when results exist and the response would grow.
+    float SetMaxTime(float MaxTime);
+    unsigned int SetNumRays(unsigned int N);
+    unsigned int GetNumRays();
+
+    // =========================================================================================
+    // Element collections (emptying and release: TRoom.cpp; the rest: TRoomCollections.cpp)
+    // =========================================================================================
+    void CreatePlanes(TPlane** newplane, unsigned int NewNumPlanes);
+    void DeletePlanes();
+    void AddPlane(const TPlane* pl);
+    void DelPlane(int pIndex);
+
+    void CreateSources(TSource** newsource, unsigned int NewNumSources);
+    void DeleteSources();
+    void AddSource(TSource* src);  // may set src->LayerID (see TRoomCollections.cpp)
+    void AddSources(TSource** src, unsigned int NewNumSources);
+    void DelSource(int Sindex);
+
+    void CreateReceivers(TReceiver** newreceiver, unsigned int NewNumReceivers);
+    void DeleteReceivers();
+    void AddReceiver(const TReceiver* rec);
+    void DelReceiver(int recIndex);
+
+    void DeletePlaneLayers();
+    void AddPlaneLayer(const TPlaneLayer& pLayer);
+    int DelPlaneLayer(int Lindex);
+    int FindPlaneLayer(const char* name);
+    void AssociatePlaneToLayer(int PlaneID, const char* layerName);
+    void AssociatePlaneToLayer(int PlaneID, int LayerID);
+
+    void CreateSourceLayers(TSourceLayer** newlayer, unsigned int NumLayers);
+    void DeleteSourceLayers();
+    void AddSourceLayer(const TSourceLayer* srcLayer);
+    void AddSourceLayer(const char* layername);
+    bool DelSourceLayer(int Lindex);
+    int FindSourceLayer(const char* name);
+    void PrintSourceLayers();
+
+    void CreateReceiverLayers(TReceiverLayer** newlayer, unsigned int NumLayers);
+    void DeleteReceiverLayers();
+    void AddReceiverLayer(const TReceiverLayer* recLayer);
+    void AddReceiverLayer(const char* layername);
+    bool DelReceiverLayer(int Lindex);
+    int FindReceiverLayer(const char* name);
+    void PrintReceiverLayers();
+
+    void CreateMaterials(TMaterial** newmaterial, unsigned int NumMat);
+    void DeleteMaterials();
+    void AddMaterial(const TMaterial* mat);
+    void DelMaterial(int matIndex);
+    int GetMaterialID(const char* name);
+    void AssociateMaterialToLayer(const char* matName, const char* layerName);
+    void AssociateMaterialToLayer(int matID, int layerID);
+
+    // Patterns are shared by exact name and never re-created, so pointers to them stay valid.
+    void AddDirectivity(const char* NameID);
+    // Index of the pattern named NameID; an unknown name gives OMNI (added when absent).
+    int GetDirectivityID(const char* NameID);
+    void DeleteDirectivities();
+    void PrintDirectivities();
+
+    // Empties results, materials, source layers, plane layers, planes, sources and receivers
+    // before a fatal exit.
+    void LiberaMemoria();
+
+    // =========================================================================================
+    // Room metrics and external planes
+    // =========================================================================================
+
+    // =========================================================================================
+    // Project file reading
+    // =========================================================================================
+
+    // =========================================================================================
+    // Project file writing
+    // =========================================================================================
+
+    // =========================================================================================
+    // Ray tracer, simulation run and progress, mean free path
+    // =========================================================================================
+
+    // =========================================================================================
+    // Ray directions and reflection at planes (src/simulation/TRoomRays.cpp)
+    // =========================================================================================
+    // Writes the 10 n^2 + 2 grid directions for the count (n = floor(sqrt((N - 2) / 10)), at
+    // least 1: counts under 12 give the twelve vertices); RaysDir must hold that many
+    // (RayDirectionCount in simulation/RayDirections.h). Reads no room state.
+    void CreateRaysDirections(double NumberOfRays, TVector* RaysDir);
+    // Writes NumRays directions as "%d %1.3f %1.3f %1.3f\n" lines, numbered from 1.
+    void GravaRaios(const char* arquivo, const TVector* RaysDir);
+    // Moves the ray to p on plane P, reflects it and takes the plane material's absorption (and
+    // with DiffuseProcessing its scattered share, written to scattEnergy) off its bands.
+    // Returns 1. A plane without a valid layer or material reflects without loss.
+    double PlaneInteraction(int P, Raio_st& ray, TPoint3D p, float* scattEnergy);
+    // The same with the absorption averaged over the ray's reflections, always scattering.
+    double PlaneInteractionACC(int P, Raio_st& ray, TPoint3D p, float* scattEnergy);
+    // Reflection with absorption only; the new direction is normalised.
+    void PlaneInteraction(int P, Raio_st& ray, TPoint3D p);
+
+    // =========================================================================================
+    // Lost rays (src/simulation/TRoomLostRays.cpp)
+    // =========================================================================================
+    // Reads "LostRays.txt" of the project folder into a new list. Lines are checked: the list
+    // ends before the first malformed line, which is reported.
+    void LoadLostRaysTxt();
+    // Replaces the list by NLost empty records.
+    void CreateLostRays(unsigned int NLost);
+    // Frees the list; harmless without one.
+    void DeleteLostRays();
+    void WriteLostRays(const char* FileName);  // does nothing
+    void AddLostRay(const Raio_st& ray);        // does nothing
+
+    // =========================================================================================
+    // Pair results: creation, clearing, saving, reloading, auralization
+    // =========================================================================================
+
+    // =========================================================================================
+    // Room information report
+    // =========================================================================================
+
+private:
+    void InitDefaults();
+    // Frees the pair results (what clearing the results does) without needing TResult here.
+    void ReleaseResults();
+    void RenumberSources();
+    void RenumberReceivers();
+    void ClearExternalMarks();
+};
