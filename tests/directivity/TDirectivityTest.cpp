@@ -211,8 +211,9 @@ TEST_F(InScratchDir, ScansOverTheTwoDegreeGrid)
     // 180 azimuths (0 .. 358) by 90 elevations (-90 .. 88).
     ASSERT_EQ(lines.size(), 180u * 90u);
     EXPECT_EQ(lines.front(), "0.00 0.00 -0.50");
-    // Elevation 0 at azimuth 0 is the front: magnitude 1 on +x.
-    EXPECT_EQ(lines[45], "1.00 0.00 0.00");
+    // Elevations outside, azimuths inside: elevation 0 at azimuth 0 is the front, 1 on +x.
+    EXPECT_EQ(lines[45 * 180], "1.00 0.00 0.00");
+    EXPECT_EQ(lines[45 * 180 + 45], "0.00 0.50 0.00");
 }
 
 TEST(BuiltInPattern, MoveKeepsThePattern)
