@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
 #include "room/TLayer.h"
@@ -68,7 +70,7 @@ protected:
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = fs::temp_directory_path() /
-               ("sorvi_dxf_" + std::string(info->test_suite_name()) + "_" + info->name());
+               ("sorvi_dxf_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" + info->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

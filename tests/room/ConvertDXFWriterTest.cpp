@@ -1,0 +1,111 @@
+// Drawings written by an independent DXF writer (ezdxf) convert into the expected room.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "room/ConvertDXF.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kScript = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf" / "make_shoebox.py";
+
+// A Python that has ezdxf, or "" when there is none.
+std::string PythonWithEzdxf()
+{
+    for (const char* python : {"python3", "/usr/bin/python3"}) {
+        const std::string cmd = std::string(python) + " -c \"import ezdxf\" >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) == 0) return python;
+    }
+    return "";
+}
+
+std::vector<std::string> Lines(const fs::path& p, const std::string& open, const std::string& close)
+{
+    std::ifstream in(p);
+    std::vector<std::string> lines;
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (line == open)
+            inside = true;
+        else if (line == close)
+            inside = false;
+        else if (inside)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+class ShoeboxTest : public ::testing::TestWithParam<const char*> {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = fs::temp_directory_path() / ("sorvi_dxf_shoebox_" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        python_ = PythonWithEzdxf();
+        if (python_.empty()) return;
+        const std::string cmd = python_ + " \"" + kScript.string() + "\" \"" + dir_.string() + "\"";
+        generated_ = std::system(cmd.c_str()) == 0;
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+    void SetUp() override
+    {
+        if (python_.empty()) GTEST_SKIP() << "python3 with ezdxf is not installed";
+        ASSERT_TRUE(generated_) << "the drawing script failed";
+    }
+
+    static fs::path dir_;
+    static std::string python_;
+    static bool generated_;
+};
+
+fs::path ShoeboxTest::dir_;
+std::string ShoeboxTest::python_;
+bool ShoeboxTest::generated_ = false;
+
+TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
+{
+    const fs::path dxf = dir_ / (std::string(GetParam()) + ".dxf");
+    const fs::path out = dir_ / (std::string(GetParam()) + ".txt");
+    ::testing::internal::CaptureStdout();
+    ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), out.c_str(), 0, 1, 1, 1));
+    ::testing::internal::GetCapturedStdout();
+
+    const std::vector<std::string> layers = Lines(out, "<LAYERS::PLANE>", "</LAYERS::PLANE>");
+    for (const char* name : {"Default DEFAULT_MAT", "Walls DEFAULT_MAT", "sources DEFAULT_MAT"})
+        EXPECT_NE(std::find(layers.begin(), layers.end(), name), layers.end()) << name;
+
+    const std::vector<std::string> planes = Lines(out, "<PLANES>", "</PLANES>");
+    ASSERT_EQ(planes.size(), 6u);
+    const bool mesh = std::string(GetParam()).rfind("mesh", 0) == 0;
+    int floorAndCeiling = 0;
+    for (const std::string& p : planes) {
+        EXPECT_EQ(p.substr(0, 2), "4 ") << p;
+        if (p.find(" Floor_and_ceiling") != std::string::npos) ++floorAndCeiling;
+    }
+    EXPECT_EQ(floorAndCeiling, mesh ? 0 : 2);
+    // The floor, with its corners in the drawn order.
+    const std::string floor = "4 0.000 0.000 0.000 5.000 0.000 0.000 5.000 4.000 0.000 0.000 4.000 0.000 ";
+    EXPECT_EQ(planes[0], floor + (mesh ? "Walls" : "Floor_and_ceiling"));
+
+    EXPECT_EQ(Lines(out, "<SOURCES>", "</SOURCES>"),
+              std::vector<std::string>{"1.00 1.50 1.20 50000 0 0 94 sources NONE"});
+    EXPECT_EQ(Lines(out, "<RECEIVERS>", "</RECEIVERS>"),
+              std::vector<std::string>{"3.50 2.25 1.60 0.4 0 receivers"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ezdxf, ShoeboxTest, ::testing::Values("faces_r2000", "faces_r12", "mesh_r2000", "mesh_r12"));
+
+}  // namespace
