@@ -284,6 +284,7 @@ TEST(Plane, OutlinesThatCannotBeTriangulatedGetNoTriangles)
         {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 0}},                        // bow tie
         {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {2, 0, 0}, {0, 4, 0}},             // vertex on an edge
         {{0, 0, 0}, {3, 0, 0}, {3, 3, 0}, {1, 1, 0}, {2, 1, 0}, {0, 3, 0}},  // crossing edges
+        {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {std::nan(""), 1, 0}},             // not a number
     };
     for (const auto& pts : bad) {
         ErrorCapture cap;
