@@ -207,7 +207,7 @@ unsigned ConvertMesh(const DXFPolyline& mesh, const std::string& layer, std::str
     bool valid = declaredV == nv && declaredF == static_cast<long long>(faces.size());
     for (const MeshFace& f : faces)
         for (int k = 0; k < f.count && valid; ++k)
-            valid = f.index[k] != 0 && std::llabs(f.index[k]) <= nv;
+            valid = f.index[k] != 0 && f.index[k] >= -nv && f.index[k] <= nv;
     if (!valid) {
         std::printf("%s", kMeshError);
         return 0;
