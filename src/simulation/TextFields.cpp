@@ -1,6 +1,7 @@
 #include "simulation/TextFields.h"
 
 #include <charconv>
+#include <stdio.h>
 #include <system_error>
 #include <type_traits>
 
@@ -95,11 +96,14 @@ bool ReadTextLine(std::FILE* f, std::string& line)
     line.clear();
     int c = 0;
     bool any = false;
-    while ((c = std::getc(f)) != EOF) {
+    // One lock for the whole line: result files are read a line at a time.
+    flockfile(f);
+    while ((c = getc_unlocked(f)) != EOF) {
         any = true;
         if (c == '\n') break;
         line.push_back(static_cast<char>(c));
     }
+    funlockfile(f);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return any;
 }
@@ -107,12 +111,14 @@ bool ReadTextLine(std::FILE* f, std::string& line)
 void SkipWhiteSpace(std::FILE* f)
 {
     int c = 0;
-    while ((c = std::getc(f)) != EOF) {
+    flockfile(f);
+    while ((c = getc_unlocked(f)) != EOF) {
         if (!IsBlank(static_cast<char>(c))) {
             std::ungetc(c, f);
-            return;
+            break;
         }
     }
+    funlockfile(f);
 }
 
 bool WriteText(std::FILE* f, std::string_view text)
