@@ -362,6 +362,8 @@ DXFDrawing ReadFromStart(FILE* fid)
 
 DXFDrawing ReadFile(const char* name, bool& opened)
 {
+    opened = false;
+    if (!name) return DXFDrawing();
     FilePtr fid(utilOpenFile(name, "rt"));
     opened = fid != nullptr;
     return opened ? DXFDrawing::FromStream(fid.get()) : DXFDrawing();
@@ -374,6 +376,7 @@ DXFDrawing ReadFile(const char* name, bool& opened)
 bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int Poly3D, int Face3D,
                          int PolyFaceMesh)
 {
+    if (!input || !output) return false;
     bool opened = false;
     const DXFDrawing drawing = ReadFile(input, opened);
     if (!opened) return false;
@@ -473,6 +476,7 @@ void ConvertDXF_2DPOLY(FILE* fid, FILE* outfid, const char* layername)
 void ConvertDXF_Planes(const char* input, const char* output, const TLayer* LayerList, int numLayers,
                        int Poly2D, int Poly3D, int Face3D, int PolyFaceMesh)
 {
+    if (!input || !output || (!LayerList && numLayers > 0)) return;
     FilePtr in(utilOpenFile(input, "rt"));
     if (!in) return;
     FilePtr out(utilOpenFile(output, "wt"));
@@ -499,6 +503,7 @@ void ConvertDXF_LWPolyline(const char* input, const char* output)
     bool opened = false;
     const DXFDrawing drawing = ReadFile(input, opened);
     if (!opened) return;
+    if (!output) return;
     FilePtr out(utilOpenFile(output, "wt"));
     if (!out) return;
 
@@ -525,6 +530,7 @@ void GetDXFLayerNames(const char* inputfile, TLayer* Layer, unsigned NumLayers)
 {
     bool opened = false;
     const DXFDrawing drawing = ReadFile(inputfile, opened);
+    if (!Layer) return;
     for (unsigned i = 0; i < NumLayers && i < drawing.layers.size(); ++i) Layer[i].nome = drawing.layers[i];
 }
 
