@@ -41,7 +41,6 @@ float FrontCosine(float azim, float elev)
     return static_cast<float>(v.x);
 }
 
-
 // Longest impulse response the magnitudes can transform: twice it must fit the FFT (2^19).
 constexpr int kMaxIRLength = 1 << 18;
 
@@ -61,7 +60,10 @@ std::vector<float> ScanAxis(float start, float end, float step)
         values.push_back(start);
         return values;
     }
-    for (float v = start; v < end; v += step) values.push_back(v);
+    for (float v = start; v < end; v += step) {
+        values.push_back(v);
+        if (v + step == v) break;  // a step below the float spacing would never advance
+    }
     return values;
 }
 
@@ -84,6 +86,57 @@ TDirectivity::TDirectivity(const std::string& Name, unsigned int NBands)
 TDirectivity::TDirectivity(std::string& Name, unsigned int NBands)
 {
     Construct(Name, NBands);
+}
+
+TDirectivity::~TDirectivity()
+{
+    if (pDAFF) pDAFF->closeFile();
+}
+
+TDirectivity::TDirectivity(TDirectivity&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+TDirectivity& TDirectivity::operator=(TDirectivity&& other) noexcept
+{
+    if (this == &other) return *this;
+    if (pDAFF) pDAFF->closeFile();
+    pDAFF = std::move(other.pDAFF);
+    pContentIR = other.pContentIR;
+    pContentMS = other.pContentMS;
+    pContentMPS = other.pContentMPS;
+    daffprops = other.daffprops;
+    DaffNumFreqs = other.DaffNumFreqs;
+    DaffFreqs = std::move(other.DaffFreqs);
+    freqIndex = std::move(other.freqIndex);
+    Spectrum = std::move(other.Spectrum);
+    FrontEnergy = other.FrontEnergy;
+    FrontDelay = other.FrontDelay;
+    PatternName = std::move(other.PatternName);
+    NumChannels = other.NumChannels;
+    Headflag = other.Headflag;
+    PatternType = other.PatternType;
+    DirectionalIR = std::move(other.DirectionalIR);
+    FFTSize = other.FFTSize;
+    IRTransform = std::move(other.IRTransform);
+    NumBands = other.NumBands;
+    DAFFType = other.DAFFType;
+    IRLength = other.IRLength;
+    LayerID = other.LayerID;
+
+    // The moved-from pattern is empty: no reader, no channels, no data to look up.
+    other.pContentIR = nullptr;
+    other.pContentMS = nullptr;
+    other.pContentMPS = nullptr;
+    other.daffprops = nullptr;
+    other.NumChannels = 0;
+    other.PatternType = -1;
+    other.DAFFType = -1;
+    other.IRLength = 0;
+    other.DaffNumFreqs = 0;
+    other.NumBands = 0;
+    return *this;
 }
 
 void TDirectivity::Construct(std::string& Name, unsigned int NBands)
@@ -314,57 +367,6 @@ void TDirectivity::SaveXYZ(const char* filename)
 }
 
 // ---- DAFF data ----------------------------------------------------------------------------
-
-TDirectivity::~TDirectivity()
-{
-    if (pDAFF) pDAFF->closeFile();
-}
-
-TDirectivity::TDirectivity(TDirectivity&& other) noexcept
-{
-    *this = std::move(other);
-}
-
-TDirectivity& TDirectivity::operator=(TDirectivity&& other) noexcept
-{
-    if (this == &other) return *this;
-    if (pDAFF) pDAFF->closeFile();
-    pDAFF = std::move(other.pDAFF);
-    pContentIR = other.pContentIR;
-    pContentMS = other.pContentMS;
-    pContentMPS = other.pContentMPS;
-    daffprops = other.daffprops;
-    DaffNumFreqs = other.DaffNumFreqs;
-    DaffFreqs = std::move(other.DaffFreqs);
-    freqIndex = std::move(other.freqIndex);
-    Spectrum = std::move(other.Spectrum);
-    FrontEnergy = other.FrontEnergy;
-    FrontDelay = other.FrontDelay;
-    PatternName = std::move(other.PatternName);
-    NumChannels = other.NumChannels;
-    Headflag = other.Headflag;
-    PatternType = other.PatternType;
-    DirectionalIR = std::move(other.DirectionalIR);
-    FFTSize = other.FFTSize;
-    IRTransform = std::move(other.IRTransform);
-    NumBands = other.NumBands;
-    DAFFType = other.DAFFType;
-    IRLength = other.IRLength;
-    LayerID = other.LayerID;
-
-    // The moved-from pattern is empty: no reader, no channels, no data to look up.
-    other.pContentIR = nullptr;
-    other.pContentMS = nullptr;
-    other.pContentMPS = nullptr;
-    other.daffprops = nullptr;
-    other.NumChannels = 0;
-    other.PatternType = -1;
-    other.DAFFType = -1;
-    other.IRLength = 0;
-    other.DaffNumFreqs = 0;
-    other.NumBands = 0;
-    return *this;
-}
 
 void TDirectivity::DAFFFailure(int code) const
 {
