@@ -139,15 +139,24 @@ void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal
     TransformFFT(static_cast<int>(size), 0, 1.0, B.data());
 
     for (unsigned long n = 0; n < total; n++) y[n] = 0.0f;
-    // Blocks that start past the signal are all zero and add nothing.
-    for (unsigned long s = 0; s < total && s < nx; s += L) {
-        for (unsigned long k = 0; k < size; k++)
-            X[k] = TComplex(k < L && s + k < nx ? x[s + k] : 0.0f, 0.0);
+    // The blocks are real and the filter spectrum is that of a real sequence, so two blocks
+    // share one transform: one in the real parts, the next in the imaginary parts, and the
+    // product's inverse holds their two convolutions in the same places. Blocks that start
+    // past the signal are all zero and add nothing.
+    auto sample = [&](unsigned long s, unsigned long k) {
+        return s < nx && k < L && s + k < nx ? x[s + k] : 0.0f;
+    };
+    for (unsigned long s = 0; s < total && s < nx; s += 2 * L) {
+        const unsigned long s2 = s + L;
+        for (unsigned long k = 0; k < size; k++) X[k] = TComplex(sample(s, k), sample(s2, k));
         TransformFFT(static_cast<int>(size), 0, 1.0, X.data());
         for (unsigned long k = 0; k < size; k++) X[k] = X[k] * B[k];
         TransformFFT(static_cast<int>(size), 1, 1.0, X.data());
         for (unsigned long k = 0; k < size && s + k < total; k++)
             y[s + k] += static_cast<float>(X[k].re);
+        if (s2 < nx)
+            for (unsigned long k = 0; k < size && s2 + k < total; k++)
+                y[s2 + k] += static_cast<float>(X[k].im);
     }
 }
 
