@@ -233,6 +233,10 @@ public:
     // =========================================================================================
     // Room metrics and external planes
     // =========================================================================================
+    // Area, mean absorption rows, then the room constant. (Declared for the results.)
+    void CalculateAbsorptionArea();
+    // NumBands room constants into RoomConstant.
+    void CalcRoomConstant(float* RoomConstant);
 
     // =========================================================================================
     // Project file reading
@@ -245,6 +249,9 @@ public:
     // =========================================================================================
     // Ray tracer, simulation run and progress, mean free path
     // =========================================================================================
+    // Mean free path in metres from a short receiver-less trace from the room centre.
+    // (Declared for the results.)
+    float MFP_Estimation();
 
     // =========================================================================================
     // Ray directions and reflection at planes (src/simulation/TRoomRays.cpp)
@@ -280,6 +287,17 @@ public:
     // =========================================================================================
     // Pair results: creation, clearing, saving, reloading, auralization
     // =========================================================================================
+    // Creation and clearing (src/simulation/TRoomResults.cpp).
+    // Lengthens the response (MaxLength) when the farthest pair lies beyond it.
+    void CheckRoom();
+    // Clears existing results, checks the room, estimates the mean free path and creates one
+    // result per receiver and source with new, empty ray files (and hit files with HIT_FILES).
+    void CreateResults();
+    // Results for responses rebuilt from stored ray files: no room check, no mean-free-path
+    // estimate, no ray files; every stored arrival counts as early for a negative cluster order.
+    void CreateResultsForRaysFiles();
+    // Frees every result (closing its files), walking the dimensions they were created with.
+    void ClearResults();
 
     // =========================================================================================
     // Room information report

@@ -1,0 +1,46 @@
+#pragma once
+// A text file that a pair result appends to through the whole trace without holding it open:
+// lines gather in memory and are appended to the file in blocks, so a run with a thousand
+// pairs (four files each) stays far below the process's open-file limit.
+
+#include <string>
+#include <string_view>
+
+class TPairFile {
+public:
+    TPairFile() = default;
+    ~TPairFile() { Close(); }
+    TPairFile(const TPairFile&) = delete;
+    TPairFile& operator=(const TPairFile&) = delete;
+
+    // Creates (or empties) the file; false when it cannot be created. The file is then open.
+    bool Create(const std::string& path);
+    bool IsOpen() const { return open_; }
+    const std::string& Path() const { return path_; }
+
+    // The pending text: append whole lines, then call Appended().
+    std::string& Buffer() { return buffer_; }
+    // Writes the pending text out once it has grown past the block size.
+    void Appended()
+    {
+        if (buffer_.size() >= kBlockBytes) Flush();
+    }
+    void Append(std::string_view text)
+    {
+        buffer_.append(text);
+        Appended();
+    }
+    // Appends the pending text to the file. A write failure is reported once per file; the
+    // text is dropped either way. False on failure.
+    bool Flush();
+    // Flush and mark closed (nothing more is written). Harmless when not open.
+    bool Close();
+
+    static constexpr std::size_t kBlockBytes = 32 * 1024;
+
+private:
+    std::string path_;
+    std::string buffer_;
+    bool open_ = false;
+    bool failed_ = false;
+};

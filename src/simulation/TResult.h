@@ -1,0 +1,195 @@
+#pragma once
+// Everything the simulation computes for one source-receiver pair: arrival counters, the band
+// responses per receiver channel (late part IR; early part IR_Early only while the responses are
+// built), the broadband response per channel, the direct-sound record, the working buffers of
+// the directivity lookups, the pair's ray and hit files, and the parameters per band.
+//
+// Arrays are indexed [channel][band][sample] (IR, IR_Early), [channel][sample] (globalIR,
+// HRIR, Audio) or [band]. Band responses hold amplitudes (square roots of energies weighted by
+// the directivities) until the synthesis turns them into pressure.
+//
+// Construction, files and small operations: TResult.cpp; arrival insertion:
+// TResultInsert.cpp; clustering of early reflections: TResultClustering.cpp.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dsp/TMonoParams.h"
+#include "geometry/TComplex.h"
+#include "geometry/TDirection.h"
+#include "simulation/PairFile.h"
+#include "simulation/TRay.h"
+#include "simulation/TResultParam.h"
+
+class TReceiver;
+class TSource;
+
+class TResult {
+public:
+    using BandResponses = std::vector<std::vector<std::vector<float>>>;  // [ch][band][sample]
+
+    // =========================================================================================
+    // Fields (in this order)
+    // =========================================================================================
+    float Rho = 1.2041f;             // air density, kg/m^3
+    uint32_t EarlyRefCount = 0;      // early arrivals written or inserted, plus the direct sound
+    uint32_t LateRefCount = 0;       // late arrivals written or inserted
+    bool ClusterDone = false;
+    uint32_t MaxProbIndex = 0;       // sample of the farthest reliable reception
+    uint32_t noiseStart = 0;         // first sample of the artificial tail
+    uint32_t MaxReflectionIndex = 0;
+    uint32_t MaxReflection = 0;
+    bool NoiseTail = false;
+    float RoomArea = 1.0f;
+    float VSound = 0.0f;             // m/s
+    uint32_t BaseLength = 0;         // band-filter length, samples
+    uint32_t NumReflections = 0;     // arrivals passed to InsertRay
+    uint32_t DirectSoundIndex = 0;
+    // Ray and hit files, appended in blocks (see PairFile.h).
+    TPairFile HitFile;       // late arrivals
+    TPairFile RayFile;       // late arrivals, then the clustered early arrivals
+    TPairFile EarlyRayFile;  // early arrivals and the direct sound
+    TPairFile EarlyHitFile;  // early arrivals and the direct sound
+    std::string RayFileName;
+    std::string EarlyFileName;
+    std::string HitFileName;
+    std::string EarlyHitFileName;
+    std::vector<double> AirAbs;        // [band] nepers per metre
+    std::vector<float> T60_estimate;   // [band] seconds, fitted by the artificial tail
+    std::vector<float> octaveFreqs;    // [band] 62.5 * 2^b / (FSample / 2)
+    std::vector<float> RoomConst;      // [band]
+    TReceiver* receiver = nullptr;     // not owned
+    TSource* source = nullptr;         // not owned
+    float RecFactor = 0.0f;            // 1 / (sqrt(pi) * receiver radius)
+    std::vector<std::vector<float>> HRIR;  // [ch][ReceiverIRLength]
+    std::vector<float> SourceIR;           // [SourceIRLength]
+    std::vector<float> ReceiverIR;         // [ReceiverIRLength], unused
+    std::vector<float> SourceSpectrum;     // [band]
+    std::vector<float> ReceiverSpectrum;   // [band]
+    std::vector<float> LayerSpectrum;      // [band] source layer gains
+    uint32_t SourceIRLength = 0;
+    uint32_t ReceiverIRLength = 0;
+    uint32_t SpectrumLength = 0;           // FFT length of the convolution buffers
+    std::vector<TComplex> SourceFreqResp;
+    std::vector<TComplex> SourceFreqAuxMem;  // unused
+    std::vector<TComplex> HRIR_fft;
+    uint32_t MaxFirstIndex = 0;            // latest early arrival inserted
+    uint32_t MinFirstIndex = 0;            // earliest arrival inserted (MaxLength at first)
+    std::vector<float> AirAbsFactor;       // [band] scratch of the synthesis
+    uint32_t NumBands = 0;
+    uint32_t MaxLength = 0;                // samples
+    float FSample = 0.0f;                  // Hz
+    uint32_t NumRays = 0;
+    uint32_t NumChannels = 0;
+    BandResponses IR;                      // late part
+    BandResponses IR_Early;                // early part; empty outside the synthesis
+    float energiatotal = 0.0f;
+    std::vector<float> BGain;              // [band] 1 / 2^b
+    std::vector<std::vector<float>> Audio;  // [ch][AudioOutputLength] while AudioCreated
+    bool AudioCreated = false;
+    std::unique_ptr<TRay> DirectSoundRay;  // its `reflections` counts the direct rays
+    int32_t RayFileOpen = 0;
+    int32_t HitFileCreated = 0;
+    std::vector<std::vector<float>> globalIR;  // [ch][MaxLength] broadband response
+    float SrcRecDistance = 0.0f;           // m
+    std::vector<TMonoParams> Param;        // [NumBands + 1]; the last is the broadband set
+    uint32_t AudioOutputLength = 0;
+    // Highest reflection order treated as early, compared as unsigned: a negative cluster-order
+    // setting makes every arrival early.
+    uint32_t ClusterOrder = 0xFFFFFFFFu;
+
+    // Blocks of early arrivals larger than this are clustered in consecutive pieces of this
+    // many arrivals, so memory and time stay bounded (the pairwise angle list grows with the
+    // square of the block).
+    uint32_t MaxClusterBlock = 2048;
+
+    // =========================================================================================
+    // Construction (TResult.cpp)
+    // =========================================================================================
+    // Allocates nothing and sets ClusterOrder to the largest unsigned value.
+    TResult();
+    // Sizes every buffer from the settings and the pair's patterns; opens no file.
+    TResult(const TResultParam* params, TReceiver* rec, TSource* src);
+    ~TResult();
+    TResult(const TResult&) = delete;
+    TResult& operator=(const TResult&) = delete;
+
+    void FreeAudio();
+    void SetNumRays(unsigned NRays) { NumRays = NRays; }
+    // Copies NumBands gains.
+    void SetLayerSpectrum(const float* spectrum);
+    unsigned GetNumChannels() const { return NumChannels; }
+    unsigned GetDirectSoundIndex() const { return DirectSoundIndex; }
+
+    // =========================================================================================
+    // Ray and hit files (TResult.cpp)
+    // =========================================================================================
+    // "<prefix>-S%.3d-R%.3d.txt" and "...-EARLY.txt" with S + 1, R + 1, both created empty.
+    // A file that cannot be created shows its message and ends the process with status 1.
+    void CreateRayFile(int S, int R, const char* prefix);
+    void CloseRayFile();
+    // Appends the arrival's ray-file line to the early ray file (flag 0) or the ray file
+    // (flag 1) and counts it as an early or late arrival. Not open: a message, nothing written.
+    void SaveRay(TRay* ray, int flag);
+    // Writes the ray-file line to a stream (a message when there is none).
+    void SaveRay(std::FILE* outfile, TRay* ray);
+    void SetRayFileName(const char* Filename) { RayFileName = Filename; }
+
+    void CreateHitFile(int S, int R, const char* prefix);
+    void CloseHitFile();
+    // One hit-file line to the early hit file (flag 0) or the hit file (flag 1).
+    void InsertHit(TRay* ray, const unsigned* Hit, int HitSize, int flag, float acum_costheta);
+    // Appends line `line` (from 0) of the early hit file to the hit file with its arrival count
+    // replaced by NumRClustered. Lines are read whole.
+    void CopyHit(unsigned line, int NumRClustered);
+
+    // =========================================================================================
+    // Arrival insertion (TResultInsert.cpp)
+    // =========================================================================================
+    // Adds the arrival, weighted by both patterns, to IR_Early (order <= ClusterOrder) or IR.
+    // Arrivals at or past MaxLength change nothing. An order-0 arrival is the direct-sound
+    // record, whose energies already carry the source pattern: it is not weighted by it again.
+    void InsertRay(TRay* ray);
+    // Gathers a direct arrival into DirectSoundRay, weighted by the source pattern.
+    void AcumulateDirectSound(TRay* ray);
+
+    // =========================================================================================
+    // Clustering of early reflections (TResultClustering.cpp)
+    // =========================================================================================
+    // Groups the early arrivals by order, time block and direction and appends one
+    // representative per group (summed energies) to the ray file; closes the pair's files.
+    void Cluster();
+    // Position of the first smallest entry.
+    static unsigned findPosMinFloat(const float* list, unsigned list_size);
+    // First group g < grupos_criados holding elem, or -1.
+    static int ElementoTemGrupo(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados,
+                                unsigned elem);
+    static float getMaxFatorDist(const TSubRay* subset, unsigned NE);
+    static int getIndiceMaxFatorDist(const TSubRay* subset, unsigned NE);
+    static void showgrupos(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados,
+                           unsigned NE);
+
+    // =========================================================================================
+    // Synthesis, artificial tail, parameters and response files (defined with the synthesis)
+    // =========================================================================================
+    void GetImpulseResponses();
+    void GetImpulseResponsesfromRAYS(const char* rayfilename);
+    void GetGlobalIR();
+    void ProcessDirectSound(int NumPlaneLayers);
+    float GetSPL();
+    void AddArtificialTail_LateRays();
+    void GetMonoParams();
+    void SaveParams(const char* filename);
+    void SaveGlobalIR(const char* filename);
+    void GetImpulseResponsesfromFile(const char* SRFileName);
+    unsigned GetInfoFromRaysFile(const char* rayfilename);
+    void SaveIR_HTML(const char* filename);
+
+private:
+    // Whole lines of the early hit file, read once when CopyHit first needs them.
+    std::vector<std::string> earlyHitLines_;
+    bool earlyHitLinesLoaded_ = false;
+};

@@ -1,0 +1,153 @@
+// Arrivals into the pair's band responses and the direct-sound record.
+
+#include <algorithm>
+#include <cmath>
+
+#include "directivity/TDirectivity.h"
+#include "dsp/Transform.h"
+#include "room/TReceiver.h"
+#include "room/TSource.h"
+#include "simulation/TResult.h"
+
+namespace {
+
+// A pattern is given either as band magnitudes (DAFFType 1, the built-in patterns) or as
+// directional impulse responses (DAFFType 0). A missing pattern counts as omnidirectional.
+bool IsImpulseResponse(const TDirectivity* d) { return d && d->DAFFType == 0; }
+
+void Magnitudes(TDirectivity* d, float azim, float elev, unsigned ch, std::vector<float>& out)
+{
+    if (d)
+        d->GetMagnitudes(azim, elev, ch, out.data());
+    else
+        std::fill(out.begin(), out.end(), 1.0f);
+}
+
+}  // namespace
+
+void TResult::InsertRay(TRay* ray)
+{
+    const uint32_t index = ray->index;
+    if (index >= MaxLength) return;
+
+    const uint32_t order = static_cast<uint32_t>(ray->reflections);
+    const bool early = order <= ClusterOrder;
+    DirectSoundIndex = std::min(DirectSoundIndex, index);
+    if (early)
+        ++EarlyRefCount;
+    else
+        ++LateRefCount;
+    if (early && index > MaxFirstIndex) MaxFirstIndex = index;
+    if (index < MinFirstIndex) MinFirstIndex = index;
+    if (order > MaxReflection) {
+        MaxReflection = order;
+        MaxReflectionIndex = index;
+    }
+    const bool direct = order == 0;
+    if (direct) {
+        DirectSoundIndex = index;
+        if (DirectSoundRay) DirectSoundRay->SetSpectrum(ray->spectrum.data());
+    }
+    ++NumReflections;
+
+    BandResponses& X = early ? IR_Early : IR;
+    // The early part exists only while the responses are built.
+    if (X.size() < NumChannels) return;
+
+    TDirectivity* srcPattern = source ? source->directivity : nullptr;
+    TDirectivity* recPattern = receiver ? receiver->directivity : nullptr;
+    const float recAzim = FixAzimuth(ray->dir.azim - (receiver ? static_cast<float>(receiver->AzimRotation) : 0.0f));
+    const float recElev = ray->dir.elev;
+    const float srcAzim = ray->startDir.azim - (source ? source->AzimRotation : 0.0f);
+    const float srcElev = ray->startDir.elev - (source ? source->ElevRotation : 0.0f);
+    const float* E = ray->spectrum.data();
+    const bool srcIR = IsImpulseResponse(srcPattern);
+    const bool recIR = IsImpulseResponse(recPattern);
+
+    // The direct-sound record's energies carry the source magnitudes already (gathered by
+    // AcumulateDirectSound): the source pattern is not applied a second time. A source given
+    // as impulse responses still shapes it in time, with its band magnitude divided out.
+    if (!srcIR) {
+        Magnitudes(srcPattern, srcAzim, srcElev, 0, SourceSpectrum);
+        if (direct) std::fill(SourceSpectrum.begin(), SourceSpectrum.end(), 1.0f);
+    } else if (direct) {
+        Magnitudes(srcPattern, srcAzim, srcElev, 0, SourceSpectrum);
+    }
+    // Energy scale of band b for the impulse-response source rows.
+    auto srcIRWeight = [&](unsigned b) -> float {
+        if (!direct) return 1.0f;
+        return SourceSpectrum[b] > 0.0f ? 1.0f / SourceSpectrum[b] : 0.0f;
+    };
+
+    if (!srcIR && !recIR) {
+        for (unsigned c = 0; c < NumChannels; ++c) {
+            Magnitudes(recPattern, recAzim, recElev, c, ReceiverSpectrum);
+            for (unsigned b = 0; b < NumBands; ++b) {
+                const float A = std::sqrt(E[b] * SourceSpectrum[b]);
+                X[c][b][index] += ReceiverSpectrum[b] * A;
+            }
+        }
+    } else if (!srcIR && recIR) {
+        const uint32_t n = std::min<uint32_t>(ReceiverIRLength, MaxLength - index);
+        for (unsigned c = 0; c < NumChannels; ++c) {
+            receiver->GetIR(recAzim, recElev, c, HRIR[c].data());
+            const float* h = HRIR[c].data();
+            for (unsigned b = 0; b < NumBands; ++b) {
+                const float A = std::sqrt(E[b] * SourceSpectrum[b]);
+                float* x = X[c][b].data() + index;
+                for (uint32_t j = 0; j < n; ++j) x[j] += h[j] * A;
+            }
+        }
+    } else if (srcIR && !recIR) {
+        srcPattern->GetDirectionalIR(srcAzim, srcElev, 0, SourceIR.data());
+        const float* s = SourceIR.data();
+        const uint32_t n = std::min<uint32_t>(SourceIRLength, MaxLength - index);
+        for (unsigned c = 0; c < NumChannels; ++c) {
+            Magnitudes(recPattern, recAzim, recElev, c, ReceiverSpectrum);
+            for (unsigned b = 0; b < NumBands; ++b) {
+                const float A = std::sqrt(E[b] * ReceiverSpectrum[b] * srcIRWeight(b));
+                float* x = X[c][b].data() + index;
+                for (uint32_t j = 0; j < n; ++j) x[j] += s[j] * A;
+            }
+        }
+    } else {
+        srcPattern->GetDirectionalIR(srcAzim, srcElev, 0, SourceIR.data());
+        for (uint32_t i = 0; i < SpectrumLength; ++i)
+            SourceFreqResp[i] = {i < SourceIRLength ? static_cast<double>(SourceIR[i]) : 0.0, 0.0};
+        TransformFFT(static_cast<int>(SpectrumLength), 0, 1.0, SourceFreqResp.data());
+        const uint32_t n = std::min<uint32_t>(ReceiverIRLength + SourceIRLength, MaxLength - index);
+        for (unsigned c = 0; c < NumChannels; ++c) {
+            receiver->GetIR(recAzim, recElev, c, HRIR[c].data());
+            for (uint32_t k = 0; k < SpectrumLength; ++k)
+                HRIR_fft[k] = {k < ReceiverIRLength ? static_cast<double>(HRIR[c][k]) : 0.0, 0.0};
+            TransformFFT(static_cast<int>(SpectrumLength), 0, 1.0, HRIR_fft.data());
+            for (uint32_t k = 0; k < SpectrumLength; ++k)
+                HRIR_fft[k] = ComplexMult(HRIR_fft[k], SourceFreqResp[k]);
+            TransformFFT(static_cast<int>(SpectrumLength), 1, 1.0, HRIR_fft.data());
+            for (unsigned b = 0; b < NumBands; ++b) {
+                const float A = std::sqrt(E[b] * srcIRWeight(b));
+                float* x = X[c][b].data() + index;
+                for (uint32_t k = 0; k < n; ++k) x[k] += static_cast<float>(HRIR_fft[k].re * A);
+            }
+        }
+    }
+}
+
+void TResult::AcumulateDirectSound(TRay* ray)
+{
+    TRay& D = *DirectSoundRay;
+    if (ray->fatordist > D.fatordist) {
+        D.index = ray->index;
+        D.dir = ray->dir;
+        D.startDir = ray->startDir;
+        D.fatordist = ray->fatordist;
+        D.ID = ray->ID;
+        DirectSoundIndex = ray->index;
+    }
+    TDirectivity* srcPattern = source ? source->directivity : nullptr;
+    Magnitudes(srcPattern, D.startDir.azim - (source ? source->AzimRotation : 0.0f),
+               D.startDir.elev - (source ? source->ElevRotation : 0.0f), 0, SourceSpectrum);
+    for (unsigned b = 0; b < NumBands && b < D.num_bands; ++b)
+        D.spectrum[b] += ray->spectrum[b] * SourceSpectrum[b];
+    ++D.reflections;
+}
