@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "directivity/daff/DAFF.h"
@@ -81,7 +80,13 @@ int DAFFReaderImpl::openFile(const std::string& sFilePath)
     if (sFilePath.empty() || std::filesystem::is_directory(sFilePath, ec)) return DAFF_FILE_NOT_FOUND;
     std::ifstream in(sFilePath, std::ios::binary);
     if (!in) return DAFF_FILE_NOT_FOUND;
-    std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The whole file, read once; every part is then parsed from this image.
+    std::vector<std::uint8_t> image;
+    const auto size = std::filesystem::file_size(sFilePath, ec);
+    if (!ec) image.reserve(std::size_t(size));
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        image.insert(image.end(), chunk, chunk + in.gcount());
     if (in.bad()) return DAFF_FILE_NOT_FOUND;
     in.close();
 
