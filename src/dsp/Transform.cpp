@@ -9,6 +9,10 @@
 #include <new>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "geometry/ErrorHandler.h"
 #include "geometry/util.h"
 
@@ -36,30 +40,39 @@ void FillStaged(const std::vector<TComplex>& full, std::vector<TComplex>& staged
     SorviExitProcess(1, text);
 }
 
-// The product w * d in the three-multiplication form of ComplexMult (same rounding).
-inline TComplex Mult3(double a, double amb, double b, TComplex d)
+// ---- Butterflies ------------------------------------------------------------------------
+// A complex value [re, im] in one register where SSE2 is there. The product w * d has the
+// three-multiplication form of ComplexMult, operation for operation, so the results are the
+// same to the last bit on either path:
+//   tmp = (wr - wi) di,  re = (dr - di) wr + tmp,  im = tmp + (dr + di) wi.
+#if defined(__SSE2__)
+using CVal = __m128d;
+inline CVal Load(const TComplex* p) { return _mm_loadu_pd(&p->re); }
+inline void Store(TComplex* p, CVal v) { _mm_storeu_pd(&p->re, v); }
+inline CVal Add(CVal a, CVal b) { return _mm_add_pd(a, b); }
+inline CVal Sub(CVal a, CVal b) { return _mm_sub_pd(a, b); }
+inline CVal Mul(CVal w, CVal d)
 {
-    const double tmp = amb * d.im;
-    return TComplex((d.re - d.im) * a + tmp, tmp + (d.re + d.im) * b);
+    const CVal negLow = _mm_set_pd(0.0, -0.0);
+    const CVal dr = _mm_unpacklo_pd(d, d);
+    const CVal di = _mm_unpackhi_pd(d, d);
+    const CVal sums = _mm_add_pd(dr, _mm_xor_pd(di, negLow));  // [dr - di, dr + di]
+    const CVal amb = _mm_sub_pd(_mm_unpacklo_pd(w, w), _mm_unpackhi_pd(w, w));
+    const CVal tmp = _mm_mul_pd(amb, di);
+    return _mm_add_pd(_mm_mul_pd(sums, w), tmp);
 }
-
-// One decimation-in-frequency stage over a block of 2h samples; w[j] is the factor of
-// butterfly j (w[0] is not used: that butterfly has no factor).
-inline void Stage(TComplex* x, std::size_t h, const TComplex* w)
+#else
+using CVal = TComplex;
+inline CVal Load(const TComplex* p) { return *p; }
+inline void Store(TComplex* p, CVal v) { *p = v; }
+inline CVal Add(CVal a, CVal b) { return TComplex(a.re + b.re, a.im + b.im); }
+inline CVal Sub(CVal a, CVal b) { return TComplex(a.re - b.re, a.im - b.im); }
+inline CVal Mul(CVal w, CVal d)
 {
-    TComplex* y = x + h;
-    {
-        const TComplex a = x[0], b = y[0];
-        x[0] = TComplex(a.re + b.re, a.im + b.im);
-        y[0] = TComplex(a.re - b.re, a.im - b.im);
-    }
-    for (std::size_t j = 1; j < h; ++j) {
-        const TComplex a = x[j], b = y[j];
-        const double wr = w[j].re, wi = w[j].im;
-        x[j] = TComplex(a.re + b.re, a.im + b.im);
-        y[j] = Mult3(wr, wr - wi, wi, TComplex(a.re - b.re, a.im - b.im));
-    }
+    const double tmp = (w.re - w.im) * d.im;
+    return TComplex((d.re - d.im) * w.re + tmp, tmp + (d.re + d.im) * w.im);
 }
+#endif
 
 // Factors of the stage with half span h in a transform of n points.
 inline const TComplex* StageFactors(const twiddle_st& e, bool inverse, std::size_t n, std::size_t h)
@@ -68,21 +81,114 @@ inline const TComplex* StageFactors(const twiddle_st& e, bool inverse, std::size
     return (inverse ? e.stagedInv.data() : e.staged.data()) + (h - 1);
 }
 
+// Two stages at once over a block of 4q samples: the stage of half span 2q (factors w1),
+// then the two stages of half span q (factors w2) on its halves. Each butterfly is the one
+// the stage-by-stage order computes; the four values just stay in registers between them.
+// Butterfly 0 of a stage has no factor.
+inline void TwoStagesFirst(TComplex* x, std::size_t q, const TComplex* w1)
+{
+    const CVal a0 = Load(x), a1 = Load(x + q), a2 = Load(x + 2 * q), a3 = Load(x + 3 * q);
+    const CVal b0 = Add(a0, a2), b2 = Sub(a0, a2);
+    const CVal b1 = Add(a1, a3), b3 = Mul(Load(w1 + q), Sub(a1, a3));
+    Store(x, Add(b0, b1));
+    Store(x + q, Sub(b0, b1));
+    Store(x + 2 * q, Add(b2, b3));
+    Store(x + 3 * q, Sub(b2, b3));
+}
+
+inline void TwoStagesAt(TComplex* x, std::size_t q, const TComplex* w1, const TComplex* w2, std::size_t j)
+{
+    TComplex* x1 = x + q;
+    TComplex* x2 = x + 2 * q;
+    TComplex* x3 = x + 3 * q;
+    const CVal a0 = Load(x + j), a1 = Load(x1 + j), a2 = Load(x2 + j), a3 = Load(x3 + j);
+    const CVal b0 = Add(a0, a2), b2 = Mul(Load(w1 + j), Sub(a0, a2));
+    const CVal b1 = Add(a1, a3), b3 = Mul(Load(w1 + j + q), Sub(a1, a3));
+    const CVal f = Load(w2 + j);
+    Store(x + j, Add(b0, b1));
+    Store(x1 + j, Mul(f, Sub(b0, b1)));
+    Store(x2 + j, Add(b2, b3));
+    Store(x3 + j, Mul(f, Sub(b2, b3)));
+}
+
+void TwoStages(TComplex* x, std::size_t q, const TComplex* w1, const TComplex* w2)
+{
+    TwoStagesFirst(x, q, w1);
+    for (std::size_t j = 1; j < q; ++j) TwoStagesAt(x, q, w1, w2, j);
+}
+
+#if defined(__x86_64__) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#define SORVI_FFT_AVX 1
+// The same butterflies on two neighbouring j at once, for processors with AVX (checked at
+// run time). Same operations in the same order, no fused multiply-add: same results.
+__attribute__((target("avx"))) void TwoStagesAvx(TComplex* x, std::size_t q, const TComplex* w1,
+                                                 const TComplex* w2)
+{
+    TwoStagesFirst(x, q, w1);
+    TwoStagesAt(x, q, w1, w2, 1);
+    const __m256d negLow = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
+    auto mul = [negLow](__m256d w, __m256d d) __attribute__((target("avx"))) {
+        const __m256d dr = _mm256_unpacklo_pd(d, d);
+        const __m256d di = _mm256_unpackhi_pd(d, d);
+        const __m256d sums = _mm256_add_pd(dr, _mm256_xor_pd(di, negLow));
+        const __m256d amb = _mm256_sub_pd(_mm256_unpacklo_pd(w, w), _mm256_unpackhi_pd(w, w));
+        return _mm256_add_pd(_mm256_mul_pd(sums, w), _mm256_mul_pd(amb, di));
+    };
+    double* p0 = &x[0].re;
+    double* p1 = &x[q].re;
+    double* p2 = &x[2 * q].re;
+    double* p3 = &x[3 * q].re;
+    const double* f1 = &w1[0].re;
+    const double* f1q = &w1[q].re;
+    const double* f2 = &w2[0].re;
+    for (std::size_t j = 2; j < q; j += 2) {
+        const std::size_t o = 2 * j;
+        const __m256d a0 = _mm256_loadu_pd(p0 + o), a1 = _mm256_loadu_pd(p1 + o);
+        const __m256d a2 = _mm256_loadu_pd(p2 + o), a3 = _mm256_loadu_pd(p3 + o);
+        const __m256d b0 = _mm256_add_pd(a0, a2), b2 = mul(_mm256_loadu_pd(f1 + o), _mm256_sub_pd(a0, a2));
+        const __m256d b1 = _mm256_add_pd(a1, a3), b3 = mul(_mm256_loadu_pd(f1q + o), _mm256_sub_pd(a1, a3));
+        const __m256d f = _mm256_loadu_pd(f2 + o);
+        _mm256_storeu_pd(p0 + o, _mm256_add_pd(b0, b1));
+        _mm256_storeu_pd(p1 + o, mul(f, _mm256_sub_pd(b0, b1)));
+        _mm256_storeu_pd(p2 + o, _mm256_add_pd(b2, b3));
+        _mm256_storeu_pd(p3 + o, mul(f, _mm256_sub_pd(b2, b3)));
+    }
+}
+
+const bool haveAvx = __builtin_cpu_supports("avx");
+#endif
+
+// Picks the widest kernel for a block of 4q samples.
+inline void TwoStagesBest(TComplex* x, std::size_t q, const TComplex* w1, const TComplex* w2)
+{
+#ifdef SORVI_FFT_AVX
+    if (q >= 4 && haveAvx) {
+        TwoStagesAvx(x, q, w1, w2);
+        return;
+    }
+#endif
+    TwoStages(x, q, w1, w2);
+}
+
 // Blocks up to this many samples (256 KiB) run all their remaining stages while in cache.
 constexpr std::size_t kCacheBlock = std::size_t(1) << 14;
 
-// All stages from span `block` down to 2 over x[0 ... block-1], breadth first.
+// All stages from span `block` down to 2 over x[0 ... block-1], two at a time.
 void StagesInBlock(TComplex* x, std::size_t block, const twiddle_st& e, bool inverse, std::size_t n)
 {
-    for (std::size_t span = block; span > 2; span /= 2) {
-        const std::size_t h = span / 2;
-        const TComplex* w = StageFactors(e, inverse, n, h);
-        for (std::size_t base = 0; base < block; base += span) Stage(x + base, h, w);
+    std::size_t span = block;
+    for (; span >= 4; span /= 4) {
+        const std::size_t q = span / 4;
+        const TComplex* w1 = StageFactors(e, inverse, n, 2 * q);
+        const TComplex* w2 = StageFactors(e, inverse, n, q);
+        for (std::size_t base = 0; base < block; base += span) TwoStagesBest(x + base, q, w1, w2);
     }
-    for (std::size_t i = 0; i < block; i += 2) {
-        const TComplex a = x[i], b = x[i + 1];
-        x[i] = TComplex(a.re + b.re, a.im + b.im);
-        x[i + 1] = TComplex(a.re - b.re, a.im - b.im);
+    if (span == 2) {
+        for (std::size_t i = 0; i < block; i += 2) {
+            const CVal a = Load(x + i), b = Load(x + i + 1);
+            Store(x + i, Add(a, b));
+            Store(x + i + 1, Sub(a, b));
+        }
     }
 }
 
@@ -94,10 +200,9 @@ void StagesRecursive(TComplex* x, std::size_t l, const twiddle_st& e, bool inver
         StagesInBlock(x, l, e, inverse, n);
         return;
     }
-    const std::size_t h = l / 2;
-    Stage(x, h, StageFactors(e, inverse, n, h));
-    StagesRecursive(x, h, e, inverse, n);
-    StagesRecursive(x + h, h, e, inverse, n);
+    const std::size_t q = l / 4;
+    TwoStagesBest(x, q, StageFactors(e, inverse, n, 2 * q), StageFactors(e, inverse, n, q));
+    for (int part = 0; part < 4; ++part) StagesRecursive(x + part * q, q, e, inverse, n);
 }
 
 // Reverses the order of the low `bits` bits of i.
@@ -111,12 +216,12 @@ inline std::size_t ReverseBits(std::size_t i, int bits)
     return r;
 }
 
-// Swaps x[i] and x[rev(i)] for every pair. Small sizes use the classic running counter;
-// large ones split the index into high, middle and low bits and work through the middle
-// part so that the swaps of one pass stay within two sets of neighbouring cache lines.
+// Swaps x[i] and x[rev(i)] for every pair. Tiny sizes use the classic running counter;
+// larger ones split the index into high, middle and low bits and work through the middle
+// part, so that the swaps of one pass stay within two sets of neighbouring cache lines.
 void BitReverse(TComplex* x, std::size_t n, int p)
 {
-    if (p <= 12) {
+    if (p < 6) {
         std::size_t j = 0;
         for (std::size_t i = 0; i < n - 1; ++i) {
             if (i < j) std::swap(x[i], x[j]);
