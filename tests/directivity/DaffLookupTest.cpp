@@ -62,6 +62,8 @@ DaffTestWriter gridByName(const std::string& name)
     if (name == "band") return grid(3, 0, 180, 3, 30, 150);
     if (name == "point") return grid(1, 45, 45, 1, 90, 90);
     if (name == "south") return grid(4, 0, 270, 3, 0, 90);
+    if (name == "closed") return grid(36, 10, 10, 3, 30, 150);   // full ring written from 10
+    if (name == "wrap") return grid(10, 300, 30, 3, 30, 150);    // ring through 0, 10 degree steps
     return grid(4, 0, 270, 2, 10, 180);  // "north"
 }
 
@@ -97,6 +99,13 @@ TEST(DaffLookup, NearestNeighbourTable)
         {"south", DAFF_DATA_VIEW, 90, 2, 0, false},
         {"north", DAFF_DATA_VIEW, 90, 175, 4, false},
         {"north", DAFF_DATA_VIEW, 90, 20, 1, false},
+        {"closed", DAFF_DATA_VIEW, 93, 90, 36 + 8, false},     // 83 degrees past the start
+        {"closed", DAFF_DATA_VIEW, 4, 90, 36 + 35, false},     // 354 past the start: the last point
+        {"closed", DAFF_DATA_VIEW, 8, 90, 36 + 0, false},      // 358 past: closes onto the start
+        {"wrap", DAFF_DATA_VIEW, 3, 90, 10 + 6, false},        // 63 past 300
+        {"wrap", DAFF_DATA_VIEW, 301, 90, 10 + 0, false},
+        {"wrap", DAFF_DATA_VIEW, 100, 90, 10 + 9, true},       // outside, nearer to 30
+        {"wrap", DAFF_DATA_VIEW, 250, 90, 10 + 0, true},       // outside, nearer to 300
     };
     for (const auto& c : cases) {
         auto r = load(gridByName(c.grid));

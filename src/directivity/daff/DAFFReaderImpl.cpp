@@ -650,6 +650,14 @@ void DAFFReaderImpl::getNearestNeighbour(int iView, float fAngle1, float fAngle2
         const bool fullCircle = alphaRingSpan() == 360.0f;
         ai = nearestIndex((double(alpha) - h.fAlphaStart) / m_fAlphaResolution, fullCircle ? A : A - 1);
         if (ai == A) ai = 0;
+    } else if (h.fAlphaStart >= h.fAlphaEnd &&
+               std::fmod(std::fmod(double(alpha) - h.fAlphaStart, 360.0) + 360.0, 360.0) <= alphaRingSpan()) {
+        // A ring written through 0 (start > end) or closed at its start (start == end):
+        // count from the start around the circle.
+        const double offset = std::fmod(std::fmod(double(alpha) - h.fAlphaStart, 360.0) + 360.0, 360.0);
+        const bool fullCircle = alphaRingSpan() == 360.0f;
+        ai = nearestIndex(offset / m_fAlphaResolution, fullCircle ? A : A - 1);
+        if (ai == A) ai = 0;
     } else {
         bOutOfBounds = true;
         const float dStart = anglef_mindiff_abs_0_360_DEG(alpha, h.fAlphaStart);
