@@ -157,8 +157,13 @@ TEST(FIRDesign, FFTFiltMatchesDirectConvolution)
     unsigned int seed = 10;
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c[0] << " * " << c[1]);
-        const std::vector<float> a = RandomSignal(c[0], seed++), b = RandomSignal(c[1], seed++);
-        const std::vector<double> ref = DirectConv(a, b);
+        std::vector<float> a = RandomSignal(c[0], seed++), b = RandomSignal(c[1], seed++);
+        // Long cases thin the shorter sequence out to keep the direct sums cheap.
+        std::vector<float>& shorter = c[0] <= c[1] ? a : b;
+        if (double(c[0]) * c[1] > 1e7)
+            for (size_t i = 0; i + 1 < shorter.size(); i++)
+                if (i % 37 != 0) shorter[i] = 0.0f;
+        const std::vector<double> ref = c[0] <= c[1] ? DirectConv(a, b) : DirectConv(b, a);
         const double scale = MaxAbs(ref);
         std::vector<float> y(ref.size() + 1, 55.0f);
         FFTFilt(a.data(), c[0], b.data(), c[1], y.data());

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -399,4 +400,63 @@ TEST(IIRFilters, CoefficientFilesAreReadOrRefused)
     TIIR missing("/nonexistent/sorvi/none.txt");
     EXPECT_EQ(missing.NumStages, 0u);
     EXPECT_EQ(cap.messages.size(), 1u);
+}
+
+namespace {
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(IIRFilters, PrintedAndSavedFormats)
+{
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string path = (dir / "sorvi_iir_dump.txt").string();
+
+    TIIRFilter allpass(2, 2, 2, 2);
+    const float num[] = {0.5f, 1.0f}, den[] = {1.0f, 0.5f};
+    allpass.SetCoefs(num, 0);
+    allpass.SetCoefs(den, 1);
+    testing::internal::CaptureStdout();
+    allpass.ShowCoefs();
+    allpass.ShowInfo();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "0.500 0.000 1.000\n--------------------------\n1.000 0.000 0.500\n"
+              "--------------------------\n"
+              "Numerador:\nEsparsidade = 2\n0.500 1.000 \n--------------------------\n"
+              "Denominador:\nEsparsidade = 2\n1.000 0.500 \n--------------------------\n");
+    allpass.SaveImpResp(path.c_str(), 3);
+    EXPECT_EQ(ReadAll(path), "0.500000\n0.000000\n0.750000\n");
+
+    const float b[] = {1, 0, 0}, a[] = {1, -0.5f, 0};
+    TIIRFilter2ndOrder biquad(b, a, 1.0f);
+    biquad.SaveImpulseResponse(path.c_str(), 3);
+    EXPECT_EQ(ReadAll(path), "1.000\n0.500\n0.250\n");
+
+    TIIR_DFII dfii(3, b, a, 2.0f);
+    dfii.SaveImpulseResponse(path.c_str(), 2);
+    EXPECT_EQ(ReadAll(path), "2.000\n1.000\n");
+    testing::internal::CaptureStdout();
+    dfii.Show();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "NC = 3\nNum = 1.000000 0.000000 0.000000 \nDen = 1.000000 -0.500000 0.000000 \n");
+
+    const float g[] = {1.0f};
+    TMultiStageIIR cascade(1, b, a, g);
+    cascade.SaveImpulseResponse(path.c_str(), 0);  // at least one line
+    EXPECT_EQ(ReadAll(path), "1\n");
+    cascade.SaveImpulseResponse(path.c_str(), 2);
+    EXPECT_EQ(ReadAll(path), "1.5\n0.75\n");  // the state goes on from the first save
+
+    TIIR tiir(TempFile("show.txt", "NSTAGES = 1\nNUM/DEN = 1 2\n3\n1 -0.5\n").c_str());
+    testing::internal::CaptureStdout();
+    tiir.Show();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "NSTAGES = 1\nNUM/DEN = 1 2\nNC = 2\nNum = 3.000000 0.000000 \nDen = 1.000000 -0.500000 \n");
+    tiir.SaveImpulseResponse(path.c_str(), 2);
+    EXPECT_EQ(ReadAll(path), "3\n1.5\n");
 }
