@@ -129,7 +129,7 @@ float GetEDT(const float* EDC, unsigned int Length) { return GetDecayTime(EDC, L
 
 namespace {
 
-// First sample after `ms` seconds from FirstSound, at most Length.
+// First sample `seconds` after FirstSound, at most Length.
 unsigned int LimitAfter(unsigned int FirstSound, float seconds, float FSample, unsigned int Length)
 {
     float t = static_cast<float>(FirstSound) + seconds * FSample;

@@ -8,6 +8,7 @@
 #include "dsp/TFilter.h"
 #include "dsp/Transform.h"
 #include "geometry/TComplex.h"
+#include "geometry/util.h"
 
 namespace {
 
@@ -130,7 +131,12 @@ void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal
             best = i;
         }
     }
-    if (best < 0) return;  // the filter is longer than the largest transform
+    if (best < 0) {
+        for (unsigned long n = 0; n < total; n++) y[n] = 0.0f;
+        ErrorMessage("FFTFilt : the shorter sequence (%lu samples) is longer than the largest "
+                     "transform\n", nb);
+        return;
+    }
     const unsigned long size = 1ul << (best + 1);
     const unsigned long L = size - nb + 1;
 
