@@ -84,9 +84,9 @@ TResult::TResult(const TResultParam* params, TReceiver* rec, TSource* src)
     // metres, as a sample index.
     if (rec && src && FSample > 0.0f && VSound > 0.0f) {
         const float reach = MaxProbRayDistance(src->NumberOfRays, rec->GetRadius());
-        const double metres = std::isfinite(reach) && reach > 0.0f ? std::floor(reach) : 0.0;
-        const double samples = std::floor(metres / VSound * FSample);
-        MaxProbIndex = samples >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(samples);
+        const float metres = std::isfinite(reach) && reach > 0.0f ? std::floor(reach) : 0.0f;
+        const float samples = metres / VSound * FSample;  // single precision, as stored
+        MaxProbIndex = samples >= 4294967040.0f ? 0xFFFFFFFFu : static_cast<uint32_t>(samples);
     }
 
     // Twice the next power of two of the longer pattern response: room for their convolution.
