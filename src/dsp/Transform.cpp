@@ -356,8 +356,8 @@ void TransformFFT(int n, int mode, double fs, TComplex* x)
     }
     const bool inverse = mode != 0;
     const std::size_t size = static_cast<std::size_t>(n);
+    const twiddle_st& e = TablesOf(p);
     if (size > 1) {
-        const twiddle_st& e = TablesOf(p);
         StagesRecursive(x, size, e, inverse, size);
         BitReverse(x, size, p);
     }

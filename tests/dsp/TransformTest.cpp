@@ -204,8 +204,14 @@ TEST(TransformTwiddle, CacheIsMadeOnceAndRebuiltAfterFreeingAll)
     EXPECT_NEAR(first->tw[128].im, -1.0, 1e-14);
     EXPECT_NEAR(first->twi[128].im, 1.0, 1e-14);
 
+    std::vector<TComplex> one = {TComplex(3.0, -1.0)};
+    TransformFFT(1, 1, 2.0, one.data());  // size 1: only the scale (fs) is applied
+    EXPECT_EQ(Used_Twiddles[0].load(), 1);
+    EXPECT_TRUE(one[0].re == 6.0 && one[0].im == -2.0);
+
     TransformDestroyAllTwiddles();
     EXPECT_EQ(Used_Twiddles[p].load(), 0);
+    EXPECT_EQ(Used_Twiddles[0].load(), 0);
     EXPECT_EQ(twiddle[p].load(), nullptr);
     TransformTwiddleDestroy(p);  // nothing left to free: harmless
     EXPECT_EQ(TransformTwiddleCreate(p), 1);
