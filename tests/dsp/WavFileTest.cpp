@@ -383,6 +383,14 @@ TEST_F(WavFiles, WrittenFilesReadBackBitForBit)
     ASSERT_EQ(back.size(), samples.size());
     EXPECT_EQ(std::memcmp(back.data(), samples.data(), samples.size() * 4), 0);
 
+    // Long enough to cross the writer's and the reader's block boundaries.
+    std::vector<float> longer(2 * 200001);
+    for (std::size_t i = 0; i < longer.size(); ++i) longer[i] = static_cast<float>(i) * 1e-6f - 0.2f;
+    ASSERT_TRUE(writeWAVData<float>(path.c_str(), longer.data(), 200001, 44100, 2));
+    readWAVData(path, back);
+    ASSERT_EQ(back.size(), longer.size());
+    EXPECT_EQ(std::memcmp(back.data(), longer.data(), longer.size() * 4), 0);
+
     const std::vector<int> ints = {INT32_MIN, -1, 0, 1 << 30, INT32_MAX};
     ASSERT_TRUE(writeWAVData<int>(path.c_str(), ints.data(), ints.size(), 48000, 1));
     const WaveHeader hi = readWAVData(path, back);
