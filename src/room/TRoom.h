@@ -231,20 +231,104 @@ public:
     void LiberaMemoria();
 
     // =========================================================================================
-    // Room metrics and external planes
+    // Room metrics (TRoomMetrics.cpp) and external planes (src/simulation/TRoomExternalPlanes.cpp)
     // =========================================================================================
-    // Area, mean absorption rows, then the room constant. (Declared for the results.)
+    // A plane whose layer has no material counts as fully reflecting (absorption and scattering
+    // 0); the absorption pass warns about such planes. A room without planes has Volume 0,
+    // Area 1e-6, absorption rows 1, room constants, T60 and critical distance 0.
+
+    // Area = sum of the plane areas (1e-6 when that is not positive); returns Area.
+    double CalculateArea();
+    // |sum over the triangles of the external planes of c . (p1 - p0) x (p2 - p0)| / 6, with c
+    // the triangle's centroid, unless the volume was forced; refreshes Center. Returns Volume.
+    double CalculateVolumeGeometry();
+    // Area, mean absorption rows (0 Sabine, 1 Eyring, 2 area-weighted -ln(1 - a),
+    // 3 weighted by 1 / area with scattering), then the room constant and both listings.
     void CalculateAbsorptionArea();
     // NumBands room constants into RoomConstant.
     void CalcRoomConstant(float* RoomConstant);
+    void ShowRoomConstant();
+    void ShowAbsorptionCoefficients();
+    // CriticalDistance from Area and the 1 kHz entry of absorption row 3.
+    void CalcCriticalDist();
+    // Air absorption of the environment, absorption rows, volume, area, then the Sabine and
+    // Eyring times (T60 rows 0 and 1).
+    void AcousticParameters();
+    void ShowAcousticParameters();
+    void AcousticParameters_Axes() {}
+    // Centre of the bounding box of planes, receivers and sources; (0, 0, 0) for an empty room.
+    TPoint3D GetCenter();
+    // Diagonal of that box; 0 for an empty room.
+    float GetMaxRoomLength();
+    unsigned int GetNumElements();   // sum of the planes' triangle counts
+    unsigned int GetMaxTriangles();  // largest triangle count of a plane
+    // Stored plane areas summed per material into materialArea (NumMaterials entries, zeroed
+    // first); planes without material are left out. Returns NumPlanes.
+    unsigned int MaterialAreas(float* materialArea);
+    void ShowMaterialAreas();
+    void ShowLayerAreas();
+    void ShowPlanes();
+    // Volume = MeanFreePath * Area / 4.
+    double EstimateVolume();
+    // The 2^NumPlanes mirror images of receiver RecIndex: image i mirrors the position in every
+    // plane selected by the binary digits of i (first digit: plane 0), in plane order. Written
+    // to ImageList when not null (it must hold 2^NumPlanes points); returns the count, 0 for an
+    // unknown receiver. More than MaxImagePlanes planes is an allocation failure (status 1).
+    static constexpr unsigned int MaxImagePlanes = 24;
+    unsigned long CreateImageList(unsigned int RecIndex, TPoint3D* ImageList);
+
+    // Marks with IsExternal the planes that probe rays from a grid just outside the bounding
+    // box hit first; the others are cleared. Every inside test that succeeds counts a hit.
+    void GetExternalPlanes();
 
     // =========================================================================================
-    // Project file reading
+    // Project file reading (TRoomProjectReader.cpp)
     // =========================================================================================
+    // Every reader parses whole lines and checks every number; a fatal input error shows its
+    // message and ends with status 1 (SorviExit) before the reader changes the room.
+
+    // Entries of section <tag> (tag without brackets) searched from the current position; the
+    // position is restored. 0 when the section is absent.
+    int GetNumberOfItens(FILE* fid, const char* tag);
+    // Number (from 1) of the first entry of <tag> without NParam items, shown in a box when
+    // msgFlag; 0 (position restored) when every entry matches.
+    int CheckNumberOfParams(FILE* fid, const char* tag, int NParam, bool msgFlag);
+    // Merging readers append after what the room holds; names the room has already are skipped.
+    void AddMaterialsTxt(const char* FileName);
+    void ReadPlaneLayersTxt(const char* FileName);  // replaces the plane layers
+    void AddPlaneLayersTxt(const char* FileName);
+    void AssociatePlaneLayersTxT(const char* FileName);
+    void ReadColorLayers(const char* FileName);
+    void ReadPlanesTxt(const char* FileName);  // replaces the planes
+    // Appends; a file that cannot be opened leaves the room unchanged (box, no exit).
+    void AddPlanesTxT(const char* FileName);
+    void ReadPlanesTxtFrontBack(const char* FileName);  // each plane also reversed
+    void AddDirectivitiesTxt(const char* FileName);
+    void AddSourceLayersTxt(const char* FileName);
+    void AddSourcesTxt(const char* FileName);
+    void AddReceiverLayersTxt(const char* FileName);
+    void AddReceiversTxt(const char* FileName);
+    // Paths, settings and the fresh readers, for a room that holds no elements.
+    void LoadFromTxtFile(const char* FileName);
+    // Writes the triangles of every plane.
+    void gravatriangulos(const char* arquivo);
 
     // =========================================================================================
-    // Project file writing
+    // Project file writing (TRoomProjectWriter.cpp)
     // =========================================================================================
+    // 1 after a complete save. 0, with the old file untouched, when the file cannot be written
+    // or an element cannot be written as a loadable line (reported in a box).
+    int SaveRoom(const char* FileName);
+    // Each appends its section(s); entries that cannot be written are reported and left out.
+    void SaveSourceLayers(const char* FileName);
+    void SaveSources(const char* FileName);
+    void SaveReceiverLayers(const char* FileName);
+    void SaveReceivers(const char* FileName);
+    void SaveMaterials(const char* FileName);
+    void SavePlaneLayers(const char* FileName);  // <LAYERS::PLANE> and <LAYERS::COLOR>
+    void SavePlanes(const char* FileName);
+    // <RECEIVERS> with each receiver's pattern name in place of its layer.
+    void WriteReceivers(FILE* fid);
 
     // =========================================================================================
     // Ray tracer, simulation run and progress, mean free path
