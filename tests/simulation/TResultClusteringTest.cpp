@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "simulation/ResultTestSupport.h"
+#include "simulation/TextFields.h"
+
+using namespace resulttest;
+
+namespace {
+
+struct Early {
+    unsigned index;
+    float azim, elev;
+    unsigned order;
+    float fatordist;
+    float energy;
+    int id;
+};
+
+// A pair with ray and hit files in a scratch folder; early arrivals are written as the tracer
+// writes them, then clustered.
+class Clustering : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        pair = setup.Make(3, 2000);
+        pair->CreateHitFile(0, 0, (dir / "HITS").c_str());
+        pair->CreateRayFile(0, 0, (dir / "RAYS").c_str());
+    }
+    void Write(const std::vector<Early>& arrivals)
+    {
+        const unsigned counts[2] = {1, 0};
+        for (const Early& e : arrivals) {
+            TRay a = Arrival(e.index, e.azim, e.elev, e.order, e.fatordist, e.energy, e.id);
+            pair->SaveRay(&a, 0);
+            pair->InsertHit(&a, counts, 2, 0, 1.0f);
+        }
+    }
+    std::string Run()
+    {
+        testing::internal::CaptureStdout();
+        pair->Cluster();
+        return testing::internal::GetCapturedStdout();
+    }
+    std::vector<TRay> Clustered() { return ReadRays(dir / "RAYS-S001-R001.txt"); }
+    // The arrival count of every hit line written after clustering.
+    std::vector<int> HitCounts()
+    {
+        std::vector<int> n;
+        for (const std::string& line : ReadLines(dir / "HITS-S001-R001.txt")) {
+            std::string_view f[5];
+            SplitFields(line, f, 5);
+            int32_t v = 0;
+            EXPECT_TRUE(ParseInt(f[3], v));
+            n.push_back(v);
+        }
+        return n;
+    }
+
+    Scratch dir;
+    PairSetup setup;
+    std::unique_ptr<TResult> pair;
+};
+
+// The direction 40 degrees from (0, 0) and 42 degrees from (5, 0), found on the sphere.
+TDirection FortyAndFortyTwo()
+{
+    const double rad = M_PI / 180.0;
+    const double c40 = std::cos(40 * rad), c42 = std::cos(42 * rad);
+    // cos(e) cos(a) = c40, cos(e) cos(a - 5) = c42
+    const double a = std::atan((c42 / c40 - std::cos(5 * rad)) / std::sin(5 * rad));
+    const double e = std::acos(c40 / std::cos(a));
+    TDirection d;
+    d.Set(static_cast<float>(a / rad + 360.0), static_cast<float>(e / rad), 1.0f);
+    return d;
+}
+
+}  // namespace
+
+// Which arrivals end up together, by time blocks and directions.
+TEST_F(Clustering, GroupsByTimeBlockAndDirection)
+{
+    const TDirection z = FortyAndFortyTwo();
+    struct Case {
+        const char* what;
+        std::vector<Early> in;
+        std::vector<unsigned> indices;  // of the representatives, in output order
+        std::vector<int> counts;        // group sizes
+        std::vector<float> energies;    // band energy of each representative
+    };
+    const std::vector<Case> cases = {
+        {"gap of 15 splits, gap of 5 joins",
+         {{100, 10, 0, 1, 0.5f, 1, 1}, {105, 10, 0, 1, 0.4f, 2, 2}, {120, 10, 0, 1, 0.9f, 4, 3}},
+         {100, 120}, {2, 1}, {3, 4}},
+        {"gap of exactly 10 stays one block", {{100, 10, 0, 1, 0.5f, 1, 1}, {110, 10, 0, 1, 0.6f, 2, 2}},
+         {110}, {2}, {3}},
+        {"30 degrees apart: one group, the closer ray represents it",
+         {{200, 0, 0, 2, 0.4f, 1, 1}, {203, 30, 0, 2, 0.9f, 2, 2}}, {203}, {2}, {3}},
+        {"60 degrees apart: two groups, written unchanged",
+         {{200, 0, 0, 2, 0.4f, 1, 1}, {203, 60, 0, 2, 0.9f, 2, 2}}, {200, 203}, {1, 1}, {1, 2}},
+        {"5, 40 and 42 degrees: the strongest pair starts one group of three",
+         {{300, 0, 0, 1, 0.2f, 1, 1}, {301, 5, 0, 1, 0.3f, 2, 2}, {302, z.azim, z.elev, 1, 0.9f, 4, 3}},
+         {302}, {3}, {7}},
+        {"the direct sound alone in its block is copied", {{386, 180, 0, 0, 0.8f, 8, 0}}, {386}, {1}, {8}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        Write(c.in);
+        Run();
+        EXPECT_TRUE(pair->ClusterDone);
+        EXPECT_FALSE(pair->RayFileOpen);
+        EXPECT_FALSE(pair->HitFileCreated);
+        const auto out = Clustered();
+        ASSERT_EQ(out.size(), c.indices.size());
+        for (std::size_t k = 0; k < out.size(); ++k) {
+            EXPECT_EQ(out[k].index, c.indices[k]) << k;
+            for (unsigned b = 0; b < kBands; ++b) EXPECT_FLOAT_EQ(out[k].spectrum[b], c.energies[k]) << k;
+            // Direction, order and ray number are the representative's own.
+            for (const Early& e : c.in)
+                if (e.index == out[k].index) {
+                    EXPECT_EQ(out[k].ID, e.id);
+                    EXPECT_NEAR(out[k].dir.azim, e.azim, 1e-3);
+                    EXPECT_EQ(static_cast<unsigned>(out[k].reflections), e.order);
+                }
+        }
+        EXPECT_EQ(HitCounts(), c.counts);
+        // The early files stay as written.
+        EXPECT_EQ(ReadLines(dir / "RAYS-S001-R001-EARLY.txt").size(), c.in.size());
+    }
+}
+
+// Orders are clustered in ascending order; a missing order is reported; only single-arrival
+// blocks move the direct-sound index.
+TEST_F(Clustering, OrdersAscendWithAMessageForAMissingOne)
+{
+    pair->DirectSoundIndex = 1999;
+    Write({{500, 10, 0, 3, 0.5f, 1, 1}, {600, 20, 0, 0, 0.5f, 1, 2}, {450, 30, 0, 1, 0.5f, 1, 3},
+           {452, 31, 0, 1, 0.7f, 1, 4}});
+    EXPECT_EQ(Run(), "\rClustering reflections of order 0 ..."
+                     "\rClustering reflections of order 1 ..."
+                     "\rClustering reflections of order 2 ... - No rays of order 2 for clustering\n"
+                     "\rClustering reflections of order 3 ...");
+    const auto out = Clustered();
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].index, 600u);
+    EXPECT_EQ(out[1].index, 452u);
+    EXPECT_EQ(out[2].index, 500u);
+    EXPECT_EQ(pair->DirectSoundIndex, 500u);
+}
+
+// Late arrivals already in the ray file stay first; representatives follow.
+TEST_F(Clustering, AppendsAfterTheLateArrivals)
+{
+    TRay late = Arrival(1500, 0, 0, 5, 0.5f, 1, 99);
+    pair->SaveRay(&late, 1);
+    Write({{100, 10, 0, 1, 0.5f, 1, 1}});
+    Run();
+    const auto out = Clustered();
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].ID, 99);
+    EXPECT_EQ(out[1].ID, 1);
+}
+
+// A receiver no direct ray reached still has its early reflections clustered.
+TEST_F(Clustering, PairWithoutDirectSoundKeepsItsEarlyReflections)
+{
+    Write({{700, 45, 0, 1, 0.5f, 1, 1}, {702, 46, 0, 1, 0.6f, 1, 2}});
+    EXPECT_EQ(pair->DirectSoundRay->reflections, 0);
+    EXPECT_EQ(pair->EarlyRefCount, 2u);
+    Run();
+    ASSERT_EQ(Clustered().size(), 1u);
+    EXPECT_FLOAT_EQ(Clustered()[0].spectrum[0], 2.0f);
+}
+
+TEST_F(Clustering, NothingEarlyLeavesTheFilesOpen)
+{
+    EXPECT_EQ(Run(), "");
+    EXPECT_EQ(pair->DirectSoundIndex, 1999u);
+    EXPECT_FALSE(pair->ClusterDone);
+    EXPECT_TRUE(pair->RayFileOpen);
+    EXPECT_TRUE(pair->HitFileCreated);
+}
+
+// Equal keys keep the order in which the arrivals were written: the first of equally close
+// rays represents the group, whatever the sort implementation.
+TEST_F(Clustering, TiesFollowTheFileOrder)
+{
+    for (int first : {1, 2}) {
+        SCOPED_TRACE(first);
+        TearDown();
+        SetUp();
+        const int second = 3 - first;
+        Write({{100, 10, 5, 1, 0.5f, 1, first}, {100, 10, 5, 1, 0.5f, 2, second}, {104, 12, 5, 1, 0.25f, 4, 7}});
+        Run();
+        const auto out = Clustered();
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out[0].ID, first);
+        EXPECT_FLOAT_EQ(out[0].spectrum[0], 7.0f);
+    }
+}
+
+// Sums are taken over the energies as the file holds them (six significant digits).
+TEST_F(Clustering, EnergiesAreSummedAsWrittenInTheFile)
+{
+    Write({{100, 10, 0, 1, 0.5f, 0.1234567f, 1}, {101, 10, 0, 1, 0.6f, 0.1234567f, 2}});
+    Run();
+    const auto out = Clustered();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].spectrum[0], 0.123457f + 0.123457f);
+}
+
+// A long block of diffuse arrivals is grouped in pieces of bounded size; no energy is lost.
+TEST_F(Clustering, LongBlocksAreGroupedInBoundedPieces)
+{
+    std::vector<Early> in;
+    for (unsigned k = 0; k < 20; ++k) in.push_back({300 + 2 * k, 10, 0, 2, 0.5f, 1, static_cast<int>(k)});
+    for (unsigned limit : {8u, 2048u}) {
+        SCOPED_TRACE(limit);
+        TearDown();
+        SetUp();
+        pair->MaxClusterBlock = limit;
+        Write(in);
+        Run();
+        const auto out = Clustered();
+        const std::vector<float> expected = limit == 8 ? std::vector<float>{8, 8, 4} : std::vector<float>{20};
+        ASSERT_EQ(out.size(), expected.size());
+        for (std::size_t k = 0; k < out.size(); ++k) EXPECT_FLOAT_EQ(out[k].spectrum[0], expected[k]);
+        if (limit == 8) {
+            EXPECT_EQ(HitCounts(), (std::vector<int>{8, 8, 4}));
+        }
+    }
+}
+
+TEST(ClusteringHelpers, SmallestPositionAndGroupLookup)
+{
+    const float list[] = {3.0f, 1.0f, 1.0f, 2.0f};
+    EXPECT_EQ(TResult::findPosMinFloat(list, 4), 1u);
+    const std::vector<std::vector<int>> grupo = {{1, 0, 0}, {0, 1, 1}};
+    EXPECT_EQ(TResult::ElementoTemGrupo(grupo, 2, 2), 1);
+    EXPECT_EQ(TResult::ElementoTemGrupo(grupo, 1, 2), -1);
+    TSubRay s[3];
+    s[0].Set(TDirection{}, 0.5f, 1, 0, 0, 1);
+    s[1].Set(TDirection{}, 0.9f, 1, 0, 1, 1);
+    s[2].Set(TDirection{}, 0.9f, 1, 0, 2, 1);
+    EXPECT_FLOAT_EQ(TResult::getMaxFatorDist(s, 3), 0.9f);
+    EXPECT_EQ(TResult::getIndiceMaxFatorDist(s, 3), 1);
+    s[1].Remove();
+    EXPECT_EQ(TResult::getIndiceMaxFatorDist(s, 3), 2);
+    testing::internal::CaptureStdout();
+    TResult::showgrupos(grupo, 2, 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "=========================================================\ngrupo [00] = 000 \ngrupo [01] = 001 002 \n");
+}
