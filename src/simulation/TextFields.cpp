@@ -1,6 +1,8 @@
 #include "simulation/TextFields.h"
 
 #include <charconv>
+#include <cstring>
+#include <cmath>
 #include <stdio.h>
 #include <system_error>
 #include <type_traits>
@@ -53,6 +55,230 @@ void AppendGeneral(std::string& out, double value)
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
     out.append(buf, r.ec == std::errc() ? r.ptr : buf);
+}
+
+namespace {
+
+constexpr uint64_t kPow10[20] = {1ull,
+                                 10ull,
+                                 100ull,
+                                 1000ull,
+                                 10000ull,
+                                 100000ull,
+                                 1000000ull,
+                                 10000000ull,
+                                 100000000ull,
+                                 1000000000ull,
+                                 10000000000ull,
+                                 100000000000ull,
+                                 1000000000000ull,
+                                 10000000000000ull,
+                                 100000000000000ull,
+                                 1000000000000000ull,
+                                 10000000000000000ull,
+                                 100000000000000000ull,
+                                 1000000000000000000ull,
+                                 10000000000000000000ull};
+
+using u128 = unsigned __int128;
+
+constexpr int kMaxPow10 = 38;
+
+struct Pow10Table {
+    u128 v[kMaxPow10 + 1];
+    constexpr Pow10Table() : v()
+    {
+        v[0] = 1;
+        for (int i = 1; i <= kMaxPow10; ++i) v[i] = v[i - 1] * 10;
+    }
+};
+constexpr Pow10Table kPow10Wide;
+
+// Writes the decimal digits of v (at least minDigits, zero padded) at p; returns the end.
+char* PutDigits(char* p, uint64_t v, int minDigits)
+{
+    char tmp[24];
+    int n = 0;
+    do {
+        tmp[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    while (n < minDigits) tmp[n++] = '0';
+    while (n > 0) *p++ = tmp[--n];
+    return p;
+}
+
+// num / 2^s rounded to the nearest integer, ties to even (printf rounds the exact value so).
+u128 RoundShift(u128 num, int s)
+{
+    if (s == 0) return num;
+    const u128 q = num >> s;
+    const u128 rem = num & ((static_cast<u128>(1) << s) - 1);
+    const u128 half = static_cast<u128>(1) << (s - 1);
+    return (rem > half || (rem == half && (q & 1))) ? q + 1 : q;
+}
+
+// num / den rounded the same way; den < 2^127.
+u128 RoundQuotient(u128 num, u128 den)
+{
+    const u128 q = num / den;
+    const u128 twice = (num % den) * 2;
+    return (twice > den || (twice == den && (q & 1))) ? q + 1 : q;
+}
+
+// |value| = m * 2^e with m < 2^24; false for zero, infinities and NaN.
+bool Decompose(float value, uint32_t& m, int& e)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> 23) & 0xFF);
+    const uint32_t frac = bits & 0x7FFFFF;
+    if (biased == 0xFF || (biased == 0 && frac == 0)) return false;
+    if (biased == 0) {  // subnormal
+        m = frac;
+        e = -149;
+    } else {
+        m = frac | 0x800000;
+        e = biased - 150;
+    }
+    return true;
+}
+
+// round(|value| * 10^k) of the float m * 2^e, exactly; false when it does not fit 128 bits.
+bool ScaledRounded(uint32_t m, int e, int k, u128& q)
+{
+    if (k >= 0) {
+        if (k > 30) return false;
+        const u128 num = static_cast<u128>(m) * kPow10Wide.v[k];  // < 2^24 * 10^30 < 2^124
+        if (e >= 0) {
+            if (e > 20 || (num >> (127 - e)) != 0) return false;
+            q = num << e;
+        } else if (-e >= 126) {
+            q = 0;  // num < 2^124 is below half of 2^126
+        } else {
+            q = RoundShift(num, -e);
+        }
+        return true;
+    }
+    const int j = -k;
+    if (j > kMaxPow10) return false;
+    u128 den = kPow10Wide.v[j];
+    u128 num = m;
+    if (e >= 0) {
+        if (e > 103) return false;  // m * 2^e < 2^127
+        num <<= e;
+    } else {
+        if (-e > 20 || den > (static_cast<u128>(1) << 100)) return false;
+        den <<= -e;
+    }
+    q = RoundQuotient(num, den);
+    return true;
+}
+
+}  // namespace
+
+void AppendFixed(std::string& out, float value, int decimals)
+{
+    uint32_t m = 0;
+    int e = 0;
+    u128 q = 0;
+    if (decimals < 0 || decimals > 9) {
+        AppendFixed(out, static_cast<double>(value), decimals);
+        return;
+    }
+    if (!Decompose(value, m, e)) {
+        if (!std::isfinite(value)) {
+            AppendFixed(out, static_cast<double>(value), decimals);
+            return;
+        }
+        q = 0;  // zero, with its sign
+    } else if (!ScaledRounded(m, e, decimals, q) || q >= static_cast<u128>(kPow10[19])) {
+        AppendFixed(out, static_cast<double>(value), decimals);
+        return;
+    }
+    char buf[48];
+    char* p = buf;
+    const uint64_t v = static_cast<uint64_t>(q);
+    if (std::signbit(value)) *p++ = '-';
+    p = PutDigits(p, v / kPow10[decimals], 1);
+    if (decimals > 0) {
+        *p++ = '.';
+        p = PutDigits(p, v % kPow10[decimals], decimals);
+    }
+    out.append(buf, p);
+}
+
+void AppendGeneral(std::string& out, float value)
+{
+    constexpr int P = 6;
+    uint32_t m = 0;
+    int e = 0;
+    if (!Decompose(value, m, e)) {
+        if (std::isfinite(value)) out += std::signbit(value) ? "-0" : "0";
+        else AppendGeneral(out, static_cast<double>(value));
+        return;
+    }
+    // Decimal exponent after rounding to P digits. Estimated from the binary exponent
+    // (30103 / 100000 ~ log10 2), then corrected.
+    const int log2v = e + (31 - __builtin_clz(m));
+    int X = (log2v * 30103) / 100000;
+    if (log2v < 0) --X;
+    u128 q = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt > 4 || !ScaledRounded(m, e, P - 1 - X, q)) {
+            AppendGeneral(out, static_cast<double>(value));
+            return;
+        }
+        if (q < kPow10[P - 1]) {
+            --X;
+            continue;
+        }
+        if (q > kPow10[P]) {
+            ++X;
+            continue;
+        }
+        if (q == kPow10[P]) {  // rounded up into the next decade
+            ++X;
+            q = kPow10[P - 1];
+        }
+        break;
+    }
+    uint64_t digits = static_cast<uint64_t>(q);  // P digits
+    int nd = P;
+    while (nd > 1 && digits % 10 == 0) {  // %g drops trailing zeros
+        digits /= 10;
+        --nd;
+    }
+    char buf[32];
+    char* p = buf;
+    if (std::signbit(value)) *p++ = '-';
+    if (X >= -4 && X < P) {
+        if (X >= 0) {
+            const int intDigits = X + 1;
+            if (nd <= intDigits) {
+                p = PutDigits(p, digits * kPow10[intDigits - nd], 1);
+            } else {
+                p = PutDigits(p, digits / kPow10[nd - intDigits], 1);
+                *p++ = '.';
+                p = PutDigits(p, digits % kPow10[nd - intDigits], nd - intDigits);
+            }
+        } else {
+            *p++ = '0';
+            *p++ = '.';
+            for (int z = 0; z < -X - 1; ++z) *p++ = '0';
+            p = PutDigits(p, digits, nd);
+        }
+    } else {
+        p = PutDigits(p, digits / kPow10[nd - 1], 1);
+        if (nd > 1) {
+            *p++ = '.';
+            p = PutDigits(p, digits % kPow10[nd - 1], nd - 1);
+        }
+        *p++ = 'e';
+        *p++ = X < 0 ? '-' : '+';
+        p = PutDigits(p, static_cast<uint64_t>(X < 0 ? -X : X), 2);
+    }
+    out.append(buf, p);
 }
 
 void AppendInt(std::string& out, long long value)

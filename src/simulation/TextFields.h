@@ -13,6 +13,10 @@
 void AppendFixed(std::string& out, double value, int decimals);
 // printf("%g") of the value.
 void AppendGeneral(std::string& out, double value);
+// The same for floats (as printf sees them, widened to double), by exact integer arithmetic:
+// several times faster than the general conversion, for the lines of arrival records.
+void AppendFixed(std::string& out, float value, int decimals);
+void AppendGeneral(std::string& out, float value);
 // printf("%d") / printf("%u").
 void AppendInt(std::string& out, long long value);
 

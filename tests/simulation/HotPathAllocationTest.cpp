@@ -18,14 +18,31 @@ namespace {
 std::atomic<long> allocations{0};
 }
 
-void* operator new(std::size_t size)
+// Counting replacements of every unaligned form, all on malloc/free so that each pair matches
+// (the aligned forms keep the library's own pair).
+static void* CountedAlloc(std::size_t size) noexcept
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    return std::malloc(size ? size : 1);
+}
+void* operator new(std::size_t size)
+{
+    if (void* p = CountedAlloc(size)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size)
+{
+    if (void* p = CountedAlloc(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAlloc(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAlloc(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
