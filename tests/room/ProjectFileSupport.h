@@ -1,0 +1,139 @@
+#pragma once
+// Shared by the project-file tests: a temporary folder per test, the loading chains of the
+// programs, and a quiet room.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "geometry/ErrorHandler.h"
+#include "room/TRoom.h"
+
+namespace projtest {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline std::string Shoebox()
+{
+    return ReadFile(std::string(SORVI_SOURCE_DIR) + "/examples/shoebox.txt");
+}
+
+// Replaces the first occurrence of `from` (which must be there).
+inline std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+using RoomHandle = std::unique_ptr<TRoom, void (*)(TRoom*)>;
+
+// A room whose destructor's listing stays out of the test output.
+inline RoomHandle QuietRoom()
+{
+    return {new TRoom, [](TRoom* r) {
+                testing::internal::CaptureStdout();
+                delete r;
+                testing::internal::GetCapturedStdout();
+            }};
+}
+
+// The desktop program's chain for opening a project.
+inline void DesktopChain(TRoom& r, const std::string& file)
+{
+    const char* f = file.c_str();
+    r.PathSetup(f);
+    r.EnviromentSetupTXT(f);
+    r.AddMaterialsTxt(f);
+    r.AddPlaneLayersTxt(f);
+    r.AssociatePlaneLayersTxT(f);
+    r.AddPlanesTxT(f);
+    r.AddDirectivitiesTxt(f);
+    r.AddSourceLayersTxt(f);
+    r.AddReceiverLayersTxt(f);
+    r.AddSourcesTxt(f);
+    r.AddReceiversTxt(f);
+    r.ReadColorLayers(f);
+}
+
+// The console viewer's chain.
+inline void ConsoleChain(TRoom& r, const std::string& file)
+{
+    const char* f = file.c_str();
+    r.PathSetup(f);
+    r.EnviromentSetupTXT(f);
+    r.AddMaterialsTxt(f);
+    r.AddPlaneLayersTxt(f);
+    r.AssociatePlaneLayersTxT(f);
+    r.AddPlanesTxT(f);
+    r.AddDirectivitiesTxt(f);
+    r.AddSourceLayersTxt(f);
+    r.AddSourcesTxt(f);
+    r.AddReceiverLayersTxt(f);
+    r.AddReceiversTxt(f);
+    r.ReadColorLayers(f);
+}
+
+// Runs fn with standard output captured; returns what was printed.
+inline std::string Quietly(const std::function<void()>& fn)
+{
+    testing::internal::CaptureStdout();
+    try {
+        fn();
+    } catch (...) {
+        testing::internal::GetCapturedStdout();
+        throw;
+    }
+    return testing::internal::GetCapturedStdout();
+}
+
+class ProjectFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() /
+               ("sorvi_project_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        const std::string p = Path(name);
+        std::ofstream(p, std::ios::binary) << content;
+        return p;
+    }
+    // Names of the files in the test folder.
+    std::vector<std::string> Listing() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path dir_;
+};
+
+}  // namespace projtest
