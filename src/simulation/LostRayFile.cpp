@@ -5,12 +5,17 @@
 
 void AppendLostRayLine(std::string& out, const Raio_st& ray, int source)
 {
-    const double values[6] = {ray.p.x, ray.p.y, ray.p.z, ray.v.x, ray.v.y, ray.v.z};
-    for (double v : values) {
-        AppendFixed(out, v, 2);
+    AppendLostRayLine(out, ray.p, ray.v, static_cast<int>(ray.reflections), source);
+}
+
+void AppendLostRayLine(std::string& out, TPoint3D p, TVector v, int reflections, int source)
+{
+    const double values[6] = {p.x, p.y, p.z, v.x, v.y, v.z};
+    for (double c : values) {
+        AppendFixed(out, c, 2);
         out += ' ';
     }
-    AppendInt(out, static_cast<int>(ray.reflections));
+    AppendInt(out, reflections);
     out += ' ';
     AppendInt(out, source);
     out += '\n';

@@ -128,6 +128,9 @@ TEST(LostRayLine, WriteAndParseRoundTrip)
     std::string line;
     AppendLostRayLine(line, ray, 3);
     EXPECT_EQ(line, "1.00 -2.00 3.50 0.60 0.00 -0.80 12 3\n");  // 1.005 is just below 1.005
+    std::string fromValues;
+    AppendLostRayLine(fromValues, ray.p, ray.v, 12, 3);
+    EXPECT_EQ(fromValues, line);
 
     Raio_st back;
     int source = -1;
