@@ -173,18 +173,62 @@ public:
                            unsigned NE);
 
     // =========================================================================================
-    // Synthesis, artificial tail, parameters and response files (defined with the synthesis)
+    // Impulse-response synthesis (TResultSynthesis.cpp)
     // =========================================================================================
+    // Builds the responses from the pair's ray file; a pair that counted no arrival stays silent.
     void GetImpulseResponses();
+    // Reads every arrival of the file into IR_Early / IR, scales them to pressure with air
+    // absorption, adds the artificial tail (NoiseTail), band-filters the early part (FIR,
+    // delay compensated) and the late part (Butterworth cascade, started afresh per channel),
+    // sums everything into globalIR and removes the patterns' front delays from it.
     void GetImpulseResponsesfromRAYS(const char* rayfilename);
+    // globalIR[ch][n] += IR_Early[ch][b][n] + IR[ch][b][n] over the bands.
     void GetGlobalIR();
+    // Reports the direct sound and appends it to the early ray file as one order-0 arrival.
     void ProcessDirectSound(int NumPlaneLayers);
+    // Broadband SPL of Param (after GetMonoParams).
     float GetSPL();
+    // Level in dB re 20 uPa of the pressure that band energies summing to `energy` give at
+    // this receiver, calibrated as the responses are (rho c, receiver factor).
+    float EnergyToSPL(float energy) const;
+
+    // =========================================================================================
+    // Artificial tail (TResultTail.cpp)
+    // =========================================================================================
+    // Per channel and band: fits the decay of the collected arrivals and adds decaying noise of
+    // that rate to IR, faded in from the first arrival up to MaxProbIndex. A band with too few
+    // arrivals or without a fitted decay gets no tail.
     void AddArtificialTail_LateRays();
+    void SetNoiseStart(unsigned int value);
+    unsigned int CalculateNoiseStart();
+    // Older variant: fit to the strongest early samples, velvet noise, "betas-S%d.txt" and
+    // "First-S%d-B%d.txt" in the working directory.
+    void AddArtificialTail();
+    // The tail noise comes from one seed per run; each pair (source and receiver numbers) and
+    // band draws its own stream from it. StartTailRun picks the run's seed (a fixed one when
+    // SetTailSeed was called, else a random one) and prints it; a tail that finds no run
+    // started starts one.
+    static unsigned long long StartTailRun();
+    static void SetTailSeed(unsigned long long seed);
+    static void UseRandomTailSeed();
+    // Fills noise with magnitudes in [thr, 1] and random signs from the stream of (seed,
+    // source, receiver, band).
+    static void TailNoise(float* noise, unsigned int Length, float thr, unsigned long long seed, int srcID,
+                          int recID, unsigned int band);
+
+    // =========================================================================================
+    // Parameters and response files (TResultFiles.cpp)
+    // =========================================================================================
+    // Param from globalIR (channels averaged); bands from the broadband response filtered
+    // again. A silent response gives zeros; parameters a band leaves undefined are NaN.
     void GetMonoParams();
+    // "PARAMS" file: band heads, nine rows of values ("nan" where undefined), direct sound.
     void SaveParams(const char* filename);
+    // One line per sample, "%g " per channel.
     void SaveGlobalIR(const char* filename);
+    // Reads MaxLength x NumChannels numbers into globalIR; missing ones become 0 (a message).
     void GetImpulseResponsesfromFile(const char* SRFileName);
+    // Earliest index and count of the records of a ray file; returns the count.
     unsigned GetInfoFromRaysFile(const char* rayfilename);
     void SaveIR_HTML(const char* filename);
 

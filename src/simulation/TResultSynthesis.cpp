@@ -1,0 +1,209 @@
+// A pair's impulse responses from its arrivals: reading, scaling to pressure, band filtering,
+// broadband sum and front-delay removal; and the direct-sound step before the clustering.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "directivity/TDirectivity.h"
+#include "dsp/FIRDesign.h"
+#include "dsp/IIRCoefficients.h"
+#include "dsp/TMultiStageIIR.h"
+#include "geometry/ErrorHandler.h"
+#include "geometry/util.h"
+#include "room/TReceiver.h"
+#include "room/TSource.h"
+#include "simulation/TResult.h"
+#include "simulation/TextFields.h"
+
+namespace {
+
+[[noreturn]] void EarlyPartFailure(const char* format, int ch = -1, int band = -1)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, format, ch, band);
+    ErrorMessage("%s", text);
+    SorviExitProcess(1, text);
+}
+
+unsigned FrontDelay(TDirectivity* pattern) { return pattern ? pattern->GetFrontDelay() : 0u; }
+
+}  // namespace
+
+float TResult::EnergyToSPL(float energy) const
+{
+    // p^2 = E rho c / (pi r^2): the same factors the synthesis applies to the band amplitudes.
+    const double pressure2 = static_cast<double>(energy) * Rho * VSound * RecFactor * RecFactor;
+    return static_cast<float>(10.0 * std::log10(pressure2 / (2e-5 * 2e-5)));
+}
+
+void TResult::ProcessDirectSound(int NumPlaneLayers)
+{
+    TRay& D = *DirectSoundRay;
+    const int count = D.reflections;
+    if (count == 0) {
+        std::printf("No Direct Sound!\n");
+        return;
+    }
+    std::printf("Direct Sound: ");
+    std::printf("Index: %d (%1.2f m)", static_cast<int>(DirectSoundIndex),
+                static_cast<double>(DirectSoundIndex / FSample * VSound));
+    std::printf(" - ");
+    std::printf("Rays: %d", count);
+    std::printf(" - ");
+    std::printf("SPL: %1.2f\n", static_cast<double>(EnergyToSPL(D.GetEnergy())));
+    std::printf("\n");
+
+    // The direct sound enters the clustering as one order-0 arrival with the summed energies.
+    D.reflections = 0;
+    SaveRay(&D, 0);
+    DirectSoundIndex = D.index;
+    if (HitFileCreated) {
+        const std::vector<unsigned> counts(NumPlaneLayers > 0 ? static_cast<std::size_t>(NumPlaneLayers) : 1u, 0u);
+        InsertHit(&D, counts.data(), NumPlaneLayers > 0 ? NumPlaneLayers : 0, 0, 1.0f);
+    }
+    D.reflections = count;
+}
+
+float TResult::GetSPL() { return Param.size() > NumBands ? Param[NumBands].SPL : 0.0f; }
+
+void TResult::GetImpulseResponses()
+{
+    if (EarlyRefCount + LateRefCount == 0) return;
+    GetImpulseResponsesfromRAYS(RayFileName.c_str());
+}
+
+void TResult::GetGlobalIR()
+{
+    const bool haveEarly = IR_Early.size() >= NumChannels;
+    for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+        float* g = globalIR[ch].data();
+        for (uint32_t b = 0; b < NumBands; ++b) {
+            const float* late = IR[ch][b].data();
+            const float* early = haveEarly ? IR_Early[ch][b].data() : nullptr;
+            for (uint32_t n = 0; n < MaxLength; ++n) g[n] += (early ? early[n] : 0.0f) + late[n];
+        }
+    }
+}
+
+void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
+{
+    TRay ray(NumBands);
+    std::printf("Creating Impulse Responses from Reflections ...\n");
+
+    // The early part, created zeroed for this step only.
+    IR_Early.clear();
+    try {
+        IR_Early.resize(NumChannels);
+    } catch (const std::bad_alloc&) {
+        EarlyPartFailure("Impossible to alocate memory for IR_Early - Programing error.\n");
+    }
+    for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+        try {
+            IR_Early[ch].resize(NumBands);
+        } catch (const std::bad_alloc&) {
+            EarlyPartFailure("Impossible to alocate memory for IR_Early[%d] - Programing error.\n", static_cast<int>(ch));
+        }
+        for (uint32_t b = 0; b < NumBands; ++b) {
+            try {
+                IR_Early[ch][b].assign(MaxLength, 0.0f);
+            } catch (const std::bad_alloc&) {
+                EarlyPartFailure("Impossible to alocate memory for IR_Early[%d][%d] - Programing error.\n",
+                                 static_cast<int>(ch), static_cast<int>(b));
+            }
+        }
+    }
+
+    // Lines of the pair's own ray file may still wait in memory when the clustering left it
+    // open (a pair without early arrivals).
+    const std::string path = rayfilename ? rayfilename : "";
+    if (RayFile.IsOpen() && RayFile.Path() == path) RayFile.Flush();
+
+    if (utilGetFileSize(path.c_str()) != 0) {
+        if (std::FILE* f = utilOpenFile(path, "rt")) {
+            std::string line;
+            unsigned malformed = 0;
+            while (ReadTextLine(f, line)) {
+                if (line.find_first_not_of(" \t") == std::string::npos) continue;
+                if (!ray.ParseLine(line)) {
+                    ++malformed;
+                    continue;
+                }
+                ++NumReflections;
+                InsertRay(&ray);
+            }
+            std::fclose(f);
+            if (malformed)
+                std::printf("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
+        }
+    }
+
+    // Energies to sound pressure, with air absorption over the distance of each sample.
+    const float s = std::sqrt(Rho * VSound);
+    const float k = VSound / FSample;
+    for (uint32_t n = 0; n < MaxLength; ++n) {
+        const float d = static_cast<float>(n) * k;
+        for (uint32_t b = 0; b < NumBands; ++b) {
+            AirAbsFactor[b] = static_cast<float>(std::exp(-AirAbs[b] * d));
+            for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+                float& e = IR_Early[ch][b][n];
+                e = e * s * AirAbsFactor[b] * RecFactor;
+                float& l = IR[ch][b][n];
+                l = l * s * AirAbsFactor[b] * RecFactor;
+            }
+        }
+    }
+    std::printf(" Done.\n");
+
+    if (NoiseTail) AddArtificialTail_LateRays();
+
+    // Band filtering: the early part by a linear-phase FIR over the samples that can hold early
+    // energy, the late part by the band's Butterworth cascade over the whole response.
+    std::printf("Subband Filtering ...");
+    std::vector<float> BandFilter(BaseLength, 0.0f);
+    const uint64_t shortEnd = static_cast<uint64_t>(MaxFirstIndex) + BaseLength;
+    const uint32_t ShortLength = shortEnd < MaxLength ? static_cast<uint32_t>(shortEnd) : MaxLength;
+    for (uint32_t b = 0; b < NumBands; ++b) {
+        const unsigned NStages = 4;
+        float num[3 * NStages] = {}, den[3 * NStages] = {}, gain[NStages] = {};
+        GetOctaveIIRParamButter(num, den, gain, b, FSample);
+        if (BaseLength > 0) OctaveBandDesign(BandFilter.data(), BaseLength, octaveFreqs[b]);
+        for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+            if (BaseLength > 0 && ShortLength > 0)
+                Filter(IR_Early[ch][b].data(), ShortLength, BandFilter.data(), BaseLength);
+            // A fresh cascade per channel: no state carries over from the previous channel.
+            TMultiStageIIR octaveFilter(NStages, num, den, gain);
+            octaveFilter.Process(IR[ch][b].data(), MaxLength);
+        }
+        std::printf("\rSubband Filtering ... %d/%d    ", static_cast<int>(b + 1), static_cast<int>(NumBands));
+    }
+    std::printf("\rSubband Filtering ... Done!\n");
+
+    GetGlobalIR();
+
+    // The patterns' front delays come off the broadband response (the band parts keep theirs).
+    const uint64_t Delay = static_cast<uint64_t>(FrontDelay(source ? source->directivity : nullptr)) +
+                           FrontDelay(receiver ? receiver->directivity : nullptr);
+    if (Delay > 0) {
+        if (Delay >= MaxLength)
+            std::printf("Warning: front delay of %llu samples is not shorter than the response (%u samples)\n",
+                        static_cast<unsigned long long>(Delay), MaxLength);
+        for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+            float* g = globalIR[ch].data();
+            if (Delay >= MaxLength) {
+                std::fill(g, g + MaxLength, 0.0f);
+                continue;
+            }
+            const uint32_t D = static_cast<uint32_t>(Delay);
+            for (uint32_t n = 0; n + D < MaxLength; ++n) g[n] = g[n + D];
+            std::fill(g + (MaxLength - D), g + MaxLength, 0.0f);
+        }
+    }
+
+    IR_Early.clear();
+    IR_Early.shrink_to_fit();
+}

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "directivity/DaffTestWriter.h"
+#include "simulation/ResultTestSupport.h"
+
+using namespace resulttest;
+
+namespace {
+
+constexpr float kFs = 44100.0f;
+constexpr float kC = 343.0f;
+
+// A measured pattern written on the fly; removed with the object.
+struct DaffFilePattern {
+    DaffFilePattern(const dafftest::DaffTestWriter& w, const std::string& tag)
+        : file(dafftest::writeTempFile(w.bytes(), tag + "-synth-" + std::to_string(::getpid()) + ".daff")),
+          pattern(file.c_str(), kBands)
+    {
+    }
+    ~DaffFilePattern() { std::filesystem::remove(file); }
+    std::string file;
+    TDirectivity pattern;
+};
+
+std::unique_ptr<TResult> MakePair(PairSetup& setup, int clusterOrder, unsigned maxLength, double air = 0.0,
+                                  unsigned baseLength = 2047)
+{
+    const std::vector<double> airAbs(kBands, air);
+    const std::vector<float> rc(kBands, 5.0f);
+    const TResultParam p(kBands, clusterOrder, kC, kFs, rc.data(), baseLength, maxLength, airAbs.data(), false);
+    return std::make_unique<TResult>(&p, &setup.receiver, &setup.source);
+}
+
+void WriteRays(const std::string& path, std::vector<TRay>& rays)
+{
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    for (TRay& r : rays) r.Save(f);
+    std::fclose(f);
+}
+
+// |sum x[n] e^(-j 2 pi f n / fs)|: the response's gain at frequency f.
+double GainAt(const std::vector<float>& x, double f)
+{
+    std::complex<double> s = 0.0;
+    const double w = 2.0 * M_PI * f / kFs;
+    for (std::size_t n = 0; n < x.size(); ++n) s += static_cast<double>(x[n]) * std::polar(1.0, -w * n);
+    return std::abs(s);
+}
+
+double Db(double ratio) { return 20.0 * std::log10(ratio); }
+
+std::size_t PeakAt(const std::vector<float>& x)
+{
+    std::size_t best = 0;
+    for (std::size_t n = 1; n < x.size(); ++n)
+        if (std::fabs(x[n]) > std::fabs(x[best])) best = n;
+    return best;
+}
+
+}  // namespace
+
+// One arrival of energy E in one band: the broadband response carries it at the band centre
+// with the amplitude sqrt(E rho c) / (sqrt(pi) r) times the air absorption over its path, and
+// little two octaves away. Early arrivals (FIR, delay compensated) peak at their own sample;
+// late ones (recursive cascade) start at it.
+TEST(Synthesis, OneArrivalLandsAtItsSampleWithItsBandAmplitude)
+{
+    struct Case {
+        unsigned band;
+        unsigned order;  // cluster order 2: orders up to 2 are early
+        double air;      // nepers per metre
+    };
+    const Case cases[] = {{4, 1, 0.0}, {4, 5, 0.0}, {1, 1, 0.0}, {2, 0, 0.02}, {7, 5, 0.01}, {6, 2, 0.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "band " << c.band << ", order " << c.order << ", air " << c.air);
+        Scratch dir;
+        PairSetup setup;
+        auto r = MakePair(setup, 2, 8192, c.air);
+        const unsigned index = 3000;
+        const float E = 4e-4f;
+        TRay a = Arrival(index, 0.0f, 0.0f, c.order, 0.7f, 0.0f);
+        a.SetSpectrum(c.band, E);
+        std::vector<TRay> rays;
+        rays.push_back(std::move(a));
+        WriteRays(dir / "rays.txt", rays);
+
+        testing::internal::CaptureStdout();
+        r->GetImpulseResponsesfromRAYS((dir / "rays.txt").c_str());
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("Creating Impulse Responses from Reflections ...\n"), std::string::npos);
+        EXPECT_NE(out.find("\rSubband Filtering ... 9/9    \rSubband Filtering ... Done!\n"), std::string::npos);
+        EXPECT_TRUE(r->IR_Early.empty());  // exists only during the synthesis
+        EXPECT_EQ(r->NumReflections, 2u);  // counted by the reader and by the insertion
+
+        const std::vector<float>& g = r->globalIR[0];
+        const double metres = index * static_cast<double>(kC) / kFs;
+        const double P = std::sqrt(E * 1.2041 * kC) / (std::sqrt(M_PI) * 0.5) * std::exp(-c.air * metres);
+        const double fc = 62.5 * std::ldexp(1.0, static_cast<int>(c.band));
+        EXPECT_NEAR(Db(GainAt(g, fc) / P), 0.0, 0.5);
+        const double far = c.band >= 4 ? fc / 4.0 : fc * 4.0;
+        EXPECT_LT(Db(GainAt(g, far) / P), -20.0);
+        if (c.order <= 2) {
+            EXPECT_EQ(PeakAt(g), index);
+        } else {
+            for (unsigned n = 0; n < index; ++n) ASSERT_EQ(g[n], 0.0f) << n;
+            EXPECT_NE(g[index], 0.0f);
+        }
+    }
+}
+
+// Both channels go through the same filters: equal band parts give equal responses, so no
+// filter state of the first channel leaks into the second.
+TEST(Synthesis, TwoChannelsAreFilteredIndependently)
+{
+    DaffFilePattern two(dafftest::magnitudeGrid(), "two-channel");
+    ASSERT_EQ(two.pattern.GetNumChannels(), 2);
+    Scratch dir;
+    PairSetup setup;
+    setup.receiver.SetDirectivity(&two.pattern);
+    auto r = MakePair(setup, 2, 4096);
+    ASSERT_EQ(r->NumChannels, 2u);
+    for (unsigned b = 0; b < kBands; ++b)
+        for (unsigned ch = 0; ch < 2; ++ch) {
+            r->IR[ch][b][100] = 1.0f;
+            r->IR[ch][b][3900] = 0.5f;
+        }
+    { std::ofstream(dir / "empty.txt"); }  // an empty ray file: the late part alone
+    testing::internal::CaptureStdout();
+    r->GetImpulseResponsesfromRAYS((dir / "empty.txt").c_str());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(r->globalIR[0], r->globalIR[1]);
+    EXPECT_NE(r->globalIR[0][100], 0.0f);
+    for (unsigned b = 0; b < kBands; ++b) EXPECT_EQ(r->IR[0][b], r->IR[1][b]) << b;
+}
+
+// The receiver pattern's front delay comes off the broadband response (the band parts keep
+// it); a delay as long as the response leaves silence instead of reading past the end.
+TEST(Synthesis, FrontDelayIsRemovedAndGuarded)
+{
+    // Responses that start a few samples late in every direction and channel.
+    dafftest::DaffTestWriter late = dafftest::impulseResponses(2);
+    for (auto& record : late.records)
+        for (auto& channel : record) channel.leadingZeros = 6;
+    DaffFilePattern ir(late, "front-delay");
+    const unsigned D = ir.pattern.GetFrontDelay();
+    ASSERT_GT(D, 0u);
+    ASSERT_LT(D, 100u);
+
+    auto synthesise = [](PairSetup& setup, unsigned maxLength, const std::string& empty) {
+        auto r = MakePair(setup, 2, maxLength, 0.0, 63);
+        r->IR[0][4][200] = 1.0f;
+        testing::internal::CaptureStdout();
+        r->GetImpulseResponsesfromRAYS(empty.c_str());
+        const std::string out = testing::internal::GetCapturedStdout();
+        return std::make_pair(std::move(r), out);
+    };
+    Scratch dir;
+    { std::ofstream(dir / "empty.txt"); }
+
+    PairSetup omni;
+    auto [plain, plainOut] = synthesise(omni, 1024, dir / "empty.txt");
+    PairSetup delayed;
+    delayed.receiver.SetDirectivity(&ir.pattern);
+    auto [shifted, shiftedOut] = synthesise(delayed, 1024, dir / "empty.txt");
+    for (unsigned n = 0; n + D < 1024; ++n) ASSERT_EQ(shifted->globalIR[0][n], plain->globalIR[0][n + D]) << n;
+    for (unsigned n = 1024 - D; n < 1024; ++n) EXPECT_EQ(shifted->globalIR[0][n], 0.0f);
+    EXPECT_EQ(shifted->IR[0][4], plain->IR[0][4]);
+
+    PairSetup shortPair;
+    shortPair.receiver.SetDirectivity(&ir.pattern);
+    auto [cut, cutOut] = synthesise(shortPair, D, dir / "empty.txt");
+    for (float v : cut->globalIR[0]) EXPECT_EQ(v, 0.0f);
+    EXPECT_NE(cutOut.find("front delay of"), std::string::npos) << cutOut;
+}
+
+// A pair synthesises only what it counted; late arrivals that a pair without early ones left
+// in its still-open ray file are read back in full.
+TEST(Synthesis, ResponsesComeFromCountedArrivalsOnly)
+{
+    Scratch dir;
+    PairSetup setup;
+    {
+        auto r = MakePair(setup, 2, 2048);
+        r->CreateRayFile(0, 0, (dir / "RAYS").c_str());
+        TRay late = Arrival(900, 10.0f, 0.0f, 4, 0.5f, 1e-3f);
+        std::FILE* f = std::fopen(r->RayFileName.c_str(), "w");  // written behind the pair's back
+        late.Save(f);
+        std::fclose(f);
+        r->GetImpulseResponses();
+        for (float v : r->globalIR[0]) ASSERT_EQ(v, 0.0f);
+    }
+    {
+        auto r = MakePair(setup, 2, 2048);
+        r->CreateRayFile(0, 0, (dir / "RAYS").c_str());
+        for (unsigned i = 0; i < 3; ++i) {
+            TRay late = Arrival(900 + 100 * i, 10.0f, 0.0f, 4, 0.5f, 1e-3f);
+            r->SaveRay(&late, 1);
+        }
+        ASSERT_EQ(r->LateRefCount, 3u);
+        testing::internal::CaptureStdout();
+        r->GetImpulseResponses();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(r->NumReflections, 6u);  // each line counted by the reader and by the insertion
+        EXPECT_EQ(r->LateRefCount, 6u);
+        for (unsigned n = 0; n < 900; ++n) ASSERT_EQ(r->globalIR[0][n], 0.0f) << n;
+        EXPECT_NE(r->globalIR[0][900], 0.0f);
+    }
+}
+
+// The direct sound is reported and enters the early ray file as one order-0 arrival with the
+// summed energies; its level is that of a point source in free field.
+TEST(Synthesis, DirectSoundIsReportedAndWrittenOnce)
+{
+    Scratch dir;
+    PairSetup setup;
+    auto r = MakePair(setup, 2, 4096);
+    r->CreateRayFile(0, 1, (dir / "RAYS").c_str());
+    r->CreateHitFile(0, 1, (dir / "HITS").c_str());
+    // Power W over N rays, of which N r^2 / (4 d^2) cross the sphere at distance d = 3 m.
+    const double W = 0.01, d = 3.0, radius = 0.5;
+    const unsigned N = 100000;
+    const unsigned hits = static_cast<unsigned>(std::lround(N * radius * radius / (4 * d * d)));
+    for (unsigned i = 0; i < hits; ++i) {
+        TRay a = Arrival(386 + (i % 3), 180.0f, 0.0f, 0, 0.1f + 0.001f * i, static_cast<float>(W / N / kBands));
+        r->AcumulateDirectSound(&a);
+    }
+    ASSERT_EQ(r->DirectSoundRay->reflections, static_cast<int>(hits));
+
+    testing::internal::CaptureStdout();
+    r->ProcessDirectSound(3);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const float spl = r->EnergyToSPL(r->DirectSoundRay->GetEnergy());
+    // Free field: Lw - 20 log10(d) - 10 log10(4 pi) + 10 log10(rho c / 400).
+    const double expected = 10 * std::log10(W / 1e-12) - 20 * std::log10(d) - 10 * std::log10(4 * M_PI) +
+                            10 * std::log10(1.2041 * kC / 400.0);
+    EXPECT_NEAR(spl, expected, 0.05);
+    char line[160];
+    std::snprintf(line, sizeof line, "Direct Sound: Index: %u (%1.2f m) - Rays: %u - SPL: %1.2f\n\n",
+                  r->DirectSoundIndex, r->DirectSoundIndex / kFs * kC, hits, static_cast<double>(spl));
+    EXPECT_EQ(out, line);
+
+    EXPECT_EQ(r->EarlyRefCount, 1u);
+    EXPECT_EQ(r->DirectSoundRay->reflections, static_cast<int>(hits));  // restored
+    r->CloseRayFile();
+    r->CloseHitFile();
+    const std::vector<TRay> written = ReadRays(dir / "RAYS-S001-R002-EARLY.txt");
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].reflections, 0);
+    EXPECT_EQ(written[0].index, r->DirectSoundRay->index);
+    EXPECT_EQ(written[0].index, r->DirectSoundIndex);
+    EXPECT_NEAR(written[0].GetEnergy(), W * hits / N, 1e-6 * W);
+    const auto hitLines = ReadLines(dir / "HITS-S001-R002-EARLY.txt");
+    ASSERT_EQ(hitLines.size(), 1u);
+    EXPECT_EQ(hitLines[0], std::to_string(written[0].index) + " 180.000000 0.000000 1 1.000000 0 0 0 ");
+
+    // Without a direct ray nothing is written and nothing counted.
+    auto silent = MakePair(setup, 2, 4096);
+    silent->CreateRayFile(1, 1, (dir / "RAYS").c_str());
+    testing::internal::CaptureStdout();
+    silent->ProcessDirectSound(3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No Direct Sound!\n");
+    silent->CloseRayFile();
+    EXPECT_EQ(silent->EarlyRefCount, 0u);
+    EXPECT_TRUE(ReadLines(dir / "RAYS-S002-R002-EARLY.txt").empty());
+}
