@@ -108,13 +108,13 @@ unsigned int TResult::CalculateNoiseStart()
 
 void TResult::AddArtificialTail_LateRays()
 {
+    const unsigned long long seed = CurrentTailSeed();  // printed when the run starts here
     SetNoiseStart(MinFirstIndex);
     std::printf("Adding artificial tail at %1.3f sec (%d - %1.2f m) - end of transition time = %1.2f\n",
                 static_cast<double>(noiseStart / FSample), static_cast<int>(noiseStart),
                 static_cast<double>(noiseStart / FSample * VSound), static_cast<double>(MaxFirstIndex / FSample));
     std::printf("T60 Estimation from preliminary rays:");
 
-    const unsigned long long seed = CurrentTailSeed();
     const int srcID = source ? source->srcID : 0;
     const int recID = receiver ? receiver->recID : 0;
     const double minPoints = source ? static_cast<double>(source->NumberOfRays) / 100.0 : 0.0;
@@ -192,6 +192,7 @@ void TResult::AddArtificialTail_LateRays()
 
 void TResult::AddArtificialTail()
 {
+    const unsigned long long seed = CurrentTailSeed();
     SetNoiseStart(MinFirstIndex);
     std::printf("Adding artificial tail at %1.3f sec (%d - %1.2f m) ...", static_cast<double>(noiseStart / FSample),
                 static_cast<int>(noiseStart), static_cast<double>(noiseStart / FSample * VSound));
@@ -201,7 +202,6 @@ void TResult::AddArtificialTail()
     std::snprintf(name, sizeof name, "betas-S%d.txt", raysK);
     std::FILE* betas = utilOpenFile(name, "wt");
 
-    const unsigned long long seed = CurrentTailSeed();
     const int srcID = source ? source->srcID : 0;
     const int recID = receiver ? receiver->recID : 0;
     const bool haveEarly = IR_Early.size() >= NumChannels;
