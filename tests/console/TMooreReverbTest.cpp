@@ -10,11 +10,17 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/ErrorCapture.h"
 
 namespace fs = std::filesystem;
+
+// Each section owns its filter: copies would share it, so only moves are allowed.
+static_assert(!std::is_copy_constructible_v<TAllPassFilter> && std::is_move_constructible_v<TAllPassFilter>);
+static_assert(!std::is_copy_constructible_v<TCombFilter> && std::is_move_constructible_v<TCombFilter>);
+static_assert(!std::is_copy_assignable_v<TMooreReverb> && std::is_move_assignable_v<TMooreReverb>);
 
 namespace {
 
