@@ -104,7 +104,7 @@ public:
     // Blocks of early arrivals larger than this are clustered in consecutive pieces of this
     // many arrivals, so memory and time stay bounded (the pairwise angle list grows with the
     // square of the block).
-    uint32_t MaxClusterBlock = 2048;
+    uint32_t MaxClusterBlock = 1024;
 
     // =========================================================================================
     // Construction (TResult.cpp)

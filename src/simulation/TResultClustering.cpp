@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -43,17 +44,58 @@ struct Member {
     uint32_t record;
 };
 
+// Unit vector of a direction in degrees, exactly as TDirection::Distancia forms it, so that
+// angles from cached vectors equal Distancia's.
+TVector UnitFromDegrees(TDirection d)
+{
+    constexpr double kPi = 3.1415926535897931;
+    const float el = static_cast<float>(d.elev * kPi / 180.0);
+    const float az = static_cast<float>(d.azim * kPi / 180.0);
+    const float cel = std::cos(el);
+    return {std::cos(az) * cel, std::sin(az) * cel, std::sin(el)};
+}
+
+float Angle(const TVector& a, const TVector& b) { return static_cast<float>(a.Angle(b)); }
+
+// Every pair i < j of the block with its angle, in ascending angle; equal angles keep the order
+// (i, j) in which the pairs are formed, as a stable sort with Dist_cmp gives. Angles are never
+// negative, so their bit patterns order like their values: a stable radix sort on the bits
+// (two passes of 16 bits) does it in linear time.
+std::vector<dist_st> SortedPairs(const std::vector<TVector>& unit)
+{
+    const std::size_t NE = unit.size();
+    std::vector<dist_st> formed;
+    formed.reserve(NE * (NE - 1) / 2);
+    for (std::size_t i = 0; i < NE; ++i)
+        for (std::size_t j = i + 1; j < NE; ++j)
+            formed.push_back({Angle(unit[i], unit[j]), static_cast<int32_t>(i), static_cast<int32_t>(j)});
+    const std::size_t P = formed.size();
+    std::vector<uint32_t> bits(P), order(P), next(P);
+    for (std::size_t k = 0; k < P; ++k) {
+        std::memcpy(&bits[k], &formed[k].dist, sizeof(uint32_t));
+        order[k] = static_cast<uint32_t>(k);
+    }
+    std::vector<std::size_t> start(65537);
+    for (int shift : {0, 16}) {
+        std::fill(start.begin(), start.end(), 0);
+        for (std::size_t k = 0; k < P; ++k) ++start[((bits[k] >> shift) & 0xFFFFu) + 1];
+        for (std::size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
+        for (uint32_t k : order) next[start[(bits[k] >> shift) & 0xFFFFu]++] = k;
+        order.swap(next);
+    }
+    std::vector<dist_st> sorted(P);
+    for (std::size_t k = 0; k < P; ++k) sorted[k] = formed[order[k]];
+    return sorted;
+}
+
 // Groups positions 0 .. NE-1 of one block by direction; groups in order of creation, each
 // holding its members in block order.
 std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
 {
-    std::vector<dist_st> pairs;
-    pairs.reserve(static_cast<std::size_t>(NE) * (NE - 1) / 2);
-    for (unsigned i = 0; i < NE; ++i)
-        for (unsigned j = i + 1; j < NE; ++j)
-            pairs.push_back({block[i].sub.dir.Distancia(block[j].sub.dir), static_cast<int32_t>(i),
-                             static_cast<int32_t>(j)});
-    std::stable_sort(pairs.begin(), pairs.end(), Dist_cmp);
+    std::vector<TVector> unit(NE);
+    for (unsigned i = 0; i < NE; ++i) unit[i] = UnitFromDegrees(block[i].sub.dir);
+
+    const std::vector<dist_st> pairs = SortedPairs(unit);
 
     // The threshold is the smallest gap above kGroupGapDegrees in the sorted angle list.
     unsigned expected = 1;
@@ -70,7 +112,7 @@ std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
         expected = 2;
     }
 
-    std::vector<std::vector<int>> groups;
+    std::vector<std::vector<int>> groups;  // members kept in block order
     if (expected == 1) {
         groups.emplace_back();
         for (unsigned i = 0; i < NE; ++i) groups[0].push_back(static_cast<int>(i));
@@ -92,15 +134,23 @@ std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
         SorviExitProcess(1, text);
     }
 
+    // Group centres: the plain means of the members' azimuths and elevations in degrees, summed
+    // in block order; recomputed only for a group that gained a member.
     std::vector<int> groupOf(NE, -1);
+    std::vector<TVector> centre;
+    std::vector<char> stale;
     unsigned placed = 0;
     auto join = [&](int elem, int g) {
+        std::vector<int>& m = groups[static_cast<std::size_t>(g)];
+        m.insert(std::upper_bound(m.begin(), m.end(), elem), elem);
         groupOf[static_cast<std::size_t>(elem)] = g;
-        groups[static_cast<std::size_t>(g)].push_back(elem);
+        stale[static_cast<std::size_t>(g)] = 1;
         ++placed;
     };
     auto newGroup = [&](int elem) {
         groups.emplace_back();
+        centre.emplace_back();
+        stale.push_back(1);
         join(elem, static_cast<int>(groups.size()) - 1);
     };
     newGroup(start->i);
@@ -109,27 +159,25 @@ std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
     else
         newGroup(start->j);
 
-    std::vector<float> sumAzim, sumElev, angle;
-    std::vector<unsigned> count;
-    // The nearest group centre (plain means of the members' azimuths and elevations in
-    // degrees, members taken in block order) receives elem when nearer than T.
+    std::vector<float> angle;
+    // The nearest group centre receives elem when nearer than T; otherwise elem starts a group.
     auto place = [&](int elem) {
         const std::size_t G = groups.size();
-        sumAzim.assign(G, 0.0f);
-        sumElev.assign(G, 0.0f);
-        count.assign(G, 0);
-        for (unsigned p = 0; p < NE; ++p) {
-            const int g = groupOf[p];
-            if (g < 0) continue;
-            sumAzim[static_cast<std::size_t>(g)] += block[p].sub.dir.azim;
-            sumElev[static_cast<std::size_t>(g)] += block[p].sub.dir.elev;
-            ++count[static_cast<std::size_t>(g)];
-        }
         angle.resize(G);
         for (std::size_t g = 0; g < G; ++g) {
-            TDirection centre;
-            centre.Set(sumAzim[g] / static_cast<float>(count[g]), sumElev[g] / static_cast<float>(count[g]), 1.0f);
-            angle[g] = centre.Distancia(block[elem].sub.dir);
+            if (stale[g]) {
+                float azim = 0.0f, elev = 0.0f;
+                for (int p : groups[g]) {
+                    azim += block[p].sub.dir.azim;
+                    elev += block[p].sub.dir.elev;
+                }
+                const float n = static_cast<float>(groups[g].size());
+                TDirection c;
+                c.Set(azim / n, elev / n, 1.0f);
+                centre[g] = UnitFromDegrees(c);
+                stale[g] = 0;
+            }
+            angle[g] = Angle(centre[g], unit[static_cast<std::size_t>(elem)]);
         }
         const unsigned g = TResult::findPosMinFloat(angle.data(), static_cast<unsigned>(G));
         if (T > angle[g])
@@ -148,7 +196,6 @@ std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
         if (groupOf[static_cast<std::size_t>(I)] < 0) place(I);
         if (groupOf[static_cast<std::size_t>(J)] < 0) place(J);
     }
-    for (auto& g : groups) std::sort(g.begin(), g.end());
     return groups;
 }
 

@@ -219,7 +219,7 @@ TEST_F(Clustering, LongBlocksAreGroupedInBoundedPieces)
 {
     std::vector<Early> in;
     for (unsigned k = 0; k < 20; ++k) in.push_back({300 + 2 * k, 10, 0, 2, 0.5f, 1, static_cast<int>(k)});
-    for (unsigned limit : {8u, 2048u}) {
+    for (unsigned limit : {8u, 1024u}) {
         SCOPED_TRACE(limit);
         TearDown();
         SetUp();
