@@ -1,14 +1,12 @@
-// INTERIM, to be deleted: stand-ins for room operations that creating the results calls but
-// that are built elsewhere (room metrics: the absorption area and the room constant; the ray
-// tracer's mean-free-path estimate). They are weak definitions, so the real ones replace them
-// at link time as soon as they exist; delete this file then.
+// INTERIM, to be deleted: a stand-in for the ray tracer's mean-free-path estimate, which
+// creating the results calls but which is built elsewhere. It is a weak definition, so the real
+// one replaces it at link time as soon as it exists; delete this file then.
 
 #include <cmath>
 #include <vector>
 
 #include "geometry/GeoMath.h"
 #include "geometry/TPlane.h"
-#include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
@@ -16,14 +14,6 @@
 #include "simulation/RayDirections.h"
 
 namespace {
-
-const TMaterial* PlaneMaterial(const TRoom& room, const TPlane& pl)
-{
-    if (pl.LayerID < 0 || static_cast<unsigned>(pl.LayerID) >= room.planeLayer.size()) return nullptr;
-    const int m = room.planeLayer[static_cast<std::size_t>(pl.LayerID)].MatID;
-    if (m < 0 || static_cast<unsigned>(m) >= room.material.size()) return nullptr;
-    return room.material[static_cast<std::size_t>(m)].get();
-}
 
 TPoint3D BoxCentre(const TRoom& room)
 {
@@ -42,29 +32,6 @@ TPoint3D BoxCentre(const TRoom& room)
 }
 
 }  // namespace
-
-__attribute__((weak)) void TRoom::CalcRoomConstant(float* RoomConstant)
-{
-    for (unsigned b = 0; b < NumBands; ++b) {
-        float alphaSum = 0.0f, S = 0.0f;
-        for (const auto& pl : plane) {
-            const TMaterial* m = PlaneMaterial(*this, *pl);
-            if (m && b < m->abs.size()) alphaSum += m->abs[b];
-            S += static_cast<float>(pl->PlaneArea());
-        }
-        const float a = NumPlanes ? alphaSum / static_cast<float>(NumPlanes) : 0.0f;
-        RoomConstant[b] = a < 1.0f ? a * S / (1.0f - a) : 0.0f;
-    }
-}
-
-__attribute__((weak)) void TRoom::CalculateAbsorptionArea()
-{
-    double S = 0.0;
-    for (const auto& pl : plane) S += pl->PlaneArea();
-    Area = S;
-    if (RoomConstant.size() < NumBands) RoomConstant.resize(NumBands, 0.0f);
-    CalcRoomConstant(RoomConstant.data());
-}
 
 __attribute__((weak)) float TRoom::MFP_Estimation()
 {
