@@ -12,13 +12,37 @@
 
 #include <unistd.h>
 
+#include "geometry/TPlane.h"
 #include "room/ConvertDXF.h"
+#include "room/TRoom.h"
+#include "support/ErrorCapture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kScript = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf" / "make_shoebox.py";
+const fs::path kFixtures = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf";
+const fs::path kScript = kFixtures / "make_shoebox.py";
+
+// Completes the converted file with the default settings and material and reads it like the
+// console does.
+void Load(TRoom& room, const std::string& project)
+{
+    room.WriteDefaultSections(project.c_str());
+    const char* f = project.c_str();
+    room.PathSetup(f);
+    room.EnviromentSetupTXT(f);
+    room.AddMaterialsTxt(f);
+    room.AddPlaneLayersTxt(f);
+    room.AssociatePlaneLayersTxT(f);
+    room.AddPlanesTxT(f);
+    room.GetExternalPlanes();
+    room.AddDirectivitiesTxt(f);
+    room.AddSourceLayersTxt(f);
+    room.AddSourcesTxt(f);
+    room.AddReceiverLayersTxt(f);
+    room.AddReceiversTxt(f);
+}
 
 // A Python that has ezdxf, or "" when there is none.
 std::string PythonWithEzdxf()
@@ -45,6 +69,26 @@ std::vector<std::string> Lines(const fs::path& p, const std::string& open, const
             lines.push_back(line);
     }
     return lines;
+}
+
+// Every line the conversion writes is read back without a complaint.
+TEST(ConvertedFixture, LoadsEveryElement)
+{
+    const fs::path dir = fs::temp_directory_path() / ("sorvi_dxf_fixture_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string project = (dir / "room.txt").string();
+    ErrorCapture cap;
+    ::testing::internal::CaptureStdout();
+    ASSERT_TRUE(ConvertDXF_RoomFile((kFixtures / "room.dxf").c_str(), project.c_str(), 1, 1, 1, 1));
+    TRoom room;
+    Load(room, project);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(cap.messages.empty()) << cap.Joined();
+    ASSERT_EQ(room.NumPlanes, 13u);
+    for (unsigned i = 0; i < room.NumPlanes; ++i) EXPECT_GE(room.plane[i]->LayerID, 0) << "plane " << i;
+    EXPECT_EQ(room.NumSources, 1u);
+    EXPECT_EQ(room.NumReceivers, 1u);
+    fs::remove_all(dir);
 }
 
 class ShoeboxTest : public ::testing::TestWithParam<const char*> {
@@ -104,6 +148,30 @@ TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
               std::vector<std::string>{"1.00 1.50 1.20 50000 0 0 94 sources NONE"});
     EXPECT_EQ(Lines(out, "<RECEIVERS>", "</RECEIVERS>"),
               std::vector<std::string>{"3.50 2.25 1.60 0.4 0 receivers"});
+}
+
+// With the default settings and material appended, the file loads as the closed 60 m3 box.
+TEST_P(ShoeboxTest, LoadsAsTheClosedRoom)
+{
+    const fs::path dxf = dir_ / (std::string(GetParam()) + ".dxf");
+    const std::string project = (dir_ / (std::string(GetParam()) + "_project.txt")).string();
+    ::testing::internal::CaptureStdout();
+    ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), project.c_str(), 0, 1, 1, 1));
+    TRoom room;
+    Load(room, project);
+    const double volume = room.CalculateVolumeGeometry();
+    const double area = room.CalculateArea();
+    ::testing::internal::GetCapturedStdout();
+
+    ASSERT_EQ(room.NumPlanes, 6u);
+    for (unsigned i = 0; i < room.NumPlanes; ++i) {
+        EXPECT_TRUE(room.plane[i]->IsExternal) << "plane " << i;
+        EXPECT_GE(room.plane[i]->LayerID, 0) << "plane " << i;
+    }
+    EXPECT_NEAR(volume, 60.0, 1e-4);  // the plane frames are single precision
+    EXPECT_NEAR(area, 94.0, 1e-4);
+    EXPECT_EQ(room.NumSources, 1u);
+    EXPECT_EQ(room.NumReceivers, 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ezdxf, ShoeboxTest, ::testing::Values("faces_r2000", "faces_r12", "mesh_r2000", "mesh_r12"));
