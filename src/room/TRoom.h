@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 #include <thread>
@@ -333,9 +334,61 @@ public:
     // =========================================================================================
     // Ray tracer, simulation run and progress, mean free path
     // =========================================================================================
-    // Mean free path in metres from a short receiver-less trace from the room centre.
-    // (Declared for the results.)
+    // Tracer (src/simulation/TRoomTracer.cpp). Simulate traces every source's rays and hands
+    // the arrivals to the pair results (CreateResults first). It may run on the simulation
+    // thread: it sets IsRunning, publishes PercentageStatus after every ray and ends after the
+    // current ray once IsRunning is cleared. Rays are traced on TracerThreadCount() threads and
+    // committed in ray order, so outputs do not depend on the thread count or on
+    // TracerAcceleration. Each plane's `hits` grows by the reflections traced from it.
+    void Simulate();
+    unsigned int TracerThreads = 0;   // threads tracing rays; 0: one per core
+    bool TracerAcceleration = true;   // prune plane candidates with a bounding-volume tree
+    unsigned int TracerThreadCount() const;
+    // Weight in (0, 1] of receiver R for the ray's forward line; -1 or NaN when it misses.
+    double RayTracingReception(const Raio_st& y, int S, int R);
+    // 1 when no plane lies between p and recpos. From a reflection point pass its plane as
+    // skipPlane, so that the plane itself cannot block the path by rounding.
+    int CheckVisibility(TPoint3D p, TPoint3D recpos);
+    int CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane);
+
+    // Mean free path in metres from a receiver-less trace of 1002 rays from the room centre
+    // (src/simulation/TRoomMeanFreePath.cpp). Leaves NumRays and IsRunning alone; 4 V / S when
+    // no ray reflects (0 when that is not defined either).
     float MFP_Estimation();
+
+    // Run and progress (src/simulation/TRoomSimulation.cpp). StartSimulation runs Simulate,
+    // then CalculateResponses, on `thread` and returns at once; PercentageStatus runs 0-50 over
+    // the rays and 50-100 over the pairs. A run still going is not replaced (message); a thread
+    // that cannot start leaves IsRunning cleared. With auralization on, a source's sound file
+    // that cannot be auralized ends the process (status 1) before the run starts.
+    void StartSimulation();
+    // Asks the run to end (the tracing after the current ray, the responses after the current
+    // pair), waits for the thread and clears IsRunning. A fatal exit raised on the thread
+    // (SorviExit) is thrown again here, on the caller's thread.
+    void StopSimulation();
+    // The thread's body: Simulate, then CalculateResponses, on the room c.
+    static void* staticEntryPoint(void* c);
+    // Direct sound, clustering and synthesis of every pair, sources outer. Sets IsRunning;
+    // a cleared flag (or a stop) before the last pair ends it with a message; clears the flag.
+    void CalculateResponses();
+    // Responses and parameters of every pair from its stored "RAYS-S%.3d-R%.3d.txt".
+    void CalculateResponsesFromRayFiles();
+    // Records every plane's hit counter, so that the plane report counts the reflections of
+    // the run that follows. The thread body and RunFile call it before Simulate; a caller that
+    // runs Simulate itself calls it first.
+    void MarkPlaneHitsBeforeRun();
+
+private:
+    std::atomic<bool> StopRequested{false};  // StopSimulation asked the run to end
+    std::atomic<bool> ThreadActive{false};   // the thread body has not returned yet
+    std::exception_ptr ThreadExit;           // a fatal exit raised on the simulation thread
+    std::vector<unsigned int> PlaneHitsBeforeRun;
+    // Joins `thread` (when joinable) and throws a fatal exit of the run again.
+    void JoinSimulation();
+    // True when no simulation thread is working; joins one that has finished.
+    bool SimulationIdle(const char* operation);
+
+public:
 
     // =========================================================================================
     // Ray directions and reflection at planes (src/simulation/TRoomRays.cpp)
@@ -383,9 +436,54 @@ public:
     // Frees every result (closing its files), walking the dimensions they were created with.
     void ClearResults();
 
+    // Saving, reloading and cleaning (src/simulation/TRoomSaveResults.cpp).
+    // Response and parameter files of every pair; with AuralizationFlag the WAV files too.
+    // Refused (message) while a simulation thread works.
+    void SaveResults();
+    // Results created again without touching stored ray and hit files, then every pair's
+    // response file read and its parameters computed. -1 (message) without sources or receivers.
+    int LoadResults();
+    // Pair results for reading stored responses: the room check and the mean-free-path
+    // estimate as CreateResults, but no ray or hit file is created, so stored ones survive.
+    void CreateResultsForReading();
+    // Every pair's "S%.3d-R%.3d.txt" into its globalIR (results created for reading first when
+    // none exist); no parameters.
+    void ReadResultFromFiles();
+    // True when "S%.3d-R%.3d.txt" exists for every pair (false without sources or receivers).
+    bool CheckSavedResults();
+    // Delete the old result files of the project folder that match the fixed name patterns
+    // (regular files only, no shell), printing each pattern.
+    void CleanResultFiles();
+    void CleanRayFiles();
+    void CleanHitFiles();
+    // Prints how many planes no ray of the last run reflected from and lists them in
+    // "report.txt" of the project folder.
+    void ListDeathPlanes();
+    void ShowResults();
+    // Loads the project file, simulates on the calling thread and saves the results.
+    void RunFile(const char* Filename);
+
+    // WAV responses and auralization (src/simulation/TRoomAuralization.cpp).
+    // Every source's sound file convolved with every pair's response ("S%.3d-R%.3d.wav", each
+    // normalised to peak 1) and one mix per receiver ("SALL-R%.3d.wav", relative levels kept).
+    // A sound file that cannot be auralized ends the process (status 1) before any file is
+    // written; a pair file that could not be written is left out of the mix.
+    void Auralization();
+    // Every pair's response as "S%.3d-R%.3d-IR.wav", all scaled by one gain so that the
+    // loudest pair peaks at 1. Silent responses are written as silence.
+    void SaveImpRespWAV();
+    // True when every source's sound file can be auralized: a readable, compatible, mono WAV
+    // file. Otherwise shows the reason ("File %s has %d channels. ...") and returns false.
+    bool CheckAuralizationInputs();
+
     // =========================================================================================
-    // Room information report
+    // Room information report (TRoomInfo.cpp)
     // =========================================================================================
+    // Settings, layers, elements, materials and geometry on standard output; estimates the mean
+    // free path first when the room has none.
+    void ShowInfo();
+    // The shorter report as a text file (the console program writes "SIM-INFO.txt").
+    void SaveInfo(const char* filename);
 
 private:
     void InitDefaults();

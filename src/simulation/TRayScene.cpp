@@ -1,0 +1,349 @@
+#include "simulation/TRayScene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "geometry/GeoMath.h"
+#include "geometry/TPlane.h"
+#include "room/TMaterial.h"
+#include "room/TRoom.h"
+#include "simulation/Raio_st.h"
+
+namespace {
+
+constexpr float kNoLoss[MAX_NUMBANDS + 1] = {};
+constexpr double kFar = 1.7976931348623158e307;
+
+// TPlane::Area2D, term for term.
+inline float Area2D(const TPoint3D& A, const TPoint3D& B, const TPoint3D& C)
+{
+    return static_cast<float>(A.x * B.y - A.y * B.x + A.y * C.x - A.x * C.y + B.x * C.y - B.y * C.x);
+}
+
+// Slack of the pruning tests: far above the rounding of the distances compared.
+inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
+
+}  // namespace
+
+void TRayScene::Build(const TRoom& room, bool accelerate)
+{
+    planes_.clear();
+    tris_.clear();
+    nodes_.clear();
+    order_.clear();
+    const unsigned nbands = std::min(room.NumBands, MAX_NUMBANDS);
+    const unsigned n = std::min<unsigned>(room.NumPlanes, static_cast<unsigned>(room.plane.size()));
+    planes_.resize(n);
+    std::vector<Box> boxes(n);
+    std::vector<double> centre(3 * static_cast<std::size_t>(n));
+    for (unsigned P = 0; P < n; ++P) {
+        const TPlane& src = *room.plane[P];
+        Plane& pl = planes_[P];
+        pl.normal = src.normal;
+        pl.vertex0 = src.NumVert ? src.vertice[0] : TPoint3D();
+        pl.origem = src.origem;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) pl.Mi[r][c] = src.Mi[r][c];
+        pl.testable = src.NumVert > 2;
+        pl.firstTri = static_cast<uint32_t>(tris_.size());
+        const unsigned nt = std::min<unsigned>(src.NumTriang, static_cast<unsigned>(src.triangulo.size()));
+        pl.numTri = nt;
+        for (unsigned t = 0; t < nt; ++t) {
+            const TTriangle& tri = src.triangulo[t];
+            Tri q;
+            q.a = MudaBase(src.Mi, tri.p0 - src.origem);
+            q.b = MudaBase(src.Mi, tri.p1 - src.origem);
+            q.c = MudaBase(src.Mi, tri.p2 - src.origem);
+            q.den = Area2D(q.a, q.b, q.c);
+            tris_.push_back(q);
+        }
+        // Material bands as the reflection looks them up; anything missing reflects without loss.
+        pl.abs = kNoLoss;
+        pl.dif = kNoLoss;
+        if (src.LayerID >= 0 && static_cast<unsigned>(src.LayerID) < room.planeLayer.size()) {
+            pl.layer = src.LayerID;
+            const int mat = room.planeLayer[static_cast<std::size_t>(src.LayerID)].MatID;
+            if (mat >= 0 && static_cast<unsigned>(mat) < room.material.size() && room.material[mat]) {
+                const TMaterial& m = *room.material[static_cast<std::size_t>(mat)];
+                if (m.abs.size() >= nbands && m.dif.size() >= nbands) {
+                    pl.abs = m.abs.data();
+                    pl.dif = m.dif.data();
+                }
+            }
+        }
+
+        // Box of the outline and the triangles, inflated far beyond what the single-precision
+        // inside test can accept outside the polygon.
+        Box& b = boxes[P];
+        for (int a = 0; a < 3; ++a) {
+            b.lo[a] = std::numeric_limits<double>::infinity();
+            b.hi[a] = -std::numeric_limits<double>::infinity();
+        }
+        auto grow = [&b](const TPoint3D& q) {
+            const double c[3] = {q.x, q.y, q.z};
+            for (int a = 0; a < 3; ++a) {
+                b.lo[a] = std::min(b.lo[a], c[a]);
+                b.hi[a] = std::max(b.hi[a], c[a]);
+            }
+        };
+        for (const TPoint3D& q : src.vertice) grow(q);
+        for (unsigned t = 0; t < nt; ++t) {
+            grow(src.triangulo[t].p0);
+            grow(src.triangulo[t].p1);
+            grow(src.triangulo[t].p2);
+        }
+        double extent = 0.0, mag = 0.0;
+        bool finite = true;
+        for (int a = 0; a < 3; ++a) {
+            if (!std::isfinite(b.lo[a]) || !std::isfinite(b.hi[a])) finite = false;
+            extent = std::max(extent, b.hi[a] - b.lo[a]);
+            mag = std::max({mag, std::fabs(b.lo[a]), std::fabs(b.hi[a])});
+        }
+        const double margin = 1e-4 * extent + 1e-6 * mag + 1e-9;
+        for (int a = 0; a < 3; ++a) {
+            if (finite) {
+                b.lo[a] -= margin;
+                b.hi[a] += margin;
+            } else {
+                // A plane without usable vertices is never pruned.
+                b.lo[a] = -std::numeric_limits<double>::infinity();
+                b.hi[a] = std::numeric_limits<double>::infinity();
+            }
+            centre[3 * P + a] = finite ? 0.5 * (b.lo[a] + b.hi[a]) : 0.0;
+        }
+    }
+
+    if (!accelerate || n < kMinPlanesForTree) return;
+    order_.resize(n);
+    for (unsigned P = 0; P < n; ++P) order_[P] = P;
+    nodes_.reserve(2 * static_cast<std::size_t>(n));
+    nodes_.push_back(Node{});
+    BuildNode(boxes, centre, 0, 0, n);
+}
+
+void TRayScene::BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self,
+                          uint32_t first, uint32_t count)
+{
+    Box box;
+    for (int a = 0; a < 3; ++a) {
+        box.lo[a] = std::numeric_limits<double>::infinity();
+        box.hi[a] = -std::numeric_limits<double>::infinity();
+    }
+    double clo[3], chi[3];
+    for (int a = 0; a < 3; ++a) {
+        clo[a] = std::numeric_limits<double>::infinity();
+        chi[a] = -std::numeric_limits<double>::infinity();
+    }
+    for (uint32_t k = first; k < first + count; ++k) {
+        const uint32_t P = order_[k];
+        for (int a = 0; a < 3; ++a) {
+            box.lo[a] = std::min(box.lo[a], boxes[P].lo[a]);
+            box.hi[a] = std::max(box.hi[a], boxes[P].hi[a]);
+            clo[a] = std::min(clo[a], centre[3 * P + a]);
+            chi[a] = std::max(chi[a], centre[3 * P + a]);
+        }
+    }
+    nodes_[self].box = box;
+    if (count <= kLeafSize) {
+        nodes_[self].first = first;
+        nodes_[self].count = count;
+        return;
+    }
+    int axis = 0;
+    for (int a = 1; a < 3; ++a)
+        if (chi[a] - clo[a] > chi[axis] - clo[axis]) axis = a;
+    const uint32_t half = count / 2;
+    std::nth_element(order_.begin() + first, order_.begin() + first + half, order_.begin() + first + count,
+                     [&](uint32_t i, uint32_t j) {
+                         const double ci = centre[3 * i + axis], cj = centre[3 * j + axis];
+                         return ci < cj || (ci == cj && i < j);
+                     });
+    const uint32_t left = static_cast<uint32_t>(nodes_.size());
+    nodes_.push_back(Node{});
+    nodes_.push_back(Node{});
+    nodes_[self].first = left;
+    nodes_[self].count = 0;
+    BuildNode(boxes, centre, left, first, half);
+    BuildNode(boxes, centre, left + 1, first + half, count - half);
+}
+
+bool TRayScene::Reach(const Box& b, const double o[3], const double inv[3], const bool zero[3], double limit,
+                      double& enter)
+{
+    double t0 = -std::numeric_limits<double>::infinity();
+    double t1 = std::numeric_limits<double>::infinity();
+    for (int a = 0; a < 3; ++a) {
+        if (zero[a]) {
+            if (o[a] < b.lo[a] || o[a] > b.hi[a]) return false;
+            continue;
+        }
+        double ta = (b.lo[a] - o[a]) * inv[a];
+        double tb = (b.hi[a] - o[a]) * inv[a];
+        if (ta > tb) std::swap(ta, tb);
+        t0 = std::max(t0, ta);
+        t1 = std::min(t1, tb);
+    }
+    enter = t0;
+    // Boxes are inflated, so the comparisons need no slack of their own beyond the limit's.
+    return t1 >= -1e-9 && t0 <= t1 && t0 <= limit;
+}
+
+inline bool TRayScene::Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D& X,
+                                 double& dist) const
+{
+    if (pl.normal * v == 0.0) return false;
+    // IntersectionLineAndPlane(v, p, normal, vertex0), operation for operation.
+    const double distPo = pl.normal * TVector(p - pl.vertex0);
+    const double distP1 = pl.normal * TVector(P1 - pl.vertex0);
+    const double D = distPo / (distPo - distP1);
+    // A step that is not positive cannot put X ahead of p: every component of X - p then has
+    // the sign opposite to v's, or is 0.
+    if (!(D > 0.0)) return false;
+    X = p + VectorToPoint(vn * D);
+    const TVector rel(X.x - p.x, X.y - p.y, X.z - p.z);
+    if (!(rel * v > 0)) return false;
+    dist = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
+    return true;
+}
+
+bool TRayScene::Inside(unsigned P, TPoint3D X) const
+{
+    const Plane& pl = planes_[P];
+    if (!pl.testable) return false;
+    const TPoint3D Q = MudaBase(pl.Mi, X - pl.origem);
+    for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
+        const Tri& tri = tris_[t];
+        // TPlane::Inner2D.
+        if (tri.den == 0.0f) continue;
+        const float L1 = Area2D(Q, tri.b, tri.c) / tri.den;
+        const float L2 = Area2D(tri.a, Q, tri.c) / tri.den;
+        const float L3 = Area2D(tri.a, tri.b, Q) / tri.den;
+        if (L1 >= 0 && L2 >= 0 && L3 >= 0) return true;
+    }
+    return false;
+}
+
+int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const
+{
+    TVector vn = v;
+    vn.Normalize();
+    const TPoint3D P1 = p + VectorToPoint(vn);
+    double best = kFar;
+    int bestIdx = -1;
+    TPoint3D q;
+    double d = 0.0;
+    const unsigned n = static_cast<unsigned>(planes_.size());
+
+    if (nodes_.empty()) {
+        for (unsigned P = 0; P < n; ++P) {
+            if (static_cast<int>(P) == skip) continue;
+            if (Candidate(planes_[P], p, v, vn, P1, q, d) && d < best && Inside(P, q)) {
+                best = d;
+                bestIdx = static_cast<int>(P);
+                X = q;
+            }
+        }
+        if (bestIdx >= 0) dist = best;
+        return bestIdx;
+    }
+
+    const double o[3] = {p.x, p.y, p.z};
+    const double dir[3] = {vn.x, vn.y, vn.z};
+    double inv[3];
+    bool zero[3];
+    for (int a = 0; a < 3; ++a) {
+        zero[a] = dir[a] == 0.0;
+        inv[a] = zero[a] ? 0.0 : 1.0 / dir[a];
+    }
+    unsigned top = 0;
+    double enter = 0.0;
+    if (!Reach(nodes_[0].box, o, inv, zero, Limit(best), enter)) return -1;
+    stack.node[top] = 0;
+    stack.t[top++] = enter;
+    while (top) {
+        --top;
+        if (stack.t[top] > Limit(best)) continue;
+        const Node& node = nodes_[stack.node[top]];
+        if (node.count) {
+            for (uint32_t k = node.first; k < node.first + node.count; ++k) {
+                const uint32_t P = order_[k];
+                if (static_cast<int>(P) == skip) continue;
+                if (!Candidate(planes_[P], p, v, vn, P1, q, d)) continue;
+                // The plain loop keeps the first plane in index order at the smallest distance.
+                if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && Inside(P, q)) {
+                    best = d;
+                    bestIdx = static_cast<int>(P);
+                    X = q;
+                }
+            }
+            continue;
+        }
+        double e0 = 0.0, e1 = 0.0;
+        const bool r0 = Reach(nodes_[node.first].box, o, inv, zero, Limit(best), e0);
+        const bool r1 = Reach(nodes_[node.first + 1].box, o, inv, zero, Limit(best), e1);
+        // Nearer child on top of the stack.
+        if (r0 && r1) {
+            const bool leftFirst = e0 <= e1;
+            stack.node[top] = leftFirst ? node.first + 1 : node.first;
+            stack.t[top++] = leftFirst ? e1 : e0;
+            stack.node[top] = leftFirst ? node.first : node.first + 1;
+            stack.t[top++] = leftFirst ? e0 : e1;
+        } else if (r0) {
+            stack.node[top] = node.first;
+            stack.t[top++] = e0;
+        } else if (r1) {
+            stack.node[top] = node.first + 1;
+            stack.t[top++] = e1;
+        }
+    }
+    if (bestIdx >= 0) dist = best;
+    return bestIdx;
+}
+
+int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const
+{
+    const TVector v(recpos.x - p.x, recpos.y - p.y, recpos.z - p.z);
+    const float distPointRec = static_cast<float>(Module(v));
+    TVector vn = v;
+    vn.Normalize();
+    const TPoint3D P1 = p + VectorToPoint(vn);
+    TPoint3D q;
+    double d = 0.0;
+    // Blocked exactly when some plane counts at a distance that, as float, is below the
+    // receiver's: the nearest plane's float distance is the least of them.
+    auto blocks = [&](unsigned P) {
+        return static_cast<int>(P) != skip && Candidate(planes_[P], p, v, vn, P1, q, d) &&
+               static_cast<float>(d) < distPointRec && Inside(P, q);
+    };
+    const unsigned n = static_cast<unsigned>(planes_.size());
+    if (nodes_.empty()) {
+        for (unsigned P = 0; P < n; ++P)
+            if (blocks(P)) return 0;
+        return 1;
+    }
+    const double o[3] = {p.x, p.y, p.z};
+    const double dir[3] = {vn.x, vn.y, vn.z};
+    double inv[3];
+    bool zero[3];
+    for (int a = 0; a < 3; ++a) {
+        zero[a] = dir[a] == 0.0;
+        inv[a] = zero[a] ? 0.0 : 1.0 / dir[a];
+    }
+    const double limit = Limit(static_cast<double>(distPointRec)) * (1.0 + 1e-6) + 1e-6;
+    unsigned top = 0;
+    double enter = 0.0;
+    if (!Reach(nodes_[0].box, o, inv, zero, limit, enter)) return 1;
+    stack.node[top++] = 0;
+    while (top) {
+        const Node& node = nodes_[stack.node[--top]];
+        if (node.count) {
+            for (uint32_t k = node.first; k < node.first + node.count; ++k)
+                if (blocks(order_[k])) return 0;
+            continue;
+        }
+        for (uint32_t c = node.first; c < node.first + 2; ++c)
+            if (Reach(nodes_[c].box, o, inv, zero, limit, enter)) stack.node[top++] = c;
+    }
+    return 1;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The room's planes flattened for tracing: per plane what the nearest-plane search and the
+// reflection read (normal, first vertex, local frame, triangles already in that frame,
+// material bands), and an optional bounding-volume hierarchy that only prunes candidates.
+//
+// The search reproduces the plain loop over the planes in index order exactly: the same
+// intersection arithmetic, the same inside test, and the nearest plane with ties going to the
+// lowest index. The hierarchy skips only planes whose inflated box the ray cannot reach before
+// the best distance so far, so results do not depend on it. The scene is read-only while
+// tracing; every thread brings its own TRaySceneStack.
+
+#include <cstdint>
+#include <vector>
+
+#include "geometry/TPoint3D.h"
+#include "geometry/TVector.h"
+
+class TRoom;
+
+struct TRaySceneStack {
+    static constexpr unsigned kDepth = 64;
+    uint32_t node[kDepth];
+    double t[kDepth];  // entry distance of the node's box
+};
+
+class TRayScene {
+public:
+    // Planes with at least this many entries get the hierarchy when acceleration is asked for;
+    // below it the plain loop is faster.
+    static constexpr unsigned kMinPlanesForTree = 12;
+    static constexpr unsigned kLeafSize = 4;
+
+    void Build(const TRoom& room, bool accelerate);
+    bool Accelerated() const { return !nodes_.empty(); }
+    unsigned NumPlanes() const { return static_cast<unsigned>(planes_.size()); }
+
+    // Nearest plane along v from p other than `skip` (-1: none): its index, the point X and
+    // |X - p|; -1 when no plane counts.
+    int Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const;
+    // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
+    int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
+    // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
+    bool Inside(unsigned P, TPoint3D X) const;
+
+    struct Plane {
+        TVector normal;
+        TPoint3D vertex0;
+        TPoint3D origem;
+        float Mi[3][3];
+        uint32_t firstTri = 0, numTri = 0;
+        bool testable = false;  // more than two vertices
+        const float* abs = nullptr;  // NumBands absorption coefficients
+        const float* dif = nullptr;  // NumBands scattering coefficients
+        int layer = -1;              // plane layer index, -1 when outside the list
+    };
+    const Plane& plane(unsigned P) const { return planes_[P]; }
+
+private:
+    struct Tri {
+        TPoint3D a, b, c;  // vertices in the plane's frame
+        float den;         // their doubled 2D area
+    };
+    struct Box {
+        double lo[3], hi[3];
+    };
+    struct Node {
+        Box box;
+        uint32_t first;  // leaf: first entry of order_; inner: left child (right = first + 1)
+        uint32_t count;  // leaf: number of planes; 0 for an inner node
+    };
+
+    // Intersection of the line through p along v with plane P, as IntersectionLineAndPlane
+    // computes it (vn = v normalised, P1 = p + vn); false when the plane is parallel or the
+    // point does not lie ahead of p.
+    bool Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D& X,
+                   double& dist) const;
+    // Whether the ray o + t dir (inv = 1 / dir, zero where dir is 0) meets the box at some
+    // t >= 0 not beyond limit; enter receives the entry distance.
+    static bool Reach(const Box& b, const double o[3], const double inv[3], const bool zero[3], double limit,
+                      double& enter);
+    void BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self, uint32_t first,
+                   uint32_t count);
+
+    std::vector<Plane> planes_;
+    std::vector<Tri> tris_;
+    std::vector<Node> nodes_;
+    std::vector<uint32_t> order_;
+};

@@ -1,0 +1,626 @@
+// TRoom: the tracing phase of a run. Rays are traced by a pool of workers in chunks of
+// consecutive rays; the calling thread commits each ray's outputs (arrivals, lost-ray line,
+// mean-free-path update, percentage and progress) strictly in ray order, so every file and
+// every sum is the same for any number of threads.
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "geometry/GeoMath.h"
+#include "geometry/TDirection.h"
+#include "geometry/TPlane.h"
+#include "geometry/util.h"
+#include "room/TReceiver.h"
+#include "room/TRoom.h"
+#include "room/TSource.h"
+#include "room/TSourceLayer.h"
+#include "simulation/LostRayFile.h"
+#include "simulation/Raio_st.h"
+#include "simulation/RayDirections.h"
+#include "simulation/TRay.h"
+#include "simulation/TRayScene.h"
+#include "simulation/TResult.h"
+#include "simulation/TextFields.h"
+
+namespace {
+
+constexpr double kRadToDeg = 57.295779513082323;
+constexpr unsigned kChunkRays = 16;
+
+TDirection Degrees(TVector v)
+{
+    TDirection d = cart2sph(v);
+    d.azim = static_cast<float>(d.azim * kRadToDeg);
+    d.elev = static_cast<float>(d.elev * kRadToDeg);
+    return d;
+}
+
+// Weight of a receiver sphere (centre c, radius) for the ray's forward line; vn is v
+// normalised and P1 = p + vn, as the line-plane intersection computes them.
+inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D c, double radius)
+{
+    if (!(TVector(c - p) * v > 0)) return -1;
+    // Foot of the perpendicular: IntersectionLineAndPlane(v, p, v, c).
+    const double distPo = v * TVector(p - c);
+    const double distP1 = v * TVector(P1 - c);
+    const double D = distPo / (distPo - distP1);
+    const TPoint3D F = p + VectorToPoint(vn * D);
+    const float dist = static_cast<float>(Module(F - c));
+    if (radius > dist) return 1.0 - static_cast<double>(dist) * dist / (radius * radius);
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+// Whole reflections that fit into the response length: 0 when the mean free path is unknown.
+int ReflectionsInResponse(float maxDistance, float meanFreePath)
+{
+    const float n = maxDistance / meanFreePath;
+    if (!std::isfinite(n) || n <= 0.0f) return 0;
+    if (n >= 2147483647.0f) return 2147483647;
+    return static_cast<int>(n);
+}
+
+// One arrival found while tracing, applied to its pair result when its ray is committed.
+struct Arrival {
+    uint32_t receiver;
+    uint32_t index;
+    TDirection dir;
+    uint32_t order;
+    float fatordist;
+    float attenuation;  // diffuse arrivals: the lobe weight applied to the scattered energy
+    float acum;
+    uint32_t energy;  // offset of the band energies in the chunk
+    uint32_t hits;    // offset of the layer hit counters in the chunk
+    bool diffuse;
+};
+
+struct RayOutcome {
+    uint32_t firstArrival = 0, numArrivals = 0;
+    TDirection startDir;
+    bool lost = false;
+    TPoint3D lostP;
+    TVector lostV;
+    unsigned lostReflections = 0;
+    bool reflected = false;  // stopped after travelling and reflecting: feeds the mean free path
+    double dist = 0.0;
+    unsigned reflections = 0;
+};
+
+// The outputs of consecutive rays, reused from chunk to chunk.
+struct Chunk {
+    uint32_t first = 0, count = 0;
+    std::vector<RayOutcome> rays;
+    std::vector<Arrival> arrivals;
+    std::vector<float> energies;
+    std::vector<unsigned> hits;
+    std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
+};
+
+// What every ray of one source shares.
+struct SourceJob {
+    const TRayScene* scene = nullptr;
+    unsigned s = 0;
+    TPoint3D origin;
+    std::vector<TVector> dirs;  // receiver-aimed directions first, then the grid
+    unsigned numExtra = 0;
+    std::vector<TDirection> extraSph;  // the receiver-aimed directions in radians
+    float spectrum[MAX_NUMBANDS + 1] = {};
+    // Run constants.
+    unsigned numBands = 0;
+    float VS = 0;
+    float maxDistance = 0;
+    unsigned maxLength = 0;
+    double decay = 0;  // 10^(StopDecay / 10)
+    int maxReflections = -1;
+    bool artificialTail = false;
+    bool diffuse = false;
+    bool hitFiles = false;
+    unsigned numLayers = 0;
+    std::vector<TPoint3D> recPos;
+    std::vector<double> recRadius;
+};
+
+// Per-thread working state, sized once.
+struct Scratch {
+    explicit Scratch(const SourceJob& job)
+        : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
+          Hits(job.numLayers)
+    {
+    }
+    Raio_st ray;
+    std::vector<char> hit;
+    std::vector<double> distRec;
+    std::vector<double> fatordist;
+    std::vector<unsigned> Hits;
+    float scatt[MAX_NUMBANDS + 1] = {};
+    TRaySceneStack stack;
+};
+
+void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float* energy, const Arrival& a)
+{
+    Arrival rec = a;
+    rec.energy = static_cast<uint32_t>(out.energies.size());
+    out.energies.insert(out.energies.end(), energy, energy + job.numBands);
+    rec.hits = static_cast<uint32_t>(out.hits.size());
+    if (job.hitFiles) out.hits.insert(out.hits.end(), w.Hits.begin(), w.Hits.end());
+    out.arrivals.push_back(rec);
+}
+
+void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
+{
+    const TRayScene& scene = *job.scene;
+    const unsigned nrec = static_cast<unsigned>(job.recPos.size());
+    RayOutcome res;
+    res.firstArrival = static_cast<uint32_t>(out.arrivals.size());
+
+    std::fill(w.Hits.begin(), w.Hits.end(), 0u);
+    Raio_st& ray = w.ray;
+    const TVector dir0 = job.dirs[i];
+    ray.Set(job.origin, dir0, 0, 0.0f, job.spectrum);
+    ray.SetId(static_cast<int>(i));
+    res.startDir = Degrees(dir0);
+    const double minEnergy = ray.GetEnergy() * job.decay;
+    int k = 0;
+    float acum = 1.0f;
+    int last = -1;
+    bool stop = false;
+    // A grid ray along a receiver-aimed ray is that ray again.
+    if (i >= job.numExtra && job.numExtra) {
+        const TDirection sd = cart2sph(dir0);
+        for (const TDirection& e : job.extraSph)
+            if (sd == e) stop = true;
+    }
+
+    while (!stop) {
+        TVector vn = ray.v;
+        vn.Normalize();
+        const TPoint3D P1 = ray.p + VectorToPoint(vn);
+        for (unsigned r = 0; r < nrec; ++r) {
+            w.hit[r] = 0;
+            w.distRec[r] = -1;
+            w.fatordist[r] = Reception(ray.p, ray.v, vn, P1, job.recPos[r], job.recRadius[r]);
+            if (w.fatordist[r] >= 0) {
+                w.hit[r] = 1;
+                w.distRec[r] = Module(job.recPos[r] - ray.p);
+            }
+        }
+
+        TPoint3D X;
+        double planeDist = 0.0;
+        const int P = scene.Nearest(ray.p, ray.v, last, X, planeDist, w.stack);
+        if (P >= 0)
+            for (unsigned r = 0; r < nrec; ++r)
+                if (w.hit[r] && w.distRec[r] > planeDist) w.hit[r] = 0;
+
+        // Specular arrivals.
+        for (unsigned r = 0; r < nrec; ++r) {
+            if (!w.hit[r]) continue;
+            const double idx = std::round((w.distRec[r] + ray.dist) * job.VS);
+            if (!(idx < static_cast<double>(job.maxLength))) continue;
+            Arrival a{};
+            a.receiver = r;
+            a.index = static_cast<uint32_t>(idx);
+            a.dir = Degrees(TVector(-ray.v.x, -ray.v.y, -ray.v.z));
+            a.order = static_cast<uint32_t>(k);
+            a.fatordist = static_cast<float>(w.fatordist[r]);
+            a.attenuation = 1.0f;
+            a.acum = acum;
+            a.diffuse = false;
+            PushArrival(out, w, job, ray.e, a);
+        }
+
+        if (P >= 0) {
+            const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
+            if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
+            ReflectRay(ray, X, pl.normal, pl.abs, pl.dif, job.numBands, static_cast<float>(job.numBands), job.diffuse,
+                       w.scatt);
+            acum = static_cast<float>(acum * 1.0);
+            ++out.planeReflections[static_cast<unsigned>(P)];
+            const TVector specularDir = ray.v / Module(ray.v);
+
+            if (job.diffuse) {
+                for (unsigned r = 0; r < nrec; ++r) {
+                    if (!scene.Visible(X, job.recPos[r], P, w.stack)) continue;
+                    const TVector toRec(job.recPos[r] - X);
+                    const float scattDist = static_cast<float>(Module(toRec));
+                    const TVector diffuseDir = toRec / scattDist;
+                    const float costheta = static_cast<float>(std::fabs(diffuseDir * specularDir));
+                    const float theta = std::acos(costheta) / 3.14159265358979323846f;
+                    const float sigma = 0.15f;
+                    const float attenuation = std::exp(-0.5f * theta * theta / (sigma * sigma));
+                    const float fidx = std::round((scattDist + static_cast<float>(ray.dist)) * job.VS);
+                    Arrival a{};
+                    a.receiver = r;
+                    a.index = fidx >= 0.0f && fidx < 4294967040.0f ? static_cast<uint32_t>(fidx) : 0xFFFFFFFFu;
+                    a.dir = Degrees(TVector(-diffuseDir.x, -diffuseDir.y, -diffuseDir.z));
+                    a.order = static_cast<uint32_t>(k + 1);
+                    a.fatordist = 1.0f;
+                    a.attenuation = attenuation;
+                    a.acum = acum;
+                    a.diffuse = true;
+                    PushArrival(out, w, job, w.scatt, a);
+                }
+            }
+            ++k;
+            last = P;
+        }
+
+        if (job.maxReflections >= 0 && k > job.maxReflections) stop = true;
+        if (job.artificialTail && i % 10 == 0) stop = false;
+        if (ray.dist > job.maxDistance) stop = true;
+        if (ray.GetEnergy() < minEnergy) stop = true;
+        if (P < 0) {
+            stop = true;
+            res.lost = true;
+            res.lostP = ray.p;
+            res.lostV = ray.v;
+            res.lostReflections = ray.reflections;
+        }
+        if (stop && ray.dist > 0 && k != 0) {
+            res.reflected = true;
+            res.dist = ray.dist;
+            res.reflections = static_cast<unsigned>(k);
+        }
+    }
+    res.numArrivals = static_cast<uint32_t>(out.arrivals.size()) - res.firstArrival;
+    out.rays.push_back(res);
+}
+
+void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, uint32_t count)
+{
+    out.first = first;
+    out.count = count;
+    out.rays.clear();
+    out.arrivals.clear();
+    out.energies.clear();
+    out.hits.clear();
+    out.planeReflections.assign(job.scene->NumPlanes(), 0u);
+    for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
+}
+
+void PrepareChunk(Chunk& c, const SourceJob& job)
+{
+    c.rays.reserve(kChunkRays);
+    c.arrivals.reserve(1024);
+    c.energies.reserve(1024 * static_cast<std::size_t>(job.numBands));
+    if (job.hitFiles) c.hits.reserve(1024 * static_cast<std::size_t>(job.numLayers));
+    c.planeReflections.reserve(job.scene->NumPlanes());
+}
+
+}  // namespace
+
+// What the committing thread keeps through a run.
+struct TRoomTraceCommit {
+    TRoom& room;
+    SourceJob& job;
+    TRay auxRay;
+    TRay difRay;
+    std::FILE* lostFile = nullptr;
+    std::string lostText;
+    unsigned lostCount = 0;
+    float totalDistance = 0.0f;
+    unsigned totalReflections = 0;
+    float MFP_estimate = 0.0f;
+    unsigned progressStep = 1;
+    bool stopped = false;
+
+    TRoomTraceCommit(TRoom& r, SourceJob& j) : room(r), job(j), auxRay(r.NumBands), difRay(r.NumBands) {}
+
+    void FlushLost()
+    {
+        if (lostFile && !lostText.empty()) WriteText(lostFile, lostText);
+        lostText.clear();
+    }
+
+    // Applies a chunk's outputs in ray order; false once the run is to end.
+    bool Commit(const Chunk& c)
+    {
+        const unsigned s = job.s;
+        const unsigned perSource = room.NumRays + room.NumReceivers;
+        for (uint32_t j = 0; j < c.count; ++j) {
+            const uint32_t i = c.first + j;
+            const RayOutcome& ray = c.rays[j];
+            for (uint32_t a = ray.firstArrival; a < ray.firstArrival + ray.numArrivals; ++a) Apply(c, c.arrivals[a], i, ray);
+            if (ray.lost) {
+                ++lostCount;
+                if (lostFile) {
+                    Raio_st rec;
+                    rec.p = ray.lostP;
+                    rec.v = ray.lostV;
+                    rec.reflections = ray.lostReflections;
+                    AppendLostRayLine(lostText, rec, static_cast<int>(s));
+                    if (lostText.size() >= 64 * 1024) FlushLost();
+                }
+            }
+            if (ray.reflected) {
+                totalDistance += ray.dist;
+                totalReflections += ray.reflections;
+                room.MeanFreePath = static_cast<float>(0.8 * room.MeanFreePath + 0.2 * totalDistance / totalReflections);
+            }
+            if (!room.IsRunning.load()) stopped = true;
+            const float pct = static_cast<float>(perSource * s + i + 1) /
+                              static_cast<float>(perSource * room.NumSources) * 50.0f;
+            room.PercentageStatus.store(pct);
+            if (i % progressStep == 0)
+                std::printf("\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MFP = %1.2f (Estim=%1.2f) - N = %d    ",
+                            2.0 * pct, static_cast<int>(s + 1), static_cast<int>(room.NumSources), static_cast<int>(i),
+                            static_cast<int>(lostCount), room.MeanFreePath, MFP_estimate,
+                            ReflectionsInResponse(job.maxDistance, room.MeanFreePath));
+            if (stopped) break;
+        }
+        // Reflections per plane: what the plane report reads, the same for any thread count.
+        for (unsigned P = 0; P < c.planeReflections.size(); ++P) room.plane[P]->hits += c.planeReflections[P];
+        return !stopped;
+    }
+
+    void Apply(const Chunk& c, const Arrival& a, uint32_t i, const RayOutcome& ray)
+    {
+        if (a.receiver >= room.spcresult.size() || job.s >= room.spcresult[a.receiver].size()) return;
+        TResult* pair = room.spcresult[a.receiver][job.s].get();
+        if (!pair) return;
+        const float* energy = &c.energies[a.energy];
+        const unsigned* hits = job.hitFiles ? &c.hits[a.hits] : nullptr;
+        const int numLayers = static_cast<int>(job.numLayers);
+        if (!a.diffuse) {
+            auxRay.Set(a.index, energy, a.dir, a.order, a.fatordist, ray.startDir);
+            auxRay.SetId(static_cast<int>(i));
+            if (a.order > pair->ClusterOrder) {
+                if (room.SaveLateRaysFlag)
+                    pair->SaveRay(&auxRay, 1);
+                else
+                    pair->InsertRay(&auxRay);
+                if (hits) pair->InsertHit(&auxRay, hits, numLayers, 1, a.acum);
+            } else if (a.order == 0) {
+                pair->AcumulateDirectSound(&auxRay);
+            } else {
+                pair->SaveRay(&auxRay, 0);
+                if (hits) pair->InsertHit(&auxRay, hits, numLayers, 0, a.acum);
+            }
+            return;
+        }
+        difRay.Set(a.index, energy, a.dir, a.order, 1.0f, ray.startDir);
+        difRay.MultiplyBy(a.attenuation);
+        difRay.SetId(static_cast<int>(i));
+        if (a.order > pair->ClusterOrder) {
+            if (room.SaveLateRaysFlag)
+                pair->SaveRay(&difRay, 1);
+            else
+                pair->InsertRay(&difRay);
+        } else {
+            pair->SaveRay(&difRay, 0);
+            if (hits) pair->InsertHit(&difRay, hits, numLayers, 0, a.acum);
+        }
+        if (hits && room.SaveDiffuseRaysFlag) pair->InsertHit(&difRay, hits, numLayers, 1, a.acum);
+    }
+};
+
+namespace {
+
+// Traces chunks [0, numChunks) of the job on `threads` workers and commits them in order on
+// the calling thread. Returns false when the commit asked to stop.
+bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vector<Chunk>& slots,
+               TRoomTraceCommit& commit)
+{
+    const uint32_t numChunks = (total + kChunkRays - 1) / kChunkRays;
+    auto chunkRange = [&](uint32_t c, uint32_t& first, uint32_t& count) {
+        first = c * kChunkRays;
+        count = std::min<uint32_t>(kChunkRays, total - first);
+    };
+    if (threads <= 1 || numChunks <= 1) {
+        Scratch w(job);
+        Chunk& slot = slots[0];
+        for (uint32_t c = 0; c < numChunks; ++c) {
+            uint32_t first = 0, count = 0;
+            chunkRange(c, first, count);
+            TraceChunk(job, w, slot, first, count);
+            if (!commit.Commit(slot)) return false;
+        }
+        return true;
+    }
+
+    const uint32_t K = static_cast<uint32_t>(slots.size());
+    std::mutex m;
+    std::condition_variable cvDone, cvFree;
+    std::vector<char> done(K, 0);
+    uint32_t committed = 0;  // chunks committed so far
+    bool abort = false;
+    std::atomic<uint32_t> next{0};
+
+    auto worker = [&] {
+        Scratch w(job);
+        for (;;) {
+            const uint32_t c = next.fetch_add(1);
+            if (c >= numChunks) return;
+            {
+                std::unique_lock<std::mutex> lock(m);
+                cvFree.wait(lock, [&] { return abort || c < committed + K; });
+                if (abort) return;
+            }
+            uint32_t first = 0, count = 0;
+            chunkRange(c, first, count);
+            TraceChunk(job, w, slots[c % K], first, count);
+            {
+                std::lock_guard<std::mutex> lock(m);
+                done[c % K] = 1;
+            }
+            cvDone.notify_all();
+        }
+    };
+    const unsigned nworkers = std::min<unsigned>(threads, numChunks);
+    std::vector<std::thread> pool;
+    pool.reserve(nworkers);
+    for (unsigned t = 0; t < nworkers; ++t) pool.emplace_back(worker);
+
+    bool ok = true;
+    for (uint32_t c = 0; c < numChunks; ++c) {
+        const uint32_t slot = c % K;
+        {
+            std::unique_lock<std::mutex> lock(m);
+            cvDone.wait(lock, [&] { return done[slot] != 0; });
+        }
+        ok = commit.Commit(slots[slot]);
+        {
+            std::lock_guard<std::mutex> lock(m);
+            done[slot] = 0;
+            committed = c + 1;
+            if (!ok) abort = true;
+        }
+        cvFree.notify_all();
+        if (!ok) break;
+    }
+    for (std::thread& t : pool) t.join();
+    return ok;
+}
+
+}  // namespace
+
+unsigned TRoom::TracerThreadCount() const
+{
+    if (TracerThreads) return TracerThreads;
+    const unsigned hw = std::thread::hardware_concurrency();
+    return hw ? hw : 1;
+}
+
+double TRoom::RayTracingReception(const Raio_st& y, int /*S*/, int R)
+{
+    TVector vn = y.v;
+    vn.Normalize();
+    const TReceiver& rec = *receiver[static_cast<std::size_t>(R)];
+    return Reception(y.p, y.v, vn, y.p + VectorToPoint(vn), rec.Position, rec.Radius);
+}
+
+int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos) { return CheckVisibility(p, recpos, -1); }
+
+int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane)
+{
+    TRayScene scene;
+    scene.Build(*this, false);
+    TRaySceneStack stack;
+    return scene.Visible(p, recpos, skipPlane, stack);
+}
+
+void TRoom::Simulate()
+{
+    const float VS = FSample / VSound;
+    const float MaxDistance = static_cast<float>(MaxLength) / FSample * VSound;
+    const float MFP_estimate = MeanFreePath;
+    if (!ResultsCreated) {
+        ErrorMessage("Programming Error: ResultsCreate Function not Called!!!!");
+        return;
+    }
+    std::printf("\n=======================\n");
+    std::printf("STARTING NEW SIMULATION\n");
+    std::printf("=======================\n");
+    if (NumReceivers == 0) {
+        ErrorMessage("No receiver was defined\nSimulation aborted!\n");
+        return;
+    }
+    if (NumSources == 0) {
+        ErrorMessage("No source was defined\nSimulation aborted!\n");
+        return;
+    }
+    if (ArtificialTailFlag && MaxRayTracReflections == -1) {
+        const char* line = "========================================================\n";
+        std::printf("%s", line);
+        std::printf("ATENTION: ARTIFICIAL_TAIL flag in ON and MAX_RAYTRAC_REF is -1\n");
+        std::printf("There is no need to proceed with long propagation time since tail is artificial.\n");
+        MaxRayTracReflections = 6;
+        std::printf("Setting MAX_RAYTRAC_REF = %d.\n", MaxRayTracReflections);
+        std::printf("%s", line);
+    }
+    std::printf("Start Processing ...\n");
+    CalcCriticalDist();
+    std::printf("Critical Distance: %1.2f m\n", CriticalDistance);
+    if (DiffuseProcessing)
+        std::printf("Starting Ray-tracing (Specular + Diffusion):\n");
+    else
+        std::printf("Starting Ray-tracing (Only Specular):\n");
+
+    // The list drawn by the views belongs to the previous run.
+    DeleteLostRays();
+    NumLostRays = 0;
+    SourceJob job;
+    TRoomTraceCommit commit(*this, job);
+    commit.MFP_estimate = MFP_estimate;
+    if (SaveLostRays) {
+        LostFileName = ProjectFile("LostRays.txt");
+        commit.lostFile = utilOpenFile(LostFileName, "wt");
+    }
+    IsRunning.store(true);
+
+    TRayScene scene;
+    scene.Build(*this, TracerAcceleration);
+    job.scene = &scene;
+    job.numBands = std::min(NumBands, MAX_NUMBANDS);
+    job.VS = VS;
+    job.maxDistance = MaxDistance;
+    job.maxLength = MaxLength;
+    job.decay = std::pow(10.0, static_cast<double>(StopDecay) / 10.0);
+    job.maxReflections = MaxRayTracReflections;
+    job.artificialTail = ArtificialTailFlag;
+    job.diffuse = DiffuseProcessing != 0;
+    job.hitFiles = HitFilesFlag != 0;
+    job.numLayers = NumPlaneLayers;
+    for (unsigned r = 0; r < NumReceivers; ++r) {
+        job.recPos.push_back(receiver[r]->Position);
+        job.recRadius.push_back(receiver[r]->Radius);
+    }
+
+    const unsigned threads = TracerThreadCount();
+    std::vector<Chunk> slots(threads <= 1 ? 1 : 4 * threads);
+    for (Chunk& c : slots) PrepareChunk(c, job);
+
+    for (unsigned s = 0; s < NumSources && !commit.stopped; ++s) {
+        TSource& src = *source[s];
+        commit.totalDistance = 0.0f;
+        commit.totalReflections = 0;
+        NumRays = RayGridCount(src.NumberOfRays);
+        if (src.NumberOfRays != NumRays) src.NumberOfRays = NumRays;
+        std::printf("NumRays = %d\n", NumRays + NumReceivers);
+
+        // Receiver-aimed directions; a receiver at the source itself gets none.
+        std::vector<TVector> toRec;
+        for (unsigned r = 0; r < NumReceivers; ++r) {
+            const TVector d(receiver[r]->Position - src.Position);
+            if (Module(d) > 0.0) toRec.push_back(d);
+        }
+        const unsigned numExtra = toRec.empty() ? 0u : RemoveRepeatedRays(toRec.data(), static_cast<unsigned>(toRec.size()));
+        job.s = s;
+        job.origin = src.Position;
+        job.numExtra = numExtra;
+        job.extraSph.clear();
+        job.dirs.assign(toRec.begin(), toRec.begin() + numExtra);
+        for (unsigned e = 0; e < numExtra; ++e) job.extraSph.push_back(cart2sph(toRec[e]));
+        job.dirs.resize(numExtra + RayDirectionCount(NumRays));
+        CreateRaysDirections(NumRays, job.dirs.data() + numExtra);
+        job.dirs.resize(numExtra + NumRays);
+
+        float gain[MAX_NUMBANDS + 1];
+        const TSourceLayer* layer = src.LayerID >= 0 && static_cast<unsigned>(src.LayerID) < sourceLayer.size()
+                                        ? sourceLayer[static_cast<std::size_t>(src.LayerID)].get()
+                                        : nullptr;
+        for (unsigned b = 0; b < job.numBands; ++b)
+            gain[b] = layer && b < layer->spectrum.size() ? layer->spectrum[b] : 1.0f;
+        const unsigned total = NumRays + numExtra;
+        for (unsigned b = 0; b < job.numBands; ++b)
+            job.spectrum[b] = src.GetPower() * gain[b] / static_cast<float>(total);
+
+        commit.progressStep = std::max(1u, (NumRays + NumReceivers + 1) / 10);
+        RunChunks(job, total, threads, slots, commit);
+        std::printf("\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MFP = %1.2f (Estim=%1.2f) - N = %d     \n",
+                    100.0, static_cast<int>(s + 1), static_cast<int>(NumSources), static_cast<int>(NumRays + NumReceivers),
+                    static_cast<int>(commit.lostCount), MeanFreePath, MFP_estimate,
+                    ReflectionsInResponse(MaxDistance, MeanFreePath));
+    }
+
+    commit.FlushLost();
+    if (commit.lostFile) std::fclose(commit.lostFile);
+    std::printf("\n");
+}

@@ -1,0 +1,434 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "geometry/GeoMath.h"
+#include "simulation/Raio_st.h"
+#include "simulation/TRayScene.h"
+#include "simulation/TResult.h"
+#include "simulation/TracerRooms.h"
+#include "support/ErrorCapture.h"
+
+using namespace tracertest;
+using resulttest::kBands;
+using resulttest::ReadLines;
+using resulttest::ReadRays;
+
+namespace {
+
+std::string Slurp(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Mirror images of a point in the planes of an axis-aligned Lx x Ly x H box, by order.
+std::vector<std::vector<TPoint3D>> BoxImages(TPoint3D s, double Lx, double Ly, double H, int maxOrder)
+{
+    std::vector<std::vector<TPoint3D>> images(maxOrder + 1);
+    for (int a = -maxOrder; a <= maxOrder; ++a)
+        for (int b = -maxOrder; b <= maxOrder; ++b)
+            for (int c = -maxOrder; c <= maxOrder; ++c) {
+                const int order = std::abs(a) + std::abs(b) + std::abs(c);
+                if (order > maxOrder) continue;
+                // Image n along an axis of length L: n even -> n L + s, n odd -> n L + L - s.
+                auto coord = [](int n, double L, double v) { return n % 2 == 0 ? n * L + v : n * L + L - v; };
+                images[order].push_back({coord(a, Lx, s.x), coord(b, Ly, s.y), coord(c, H, s.z)});
+            }
+    return images;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Physics on a closed shoebox: specular only, every arrival written to the ray files.
+// ---------------------------------------------------------------------------------------------
+
+class Shoebox : public ::testing::Test {
+protected:
+    static constexpr double Lx = 10, Ly = 8, H = 6;
+    Shoebox() : box(ShoeboxQuads(Lx, Ly, H), 0.1f)
+    {
+        box.AddSource(src, 20252);
+        box.AddReceiver(rec, 0.3);
+        box.room->sourceLayer[0]->spectrum[2] = 2.0f;
+        box.room->source[0]->SetPower(0.5f);
+        box.room->MaxLength = 44100 / 5;  // 68.6 m of travel
+    }
+    const TPoint3D src{2.5, 3.0, 1.5};
+    const TPoint3D rec{7.0, 5.0, 1.2};
+    TracerRoom box;
+};
+
+TEST_F(Shoebox, EveryArrivalCarriesItsShareOfPowerTimesReflectionLosses)
+{
+    box.Run();
+    TRoom& room = *box.room;
+    EXPECT_EQ(room.NumRays, 20252u);
+    const double N = 20252 + 1;  // grid rays and the one receiver-aimed ray
+    std::vector<TRay> rays = ReadRays(box.File("RAYS", 1, 1, "-EARLY.txt"));
+    const std::vector<TRay> late = ReadRays(box.File("RAYS", 1, 1));
+    const std::size_t early = rays.size();
+    rays.insert(rays.end(), late.begin(), late.end());
+    ASSERT_GT(early, 10u);
+    ASSERT_GT(late.size(), 100u);
+    for (const TRay& r : rays) {
+        ASSERT_GE(r.reflections, 1);
+        const double share = 0.5 / N * std::pow(0.9, r.reflections);
+        for (unsigned b = 0; b < kBands; ++b)
+            ASSERT_NEAR(r.spectrum[b], share * (b == 2 ? 2 : 1), share * 2e-5) << "order " << r.reflections;
+        EXPECT_FLOAT_EQ(r.startDir.raio, 1.0f);
+        EXPECT_GT(r.fatordist, 0.0f);
+        EXPECT_LE(r.fatordist, 1.0f);
+    }
+    // The direct sound stays in memory: the receiver-aimed ray passes through the centre.
+    const TResult& pair = *room.spcresult[0][0];
+    EXPECT_GE(pair.DirectSoundRay->reflections, 1);
+    EXPECT_EQ(pair.DirectSoundIndex,
+              static_cast<unsigned>(std::lround(Module(rec - src) * 44100.0 / 343.0)));
+}
+
+TEST_F(Shoebox, EarlyArrivalsLieOnImageSourcePathLengths)
+{
+    box.Run();
+    const double VS = 44100.0 / 343.0;
+    const auto images = BoxImages(src, Lx, Ly, H, 2);
+    std::map<int, std::set<std::size_t>> seen;  // order -> images that received an arrival
+    for (const TRay& r : ReadRays(box.File("RAYS", 1, 1, "-EARLY.txt"))) {
+        ASSERT_LE(r.reflections, 2);
+        // A ray passing at most one radius beside the centre travels between the image's
+        // distance and that plus the radius.
+        bool matched = false;
+        const auto& list = images[static_cast<std::size_t>(r.reflections)];
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            const double D = Module(rec - list[k]);
+            if (r.index + 0.5 >= D * VS && r.index - 0.5 <= (D + 0.3) * VS) {
+                matched = true;
+                seen[r.reflections].insert(k);
+            }
+        }
+        EXPECT_TRUE(matched) << "order " << r.reflections << " index " << r.index;
+    }
+    // Every first-order image of a convex box is seen, and most second-order ones.
+    EXPECT_EQ(seen[1].size(), 6u);
+    EXPECT_GE(seen[2].size(), 14u);
+}
+
+TEST_F(Shoebox, MeanFreePathsFollowTheDiffuseFieldAndNoRayIsLost)
+{
+    testing::internal::CaptureStdout();
+    box.room->AcousticParameters();
+    testing::internal::GetCapturedStdout();
+    const double expected = 4 * Lx * Ly * H / (2 * (Lx * Ly + Lx * H + Ly * H));
+    box.room->NumRays = 7;
+    box.room->IsRunning = true;
+    const float estimate = box.room->MFP_Estimation();
+    EXPECT_NEAR(estimate, expected, 0.05 * expected);
+    EXPECT_EQ(box.room->NumRays, 7u);  // the estimate leaves the room's counters alone
+    EXPECT_TRUE(box.room->IsRunning);
+
+    const std::string out = box.Run();
+    EXPECT_NEAR(box.room->MeanFreePath, expected, 0.05 * expected);
+    EXPECT_NE(out.find("Starting Ray-tracing (Only Specular):\n"), std::string::npos);
+    EXPECT_NE(out.find("\r100.00 % - SOURCE 01/01 - RAY = 20253 - LOST = 0 - MFP = "), std::string::npos);
+    EXPECT_FLOAT_EQ(box.room->PercentageStatus, 50.0f);
+    EXPECT_TRUE(box.room->IsRunning);  // the response phase clears it
+    EXPECT_TRUE(std::filesystem::exists(box.dir / "LostRays.txt"));
+    EXPECT_TRUE(ReadLines(box.dir / "LostRays.txt").empty());
+    // Every wall reflected rays.
+    for (const auto& pl : box.room->plane) EXPECT_GT(pl->hits, 1000u);
+}
+
+TEST(TracerEmptyRoom, EveryRayIsLostAndTheDirectSoundStillArrives)
+{
+    TracerRoom room({});
+    room.AddSource({0, 0, 0}, 42);
+    room.AddReceiver({3, 0, 0}, 0.5);
+    testing::internal::CaptureStdout();
+    room.room->CreateResults();
+    testing::internal::GetCapturedStdout();
+    const float mfp = room.room->MeanFreePath;
+    EXPECT_TRUE(std::isfinite(mfp));
+    testing::internal::CaptureStdout();
+    room.room->Simulate();
+    testing::internal::GetCapturedStdout();
+    const std::vector<std::string> lost = ReadLines(room.dir / "LostRays.txt");
+    ASSERT_EQ(lost.size(), 43u);
+    EXPECT_EQ(lost[0], "0.00 0.00 0.00 1.00 0.00 0.00 0 0");  // the receiver-aimed ray first
+    const TResult& pair = *room.room->spcresult[0][0];
+    EXPECT_GE(pair.DirectSoundRay->reflections, 1);
+    EXPECT_EQ(pair.DirectSoundIndex, static_cast<unsigned>(std::lround(3 * 44100.0 / 343.0)));
+    EXPECT_EQ(room.room->MeanFreePath, mfp);
+    EXPECT_TRUE(room.room->lostRays.empty());
+}
+
+TEST(TracerEmptyRoom, EstimateFallsBackToTheDiffuseFieldValueNeverNaN)
+{
+    struct Case {
+        double volume, area;
+        float mfp;
+    };
+    for (const Case& c : {Case{100, 50, 8.0f}, Case{0, 0, 0.0f}, Case{100, 0, 0.0f}}) {
+        TracerRoom room({});
+        room.room->Volume = c.volume;
+        room.room->Area = c.area;
+        EXPECT_EQ(room.room->MFP_Estimation(), c.mfp) << c.volume << ' ' << c.area;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Exactness of the speed-ups.
+// ---------------------------------------------------------------------------------------------
+
+TEST(RayScene, InsideTestMatchesThePlaneBitForBit)
+{
+    std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 2, 2);
+    quads.push_back({{0, 0, 0}, {3, 0, 1}, {4, 2, 1}, {1, 3, 0}, {0.5, 1, 0}});  // tilted, five corners
+    TracerRoom hall(quads);
+    TRayScene scene;
+    scene.Build(*hall.room, true);
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> u(-0.2, 1.2);
+    unsigned inside = 0;
+    for (unsigned P = 0; P < hall.room->NumPlanes; ++P) {
+        TPlane& pl = *hall.room->plane[P];
+        for (int k = 0; k < 400; ++k) {
+            // Points of the plane around and on its outline, corners included.
+            const TPoint3D a = pl.GetVertex(0), b = pl.GetVertex(1), c = pl.GetVertex(2);
+            TPoint3D X = k < 3 ? pl.GetVertex(k) : a + (b - a) * u(gen) + (c - b) * u(gen);
+            const bool expected = pl.Inner(X) >= 0;
+            inside += expected;
+            ASSERT_EQ(scene.Inside(P, X), expected) << "plane " << P << " point " << k;
+        }
+    }
+    EXPECT_GT(inside, 1000u);
+}
+
+TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
+{
+    std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 4, 3);
+    // Duplicated planes: ties must go to the lower index either way.
+    quads.push_back(quads[3]);
+    quads.push_back(quads[10]);
+    TracerRoom hall(quads);
+    TRayScene plain, tree;
+    plain.Build(*hall.room, false);
+    tree.Build(*hall.room, true);
+    ASSERT_FALSE(plain.Accelerated());
+    ASSERT_TRUE(tree.Accelerated());
+    TRaySceneStack stack;
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<double> ux(0.01, 9.99), uy(0.01, 7.99), uz(0.01, 6.3), ud(-1, 1);
+    unsigned visibleDiffer = 0, found = 0;
+    for (int k = 0; k < 20000; ++k) {
+        const TPoint3D p(ux(gen), uy(gen), uz(gen));
+        TVector v(ud(gen), ud(gen), ud(gen));
+        if (k % 7 == 0) v = TVector(0, 0, 1);  // axis-parallel rays hit edges and corners
+        if (k % 11 == 0) v = TVector(1, 0, 0);
+        const int skip = k % 5 == 0 ? static_cast<int>(k % quads.size()) : -1;
+        TPoint3D X1, X2;
+        double d1 = -1, d2 = -1;
+        const int P1 = plain.Nearest(p, v, skip, X1, d1, stack);
+        const int P2 = tree.Nearest(p, v, skip, X2, d2, stack);
+        ASSERT_EQ(P1, P2) << k;
+        if (P1 >= 0) {
+            ++found;
+            ASSERT_EQ(d1, d2);
+            ASSERT_TRUE(X1 == X2);
+        }
+        const TPoint3D q(ux(gen), uy(gen), uz(gen));
+        const int vis1 = plain.Visible(p, q, skip, stack);
+        ASSERT_EQ(vis1, tree.Visible(p, q, skip, stack)) << k;
+        visibleDiffer += vis1 == 0;
+    }
+    EXPECT_GT(found, 19000u);
+    EXPECT_GT(visibleDiffer, 100u);
+}
+
+namespace {
+
+// Everything a run leaves behind: every file of the project folder, the mean free path, the
+// plane counters and the direct sound of every pair.
+std::map<std::string, std::string> RunOutputs(unsigned threads, bool accelerate, unsigned receivers)
+{
+    std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 3, 3);
+    quads.erase(quads.end() - 1);  // one coffer open to the sky: some rays are lost
+    TracerRoom hall(quads, 0.2f, 0.3f);
+    hall.AddSource({2, 2, 1.5}, 2000);
+    hall.AddSource({8, 6, 2}, 1000);
+    for (unsigned r = 0; r < receivers; ++r) hall.AddReceiver({3.0 + r, 5.0, 1.2 + 0.3 * r}, 0.5);
+    hall.room->DiffuseProcessing = 1;
+    hall.room->HitFilesFlag = 1;
+    hall.room->SaveDiffuseRaysFlag = 1;
+    hall.room->ClusterOrderGlobal = 3;
+    hall.room->MaxLength = 44100 / 4;
+    hall.room->TracerThreads = threads;
+    hall.room->TracerAcceleration = accelerate;
+    hall.Run();
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(hall.dir.dir))
+        out[e.path().filename().string()] = Slurp(e.path());
+    std::ostringstream s;
+    s.precision(9);
+    s << hall.room->MeanFreePath << '\n';
+    for (const auto& pl : hall.room->plane) s << pl->hits << ' ';
+    for (const auto& row : hall.room->spcresult)
+        for (const auto& pair : row) {
+            s << '\n' << pair->DirectSoundRay->reflections << ' ' << pair->DirectSoundIndex;
+            for (float e : pair->DirectSoundRay->spectrum) s << ' ' << e;
+            for (const auto& band : pair->IR[0]) {
+                double sum = 0;
+                for (float x : band) sum += x;
+                s << ' ' << sum;
+            }
+        }
+    out["state"] = s.str();
+    return out;
+}
+
+}  // namespace
+
+TEST(TracerExactness, OutputsAreTheSameForAnyThreadCountAndWithOrWithoutTheTree)
+{
+    const auto reference = RunOutputs(1, false, 2);
+    ASSERT_GE(reference.size(), 10u);
+    EXPECT_FALSE(reference.at("LostRays.txt").empty());
+    EXPECT_GT(reference.at("RAYS-S001-R001-EARLY.txt").size(), 1000u);
+    EXPECT_GT(reference.at("HITS-S002-R002.txt").size(), 1000u);
+    for (auto [threads, tree] : {std::pair{1u, true}, std::pair{4u, true}, std::pair{3u, false}, std::pair{8u, true}}) {
+        const auto other = RunOutputs(threads, tree, 2);
+        ASSERT_EQ(other.size(), reference.size());
+        for (const auto& [name, text] : reference)
+            EXPECT_TRUE(other.at(name) == text) << name << " differs with " << threads << " threads, tree " << tree;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Receivers, visibility and the run's bookkeeping.
+// ---------------------------------------------------------------------------------------------
+
+TEST(TracerReception, WeightFallsWithTheSquaredDistanceFromTheCentre)
+{
+    TracerRoom room({});
+    room.AddReceiver({5, 0, 0}, 0.4);
+    struct Case {
+        TPoint3D p;
+        TVector v;
+        double weight;  // NaN: no arrival
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {{0, 0, 0}, {1, 0, 0}, 1.0},        // through the centre
+        {{0, 0.2, 0}, {1, 0, 0}, 0.75},     // half the radius beside it
+        {{0, 0, -0.4}, {1, 0, 0}, nan},     // at the radius
+        {{0, 1, 0}, {1, 0, 0}, nan},        // far beside
+        {{6, 0, 0}, {1, 0, 0}, -1.0},       // centre behind the ray
+        {{5, 0, 0}, {0, 1, 0}, -1.0},       // starting at the centre
+    };
+    for (const Case& c : cases) {
+        Raio_st ray(kBands);
+        ray.p = c.p;
+        ray.v = c.v;
+        const double w = room.room->RayTracingReception(ray, 0, 0);
+        if (std::isnan(c.weight))
+            EXPECT_FALSE(w >= 0) << c.p.x << ' ' << c.p.y << ' ' << c.p.z;
+        else
+            EXPECT_NEAR(w, c.weight, 1e-6) << c.p.x << ' ' << c.p.y << ' ' << c.p.z;
+    }
+}
+
+TEST(TracerVisibility, ReflectingPlaneCannotBlockAndOtherPlanesDo)
+{
+    // A floor and a screen standing on it at x = 5.
+    TracerRoom room({{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}},
+                     {{5, 0, 0}, {5, 10, 0}, {5, 10, 3}, {5, 0, 3}}});
+    struct Case {
+        TPoint3D p, rec;
+        int skip;
+        int visible;
+    };
+    const Case cases[] = {
+        {{2, 2, 0}, {3, 3, 2}, 0, 1},      // from the floor, same side
+        {{2, 2, 0}, {8, 3, 2}, 0, 0},      // behind the screen
+        {{2, 2, 0}, {8, 3, 8}, 0, 1},      // over the screen
+        {{5, 5, 1}, {2, 5, 1}, 1, 1},      // from the screen itself
+        {{2, 2, 1e-13}, {3, 3, 2}, -1, 1}, // near the floor, nothing skipped
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(room.room->CheckVisibility(c.p, c.rec, c.skip), c.visible) << c.rec.x << ' ' << c.rec.z;
+    // A point of the floor on its far side is blocked by the floor when it is not skipped.
+    EXPECT_EQ(room.room->CheckVisibility({2, 2, 1}, {3, 3, -1}), 0);
+}
+
+TEST(TracerRun, ReceiverAtTheSourceAndTinyRayCountsGiveNoNaN)
+{
+    TracerRoom box(ShoeboxQuads(4, 3, 2.5));
+    box.AddSource({1, 1, 1}, 5);
+    box.room->source[0]->NumberOfRays = 5;  // below the grid's smallest count
+    box.AddReceiver({1, 1, 1}, 0.3);        // at the source
+    box.AddReceiver({3, 2, 1}, 0.3);
+    box.room->DiffuseProcessing = 1;
+    box.room->CreateLostRays(4);
+    const std::string out = box.Run();
+    EXPECT_EQ(box.room->NumRays, 12u);
+    EXPECT_EQ(box.room->source[0]->NumberOfRays, 12u);
+    EXPECT_NE(out.find("NumRays = 14\n"), std::string::npos);
+    for (const auto& e : std::filesystem::directory_iterator(box.dir.dir)) {
+        const std::string text = Slurp(e.path());
+        EXPECT_EQ(text.find("nan"), std::string::npos) << e.path();
+    }
+    EXPECT_EQ(box.room->NumLostRays, 0u);
+    EXPECT_TRUE(box.room->lostRays.empty());
+    EXPECT_FALSE(std::isnan(box.room->MeanFreePath));
+}
+
+TEST(TracerRun, RefusalsAndTheArtificialTailNotice)
+{
+    {
+        TracerRoom box(ShoeboxQuads(4, 3, 2.5));
+        ErrorCapture cap;
+        box.room->Simulate();
+        ASSERT_EQ(cap.messages.size(), 1u);
+        EXPECT_EQ(cap.messages[0], "Programming Error: ResultsCreate Function not Called!!!!");
+    }
+    for (bool withSource : {false, true}) {
+        TracerRoom box(ShoeboxQuads(4, 3, 2.5));
+        if (withSource) box.AddSource({1, 1, 1}, 12);
+        else box.AddReceiver({1, 1, 1}, 0.3);
+        box.room->ResultsCreated = true;
+        ErrorCapture cap;
+        testing::internal::CaptureStdout();
+        box.room->Simulate();
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(cap.messages.size(), 1u);
+        EXPECT_EQ(cap.messages[0], withSource ? "No receiver was defined\nSimulation aborted!\n"
+                                              : "No source was defined\nSimulation aborted!\n");
+    }
+    TracerRoom box(ShoeboxQuads(4, 3, 2.5));
+    box.AddSource({1, 1, 1}, 42);
+    box.AddReceiver({3, 2, 1}, 0.6);
+    box.room->ArtificialTailFlag = true;
+    box.room->MaxRayTracReflections = -1;
+    const std::string out = box.Run();
+    EXPECT_NE(out.find("ATENTION: ARTIFICIAL_TAIL flag in ON and MAX_RAYTRAC_REF is -1\n"), std::string::npos);
+    EXPECT_NE(out.find("Setting MAX_RAYTRAC_REF = 6.\n"), std::string::npos);
+    EXPECT_EQ(box.room->MaxRayTracReflections, 6);
+    // Rays 0, 10, 20, ... ignore the limit; the others record orders up to 6.
+    int maxOther = 0, maxTenth = 0;
+    for (const char* tail : {".txt", "-EARLY.txt"})
+        for (const TRay& r : ReadRays(box.File("RAYS", 1, 1, tail)))
+            (r.ID % 10 == 0 ? maxTenth : maxOther) = std::max(r.ID % 10 == 0 ? maxTenth : maxOther, r.reflections);
+    EXPECT_LE(maxOther, 6);
+    EXPECT_GT(maxTenth, 6);
+}
