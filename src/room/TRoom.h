@@ -26,6 +26,7 @@ class TSourceLayer;
 class TReceiverLayer;
 class TDirectivity;
 class TResult;
+class TLinearSource;
 struct Raio_st;
 struct TVector;
 
@@ -70,7 +71,7 @@ public:
     unsigned int NumSources;
     std::vector<RoomPtr<TSource>> source;
     unsigned int NumLinearSources;
-    void* linsrc;                    // line sources: never filled by the simulation
+    TLinearSource* linsrc;           // line sources: never filled by the simulation
     unsigned int NumReceivers;
     std::vector<RoomPtr<TReceiver>> receiver;
     unsigned int NumPlaneLayers;
@@ -475,6 +476,9 @@ public:
     // True when every source's sound file can be auralized: a readable, compatible, mono WAV
     // file. Otherwise shows the reason ("File %s has %d channels. ...") and returns false.
     bool CheckAuralizationInputs();
+    // Statistical decay (src/simulation/TRoomDecay.cpp): decaying noise at the Sabine time of
+    // every band inserted into each pair from its direct-sound sample on. Results must exist.
+    void SimulateDecay();
 
     // =========================================================================================
     // Room information report (TRoomInfo.cpp)
