@@ -76,6 +76,7 @@ std::string NameProblem(const std::string& name)
 {
     if (name.empty()) return "empty name";
     if (name.find_first_of("\r\n") != std::string::npos) return "the name " + name + " holds a line break";
+    if (name.find('\0') != std::string::npos) return "the name holds a NUL character";
     for (const char* tag : kSections) {
         const std::string t(tag);
         if (name.find("<" + t + ">") != std::string::npos || name.find("</" + t + ">") != std::string::npos)
@@ -301,7 +302,8 @@ bool Append(const char* FileName, const std::string& text)
 {
     FILE* fid = utilOpenFile(FileName, "at");
     if (!fid) return false;
-    const bool written = std::fputs(text.c_str(), fid) >= 0 && std::fflush(fid) == 0 && !std::ferror(fid);
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), fid) == text.size() && std::fflush(fid) == 0 && !std::ferror(fid);
     return std::fclose(fid) == 0 && written;
 }
 
