@@ -134,6 +134,24 @@ TEST_F(Clustering, GroupsByTimeBlockAndDirection)
     }
 }
 
+// At the wide-block limit the grouping follows the angle TDirection::Distancia gives, to the
+// last bit: two arrivals 50 degrees apart (as the file holds them) stay one group unless that
+// angle rounds above 50.
+TEST_F(Clustering, WideBlockLimitFollowsTheDirectionAngle)
+{
+    for (float second : {50.0f, 50.001f, 49.999f}) {
+        SCOPED_TRACE(second);
+        TearDown();
+        SetUp();
+        Write({{100, 0, 0, 1, 0.4f, 1, 1}, {101, second, 0, 1, 0.9f, 2, 2}});
+        Run();
+        TDirection a, b;
+        a.Set(0.0f, 0.0f, 1.0f);
+        b.Set(second, 0.0f, 1.0f);
+        EXPECT_EQ(Clustered().size(), a.Distancia(b) > 50.0f ? 2u : 1u);
+    }
+}
+
 // Orders are clustered in ascending order; a missing order is reported; only single-arrival
 // blocks move the direct-sound index.
 TEST_F(Clustering, OrdersAscendWithAMessageForAMissingOne)
