@@ -1,0 +1,225 @@
+#include "console/ConsoleViewer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "geometry/TDirection.h"
+#include "geometry/TPlane.h"
+#include "room/TRoom.h"
+#include "simulation/Raio_st.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDegree = kPi / 180.0;
+constexpr double kAngleStep = 3 * kDegree;  // one orbit key
+
+constexpr ViewerColor kGrey{0.5f, 0.5f, 0.5f};
+constexpr ViewerColor kViolet{0.5f, 0.0f, 1.0f};
+
+float Saturate(double v) { return static_cast<float>(std::clamp(v, 0.0, 1.0)); }
+
+}  // namespace
+
+ConsoleViewer::ConsoleViewer(std::unique_ptr<TRoom>& room) : room_(room) {}
+
+void ConsoleViewer::SetCamera()
+{
+    a = 57 * kDegree;
+    b = 39 * kDegree;
+    e = 40;
+    f = 0.5;
+    g = 0.2;
+    w = 10;
+    h = 10;
+    if (!room_) return;
+    c = room_->Center;
+    d = static_cast<float>(1.1 * room_->GetMaxRoomLength()) / 2 / std::tan(15 * kDegree);
+    // A room of one point (or none) has no extent: keep the eye off the centre.
+    if (!(d > 0) || !std::isfinite(d)) d = 1.0;
+}
+
+void ConsoleViewer::Initialize()
+{
+    colors = room_ ? LayerColors(*room_) : std::vector<ViewerColor>{};
+    pintura = 1;
+    bgrcolor = 0;
+    ViewSinglePlane = 0;
+    ViewTriangles = 0;
+    activeplane = 0;
+    activetriangle = 0;
+}
+
+std::vector<ViewerColor> ConsoleViewer::LayerColors(const TRoom& room)
+{
+    const std::size_t n = std::min<std::size_t>(room.NumPlaneLayers, room.planeLayer.size());
+    std::vector<ViewerColor> table(n);
+    const auto N = static_cast<std::uint32_t>(n);
+    for (std::uint32_t i = 0; i < N; ++i) {
+        const TPlaneLayer& layer = room.planeLayer[i];
+        if (layer.cor[0] == -1) {
+            // Unsigned differences: every remainder lies in 0 .. N-1.
+            table[i] = {static_cast<float>((250u - 2u * i) % N) / N, static_cast<float>((150u - 3u * i) % N) / N,
+                        static_cast<float>((100u - 4u * i) % N) / N};
+        } else {
+            table[i] = {layer.cor[0] / 255.0f, layer.cor[1] / 255.0f, layer.cor[2] / 255.0f};
+        }
+    }
+    return table;
+}
+
+ViewerColor ConsoleViewer::LayerColor(int layer) const
+{
+    if (layer < 0 || static_cast<std::size_t>(layer) >= colors.size()) return kGrey;
+    return colors[static_cast<std::size_t>(layer)];
+}
+
+ViewerColor ConsoleViewer::PlaneColor(const TPlane& plane) const
+{
+    return plane.IsExternal ? LayerColor(plane.LayerID) : kViolet;
+}
+
+ViewerColor ConsoleViewer::ActiveTriangleColor(unsigned t) const
+{
+    const TPlane* p = ActivePlane();
+    if (ViewTriangles && !colors.empty()) return colors[t % colors.size()];
+    return LayerColor(p ? p->LayerID : -1);
+}
+
+ViewerColor ConsoleViewer::LostRayColor(unsigned reflections) const
+{
+    const int maxRef = room_ ? room_->MaxLostRaysRef : 0;
+    // No reflected lost ray: every ray has r = 0 and takes the full red.
+    const double red = maxRef > 0 ? 1.0 - 0.2 * reflections / maxRef : 1.0;
+    return {Saturate(red), Saturate(reflections % 2), Saturate(reflections % 4)};
+}
+
+TPlane* ConsoleViewer::ActivePlane() const
+{
+    if (!room_ || room_->NumPlanes == 0 || room_->plane.empty()) return nullptr;
+    const std::size_t n = std::min<std::size_t>(room_->NumPlanes, room_->plane.size());
+    if (activeplane < 0 || static_cast<std::size_t>(activeplane) >= n) return nullptr;
+    return room_->plane[static_cast<std::size_t>(activeplane)].get();
+}
+
+std::string ConsoleViewer::ReceiverLabel(unsigned i)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "R%.2u", i + 1);
+    return text;
+}
+
+std::string ConsoleViewer::SourceLabel(unsigned i)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "S%.2u", i + 1);
+    return text;
+}
+
+double ConsoleViewer::FovyDegrees() const { return f * 180 / kPi; }
+
+void ConsoleViewer::UpdateFrame()
+{
+    const double m = e * g;
+    db = std::sqrt(std::pow(std::fabs(c.x) + m, 2) + std::pow(std::fabs(c.y) + m, 2) +
+                   std::pow(std::fabs(c.z) + m, 2));
+    df = d > db ? db : 0.99 * d;
+    o.x = c.x + d * std::cos(b) * std::cos(a);
+    o.y = c.y + d * std::cos(b) * std::sin(a);
+    o.z = c.z + d * std::sin(b);
+    // At right angles to the line of sight, so nothing flips when b passes 90 degrees.
+    const TVector side(-std::sin(a), std::cos(a), 0);
+    Up = Normal(side / TVector(c.x - o.x, c.y - o.y, c.z - o.z));
+}
+
+double ConsoleViewer::ZoomStep() const { return 2 * g * std::tan(0.5) / std::tan(f); }
+
+void ConsoleViewer::StepPlane(int step)
+{
+    if (!room_) return;
+    const int n = static_cast<int>(std::min<std::size_t>(room_->NumPlanes, room_->plane.size()));
+    if (n == 0) return;
+    activeplane = ((activeplane + step) % n + n) % n;
+    const TPlane* p = room_->plane[static_cast<std::size_t>(activeplane)].get();
+    const int layer = p->LayerID;
+    const bool named = layer >= 0 && static_cast<std::size_t>(layer) < room_->planeLayer.size();
+    std::printf("%d - layer %s\n", activeplane + 1, named ? room_->planeLayer[layer].nome.c_str() : "(none)");
+}
+
+void ConsoleViewer::RunSimulation()
+{
+    // A second run starts from empty results: the first run's objects and files go first.
+    room_->ClearResults();
+    room_->CleanResultFiles();
+    room_->CreateResults();
+    room_->MarkPlaneHitsBeforeRun();
+    room_->Simulate();
+    room_->CalculateResponses();
+    room_->SaveResults();
+    room_->ListDeathPlanes();
+}
+
+ConsoleViewer::KeyAction ConsoleViewer::Key(unsigned char key)
+{
+    switch (key) {
+    case '4':
+    case 'd': a += kAngleStep; break;
+    case '6':
+    case 'a': a -= kAngleStep; break;
+    case '8':
+    case 'w': b += kAngleStep; break;
+    case '2':
+    case 'x': b -= kAngleStep; break;
+    case '+': {
+        const double step = ZoomStep();
+        // Never through the centre: a step that would reach it halves the distance instead.
+        d = d - step > 0 ? d - step : d / 2;
+        break;
+    }
+    case '-': d += ZoomStep(); break;
+    case 'b': bgrcolor = !bgrcolor; break;
+    case 'p': pintura = !pintura; break;
+    case 'v':
+        ViewSinglePlane = !ViewSinglePlane;
+        pintura = 1;
+        break;
+    case 't': ViewTriangles = !ViewTriangles; break;
+    case 'n': StepPlane(+1); break;
+    case 'm': StepPlane(-1); break;
+    case 'y':
+        if (TPlane* p = ActivePlane(); p && p->NumTriang > 0)
+            activetriangle = static_cast<int>((static_cast<unsigned>(activetriangle) + 1) % p->NumTriang);
+        break;
+    case 'i':
+        if (TPlane* p = ActivePlane(); p && ViewSinglePlane && p->NumVert >= 3) {
+            p->InvertSequence();
+            // Normal and triangles follow the new orientation.
+            p->Tecelagem();
+        }
+        break;
+    case 'l':
+        if (!room_) break;
+        if (!RaysLoad) {
+            if (room_->NumLostRays > 0) room_->DeleteLostRays();
+            room_->LoadLostRaysTxt();
+            RaysLoad = 1;
+            DrawLostRays = 1;
+        } else {
+            DrawLostRays = !DrawLostRays;
+        }
+        std::printf("view lost rays = %d\n", DrawLostRays);
+        break;
+    case 'q':
+        room_.reset();
+        std::printf("SalaClear\n");
+        std::fflush(stdout);
+        return KeyAction::Quit;
+    case 'r':
+        if (room_) RunSimulation();
+        break;
+    default: break;
+    }
+    return KeyAction::Redraw;
+}

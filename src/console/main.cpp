@@ -1,0 +1,219 @@
+// Sorvi, the console program: runs a project from loading to saved results, converts DXF
+// drawings, rebuilds responses from stored ray files, auralizes stored responses again, and
+// shows a project's model in a viewer window.
+
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "console/ConsoleViewer.h"
+#include "console/ConsoleViewerGL.h"
+#include "dsp/Transform.h"
+#include "geometry/ErrorHandler.h"
+#include "geometry/util.h"
+#include "room/ConvertDXF.h"
+#include "room/TRoom.h"
+
+namespace {
+
+// The one room of the process; the viewer reads it and may delete it.
+std::unique_ptr<TRoom> sala;
+
+using Clock = std::chrono::steady_clock;
+
+void PrintUsage()
+{
+    std::printf("USAGE: Sorvi [option] ConfigFile.txt\n");
+    std::printf("To RUN the simulation:\n");
+    std::printf("       Sorvi ConfigFile.txt\n");
+    std::printf("\n");
+    std::printf("To view the model:\n");
+    std::printf("       Sorvi [-view] ConfigFile.txt\n");
+    std::printf("\n");
+    std::printf("To extract planes from DXF files to TXT files:\n");
+    std::printf("       Sorvi [-dxf2txt] DXFfile [TXTfile].txt\n");
+    std::printf("\n");
+    std::printf("To get impulse responses from simulated geometry:\n");
+    std::printf("       Sorvi [-rayfiles] TXTfile.txt\n");
+    std::printf("\n");
+    std::printf("To auralize using previous simulation:\n");
+    std::printf("       Sorvi [-auralize] TXTfile.txt\n");
+    std::printf("\n");
+}
+
+// Settings, sources and receivers only: what rebuilding or re-auralizing responses needs.
+void ShortChain(const std::string& arquivo)
+{
+    const char* file = arquivo.c_str();
+    sala->PathSetup(file);
+    sala->EnviromentSetupTXT(file);
+    sala->AddDirectivitiesTxt(file);
+    sala->AddSourceLayersTxt(file);
+    sala->AddSourcesTxt(file);
+    sala->AddReceiverLayersTxt(file);
+    sala->AddReceiversTxt(file);
+}
+
+// The whole project, the room's figures and the information report "SIM-INFO.txt" (in the
+// working directory).
+void FullChain(const std::string& arquivo)
+{
+    const char* file = arquivo.c_str();
+    sala->PathSetup(file);
+    sala->EnviromentSetupTXT(file);
+    sala->AddMaterialsTxt(file);
+    sala->ShowInfo();
+    sala->AddPlaneLayersTxt(file);
+    sala->AssociatePlaneLayersTxT(file);
+    sala->AddPlanesTxT(file);
+    sala->GetExternalPlanes();
+    sala->AddDirectivitiesTxt(file);
+    sala->PrintDirectivities();
+    sala->AddSourceLayersTxt(file);
+    sala->AddSourcesTxt(file);
+    sala->AddReceiverLayersTxt(file);
+    sala->AddReceiversTxt(file);
+
+    std::printf("Room Volume = %1.2f m3\n", sala->CalculateVolumeGeometry());
+    std::printf("Total Surface Area = %1.2f m2\n", sala->CalculateArea());
+    sala->GetCenter();
+    std::printf("Room Center: %1.2f %1.2f %1.2f\n", sala->Center.x, sala->Center.y, sala->Center.z);
+
+    sala->AcousticParameters();
+    sala->ShowAcousticParameters();
+    sala->ShowInfo();
+    sala->ShowMaterialAreas();
+    sala->SaveInfo("SIM-INFO.txt");
+}
+
+void PrintProcessingTime(Clock::time_point tbegin)
+{
+    const double elapsed_secs = std::chrono::duration<double>(Clock::now() - tbegin).count();
+    const int hour = static_cast<int>(elapsed_secs / 3600);
+    const int mn = static_cast<int>(elapsed_secs - 3600.0 * hour) / 60;
+    const int sec = static_cast<int>(elapsed_secs - 60.0 * mn - 3600.0 * hour);
+    std::printf("Processing Time: %.2d:%.2d:%.2d (H:M:S)\n", hour, mn, sec);
+}
+
+// Saves the results, reports the planes no ray reached, frees the room and prints the time.
+int EndPath(Clock::time_point tbegin)
+{
+    if (sala) {
+        sala->SaveResults();
+        sala->ListDeathPlanes();
+        sala.reset();
+        std::printf("Room Cleared.\n");
+    }
+    TransformDestroyAllTwiddles();
+    PrintProcessingTime(tbegin);
+    return 0;
+}
+
+int RunMode(const std::string& arquivo)
+{
+    const Clock::time_point tbegin = Clock::now();
+    FullChain(arquivo);
+    sala->CleanResultFiles();
+    sala->CreateResults();
+    std::printf("\n===============================================\n");
+    std::printf("Press 'ESC' key to finish (interrupt) simulation.\n");
+    std::printf("===============================================\n\n");
+    std::fflush(stdout);
+    sala->StartSimulation();
+    // The thread clears IsRunning as its last step; wait for it to end.
+    if (sala->thread.joinable()) sala->thread.join();
+    sala->StopSimulation();
+    return EndPath(tbegin);
+}
+
+int ViewMode(const std::string& arquivo, int& argc, char** argv)
+{
+    const Clock::time_point tbegin = Clock::now();
+    sala->SaveLostRays = 1;
+    FullChain(arquivo);
+    sala->ReadColorLayers(arquivo.c_str());
+
+    ConsoleViewer viewer(sala);
+    viewer.SetCamera();
+    std::fflush(stdout);
+    glutInit(&argc, argv);
+    OpenGlInitialization(viewer);
+    glutMainLoop();
+
+    const int status = ViewerExitStatus();
+    if (status >= 0) return status;  // quit key, or a fatal error raised by a key
+    return EndPath(tbegin);          // the window was closed
+}
+
+int Run(int argc, char** argv)
+{
+    if (argc < 2) {
+        PrintUsage();
+        return 1;
+    }
+    sala = std::make_unique<TRoom>();
+
+    const std::string option = argv[1];
+    const bool needsFile = option == "-view" || option == "-rayfiles" || option == "-auralize";
+    if (needsFile && argc < 3) {
+        PrintUsage();
+        return 1;
+    }
+
+    if (option == "-view") return ViewMode(argv[2], argc, argv);
+
+    if (option == "-dxf2txt") {
+        if (argc < 4) {
+            ErrorMessage("Please check usage: Sorvi -dxf2txt dxffile outfile\n");
+            return 1;
+        }
+        const std::string arquivo = argv[3];
+        if (!ConvertDXF_RoomFile(argv[2], arquivo.c_str(), 0, 1, 1, 1)) return 1;
+        sala->WriteDefaultSections(arquivo.c_str());
+        return ViewMode(arquivo, argc, argv);
+    }
+
+    if (option == "-rayfiles") {
+        ShortChain(argv[2]);
+        sala->CreateResultsForRaysFiles();
+        sala->CalculateResponsesFromRayFiles();
+        sala->SaveResults();
+        sala.reset();
+        std::printf("SalaClear\n");
+        return 0;
+    }
+
+    if (option == "-auralize") {
+        ShortChain(argv[2]);
+        // Results without new ray files: the stored ray files stay as they are.
+        sala->CreateResultsForReading();
+        sala->ReadResultFromFiles();
+        sala->SaveResults();
+        sala.reset();
+        std::printf("SalaClear\n");
+        return 0;
+    }
+
+    return RunMode(option);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int status;
+    try {
+        status = Run(argc, argv);
+    } catch (const SorviExit& e) {
+        // The message has been shown. A simulation still running is stopped before the room goes.
+        if (sala && sala->IsRunning) sala->StopSimulation();
+        status = e.Status();
+    }
+    sala.reset();
+    std::fflush(stdout);
+    return status;
+}
