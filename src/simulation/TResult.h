@@ -232,6 +232,26 @@ public:
     unsigned GetInfoFromRaysFile(const char* rayfilename);
     void SaveIR_HTML(const char* filename);
 
+    // =========================================================================================
+    // WAV responses and auralization (TResultAudio.cpp)
+    // =========================================================================================
+    // Audio[ch] = globalIR[ch] convolved with the dry sound: the source's sound file, or a unit
+    // impulse of MaxLength samples when the source has none. A sound file with other than one
+    // channel shows "File %s has %d channels. ..." and ends the process with status 1. The
+    // value carries nothing.
+    unsigned long Auralize();
+    unsigned long Auralize(const char* SoundFile);
+    // Audio x Amplitude to "<prefix>.wav" (32-bit float, FSample, NumChannels). False when
+    // there is no audio or the file could not be written (reported).
+    bool SaveAudios(const char* prefix, float Amplitude);
+    // globalIR x gain to filename; false when the file could not be written (reported).
+    bool WaveWriteIR(const char* filename, float gain);
+    // Largest |Audio| / |globalIR| over every channel; 0 for none.
+    float GetMaxAudioAmplitude();
+    float GetMaxIRAmplitude();
+    // Audio[ch][sample], 0 outside the audio.
+    float GetAudio(int ch, int sample);
+
 private:
     // Whole lines of the early hit file, read once when CopyHit first needs them.
     std::vector<std::string> earlyHitLines_;
