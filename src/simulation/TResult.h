@@ -188,9 +188,10 @@ public:
     void ProcessDirectSound(int NumPlaneLayers);
     // Broadband SPL of Param (after GetMonoParams).
     float GetSPL();
-    // Level in dB re 20 uPa of the pressure that band energies summing to `energy` give at
-    // this receiver, calibrated as the responses are (rho c, receiver factor).
-    float EnergyToSPL(float energy) const;
+    // Level in dB re 20 uPa of the direct sound as the broadband response carries it: the
+    // record's band amplitudes through the early part's band filters, scaled to pressure as the
+    // synthesis does (rho c, receiver factor). -inf without direct sound.
+    float DirectSoundSPL() const;
 
     // =========================================================================================
     // Artificial tail (TResultTail.cpp)

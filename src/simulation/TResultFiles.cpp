@@ -136,7 +136,7 @@ void TResult::SaveParams(const char* filename)
     text += " m, Rays = ";
     AppendInt(text, D.reflections);
     text += ",  SPL(dir): ";
-    AppendValue(text, EnergyToSPL(D.GetEnergy()), 2);
+    AppendValue(text, DirectSoundSPL(), 2);
     text += "\n";
 
     const float d = D.index / FSample * VSound;

@@ -34,10 +34,27 @@ unsigned FrontDelay(TDirectivity* pattern) { return pattern ? pattern->GetFrontD
 
 }  // namespace
 
-float TResult::EnergyToSPL(float energy) const
+float TResult::DirectSoundSPL() const
 {
-    // p^2 = E rho c / (pi r^2): the same factors the synthesis applies to the band amplitudes.
-    const double pressure2 = static_cast<double>(energy) * Rho * VSound * RecFactor * RecFactor;
+    // Each band carries the source's power over the whole spectrum; the band filters keep a
+    // band's share of it. The record's bands are summed through them as the synthesis would.
+    const TRay& D = *DirectSoundRay;
+    double sum2 = 0.0;
+    if (BaseLength == 0) {
+        sum2 = D.GetEnergy();
+    } else {
+        std::vector<float> h(BaseLength);
+        std::vector<double> d(BaseLength, 0.0);
+        for (uint32_t b = 0; b < NumBands && b < D.num_bands; ++b) {
+            const float E = D.spectrum[b];
+            if (!(E > 0.0f)) continue;
+            OctaveBandDesign(h.data(), BaseLength, octaveFreqs[b]);
+            const double a = std::sqrt(E);
+            for (uint32_t n = 0; n < BaseLength; ++n) d[n] += a * h[n];
+        }
+        for (double v : d) sum2 += v * v;
+    }
+    const double pressure2 = sum2 * Rho * VSound * RecFactor * RecFactor;
     return static_cast<float>(10.0 * std::log10(pressure2 / (2e-5 * 2e-5)));
 }
 
@@ -55,7 +72,7 @@ void TResult::ProcessDirectSound(int NumPlaneLayers)
     std::printf(" - ");
     std::printf("Rays: %d", count);
     std::printf(" - ");
-    std::printf("SPL: %1.2f\n", static_cast<double>(EnergyToSPL(D.GetEnergy())));
+    std::printf("SPL: %1.2f\n", static_cast<double>(DirectSoundSPL()));
     std::printf("\n");
 
     // The direct sound enters the clustering as one order-0 arrival with the summed energies.
