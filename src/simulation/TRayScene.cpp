@@ -21,6 +21,25 @@ inline float Area2D(const TPoint3D& A, const TPoint3D& B, const TPoint3D& C)
     return static_cast<float>(A.x * B.y - A.y * B.x + A.y * C.x - A.x * C.y + B.x * C.y - B.y * C.x);
 }
 
+// x / den >= 0 without dividing when the signs decide it: a quotient of two non-zero numbers
+// of one sign is positive, +0 or +inf; zeros, NaNs and opposite signs (which may underflow to
+// -0) take the division itself.
+inline bool NonNegativeQuotient(float x, float den)
+{
+    if ((x > 0 && den > 0) || (x < 0 && den < 0)) return true;
+    return x / den >= 0;
+}
+
+// MudaBase, term for term (the float matrix held as doubles, which it converts to anyway).
+inline TPoint3D ToFrame(const double M[3][3], const TPoint3D& P)
+{
+    TPoint3D R;
+    R.x = M[0][0] * P.x + M[0][1] * P.y + M[0][2] * P.z;
+    R.y = M[1][0] * P.x + M[1][1] * P.y + M[1][2] * P.z;
+    R.z = M[2][0] * P.x + M[2][1] * P.y + M[2][2] * P.z;
+    return R;
+}
+
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
 
@@ -44,7 +63,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
         pl.vertex0 = src.NumVert ? src.vertice[0] : TPoint3D();
         pl.origem = src.origem;
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) pl.Mi[r][c] = src.Mi[r][c];
+            for (int c = 0; c < 3; ++c) pl.Mi[r][c] = static_cast<double>(src.Mi[r][c]);
         pl.testable = src.NumVert > 2;
         pl.firstTri = static_cast<uint32_t>(tris_.size());
         const unsigned nt = std::min<unsigned>(src.NumTriang, static_cast<unsigned>(src.triangulo.size()));
@@ -189,18 +208,22 @@ bool TRayScene::Reach(const Box& b, const double o[3], const double inv[3], cons
     return t1 >= -1e-9 && t0 <= t1 && t0 <= limit;
 }
 
-inline bool TRayScene::Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D& X,
-                                 double& dist) const
+inline bool TRayScene::Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, double best,
+                                 TPoint3D& X, double& dist) const
 {
     if (pl.normal * v == 0.0) return false;
     // IntersectionLineAndPlane(v, p, normal, vertex0), operation for operation.
     const double distPo = pl.normal * TVector(p - pl.vertex0);
     const double distP1 = pl.normal * TVector(P1 - pl.vertex0);
-    const double D = distPo / (distPo - distP1);
-    // A step that is not positive cannot put X ahead of p: every component of X - p then has
-    // the sign opposite to v's, or is 0.
+    const double den = distPo - distP1;
+    // A step D = distPo / den that is not positive cannot put X ahead of p: every component of
+    // X - p then has the sign opposite to v's, or is 0. Opposite or zero signs give such a D.
+    if (!((distPo > 0 && den > 0) || (distPo < 0 && den < 0))) return false;
+    // |X - p| is D to within rounding: a step clearly beyond the best distance cannot win.
+    if (std::fabs(distPo) > Limit(best) * std::fabs(den)) return false;
+    const double D = distPo / den;
     if (!(D > 0.0)) return false;
-    X = p + VectorToPoint(vn * D);
+    X = TPoint3D(p.x + vn.x * D, p.y + vn.y * D, p.z + vn.z * D);
     const TVector rel(X.x - p.x, X.y - p.y, X.z - p.z);
     if (!(rel * v > 0)) return false;
     dist = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
@@ -211,34 +234,39 @@ bool TRayScene::Inside(unsigned P, TPoint3D X) const
 {
     const Plane& pl = planes_[P];
     if (!pl.testable) return false;
-    const TPoint3D Q = MudaBase(pl.Mi, X - pl.origem);
+    const TPoint3D Q = ToFrame(pl.Mi, TPoint3D(X.x - pl.origem.x, X.y - pl.origem.y, X.z - pl.origem.z));
     for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
         const Tri& tri = tris_[t];
-        // TPlane::Inner2D.
+        // TPlane::Inner2D: the three barycentric quotients all >= 0.
         if (tri.den == 0.0f) continue;
-        const float L1 = Area2D(Q, tri.b, tri.c) / tri.den;
-        const float L2 = Area2D(tri.a, Q, tri.c) / tri.den;
-        const float L3 = Area2D(tri.a, tri.b, Q) / tri.den;
-        if (L1 >= 0 && L2 >= 0 && L3 >= 0) return true;
+        if (NonNegativeQuotient(Area2D(Q, tri.b, tri.c), tri.den) &&
+            NonNegativeQuotient(Area2D(tri.a, Q, tri.c), tri.den) &&
+            NonNegativeQuotient(Area2D(tri.a, tri.b, Q), tri.den))
+            return true;
     }
     return false;
 }
 
 int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const
 {
-    TVector vn = v;
-    vn.Normalize();
-    const TPoint3D P1 = p + VectorToPoint(vn);
+    const TVector vn = UnitLike(v);
+    return Nearest(p, v, vn, p + VectorToPoint(vn), skip, X, dist, stack);
+}
+
+int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
+                       TRaySceneStack& stack) const
+{
     double best = kFar;
     int bestIdx = -1;
     TPoint3D q;
     double d = 0.0;
     const unsigned n = static_cast<unsigned>(planes_.size());
 
-    if (nodes_.empty()) {
+    if (nodes_.empty() && n >= kMinPlanesForTree) {
+        // The plain loop in index order: the reference the other searches reproduce.
         for (unsigned P = 0; P < n; ++P) {
             if (static_cast<int>(P) == skip) continue;
-            if (Candidate(planes_[P], p, v, vn, P1, q, d) && d < best && Inside(P, q)) {
+            if (Candidate(planes_[P], p, v, vn, P1, best, q, d) && d < best && Inside(P, q)) {
                 best = d;
                 bestIdx = static_cast<int>(P);
                 X = q;
@@ -246,6 +274,58 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
         }
         if (bestIdx >= 0) dist = best;
         return bestIdx;
+    }
+    if (nodes_.empty()) {
+        // Few planes: every plane ahead is a candidate; the inside tests then run nearest
+        // first (ties: lower index), and the first plane that holds its point is the one the
+        // index-order loop would keep.
+        struct Cand {
+            double dist;
+            uint32_t P;
+            TPoint3D X;
+        };
+        Cand cand[kMinPlanesForTree];
+        unsigned nc = 0;
+        // First pass without branches: planes whose step D = distPo / den is positive (same
+        // strict signs, see Candidate), gathered in index order.
+        uint32_t ahead[kMinPlanesForTree];
+        double po[kMinPlanesForTree], dn[kMinPlanesForTree];
+        unsigned na = 0;
+        for (unsigned P = 0; P < n; ++P) {
+            const Plane& pl = planes_[P];
+            const double nv = pl.normal * v;
+            const double distPo = pl.normal * TVector(p - pl.vertex0);
+            const double distP1 = pl.normal * TVector(P1 - pl.vertex0);
+            const double den = distPo - distP1;
+            const bool ok = (static_cast<int>(P) != skip) & (nv != 0.0) &
+                            (((distPo > 0) & (den > 0)) | ((distPo < 0) & (den < 0)));
+            ahead[na] = P;
+            po[na] = distPo;
+            dn[na] = den;
+            na += ok;
+        }
+        for (unsigned k = 0; k < na; ++k) {
+            const double D = po[k] / dn[k];
+            if (!(D > 0.0)) continue;
+            const TPoint3D Xk(p.x + vn.x * D, p.y + vn.y * D, p.z + vn.z * D);
+            const TVector rel(Xk.x - p.x, Xk.y - p.y, Xk.z - p.z);
+            if (!(rel * v > 0)) continue;
+            const double dk = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
+            if (dk < kFar) cand[nc++] = Cand{dk, ahead[k], Xk};
+        }
+        while (nc) {
+            unsigned m = 0;
+            for (unsigned k = 1; k < nc; ++k)
+                if (cand[k].dist < cand[m].dist) m = k;  // entries are in index order: ties keep the first
+            if (Inside(cand[m].P, cand[m].X)) {
+                X = cand[m].X;
+                dist = cand[m].dist;
+                return static_cast<int>(cand[m].P);
+            }
+            for (unsigned k = m + 1; k < nc; ++k) cand[k - 1] = cand[k];
+            --nc;
+        }
+        return -1;
     }
 
     const double o[3] = {p.x, p.y, p.z};
@@ -269,7 +349,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
             for (uint32_t k = node.first; k < node.first + node.count; ++k) {
                 const uint32_t P = order_[k];
                 if (static_cast<int>(P) == skip) continue;
-                if (!Candidate(planes_[P], p, v, vn, P1, q, d)) continue;
+                if (!Candidate(planes_[P], p, v, vn, P1, best, q, d)) continue;
                 // The plain loop keeps the first plane in index order at the smallest distance.
                 if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && Inside(P, q)) {
                     best = d;
@@ -304,16 +384,16 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
 int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const
 {
     const TVector v(recpos.x - p.x, recpos.y - p.y, recpos.z - p.z);
-    const float distPointRec = static_cast<float>(Module(v));
-    TVector vn = v;
-    vn.Normalize();
-    const TPoint3D P1 = p + VectorToPoint(vn);
+    const float distPointRec = static_cast<float>(std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z));
+    const TVector vn = UnitLike(v);
+    const TPoint3D P1(p.x + vn.x, p.y + vn.y, p.z + vn.z);
+    const double limit = Limit(static_cast<double>(distPointRec)) * (1.0 + 1e-6) + 1e-6;
     TPoint3D q;
     double d = 0.0;
     // Blocked exactly when some plane counts at a distance that, as float, is below the
     // receiver's: the nearest plane's float distance is the least of them.
     auto blocks = [&](unsigned P) {
-        return static_cast<int>(P) != skip && Candidate(planes_[P], p, v, vn, P1, q, d) &&
+        return static_cast<int>(P) != skip && Candidate(planes_[P], p, v, vn, P1, limit, q, d) &&
                static_cast<float>(d) < distPointRec && Inside(P, q);
     };
     const unsigned n = static_cast<unsigned>(planes_.size());
@@ -330,7 +410,6 @@ int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& st
         zero[a] = dir[a] == 0.0;
         inv[a] = zero[a] ? 0.0 : 1.0 / dir[a];
     }
-    const double limit = Limit(static_cast<double>(distPointRec)) * (1.0 + 1e-6) + 1e-6;
     unsigned top = 0;
     double enter = 0.0;
     if (!Reach(nodes_[0].box, o, inv, zero, limit, enter)) return 1;

@@ -9,6 +9,7 @@
 // the best distance so far, so results do not depend on it. The scene is read-only while
 // tracing; every thread brings its own TRaySceneStack.
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -16,6 +17,13 @@
 #include "geometry/TVector.h"
 
 class TRoom;
+
+// v / |v| as TVector::Normalize computes it (the line-plane intersection normalises so).
+inline TVector UnitLike(TVector v)
+{
+    const double len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return TVector(v.x / len, v.y / len, v.z / len);
+}
 
 struct TRaySceneStack {
     static constexpr unsigned kDepth = 64;
@@ -37,6 +45,9 @@ public:
     // Nearest plane along v from p other than `skip` (-1: none): its index, the point X and
     // |X - p|; -1 when no plane counts.
     int Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const;
+    // The same with vn = UnitLike(v) and P1 = p + vn computed by the caller.
+    int Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
+                TRaySceneStack& stack) const;
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
     // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
@@ -46,7 +57,7 @@ public:
         TVector normal;
         TPoint3D vertex0;
         TPoint3D origem;
-        float Mi[3][3];
+        double Mi[3][3];  // the plane's float frame matrix, exactly
         uint32_t firstTri = 0, numTri = 0;
         bool testable = false;  // more than two vertices
         const float* abs = nullptr;  // NumBands absorption coefficients
@@ -70,9 +81,9 @@ private:
     };
 
     // Intersection of the line through p along v with plane P, as IntersectionLineAndPlane
-    // computes it (vn = v normalised, P1 = p + vn); false when the plane is parallel or the
-    // point does not lie ahead of p.
-    bool Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D& X,
+    // computes it (vn = v normalised, P1 = p + vn); false when the plane is parallel, or the
+    // point does not lie ahead of p, or when it clearly lies beyond `best`.
+    bool Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, double best, TPoint3D& X,
                    double& dist) const;
     // Whether the ray o + t dir (inv = 1 / dir, zero where dir is 0) meets the box at some
     // t >= 0 not beyond limit; enter receives the entry distance.

@@ -47,13 +47,22 @@ TDirection Degrees(TVector v)
 // normalised and P1 = p + vn, as the line-plane intersection computes them.
 inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D c, double radius)
 {
-    if (!(TVector(c - p) * v > 0)) return -1;
+    const TVector toC(c.x - p.x, c.y - p.y, c.z - p.z);
+    if (!(toC * v > 0)) return -1;
+    // The squared distance of the centre from the line, without the rounding of the exact
+    // construction below, decides the clear misses (far outside any rounding of it).
+    const double along = toC * vn;
+    const double cc = toC * toC;
+    const double perp2 = cc - along * along;
+    const double reach = radius * (1.0 + 1e-6) + 1e-9;
+    if (perp2 > reach * reach + 1e-12 * cc) return std::numeric_limits<double>::quiet_NaN();
     // Foot of the perpendicular: IntersectionLineAndPlane(v, p, v, c).
     const double distPo = v * TVector(p - c);
     const double distP1 = v * TVector(P1 - c);
     const double D = distPo / (distPo - distP1);
-    const TPoint3D F = p + VectorToPoint(vn * D);
-    const float dist = static_cast<float>(Module(F - c));
+    const TPoint3D F(p.x + vn.x * D, p.y + vn.y * D, p.z + vn.z * D);
+    const TPoint3D FC(F.x - c.x, F.y - c.y, F.z - c.z);
+    const float dist = static_cast<float>(std::sqrt(FC.x * FC.x + FC.y * FC.y + FC.z * FC.z));
     if (radius > dist) return 1.0 - static_cast<double>(dist) * dist / (radius * radius);
     return std::numeric_limits<double>::quiet_NaN();
 }
@@ -179,22 +188,22 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
     }
 
     while (!stop) {
-        TVector vn = ray.v;
-        vn.Normalize();
-        const TPoint3D P1 = ray.p + VectorToPoint(vn);
+        const TVector vn = UnitLike(ray.v);
+        const TPoint3D P1(ray.p.x + vn.x, ray.p.y + vn.y, ray.p.z + vn.z);
         for (unsigned r = 0; r < nrec; ++r) {
             w.hit[r] = 0;
             w.distRec[r] = -1;
             w.fatordist[r] = Reception(ray.p, ray.v, vn, P1, job.recPos[r], job.recRadius[r]);
             if (w.fatordist[r] >= 0) {
                 w.hit[r] = 1;
-                w.distRec[r] = Module(job.recPos[r] - ray.p);
+                const TPoint3D d(job.recPos[r].x - ray.p.x, job.recPos[r].y - ray.p.y, job.recPos[r].z - ray.p.z);
+                w.distRec[r] = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
             }
         }
 
         TPoint3D X;
         double planeDist = 0.0;
-        const int P = scene.Nearest(ray.p, ray.v, last, X, planeDist, w.stack);
+        const int P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
         if (P >= 0)
             for (unsigned r = 0; r < nrec; ++r)
                 if (w.hit[r] && w.distRec[r] > planeDist) w.hit[r] = 0;
@@ -223,9 +232,8 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
                        w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++out.planeReflections[static_cast<unsigned>(P)];
-            const TVector specularDir = ray.v / Module(ray.v);
-
             if (job.diffuse) {
+                const TVector specularDir = ray.v / Module(ray.v);
                 for (unsigned r = 0; r < nrec; ++r) {
                     if (!scene.Visible(X, job.recPos[r], P, w.stack)) continue;
                     const TVector toRec(job.recPos[r] - X);
