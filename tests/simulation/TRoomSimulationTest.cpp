@@ -1,0 +1,204 @@
+// The simulation thread: progress, cooperative stop, restart, refusals and fatal exits.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "simulation/ProgressBar.h"
+#include "simulation/RoomRunSupport.h"
+#include "support/ErrorCapture.h"
+
+using namespace runtest;
+
+namespace {
+
+bool Silent(const TResult& pair)
+{
+    for (const auto& ch : pair.globalIR)
+        for (float v : ch)
+            if (v != 0.0f) return false;
+    return true;
+}
+
+// Waits (polling, as the programs do) until the flag drops or the percentage passes `until`.
+std::vector<float> Watch(TRoom& room, float until = 1000.0f)
+{
+    std::vector<float> seen;
+    while (room.IsRunning.load()) {
+        const float p = room.PercentageStatus.load();
+        if (seen.empty() || seen.back() != p) seen.push_back(p);
+        if (p > until) break;
+    }
+    return seen;
+}
+
+}  // namespace
+
+TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
+{
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string());
+    AddSource(*room, {1, 1, 1.5}, 20000);
+    AddSource(*room, {5, 4, 1.5}, 20000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    AddReceiver(*room, {1.5, 4, 1.2});
+    AddReceiver(*room, {4.5, 1, 2.0});
+    Quiet([&] { room->CreateResults(); });
+
+    std::vector<float> seen;
+    const std::string out = Quiet([&] {
+        room->StartSimulation();
+        seen = Watch(*room);
+        room->StopSimulation();
+    });
+    seen.push_back(room->PercentageStatus.load());
+
+    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->IsRunning.load());
+    EXPECT_FLOAT_EQ(seen.back(), 100.0f);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    // Past 50 the percentage only takes the values of whole pairs: 58.33, 66.67, ... 100.
+    const float expected[6] = {58.333333f, 66.666667f, 75.0f, 83.333333f, 91.666667f, 100.0f};
+    for (float p : seen) {
+        ASSERT_GE(p, 0.0f);
+        if (p <= 50.0f) continue;
+        EXPECT_TRUE(std::any_of(std::begin(expected), std::end(expected), [&](float e) { return std::fabs(e - p) < 1e-4f; }))
+            << p;
+    }
+    // Pairs are processed sources outer, receivers inner, and every one gets its response.
+    std::size_t at = 0;
+    for (int s = 1; s <= 2; ++s)
+        for (int r = 1; r <= 3; ++r) {
+            char head[80];
+            std::snprintf(head, sizeof head, "=========== Processing SRC [%.2d] - REC [%.2d] =============", s, r);
+            at = out.find(head, at);
+            ASSERT_NE(at, std::string::npos) << head;
+            EXPECT_FALSE(Silent(*room->spcresult[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(s - 1)]));
+        }
+    Free(room);
+}
+
+TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
+{
+    Scratch dir("sorvi-run");
+    // Long rays in a hard box: a run that lasts long enough to be stopped while it traces.
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
+    AddSource(*room, {1, 1, 1.5}, 400000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    Quiet([&] { room->CreateResults(); });
+
+    ErrorCapture cap;
+    float atStop = 0.0f;
+    Quiet([&] {
+        room->StartSimulation();
+        // A second start while the first run works is refused.
+        room->StartSimulation();
+        while (room->IsRunning.load() && room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        room->StopSimulation();
+        atStop = room->PercentageStatus.load();
+    });
+    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->IsRunning.load());
+    EXPECT_GT(atStop, 0.0f);
+    EXPECT_LT(atStop, 50.0f);  // the tracing ended early and no pair was processed
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(room->PercentageStatus.load(), atStop);  // nothing runs any more
+    EXPECT_TRUE(Silent(*room->spcresult[0][0]));
+    const std::string shown = cap.Joined();
+    EXPECT_NE(shown.find("A simulation is already running."), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Interrupted by the user! Results not calculated!!"), std::string::npos) << shown;
+
+    // Again, with a short run that finishes.
+    room->source[0]->NumberOfRays = 1002;
+    room->SetMaxTime(0.1f);
+    Quiet([&] {
+        room->CreateResults();
+        room->StartSimulation();
+        Watch(*room);
+        room->StopSimulation();
+    });
+    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FLOAT_EQ(room->PercentageStatus.load(), 100.0f);
+    EXPECT_FALSE(Silent(*room->spcresult[0][0]));
+    Free(room);
+}
+
+TEST(SimulationRun, StopWithoutARunOnlyClearsTheFlag)
+{
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string());
+    room->IsRunning = true;
+    room->StopSimulation();
+    EXPECT_FALSE(room->IsRunning.load());
+    EXPECT_FALSE(room->thread.joinable());
+    Free(room);
+}
+
+TEST(SimulationRun, ARoomWithoutReceiversTracesNothingAndEndsIdle)
+{
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string());
+    AddSource(*room, {1, 1, 1.5});
+    ErrorCapture cap;
+    Quiet([&] {
+        room->CreateResults();
+        room->StartSimulation();
+        Watch(*room);
+        room->StopSimulation();
+    });
+    EXPECT_FALSE(room->IsRunning.load());
+    EXPECT_NE(cap.Joined().find("No receiver was defined"), std::string::npos) << cap.Joined();
+    Free(room);
+}
+
+TEST(SimulationRun, AFatalExitOnTheThreadReachesTheThreadThatJoinsIt)
+{
+    // The pair's ray file replaced by a folder: the synthesis cannot read it and ends the
+    // process. The exit must come out on the caller's thread, also after the caller joined.
+    for (const bool joinFirst : {false, true}) {
+        Scratch dir("sorvi-run");
+        auto room = MakeBox(dir.dir.string());
+        AddSource(*room, {1, 1, 1.5});
+        AddReceiver(*room, {3, 2.5, 1.2});
+        Quiet([&] { room->CreateResults(); });
+        const std::string rays = PairPath(dir.dir.string(), "RAYS-S%.3d-R%.3d.txt", 1, 1);
+        std::filesystem::remove(rays);
+        std::filesystem::create_directory(rays);
+
+        ErrorCapture cap;
+        int status = -1;
+        Quiet([&] {
+            room->StartSimulation();
+            if (joinFirst)
+                room->thread.join();
+            else
+                Watch(*room);  // the run ends by itself (stopping at once would skip the synthesis)
+            try {
+                room->StopSimulation();
+            } catch (const SorviExit& e) {
+                status = e.Status();
+            }
+        });
+        EXPECT_EQ(status, 1) << "joined first: " << joinFirst;
+        EXPECT_FALSE(room->thread.joinable());
+        EXPECT_FALSE(room->IsRunning.load());
+        // Spent: the next stop has nothing to report.
+        EXPECT_NO_THROW(room->StopSimulation());
+        Free(room);
+    }
+}
+
+TEST(SimulationRun, ProgressBarIsEmptyUntilTheEnd)
+{
+    const struct {
+        float pos, total;
+        int cols;
+        const char* out;
+    } cases[] = {{0, 10, 5, "\r"}, {9.9f, 10, 5, "\r"}, {10, 10, 5, "\r====="}, {3, 0, 5, "\r"}, {10, 10, 0, "\r"}};
+    for (const auto& c : cases) EXPECT_EQ(Quiet([&] { ProgressBar(c.pos, c.total, c.cols); }), c.out) << c.pos;
+}
