@@ -99,12 +99,15 @@ void PrintProcessingTime(Clock::time_point tbegin)
     std::printf("Processing Time: %.2d:%.2d:%.2d (H:M:S)\n", hour, mn, sec);
 }
 
-// Saves the results, reports the planes no ray reached, frees the room and prints the time.
-int EndPath(Clock::time_point tbegin)
+// Saves the results (unless the viewer's run key saved them already), reports the planes no
+// ray reached, frees the room and prints the processing time.
+int EndPath(Clock::time_point tbegin, bool save)
 {
     if (sala) {
-        sala->SaveResults();
-        sala->ListDeathPlanes();
+        if (save) {
+            sala->SaveResults();
+            sala->ListDeathPlanes();
+        }
         sala.reset();
         std::printf("Room Cleared.\n");
     }
@@ -127,7 +130,7 @@ int RunMode(const std::string& arquivo)
     // The thread clears IsRunning as its last step; wait for it to end.
     if (sala->thread.joinable()) sala->thread.join();
     sala->StopSimulation();
-    return EndPath(tbegin);
+    return EndPath(tbegin, true);
 }
 
 int ViewMode(const std::string& arquivo, int& argc, char** argv)
@@ -146,7 +149,7 @@ int ViewMode(const std::string& arquivo, int& argc, char** argv)
 
     const int status = ViewerExitStatus();
     if (status >= 0) return status;  // quit key, or a fatal error raised by a key
-    return EndPath(tbegin);          // the window was closed
+    return EndPath(tbegin, false);   // the window was closed
 }
 
 int Run(int argc, char** argv)
@@ -155,29 +158,33 @@ int Run(int argc, char** argv)
         PrintUsage();
         return 1;
     }
-    sala = std::make_unique<TRoom>();
-
     const std::string option = argv[1];
     const bool needsFile = option == "-view" || option == "-rayfiles" || option == "-auralize";
     if (needsFile && argc < 3) {
         PrintUsage();
         return 1;
     }
-
-    if (option == "-view") return ViewMode(argv[2], argc, argv);
+    if (option == "-dxf2txt" && argc < 4) {
+        ErrorMessage("Please check usage: Sorvi -dxf2txt dxffile outfile\n");
+        return 1;
+    }
+    // Every mode works on one room, created once the command line has been accepted.
+    if (option == "-view") {
+        sala = std::make_unique<TRoom>();
+        return ViewMode(argv[2], argc, argv);
+    }
 
     if (option == "-dxf2txt") {
-        if (argc < 4) {
-            ErrorMessage("Please check usage: Sorvi -dxf2txt dxffile outfile\n");
-            return 1;
-        }
         const std::string arquivo = argv[3];
+        // A drawing that cannot be read has been reported; nothing is written or shown.
         if (!ConvertDXF_RoomFile(argv[2], arquivo.c_str(), 0, 1, 1, 1)) return 1;
+        sala = std::make_unique<TRoom>();
         sala->WriteDefaultSections(arquivo.c_str());
         return ViewMode(arquivo, argc, argv);
     }
 
     if (option == "-rayfiles") {
+        sala = std::make_unique<TRoom>();
         ShortChain(argv[2]);
         sala->CreateResultsForRaysFiles();
         sala->CalculateResponsesFromRayFiles();
@@ -188,6 +195,7 @@ int Run(int argc, char** argv)
     }
 
     if (option == "-auralize") {
+        sala = std::make_unique<TRoom>();
         ShortChain(argv[2]);
         // Results without new ray files: the stored ray files stay as they are.
         sala->CreateResultsForReading();
@@ -198,6 +206,7 @@ int Run(int argc, char** argv)
         return 0;
     }
 
+    sala = std::make_unique<TRoom>();
     return RunMode(option);
 }
 
