@@ -106,6 +106,7 @@ void TRoom::SaveResults()
 
 void TRoom::CreateResultsForReading()
 {
+    ClearResults();  // so that the room check may lengthen the response
     CheckRoom();
     if (RoomConstant.size() < NumBands) RoomConstant.resize(NumBands, 0.0f);
     CalculateAbsorptionArea();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -251,6 +252,24 @@ TEST(Auralization, APairFileThatCannotBeWrittenIsReportedAndLeftOutOfTheMix)
     ASSERT_GT(mix.samples.size(), 7u);
     EXPECT_NEAR(mix.samples[5], 0.0f, 1e-6f);
     EXPECT_NEAR(mix.samples[7], 0.5f / (2 * 1.0f), 1e-6f);
+    Free(room);
+}
+
+TEST(Auralization, ReceiversWithoutSourcesGetEmptyMixesAndNoOtherFile)
+{
+    Scratch dir("sorvi-aural");
+    const std::string folder = dir.dir.string();
+    auto room = MakeBox(folder, 6, 5, 3, 0.3f, 0.01f);
+    room->AuralizationFlag = true;
+    AddReceiver(*room, {3, 2.5, 1.2});
+    AddReceiver(*room, {1.5, 4, 1.2});
+    const std::string out = Quiet([&] { room->SaveResults(); });
+    EXPECT_NE(out.find("Saving receiver [2] mix for all sources (Original relative levels kept).\n"), std::string::npos);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"SALL-R001.wav", "SALL-R002.wav"}));
+    ExpectFloatWav(ReadWav(folder + "/SALL-R002.wav"), 0, 1);
     Free(room);
 }
 
