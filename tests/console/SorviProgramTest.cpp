@@ -1,0 +1,359 @@
+// The console program run as a process: command lines and exit statuses, a whole run with the
+// files it leaves, responses rebuilt and auralized again, and the viewer window under X.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ConsoleTestProject.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace console_test;
+
+#ifdef SORVI_EXE
+
+namespace {
+
+// Starts `args` (searched in PATH) in `dir` with stdout and stderr to the given files and the
+// extra environment entries ("NAME=value") added to this process's environment.
+pid_t Spawn(const fs::path& dir, const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
+            const std::vector<std::string>& extraEnv = {})
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e) envp.push_back(*e);
+    for (const std::string& e : extraEnv) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+// Exit status of the child, or -1 when it did not end in time (it is killed then).
+int WaitExit(pid_t pid, double seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        int wstatus = 0;
+        const pid_t done = waitpid(pid, &wstatus, WNOHANG);
+        if (done == pid) return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        if (done < 0) return -1;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+struct RunResult {
+    int status;
+    std::string out, err;
+};
+
+RunResult RunSorvi(const fs::path& dir, std::vector<std::string> args, const std::vector<std::string>& env = {})
+{
+    args.insert(args.begin(), SORVI_EXE);
+    const fs::path out = dir / ".stdout", err = dir / ".stderr";
+    const pid_t pid = Spawn(dir, args, out, err, env);
+    if (pid < 0) return {-1, "", "cannot start " + args[0]};
+    RunResult r{WaitExit(pid, 180), ReadFile(out), ReadFile(err)};
+    fs::remove(out);
+    fs::remove(err);
+    return r;
+}
+
+const std::string kUsage =
+    "USAGE: Sorvi [option] ConfigFile.txt\n"
+    "To RUN the simulation:\n"
+    "       Sorvi ConfigFile.txt\n"
+    "\n"
+    "To view the model:\n"
+    "       Sorvi [-view] ConfigFile.txt\n"
+    "\n"
+    "To extract planes from DXF files to TXT files:\n"
+    "       Sorvi [-dxf2txt] DXFfile [TXTfile].txt\n"
+    "\n"
+    "To get impulse responses from simulated geometry:\n"
+    "       Sorvi [-rayfiles] TXTfile.txt\n"
+    "\n"
+    "To auralize using previous simulation:\n"
+    "       Sorvi [-auralize] TXTfile.txt\n"
+    "\n";
+
+std::string Replace(std::string text, const std::string& key, const std::string& value)
+{
+    for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+    return text;
+}
+
+// Checks that the markers occur in `text` in this order.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& markers)
+{
+    std::size_t from = 0;
+    for (const std::string& m : markers) {
+        const std::size_t at = text.find(m, from);
+        ASSERT_NE(at, std::string::npos) << "\"" << m << "\" missing after offset " << from << " in:\n" << text;
+        from = at + m.size();
+    }
+}
+
+struct CommandCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string outHead;  // "{dir}" stands for the working directory
+    bool exact;           // the whole output, not only its head
+    std::string errHas;
+    int status;
+};
+
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kPaths =
+    "===========================================\n"
+    "Software Path: {dir}\n"
+    "AcousticData Path: {dir}\n";
+
+class CommandLines : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(CommandLines, PrintAndEndWithTheirStatus)
+{
+    const CommandCase& c = GetParam();
+    ScratchDir dir(std::string("cmd-") + c.name);
+    WriteFile(dir.path() / "undefined_layer.txt", BoxProject({.wallsLayer = "Nowhere"}));
+    const RunResult r = RunSorvi(dir.path(), c.args);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    const std::string head = Replace(c.outHead, "{dir}", dir.path().string());
+    if (c.exact)
+        EXPECT_EQ(r.out, head);
+    else
+        EXPECT_EQ(r.out.substr(0, head.size()), head);
+    if (c.errHas.empty())
+        EXPECT_EQ(r.err, "");
+    else
+        EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
+    // Nothing refused leaves a file behind.
+    EXPECT_FALSE(fs::exists(dir.path() / "new.txt"));
+    EXPECT_FALSE(fs::exists(dir.path() / "SIM-INFO.txt"));
+}
+
+const char* const kDxfUsage = "Please check usage: Sorvi -dxf2txt dxffile outfile\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Sorvi, CommandLines,
+    ::testing::Values(
+        CommandCase{"NoArgument", {}, kUsage, true, "", 1},
+        CommandCase{"ViewAlone", {"-view"}, kUsage, true, "", 1},
+        CommandCase{"RayfilesAlone", {"-rayfiles"}, kUsage, true, "", 1},
+        CommandCase{"AuralizeAlone", {"-auralize"}, kUsage, true, "", 1},
+        CommandCase{"DxfAlone", {"-dxf2txt"}, "", true, kDxfUsage, 1},
+        CommandCase{"DxfWithOneFile", {"-dxf2txt", "new.dxf"}, "", true, kDxfUsage, 1},
+        CommandCase{"DxfUnreadable", {"-dxf2txt", "missing.dxf", "new.txt"}, "", true, "missing.dxf", 1},
+        CommandCase{"UnknownProject", {"nothere.txt"}, kPaths + "Project Path: {dir}\nProject Name: nothere.txt\n",
+                    false, "Cannot open nothere.txt for reading", 1},
+        CommandCase{"OptionCaseMatters", {"-VIEW"}, kPaths, false, "Cannot open -VIEW for reading", 1},
+        CommandCase{"RayfilesUnknownProject", {"-rayfiles", "nothere.txt"}, kPaths, false,
+                    "Cannot open nothere.txt for reading", 1},
+        CommandCase{"PlaneOnUndefinedLayer", {"undefined_layer.txt"}, kPaths, false, "(Nowhere)", 1}),
+    [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
+
+std::uintmax_t SizeOf(const fs::path& p) { return fs::exists(p) ? fs::file_size(p) : 0; }
+
+TEST(SorviRun, ProjectInASubfolderThenRayFilesThenAuralize)
+{
+    ScratchDir dir("run");
+    const fs::path proj = dir.path() / "proj";
+    WriteFile(proj / "box.txt", BoxProject({.auralization = 1}));
+
+    const RunResult run = RunSorvi(dir.path(), {"proj/box.txt"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    ExpectInOrder(run.out, {"Project Path: proj\n", "Project Name: box.txt\n", "ENVIRONMENT SETUP",
+                            "Volume estimated from Mean Free Path = ", "Room Volume = 30.00 m3\n",
+                            "Total Surface Area = 59.00 m2\n", "Room Center: 2.00 1.50 1.25\n",
+                            "Estimated T60 (WITH AIR ABSORPTION):\n", "Area by materials:\n", "Removing old files",
+                            "Press 'ESC' key to finish (interrupt) simulation.\n",
+                            "Calculating acoustic parameters ... Done!", "All planes reflected rays.\n",
+                            "lost rays ...done.\n", "Room Cleared.\n"});
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("Room Cleared\\.\nProcessing Time: 00:00:\\d\\d \\(H:M:S\\)\n$")))
+        << run.out;
+    EXPECT_EQ(run.out.find("nan"), std::string::npos) << run.out;
+
+    // The information report lands in the working directory, the results in the project folder.
+    EXPECT_TRUE(fs::exists(dir.path() / "SIM-INFO.txt"));
+    EXPECT_FALSE(fs::exists(proj / "SIM-INFO.txt"));
+    for (const char* f : {"S001-R001.txt", "PARAMS-S001-R001.txt", "RAYS-S001-R001.txt", "S001-R001-IR.wav",
+                          "S001-R001.wav", "SALL-R001.wav"}) {
+        EXPECT_TRUE(fs::exists(proj / f)) << f;
+        EXPECT_FALSE(fs::exists(dir.path() / f)) << f;
+    }
+    const std::uintmax_t raySize = SizeOf(proj / "RAYS-S001-R001.txt");
+    ASSERT_GT(raySize, 0u);
+
+    // Responses from the stored rays: no report, no processing time, the ray files kept.
+    fs::remove(dir.path() / "SIM-INFO.txt");
+    fs::remove(proj / "S001-R001.txt");
+    fs::remove(proj / "PARAMS-S001-R001.txt");
+    const RunResult rays = RunSorvi(dir.path(), {"-rayfiles", "proj/box.txt"});
+    ASSERT_EQ(rays.status, 0) << rays.out << rays.err;
+    EXPECT_TRUE(rays.out.ends_with("SalaClear\n")) << rays.out;
+    EXPECT_EQ(rays.out.find("Processing Time"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path() / "SIM-INFO.txt"));
+    EXPECT_GT(SizeOf(proj / "S001-R001.txt"), 0u);
+    EXPECT_GT(SizeOf(proj / "PARAMS-S001-R001.txt"), 0u);
+    EXPECT_EQ(SizeOf(proj / "RAYS-S001-R001.txt"), raySize);
+
+    // Auralization from the stored responses rewrites the sound files and empties no ray file.
+    const std::string response = ReadFile(proj / "S001-R001.txt");
+    for (const char* f : {"S001-R001-IR.wav", "S001-R001.wav", "SALL-R001.wav"}) fs::remove(proj / f);
+    const RunResult aur = RunSorvi(dir.path(), {"-auralize", "proj/box.txt"});
+    ASSERT_EQ(aur.status, 0) << aur.out << aur.err;
+    EXPECT_TRUE(aur.out.ends_with("SalaClear\n")) << aur.out;
+    for (const char* f : {"S001-R001-IR.wav", "S001-R001.wav", "SALL-R001.wav"})
+        EXPECT_GT(SizeOf(proj / f), 44u) << f;
+    EXPECT_EQ(SizeOf(proj / "RAYS-S001-R001.txt"), raySize);
+    EXPECT_EQ(ReadFile(proj / "S001-R001.txt"), response);
+    EXPECT_FALSE(fs::exists(dir.path() / "SIM-INFO.txt"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The viewer window, on the X display of the test run (xvfb-run in scripts/test.sh).
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+};
+
+Image ReadPPM(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    Image img;
+    in >> magic >> img.width >> img.height >> maxval;
+    in.get();
+    if (magic != "P6" || maxval != 255 || img.width <= 0 || img.height <= 0) return {};
+    img.rgb.resize(static_cast<std::size_t>(img.width) * img.height * 3);
+    in.read(reinterpret_cast<char*>(img.rgb.data()), static_cast<std::streamsize>(img.rgb.size()));
+    return in ? img : Image{};
+}
+
+bool HaveProgram(const char* name)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "");
+    for (std::string d; std::getline(dirs, d, ':');)
+        if (!d.empty() && access((fs::path(d) / name).c_str(), X_OK) == 0) return true;
+    return false;
+}
+
+// Runs xdotool with the arguments; its standard output.
+std::string Xdotool(const fs::path& dir, const std::vector<std::string>& args)
+{
+    std::vector<std::string> all{"xdotool"};
+    all.insert(all.end(), args.begin(), args.end());
+    const fs::path out = dir / ".xdo.out", err = dir / ".xdo.err";
+    const pid_t pid = Spawn(dir, all, out, err);
+    if (pid < 0) return "";
+    WaitExit(pid, 20);
+    return ReadFile(out);
+}
+
+TEST(SorviViewer, KeysAndFirstFrame)
+{
+    if (!std::getenv("DISPLAY") || !HaveProgram("xdotool")) GTEST_SKIP() << "no X display or no xdotool";
+    ScratchDir dir("viewer");
+    WriteFile(dir.path() / "proj" / "box.txt", BoxProject());
+    WriteFile(dir.path() / "proj" / "LostRays.txt", "2.00 1.50 1.25 0 0 1 3 0\n");
+    const fs::path snapshot = dir.path() / "frame.ppm", places = dir.path() / "frame.ppm.txt";
+    const fs::path out = dir.path() / "viewer.out", err = dir.path() / "viewer.err";
+
+    const pid_t pid = Spawn(dir.path(), {SORVI_EXE, "-view", "proj/box.txt"}, out, err,
+                            {"SORVI_VIEWER_SNAPSHOT=" + snapshot.string()});
+    ASSERT_GT(pid, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(places) && std::chrono::steady_clock::now() < deadline) {
+        int wstatus;
+        if (waitpid(pid, &wstatus, WNOHANG) == pid) FAIL() << "viewer ended early:\n" << ReadFile(err);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!fs::exists(places)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        FAIL() << "no frame within a minute:\n" << ReadFile(err);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+    std::string window = Xdotool(dir.path(), {"search", "--name", "^SORVI VIEWER$"});
+    window = window.substr(0, window.find('\n'));
+    ASSERT_FALSE(window.empty());
+    for (const char* k : {"n", "l", "q"}) Xdotool(dir.path(), {"key", "--window", window, k});
+    const int status = WaitExit(pid, 60);
+    EXPECT_EQ(status, 0) << ReadFile(err);
+    const std::string printed = ReadFile(out);
+    ExpectInOrder(printed, {"Room Center: 2.00 1.50 1.25\n", "2 - layer Walls\n", "view lost rays = 1\n",
+                            "lost rays ...done.\n"});
+    EXPECT_TRUE(printed.ends_with("SalaClear\n")) << printed;
+
+    // The first frame: white background, the source red and the receiver green where gluProject
+    // puts their centres.
+    const Image img = ReadPPM(snapshot);
+    ASSERT_EQ(img.width, 1024);
+    ASSERT_EQ(img.height, 768);
+    for (auto [x, y] : {std::pair{2, 2}, std::pair{1021, 2}}) {
+        const unsigned char* p = img.At(x, y);
+        EXPECT_EQ(p[0], 255);
+        EXPECT_EQ(p[1], 255);
+        EXPECT_EQ(p[2], 255);
+    }
+    std::istringstream lines(ReadFile(places));
+    int checked = 0;
+    for (std::string label; lines >> label;) {
+        double x = 0, y = 0;
+        lines >> x >> y;
+        ASSERT_TRUE(x >= 0 && x < img.width && y >= 0 && y < img.height) << label;
+        const unsigned char* p = img.At(static_cast<int>(x), static_cast<int>(y));
+        const int main = label[0] == 'S' ? 0 : 1;  // red sources, green receivers
+        EXPECT_GT(p[main], 150) << label << " " << int(p[0]) << " " << int(p[1]) << " " << int(p[2]);
+        EXPECT_LT(p[1 - main], 80) << label;
+        EXPECT_LT(p[2], 80) << label;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
+}
+
+}  // namespace
+
+#else
+
+TEST(SorviProgram, NotBuilt) { GTEST_SKIP() << "the program Sorvi is not built (SORVI_GUI off)"; }
+
+#endif
