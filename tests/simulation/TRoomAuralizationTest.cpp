@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "directivity/DaffTestWriter.h"
+#include "directivity/TDirectivity.h"
 #include "simulation/RoomRunSupport.h"
 #include "support/ErrorCapture.h"
 
@@ -271,6 +275,47 @@ TEST(Auralization, ReceiversWithoutSourcesGetEmptyMixesAndNoOtherFile)
     EXPECT_EQ(names, (std::vector<std::string>{"SALL-R001.wav", "SALL-R002.wav"}));
     ExpectFloatWav(ReadWav(folder + "/SALL-R002.wav"), 0, 1);
     Free(room);
+}
+
+TEST(Auralization, ATwoChannelReceiverGivesTwoChannelFilesInterleaved)
+{
+    Scratch dir("sorvi-aural");
+    const std::string folder = dir.dir.string();
+    const std::string daff = dafftest::writeTempFile(dafftest::impulseResponses(2).bytes(),
+                                                     "aural-ir-" + std::to_string(::getpid()) + ".daff");
+    TDirectivity head(daff.c_str(), kBands);
+    ASSERT_EQ(head.GetNumChannels(), 2);
+    auto room = MakeBox(folder, 6, 5, 3, 0.3f, 0.01f);
+    AddSource(*room, {1, 1, 1.5});
+    TReceiver r({3, 2.5, 1.2}, 0.5, 0.0, 0);
+    r.SetDirectivity(&head);
+    room->AddReceiver(&r);
+    Quiet([&] { room->CreateResults(); });
+    TResult& pair = *room->spcresult[0][0];
+    ASSERT_EQ(pair.NumChannels, 2u);
+    pair.globalIR[0][3] = 0.2f;   // left
+    pair.globalIR[1][4] = -0.8f;  // right, the peak of the pair
+    pair.Param[kBands].SPL = 70.0f;
+    Quiet([&] {
+        room->Auralization();
+        room->SaveImpRespWAV();
+    });
+    const unsigned L = room->MaxLength;
+    const Wav audio = ReadWav(PairPath(folder, "S%.3d-R%.3d.wav", 1, 1));
+    const Wav mix = ReadWav(folder + "/SALL-R001.wav");
+    const Wav ir = ReadWav(PairPath(folder, "S%.3d-R%.3d-IR.wav", 1, 1));
+    ExpectFloatWav(audio, 2 * L - 1, 2);
+    ExpectFloatWav(mix, 2 * L - 1, 2);
+    ExpectFloatWav(ir, L, 2);
+    // Frame n, channel c at 2 n + c; one gain over both channels.
+    EXPECT_NEAR(audio.samples[2 * 3 + 0], 0.25f, 1e-6f);
+    EXPECT_NEAR(audio.samples[2 * 4 + 1], -1.0f, 1e-6f);
+    EXPECT_NEAR(audio.samples[2 * 3 + 1], 0.0f, 1e-6f);
+    EXPECT_NEAR(mix.samples[2 * 4 + 1], -1.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(ir.samples[2 * 3 + 0], 0.25f);
+    EXPECT_FLOAT_EQ(ir.samples[2 * 4 + 1], -1.0f);
+    Free(room);
+    std::filesystem::remove(daff);
 }
 
 TEST(Auralization, PairAudioAccessors)
