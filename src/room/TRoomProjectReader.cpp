@@ -614,7 +614,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
         if (!std::isfinite(power)) e.Invalid(6);
         const std::string& layerName = e.Item(7);
         std::string sound = e.Count() == 9 ? e.Item(8) : std::string("NONE");
-        if (!AuralizationFlag || sound.find("NONE") != std::string::npos) sound = "NONE";
+        if (sound.find("NONE") != std::string::npos) sound = "NONE";
 
         const int layer = FindSourceLayer(layerName.c_str());
         if (layer < 0)
@@ -626,8 +626,11 @@ void TRoom::AddSourcesTxt(const char* FileName)
 
         // Counts of 11 and below (negative ones too) become the smallest grid, with a notice.
         const unsigned int requested = rays <= 11 ? 0u : static_cast<unsigned int>(rays);
-        auto src = std::make_unique<TSource>(pos, power, layer, requested, elev, azim, NumBands, sound.c_str(),
-                                             ProjectFolder);
+        // Without auralization the file is neither looked for nor used, but its name is kept so
+        // that saving the project does not lose it.
+        auto src = std::make_unique<TSource>(pos, power, layer, requested, elev, azim, NumBands,
+                                             AuralizationFlag ? sound.c_str() : "NONE", ProjectFolder);
+        if (!AuralizationFlag) src->SoundFile = sound;
         src->SetDirectivity(dir);
         if (src->SoundFileFlag) {
             const double rate = wavGetSampleRate(src->GetSoundFilePath().c_str());

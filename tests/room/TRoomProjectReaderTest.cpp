@@ -449,11 +449,18 @@ TEST_F(ProjectFiles, SoundFilesKeepTheirNameAsWritten)
     EXPECT_EQ(cap.messages[0],
               "Soundfile voice.wav sample rate (44100) differs from project sample rate (48000)\nOutput audio will be faster or slower!!");
 
-    // With auralization off no sound file is taken.
+    // With auralization off no sound file is looked for or used, but the names are saved again.
     Write("project/room.txt", text.replace(text.find("AURALIZATION = 1"), 16, "AURALIZATION = 0"));
     auto quiet = QuietRoom();
-    Quietly([&] { DesktopChain(*quiet, path); });
-    for (const auto& s : quiet->source) EXPECT_EQ(s->SoundFile, "NONE");
+    ErrorCapture none;
+    Quietly([&] {
+        DesktopChain(*quiet, path);
+        EXPECT_EQ(quiet->SaveRoom(path.c_str()), 1);
+    });
+    EXPECT_TRUE(none.messages.empty()) << none.Joined();
+    for (const auto& s : quiet->source) EXPECT_FALSE(s->SoundFileFlag);
+    EXPECT_EQ(quiet->source[2]->SoundFile, "gone.wav");
+    EXPECT_EQ(SectionOf(ReadFile(path), "SOURCES"), sources);
 }
 
 TEST_F(ProjectFiles, SectionCountsAndItemChecks)

@@ -88,7 +88,7 @@ RoomHandle RandomRoom(unsigned int seed)
         const int layer = pick(0, nSrcLayers - 1);
         TSource src(TPoint3D(cm(-5, 5), cm(-5, 5), cm(0, 3)), SPL2Power(static_cast<float>(pick(600, 1200) / 10.0)),
                     layer, static_cast<unsigned int>(pick(12, 30000)), pick(-180, 180) / 2.0, pick(-360, 360) / 2.0, 9,
-                    r.AuralizationFlag ? sounds[pick(0, 2)] : "NONE");
+                    sounds[pick(0, 2)]);
         src.SetDirectivity(r.sourceLayer[static_cast<std::size_t>(layer)]->directivity);
         r.AddSource(&src);
     }
