@@ -133,7 +133,18 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
         }
     }
 
-    if (!accelerate || n < kMinPlanesForTree) return;
+    if (n < kMinPlanesForTree) {
+        for (unsigned P = 0; P < n; ++P) {
+            flat_.nx[P] = planes_[P].normal.x;
+            flat_.ny[P] = planes_[P].normal.y;
+            flat_.nz[P] = planes_[P].normal.z;
+            flat_.ox[P] = planes_[P].vertex0.x;
+            flat_.oy[P] = planes_[P].vertex0.y;
+            flat_.oz[P] = planes_[P].vertex0.z;
+        }
+        return;
+    }
+    if (!accelerate) return;
     order_.resize(n);
     for (unsigned P = 0; P < n; ++P) order_[P] = P;
     nodes_.reserve(2 * static_cast<std::size_t>(n));
@@ -279,50 +290,64 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
         // Few planes: every plane ahead is a candidate; the inside tests then run nearest
         // first (ties: lower index), and the first plane that holds its point is the one the
         // index-order loop would keep.
-        struct Cand {
-            double dist;
-            uint32_t P;
-            TPoint3D X;
-        };
-        Cand cand[kMinPlanesForTree];
-        unsigned nc = 0;
-        // First pass without branches: planes whose step D = distPo / den is positive (same
-        // strict signs, see Candidate), gathered in index order.
-        uint32_t ahead[kMinPlanesForTree];
-        double po[kMinPlanesForTree], dn[kMinPlanesForTree];
+        constexpr unsigned K = kMinPlanesForTree;
+        // The terms of the intersection for all planes at once, from the plane columns.
+        double nv[K], po[K], dn[K];
+        for (unsigned P = 0; P < n; ++P) {
+            nv[P] = flat_.nx[P] * v.x + flat_.ny[P] * v.y + flat_.nz[P] * v.z;
+            const double distPo =
+                flat_.nx[P] * (p.x - flat_.ox[P]) + flat_.ny[P] * (p.y - flat_.oy[P]) + flat_.nz[P] * (p.z - flat_.oz[P]);
+            const double distP1 = flat_.nx[P] * (P1.x - flat_.ox[P]) + flat_.ny[P] * (P1.y - flat_.oy[P]) +
+                                  flat_.nz[P] * (P1.z - flat_.oz[P]);
+            po[P] = distPo;
+            dn[P] = distPo - distP1;
+        }
+        // Planes whose step D = distPo / den is positive (same strict signs, see Candidate),
+        // gathered in index order without branches.
+        uint32_t ahead[K];
         unsigned na = 0;
         for (unsigned P = 0; P < n; ++P) {
-            const Plane& pl = planes_[P];
-            const double nv = pl.normal * v;
-            const double distPo = pl.normal * TVector(p - pl.vertex0);
-            const double distP1 = pl.normal * TVector(P1 - pl.vertex0);
-            const double den = distPo - distP1;
-            const bool ok = (static_cast<int>(P) != skip) & (nv != 0.0) &
-                            (((distPo > 0) & (den > 0)) | ((distPo < 0) & (den < 0)));
+            const bool ok = (static_cast<int>(P) != skip) & (nv[P] != 0.0) &
+                            (((po[P] > 0) & (dn[P] > 0)) | ((po[P] < 0) & (dn[P] < 0)));
             ahead[na] = P;
-            po[na] = distPo;
-            dn[na] = den;
             na += ok;
         }
+        double cd[K], cx[K], cy[K], cz[K];
+        uint32_t cp[K];
+        unsigned nc = 0;
         for (unsigned k = 0; k < na; ++k) {
-            const double D = po[k] / dn[k];
+            const uint32_t P = ahead[k];
+            const double D = po[P] / dn[P];
             if (!(D > 0.0)) continue;
-            const TPoint3D Xk(p.x + vn.x * D, p.y + vn.y * D, p.z + vn.z * D);
-            const TVector rel(Xk.x - p.x, Xk.y - p.y, Xk.z - p.z);
-            if (!(rel * v > 0)) continue;
-            const double dk = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
-            if (dk < kFar) cand[nc++] = Cand{dk, ahead[k], Xk};
+            const double x = p.x + vn.x * D, y = p.y + vn.y * D, z = p.z + vn.z * D;
+            const double rx = x - p.x, ry = y - p.y, rz = z - p.z;
+            if (!(rx * v.x + ry * v.y + rz * v.z > 0)) continue;
+            const double dk = std::sqrt(rx * rx + ry * ry + rz * rz);
+            if (!(dk < kFar)) continue;
+            cd[nc] = dk;
+            cx[nc] = x;
+            cy[nc] = y;
+            cz[nc] = z;
+            cp[nc] = P;
+            ++nc;
         }
         while (nc) {
             unsigned m = 0;
             for (unsigned k = 1; k < nc; ++k)
-                if (cand[k].dist < cand[m].dist) m = k;  // entries are in index order: ties keep the first
-            if (Inside(cand[m].P, cand[m].X)) {
-                X = cand[m].X;
-                dist = cand[m].dist;
-                return static_cast<int>(cand[m].P);
+                if (cd[k] < cd[m]) m = k;  // entries are in index order: ties keep the first
+            const TPoint3D Xm(cx[m], cy[m], cz[m]);
+            if (Inside(cp[m], Xm)) {
+                X = Xm;
+                dist = cd[m];
+                return static_cast<int>(cp[m]);
             }
-            for (unsigned k = m + 1; k < nc; ++k) cand[k - 1] = cand[k];
+            for (unsigned k = m + 1; k < nc; ++k) {
+                cd[k - 1] = cd[k];
+                cx[k - 1] = cx[k];
+                cy[k - 1] = cy[k];
+                cz[k - 1] = cz[k];
+                cp[k - 1] = cp[k];
+            }
             --nc;
         }
         return -1;

@@ -96,4 +96,9 @@ private:
     std::vector<Tri> tris_;
     std::vector<Node> nodes_;
     std::vector<uint32_t> order_;
+    // Normals and first vertices by column, for rooms of fewer than kMinPlanesForTree planes.
+    struct FlatColumns {
+        double nx[kMinPlanesForTree], ny[kMinPlanesForTree], nz[kMinPlanesForTree];
+        double ox[kMinPlanesForTree], oy[kMinPlanesForTree], oz[kMinPlanesForTree];
+    } flat_{};
 };
