@@ -130,7 +130,8 @@ void TResult::SaveParams(const char* filename)
     }
 
     // Direct sound: its distance, the rays gathered, and its level calibrated as the response.
-    const TRay& D = *DirectSoundRay;
+    const TRay empty(NumBands);
+    const TRay& D = DirectSoundRay ? *DirectSoundRay : empty;
     text += "Direct Sound: Distance = ";
     AppendValue(text, DirectSoundIndex / FSample * VSound, 2);
     text += " m, Rays = ";

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <new>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ float TResult::DirectSoundSPL() const
 {
     // Each band carries the source's power over the whole spectrum; the band filters keep a
     // band's share of it. The record's bands are summed through them as the synthesis would.
+    if (!DirectSoundRay) return -std::numeric_limits<float>::infinity();
     const TRay& D = *DirectSoundRay;
     double sum2 = 0.0;
     if (BaseLength == 0) {
@@ -60,12 +62,12 @@ float TResult::DirectSoundSPL() const
 
 void TResult::ProcessDirectSound(int NumPlaneLayers)
 {
-    TRay& D = *DirectSoundRay;
-    const int count = D.reflections;
-    if (count == 0) {
+    if (!DirectSoundRay || DirectSoundRay->reflections == 0) {
         std::printf("No Direct Sound!\n");
         return;
     }
+    TRay& D = *DirectSoundRay;
+    const int count = D.reflections;
     std::printf("Direct Sound: ");
     std::printf("Index: %d (%1.2f m)", static_cast<int>(DirectSoundIndex),
                 static_cast<double>(DirectSoundIndex / FSample * VSound));
@@ -140,7 +142,8 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
     const std::string path = rayfilename ? rayfilename : "";
     if (RayFile.IsOpen() && RayFile.Path() == path) RayFile.Flush();
 
-    if (utilGetFileSize(path.c_str()) != 0) {
+    // A pair made without ray files has nothing to read; its late part is still processed.
+    if (!path.empty() && utilGetFileSize(path.c_str()) != 0) {
         if (std::FILE* f = utilOpenFile(path, "rt")) {
             std::string line;
             unsigned malformed = 0;

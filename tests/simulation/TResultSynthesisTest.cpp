@@ -213,6 +213,16 @@ TEST(Synthesis, ResponsesComeFromCountedArrivalsOnly)
         for (unsigned n = 0; n < 900; ++n) ASSERT_EQ(r->globalIR[0][n], 0.0f) << n;
         EXPECT_NE(r->globalIR[0][900], 0.0f);
     }
+    {
+        // A pair made without ray files (arrivals inserted while tracing) has nothing to read.
+        auto r = MakePair(setup, 2, 2048);
+        TRay late = Arrival(700, 10.0f, 0.0f, 4, 0.5f, 1e-3f);
+        r->InsertRay(&late);
+        testing::internal::CaptureStdout();
+        r->GetImpulseResponses();
+        testing::internal::GetCapturedStdout();
+        EXPECT_NE(r->globalIR[0][700], 0.0f);
+    }
 }
 
 // The direct sound is reported and enters the early ray file as one order-0 arrival with the
