@@ -153,7 +153,9 @@ TEST(ArtificialTail, DegenerateFitsGiveNoTailOrAFiniteDecayingOne)
         r->MaxProbIndex = 1000;
         const std::vector<float> before = r->IR[0][2];
         const std::string out = AddTail(*r);
-        if (c.message) EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        if (c.message) {
+            EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        }
         for (float v : r->IR[0][2]) ASSERT_TRUE(std::isfinite(v));
         if (!c.tail) {
             EXPECT_EQ(r->IR[0][2], before);
@@ -199,5 +201,51 @@ TEST(ArtificialTail, NoiseStartHelpersAndTheOlderVariant)
     float late = 0.0f;
     for (unsigned n = 1100; n < 4000; ++n) late += r->IR[0][1][n];
     EXPECT_GT(late, 0.0f);  // sparse impulses, decaying
+    TResult::UseRandomTailSeed();
+}
+
+// Inside the synthesis: the run's seed is printed once, the tail is added before the band
+// filters, and a second run with the same seed gives the same response.
+TEST(ArtificialTail, SynthesisWithTailRepeatsForItsSeed)
+{
+    Scratch dir;
+    {
+        std::FILE* f = std::fopen((dir / "rays.txt").c_str(), "w");
+        for (unsigned n = 300; n < 20000; n += 53) {
+            TRay a = Arrival(n, 30.0f, 10.0f, 3 + n / 2000, 0.5f, static_cast<float>(1e-6 * std::exp(-static_cast<double>(n) / 3000.0)));
+            a.Save(f);
+        }
+        std::fclose(f);
+    }
+    auto synthesise = [&](PairSetup& setup) {
+        const std::vector<double> air(kBands, 0.0);
+        const std::vector<float> rc(kBands, 5.0f);
+        const TResultParam p(kBands, 2, 343.0f, kFs, rc.data(), 2047, 22050, air.data(), true);
+        auto r = std::make_unique<TResult>(&p, &setup.receiver, &setup.source);
+        testing::internal::CaptureStdout();
+        r->GetImpulseResponsesfromRAYS((dir / "rays.txt").c_str());
+        return std::make_pair(std::move(r), testing::internal::GetCapturedStdout());
+    };
+    PairSetup setup;
+    TResult::SetTailSeed(424242);
+    testing::internal::CaptureStdout();
+    TResult::StartTailRun();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Artificial tail noise seed: 424242\n");
+    auto [first, out] = synthesise(setup);
+    EXPECT_EQ(out.find("noise seed"), std::string::npos) << out;  // once per run, not per pair
+    EXPECT_LT(out.find(" Done.\n"), out.find("T60 Estimation from preliminary rays:"));
+    EXPECT_LT(out.find(" Done!\n"), out.find("Subband Filtering")) << out;
+    for (unsigned b = 0; b < kBands; ++b) EXPECT_NEAR(first->T60_estimate[b], 6 * 3000.0 * std::log(10.0) / kFs, 0.05) << b;
+
+    // Without a fixed seed a run draws one of its own and prints it.
+    TResult::UseRandomTailSeed();
+    auto [random, randomOut] = synthesise(setup);
+    EXPECT_NE(randomOut.find("Artificial tail noise seed: "), std::string::npos);
+
+    TResult::SetTailSeed(424242);
+    auto [second, secondOut] = synthesise(setup);
+    EXPECT_EQ(first->globalIR, second->globalIR);
+    EXPECT_NE(first->globalIR, random->globalIR);
+    for (float v : first->globalIR[0]) ASSERT_TRUE(std::isfinite(v));
     TResult::UseRandomTailSeed();
 }
