@@ -62,6 +62,7 @@ TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
     EXPECT_FALSE(room->IsRunning.load());
     EXPECT_FLOAT_EQ(seen.back(), 100.0f);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](float p) { return p > 0.0f && p < 50.0f; }));
     // Past 50 the percentage only takes the values of whole pairs: 58.33, 66.67, ... 100.
     const float expected[6] = {58.333333f, 66.666667f, 75.0f, 83.333333f, 91.666667f, 100.0f};
     for (float p : seen) {
@@ -126,6 +127,47 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
     EXPECT_FLOAT_EQ(room->PercentageStatus.load(), 100.0f);
     EXPECT_FALSE(Silent(*room->spcresult[0][0]));
     Free(room);
+}
+
+TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePairsAreProcessed)
+{
+    const struct {
+        const char* name;
+        float from, to;  // the flag is cleared once the percentage lies in (from, to)
+        bool interrupted;
+    } cases[] = {{"while tracing", 0.0f, 50.0f, false}, {"after the first pair", 50.0f, 100.0f, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scratch dir("sorvi-run");
+        auto room = MakeBox(dir.dir.string());
+        AddSource(*room, {1, 1, 1.5}, 20000);
+        AddSource(*room, {5, 4, 1.5}, 20000);
+        AddReceiver(*room, {3, 2.5, 1.2});
+        AddReceiver(*room, {1.5, 4, 1.2});
+        AddReceiver(*room, {4.5, 1, 2.0});
+        Quiet([&] { room->CreateResults(); });
+        ErrorCapture cap;
+        const std::string out = Quiet([&] {
+            room->StartSimulation();
+            for (;;) {
+                const float p = room->PercentageStatus.load();
+                if ((p > c.from && p < c.to) || p >= c.to) break;  // the second test fails instead of hanging
+            }
+            room->IsRunning = false;  // what a front end may do instead of stopping the thread
+            room->thread.join();
+            room->StopSimulation();
+        });
+        const bool message = cap.Joined().find("Interrupted by the user! Results not calculated!!") != std::string::npos;
+        EXPECT_EQ(message, c.interrupted) << cap.Joined();
+        EXPECT_FALSE(Silent(*room->spcresult[0][0]));  // the first pair is always done
+        const bool lastPair = out.find("Processing SRC [02] - REC [03]") != std::string::npos;
+        EXPECT_EQ(lastPair, !c.interrupted);
+        if (c.interrupted)
+            EXPECT_LT(room->PercentageStatus.load(), 100.0f);
+        else
+            EXPECT_FLOAT_EQ(room->PercentageStatus.load(), 100.0f);
+        Free(room);
+    }
 }
 
 TEST(SimulationRun, StopWithoutARunOnlyClearsTheFlag)
