@@ -31,7 +31,7 @@ using namespace console_test;
 namespace {
 
 // Starts `args` (searched in PATH) in `dir` with stdout and stderr to the given files and the
-// extra environment entries ("NAME=value") added to this process's environment.
+// extra environment entries ("NAME=value") in place of this process's entries of those names.
 pid_t Spawn(const fs::path& dir, const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
             const std::vector<std::string>& extraEnv = {})
 {
@@ -46,7 +46,13 @@ pid_t Spawn(const fs::path& dir, const std::vector<std::string>& args, const fs:
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
-    for (char** e = environ; *e; ++e) envp.push_back(*e);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& x : extraEnv) replaced = replaced || x.starts_with(name);
+        if (!replaced) envp.push_back(*e);
+    }
     for (const std::string& e : extraEnv) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
 
@@ -296,8 +302,11 @@ TEST(SorviViewer, KeysAndFirstFrame)
     const fs::path snapshot = dir.path() / "frame.ppm", places = dir.path() / "frame.ppm.txt";
     const fs::path out = dir.path() / "viewer.out", err = dir.path() / "viewer.err";
 
+    // The GL driver keeps allocations to the end of the process: no leak report for this one.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":detect_leaks=0";
     const pid_t pid = Spawn(dir.path(), {SORVI_EXE, "-view", "proj/box.txt"}, out, err,
-                            {"SORVI_VIEWER_SNAPSHOT=" + snapshot.string()});
+                            {"SORVI_VIEWER_SNAPSHOT=" + snapshot.string(), asanOptions});
     ASSERT_GT(pid, 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!fs::exists(places) && std::chrono::steady_clock::now() < deadline) {
