@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -98,8 +99,14 @@ void TRoom::InitDefaults()
 
 TRoom::~TRoom()
 {
-    // A run still going reads the room: let it end first.
-    if (thread.joinable()) thread.join();
+    // A run still going reads the room: stop it and wait for its thread. A destructor cannot
+    // pass on a fatal error of that thread; it has been shown already.
+    if (thread.joinable()) {
+        try {
+            StopSimulation();
+        } catch (const std::exception&) {
+        }
+    }
 
     std::printf("absorption ...");
     DeleteAbsorption();

@@ -120,6 +120,7 @@ void TRoom::CalculateResponses()
     }
     IsRunning.store(true);
     PercentageStatus.store(50.0f);
+    if (ArtificialTailFlag) TResult::StartTailRun();  // one noise seed per run
     const float pairs = static_cast<float>(NumReceivers) * static_cast<float>(NumSources);
     bool interrupted = false;
     for (unsigned s = 0; s < NumSources && !interrupted; ++s)
@@ -149,6 +150,7 @@ void TRoom::CalculateResponsesFromRayFiles()
         std::printf("No results were created: no responses calculated.\n");
         return;
     }
+    if (ArtificialTailFlag) TResult::StartTailRun();
     const std::string prefix = ProjectFile("RAYS");
     for (unsigned s = 0; s < NumSources; ++s)
         for (unsigned r = 0; r < NumReceivers; ++r) {
