@@ -62,7 +62,9 @@ inline void AddSource(TRoom& room, TPoint3D at, unsigned rays = 42, const char* 
     s.LayerID = 0;
     s.directivity = room.directivity[0].get();
     s.SoundFolder = room.ProjectFolder;
-    if (soundFile) EXPECT_TRUE(s.SetSoundFile(soundFile)) << soundFile;
+    if (soundFile) {
+        EXPECT_TRUE(s.SetSoundFile(soundFile)) << soundFile;
+    }
     room.AddSource(&s);
 }
 

@@ -138,7 +138,9 @@ TEST(PairFiles, ParametersOfAnExponentialDecay)
     double bandSum = 0;
     for (unsigned b = 0; b < kBands; ++b) {
         bandSum += std::pow(10.0, r->Param[b].SPL / 10.0);
-        if (b >= 2 && b <= 7) EXPECT_NEAR(r->Param[b].T30, T60, 0.1 * T60) << b;
+        if (b >= 2 && b <= 7) {
+            EXPECT_NEAR(r->Param[b].T30, T60, 0.1 * T60) << b;
+        }
     }
     EXPECT_NEAR(10 * std::log10(bandSum), g.SPL, 1.0);
     EXPECT_NEAR(r->Param[4].SPL_A, r->Param[4].SPL, 1e-6);

@@ -108,7 +108,9 @@ TEST(ResultsFiles, StoredResponsesReadBackAsSavedAndStoredRayFilesSurvive)
                 peak = std::max(peak, std::fabs(pair.globalIR[0][n]));
             }
             EXPECT_GT(peak, 0.0f);
-            if (way == Load) EXPECT_GT(pair.Param[kBands].SPL, 0.0f);  // parameters computed
+            if (way == Load) {
+                EXPECT_GT(pair.Param[kBands].SPL, 0.0f);  // parameters computed
+            }
         }
         EXPECT_EQ(Snapshot(dir.dir, "RAYS"), rays);
         EXPECT_EQ(Snapshot(dir.dir, "HITS"), hits);
@@ -170,12 +172,12 @@ TEST(ResultsFiles, CleanUpDeletesOnlyStaleResultFilesWhateverTheFolderName)
     const std::string out = Quiet([&] { room->CleanResultFiles(); });
     const std::string f = folder.string();
     EXPECT_EQ(out, "=======================================\nRemoving old files: \n"
-                   "IR Files:       " + f + "/S???-R???.txt\n"
+                   "IR Files:       " + f + "/S\?\?\?-R\?\?\?.txt\n"
                    "PARAM Files:    " + f + "/PARAMS-*.txt\n"
                    "RAY Files:      " + f + "/RAYS-*.txt\n"
-                   "AUDIO Files:    " + f + "/S???-R???.wav\n"
+                   "AUDIO Files:    " + f + "/S\?\?\?-R\?\?\?.wav\n"
                    "AUDIO Files:    " + f + "/SALL-R???.wav\n"
-                   "AUDIO Files:    " + f + "/S???-R???-IR.wav\n");
+                   "AUDIO Files:    " + f + "/S\?\?\?-R\?\?\?-IR.wav\n");
     for (const auto& n : stale) EXPECT_FALSE(fs::exists(folder / n)) << n;
     for (const auto& n : kept) EXPECT_TRUE(fs::exists(folder / n)) << n;
     EXPECT_TRUE(fs::is_directory(folder / "S005-R005.txt"));
