@@ -92,13 +92,6 @@ bool Finite(std::initializer_list<double> values)
     return true;
 }
 
-// Gain in dB as stored: the 1e-6 floor (-60 dB) stands for silence, and a written value reads
-// back to the same text.
-double GainDB(float gain)
-{
-    return 10.0 * std::log10(std::max(static_cast<double>(gain), 1e-6));
-}
-
 // Text of one or more sections and whether every entry made it in.
 class Section {
 public:
@@ -140,7 +133,7 @@ Section SourceLayersText(const TRoom& room)
         std::string line = Item(l.layername) + " " + Item(l.GetDirPatternName());
         bool finite = true;
         for (unsigned int b = 0; b < room.NumBands; ++b) {
-            const double db = b < l.spectrum.size() ? GainDB(l.spectrum[b]) : 0.0;
+            const double db = b < l.spectrum.size() ? TSourceLayer::GainToDB(l.spectrum[b]) : 0.0;
             finite = finite && std::isfinite(db);
             line += " " + Fixed(db, 1);
         }

@@ -1,5 +1,6 @@
 #include "room/TSourceLayer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -56,11 +57,16 @@ unsigned int TSourceLayer::SetDefaults(const char* name)
     return NumBands;
 }
 
+double TSourceLayer::GainToDB(float gain)
+{
+    return 10.0 * std::log10(std::max(static_cast<double>(gain), 1e-6));
+}
+
 void TSourceLayer::WriteOnFile(FILE* fid) const
 {
     std::string line = layername + " " + GetDirPatternName();
     for (unsigned int b = 0; b < NumBands; b++)
-        line += " " + Fixed1(10.0 * std::log10(spectrum[b] + 1e-6));
+        line += " " + Fixed1(GainToDB(spectrum[b]));
     line += "\n";
     std::fputs(line.c_str(), fid);
 }

@@ -22,6 +22,9 @@ public:
     unsigned int SetDefaults(const char* name);
     // The layer's line of the source-layer section: name, pattern, gains in dB.
     void WriteOnFile(FILE* fid) const;
+    // A band gain (power factor) as the project file stores it, in dB: the 1e-6 floor (-60 dB)
+    // stands for silence, and a written value reads back to the same text.
+    static double GainToDB(float gain);
     // The pattern's name, or "" without a pattern.
     const char* GetDirPatternName() const;
     const char* GetLayerName() const { return layername.c_str(); }
