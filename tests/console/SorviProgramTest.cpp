@@ -293,44 +293,72 @@ std::string Xdotool(const fs::path& dir, const std::vector<std::string>& args)
     return ReadFile(out);
 }
 
-TEST(SorviViewer, KeysAndFirstFrame)
+struct ViewerRun {
+    int status = -1;
+    std::string out, err, problem;
+};
+
+// Starts the viewer with `args`, waits for its first frame (written to `snapshot`), sends the
+// keys to its window and waits for the process to end. One window at a time: the window is
+// found by its title.
+ViewerRun RunViewer(const fs::path& dir, const std::vector<std::string>& args, const std::vector<std::string>& keys,
+                    const fs::path& snapshot)
+{
+    const fs::path places = snapshot.string() + ".txt";
+    const fs::path out = dir / "viewer.out", err = dir / "viewer.err";
+    std::vector<std::string> all{SORVI_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    // The GL driver keeps allocations to the end of the process: no leak report for this one.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":detect_leaks=0";
+    const pid_t pid = Spawn(dir, all, out, err, {"SORVI_VIEWER_SNAPSHOT=" + snapshot.string(), asanOptions});
+    ViewerRun run;
+    if (pid < 0) {
+        run.problem = "cannot start the viewer";
+        return run;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(places) && std::chrono::steady_clock::now() < deadline) {
+        int wstatus;
+        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
+            run.problem = "the viewer ended before its first frame";
+            run.err = ReadFile(err);
+            return run;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!fs::exists(places)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        run.problem = "no frame within a minute";
+        return run;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+    std::string window = Xdotool(dir, {"search", "--name", "^SORVI VIEWER$"});
+    window = window.substr(0, window.find('\n'));
+    if (window.empty()) run.problem = "no window titled SORVI VIEWER";
+    for (const std::string& k : keys) Xdotool(dir, {"key", "--window", window, k});
+    run.status = WaitExit(pid, 60);
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
+    return run;
+}
+
+TEST(SorviViewer, KeysFirstFrameAndConvertedDrawing)
 {
     if (!std::getenv("DISPLAY") || !HaveProgram("xdotool")) GTEST_SKIP() << "no X display or no xdotool";
     ScratchDir dir("viewer");
     WriteFile(dir.path() / "proj" / "box.txt", BoxProject());
     WriteFile(dir.path() / "proj" / "LostRays.txt", "2.00 1.50 1.25 0 0 1 3 0\n");
     const fs::path snapshot = dir.path() / "frame.ppm", places = dir.path() / "frame.ppm.txt";
-    const fs::path out = dir.path() / "viewer.out", err = dir.path() / "viewer.err";
 
-    // The GL driver keeps allocations to the end of the process: no leak report for this one.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string asanOptions = std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":detect_leaks=0";
-    const pid_t pid = Spawn(dir.path(), {SORVI_EXE, "-view", "proj/box.txt"}, out, err,
-                            {"SORVI_VIEWER_SNAPSHOT=" + snapshot.string(), asanOptions});
-    ASSERT_GT(pid, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!fs::exists(places) && std::chrono::steady_clock::now() < deadline) {
-        int wstatus;
-        if (waitpid(pid, &wstatus, WNOHANG) == pid) FAIL() << "viewer ended early:\n" << ReadFile(err);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    if (!fs::exists(places)) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        FAIL() << "no frame within a minute:\n" << ReadFile(err);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-
-    std::string window = Xdotool(dir.path(), {"search", "--name", "^SORVI VIEWER$"});
-    window = window.substr(0, window.find('\n'));
-    ASSERT_FALSE(window.empty());
-    for (const char* k : {"n", "l", "q"}) Xdotool(dir.path(), {"key", "--window", window, k});
-    const int status = WaitExit(pid, 60);
-    EXPECT_EQ(status, 0) << ReadFile(err);
-    const std::string printed = ReadFile(out);
-    ExpectInOrder(printed, {"Room Center: 2.00 1.50 1.25\n", "2 - layer Walls\n", "view lost rays = 1\n",
-                            "lost rays ...done.\n"});
-    EXPECT_TRUE(printed.ends_with("SalaClear\n")) << printed;
+    const ViewerRun view = RunViewer(dir.path(), {"-view", "proj/box.txt"}, {"n", "l", "q"}, snapshot);
+    ASSERT_EQ(view.problem, "") << view.err;
+    EXPECT_EQ(view.status, 0) << view.err;
+    ExpectInOrder(view.out, {"Room Center: 2.00 1.50 1.25\n", "2 - layer Walls\n", "view lost rays = 1\n",
+                             "lost rays ...done.\n"});
+    EXPECT_TRUE(view.out.ends_with("SalaClear\n")) << view.out;
 
     // The first frame: white background, the source red and the receiver green where gluProject
     // puts their centres.
@@ -357,6 +385,20 @@ TEST(SorviViewer, KeysAndFirstFrame)
         ++checked;
     }
     EXPECT_EQ(checked, 2);
+
+    // A drawing converted to a new project (sections, then default settings and material) and
+    // shown at once.
+    fs::create_directories(dir.path() / "conv");
+    const fs::path drawing = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf" / "room.dxf";
+    const ViewerRun conv =
+        RunViewer(dir.path(), {"-dxf2txt", drawing.string(), "conv/new.txt"}, {"q"}, dir.path() / "conv.ppm");
+    ASSERT_EQ(conv.problem, "") << conv.err;
+    EXPECT_EQ(conv.status, 0) << conv.err;
+    ExpectInOrder(conv.out, {"Project Path: conv\n", "Project Name: new.txt\n", "Room Volume = ", "SalaClear\n"});
+    const std::string written = ReadFile(dir.path() / "conv" / "new.txt");
+    ExpectInOrder(written, {"<PLANES>", "<SOURCES>", "<RECEIVERS>", "<ENVIRONMENT>", "<SIMULATION>", "<MATERIALS>",
+                            "DEFAULT_MAT"});
+    EXPECT_FALSE(fs::exists(dir.path() / "conv" / "S001-R001.txt"));
 }
 
 }  // namespace
