@@ -11,6 +11,13 @@
 int ErrorMessage(char* Msg);
 int ErrorMessage(const std::string& Msg);
 
+// printf-style formatting into a string of any length (numbers as the C library prints them).
+std::string utilFormat(const char* fmt, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
 // printf-like: %s %d %u %x %X %c with '-', '0' and a width, %f %e %g (and E, G) with a
 // precision, length modifiers h hh l ll z j (L for floats); "%%" gives '%'. Any other
 // conversion letter produces nothing and takes no argument. The text is cut at 511 characters.

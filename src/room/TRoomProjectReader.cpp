@@ -29,26 +29,6 @@
 
 namespace {
 
-std::string Format(const char* fmt, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
-
-std::string Format(const char* fmt, ...)
-{
-    va_list args;
-    va_start(args, fmt);
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, fmt, copy);
-    va_end(copy);
-    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-    if (n > 0) std::vsnprintf(text.data(), text.size() + 1, fmt, args);
-    va_end(args);
-    return text;
-}
-
 // Shows the message and ends with status 1.
 [[noreturn]] void Fatal(const std::string& msg)
 {
@@ -76,7 +56,7 @@ File OpenOrExit(TRoom& room, const char* FileName)
 {
     File f = OpenText(FileName);
     if (!f) {
-        const std::string msg = Format("Cannot open %s for reading\n", Name(FileName).c_str());
+        const std::string msg = utilFormat("Cannot open %s for reading\n", Name(FileName).c_str());
         ErrorMessage(msg);
         room.LiberaMemoria();
         SorviExitProcess(1, msg);
@@ -183,20 +163,20 @@ public:
     // A name item: one that is empty cannot name anything.
     const std::string& NameItem(std::size_t i) const
     {
-        if (items_[i].empty()) Fatal(Format("Missing name on %s section, line %d.", section_, line_));
+        if (items_[i].empty()) Fatal(utilFormat("Missing name on %s section, line %d.", section_, line_));
         return items_[i];
     }
 
     [[noreturn]] void WrongCount(int expected) const
     {
-        Fatal(Format("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
+        Fatal(utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
                      section_, line_, expected, static_cast<int>(items_.size())));
     }
 
     // Item i is not a usable number.
     [[noreturn]] void Invalid(std::size_t i) const
     {
-        Fatal(Format("Invalid number '%s' on %s section, line %d.", items_[i].c_str(), section_, line_));
+        Fatal(utilFormat("Invalid number '%s' on %s section, line %d.", items_[i].c_str(), section_, line_));
     }
 
 private:
@@ -230,7 +210,7 @@ PlaneSet ParsePlanes(TRoom& room, const std::vector<std::string>& lines, bool pr
         const Entry e("PLANES", lineNo, lines[p]);
         const int nv = e.Int(0);
         if (nv < 3)
-            Fatal(Format("Plane on PLANES section, line %d, has %d vertices.\nA plane needs at least 3.", lineNo, nv));
+            Fatal(utilFormat("Plane on PLANES section, line %d, has %d vertices.\nA plane needs at least 3.", lineNo, nv));
         const long long expected = 3LL * nv + 2;
         if (static_cast<long long>(e.Count()) != expected)
             e.WrongCount(static_cast<int>(std::min<long long>(expected, std::numeric_limits<int>::max())));
@@ -241,7 +221,7 @@ PlaneSet ParsePlanes(TRoom& room, const std::vector<std::string>& lines, bool pr
         const std::string& layerName = e.Item(e.Count() - 1);
         const int layer = room.FindPlaneLayer(layerName.c_str());
         if (layer < 0) {
-            const std::string msg = Format(
+            const std::string msg = utilFormat(
                 "A Layer associada ao plano %d (%s) n\xE3o est\xE1 na lista de layers de planos.\n", lineNo,
                 layerName.c_str());
             ErrorMessage(msg);
@@ -275,8 +255,8 @@ int TRoom::GetNumberOfItens(FILE* fid, const char* tag)
     if (!fid || !tag) return 0;
     const long pos = std::ftell(fid);
     int count = 0;
-    if (Busca(fid, Format("<%s>", tag).c_str())) {
-        const std::string closeTag = Format("</%s>", tag);
+    if (Busca(fid, utilFormat("<%s>", tag).c_str())) {
+        const std::string closeTag = utilFormat("</%s>", tag);
         std::string line;
         while (utilReadLine(fid, line) && line.find(closeTag) == std::string::npos) ++count;
     }
@@ -289,15 +269,15 @@ int TRoom::CheckNumberOfParams(FILE* fid, const char* tag, int NParam, bool msgF
 {
     if (!fid || !tag) return 0;
     const long pos = std::ftell(fid);
-    if (Busca(fid, Format("<%s>", tag).c_str())) {
-        const std::string closeTag = Format("</%s>", tag);
+    if (Busca(fid, utilFormat("<%s>", tag).c_str())) {
+        const std::string closeTag = utilFormat("</%s>", tag);
         std::string line;
         int lineNo = 0;
         while (utilReadLine(fid, line) && line.find(closeTag) == std::string::npos) {
             ++lineNo;
             const int n = LineItems(line);
             if (n != NParam && msgFlag) {
-                ErrorMessage(Format("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
+                ErrorMessage(utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
                                     tag, lineNo, NParam, n));
                 return lineNo;
             }
@@ -315,7 +295,7 @@ void TRoom::AddMaterialsTxt(const char* FileName)
     File f = OpenOrExit(*this, FileName);
     const int bad = CheckNumberOfParams(f.get(), "MATERIALS", 11, true);
     if (bad != 0)
-        SorviExitProcess(1, Format("Wrong number of parameters on MATERIALS section, line %d.", bad));
+        SorviExitProcess(1, utilFormat("Wrong number of parameters on MATERIALS section, line %d.", bad));
     if (GetNumberOfItens(f.get(), "MATERIALS") == 0) return;
     const std::vector<std::string> lines = SectionLines(f.get(), "MATERIALS");
 
@@ -351,7 +331,7 @@ void TRoom::ReadPlaneLayersTxt(const char* FileName)
     for (std::size_t m = 0; m < lines.size(); ++m) {
         const Entry e("LAYERS::PLANE", static_cast<int>(m + 1), lines[m]);
         if (e.Count() != 2 && e.Count() != 5) {
-            ErrorMessage(Format("Wrong number of parameters (%d) for LAYERS:PLANE section line %d",
+            ErrorMessage(utilFormat("Wrong number of parameters (%d) for LAYERS:PLANE section line %d",
                                 static_cast<int>(e.Count()), static_cast<int>(m + 1)));
             continue;
         }
@@ -455,7 +435,7 @@ void TRoom::AddPlanesTxT(const char* FileName)
 {
     File f = OpenText(FileName);
     if (!f) {
-        ErrorMessage(Format("Cannot open %s for reading\n", Name(FileName).c_str()));
+        ErrorMessage(utilFormat("Cannot open %s for reading\n", Name(FileName).c_str()));
         return;
     }
     if (plane.empty()) {
@@ -521,7 +501,7 @@ void TRoom::AddDirectivitiesTxt(const char* FileName)
             lastLayer = items[0];
             take(items[1]);
         } else {
-            ErrorMessage(Format("Wrong number of parameters (%d) for SOURCE LAYER %s", static_cast<int>(items.size()),
+            ErrorMessage(utilFormat("Wrong number of parameters (%d) for SOURCE LAYER %s", static_cast<int>(items.size()),
                                 lastLayer.c_str()));
         }
     }
@@ -574,7 +554,7 @@ void TRoom::AddReceiverLayersTxt(const char* FileName)
         const int lineNo = static_cast<int>(m + 1);
         const Entry e("LAYERS::RECEIVER", lineNo, lines[m]);
         if (e.Count() != 2) {
-            ErrorMessage(Format("Wrong number of parameters (%d) for LAYERS:RECEIVER section line %d.\nShould be 2 items.",
+            ErrorMessage(utilFormat("Wrong number of parameters (%d) for LAYERS:RECEIVER section line %d.\nShould be 2 items.",
                                 static_cast<int>(e.Count()), lineNo));
             continue;
         }
@@ -603,7 +583,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
         const int number = static_cast<int>(m + 1);
         const Entry e("SOURCES", number, lines[m]);
         if (e.Count() != 8 && e.Count() != 9)
-            Fatal(Format("Wrong number of parameters reading source %d from file %s!\nClick OK to exit.", number,
+            Fatal(utilFormat("Wrong number of parameters reading source %d from file %s!\nClick OK to exit.", number,
                          Name(FileName).c_str()));
         const TPoint3D pos(e.Double(0), e.Double(1), e.Double(2));
         const int rays = e.Int(3);
@@ -618,7 +598,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
 
         const int layer = FindSourceLayer(layerName.c_str());
         if (layer < 0)
-            Fatal(Format("Layer [%s] associated to source [%d] is not defined in <LAYERS:SOURCE> section",
+            Fatal(utilFormat("Layer [%s] associated to source [%d] is not defined in <LAYERS:SOURCE> section",
                          layerName.c_str(), number));
         TDirectivity* dir = directivity[static_cast<std::size_t>(
                                             GetDirectivityID(sourceLayer[static_cast<std::size_t>(layer)]->GetDirPatternName()))]
@@ -635,7 +615,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
         if (src->SoundFileFlag) {
             const double rate = wavGetSampleRate(src->GetSoundFilePath().c_str());
             if (rate != static_cast<double>(FSample))
-                ErrorMessage(Format("Soundfile %s sample rate (%d) differs from project sample rate (%1.0f)\n"
+                ErrorMessage(utilFormat("Soundfile %s sample rate (%d) differs from project sample rate (%1.0f)\n"
                                     "Output audio will be faster or slower!!",
                                     sound.c_str(), static_cast<int>(std::min(rate, 2147483647.0)), FSample));
         }
@@ -671,7 +651,7 @@ void TRoom::AddReceiversTxt(const char* FileName)
         const std::string& layerName = e.Item(5);
         const int layer = FindReceiverLayer(layerName.c_str());
         if (layer < 0)
-            Fatal(Format("Layer [%s] associated to receiver [%d] not defined in <LAYERS:RECEIVER> section",
+            Fatal(utilFormat("Layer [%s] associated to receiver [%d] not defined in <LAYERS:RECEIVER> section",
                          layerName.c_str(), number));
         auto rec = std::make_unique<TReceiver>(pos, radius, azim, layer);
         rec->SetDirectivity(directivity[static_cast<std::size_t>(

@@ -32,26 +32,6 @@
 
 namespace {
 
-std::string Format(const char* fmt, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
-
-std::string Format(const char* fmt, ...)
-{
-    va_list args;
-    va_start(args, fmt);
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, fmt, copy);
-    va_end(copy);
-    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-    if (n > 0) std::vsnprintf(text.data(), text.size() + 1, fmt, args);
-    va_end(args);
-    return text;
-}
-
 // "%1.<decimals>f" in the "C" locale.
 std::string Fixed(double value, int decimals)
 {
@@ -100,7 +80,7 @@ public:
 
     void Refuse(const char* kind, std::size_t index, const std::string& reason)
     {
-        ErrorMessage(Format("Cannot save %s %d: %s.", kind, static_cast<int>(index + 1), reason.c_str()));
+        ErrorMessage(utilFormat("Cannot save %s %d: %s.", kind, static_cast<int>(index + 1), reason.c_str()));
         complete = false;
     }
     // False (reported) when the name cannot be written.
@@ -248,7 +228,7 @@ Section PlaneLayersText(const TRoom& room)
         const TPlaneLayer& l = room.planeLayer[i];
         if (!s.CheckName("plane layer", i, l.nome)) continue;
         if (l.MatID < 0 || static_cast<std::size_t>(l.MatID) >= room.material.size()) {
-            ErrorMessage(Format("PlaneLayer %s not saved because it is NOT ASSOCIATED to a material", l.nome.c_str()));
+            ErrorMessage(utilFormat("PlaneLayer %s not saved because it is NOT ASSOCIATED to a material", l.nome.c_str()));
             s.complete = false;
         } else {
             s.text += Item(l.nome) + " " + Item(room.material[static_cast<std::size_t>(l.MatID)]->nome) + "\n";
@@ -312,7 +292,7 @@ std::string TemporaryName(const std::string& target)
 
 void CannotWrite(const char* FileName)
 {
-    ErrorMessage(Format("\n O arquivo %s nao pode ser aberto para %s!\n", FileName, "escrita"));
+    ErrorMessage(utilFormat("\n O arquivo %s nao pode ser aberto para %s!\n", FileName, "escrita"));
 }
 
 }  // namespace
