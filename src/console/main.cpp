@@ -12,6 +12,7 @@
 
 #include "console/ConsoleViewer.h"
 #include "console/ConsoleViewerGL.h"
+#include "console/ProcessingTime.h"
 #include "dsp/Transform.h"
 #include "geometry/ErrorHandler.h"
 #include "geometry/util.h"
@@ -93,10 +94,7 @@ void FullChain(const std::string& arquivo)
 void PrintProcessingTime(Clock::time_point tbegin)
 {
     const double elapsed_secs = std::chrono::duration<double>(Clock::now() - tbegin).count();
-    const int hour = static_cast<int>(elapsed_secs / 3600);
-    const int mn = static_cast<int>(elapsed_secs - 3600.0 * hour) / 60;
-    const int sec = static_cast<int>(elapsed_secs - 60.0 * mn - 3600.0 * hour);
-    std::printf("Processing Time: %.2d:%.2d:%.2d (H:M:S)\n", hour, mn, sec);
+    std::fputs(ProcessingTimeText(elapsed_secs).c_str(), stdout);
 }
 
 // Saves the results (unless the viewer's run key saved them already), reports the planes no
