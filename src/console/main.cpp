@@ -217,8 +217,14 @@ int main(int argc, char** argv)
         status = Run(argc, argv);
     } catch (const SorviExit& e) {
         // The message has been shown. A simulation still running is stopped before the room goes.
-        if (sala && sala->IsRunning) sala->StopSimulation();
         status = e.Status();
+        if (sala && sala->IsRunning) {
+            try {
+                sala->StopSimulation();
+            } catch (const SorviExit&) {
+                // The run's own fatal exit, shown already; the first status stands.
+            }
+        }
     }
     sala.reset();
     std::fflush(stdout);
