@@ -436,6 +436,8 @@ public:
     void CreateResultsForRaysFiles();
     // Frees every result (closing its files), walking the dimensions they were created with.
     void ClearResults();
+    // True when a result exists for every current source-receiver pair.
+    bool HasPairResults() const;
 
     // Saving, reloading and cleaning (src/simulation/TRoomSaveResults.cpp).
     // Response and parameter files of every pair; with AuralizationFlag the WAV files too.

@@ -147,3 +147,14 @@ void TRoom::ClearResults()
     // creation do not change what is released.
     ReleaseResults();
 }
+
+bool TRoom::HasPairResults() const
+{
+    if (!ResultsCreated || spcresult.size() < NumReceivers) return false;
+    for (unsigned R = 0; R < NumReceivers; ++R) {
+        if (spcresult[R].size() < NumSources) return false;
+        for (unsigned S = 0; S < NumSources; ++S)
+            if (!spcresult[R][S]) return false;
+    }
+    return true;
+}

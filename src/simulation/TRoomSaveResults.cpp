@@ -24,17 +24,6 @@ std::string PairFile(const TRoom& room, const char* format, unsigned S, unsigned
     return room.ProjectFile(name);
 }
 
-bool HavePairs(const TRoom& room)
-{
-    if (!room.ResultsCreated || room.spcresult.size() < room.NumReceivers) return false;
-    for (unsigned R = 0; R < room.NumReceivers; ++R) {
-        if (room.spcresult[R].size() < room.NumSources) return false;
-        for (unsigned S = 0; S < room.NumSources; ++S)
-            if (!room.spcresult[R][S]) return false;
-    }
-    return true;
-}
-
 // Wildcards of a file pattern: '?' one character, '*' any run of characters.
 bool Matches(std::string_view pattern, std::string_view name)
 {
@@ -82,7 +71,7 @@ void TRoom::SaveResults()
 {
     if (!SimulationIdle("Results cannot be saved")) return;
     if (NumReceivers > 0 && NumSources > 0) {
-        if (!HavePairs(*this)) {
+        if (!HasPairResults()) {
             std::printf("No results to save.\n");
             return;
         }
@@ -151,7 +140,7 @@ int TRoom::LoadResults()
 void TRoom::ReadResultFromFiles()
 {
     if (!SimulationIdle("Results cannot be read")) return;
-    if (!HavePairs(*this)) CreateResultsForReading();
+    if (!HasPairResults()) CreateResultsForReading();
     std::printf("Loading impulse responses: ...");
     for (unsigned S = 0; S < NumSources; ++S)
         for (unsigned R = 0; R < NumReceivers; ++R)
@@ -245,7 +234,7 @@ void TRoom::MarkPlaneHitsBeforeRun()
 
 void TRoom::ShowResults()
 {
-    if (!HavePairs(*this)) return;
+    if (!HasPairResults()) return;
     for (unsigned R = 0; R < NumReceivers; ++R)
         for (unsigned S = 0; S < NumSources; ++S) (void)spcresult[R][S];
 }

@@ -14,21 +14,6 @@
 #include "room/TRoom.h"
 #include "simulation/TResult.h"
 
-namespace {
-
-bool HavePairs(const TRoom& room)
-{
-    if (!room.ResultsCreated || room.spcresult.size() < room.NumReceivers) return false;
-    for (unsigned R = 0; R < room.NumReceivers; ++R) {
-        if (room.spcresult[R].size() < room.NumSources) return false;
-        for (unsigned S = 0; S < room.NumSources; ++S)
-            if (!room.spcresult[R][S]) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 void TRoom::StartSimulation()
 {
     if (thread.joinable()) {
@@ -108,7 +93,7 @@ bool TRoom::SimulationIdle(const char* operation)
 
 void TRoom::CalculateResponses()
 {
-    if (NumSources > 0 && NumReceivers > 0 && !HavePairs(*this)) {
+    if (NumSources > 0 && NumReceivers > 0 && !HasPairResults()) {
         std::printf("No results were created: no responses calculated.\n");
         IsRunning.store(false);
         return;
@@ -146,7 +131,7 @@ void TRoom::CalculateResponses()
 
 void TRoom::CalculateResponsesFromRayFiles()
 {
-    if (NumSources > 0 && NumReceivers > 0 && !HavePairs(*this)) {
+    if (NumSources > 0 && NumReceivers > 0 && !HasPairResults()) {
         std::printf("No results were created: no responses calculated.\n");
         return;
     }
