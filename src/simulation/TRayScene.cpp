@@ -51,6 +51,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     tris_.clear();
     nodes_.clear();
     order_.clear();
+    large_.clear();
     const unsigned nbands = std::min(room.NumBands, MAX_NUMBANDS);
     const unsigned n = std::min<unsigned>(room.NumPlanes, static_cast<unsigned>(room.plane.size()));
     planes_.resize(n);
@@ -130,6 +131,8 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
                 b.hi[a] = std::numeric_limits<double>::infinity();
             }
             centre[3 * P + a] = finite ? 0.5 * (b.lo[a] + b.hi[a]) : 0.0;
+            pl.lo[a] = b.lo[a];
+            pl.hi[a] = b.hi[a];
         }
     }
 
@@ -145,11 +148,43 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
         return;
     }
     if (!accelerate) return;
-    order_.resize(n);
-    for (unsigned P = 0; P < n; ++P) order_[P] = P;
-    nodes_.reserve(2 * static_cast<std::size_t>(n));
+    // Planes spanning a large part of the room (walls, floors) would make every node of the
+    // tree as large as the room: they are tested directly, before the tree, so their distance
+    // also prunes it from the start. At most kMaxLarge of them, the largest first.
+    double lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = std::numeric_limits<double>::infinity();
+        hi[a] = -std::numeric_limits<double>::infinity();
+    }
+    for (unsigned P = 0; P < n; ++P)
+        for (int a = 0; a < 3; ++a)
+            if (std::isfinite(boxes[P].lo[a]) && std::isfinite(boxes[P].hi[a])) {
+                lo[a] = std::min(lo[a], boxes[P].lo[a]);
+                hi[a] = std::max(hi[a], boxes[P].hi[a]);
+            }
+    auto halfArea = [](const double* l, const double* h) {
+        const double ex = h[0] - l[0], ey = h[1] - l[1], ez = h[2] - l[2];
+        return ex * ey + ey * ez + ez * ex;
+    };
+    const double sceneArea = halfArea(lo, hi);
+    std::vector<std::pair<double, uint32_t>> bySize;
+    for (unsigned P = 0; P < n; ++P) {
+        const double a = halfArea(boxes[P].lo, boxes[P].hi);
+        // Unbounded boxes (planes without usable vertices) count as large.
+        if (!(a <= kLargeShare * sceneArea)) bySize.push_back({std::isfinite(a) ? a : HUGE_VAL, P});
+    }
+    std::stable_sort(bySize.begin(), bySize.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
+    if (bySize.size() > kMaxLarge) bySize.resize(kMaxLarge);
+    std::vector<char> large(n, 0);
+    for (const auto& e : bySize) large[e.second] = 1;
+    for (unsigned P = 0; P < n; ++P)
+        if (large[P]) large_.push_back(P);
+    for (unsigned P = 0; P < n; ++P)
+        if (!large[P]) order_.push_back(P);
+    if (order_.empty()) return;
+    nodes_.reserve(2 * order_.size());
     nodes_.push_back(Node{});
-    BuildNode(boxes, centre, 0, 0, n);
+    BuildNode(boxes, centre, 0, 0, static_cast<uint32_t>(order_.size()));
 }
 
 void TRayScene::BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self,
@@ -198,25 +233,24 @@ void TRayScene::BuildNode(const std::vector<Box>& boxes, const std::vector<doubl
     BuildNode(boxes, centre, left + 1, first + half, count - half);
 }
 
-bool TRayScene::Reach(const Box& b, const double o[3], const double inv[3], const bool zero[3], double limit,
-                      double& enter)
+inline bool TRayScene::Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter)
 {
-    double t0 = -std::numeric_limits<double>::infinity();
-    double t1 = std::numeric_limits<double>::infinity();
-    for (int a = 0; a < 3; ++a) {
-        if (zero[a]) {
-            if (o[a] < b.lo[a] || o[a] > b.hi[a]) return false;
-            continue;
-        }
-        double ta = (b.lo[a] - o[a]) * inv[a];
-        double tb = (b.hi[a] - o[a]) * inv[a];
-        if (ta > tb) std::swap(ta, tb);
-        t0 = std::max(t0, ta);
-        t1 = std::min(t1, tb);
-    }
+    const double ax = (b.lo[0] - o[0]) * inv[0], bx = (b.hi[0] - o[0]) * inv[0];
+    const double ay = (b.lo[1] - o[1]) * inv[1], by = (b.hi[1] - o[1]) * inv[1];
+    const double az = (b.lo[2] - o[2]) * inv[2], bz = (b.hi[2] - o[2]) * inv[2];
+    const double t0 = std::max(std::max(std::min(ax, bx), std::min(ay, by)), std::min(az, bz));
+    const double t1 = std::min(std::min(std::max(ax, bx), std::max(ay, by)), std::max(az, bz));
     enter = t0;
     // Boxes are inflated, so the comparisons need no slack of their own beyond the limit's.
     return t1 >= -1e-9 && t0 <= t1 && t0 <= limit;
+}
+
+// 1 / direction per axis; a zero component is taken as 1e-300, whose huge but finite inverse
+// keeps the slab test free of 0 * inf (the test only prunes, so the stand-in is harmless).
+inline void InverseDirection(const TVector& vn, double inv[3])
+{
+    const double dir[3] = {vn.x, vn.y, vn.z};
+    for (int a = 0; a < 3; ++a) inv[a] = 1.0 / (dir[a] == 0.0 ? 1e-300 : dir[a]);
 }
 
 inline bool TRayScene::Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, double best,
@@ -245,6 +279,9 @@ bool TRayScene::Inside(unsigned P, TPoint3D X) const
 {
     const Plane& pl = planes_[P];
     if (!pl.testable) return false;
+    // Outside the inflated box the inside test cannot succeed (see Build).
+    if (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2])
+        return false;
     const TPoint3D Q = ToFrame(pl.Mi, TPoint3D(X.x - pl.origem.x, X.y - pl.origem.y, X.z - pl.origem.z));
     for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
         const Tri& tri = tris_[t];
@@ -353,17 +390,55 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
         return -1;
     }
 
-    const double o[3] = {p.x, p.y, p.z};
-    const double dir[3] = {vn.x, vn.y, vn.z};
-    double inv[3];
-    bool zero[3];
-    for (int a = 0; a < 3; ++a) {
-        zero[a] = dir[a] == 0.0;
-        inv[a] = zero[a] ? 0.0 : 1.0 / dir[a];
+    // The large planes in index order, then the tree, keeping the nearest with ties going to
+    // the lower index, whatever the order of the tests.
+    {
+        // Candidates first, then the inside tests nearest first (ties: lower index): usually
+        // one inside test.
+        double cd[kMaxLarge], cx[kMaxLarge], cy[kMaxLarge], cz[kMaxLarge];
+        uint32_t cp[kMaxLarge];
+        unsigned nc = 0;
+        for (const uint32_t P : large_) {
+            if (static_cast<int>(P) == skip) continue;
+            if (Candidate(planes_[P], p, v, vn, P1, best, q, d) && d < best) {
+                cd[nc] = d;
+                cx[nc] = q.x;
+                cy[nc] = q.y;
+                cz[nc] = q.z;
+                cp[nc] = P;
+                ++nc;
+            }
+        }
+        while (nc) {
+            unsigned m = 0;
+            for (unsigned k = 1; k < nc; ++k)
+                if (cd[k] < cd[m]) m = k;  // in index order: ties keep the first
+            const TPoint3D Xm(cx[m], cy[m], cz[m]);
+            if (Inside(cp[m], Xm)) {
+                best = cd[m];
+                bestIdx = static_cast<int>(cp[m]);
+                X = Xm;
+                break;
+            }
+            for (unsigned k = m + 1; k < nc; ++k) {
+                cd[k - 1] = cd[k];
+                cx[k - 1] = cx[k];
+                cy[k - 1] = cy[k];
+                cz[k - 1] = cz[k];
+                cp[k - 1] = cp[k];
+            }
+            --nc;
+        }
     }
+    const double o[3] = {p.x, p.y, p.z};
+    double inv[3];
+    InverseDirection(vn, inv);
     unsigned top = 0;
     double enter = 0.0;
-    if (!Reach(nodes_[0].box, o, inv, zero, Limit(best), enter)) return -1;
+    if (!Reach(nodes_[0].box, o, inv, Limit(best), enter)) {
+        if (bestIdx >= 0) dist = best;
+        return bestIdx;
+    }
     stack.node[top] = 0;
     stack.t[top++] = enter;
     while (top) {
@@ -385,8 +460,8 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
             continue;
         }
         double e0 = 0.0, e1 = 0.0;
-        const bool r0 = Reach(nodes_[node.first].box, o, inv, zero, Limit(best), e0);
-        const bool r1 = Reach(nodes_[node.first + 1].box, o, inv, zero, Limit(best), e1);
+        const bool r0 = Reach(nodes_[node.first].box, o, inv, Limit(best), e0);
+        const bool r1 = Reach(nodes_[node.first + 1].box, o, inv, Limit(best), e1);
         // Nearer child on top of the stack.
         if (r0 && r1) {
             const bool leftFirst = e0 <= e1;
@@ -427,17 +502,14 @@ int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& st
             if (blocks(P)) return 0;
         return 1;
     }
+    for (const uint32_t P : large_)
+        if (blocks(P)) return 0;
     const double o[3] = {p.x, p.y, p.z};
-    const double dir[3] = {vn.x, vn.y, vn.z};
     double inv[3];
-    bool zero[3];
-    for (int a = 0; a < 3; ++a) {
-        zero[a] = dir[a] == 0.0;
-        inv[a] = zero[a] ? 0.0 : 1.0 / dir[a];
-    }
+    InverseDirection(vn, inv);
     unsigned top = 0;
     double enter = 0.0;
-    if (!Reach(nodes_[0].box, o, inv, zero, limit, enter)) return 1;
+    if (!Reach(nodes_[0].box, o, inv, limit, enter)) return 1;
     stack.node[top++] = 0;
     while (top) {
         const Node& node = nodes_[stack.node[--top]];
@@ -447,7 +519,7 @@ int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& st
             continue;
         }
         for (uint32_t c = node.first; c < node.first + 2; ++c)
-            if (Reach(nodes_[c].box, o, inv, zero, limit, enter)) stack.node[top++] = c;
+            if (Reach(nodes_[c].box, o, inv, limit, enter)) stack.node[top++] = c;
     }
     return 1;
 }

@@ -36,10 +36,14 @@ public:
     // Planes with at least this many entries get the hierarchy when acceleration is asked for;
     // below it the plain loop is faster.
     static constexpr unsigned kMinPlanesForTree = 12;
-    static constexpr unsigned kLeafSize = 4;
+    static constexpr unsigned kLeafSize = 2;
+    // Planes whose box has more than this share of the room box's area are kept out of the
+    // tree (at most kMaxLarge of them).
+    static constexpr double kLargeShare = 0.05;
+    static constexpr unsigned kMaxLarge = 32;
 
     void Build(const TRoom& room, bool accelerate);
-    bool Accelerated() const { return !nodes_.empty(); }
+    bool Accelerated() const { return !nodes_.empty() || !large_.empty(); }
     unsigned NumPlanes() const { return static_cast<unsigned>(planes_.size()); }
 
     // Nearest plane along v from p other than `skip` (-1: none): its index, the point X and
@@ -63,6 +67,7 @@ public:
         const float* abs = nullptr;  // NumBands absorption coefficients
         const float* dif = nullptr;  // NumBands scattering coefficients
         int layer = -1;              // plane layer index, -1 when outside the list
+        double lo[3] = {}, hi[3] = {};  // inflated bounding box: holds every point Inside accepts
     };
     const Plane& plane(unsigned P) const { return planes_[P]; }
 
@@ -85,17 +90,17 @@ private:
     // point does not lie ahead of p, or when it clearly lies beyond `best`.
     bool Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, double best, TPoint3D& X,
                    double& dist) const;
-    // Whether the ray o + t dir (inv = 1 / dir, zero where dir is 0) meets the box at some
-    // t >= 0 not beyond limit; enter receives the entry distance.
-    static bool Reach(const Box& b, const double o[3], const double inv[3], const bool zero[3], double limit,
-                      double& enter);
+    // Whether the ray o + t dir (inv = 1 / dir) meets the box at some t >= 0 not beyond limit;
+    // enter receives the entry distance.
+    static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
     void BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self, uint32_t first,
                    uint32_t count);
 
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
     std::vector<Node> nodes_;
-    std::vector<uint32_t> order_;
+    std::vector<uint32_t> order_;  // tree planes, leaves hold ranges of it
+    std::vector<uint32_t> large_;  // planes tested before the tree, in index order
     // Normals and first vertices by column, for rooms of fewer than kMinPlanesForTree planes.
     struct FlatColumns {
         double nx[kMinPlanesForTree], ny[kMinPlanesForTree], nz[kMinPlanesForTree];
