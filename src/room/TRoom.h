@@ -26,6 +26,7 @@ class TSourceLayer;
 class TReceiverLayer;
 class TDirectivity;
 class TResult;
+class TRay;
 class TLinearSource;
 struct Raio_st;
 struct TVector;
@@ -351,6 +352,13 @@ public:
     // skipPlane, so that the plane itself cannot block the path by rounding.
     int CheckVisibility(TPoint3D p, TPoint3D recpos);
     int CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane);
+    // The arrival record of a ray as it stands: index dist / VSound * FSample (truncated),
+    // direction of -v in radians (radius 1) and the band energies.
+    void ConvertRays(const Raio_st& in, TRay& out);
+    // With ModalFlag only: per source, receiver and plane one ray from the source against the
+    // plane's normal, weighted by the room constants of the low bands, moved at its first
+    // reflection to the receiver's projection onto that plane; late arrivals are inserted.
+    void SimulateModes();
 
     // Mean free path in metres from a receiver-less trace of 1002 rays from the room centre
     // (src/simulation/TRoomMeanFreePath.cpp). Leaves NumRays and IsRunning alone; 4 V / S when

@@ -632,3 +632,115 @@ void TRoom::Simulate()
     if (commit.lostFile) std::fclose(commit.lostFile);
     std::printf("\n");
 }
+
+void TRoom::ConvertRays(const Raio_st& in, TRay& out)
+{
+    out.index = static_cast<uint32_t>(in.dist / VSound * FSample);
+    TDirection d = cart2sph(TVector(-in.v.x, -in.v.y, -in.v.z));
+    d.raio = 1.0f;
+    out.dir = d;
+    out.SetSpectrum(in.e);
+}
+
+void TRoom::SimulateModes()
+{
+    if (!ModalFlag) return;
+    const float VS = FSample / VSound;
+    const float MaxDistance = static_cast<float>(MaxLength) / FSample * VSound;
+    if (!ResultsCreated) {
+        ErrorMessage("Programming Error: ResultsCreate Function not Called!!!!");
+        return;
+    }
+    if (NumReceivers == 0) {
+        ErrorMessage("No receiver was defined\nSimulation aborted!\n");
+        return;
+    }
+    if (NumSources == 0) {
+        ErrorMessage("No source was defined\nSimulation aborted!\n");
+        return;
+    }
+    std::printf("Start Modal Processing ...\n");
+    // The lost rays are counted for the progress line only: NumLostRays stays the length of
+    // the (empty) list the views draw.
+    DeleteLostRays();
+    unsigned lost = 0;
+    IsRunning.store(true);
+
+    const unsigned nbands = std::min(NumBands, MAX_NUMBANDS);
+    const float mask[9] = {1, 1, 1, 0.5f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f};
+    TRayScene scene;
+    scene.Build(*this, TracerAcceleration);
+    TRaySceneStack stack;
+    Raio_st ray(nbands);
+    float scatt[MAX_NUMBANDS + 1] = {};
+    float energy[MAX_NUMBANDS + 1] = {};
+    TRay arrival(NumBands);
+    const double decay = std::pow(10.0, static_cast<double>(StopDecay) / 10.0);
+    bool stopped = false;
+
+    for (unsigned s = 0; s < NumSources && !stopped; ++s) {
+        const TSource src(source[s].get());
+        NumRays = NumPlanes;
+        const TSourceLayer* layer = src.LayerID >= 0 && static_cast<unsigned>(src.LayerID) < sourceLayer.size()
+                                        ? sourceLayer[static_cast<std::size_t>(src.LayerID)].get()
+                                        : nullptr;
+        for (unsigned b = 0; b < nbands; ++b) {
+            const float gain = layer && b < layer->spectrum.size() ? layer->spectrum[b] : 1.0f;
+            const float rc = b < RoomConstant.size() ? RoomConstant[b] : 0.0f;
+            energy[b] = gain * rc * (b < 9 ? mask[b] : 0.0f) * src.GetPower() /
+                        (static_cast<float>(NumBands) * VSound * Rho);
+        }
+        for (unsigned r = 0; r < NumReceivers && !stopped; ++r) {
+            TResult* pair = r < spcresult.size() && s < spcresult[r].size() ? spcresult[r][s].get() : nullptr;
+            const TPoint3D recPos = receiver[r]->Position;
+            for (unsigned i = 0; i < NumPlanes && !stopped; ++i) {
+                const TVector n = plane[i]->normal;
+                ray.Set(src.Position, TVector(-n.x, -n.y, -n.z), 0, 0.0f, energy);
+                ray.SetId(static_cast<int>(i));
+                const double minEnergy = ray.GetEnergy() * decay;
+                int last = -1;
+                for (;;) {
+                    const TVector vn = UnitLike(ray.v);
+                    const TPoint3D P1(ray.p.x + vn.x, ray.p.y + vn.y, ray.p.z + vn.z);
+                    const double w = Reception(ray.p, ray.v, vn, P1, recPos, receiver[r]->Radius);
+                    double distRec = -1;
+                    if (w >= 0) distRec = Module(recPos - ray.p);
+                    TPoint3D X;
+                    double planeDist = 0.0;
+                    const int P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, stack);
+                    const bool hit = w >= 0 && (P < 0 || distRec <= planeDist);
+                    if (hit && pair && ray.reflections > pair->ClusterOrder) {
+                        const double idx = std::round((distRec + ray.dist) * VS);
+                        if (idx < static_cast<double>(MaxLength)) {
+                            TDirection none;
+                            arrival.Set(static_cast<uint32_t>(idx), ray.e,
+                                        Degrees(TVector(-ray.v.x, -ray.v.y, -ray.v.z)), ray.reflections,
+                                        static_cast<float>(w), none);
+                            arrival.SetId(static_cast<int>(i));
+                            pair->InsertRay(&arrival);
+                        }
+                    }
+                    if (P < 0) {
+                        ++lost;
+                        break;
+                    }
+                    const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
+                    ReflectRay(ray, X, pl.normal, pl.abs, pl.dif, nbands, static_cast<float>(NumBands), false, scatt);
+                    if (ray.reflections == 1) ray.p = plane[static_cast<unsigned>(P)]->CalcProjection(recPos);
+                    last = P;
+                    if (ray.dist > MaxDistance || ray.GetEnergy() < minEnergy) break;
+                }
+                const float pct = static_cast<float>(NumRays * NumReceivers * s + NumRays * r + i + 1) /
+                                  static_cast<float>(NumRays * NumReceivers * NumSources) * 50.0f;
+                PercentageStatus.store(pct);
+                std::printf("\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MFP = %1.2f - N = %d    ",
+                            2.0 * pct, static_cast<int>(s + 1), static_cast<int>(NumSources), static_cast<int>(i),
+                            static_cast<int>(lost), MeanFreePath, ReflectionsInResponse(MaxDistance, MeanFreePath));
+                if (!IsRunning.load()) stopped = true;
+            }
+        }
+        std::printf("\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MPF = %1.2f - N = %d     \n", 100.0,
+                    static_cast<int>(s + 1), static_cast<int>(NumSources), static_cast<int>(NumRays),
+                    static_cast<int>(lost), MeanFreePath, ReflectionsInResponse(MaxDistance, MeanFreePath));
+    }
+}

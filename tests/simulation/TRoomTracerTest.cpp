@@ -432,3 +432,40 @@ TEST(TracerRun, RefusalsAndTheArtificialTailNotice)
     EXPECT_LE(maxOther, 6);
     EXPECT_GT(maxTenth, 6);
 }
+
+TEST(TracerVariants, ConvertRaysAndTheModalTrace)
+{
+    TracerRoom box(ShoeboxQuads(4, 3, 2.5));
+    Raio_st ray(kBands);
+    const std::vector<float> e(kBands, 0.25f);
+    ray.Set({1, 1, 1}, {0, 0, 1}, 2, 3.43f, e.data());
+    TRay out(kBands);
+    box.room->ConvertRays(ray, out);
+    EXPECT_EQ(out.index, static_cast<unsigned>(3.43f / 343.0f * 44100.0f));
+    EXPECT_FLOAT_EQ(out.dir.elev, static_cast<float>(-M_PI / 2));
+    EXPECT_FLOAT_EQ(out.dir.raio, 1.0f);
+    EXPECT_EQ(out.spectrum, e);
+
+    box.AddSource({1, 1, 1}, 42);
+    box.AddReceiver({3, 2, 1.2}, 0.5);
+    box.room->ClusterOrderGlobal = 0;
+    box.room->SaveLateRaysFlag = 0;
+    testing::internal::CaptureStdout();
+    box.room->AcousticParameters();
+    box.room->CreateResults();
+    box.room->SimulateModes();  // ModalFlag off: nothing
+    const std::string off = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(off.find("Start Modal Processing"), std::string::npos);
+    EXPECT_EQ(box.room->spcresult[0][0]->LateRefCount, 0u);
+
+    box.room->ModalFlag = true;
+    testing::internal::CaptureStdout();
+    box.room->SimulateModes();
+    const std::string on = testing::internal::GetCapturedStdout();
+    EXPECT_NE(on.find("Start Modal Processing ...\n"), std::string::npos);
+    EXPECT_NE(on.find("SOURCE 01/01 - RAY = 6 - LOST = 0 - MPF = "), std::string::npos);
+    EXPECT_EQ(box.room->NumRays, 6u);
+    EXPECT_GT(box.room->spcresult[0][0]->LateRefCount, 0u);
+    EXPECT_EQ(box.room->spcresult[0][0]->EarlyRefCount, 0u);
+    EXPECT_FLOAT_EQ(box.room->PercentageStatus, 50.0f);
+}
