@@ -30,16 +30,6 @@ inline bool NonNegativeQuotient(float x, float den)
     return x / den >= 0;
 }
 
-// MudaBase, term for term (the float matrix held as doubles, which it converts to anyway).
-inline TPoint3D ToFrame(const double M[3][3], const TPoint3D& P)
-{
-    TPoint3D R;
-    R.x = M[0][0] * P.x + M[0][1] * P.y + M[0][2] * P.z;
-    R.y = M[1][0] * P.x + M[1][1] * P.y + M[1][2] * P.z;
-    R.z = M[2][0] * P.x + M[2][1] * P.y + M[2][2] * P.z;
-    return R;
-}
-
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
 
@@ -282,7 +272,10 @@ bool TRayScene::Inside(unsigned P, TPoint3D X) const
     // Outside the inflated box the inside test cannot succeed (see Build).
     if (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2])
         return false;
-    const TPoint3D Q = ToFrame(pl.Mi, TPoint3D(X.x - pl.origem.x, X.y - pl.origem.y, X.z - pl.origem.z));
+    // MudaBase term for term, its first two rows: the 2D test reads no third coordinate.
+    const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
+    const TPoint3D Q(pl.Mi[0][0] * ex + pl.Mi[0][1] * ey + pl.Mi[0][2] * ez,
+                     pl.Mi[1][0] * ex + pl.Mi[1][1] * ey + pl.Mi[1][2] * ez, 0.0);
     for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
         const Tri& tri = tris_[t];
         // TPlane::Inner2D: the three barycentric quotients all >= 0.
@@ -344,10 +337,13 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
         uint32_t ahead[K];
         unsigned na = 0;
         for (unsigned P = 0; P < n; ++P) {
-            const bool ok = (static_cast<int>(P) != skip) & (nv[P] != 0.0) &
-                            (((po[P] > 0) & (dn[P] > 0)) | ((po[P] < 0) & (dn[P] < 0)));
+            // Same strict signs: a positive product, or, when the product underflows to 0,
+            // the signs themselves (a rare, well-predicted branch).
+            const double prod = po[P] * dn[P];
+            bool same = prod > 0;
+            if (prod == 0) same = (po[P] > 0 && dn[P] > 0) || (po[P] < 0 && dn[P] < 0);
             ahead[na] = P;
-            na += ok;
+            na += (static_cast<int>(P) != skip) & (nv[P] != 0.0) & same;
         }
         double cd[K], cx[K], cy[K], cz[K];
         uint32_t cp[K];

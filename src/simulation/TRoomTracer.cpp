@@ -67,6 +67,14 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+// Raio_st::GetEnergy, inline: the band energies summed in double from band 0.
+inline double Energy(const Raio_st& ray, unsigned nbands)
+{
+    double sum = 0;
+    for (unsigned b = 0; b < nbands; ++b) sum += ray.e[b];
+    return sum;
+}
+
 // Whole reflections that fit into the response length: 0 when the mean free path is unknown.
 int ReflectionsInResponse(float maxDistance, float meanFreePath)
 {
@@ -263,7 +271,7 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         if (job.maxReflections >= 0 && k > job.maxReflections) stop = true;
         if (job.artificialTail && i % 10 == 0) stop = false;
         if (ray.dist > job.maxDistance) stop = true;
-        if (ray.GetEnergy() < minEnergy) stop = true;
+        if (Energy(ray, job.numBands) < minEnergy) stop = true;
         if (P < 0) {
             stop = true;
             res.lost = true;
