@@ -110,8 +110,9 @@ struct RayOutcome {
     unsigned reflections = 0;
 };
 
-// The outputs of consecutive rays, reused from chunk to chunk.
-struct Chunk {
+// The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
+// workers append to neighbouring chunks at the same time.
+struct alignas(64) Chunk {
     uint32_t first = 0, count = 0;
     std::vector<RayOutcome> rays;
     std::vector<Arrival> arrivals;
@@ -469,15 +470,34 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             cvDone.notify_all();
         }
     };
-    const unsigned nworkers = std::min<unsigned>(threads, numChunks);
+    // The calling thread is one of the `threads`: it commits in order and traces whenever the
+    // next chunk to commit is not ready yet and a chunk is free to take.
+    const unsigned nworkers = std::min<unsigned>(threads - 1, numChunks);
     std::vector<std::thread> pool;
     pool.reserve(nworkers);
     for (unsigned t = 0; t < nworkers; ++t) pool.emplace_back(worker);
 
     bool ok = true;
-    for (uint32_t c = 0; c < numChunks; ++c) {
+    Scratch own(job);
+    for (uint32_t c = 0; c < numChunks;) {
         const uint32_t slot = c % K;
+        bool ready = false;
         {
+            std::lock_guard<std::mutex> lock(m);
+            ready = done[slot] != 0;
+        }
+        if (!ready) {
+            uint32_t take = next.load();
+            if (take < numChunks && take < c + K && next.compare_exchange_strong(take, take + 1)) {
+                uint32_t first = 0, count = 0;
+                chunkRange(take, first, count);
+                TraceChunk(job, own, slots[take % K], first, count);
+                {
+                    std::lock_guard<std::mutex> lock(m);
+                    done[take % K] = 1;
+                }
+                continue;
+            }
             std::unique_lock<std::mutex> lock(m);
             cvDone.wait(lock, [&] { return done[slot] != 0; });
         }
@@ -490,6 +510,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
         }
         cvFree.notify_all();
         if (!ok) break;
+        ++c;
     }
     for (std::thread& t : pool) t.join();
     return ok;
