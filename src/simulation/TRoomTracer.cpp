@@ -75,6 +75,30 @@ inline double Energy(const Raio_st& ray, unsigned nbands)
     return sum;
 }
 
+// ReflectRay (the reflection of PlaneInteraction) with |X - p| already known: the nearest-plane
+// search computed it with the same expression.
+inline void ReflectAt(Raio_st& ray, TPoint3D X, double dist, TVector n, const float* abs, const float* dif,
+                      unsigned nbands, float scattDivisor, bool diffuse, float* scattEnergy)
+{
+    ray.dist += dist;
+    ray.p = X;
+    ray.v = ray.v - n * (2 * (ray.v * n));
+    ray.reflections += 1;
+    if (diffuse) {
+        for (unsigned b = 0; b < nbands; ++b) {
+            float s = dif[b] / scattDivisor;
+            float specular_energ = ray.e[b] * (1 - abs[b]);
+            scattEnergy[b] = s * specular_energ;
+            ray.e[b] = (1 - s) * specular_energ;
+        }
+    } else {
+        for (unsigned b = 0; b < nbands; ++b) {
+            scattEnergy[b] = 0;
+            ray.e[b] = ray.e[b] * (1 - abs[b]);
+        }
+    }
+}
+
 // Whole reflections that fit into the response length: 0 when the mean free path is unknown.
 int ReflectionsInResponse(float maxDistance, float meanFreePath)
 {
@@ -237,8 +261,8 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            ReflectRay(ray, X, pl.normal, pl.abs, pl.dif, job.numBands, static_cast<float>(job.numBands), job.diffuse,
-                       w.scatt);
+            ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, job.numBands, static_cast<float>(job.numBands),
+                      job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++out.planeReflections[static_cast<unsigned>(P)];
             if (job.diffuse) {
