@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "geometry/GeoMath.h"
@@ -468,4 +469,28 @@ TEST(TracerVariants, ConvertRaysAndTheModalTrace)
     EXPECT_GT(box.room->spcresult[0][0]->LateRefCount, 0u);
     EXPECT_EQ(box.room->spcresult[0][0]->EarlyRefCount, 0u);
     EXPECT_FLOAT_EQ(box.room->PercentageStatus, 50.0f);
+}
+
+TEST(TracerRun, ClearingTheRunningFlagEndsTheTracingAfterTheCurrentRay)
+{
+    for (unsigned threads : {1u, 4u}) {
+        TracerRoom box(ShoeboxQuads(10, 8, 6));
+        box.AddSource({2, 2, 1.5}, 20252);
+        box.AddSource({8, 6, 1.5}, 20252);
+        box.AddReceiver({5, 4, 1.2}, 0.5);
+        box.room->MaxLength = 44100;
+        box.room->TracerThreads = threads;
+        testing::internal::CaptureStdout();
+        box.room->AcousticParameters();
+        box.room->CreateResults();
+        box.room->PercentageStatus = 0.0f;
+        std::thread run([&] { box.room->Simulate(); });
+        while (box.room->PercentageStatus.load() == 0.0f) std::this_thread::yield();
+        box.room->IsRunning = false;
+        run.join();
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_LT(box.room->PercentageStatus.load(), 25.0f) << threads;
+        EXPECT_EQ(out.find("SOURCE 02/02"), std::string::npos) << threads;
+        EXPECT_NE(out.find("\r100.00 % - SOURCE 01/02"), std::string::npos) << threads;
+    }
 }
