@@ -43,6 +43,14 @@ TDirection Degrees(TVector v)
     return d;
 }
 
+// Squared radius, widened far beyond the rounding of the squared distance of a centre from a
+// line computed without the exact construction: beyond it a ray clearly misses the sphere.
+inline double ReachSquared(double radius)
+{
+    const double reach = radius * (1.0 + 1e-6) + 1e-9;
+    return reach * reach;
+}
+
 // Weight of a receiver sphere (centre c, radius) for the ray's forward line; vn is v
 // normalised and P1 = p + vn, as the line-plane intersection computes them.
 inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D c, double radius)
@@ -54,8 +62,7 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
     const double along = toC * vn;
     const double cc = toC * toC;
     const double perp2 = cc - along * along;
-    const double reach = radius * (1.0 + 1e-6) + 1e-9;
-    if (perp2 > reach * reach + 1e-12 * cc) return std::numeric_limits<double>::quiet_NaN();
+    if (perp2 > ReachSquared(radius) + 1e-12 * cc) return std::numeric_limits<double>::quiet_NaN();
     // Foot of the perpendicular: IntersectionLineAndPlane(v, p, v, c).
     const double distPo = v * TVector(p - c);
     const double distP1 = v * TVector(P1 - c);
@@ -167,6 +174,7 @@ struct SourceJob {
     unsigned numLayers = 0;
     std::vector<TPoint3D> recPos;
     std::vector<double> recRadius;
+    std::vector<double> recReach2;  // ReachSquared of each radius
 };
 
 // Per-thread working state, sized once.
@@ -177,7 +185,7 @@ struct Scratch {
     {
     }
     Raio_st ray;
-    std::vector<char> hit;
+    std::vector<int> hit;  // not char: stores through char would alias everything
     std::vector<double> distRec;
     std::vector<double> fatordist;
     std::vector<unsigned> Hits;
@@ -223,9 +231,26 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
     while (!stop) {
         const TVector vn = UnitLike(ray.v);
         const TPoint3D P1(ray.p.x + vn.x, ray.p.y + vn.y, ray.p.z + vn.z);
+        // Locals: the stores below go through double pointers that could alias the ray.
+        const TPoint3D p0 = ray.p;
+        const TVector v0 = ray.v;
+        int* const hit = w.hit.data();
+        double* const distRec = w.distRec.data();
+        double* const fatordist = w.fatordist.data();
+        const TPoint3D* const recPos = job.recPos.data();
+        const double* const reach2 = job.recReach2.data();
         for (unsigned r = 0; r < nrec; ++r) {
-            w.hit[r] = 0;
-            w.distRec[r] = -1;
+            hit[r] = 0;
+            distRec[r] = -1;
+            fatordist[r] = -1;
+            // Receivers behind the ray or clearly beside its line, decided without branches
+            // on the way (Reception decides the same way and then constructs the rest).
+            const double tx = recPos[r].x - p0.x, ty = recPos[r].y - p0.y, tz = recPos[r].z - p0.z;
+            const double dv = tx * v0.x + ty * v0.y + tz * v0.z;
+            const double along = tx * vn.x + ty * vn.y + tz * vn.z;
+            const double cc = tx * tx + ty * ty + tz * tz;
+            const double perp2 = cc - along * along;
+            if (!((dv > 0) & (perp2 <= reach2[r] + 1e-12 * cc))) continue;
             w.fatordist[r] = Reception(ray.p, ray.v, vn, P1, job.recPos[r], job.recRadius[r]);
             if (w.fatordist[r] >= 0) {
                 w.hit[r] = 1;
@@ -632,6 +657,7 @@ void TRoom::Simulate()
     for (unsigned r = 0; r < NumReceivers; ++r) {
         job.recPos.push_back(receiver[r]->Position);
         job.recRadius.push_back(receiver[r]->Radius);
+        job.recReach2.push_back(ReachSquared(receiver[r]->Radius));
     }
 
     const unsigned threads = TracerThreadCount();
