@@ -1,5 +1,6 @@
 // TRoom: the information report, on standard output or as a text file.
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -75,7 +76,7 @@ void TRoom::ShowInfo()
     WriteSettings(*this, stdout, true);
     std::printf("Volume = %1.2f m3 (depends on the surface orientation)\n", Volume);
     std::printf("Area   = %1.2f m2 (check if there are no overlapping areas)\n", Area);
-    if (MeanFreePath == 0) MeanFreePath = MFP_Estimation();
+    if (MeanFreePath == 0 || !std::isfinite(MeanFreePath)) MeanFreePath = MFP_Estimation();
     std::printf("Volume estimated from Mean Free Path = %1.2f m3\n", MeanFreePath * Area / 4);
 }
 

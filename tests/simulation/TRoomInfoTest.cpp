@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,12 @@ TEST(RoomInfo, ScreenReportListsSettingsElementsAndTheEstimatedVolume)
     // A later report reuses the value: a changed mean free path is printed as it stands.
     info.room->MeanFreePath = 2.0f;
     EXPECT_NE(info.Show().find("Volume estimated from Mean Free Path = 29.50 m3\n"), std::string::npos);
+
+    // A value that is not a number is estimated again rather than printed as "nan".
+    info.room->MeanFreePath = std::numeric_limits<float>::quiet_NaN();
+    const std::string again = info.Show();
+    EXPECT_EQ(again.find("nan"), std::string::npos) << again;
+    EXPECT_NEAR(info.room->MeanFreePath, mfp, 1e-6);
 }
 
 TEST(RoomInfo, SavedReportIsTheShortForm)
