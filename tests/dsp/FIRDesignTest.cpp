@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dsp/FIRDesign.h"
+#include "support/SignalReference.h"
 
 namespace {
 
@@ -18,25 +19,6 @@ double ResponseDb(const std::vector<float>& h, double f, double fs)
     std::complex<double> s = 0.0;
     for (size_t n = 0; n < h.size(); n++) s += double(h[n]) * std::polar(1.0, -2.0 * kPi * f / fs * n);
     return 20.0 * std::log10(std::abs(s));
-}
-
-std::vector<float> RandomSignal(size_t n, unsigned int seed)
-{
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    std::vector<float> x(n);
-    for (float& v : x) v = u(gen);
-    return x;
-}
-
-std::vector<double> DirectConv(const std::vector<float>& a, const std::vector<float>& b)
-{
-    std::vector<double> y(a.size() + b.size() - 1, 0.0);
-    for (size_t i = 0; i < a.size(); i++) {
-        if (a[i] == 0.0f) continue;
-        for (size_t j = 0; j < b.size(); j++) y[i + j] += double(a[i]) * b[j];
-    }
-    return y;
 }
 
 double MaxAbs(const std::vector<double>& v)

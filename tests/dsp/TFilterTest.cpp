@@ -10,27 +10,9 @@
 
 #include "dsp/TCircBuf.h"
 #include "dsp/TFilter.h"
+#include "support/SignalReference.h"
 
 namespace {
-
-std::vector<float> RandomSignal(size_t n, unsigned int seed)
-{
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    std::vector<float> x(n);
-    for (float& v : x) v = u(gen);
-    return x;
-}
-
-std::vector<double> DirectConv(const std::vector<float>& a, const std::vector<float>& b)
-{
-    std::vector<double> y(a.size() + b.size() - 1, 0.0);
-    for (size_t i = 0; i < a.size(); i++) {
-        if (a[i] == 0.0f) continue;
-        for (size_t j = 0; j < b.size(); j++) y[i + j] += double(a[i]) * b[j];
-    }
-    return y;
-}
 
 std::vector<float> Expanded(const TFilter& f)
 {
