@@ -4,6 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "geometry/GeoMath.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
@@ -127,6 +131,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     }
 
     if (n < kMinPlanesForTree) {
+        flat_ = FlatColumns{};
         for (unsigned P = 0; P < n; ++P) {
             flat_.nx[P] = planes_[P].normal.x;
             flat_.ny[P] = planes_[P].normal.y;
@@ -321,6 +326,69 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
         // first (ties: lower index), and the first plane that holds its point is the one the
         // index-order loop would keep.
         constexpr unsigned K = kMinPlanesForTree;
+#if defined(__SSE2__)
+        // Two planes per step, lane for lane the arithmetic of the scalar version below; a
+        // bit per plane that counts, in index order.
+        alignas(16) double cd[K], cx[K], cy[K], cz[K];
+        unsigned mask = 0;
+        {
+            const __m128d vx = _mm_set1_pd(v.x), vy = _mm_set1_pd(v.y), vz = _mm_set1_pd(v.z);
+            const __m128d px = _mm_set1_pd(p.x), py = _mm_set1_pd(p.y), pz = _mm_set1_pd(p.z);
+            const __m128d qx = _mm_set1_pd(P1.x), qy = _mm_set1_pd(P1.y), qz = _mm_set1_pd(P1.z);
+            const __m128d ux = _mm_set1_pd(vn.x), uy = _mm_set1_pd(vn.y), uz = _mm_set1_pd(vn.z);
+            const __m128d zero = _mm_setzero_pd(), far = _mm_set1_pd(kFar);
+            for (unsigned P = 0; P < n; P += 2) {
+                const __m128d nx = _mm_load_pd(flat_.nx + P), ny = _mm_load_pd(flat_.ny + P),
+                              nz = _mm_load_pd(flat_.nz + P);
+                const __m128d ox = _mm_load_pd(flat_.ox + P), oy = _mm_load_pd(flat_.oy + P),
+                              oz = _mm_load_pd(flat_.oz + P);
+                const __m128d nv = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, vx), _mm_mul_pd(ny, vy)), _mm_mul_pd(nz, vz));
+                const __m128d po = _mm_add_pd(
+                    _mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(px, ox)), _mm_mul_pd(ny, _mm_sub_pd(py, oy))),
+                    _mm_mul_pd(nz, _mm_sub_pd(pz, oz)));
+                const __m128d p1 = _mm_add_pd(
+                    _mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(qx, ox)), _mm_mul_pd(ny, _mm_sub_pd(qy, oy))),
+                    _mm_mul_pd(nz, _mm_sub_pd(qz, oz)));
+                const __m128d dn = _mm_sub_pd(po, p1);
+                // Same strict signs of distPo and den, a plane not parallel to the ray.
+                __m128d ok = _mm_or_pd(_mm_and_pd(_mm_cmpgt_pd(po, zero), _mm_cmpgt_pd(dn, zero)),
+                                       _mm_and_pd(_mm_cmplt_pd(po, zero), _mm_cmplt_pd(dn, zero)));
+                ok = _mm_and_pd(ok, _mm_cmpneq_pd(nv, zero));
+                const __m128d D = _mm_div_pd(po, dn);
+                ok = _mm_and_pd(ok, _mm_cmpgt_pd(D, zero));
+                const __m128d x = _mm_add_pd(px, _mm_mul_pd(ux, D)), y = _mm_add_pd(py, _mm_mul_pd(uy, D)),
+                              z = _mm_add_pd(pz, _mm_mul_pd(uz, D));
+                const __m128d rx = _mm_sub_pd(x, px), ry = _mm_sub_pd(y, py), rz = _mm_sub_pd(z, pz);
+                const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, vx), _mm_mul_pd(ry, vy)), _mm_mul_pd(rz, vz));
+                ok = _mm_and_pd(ok, _mm_cmpgt_pd(dot, zero));
+                const __m128d dk =
+                    _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, rx), _mm_mul_pd(ry, ry)), _mm_mul_pd(rz, rz)));
+                ok = _mm_and_pd(ok, _mm_cmplt_pd(dk, far));
+                _mm_store_pd(cd + P, dk);
+                _mm_store_pd(cx + P, x);
+                _mm_store_pd(cy + P, y);
+                _mm_store_pd(cz + P, z);
+                mask |= static_cast<unsigned>(_mm_movemask_pd(ok)) << P;
+            }
+        }
+        mask &= (1u << n) - 1u;
+        if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
+        while (mask) {
+            unsigned m = static_cast<unsigned>(__builtin_ctz(mask));
+            for (unsigned rest = mask & (mask - 1); rest; rest &= rest - 1) {
+                const unsigned k = static_cast<unsigned>(__builtin_ctz(rest));
+                if (cd[k] < cd[m]) m = k;  // index order: ties keep the first
+            }
+            const TPoint3D Xm(cx[m], cy[m], cz[m]);
+            if (Inside(m, Xm)) {
+                X = Xm;
+                dist = cd[m];
+                return static_cast<int>(m);
+            }
+            mask &= ~(1u << m);
+        }
+        return -1;
+#else
         // The terms of the intersection for all planes at once, from the plane columns.
         double nv[K], po[K], dn[K];
         for (unsigned P = 0; P < n; ++P) {
@@ -384,6 +452,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
             --nc;
         }
         return -1;
+#endif
     }
 
     // The large planes in index order, then the tree, keeping the nearest with ties going to

@@ -35,7 +35,7 @@ class TRayScene {
 public:
     // Planes with at least this many entries get the hierarchy when acceleration is asked for;
     // below it the plain loop is faster.
-    static constexpr unsigned kMinPlanesForTree = 12;
+    static constexpr unsigned kMinPlanesForTree = 12;  // even: the small-room search takes planes in pairs
     static constexpr unsigned kLeafSize = 2;
     // Planes whose box has more than this share of the room box's area are kept out of the
     // tree (at most kMaxLarge of them).
@@ -102,7 +102,8 @@ private:
     std::vector<uint32_t> order_;  // tree planes, leaves hold ranges of it
     std::vector<uint32_t> large_;  // planes tested before the tree, in index order
     // Normals and first vertices by column, for rooms of fewer than kMinPlanesForTree planes.
-    struct FlatColumns {
+    // Entries beyond the planes are zero; 16-byte aligned for loads of two planes at once.
+    struct alignas(16) FlatColumns {
         double nx[kMinPlanesForTree], ny[kMinPlanesForTree], nz[kMinPlanesForTree];
         double ox[kMinPlanesForTree], oy[kMinPlanesForTree], oz[kMinPlanesForTree];
     } flat_{};

@@ -216,6 +216,61 @@ TEST(RayScene, InsideTestMatchesThePlaneBitForBit)
     EXPECT_GT(inside, 1000u);
 }
 
+TEST(RayScene, SmallRoomSearchMatchesTheLoopOverPlanes)
+{
+    // A shoebox, and the same with extra planes up to the largest small room: a duplicated
+    // wall (ties go to the lower index), a tilted five-corner plane and small panels.
+    std::vector<Quad> odd = ShoeboxQuads(10, 8, 6);
+    odd.push_back(odd[3]);
+    odd.push_back({{1, 1, 0.5}, {4, 1, 1.5}, {5, 3, 1.5}, {2, 4, 0.5}, {1, 2, 0.5}});
+    odd.push_back({{6, 2, 2}, {8, 2, 2}, {8, 4, 2}, {6, 4, 2}});
+    odd.push_back({{3, 5, 1}, {3, 7, 1}, {3, 7, 4}, {3, 5, 4}});
+    odd.push_back({{7, 6, 3}, {9, 7, 3}, {9, 7, 5}, {7, 6, 5}});
+    ASSERT_LT(odd.size(), TRayScene::kMinPlanesForTree);
+    for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd}) {
+        TracerRoom room(quads);
+        TRayScene scene;
+        scene.Build(*room.room, true);
+        TRaySceneStack stack;
+        std::mt19937 gen(5);
+        std::uniform_real_distribution<double> ux(0.01, 9.99), uy(0.01, 7.99), uz(0.01, 5.99), ud(-1, 1);
+        unsigned found = 0;
+        for (int k = 0; k < 20000; ++k) {
+            const TPoint3D p(ux(gen), uy(gen), uz(gen));
+            TVector v(ud(gen), ud(gen), ud(gen));
+            if (k % 7 == 0) v = TVector(0, 0, -1);  // axis-parallel rays meet edges and corners
+            if (k % 11 == 0) v = TVector(1, 0, 0);
+            const int skip = k % 3 == 0 ? static_cast<int>(k % quads.size()) : -1;
+            // The loop over the planes in index order, from the plane's own geometry.
+            int want = -1;
+            double best = 1.7976931348623158e307;
+            TPoint3D wantX;
+            for (unsigned P = 0; P < quads.size(); ++P) {
+                TPlane& pl = *room.room->plane[P];
+                if (static_cast<int>(P) == skip || pl.normal * v == 0.0) continue;
+                const TPoint3D X = IntersectionLineAndPlane(v, p, pl.normal, pl.GetVertex(0));
+                const TVector rel(X - p);
+                if (!(rel * v > 0)) continue;
+                const double d = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
+                if (d < best && pl.Inner(X) >= 0) {
+                    best = d;
+                    want = static_cast<int>(P);
+                    wantX = X;
+                }
+            }
+            TPoint3D X;
+            double d = -1;
+            ASSERT_EQ(scene.Nearest(p, v, skip, X, d, stack), want) << k;
+            if (want >= 0) {
+                ++found;
+                ASSERT_EQ(d, best) << k;
+                ASSERT_TRUE(X == wantX) << k;
+            }
+        }
+        EXPECT_GT(found, 15000u);
+    }
+}
+
 TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
 {
     std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 4, 3);
