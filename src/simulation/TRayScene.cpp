@@ -28,11 +28,13 @@ inline float Area2D(const TPoint3D& A, const TPoint3D& B, const TPoint3D& C)
 // x / den >= 0 without dividing when the signs decide it: a quotient of two non-zero numbers
 // of one sign is positive, +0 or +inf; zeros, NaNs and opposite signs (which may underflow to
 // -0) take the division itself.
+#if !defined(__SSE2__)
 inline bool NonNegativeQuotient(float x, float den)
 {
     if ((x > 0 && den > 0) || (x < 0 && den < 0)) return true;
     return x / den >= 0;
 }
+#endif
 
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
@@ -43,6 +45,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
 {
     planes_.clear();
     tris_.clear();
+    pairs_.clear();
     nodes_.clear();
     order_.clear();
     large_.clear();
@@ -71,6 +74,22 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
             q.c = MudaBase(src.Mi, tri.p2 - src.origem);
             q.den = Area2D(q.a, q.b, q.c);
             tris_.push_back(q);
+        }
+        pl.firstPair = static_cast<uint32_t>(pairs_.size());
+        pl.numPair = (nt + 1) / 2;
+        for (unsigned t = 0; t < nt; t += 2) {
+            TriPair tp{};
+            for (unsigned l = 0; l < 2 && t + l < nt; ++l) {
+                const Tri& q = tris_[pl.firstTri + t + l];
+                tp.ax[l] = q.a.x;
+                tp.ay[l] = q.a.y;
+                tp.bx[l] = q.b.x;
+                tp.by[l] = q.b.y;
+                tp.cx[l] = q.c.x;
+                tp.cy[l] = q.c.y;
+                tp.den[l] = tp.den[l + 2] = q.den;
+            }
+            pairs_.push_back(tp);
         }
         // Material bands as the reflection looks them up; anything missing reflects without loss.
         pl.abs = kNoLoss;
@@ -270,7 +289,7 @@ inline bool TRayScene::Candidate(const Plane& pl, TPoint3D p, TVector v, TVector
     return true;
 }
 
-bool TRayScene::Inside(unsigned P, TPoint3D X) const
+inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
 {
     const Plane& pl = planes_[P];
     if (!pl.testable) return false;
@@ -281,6 +300,35 @@ bool TRayScene::Inside(unsigned P, TPoint3D X) const
     const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
     const TPoint3D Q(pl.Mi[0][0] * ex + pl.Mi[0][1] * ey + pl.Mi[0][2] * ez,
                      pl.Mi[1][0] * ex + pl.Mi[1][1] * ey + pl.Mi[1][2] * ez, 0.0);
+#if defined(__SSE2__)
+    // Two triangles at once, Area2D term for term in each lane; the quotients in float as
+    // Inner2D divides them. A triangle of zero area never holds the point.
+    const __m128d qx = _mm_set1_pd(Q.x), qy = _mm_set1_pd(Q.y);
+    const __m128 zero = _mm_setzero_ps();
+    auto area = [](__m128d Ax, __m128d Ay, __m128d Bx, __m128d By, __m128d Cx, __m128d Cy) {
+        __m128d s = _mm_sub_pd(_mm_mul_pd(Ax, By), _mm_mul_pd(Ay, Bx));
+        s = _mm_add_pd(s, _mm_mul_pd(Ay, Cx));
+        s = _mm_sub_pd(s, _mm_mul_pd(Ax, Cy));
+        s = _mm_add_pd(s, _mm_mul_pd(Bx, Cy));
+        s = _mm_sub_pd(s, _mm_mul_pd(By, Cx));
+        return _mm_cvtpd_ps(s);
+    };
+    for (uint32_t k = pl.firstPair; k < pl.firstPair + pl.numPair; ++k) {
+        const TriPair& tp = pairs_[k];
+        const __m128d ax = _mm_load_pd(tp.ax), ay = _mm_load_pd(tp.ay), bx = _mm_load_pd(tp.bx),
+                      by = _mm_load_pd(tp.by), cx = _mm_load_pd(tp.cx), cy = _mm_load_pd(tp.cy);
+        const __m128 den = _mm_load_ps(tp.den);
+        const __m128 a01 = _mm_movelh_ps(area(qx, qy, bx, by, cx, cy), area(ax, ay, qx, qy, cx, cy));
+        const __m128 a2 = area(ax, ay, bx, by, qx, qy);
+        const int m01 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a01, den), zero));
+        const int m2 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a2, den), zero));
+        const int nz = _mm_movemask_ps(_mm_cmpneq_ps(den, zero));
+        // Bit l: triangle l of the pair holds the point.
+        const int all = m01 & (m01 >> 2) & m2 & nz;
+        if (all & 3) return true;
+    }
+    return false;
+#else
     for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
         const Tri& tri = tris_[t];
         // TPlane::Inner2D: the three barycentric quotients all >= 0.
@@ -291,7 +339,10 @@ bool TRayScene::Inside(unsigned P, TPoint3D X) const
             return true;
     }
     return false;
+#endif
 }
+
+bool TRayScene::Inside(unsigned P, TPoint3D X) const { return InsideAt(P, X); }
 
 int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const
 {
@@ -312,7 +363,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
         // The plain loop in index order: the reference the other searches reproduce.
         for (unsigned P = 0; P < n; ++P) {
             if (static_cast<int>(P) == skip) continue;
-            if (Candidate(planes_[P], p, v, vn, P1, best, q, d) && d < best && Inside(P, q)) {
+            if (Candidate(planes_[P], p, v, vn, P1, best, q, d) && d < best && InsideAt(P, q)) {
                 best = d;
                 bestIdx = static_cast<int>(P);
                 X = q;
@@ -380,7 +431,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
                 if (cd[k] < cd[m]) m = k;  // index order: ties keep the first
             }
             const TPoint3D Xm(cx[m], cy[m], cz[m]);
-            if (Inside(m, Xm)) {
+            if (InsideAt(m, Xm)) {
                 X = Xm;
                 dist = cd[m];
                 return static_cast<int>(m);
@@ -437,7 +488,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
             for (unsigned k = 1; k < nc; ++k)
                 if (cd[k] < cd[m]) m = k;  // entries are in index order: ties keep the first
             const TPoint3D Xm(cx[m], cy[m], cz[m]);
-            if (Inside(cp[m], Xm)) {
+            if (InsideAt(cp[m], Xm)) {
                 X = Xm;
                 dist = cd[m];
                 return static_cast<int>(cp[m]);
@@ -479,7 +530,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
             for (unsigned k = 1; k < nc; ++k)
                 if (cd[k] < cd[m]) m = k;  // in index order: ties keep the first
             const TPoint3D Xm(cx[m], cy[m], cz[m]);
-            if (Inside(cp[m], Xm)) {
+            if (InsideAt(cp[m], Xm)) {
                 best = cd[m];
                 bestIdx = static_cast<int>(cp[m]);
                 X = Xm;
@@ -516,7 +567,7 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
                 if (static_cast<int>(P) == skip) continue;
                 if (!Candidate(planes_[P], p, v, vn, P1, best, q, d)) continue;
                 // The plain loop keeps the first plane in index order at the smallest distance.
-                if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && Inside(P, q)) {
+                if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && InsideAt(P, q)) {
                     best = d;
                     bestIdx = static_cast<int>(P);
                     X = q;
@@ -559,7 +610,7 @@ int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& st
     // receiver's: the nearest plane's float distance is the least of them.
     auto blocks = [&](unsigned P) {
         return static_cast<int>(P) != skip && Candidate(planes_[P], p, v, vn, P1, limit, q, d) &&
-               static_cast<float>(d) < distPointRec && Inside(P, q);
+               static_cast<float>(d) < distPointRec && InsideAt(P, q);
     };
     const unsigned n = static_cast<unsigned>(planes_.size());
     if (nodes_.empty()) {

@@ -63,6 +63,7 @@ public:
         TPoint3D origem;
         double Mi[3][3];  // the plane's float frame matrix, exactly
         uint32_t firstTri = 0, numTri = 0;
+        uint32_t firstPair = 0, numPair = 0;  // triangles two by two (see TriPair)
         bool testable = false;  // more than two vertices
         const float* abs = nullptr;  // NumBands absorption coefficients
         const float* dif = nullptr;  // NumBands scattering coefficients
@@ -75,6 +76,12 @@ private:
     struct Tri {
         TPoint3D a, b, c;  // vertices in the plane's frame
         float den;         // their doubled 2D area
+    };
+    // Two triangles of a plane side by side, coordinate by coordinate, for the inside test of
+    // both at once; den holds {den0, den1, den0, den1} (a missing second triangle has den 0).
+    struct alignas(16) TriPair {
+        double ax[2], ay[2], bx[2], by[2], cx[2], cy[2];
+        float den[4];
     };
     struct Box {
         double lo[3], hi[3];
@@ -92,12 +99,14 @@ private:
                    double& dist) const;
     // Whether the ray o + t dir (inv = 1 / dir) meets the box at some t >= 0 not beyond limit;
     // enter receives the entry distance.
+    bool InsideAt(unsigned P, const TPoint3D& X) const;
     static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
     void BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self, uint32_t first,
                    uint32_t count);
 
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
+    std::vector<TriPair> pairs_;
     std::vector<Node> nodes_;
     std::vector<uint32_t> order_;  // tree planes, leaves hold ranges of it
     std::vector<uint32_t> large_;  // planes tested before the tree, in index order
