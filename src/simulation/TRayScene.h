@@ -43,6 +43,9 @@ public:
     static constexpr unsigned kMaxLarge = 32;
 
     void Build(const TRoom& room, bool accelerate);
+    // Whether the small-room search may use 256-bit registers where the processor has them
+    // (the results are the same either way); takes effect at the next Build.
+    void AllowWideSearch(bool allow) { wideAllowed_ = allow; }
     bool Accelerated() const { return !nodes_.empty() || !large_.empty(); }
     unsigned NumPlanes() const { return static_cast<unsigned>(planes_.size()); }
 
@@ -111,9 +114,11 @@ private:
     std::vector<uint32_t> order_;  // tree planes, leaves hold ranges of it
     std::vector<uint32_t> large_;  // planes tested before the tree, in index order
     // Normals and first vertices by column, for rooms of fewer than kMinPlanesForTree planes.
-    // Entries beyond the planes are zero; 16-byte aligned for loads of two planes at once.
-    struct alignas(16) FlatColumns {
-        double nx[kMinPlanesForTree], ny[kMinPlanesForTree], nz[kMinPlanesForTree];
-        double ox[kMinPlanesForTree], oy[kMinPlanesForTree], oz[kMinPlanesForTree];
+    // Entries beyond the planes are zero (four spare ones: loads of four planes at once).
+    struct alignas(32) FlatColumns {
+        double nx[kMinPlanesForTree + 4], ny[kMinPlanesForTree + 4], nz[kMinPlanesForTree + 4];
+        double ox[kMinPlanesForTree + 4], oy[kMinPlanesForTree + 4], oz[kMinPlanesForTree + 4];
     } flat_{};
+    bool wideAllowed_ = true;
+    bool wide_ = false;
 };

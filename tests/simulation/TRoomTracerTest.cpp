@@ -227,9 +227,11 @@ TEST(RayScene, SmallRoomSearchMatchesTheLoopOverPlanes)
     odd.push_back({{3, 5, 1}, {3, 7, 1}, {3, 7, 4}, {3, 5, 4}});
     odd.push_back({{7, 6, 3}, {9, 7, 3}, {9, 7, 5}, {7, 6, 5}});
     ASSERT_LT(odd.size(), TRayScene::kMinPlanesForTree);
-    for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd}) {
+    for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd})
+    for (const bool wide : {true, false}) {
         TracerRoom room(quads);
         TRayScene scene;
+        scene.AllowWideSearch(wide);
         scene.Build(*room.room, true);
         TRaySceneStack stack;
         std::mt19937 gen(5);
