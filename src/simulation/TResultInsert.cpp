@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "directivity/TDirectivity.h"
 #include "dsp/Transform.h"
@@ -21,6 +22,24 @@ void Magnitudes(TDirectivity* d, float azim, float elev, unsigned ch, std::vecto
         d->GetMagnitudes(azim, elev, ch, out.data());
     else
         std::fill(out.begin(), out.end(), 1.0f);
+}
+
+// A scattered contribution (weight exactly 1, sent from a reflection point) is part of the
+// incoherent field: many of them crowd within a band's period, and with one polarity their
+// amplitudes would add coherently and inflate the band energy by up to ten decibels where they
+// crowd. Each takes a polarity of its own, drawn from the arrival itself (ray number, sample,
+// order), so that the energies of such arrivals add and a response rebuilt from the same
+// records is the same. Direct sound and specular arrivals keep the positive polarity.
+float ArrivalPolarity(const TRay& ray)
+{
+    if (ray.reflections <= 0 || ray.fatordist != 1.0f) return 1.0f;
+    uint64_t z = (static_cast<uint64_t>(static_cast<uint32_t>(ray.ID)) << 32) ^ ray.index ^
+                 (static_cast<uint64_t>(static_cast<uint32_t>(ray.reflections)) * 0xD1B54A32D192ED03ull);
+    z += 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return (z >> 63) ? -1.0f : 1.0f;
 }
 
 }  // namespace
@@ -63,6 +82,7 @@ void TResult::InsertRay(TRay* ray)
     const float* E = ray->spectrum.data();
     const bool srcIR = IsImpulseResponse(srcPattern);
     const bool recIR = IsImpulseResponse(recPattern);
+    const float polarity = ArrivalPolarity(*ray);
 
     // The direct-sound record's energies carry the source magnitudes already (gathered by
     // AcumulateDirectSound): the source pattern is not applied a second time. A source given
@@ -83,7 +103,7 @@ void TResult::InsertRay(TRay* ray)
         for (unsigned c = 0; c < NumChannels; ++c) {
             Magnitudes(recPattern, recAzim, recElev, c, ReceiverSpectrum);
             for (unsigned b = 0; b < NumBands; ++b) {
-                const float A = std::sqrt(E[b] * SourceSpectrum[b]);
+                const float A = polarity * std::sqrt(E[b] * SourceSpectrum[b]);
                 X[c][b][index] += ReceiverSpectrum[b] * A;
             }
         }
@@ -93,7 +113,7 @@ void TResult::InsertRay(TRay* ray)
             receiver->GetIR(recAzim, recElev, c, HRIR[c].data());
             const float* h = HRIR[c].data();
             for (unsigned b = 0; b < NumBands; ++b) {
-                const float A = std::sqrt(E[b] * SourceSpectrum[b]);
+                const float A = polarity * std::sqrt(E[b] * SourceSpectrum[b]);
                 float* x = X[c][b].data() + index;
                 for (uint32_t j = 0; j < n; ++j) x[j] += h[j] * A;
             }
@@ -105,7 +125,7 @@ void TResult::InsertRay(TRay* ray)
         for (unsigned c = 0; c < NumChannels; ++c) {
             Magnitudes(recPattern, recAzim, recElev, c, ReceiverSpectrum);
             for (unsigned b = 0; b < NumBands; ++b) {
-                const float A = std::sqrt(E[b] * ReceiverSpectrum[b] * srcIRWeight(b));
+                const float A = polarity * std::sqrt(E[b] * ReceiverSpectrum[b] * srcIRWeight(b));
                 float* x = X[c][b].data() + index;
                 for (uint32_t j = 0; j < n; ++j) x[j] += s[j] * A;
             }
@@ -125,7 +145,7 @@ void TResult::InsertRay(TRay* ray)
                 HRIR_fft[k] = ComplexMult(HRIR_fft[k], SourceFreqResp[k]);
             TransformFFT(static_cast<int>(SpectrumLength), 1, 1.0, HRIR_fft.data());
             for (unsigned b = 0; b < NumBands; ++b) {
-                const float A = std::sqrt(E[b] * srcIRWeight(b));
+                const float A = polarity * std::sqrt(E[b] * srcIRWeight(b));
                 float* x = X[c][b].data() + index;
                 for (uint32_t k = 0; k < n; ++k) x[k] += static_cast<float>(HRIR_fft[k].re * A);
             }
