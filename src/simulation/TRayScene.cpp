@@ -148,6 +148,7 @@ unsigned FlatTermsWide(const double* const cols[6], unsigned n, const TPoint3D& 
 
 void TRayScene::Build(const TRoom& room, bool accelerate)
 {
+    few_ = false;
     planes_.clear();
     tris_.clear();
     pairs_.clear();
@@ -255,6 +256,9 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     }
 
     if (n < kMinPlanesForTree) {
+#if defined(__SSE2__)
+        few_ = true;
+#endif
         flat_ = FlatColumns{};
 #if defined(SORVI_WIDE_SEARCH)
         wide_ = wideAllowed_ && __builtin_cpu_supports("avx");
@@ -458,8 +462,47 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
     return Nearest(p, v, vn, p + VectorToPoint(vn), skip, X, dist, stack);
 }
 
-int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
-                       TRaySceneStack& stack) const
+#if defined(__SSE2__)
+int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
+                          TPoint3D& X, double& dist) const
+{
+    // Every plane ahead is a candidate; the inside tests then run nearest first (ties: lower
+    // index), and the first plane that holds its point is the one the index-order loop keeps.
+    constexpr unsigned K = kMinPlanesForTree;
+    const unsigned n = static_cast<unsigned>(planes_.size());
+    alignas(32) double cd[K], cx[K], cy[K], cz[K];
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    unsigned mask = wide_ ? FlatTermsWide(cols, n, p, v, vn, P1, cd, cx, cy, cz)
+                          : FlatTermsPairs(cols, n, p, v, vn, P1, cd, cx, cy, cz);
+    mask &= (1u << n) - 1u;
+    if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
+    while (mask) {
+        unsigned m = static_cast<unsigned>(__builtin_ctz(mask));
+        for (unsigned rest = mask & (mask - 1); rest; rest &= rest - 1) {
+            const unsigned k = static_cast<unsigned>(__builtin_ctz(rest));
+            if (cd[k] < cd[m]) m = k;  // index order: ties keep the first
+        }
+        const TPoint3D Xm(cx[m], cy[m], cz[m]);
+        if (InsideAt(m, Xm)) {
+            X = Xm;
+            dist = cd[m];
+            return static_cast<int>(m);
+        }
+        mask &= ~(1u << m);
+    }
+    return -1;
+}
+#else
+int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
+                          TPoint3D& X, double& dist) const
+{
+    TRaySceneStack stack;
+    return NearestAny(p, v, vn, P1, skip, X, dist, stack);
+}
+#endif
+
+int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
+                          TRaySceneStack& stack) const
 {
     double best = kFar;
     int bestIdx = -1;
@@ -484,30 +527,10 @@ int TRayScene::Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip,
         // Few planes: every plane ahead is a candidate; the inside tests then run nearest
         // first (ties: lower index), and the first plane that holds its point is the one the
         // index-order loop would keep.
-        constexpr unsigned K = kMinPlanesForTree;
 #if defined(__SSE2__)
-        alignas(32) double cd[K], cx[K], cy[K], cz[K];
-        const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
-        unsigned mask = wide_ ? FlatTermsWide(cols, n, p, v, vn, P1, cd, cx, cy, cz)
-                              : FlatTermsPairs(cols, n, p, v, vn, P1, cd, cx, cy, cz);
-        mask &= (1u << n) - 1u;
-        if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
-        while (mask) {
-            unsigned m = static_cast<unsigned>(__builtin_ctz(mask));
-            for (unsigned rest = mask & (mask - 1); rest; rest &= rest - 1) {
-                const unsigned k = static_cast<unsigned>(__builtin_ctz(rest));
-                if (cd[k] < cd[m]) m = k;  // index order: ties keep the first
-            }
-            const TPoint3D Xm(cx[m], cy[m], cz[m]);
-            if (InsideAt(m, Xm)) {
-                X = Xm;
-                dist = cd[m];
-                return static_cast<int>(m);
-            }
-            mask &= ~(1u << m);
-        }
-        return -1;
+        return NearestFew(p, v, vn, P1, skip, X, dist);
 #else
+        constexpr unsigned K = kMinPlanesForTree;
         // The terms of the intersection for all planes at once, from the plane columns.
         double nv[K], po[K], dn[K];
         for (unsigned P = 0; P < n; ++P) {

@@ -53,8 +53,11 @@ public:
     // |X - p|; -1 when no plane counts.
     int Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const;
     // The same with vn = UnitLike(v) and P1 = p + vn computed by the caller.
-    int Nearest(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
-                TRaySceneStack& stack) const;
+    int Nearest(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip, TPoint3D& X,
+                double& dist, TRaySceneStack& stack) const
+    {
+        return few_ ? NearestFew(p, v, vn, P1, skip, X, dist) : NearestAny(p, v, vn, P1, skip, X, dist, stack);
+    }
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
     // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
@@ -103,6 +106,11 @@ private:
     // Whether the ray o + t dir (inv = 1 / dir) meets the box at some t >= 0 not beyond limit;
     // enter receives the entry distance.
     bool InsideAt(unsigned P, const TPoint3D& X) const;
+    // Nearest for rooms of fewer than kMinPlanesForTree planes, and for all others.
+    int NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip, TPoint3D& X,
+                   double& dist) const;
+    int NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
+                   TRaySceneStack& stack) const;
     static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
     void BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self, uint32_t first,
                    uint32_t count);
@@ -121,4 +129,5 @@ private:
     } flat_{};
     bool wideAllowed_ = true;
     bool wide_ = false;
+    bool few_ = false;  // NearestFew serves every search
 };
