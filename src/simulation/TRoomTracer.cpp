@@ -74,19 +74,14 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
     return std::numeric_limits<double>::quiet_NaN();
 }
 
-// Raio_st::GetEnergy, inline: the band energies summed in double from band 0.
-inline double Energy(const Raio_st& ray, unsigned nbands)
+// ReflectRay (the reflection of PlaneInteraction) with |X - p| already known: the nearest-plane
+// search computed it with the same expression. Returns the energy of the reflected ray as
+// Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without diffuse processing the scattered energy is left alone: nothing
+// reads it then.
+inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVector& n, const float* abs,
+                        const float* dif, unsigned nbands, float scattDivisor, bool diffuse, float* scattEnergy)
 {
     double sum = 0;
-    for (unsigned b = 0; b < nbands; ++b) sum += ray.e[b];
-    return sum;
-}
-
-// ReflectRay (the reflection of PlaneInteraction) with |X - p| already known: the nearest-plane
-// search computed it with the same expression.
-inline void ReflectAt(Raio_st& ray, TPoint3D X, double dist, TVector n, const float* abs, const float* dif,
-                      unsigned nbands, float scattDivisor, bool diffuse, float* scattEnergy)
-{
     ray.dist += dist;
     ray.p = X;
     ray.v = ray.v - n * (2 * (ray.v * n));
@@ -97,13 +92,15 @@ inline void ReflectAt(Raio_st& ray, TPoint3D X, double dist, TVector n, const fl
             float specular_energ = ray.e[b] * (1 - abs[b]);
             scattEnergy[b] = s * specular_energ;
             ray.e[b] = (1 - s) * specular_energ;
+            sum += ray.e[b];
         }
     } else {
         for (unsigned b = 0; b < nbands; ++b) {
-            scattEnergy[b] = 0;
             ray.e[b] = ray.e[b] * (1 - abs[b]);
+            sum += ray.e[b];
         }
     }
+    return sum;
 }
 
 // Whole reflections that fit into the response length: 0 when the mean free path is unknown.
@@ -261,6 +258,7 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
 
         TPoint3D X;
         double planeDist = 0.0;
+        double energy = 0.0;
         const int P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
         if (P >= 0)
             for (unsigned r = 0; r < nrec; ++r)
@@ -286,8 +284,8 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, job.numBands, static_cast<float>(job.numBands),
-                      job.diffuse, w.scatt);
+            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, job.numBands,
+                               static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++out.planeReflections[static_cast<unsigned>(P)];
             if (job.diffuse) {
@@ -321,7 +319,8 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         if (job.maxReflections >= 0 && k > job.maxReflections) stop = true;
         if (job.artificialTail && i % 10 == 0) stop = false;
         if (ray.dist > job.maxDistance) stop = true;
-        if (Energy(ray, job.numBands) < minEnergy) stop = true;
+        // Without a reflection the ray is lost and stops anyway.
+        if (P >= 0 && energy < minEnergy) stop = true;
         if (P < 0) {
             stop = true;
             res.lost = true;
