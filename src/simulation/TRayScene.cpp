@@ -255,6 +255,13 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
         }
     }
 
+    keeps_.assign(static_cast<std::size_t>(n) * nbands, 0.0f);
+    for (unsigned P = 0; P < n; ++P) {
+        float* keep = keeps_.data() + static_cast<std::size_t>(P) * nbands;
+        for (unsigned b = 0; b < nbands; ++b) keep[b] = 1 - planes_[P].abs[b];
+        planes_[P].keep = keep;
+    }
+
     if (n < kMinPlanesForTree) {
 #if defined(__SSE2__)
         few_ = true;

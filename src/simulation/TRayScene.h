@@ -73,6 +73,7 @@ public:
         bool testable = false;  // more than two vertices
         const float* abs = nullptr;  // NumBands absorption coefficients
         const float* dif = nullptr;  // NumBands scattering coefficients
+        const float* keep = nullptr;  // NumBands factors 1 - abs, as the reflection computes them
         int layer = -1;              // plane layer index, -1 when outside the list
         double lo[3] = {}, hi[3] = {};  // inflated bounding box: holds every point Inside accepts
     };
@@ -118,6 +119,7 @@ private:
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
     std::vector<TriPair> pairs_;
+    std::vector<float> keeps_;  // Plane::keep of every plane
     std::vector<Node> nodes_;
     std::vector<uint32_t> order_;  // tree planes, leaves hold ranges of it
     std::vector<uint32_t> large_;  // planes tested before the tree, in index order

@@ -14,6 +14,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "geometry/GeoMath.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
@@ -79,7 +83,8 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
 // Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without diffuse processing the scattered energy is left alone: nothing
 // reads it then.
 inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVector& n, const float* abs,
-                        const float* dif, unsigned nbands, float scattDivisor, bool diffuse, float* scattEnergy)
+                        const float* dif, const float* __restrict keep, unsigned nbands, float scattDivisor,
+                        bool diffuse, float* scattEnergy)
 {
     double sum = 0;
     ray.dist += dist;
@@ -95,9 +100,26 @@ inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVec
             sum += ray.e[b];
         }
     } else {
-        for (unsigned b = 0; b < nbands; ++b) {
-            ray.e[b] = ray.e[b] * (1 - abs[b]);
-            sum += ray.e[b];
+        // keep[b] is 1 - abs[b]: the products need no order, the sum keeps its own.
+        float* __restrict e = ray.e;
+        unsigned b = 0;
+#if defined(__SSE2__)
+        // Four bands per step; their energies join the sum one by one, in band order.
+        __m128d acc = _mm_setzero_pd();
+        for (; b + 4 <= nbands; b += 4) {
+            const __m128 v = _mm_mul_ps(_mm_loadu_ps(e + b), _mm_loadu_ps(keep + b));
+            _mm_storeu_ps(e + b, v);
+            const __m128d lo = _mm_cvtps_pd(v), hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
+            acc = _mm_add_sd(acc, lo);
+            acc = _mm_add_sd(acc, _mm_unpackhi_pd(lo, lo));
+            acc = _mm_add_sd(acc, hi);
+            acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
+        }
+        sum = _mm_cvtsd_f64(acc);
+#endif
+        for (; b < nbands; ++b) {
+            e[b] = e[b] * keep[b];
+            sum += e[b];
         }
     }
     return sum;
@@ -284,7 +306,7 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, job.numBands,
+            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
                                static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++out.planeReflections[static_cast<unsigned>(P)];
