@@ -194,6 +194,10 @@ struct SourceJob {
     std::vector<TPoint3D> recPos;
     std::vector<double> recRadius;
     std::vector<double> recReach2;  // ReachSquared of each radius
+    // Receiver columns x, y, z, ReachSquared, each of recStride entries (an even count, zero
+    // beyond the receivers) for the clear-miss test of two receivers at once.
+    std::vector<double> recCols;
+    unsigned recStride = 0;
 };
 
 // Per-thread working state, sized once.
@@ -204,7 +208,9 @@ struct Scratch {
     {
     }
     Raio_st ray;
-    std::vector<int> hit;  // not char: stores through char would alias everything
+    // The receivers the ray's line crosses at this step, in receiver order: index, distance
+    // from the ray's position, weight.
+    std::vector<uint32_t> hit;
     std::vector<double> distRec;
     std::vector<double> fatordist;
     std::vector<unsigned> Hits;
@@ -250,53 +256,76 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
     while (!stop) {
         const TVector vn = UnitLike(ray.v);
         const TPoint3D P1(ray.p.x + vn.x, ray.p.y + vn.y, ray.p.z + vn.z);
-        // Locals: the stores below go through double pointers that could alias the ray.
-        const TPoint3D p0 = ray.p;
-        const TVector v0 = ray.v;
-        int* const hit = w.hit.data();
+        uint32_t* const hit = w.hit.data();
         double* const distRec = w.distRec.data();
         double* const fatordist = w.fatordist.data();
-        const TPoint3D* const recPos = job.recPos.data();
-        const double* const reach2 = job.recReach2.data();
-        for (unsigned r = 0; r < nrec; ++r) {
-            hit[r] = 0;
-            distRec[r] = -1;
-            fatordist[r] = -1;
-            // Receivers behind the ray or clearly beside its line, decided without branches
-            // on the way (Reception decides the same way and then constructs the rest).
-            const double tx = recPos[r].x - p0.x, ty = recPos[r].y - p0.y, tz = recPos[r].z - p0.z;
-            const double dv = tx * v0.x + ty * v0.y + tz * v0.z;
-            const double along = tx * vn.x + ty * vn.y + tz * vn.z;
-            const double cc = tx * tx + ty * ty + tz * tz;
-            const double perp2 = cc - along * along;
-            if (!((dv > 0) & (perp2 <= reach2[r] + 1e-12 * cc))) continue;
-            w.fatordist[r] = Reception(ray.p, ray.v, vn, P1, job.recPos[r], job.recRadius[r]);
-            if (w.fatordist[r] >= 0) {
-                w.hit[r] = 1;
+        unsigned nh = 0;
+        // A receiver the clear-miss test keeps: Reception decides, as for every receiver.
+        auto consider = [&](unsigned r) {
+            const double f = Reception(ray.p, ray.v, vn, P1, job.recPos[r], job.recRadius[r]);
+            if (f >= 0) {
                 const TPoint3D d(job.recPos[r].x - ray.p.x, job.recPos[r].y - ray.p.y, job.recPos[r].z - ray.p.z);
-                w.distRec[r] = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+                hit[nh] = r;
+                fatordist[nh] = f;
+                distRec[nh] = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+                ++nh;
             }
+        };
+        // Receivers behind the ray or clearly beside its line are skipped (Reception decides
+        // them the same way and then constructs the rest).
+        {
+            const double* const cx = job.recCols.data();
+            const double* const cy = cx + job.recStride;
+            const double* const cz = cy + job.recStride;
+            const double* const reach2 = cz + job.recStride;
+#if defined(__SSE2__)
+            const __m128d px = _mm_set1_pd(ray.p.x), py = _mm_set1_pd(ray.p.y), pz = _mm_set1_pd(ray.p.z);
+            const __m128d vx = _mm_set1_pd(ray.v.x), vy = _mm_set1_pd(ray.v.y), vz = _mm_set1_pd(ray.v.z);
+            const __m128d ux = _mm_set1_pd(vn.x), uy = _mm_set1_pd(vn.y), uz = _mm_set1_pd(vn.z);
+            const __m128d slack = _mm_set1_pd(1e-12), zero = _mm_setzero_pd();
+            for (unsigned r = 0; r < nrec; r += 2) {
+                const __m128d tx = _mm_sub_pd(_mm_loadu_pd(cx + r), px), ty = _mm_sub_pd(_mm_loadu_pd(cy + r), py),
+                              tz = _mm_sub_pd(_mm_loadu_pd(cz + r), pz);
+                const __m128d dv = _mm_add_pd(_mm_add_pd(_mm_mul_pd(tx, vx), _mm_mul_pd(ty, vy)), _mm_mul_pd(tz, vz));
+                const __m128d along =
+                    _mm_add_pd(_mm_add_pd(_mm_mul_pd(tx, ux), _mm_mul_pd(ty, uy)), _mm_mul_pd(tz, uz));
+                const __m128d cc = _mm_add_pd(_mm_add_pd(_mm_mul_pd(tx, tx), _mm_mul_pd(ty, ty)), _mm_mul_pd(tz, tz));
+                const __m128d perp2 = _mm_sub_pd(cc, _mm_mul_pd(along, along));
+                const __m128d ok =
+                    _mm_and_pd(_mm_cmpgt_pd(dv, zero),
+                               _mm_cmple_pd(perp2, _mm_add_pd(_mm_loadu_pd(reach2 + r), _mm_mul_pd(slack, cc))));
+                const int m = _mm_movemask_pd(ok);
+                if (m & 1) consider(r);
+                if ((m & 2) && r + 1 < nrec) consider(r + 1);
+            }
+#else
+            for (unsigned r = 0; r < nrec; ++r) {
+                const double tx = cx[r] - ray.p.x, ty = cy[r] - ray.p.y, tz = cz[r] - ray.p.z;
+                const double dv = tx * ray.v.x + ty * ray.v.y + tz * ray.v.z;
+                const double along = tx * vn.x + ty * vn.y + tz * vn.z;
+                const double cc = tx * tx + ty * ty + tz * tz;
+                const double perp2 = cc - along * along;
+                if ((dv > 0) & (perp2 <= reach2[r] + 1e-12 * cc)) consider(r);
+            }
+#endif
         }
 
         TPoint3D X;
         double planeDist = 0.0;
         double energy = 0.0;
         const int P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
-        if (P >= 0)
-            for (unsigned r = 0; r < nrec; ++r)
-                if (w.hit[r] && w.distRec[r] > planeDist) w.hit[r] = 0;
 
-        // Specular arrivals.
-        for (unsigned r = 0; r < nrec; ++r) {
-            if (!w.hit[r]) continue;
-            const double idx = std::round((w.distRec[r] + ray.dist) * job.VS);
+        // Specular arrivals: receivers nearer than the plane the ray meets.
+        for (unsigned h = 0; h < nh; ++h) {
+            if (P >= 0 && distRec[h] > planeDist) continue;
+            const double idx = std::round((distRec[h] + ray.dist) * job.VS);
             if (!(idx < static_cast<double>(job.maxLength))) continue;
             Arrival a{};
-            a.receiver = r;
+            a.receiver = hit[h];
             a.index = static_cast<uint32_t>(idx);
             a.dir = Degrees(TVector(-ray.v.x, -ray.v.y, -ray.v.z));
             a.order = static_cast<uint32_t>(k);
-            a.fatordist = static_cast<float>(w.fatordist[r]);
+            a.fatordist = static_cast<float>(fatordist[h]);
             a.attenuation = 1.0f;
             a.acum = acum;
             a.diffuse = false;
@@ -679,6 +708,14 @@ void TRoom::Simulate()
         job.recPos.push_back(receiver[r]->Position);
         job.recRadius.push_back(receiver[r]->Radius);
         job.recReach2.push_back(ReachSquared(receiver[r]->Radius));
+    }
+    job.recStride = (NumReceivers + 1) & ~1u;
+    job.recCols.assign(4 * static_cast<std::size_t>(job.recStride), 0.0);
+    for (unsigned r = 0; r < NumReceivers; ++r) {
+        job.recCols[r] = job.recPos[r].x;
+        job.recCols[job.recStride + r] = job.recPos[r].y;
+        job.recCols[2 * job.recStride + r] = job.recPos[r].z;
+        job.recCols[3 * job.recStride + r] = job.recReach2[r];
     }
 
     const unsigned threads = TracerThreadCount();
