@@ -44,7 +44,7 @@ inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
 // the intersection terms, lane for lane the arithmetic of the scalar search: the distance cd
 // and the point (cx, cy, cz), and a bit per plane whose step is positive, whose point lies
 // ahead and within kFar. Two planes per step.
-unsigned FlatTermsPairs(const double* const cols[6], unsigned n, const TPoint3D& p, const TVector& v,
+__attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* const cols[6], unsigned n, const TPoint3D& p, const TVector& v,
                         const TVector& vn, const TPoint3D& P1, double* cd, double* cx, double* cy, double* cz)
 {
     const __m128d vx = _mm_set1_pd(v.x), vy = _mm_set1_pd(v.y), vz = _mm_set1_pd(v.z);
@@ -88,7 +88,7 @@ unsigned FlatTermsPairs(const double* const cols[6], unsigned n, const TPoint3D&
 #define SORVI_WIDE_SEARCH 1
 // The same four planes per step, on processors with 256-bit registers (no fused operations:
 // every lane rounds exactly as above).
-__attribute__((target("avx"))) unsigned FlatTermsWide(const double* const cols[6], unsigned n, const TPoint3D& p,
+__attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(const double* const cols[6], unsigned n, const TPoint3D& p,
                                                       const TVector& v, const TVector& vn, const TPoint3D& P1,
                                                       double* cd, double* cx, double* cy, double* cz)
 {
@@ -134,12 +134,6 @@ __attribute__((target("avx"))) unsigned FlatTermsWide(const double* const cols[6
         mask |= static_cast<unsigned>(_mm256_movemask_pd(ok)) << P;
     }
     return mask;
-}
-#else
-unsigned FlatTermsWide(const double* const cols[6], unsigned n, const TPoint3D& p, const TVector& v, const TVector& vn,
-                       const TPoint3D& P1, double* cd, double* cx, double* cy, double* cz)
-{
-    return FlatTermsPairs(cols, n, p, v, vn, P1, cd, cx, cy, cz);
 }
 #endif
 #endif
@@ -470,19 +464,12 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
 }
 
 #if defined(__SSE2__)
-int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
-                          TPoint3D& X, double& dist) const
+// The candidates' inside tests nearest first (ties: lower index); the first plane that holds
+// its point is the one the index-order loop keeps.
+__attribute__((always_inline)) inline int TRayScene::PickInside(unsigned mask, const double* cd, const double* cx,
+                                                                const double* cy, const double* cz, TPoint3D& X,
+                                                                double& dist) const
 {
-    // Every plane ahead is a candidate; the inside tests then run nearest first (ties: lower
-    // index), and the first plane that holds its point is the one the index-order loop keeps.
-    constexpr unsigned K = kMinPlanesForTree;
-    const unsigned n = static_cast<unsigned>(planes_.size());
-    alignas(32) double cd[K], cx[K], cy[K], cz[K];
-    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
-    unsigned mask = wide_ ? FlatTermsWide(cols, n, p, v, vn, P1, cd, cx, cy, cz)
-                          : FlatTermsPairs(cols, n, p, v, vn, P1, cd, cx, cy, cz);
-    mask &= (1u << n) - 1u;
-    if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
     while (mask) {
         unsigned m = static_cast<unsigned>(__builtin_ctz(mask));
         for (unsigned rest = mask & (mask - 1); rest; rest &= rest - 1) {
@@ -499,12 +486,51 @@ int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn
     }
     return -1;
 }
+
+// Every plane ahead is a candidate (see FlatTermsPairs).
+int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
+                          TPoint3D& X, double& dist) const
+{
+    constexpr unsigned K = kMinPlanesForTree;
+    const unsigned n = static_cast<unsigned>(planes_.size());
+    alignas(32) double cd[K], cx[K], cy[K], cz[K];
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    unsigned mask = FlatTermsPairs(cols, n, p, v, vn, P1, cd, cx, cy, cz) & ((1u << n) - 1u);
+    if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
+    return PickInside(mask, cd, cx, cy, cz, X, dist);
+}
+
+#if defined(SORVI_WIDE_SEARCH)
+__attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn,
+                                                             const TPoint3D& P1, int skip, TPoint3D& X,
+                                                             double& dist) const
+{
+    constexpr unsigned K = kMinPlanesForTree;
+    const unsigned n = static_cast<unsigned>(planes_.size());
+    alignas(32) double cd[K], cx[K], cy[K], cz[K];
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    unsigned mask = FlatTermsWide(cols, n, p, v, vn, P1, cd, cx, cy, cz) & ((1u << n) - 1u);
+    if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
+    return PickInside(mask, cd, cx, cy, cz, X, dist);
+}
+#else
+int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
+                              TPoint3D& X, double& dist) const
+{
+    return NearestFew(p, v, vn, P1, skip, X, dist);
+}
+#endif
 #else
 int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
                           TPoint3D& X, double& dist) const
 {
     TRaySceneStack stack;
     return NearestAny(p, v, vn, P1, skip, X, dist, stack);
+}
+int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
+                              TPoint3D& X, double& dist) const
+{
+    return NearestFew(p, v, vn, P1, skip, X, dist);
 }
 #endif
 

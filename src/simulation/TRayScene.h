@@ -56,7 +56,8 @@ public:
     int Nearest(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip, TPoint3D& X,
                 double& dist, TRaySceneStack& stack) const
     {
-        return few_ ? NearestFew(p, v, vn, P1, skip, X, dist) : NearestAny(p, v, vn, P1, skip, X, dist, stack);
+        if (few_) return wide_ ? NearestFewWide(p, v, vn, P1, skip, X, dist) : NearestFew(p, v, vn, P1, skip, X, dist);
+        return NearestAny(p, v, vn, P1, skip, X, dist, stack);
     }
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
@@ -109,6 +110,10 @@ private:
     bool InsideAt(unsigned P, const TPoint3D& X) const;
     // Nearest for rooms of fewer than kMinPlanesForTree planes, and for all others.
     int NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip, TPoint3D& X,
+                   double& dist) const;
+    int NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
+                       TPoint3D& X, double& dist) const;
+    int PickInside(unsigned mask, const double* cd, const double* cx, const double* cy, const double* cz, TPoint3D& X,
                    double& dist) const;
     int NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
                    TRaySceneStack& stack) const;
