@@ -275,7 +275,8 @@ void TRoom::AcousticParameters()
     for (unsigned r = 0; r < 2; ++r) {
         for (unsigned b = 0; b < NumBands; ++b) {
             const double num = 24.0 * std::log(10.0) * Volume * (1.0 / c);
-            const double den = 4.0 * m[b] * Volume + Area * AverageAbsorption[r][b];
+            // m is a pressure (amplitude) coefficient in Np/m; the energy decays with 2m.
+            const double den = 4.0 * (2.0 * m[b]) * Volume + Area * AverageAbsorption[r][b];
             double t;
             if (den > 0.0)
                 t = num / den;
