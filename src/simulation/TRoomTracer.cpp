@@ -404,9 +404,9 @@ void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, ui
 void PrepareChunk(Chunk& c, const SourceJob& job)
 {
     c.rays.reserve(kChunkRays);
-    c.arrivals.reserve(1024);
-    c.energies.reserve(1024 * static_cast<std::size_t>(job.numBands));
-    if (job.hitFiles) c.hits.reserve(1024 * static_cast<std::size_t>(job.numLayers));
+    c.arrivals.reserve(256);
+    c.energies.reserve(256 * static_cast<std::size_t>(job.numBands));
+    if (job.hitFiles) c.hits.reserve(256 * static_cast<std::size_t>(job.numLayers));
     c.planeReflections.reserve(job.scene->NumPlanes());
 }
 
@@ -719,7 +719,9 @@ void TRoom::Simulate()
     }
 
     const unsigned threads = TracerThreadCount();
-    std::vector<Chunk> slots(threads <= 1 ? 1 : 4 * threads);
+    // Chunks in flight: a worker the system holds back for a while stalls the commit only after
+    // the others have filled every slot.
+    std::vector<Chunk> slots(threads <= 1 ? 1 : 16 * threads);
     for (Chunk& c : slots) PrepareChunk(c, job);
 
     for (unsigned s = 0; s < NumSources && !commit.stopped; ++s) {
