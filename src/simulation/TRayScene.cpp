@@ -147,6 +147,9 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     tris_.clear();
     pairs_.clear();
     nodes_.clear();
+    packed_.clear();
+    leafPlanes_.clear();
+    rootRef_ = 0;
     order_.clear();
     large_.clear();
     const unsigned nbands = std::min(room.NumBands, MAX_NUMBANDS);
@@ -312,6 +315,30 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     nodes_.reserve(2 * order_.size());
     nodes_.push_back(Node{});
     BuildNode(boxes, centre, 0, 0, static_cast<uint32_t>(order_.size()));
+    packed_.reserve(order_.size());
+    rootRef_ = PackNode(0);
+    leafPlanes_.reserve(order_.size());
+    for (const uint32_t P : order_) leafPlanes_.push_back(LeafPlane{planes_[P].normal, planes_[P].vertex0});
+}
+
+uint32_t TRayScene::PackNode(uint32_t self)
+{
+    const Node node = nodes_[self];
+    if (node.count) return (node.first << 2) | node.count;
+    const uint32_t at = static_cast<uint32_t>(packed_.size());
+    packed_.push_back(NodePair{});
+    for (uint32_t c = 0; c < 2; ++c) {
+        const Box& b = nodes_[node.first + c].box;
+        for (int a = 0; a < 3; ++a) {
+            packed_[at].lo[a][c] = b.lo[a];
+            packed_[at].hi[a][c] = b.hi[a];
+        }
+    }
+    for (uint32_t c = 0; c < 2; ++c) {
+        const uint32_t ref = PackNode(node.first + c);
+        packed_[at].child[c] = ref;
+    }
+    return at << 2;
 }
 
 void TRayScene::BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self,
@@ -383,10 +410,16 @@ inline void InverseDirection(const TVector& vn, double inv[3])
 inline bool TRayScene::Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, double best,
                                  TPoint3D& X, double& dist) const
 {
-    if (pl.normal * v == 0.0) return false;
+    return CandidateOf(pl.normal, pl.vertex0, p, v, vn, P1, best, X, dist);
+}
+
+inline bool TRayScene::CandidateOf(const TVector& normal, const TPoint3D& vertex0, const TPoint3D& p, const TVector& v,
+                                   const TVector& vn, const TPoint3D& P1, double best, TPoint3D& X, double& dist)
+{
+    if (normal * v == 0.0) return false;
     // IntersectionLineAndPlane(v, p, normal, vertex0), operation for operation.
-    const double distPo = pl.normal * TVector(p - pl.vertex0);
-    const double distP1 = pl.normal * TVector(P1 - pl.vertex0);
+    const double distPo = normal * TVector(p - vertex0);
+    const double distP1 = normal * TVector(P1 - vertex0);
     const double den = distPo - distP1;
     // A step D = distPo / den that is not positive cannot put X ahead of p: every component of
     // X - p then has the sign opposite to v's, or is 0. Opposite or zero signs give such a D.
@@ -679,17 +712,24 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
         if (bestIdx >= 0) dist = best;
         return bestIdx;
     }
-    stack.node[top] = 0;
+    stack.node[top] = rootRef_;
     stack.t[top++] = enter;
+#if defined(__SSE2__)
+    const __m128d ox = _mm_set1_pd(o[0]), oy = _mm_set1_pd(o[1]), oz = _mm_set1_pd(o[2]);
+    const __m128d ix = _mm_set1_pd(inv[0]), iy = _mm_set1_pd(inv[1]), iz = _mm_set1_pd(inv[2]);
+    const __m128d exitMin = _mm_set1_pd(-1e-9);
+#endif
     while (top) {
         --top;
         if (stack.t[top] > Limit(best)) continue;
-        const Node& node = nodes_[stack.node[top]];
-        if (node.count) {
-            for (uint32_t k = node.first; k < node.first + node.count; ++k) {
+        const uint32_t ref = stack.node[top];
+        if (ref & 3u) {
+            const uint32_t first = ref >> 2, end = first + (ref & 3u);
+            for (uint32_t k = first; k < end; ++k) {
                 const uint32_t P = order_[k];
                 if (static_cast<int>(P) == skip) continue;
-                if (!Candidate(planes_[P], p, v, vn, P1, best, q, d)) continue;
+                const LeafPlane& lp = leafPlanes_[k];
+                if (!CandidateOf(lp.normal, lp.vertex0, p, v, vn, P1, best, q, d)) continue;
                 // The plain loop keeps the first plane in index order at the smallest distance.
                 if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && InsideAt(P, q)) {
                     best = d;
@@ -699,22 +739,48 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
             }
             continue;
         }
-        double e0 = 0.0, e1 = 0.0;
-        const bool r0 = Reach(nodes_[node.first].box, o, inv, Limit(best), e0);
-        const bool r1 = Reach(nodes_[node.first + 1].box, o, inv, Limit(best), e1);
+        const NodePair& np = packed_[ref >> 2];
+        const double limit = Limit(best);
+        alignas(16) double e[2];
+        int reached;
+#if defined(__SSE2__)
+        {
+            // Reach for both children at once, lane for lane the same arithmetic.
+            const __m128d ax = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[0]), ox), ix);
+            const __m128d bx = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[0]), ox), ix);
+            const __m128d ay = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[1]), oy), iy);
+            const __m128d by = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[1]), oy), iy);
+            const __m128d az = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[2]), oz), iz);
+            const __m128d bz = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[2]), oz), iz);
+            const __m128d t0 =
+                _mm_max_pd(_mm_max_pd(_mm_min_pd(ax, bx), _mm_min_pd(ay, by)), _mm_min_pd(az, bz));
+            const __m128d t1 =
+                _mm_min_pd(_mm_min_pd(_mm_max_pd(ax, bx), _mm_max_pd(ay, by)), _mm_max_pd(az, bz));
+            const __m128d ok = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(t1, exitMin), _mm_cmple_pd(t0, t1)),
+                                          _mm_cmple_pd(t0, _mm_set1_pd(limit)));
+            _mm_store_pd(e, t0);
+            reached = _mm_movemask_pd(ok);
+        }
+#else
+        {
+            reached = 0;
+            for (int c = 0; c < 2; ++c) {
+                const Box b{{np.lo[0][c], np.lo[1][c], np.lo[2][c]}, {np.hi[0][c], np.hi[1][c], np.hi[2][c]}};
+                if (Reach(b, o, inv, limit, e[c])) reached |= 1 << c;
+            }
+        }
+#endif
         // Nearer child on top of the stack.
-        if (r0 && r1) {
-            const bool leftFirst = e0 <= e1;
-            stack.node[top] = leftFirst ? node.first + 1 : node.first;
-            stack.t[top++] = leftFirst ? e1 : e0;
-            stack.node[top] = leftFirst ? node.first : node.first + 1;
-            stack.t[top++] = leftFirst ? e0 : e1;
-        } else if (r0) {
-            stack.node[top] = node.first;
-            stack.t[top++] = e0;
-        } else if (r1) {
-            stack.node[top] = node.first + 1;
-            stack.t[top++] = e1;
+        if (reached == 3) {
+            const bool leftFirst = e[0] <= e[1];
+            stack.node[top] = np.child[leftFirst ? 1 : 0];
+            stack.t[top++] = leftFirst ? e[1] : e[0];
+            stack.node[top] = np.child[leftFirst ? 0 : 1];
+            stack.t[top++] = leftFirst ? e[0] : e[1];
+        } else if (reached) {
+            const int c = reached >> 1;
+            stack.node[top] = np.child[c];
+            stack.t[top++] = e[c];
         }
     }
     if (bestIdx >= 0) dist = best;

@@ -99,12 +99,27 @@ private:
         uint32_t first;  // leaf: first entry of order_; inner: left child (right = first + 1)
         uint32_t count;  // leaf: number of planes; 0 for an inner node
     };
+    // The inner nodes again, in depth-first order, each holding both children's boxes axis by
+    // axis (lane = child) for one slab test of the two. A child reference is a leaf's
+    // (first << 2) | count, or an inner node's index << 2.
+    struct alignas(16) NodePair {
+        double lo[3][2], hi[3][2];
+        uint32_t child[2];
+    };
+    // What the intersection reads of a tree plane, in the order of order_.
+    struct LeafPlane {
+        TVector normal;
+        TPoint3D vertex0;
+    };
+    static_assert(kLeafSize < 4, "leaf counts live in two bits");
 
     // Intersection of the line through p along v with plane P, as IntersectionLineAndPlane
     // computes it (vn = v normalised, P1 = p + vn); false when the plane is parallel, or the
     // point does not lie ahead of p, or when it clearly lies beyond `best`.
     bool Candidate(const Plane& pl, TPoint3D p, TVector v, TVector vn, TPoint3D P1, double best, TPoint3D& X,
                    double& dist) const;
+    static bool CandidateOf(const TVector& normal, const TPoint3D& vertex0, const TPoint3D& p, const TVector& v,
+                            const TVector& vn, const TPoint3D& P1, double best, TPoint3D& X, double& dist);
     // Whether the ray o + t dir (inv = 1 / dir) meets the box at some t >= 0 not beyond limit;
     // enter receives the entry distance.
     bool InsideAt(unsigned P, const TPoint3D& X) const;
@@ -120,12 +135,17 @@ private:
     static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
     void BuildNode(const std::vector<Box>& boxes, const std::vector<double>& centre, uint32_t self, uint32_t first,
                    uint32_t count);
+    uint32_t PackNode(uint32_t self);  // appends node `self` and its subtree to pairs of nodes_
+
 
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
     std::vector<TriPair> pairs_;
     std::vector<float> keeps_;  // Plane::keep of every plane
     std::vector<Node> nodes_;
+    std::vector<NodePair> packed_;
+    uint32_t rootRef_ = 0;  // reference of nodes_[0] (see NodePair)
+    std::vector<LeafPlane> leafPlanes_;
     std::vector<uint32_t> order_;  // tree planes, leaves hold ranges of it
     std::vector<uint32_t> large_;  // planes tested before the tree, in index order
     // Normals and first vertices by column, for rooms of fewer than kMinPlanesForTree planes.
