@@ -722,65 +722,66 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
     while (top) {
         --top;
         if (stack.t[top] > Limit(best)) continue;
-        const uint32_t ref = stack.node[top];
-        if (ref & 3u) {
-            const uint32_t first = ref >> 2, end = first + (ref & 3u);
-            for (uint32_t k = first; k < end; ++k) {
-                const uint32_t P = order_[k];
-                if (static_cast<int>(P) == skip) continue;
-                const LeafPlane& lp = leafPlanes_[k];
-                if (!CandidateOf(lp.normal, lp.vertex0, p, v, vn, P1, best, q, d)) continue;
-                // The plain loop keeps the first plane in index order at the smallest distance.
-                if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && InsideAt(P, q)) {
-                    best = d;
-                    bestIdx = static_cast<int>(P);
-                    X = q;
+        uint32_t ref = stack.node[top];
+        // Down to a leaf, the nearer child first, the farther one onto the stack.
+        bool reachedLeaf = true;
+        while (!(ref & 3u)) {
+            const NodePair& np = packed_[ref >> 2];
+            const double limit = Limit(best);
+            alignas(16) double e[2];
+            int reached;
+#if defined(__SSE2__)
+            {
+                // Reach for both children at once, lane for lane the same arithmetic.
+                const __m128d ax = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[0]), ox), ix);
+                const __m128d bx = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[0]), ox), ix);
+                const __m128d ay = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[1]), oy), iy);
+                const __m128d by = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[1]), oy), iy);
+                const __m128d az = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[2]), oz), iz);
+                const __m128d bz = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[2]), oz), iz);
+                const __m128d t0 =
+                    _mm_max_pd(_mm_max_pd(_mm_min_pd(ax, bx), _mm_min_pd(ay, by)), _mm_min_pd(az, bz));
+                const __m128d t1 =
+                    _mm_min_pd(_mm_min_pd(_mm_max_pd(ax, bx), _mm_max_pd(ay, by)), _mm_max_pd(az, bz));
+                const __m128d ok = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(t1, exitMin), _mm_cmple_pd(t0, t1)),
+                                              _mm_cmple_pd(t0, _mm_set1_pd(limit)));
+                _mm_store_pd(e, t0);
+                reached = _mm_movemask_pd(ok);
+            }
+#else
+            {
+                reached = 0;
+                for (int c = 0; c < 2; ++c) {
+                    const Box b{{np.lo[0][c], np.lo[1][c], np.lo[2][c]}, {np.hi[0][c], np.hi[1][c], np.hi[2][c]}};
+                    if (Reach(b, o, inv, limit, e[c])) reached |= 1 << c;
                 }
             }
-            continue;
-        }
-        const NodePair& np = packed_[ref >> 2];
-        const double limit = Limit(best);
-        alignas(16) double e[2];
-        int reached;
-#if defined(__SSE2__)
-        {
-            // Reach for both children at once, lane for lane the same arithmetic.
-            const __m128d ax = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[0]), ox), ix);
-            const __m128d bx = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[0]), ox), ix);
-            const __m128d ay = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[1]), oy), iy);
-            const __m128d by = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[1]), oy), iy);
-            const __m128d az = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[2]), oz), iz);
-            const __m128d bz = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[2]), oz), iz);
-            const __m128d t0 =
-                _mm_max_pd(_mm_max_pd(_mm_min_pd(ax, bx), _mm_min_pd(ay, by)), _mm_min_pd(az, bz));
-            const __m128d t1 =
-                _mm_min_pd(_mm_min_pd(_mm_max_pd(ax, bx), _mm_max_pd(ay, by)), _mm_max_pd(az, bz));
-            const __m128d ok = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(t1, exitMin), _mm_cmple_pd(t0, t1)),
-                                          _mm_cmple_pd(t0, _mm_set1_pd(limit)));
-            _mm_store_pd(e, t0);
-            reached = _mm_movemask_pd(ok);
-        }
-#else
-        {
-            reached = 0;
-            for (int c = 0; c < 2; ++c) {
-                const Box b{{np.lo[0][c], np.lo[1][c], np.lo[2][c]}, {np.hi[0][c], np.hi[1][c], np.hi[2][c]}};
-                if (Reach(b, o, inv, limit, e[c])) reached |= 1 << c;
+#endif
+            if (reached == 3) {
+                const bool leftFirst = e[0] <= e[1];
+                stack.node[top] = np.child[leftFirst ? 1 : 0];
+                stack.t[top++] = leftFirst ? e[1] : e[0];
+                ref = np.child[leftFirst ? 0 : 1];
+            } else if (reached) {
+                ref = np.child[reached >> 1];
+            } else {
+                reachedLeaf = false;
+                break;
             }
         }
-#endif
-        // Nearer child on top of the stack.
-        if (reached == 3) {
-            const bool leftFirst = e[0] <= e[1];
-            stack.node[top] = np.child[leftFirst ? 1 : 0];
-            stack.t[top++] = leftFirst ? e[1] : e[0];
-            stack.node[top] = np.child[leftFirst ? 0 : 1];
-            stack.t[top++] = leftFirst ? e[0] : e[1];
-        } else if (reached) {
-            const int c = reached >> 1;
-            stack.node[top] = np.child[c];
-            stack.t[top++] = e[c];
+        if (!reachedLeaf) continue;
+        const uint32_t first = ref >> 2, end = first + (ref & 3u);
+        for (uint32_t k = first; k < end; ++k) {
+            const uint32_t P = order_[k];
+            if (static_cast<int>(P) == skip) continue;
+            const LeafPlane& lp = leafPlanes_[k];
+            if (!CandidateOf(lp.normal, lp.vertex0, p, v, vn, P1, best, q, d)) continue;
+            // The plain loop keeps the first plane in index order at the smallest distance.
+            if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && InsideAt(P, q)) {
+                best = d;
+                bestIdx = static_cast<int>(P);
+                X = q;
+            }
         }
     }
     if (bestIdx >= 0) dist = best;
