@@ -36,7 +36,7 @@ public:
     // Planes with at least this many entries get the hierarchy when acceleration is asked for;
     // below it the plain loop is faster.
     static constexpr unsigned kMinPlanesForTree = 12;  // even: the small-room search takes planes in pairs
-    static constexpr unsigned kLeafSize = 2;
+    static constexpr unsigned kLeafSize = 1;
     // Planes whose box has more than this share of the room box's area are kept out of the
     // tree (at most kMaxLarge of them).
     static constexpr double kLargeShare = 0.05;
