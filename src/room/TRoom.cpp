@@ -316,6 +316,8 @@ float TRoom::getDataTag(const char* VarName, const char* section, FILE* fid)
         }
         if (line.find(closeTag) != std::string::npos) break;
     }
+    // A value beyond single precision is no setting either.
+    if (found && !std::isfinite(static_cast<float>(value))) found = false;
     if (!found) {
         std::printf("Tag %s not found on section %s.\n", key.c_str(), name.c_str());
         return -1.0f;

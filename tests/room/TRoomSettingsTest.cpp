@@ -224,6 +224,7 @@ TEST_F(RoomFiles, OddValuesAndKeyLines)
         {"no '=' counts as missing", "", "TEMPERATURE 30\n", 20.0, -1, 0, 44100.0f, 88200},
         {"no value counts as missing", "", "TEMPERATURE =   \n", 20.0, -1, 0, 44100.0f, 88200},
         {"not a number counts as missing", "", "TEMPERATURE = warm\n", 20.0, -1, 0, 44100.0f, 88200},
+        {"value beyond single precision counts as missing", "", "TEMPERATURE = 1e39\n", 20.0, -1, 0, 44100.0f, 88200},
         {"CRLF lines", "", "TEMPERATURE = 23.5\r\n", 23.5, -1, 0, 44100.0f, 88200},
         {"negative cluster order is automatic", "CLUSTER_ORDER = -3\n", "", 20.0, -1, 0, 44100.0f, 88200},
         {"volume 0 is geometric", "SET_VOLUME = 0\n", "", 20.0, -1, 0, 44100.0f, 88200},
