@@ -40,7 +40,7 @@ struct TRaySceneStack {
     double t[kDepth];  // entry distance of the node's box
 };
 
-class TRayScene {
+class alignas(64) TRayScene {  // read by every tracing thread: on cache lines of its own
 public:
     // Planes with at least this many entries get the hierarchy when acceleration is asked for;
     // below it the plain loop is faster.

@@ -172,7 +172,7 @@ struct alignas(64) Chunk {
 };
 
 // What every ray of one source shares.
-struct SourceJob {
+struct alignas(64) SourceJob {  // on cache lines of its own: read by every worker
     const TRayScene* scene = nullptr;
     unsigned s = 0;
     TPoint3D origin;
@@ -204,9 +204,13 @@ struct SourceJob {
 struct Scratch {
     explicit Scratch(const SourceJob& job)
         : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
-          Hits(job.numLayers)
+          Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad)
     {
     }
+    // Reflections per plane while tracing a chunk, kept by the tracing thread (a count
+    // written at every reflection shares no cache line with another thread's data) and
+    // copied into the chunk when it is done: entry kCountPad + P.
+    static constexpr unsigned kCountPad = 16;
     Raio_st ray;
     // The receivers the ray's line crosses at this step, in receiver order: index, distance
     // from the ray's position, weight.
@@ -216,6 +220,7 @@ struct Scratch {
     std::vector<unsigned> Hits;
     float scatt[MAX_NUMBANDS + 1] = {};
     TRaySceneStack stack;
+    std::vector<uint32_t> planeCount;
 };
 
 void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float* energy, const Arrival& a)
@@ -346,7 +351,7 @@ __attribute__((always_inline)) inline void TraceRayT(const SourceJob& job, Scrat
             energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
                                static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
-            ++out.planeReflections[static_cast<unsigned>(P)];
+            ++w.planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
                 const TVector specularDir = ray.v / Module(ray.v);
                 for (unsigned r = 0; r < nrec; ++r) {
@@ -417,14 +422,14 @@ void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, ui
     out.arrivals.clear();
     out.energies.clear();
     out.hits.clear();
-    out.planeReflections.assign(job.scene->NumPlanes(), 0u);
+    std::fill(w.planeCount.begin(), w.planeCount.end(), 0u);
 #if defined(SORVI_WIDE_SEARCH)
-    if (job.scene->WideSmall()) {
+    if (job.scene->WideSmall())
         TraceRaysWide(job, w, first, count, out);
-        return;
-    }
+    else
 #endif
-    for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
+        for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
+    out.planeReflections.assign(w.planeCount.begin() + Scratch::kCountPad, w.planeCount.end() - Scratch::kCountPad);
 }
 
 void PrepareChunk(Chunk& c, const SourceJob& job)
@@ -439,7 +444,7 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
 }  // namespace
 
 // What the committing thread keeps through a run.
-struct TRoomTraceCommit {
+struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
     TRoom& room;
     SourceJob& job;
     TRay auxRay;
