@@ -49,9 +49,10 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
         const __m128d p1 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(qx, ox)), _mm_mul_pd(ny, _mm_sub_pd(qy, oy))),
                                       _mm_mul_pd(nz, _mm_sub_pd(qz, oz)));
         const __m128d dn = _mm_sub_pd(po, p1);
-        // Same strict signs of distPo and den, a plane not parallel to the ray.
-        __m128d ok = _mm_or_pd(_mm_and_pd(_mm_cmpgt_pd(po, zero), _mm_cmpgt_pd(dn, zero)),
-                               _mm_and_pd(_mm_cmplt_pd(po, zero), _mm_cmplt_pd(dn, zero)));
+        // Same strict signs of distPo and den, a plane not parallel to the ray. Once D =
+        // distPo / den > 0 holds, the signs are just den != 0 (a positive quotient has a
+        // non-zero dividend of the divisor's sign; NaNs fail D > 0).
+        __m128d ok = _mm_cmpneq_pd(dn, zero);
         ok = _mm_and_pd(ok, _mm_cmpneq_pd(nv, zero));
         const __m128d D = _mm_div_pd(po, dn);
         ok = _mm_and_pd(ok, _mm_cmpgt_pd(D, zero));

@@ -134,9 +134,9 @@ public:
             _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
             _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
         const __m256d dn = _mm256_sub_pd(po, p1);
-        __m256d ok =
-            _mm256_or_pd(_mm256_and_pd(_mm256_cmp_pd(po, zero, _CMP_GT_OQ), _mm256_cmp_pd(dn, zero, _CMP_GT_OQ)),
-                         _mm256_and_pd(_mm256_cmp_pd(po, zero, _CMP_LT_OQ), _mm256_cmp_pd(dn, zero, _CMP_LT_OQ)));
+        // Same strict signs of distPo and den: once D = distPo / den > 0 holds, that is den != 0
+        // (a positive quotient has a non-zero dividend of the divisor's sign; NaNs fail D > 0).
+        __m256d ok = _mm256_cmp_pd(dn, zero, _CMP_NEQ_OQ);
         ok = _mm256_and_pd(ok, _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ));
         const __m256d D = _mm256_div_pd(po, dn);
         ok = _mm256_and_pd(ok, _mm256_cmp_pd(D, zero, _CMP_GT_OQ));
