@@ -19,39 +19,26 @@ namespace {
 constexpr float kNoLoss[MAX_NUMBANDS + 1] = {};
 constexpr double kFar = 1.7976931348623158e307;
 
-// TPlane::Area2D, term for term.
-inline float Area2D(const TPoint3D& A, const TPoint3D& B, const TPoint3D& C)
-{
-    return static_cast<float>(A.x * B.y - A.y * B.x + A.y * C.x - A.x * C.y + B.x * C.y - B.y * C.x);
-}
-
-// x / den >= 0 without dividing when the signs decide it: a quotient of two non-zero numbers
-// of one sign is positive, +0 or +inf; zeros, NaNs and opposite signs (which may underflow to
-// -0) take the division itself.
-#if !defined(__SSE2__)
-inline bool NonNegativeQuotient(float x, float den)
-{
-    if ((x > 0 && den > 0) || (x < 0 && den < 0)) return true;
-    return x / den >= 0;
-}
-#endif
-
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
 
 #if defined(__SSE2__)
 // The small-room candidates: for every plane (columns nx, ny, nz, ox, oy, oz, zero beyond n)
-// the intersection terms, lane for lane the arithmetic of the scalar search: the distance cd
-// and the point (cx, cy, cz), and a bit per plane whose step is positive, whose point lies
-// ahead and within kFar. Two planes per step.
-__attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* const cols[6], unsigned n, const TPoint3D& p, const TVector& v,
-                        const TVector& vn, const TPoint3D& P1, double* cd, double* cx, double* cy, double* cz)
+// the intersection terms, lane for lane the arithmetic of the scalar search: the squared
+// distance cd (its root is the distance) and the point (cx, cy, cz), and a bit per plane whose
+// step is positive, whose point lies ahead and within kFar. Two planes per step.
+__attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* const cols[6], unsigned n, int skip,
+                                                              const TPoint3D& p, const TVector& v, const TVector& vn,
+                                                              const TPoint3D& P1, double* ck, double* cd, double* cx,
+                                                              double* cy, double* cz)
 {
     const __m128d vx = _mm_set1_pd(v.x), vy = _mm_set1_pd(v.y), vz = _mm_set1_pd(v.z);
     const __m128d px = _mm_set1_pd(p.x), py = _mm_set1_pd(p.y), pz = _mm_set1_pd(p.z);
     const __m128d qx = _mm_set1_pd(P1.x), qy = _mm_set1_pd(P1.y), qz = _mm_set1_pd(P1.z);
     const __m128d ux = _mm_set1_pd(vn.x), uy = _mm_set1_pd(vn.y), uz = _mm_set1_pd(vn.z);
-    const __m128d zero = _mm_setzero_pd(), far = _mm_set1_pd(kFar);
+    const __m128d zero = _mm_setzero_pd(), inf = _mm_set1_pd(HUGE_VAL);
+    const __m128d skipped = _mm_set1_pd(skip), step = _mm_set1_pd(2.0);
+    __m128d lane = _mm_set_pd(1.0, 0.0);
     unsigned mask = 0;
     for (unsigned P = 0; P < n; P += 2) {
         const __m128d nx = _mm_load_pd(cols[0] + P), ny = _mm_load_pd(cols[1] + P), nz = _mm_load_pd(cols[2] + P);
@@ -62,9 +49,10 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
         const __m128d p1 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(qx, ox)), _mm_mul_pd(ny, _mm_sub_pd(qy, oy))),
                                       _mm_mul_pd(nz, _mm_sub_pd(qz, oz)));
         const __m128d dn = _mm_sub_pd(po, p1);
-        // Same strict signs of distPo and den, a plane not parallel to the ray.
-        __m128d ok = _mm_or_pd(_mm_and_pd(_mm_cmpgt_pd(po, zero), _mm_cmpgt_pd(dn, zero)),
-                               _mm_and_pd(_mm_cmplt_pd(po, zero), _mm_cmplt_pd(dn, zero)));
+        // Same strict signs of distPo and den, a plane not parallel to the ray. Once D =
+        // distPo / den > 0 holds, the signs are just den != 0 (a positive quotient has a
+        // non-zero dividend of the divisor's sign; NaNs fail D > 0).
+        __m128d ok = _mm_cmpneq_pd(dn, zero);
         ok = _mm_and_pd(ok, _mm_cmpneq_pd(nv, zero));
         const __m128d D = _mm_div_pd(po, dn);
         ok = _mm_and_pd(ok, _mm_cmpgt_pd(D, zero));
@@ -73,8 +61,12 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
         const __m128d rx = _mm_sub_pd(x, px), ry = _mm_sub_pd(y, py), rz = _mm_sub_pd(z, pz);
         const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, vx), _mm_mul_pd(ry, vy)), _mm_mul_pd(rz, vz));
         ok = _mm_and_pd(ok, _mm_cmpgt_pd(dot, zero));
-        const __m128d dk = _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, rx), _mm_mul_pd(ry, ry)), _mm_mul_pd(rz, rz)));
-        ok = _mm_and_pd(ok, _mm_cmplt_pd(dk, far));
+        // The squared distance: its root stays below kFar exactly while it is finite.
+        const __m128d dk = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, rx), _mm_mul_pd(ry, ry)), _mm_mul_pd(rz, rz));
+        ok = _mm_and_pd(ok, _mm_cmplt_pd(dk, inf));
+        ok = _mm_and_pd(ok, _mm_cmpneq_pd(lane, skipped));
+        lane = _mm_add_pd(lane, step);
+        _mm_store_pd(ck + P, _mm_or_pd(_mm_and_pd(ok, dk), _mm_andnot_pd(ok, inf)));
         _mm_store_pd(cd + P, dk);
         _mm_store_pd(cx + P, x);
         _mm_store_pd(cy + P, y);
@@ -88,50 +80,23 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
 #define SORVI_WIDE_SEARCH 1
 // The same four planes per step, on processors with 256-bit registers (no fused operations:
 // every lane rounds exactly as above).
-__attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(const double* const cols[6], unsigned n, const TPoint3D& p,
-                                                      const TVector& v, const TVector& vn, const TPoint3D& P1,
-                                                      double* cd, double* cx, double* cy, double* cz)
+__attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(const double* const cols[6], unsigned n,
+                                                                            int skip, const TPoint3D& p,
+                                                                            const TVector& v, const TVector& vn,
+                                                                            const TPoint3D& P1, double* ck, double* cd,
+                                                                            double* cx, double* cy, double* cz)
 {
-    const __m256d vx = _mm256_set1_pd(v.x), vy = _mm256_set1_pd(v.y), vz = _mm256_set1_pd(v.z);
-    const __m256d px = _mm256_set1_pd(p.x), py = _mm256_set1_pd(p.y), pz = _mm256_set1_pd(p.z);
-    const __m256d qx = _mm256_set1_pd(P1.x), qy = _mm256_set1_pd(P1.y), qz = _mm256_set1_pd(P1.z);
-    const __m256d ux = _mm256_set1_pd(vn.x), uy = _mm256_set1_pd(vn.y), uz = _mm256_set1_pd(vn.z);
-    const __m256d zero = _mm256_setzero_pd(), far = _mm256_set1_pd(kFar);
+    const TRayScene::WideRay r = TRayScene::WideRayOf(p, v, vn, P1, skip);
+    const __m256d inf = _mm256_set1_pd(HUGE_VAL);
     unsigned mask = 0;
     for (unsigned P = 0; P < n; P += 4) {
-        const __m256d nx = _mm256_loadu_pd(cols[0] + P), ny = _mm256_loadu_pd(cols[1] + P),
-                      nz = _mm256_loadu_pd(cols[2] + P);
-        const __m256d ox = _mm256_loadu_pd(cols[3] + P), oy = _mm256_loadu_pd(cols[4] + P),
-                      oz = _mm256_loadu_pd(cols[5] + P);
-        const __m256d nv =
-            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, vx), _mm256_mul_pd(ny, vy)), _mm256_mul_pd(nz, vz));
-        const __m256d po = _mm256_add_pd(
-            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(px, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(py, oy))),
-            _mm256_mul_pd(nz, _mm256_sub_pd(pz, oz)));
-        const __m256d p1 = _mm256_add_pd(
-            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(qy, oy))),
-            _mm256_mul_pd(nz, _mm256_sub_pd(qz, oz)));
-        const __m256d dn = _mm256_sub_pd(po, p1);
-        __m256d ok = _mm256_or_pd(
-            _mm256_and_pd(_mm256_cmp_pd(po, zero, _CMP_GT_OQ), _mm256_cmp_pd(dn, zero, _CMP_GT_OQ)),
-            _mm256_and_pd(_mm256_cmp_pd(po, zero, _CMP_LT_OQ), _mm256_cmp_pd(dn, zero, _CMP_LT_OQ)));
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ));
-        const __m256d D = _mm256_div_pd(po, dn);
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(D, zero, _CMP_GT_OQ));
-        const __m256d x = _mm256_add_pd(px, _mm256_mul_pd(ux, D)), y = _mm256_add_pd(py, _mm256_mul_pd(uy, D)),
-                      z = _mm256_add_pd(pz, _mm256_mul_pd(uz, D));
-        const __m256d rx = _mm256_sub_pd(x, px), ry = _mm256_sub_pd(y, py), rz = _mm256_sub_pd(z, pz);
-        const __m256d dot =
-            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, vx), _mm256_mul_pd(ry, vy)), _mm256_mul_pd(rz, vz));
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(dot, zero, _CMP_GT_OQ));
-        const __m256d dk = _mm256_sqrt_pd(
-            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, rx), _mm256_mul_pd(ry, ry)), _mm256_mul_pd(rz, rz)));
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(dk, far, _CMP_LT_OQ));
-        _mm256_storeu_pd(cd + P, dk);
-        _mm256_storeu_pd(cx + P, x);
-        _mm256_storeu_pd(cy + P, y);
-        _mm256_storeu_pd(cz + P, z);
-        mask |= static_cast<unsigned>(_mm256_movemask_pd(ok)) << P;
+        const TRayScene::WideLanes l = TRayScene::WideTerms(cols, P, r);
+        _mm256_store_pd(ck + P, l.key);
+        _mm256_store_pd(cd + P, l.d2);
+        _mm256_store_pd(cx + P, l.x);
+        _mm256_store_pd(cy + P, l.y);
+        _mm256_store_pd(cz + P, l.z);
+        mask |= static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(l.key, inf, _CMP_LT_OQ))) << P;
     }
     return mask;
 }
@@ -435,59 +400,6 @@ inline bool TRayScene::CandidateOf(const TVector& normal, const TPoint3D& vertex
     return true;
 }
 
-inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
-{
-    const Plane& pl = planes_[P];
-    if (!pl.testable) return false;
-    // Outside the inflated box the inside test cannot succeed (see Build).
-    if (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2])
-        return false;
-    // MudaBase term for term, its first two rows: the 2D test reads no third coordinate.
-    const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
-    const TPoint3D Q(pl.Mi[0][0] * ex + pl.Mi[0][1] * ey + pl.Mi[0][2] * ez,
-                     pl.Mi[1][0] * ex + pl.Mi[1][1] * ey + pl.Mi[1][2] * ez, 0.0);
-#if defined(__SSE2__)
-    // Two triangles at once, Area2D term for term in each lane; the quotients in float as
-    // Inner2D divides them. A triangle of zero area never holds the point.
-    const __m128d qx = _mm_set1_pd(Q.x), qy = _mm_set1_pd(Q.y);
-    const __m128 zero = _mm_setzero_ps();
-    auto area = [](__m128d Ax, __m128d Ay, __m128d Bx, __m128d By, __m128d Cx, __m128d Cy) {
-        __m128d s = _mm_sub_pd(_mm_mul_pd(Ax, By), _mm_mul_pd(Ay, Bx));
-        s = _mm_add_pd(s, _mm_mul_pd(Ay, Cx));
-        s = _mm_sub_pd(s, _mm_mul_pd(Ax, Cy));
-        s = _mm_add_pd(s, _mm_mul_pd(Bx, Cy));
-        s = _mm_sub_pd(s, _mm_mul_pd(By, Cx));
-        return _mm_cvtpd_ps(s);
-    };
-    for (uint32_t k = pl.firstPair; k < pl.firstPair + pl.numPair; ++k) {
-        const TriPair& tp = pairs_[k];
-        const __m128d ax = _mm_load_pd(tp.ax), ay = _mm_load_pd(tp.ay), bx = _mm_load_pd(tp.bx),
-                      by = _mm_load_pd(tp.by), cx = _mm_load_pd(tp.cx), cy = _mm_load_pd(tp.cy);
-        const __m128 den = _mm_load_ps(tp.den);
-        const __m128 a01 = _mm_movelh_ps(area(qx, qy, bx, by, cx, cy), area(ax, ay, qx, qy, cx, cy));
-        const __m128 a2 = area(ax, ay, bx, by, qx, qy);
-        const int m01 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a01, den), zero));
-        const int m2 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a2, den), zero));
-        const int nz = _mm_movemask_ps(_mm_cmpneq_ps(den, zero));
-        // Bit l: triangle l of the pair holds the point.
-        const int all = m01 & (m01 >> 2) & m2 & nz;
-        if (all & 3) return true;
-    }
-    return false;
-#else
-    for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
-        const Tri& tri = tris_[t];
-        // TPlane::Inner2D: the three barycentric quotients all >= 0.
-        if (tri.den == 0.0f) continue;
-        if (NonNegativeQuotient(Area2D(Q, tri.b, tri.c), tri.den) &&
-            NonNegativeQuotient(Area2D(tri.a, Q, tri.c), tri.den) &&
-            NonNegativeQuotient(Area2D(tri.a, tri.b, Q), tri.den))
-            return true;
-    }
-    return false;
-#endif
-}
-
 bool TRayScene::Inside(unsigned P, TPoint3D X) const { return InsideAt(P, X); }
 
 int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const
@@ -498,24 +410,65 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
 
 #if defined(__SSE2__)
 // The candidates' inside tests nearest first (ties: lower index); the first plane that holds
-// its point is the one the index-order loop keeps.
-__attribute__((always_inline)) inline int TRayScene::PickInside(unsigned mask, const double* cd, const double* cx,
+// its point is the one the index-order loop keeps. ck holds the squared distance of every
+// candidate and +inf elsewhere, in `lanes` entries (even); cd the squared distances.
+__attribute__((always_inline)) inline int TRayScene::PickInside(unsigned mask, unsigned lanes, const double* ck,
+                                                                const double* cd, const double* cx,
                                                                 const double* cy, const double* cz, TPoint3D& X,
                                                                 double& dist) const
 {
-    while (mask) {
-        unsigned m = static_cast<unsigned>(__builtin_ctz(mask));
-        for (unsigned rest = mask & (mask - 1); rest; rest &= rest - 1) {
-            const unsigned k = static_cast<unsigned>(__builtin_ctz(rest));
-            if (cd[k] < cd[m]) m = k;  // index order: ties keep the first
-        }
+    if (!mask) return -1;
+    // The least square and the first lane holding it, without branches: the root is
+    // monotone, so no distance is below its root.
+    __m128d least = _mm_load_pd(ck);
+    for (unsigned k = 2; k < lanes; k += 2) least = _mm_min_pd(least, _mm_load_pd(ck + k));
+    least = _mm_min_pd(least, _mm_unpackhi_pd(least, least));
+    const double s = _mm_cvtsd_f64(least);
+    least = _mm_unpacklo_pd(least, least);
+    // A lower lane whose (larger) square has the same root would come first: such a square
+    // lies within a few units in the last place of s.
+    const __m128d near = _mm_set1_pd(s * (1.0 + 1e-15) + 1e-300);
+    unsigned equal = 0, close = 0;
+    for (unsigned k = 0; k < lanes; k += 2) {
+        const __m128d c = _mm_load_pd(ck + k);
+        equal |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmpeq_pd(c, least))) << k;
+        close |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmple_pd(c, near))) << k;
+    }
+    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
+    if (!(close & ((1u << m) - 1u))) {
         const TPoint3D Xm(cx[m], cy[m], cz[m]);
         if (InsideAt(m, Xm)) {
             X = Xm;
-            dist = cd[m];
+            dist = std::sqrt(s);
             return static_cast<int>(m);
         }
-        mask &= ~(1u << m);
+    }
+    return PickInOrder(mask, cd, cx, cy, cz, X, dist);
+}
+
+// Rare: near ties, or the nearest plane does not hold its point. The candidates of `mask` by
+// their distances themselves (roots of cd), in index order.
+int TRayScene::PickInOrder(unsigned mask, const double* cd, const double* cx, const double* cy, const double* cz,
+                           TPoint3D& X, double& dist) const
+{
+    while (mask) {
+        unsigned k0 = static_cast<unsigned>(__builtin_ctz(mask));
+        double dm = std::sqrt(cd[k0]);
+        for (unsigned rest = mask & (mask - 1); rest; rest &= rest - 1) {
+            const unsigned k = static_cast<unsigned>(__builtin_ctz(rest));
+            const double dk = std::sqrt(cd[k]);
+            if (dk < dm) {  // index order: ties keep the first
+                k0 = k;
+                dm = dk;
+            }
+        }
+        const TPoint3D Xm(cx[k0], cy[k0], cz[k0]);
+        if (InsideAt(k0, Xm)) {
+            X = Xm;
+            dist = dm;
+            return static_cast<int>(k0);
+        }
+        mask &= ~(1u << k0);
     }
     return -1;
 }
@@ -526,11 +479,11 @@ int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn
 {
     constexpr unsigned K = kMinPlanesForTree;
     const unsigned n = static_cast<unsigned>(planes_.size());
-    alignas(32) double cd[K], cx[K], cy[K], cz[K];
+    alignas(32) double ck[K], cd[K], cx[K], cy[K], cz[K];
     const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
-    unsigned mask = FlatTermsPairs(cols, n, p, v, vn, P1, cd, cx, cy, cz) & ((1u << n) - 1u);
+    unsigned mask = FlatTermsPairs(cols, n, skip, p, v, vn, P1, ck, cd, cx, cy, cz) & ((1u << n) - 1u);
     if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
-    return PickInside(mask, cd, cx, cy, cz, X, dist);
+    return PickInside(mask, (n + 1) & ~1u, ck, cd, cx, cy, cz, X, dist);
 }
 
 #if defined(SORVI_WIDE_SEARCH)
@@ -540,11 +493,12 @@ __attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, 
 {
     constexpr unsigned K = kMinPlanesForTree;
     const unsigned n = static_cast<unsigned>(planes_.size());
-    alignas(32) double cd[K], cx[K], cy[K], cz[K];
     const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
-    unsigned mask = FlatTermsWide(cols, n, p, v, vn, P1, cd, cx, cy, cz) & ((1u << n) - 1u);
+    if (n <= 8) return NearestWide(p, v, vn, P1, skip, X, dist);
+    alignas(32) double ck[K], cd[K], cx[K], cy[K], cz[K];
+    unsigned mask = FlatTermsWide(cols, n, skip, p, v, vn, P1, ck, cd, cx, cy, cz) & ((1u << n) - 1u);
     if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
-    return PickInside(mask, cd, cx, cy, cz, X, dist);
+    return PickInside(mask, (n + 3) & ~3u, ck, cd, cx, cy, cz, X, dist);
 }
 #else
 int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,

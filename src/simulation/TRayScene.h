@@ -13,10 +13,19 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "geometry/TPoint3D.h"
 #include "geometry/TVector.h"
 
 class TRoom;
+
+#if defined(__SSE2__) && defined(__GNUC__) && defined(__x86_64__)
+// The small-room search on 256-bit registers where the processor has them.
+#define SORVI_WIDE_SEARCH 1
+#endif
 
 // v / |v| as TVector::Normalize computes it (the line-plane intersection normalises so).
 inline TVector UnitLike(TVector v)
@@ -31,7 +40,7 @@ struct TRaySceneStack {
     double t[kDepth];  // entry distance of the node's box
 };
 
-class TRayScene {
+class alignas(64) TRayScene {  // read by every tracing thread: on cache lines of its own
 public:
     // Planes with at least this many entries get the hierarchy when acceleration is asked for;
     // below it the plain loop is faster.
@@ -59,6 +68,16 @@ public:
         if (few_) return wide_ ? NearestFewWide(p, v, vn, P1, skip, X, dist) : NearestFew(p, v, vn, P1, skip, X, dist);
         return NearestAny(p, v, vn, P1, skip, X, dist, stack);
     }
+#if defined(SORVI_WIDE_SEARCH)
+    // Whether Nearest is NearestWide: at most eight planes and a processor with 256-bit
+    // registers. NearestWide is inlined into callers compiled for them.
+    bool WideSmall() const { return few_ && wide_ && planes_.size() <= 8; }
+    __attribute__((target("avx"))) inline int NearestWide(const TPoint3D& p, const TVector& v,
+                                                                         const TVector& vn, const TPoint3D& P1,
+                                                                         int skip, TPoint3D& X, double& dist) const;
+#else
+    bool WideSmall() const { return false; }
+#endif
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
     // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
@@ -79,6 +98,65 @@ public:
         double lo[3] = {}, hi[3] = {};  // inflated bounding box: holds every point Inside accepts
     };
     const Plane& plane(unsigned P) const { return planes_[P]; }
+
+#if defined(SORVI_WIDE_SEARCH)
+    // Four planes from column entry P on: the candidates' squared distances (+inf for the
+    // others, and for plane `skip`), the squared distances and the points.
+    struct WideLanes {
+        __m256d key, d2, x, y, z;
+    };
+    struct WideRay {
+        __m256d vx, vy, vz, px, py, pz, qx, qy, qz, ux, uy, uz, skipped;
+    };
+    __attribute__((target("avx"), always_inline)) static WideRay WideRayOf(const TPoint3D& p, const TVector& v,
+                                                                           const TVector& vn, const TPoint3D& P1,
+                                                                           int skip)
+    {
+        return WideRay{_mm256_set1_pd(v.x),  _mm256_set1_pd(v.y),  _mm256_set1_pd(v.z),  _mm256_set1_pd(p.x),
+                       _mm256_set1_pd(p.y),  _mm256_set1_pd(p.z),  _mm256_set1_pd(P1.x), _mm256_set1_pd(P1.y),
+                       _mm256_set1_pd(P1.z), _mm256_set1_pd(vn.x), _mm256_set1_pd(vn.y), _mm256_set1_pd(vn.z),
+                       _mm256_set1_pd(skip)};
+    }
+    __attribute__((target("avx"), always_inline)) static WideLanes WideTerms(const double* const cols[6], unsigned P,
+                                                                             const WideRay& r)
+    {
+        const __m256d zero = _mm256_setzero_pd(), inf = _mm256_set1_pd(HUGE_VAL);
+        const __m256d nx = _mm256_loadu_pd(cols[0] + P), ny = _mm256_loadu_pd(cols[1] + P),
+                      nz = _mm256_loadu_pd(cols[2] + P);
+        const __m256d ox = _mm256_loadu_pd(cols[3] + P), oy = _mm256_loadu_pd(cols[4] + P),
+                      oz = _mm256_loadu_pd(cols[5] + P);
+        const __m256d nv =
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, r.vx), _mm256_mul_pd(ny, r.vy)), _mm256_mul_pd(nz, r.vz));
+        const __m256d po = _mm256_add_pd(
+            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.px, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.py, oy))),
+            _mm256_mul_pd(nz, _mm256_sub_pd(r.pz, oz)));
+        const __m256d p1 = _mm256_add_pd(
+            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
+            _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
+        const __m256d dn = _mm256_sub_pd(po, p1);
+        // Same strict signs of distPo and den: once D = distPo / den > 0 holds, that is den != 0
+        // (a positive quotient has a non-zero dividend of the divisor's sign; NaNs fail D > 0).
+        __m256d ok = _mm256_cmp_pd(dn, zero, _CMP_NEQ_OQ);
+        ok = _mm256_and_pd(ok, _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ));
+        const __m256d D = _mm256_div_pd(po, dn);
+        ok = _mm256_and_pd(ok, _mm256_cmp_pd(D, zero, _CMP_GT_OQ));
+        WideLanes out;
+        out.x = _mm256_add_pd(r.px, _mm256_mul_pd(r.ux, D));
+        out.y = _mm256_add_pd(r.py, _mm256_mul_pd(r.uy, D));
+        out.z = _mm256_add_pd(r.pz, _mm256_mul_pd(r.uz, D));
+        const __m256d rx = _mm256_sub_pd(out.x, r.px), ry = _mm256_sub_pd(out.y, r.py), rz = _mm256_sub_pd(out.z, r.pz);
+        const __m256d dot =
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, r.vx), _mm256_mul_pd(ry, r.vy)), _mm256_mul_pd(rz, r.vz));
+        ok = _mm256_and_pd(ok, _mm256_cmp_pd(dot, zero, _CMP_GT_OQ));
+        // The squared distance: its root stays below kFar exactly while it is finite.
+        out.d2 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, rx), _mm256_mul_pd(ry, ry)), _mm256_mul_pd(rz, rz));
+        ok = _mm256_and_pd(ok, _mm256_cmp_pd(out.d2, inf, _CMP_LT_OQ));
+        const __m256d lane = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(P)), _mm256_set_pd(3.0, 2.0, 1.0, 0.0));
+        ok = _mm256_and_pd(ok, _mm256_cmp_pd(lane, r.skipped, _CMP_NEQ_UQ));
+        out.key = _mm256_or_pd(_mm256_and_pd(ok, out.d2), _mm256_andnot_pd(ok, inf));
+        return out;
+    }
+#endif
 
 private:
     struct Tri {
@@ -113,6 +191,20 @@ private:
     };
     static_assert(kLeafSize < 4, "leaf counts live in two bits");
 
+    // TPlane::Area2D, term for term.
+    static float Area2D(const TPoint3D& A, const TPoint3D& B, const TPoint3D& C)
+    {
+        return static_cast<float>(A.x * B.y - A.y * B.x + A.y * C.x - A.x * C.y + B.x * C.y - B.y * C.x);
+    }
+    // x / den >= 0 without dividing when the signs decide it: a quotient of two non-zero
+    // numbers of one sign is positive, +0 or +inf; zeros, NaNs and opposite signs (which may
+    // underflow to -0) take the division itself.
+    static bool NonNegativeQuotient(float x, float den)
+    {
+        if ((x > 0 && den > 0) || (x < 0 && den < 0)) return true;
+        return x / den >= 0;
+    }
+
     // Intersection of the line through p along v with plane P, as IntersectionLineAndPlane
     // computes it (vn = v normalised, P1 = p + vn); false when the plane is parallel, or the
     // point does not lie ahead of p, or when it clearly lies beyond `best`.
@@ -128,8 +220,10 @@ private:
                    double& dist) const;
     int NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
                        TPoint3D& X, double& dist) const;
-    int PickInside(unsigned mask, const double* cd, const double* cx, const double* cy, const double* cz, TPoint3D& X,
-                   double& dist) const;
+    int PickInside(unsigned mask, unsigned lanes, const double* ck, const double* cd, const double* cx,
+                   const double* cy, const double* cz, TPoint3D& X, double& dist) const;
+    int PickInOrder(unsigned mask, const double* cd, const double* cx, const double* cy, const double* cz, TPoint3D& X,
+                    double& dist) const;
     int NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
                    TRaySceneStack& stack) const;
     static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
@@ -158,3 +252,102 @@ private:
     bool wide_ = false;
     bool few_ = false;  // NearestFew serves every search
 };
+
+inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
+{
+    const Plane& pl = planes_[P];
+    if (!pl.testable) return false;
+    // Outside the inflated box the inside test cannot succeed (see Build).
+    if (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2])
+        return false;
+    // MudaBase term for term, its first two rows: the 2D test reads no third coordinate.
+    const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
+    const TPoint3D Q(pl.Mi[0][0] * ex + pl.Mi[0][1] * ey + pl.Mi[0][2] * ez,
+                     pl.Mi[1][0] * ex + pl.Mi[1][1] * ey + pl.Mi[1][2] * ez, 0.0);
+#if defined(__SSE2__)
+    // Two triangles at once, Area2D term for term in each lane; the quotients in float as
+    // Inner2D divides them. A triangle of zero area never holds the point.
+    const __m128d qx = _mm_set1_pd(Q.x), qy = _mm_set1_pd(Q.y);
+    const __m128 zero = _mm_setzero_ps();
+    auto area = [](__m128d Ax, __m128d Ay, __m128d Bx, __m128d By, __m128d Cx, __m128d Cy) {
+        __m128d s = _mm_sub_pd(_mm_mul_pd(Ax, By), _mm_mul_pd(Ay, Bx));
+        s = _mm_add_pd(s, _mm_mul_pd(Ay, Cx));
+        s = _mm_sub_pd(s, _mm_mul_pd(Ax, Cy));
+        s = _mm_add_pd(s, _mm_mul_pd(Bx, Cy));
+        s = _mm_sub_pd(s, _mm_mul_pd(By, Cx));
+        return _mm_cvtpd_ps(s);
+    };
+    for (uint32_t k = pl.firstPair; k < pl.firstPair + pl.numPair; ++k) {
+        const TriPair& tp = pairs_[k];
+        const __m128d ax = _mm_load_pd(tp.ax), ay = _mm_load_pd(tp.ay), bx = _mm_load_pd(tp.bx),
+                      by = _mm_load_pd(tp.by), cx = _mm_load_pd(tp.cx), cy = _mm_load_pd(tp.cy);
+        const __m128 den = _mm_load_ps(tp.den);
+        const __m128 a01 = _mm_movelh_ps(area(qx, qy, bx, by, cx, cy), area(ax, ay, qx, qy, cx, cy));
+        const __m128 a2 = area(ax, ay, bx, by, qx, qy);
+        const int m01 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a01, den), zero));
+        const int m2 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a2, den), zero));
+        const int nz = _mm_movemask_ps(_mm_cmpneq_ps(den, zero));
+        // Bit l: triangle l of the pair holds the point.
+        const int all = m01 & (m01 >> 2) & m2 & nz;
+        if (all & 3) return true;
+    }
+    return false;
+#else
+    for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
+        const Tri& tri = tris_[t];
+        // TPlane::Inner2D: the three barycentric quotients all >= 0.
+        if (tri.den == 0.0f) continue;
+        if (NonNegativeQuotient(Area2D(Q, tri.b, tri.c), tri.den) &&
+            NonNegativeQuotient(Area2D(tri.a, Q, tri.c), tri.den) &&
+            NonNegativeQuotient(Area2D(tri.a, tri.b, Q), tri.den))
+            return true;
+    }
+    return false;
+#endif
+}
+
+#if defined(SORVI_WIDE_SEARCH)
+// Up to eight planes in two registers (entries beyond the planes are never candidates): the
+// least square and the first lane holding it without branches, as PickInside.
+__attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D& p, const TVector& v,
+                                                                                const TVector& vn, const TPoint3D& P1,
+                                                                                int skip, TPoint3D& X,
+                                                                                double& dist) const
+{
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    const WideRay r = WideRayOf(p, v, vn, P1, skip);
+    const WideLanes a = WideTerms(cols, 0, r), b = WideTerms(cols, 4, r);
+    const __m256d both = _mm256_min_pd(a.key, b.key);
+    __m128d least = _mm_min_pd(_mm256_castpd256_pd128(both), _mm256_extractf128_pd(both, 1));
+    least = _mm_min_pd(least, _mm_unpackhi_pd(least, least));
+    const double s = _mm_cvtsd_f64(least);
+    if (!(s < HUGE_VAL)) return -1;  // no candidate
+    const __m256d sv = _mm256_set1_pd(s), near = _mm256_set1_pd(s * (1.0 + 1e-15) + 1e-300);
+    const unsigned equal = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, sv, _CMP_EQ_OQ))) |
+                           static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, sv, _CMP_EQ_OQ))) << 4;
+    const unsigned close = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, near, _CMP_LE_OQ))) |
+                           static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, near, _CMP_LE_OQ))) << 4;
+    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
+    alignas(32) double cd[8], cx[8], cy[8], cz[8];
+    _mm256_store_pd(cx, a.x);
+    _mm256_store_pd(cx + 4, b.x);
+    _mm256_store_pd(cy, a.y);
+    _mm256_store_pd(cy + 4, b.y);
+    _mm256_store_pd(cz, a.z);
+    _mm256_store_pd(cz + 4, b.z);
+    if (!(close & ((1u << m) - 1u))) {
+        const TPoint3D Xm(cx[m], cy[m], cz[m]);
+        if (InsideAt(m, Xm)) {
+            X = Xm;
+            dist = std::sqrt(s);
+            return static_cast<int>(m);
+        }
+    }
+    const __m256d inf = _mm256_set1_pd(HUGE_VAL);
+    const unsigned mask = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, inf, _CMP_LT_OQ))) |
+                          static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, inf, _CMP_LT_OQ))) << 4;
+    _mm256_store_pd(cd, a.d2);
+    _mm256_store_pd(cd + 4, b.d2);
+    return PickInOrder(mask, cd, cx, cy, cz, X, dist);
+}
+#endif

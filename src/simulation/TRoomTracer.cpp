@@ -82,6 +82,39 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
 // search computed it with the same expression. Returns the energy of the reflected ray as
 // Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without diffuse processing the scattered energy is left alone: nothing
 // reads it then.
+#if defined(SORVI_WIDE_SEARCH)
+// e[b] *= keep[b] for every band, returning the energies summed in band order from 0: eight
+// bands per step on 256-bit registers, their sum lane by lane.
+__attribute__((target("avx"))) inline double KeepEnergyWide(float* __restrict e, const float* __restrict keep,
+                                                            unsigned nbands)
+{
+    __m128d acc = _mm_setzero_pd();
+    unsigned b = 0;
+    for (; b + 8 <= nbands; b += 8) {
+        const __m256 v = _mm256_mul_ps(_mm256_loadu_ps(e + b), _mm256_loadu_ps(keep + b));
+        _mm256_storeu_ps(e + b, v);
+        const __m256d lo = _mm256_cvtps_pd(_mm256_castps256_ps128(v)), hi = _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1));
+        const __m128d q0 = _mm256_castpd256_pd128(lo), q1 = _mm256_extractf128_pd(lo, 1),
+                      q2 = _mm256_castpd256_pd128(hi), q3 = _mm256_extractf128_pd(hi, 1);
+        acc = _mm_add_sd(acc, q0);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q0, q0));
+        acc = _mm_add_sd(acc, q1);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q1, q1));
+        acc = _mm_add_sd(acc, q2);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q2, q2));
+        acc = _mm_add_sd(acc, q3);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q3, q3));
+    }
+    double sum = _mm_cvtsd_f64(acc);
+    for (; b < nbands; ++b) {
+        e[b] = e[b] * keep[b];
+        sum += e[b];
+    }
+    return sum;
+}
+#endif
+
+template <bool Wide = false>
 inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVector& n, const float* abs,
                         const float* dif, const float* __restrict keep, unsigned nbands, float scattDivisor,
                         bool diffuse, float* scattEnergy)
@@ -102,6 +135,9 @@ inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVec
     } else {
         // keep[b] is 1 - abs[b]: the products need no order, the sum keeps its own.
         float* __restrict e = ray.e;
+#if defined(SORVI_WIDE_SEARCH)
+        if constexpr (Wide) return KeepEnergyWide(e, keep, nbands);
+#endif
         unsigned b = 0;
 #if defined(__SSE2__)
         // Four bands per step; their energies join the sum one by one, in band order.
@@ -172,7 +208,7 @@ struct alignas(64) Chunk {
 };
 
 // What every ray of one source shares.
-struct SourceJob {
+struct alignas(64) SourceJob {  // on cache lines of its own: read by every worker
     const TRayScene* scene = nullptr;
     unsigned s = 0;
     TPoint3D origin;
@@ -204,9 +240,13 @@ struct SourceJob {
 struct Scratch {
     explicit Scratch(const SourceJob& job)
         : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
-          Hits(job.numLayers)
+          Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad)
     {
     }
+    // Reflections per plane while tracing a chunk, kept by the tracing thread (a count
+    // written at every reflection shares no cache line with another thread's data) and
+    // copied into the chunk when it is done: entry kCountPad + P.
+    static constexpr unsigned kCountPad = 16;
     Raio_st ray;
     // The receivers the ray's line crosses at this step, in receiver order: index, distance
     // from the ray's position, weight.
@@ -216,6 +256,7 @@ struct Scratch {
     std::vector<unsigned> Hits;
     float scatt[MAX_NUMBANDS + 1] = {};
     TRaySceneStack stack;
+    std::vector<uint32_t> planeCount;
 };
 
 void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float* energy, const Arrival& a)
@@ -228,7 +269,9 @@ void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float
     out.arrivals.push_back(rec);
 }
 
-void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
+// One ray; Wide: the small-room search inlined, for callers compiled for 256-bit registers.
+template <bool Wide>
+__attribute__((always_inline)) inline void TraceRayT(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
 {
     const TRayScene& scene = *job.scene;
     const unsigned nrec = static_cast<unsigned>(job.recPos.size());
@@ -313,7 +356,13 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         TPoint3D X;
         double planeDist = 0.0;
         double energy = 0.0;
-        const int P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
+        int P;
+#if defined(SORVI_WIDE_SEARCH)
+        if constexpr (Wide)
+            P = scene.NearestWide(ray.p, ray.v, vn, P1, last, X, planeDist);
+        else
+#endif
+            P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
 
         // Specular arrivals: receivers nearer than the plane the ray meets.
         for (unsigned h = 0; h < nh; ++h) {
@@ -335,10 +384,10 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+            energy = ReflectAt<Wide>(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
                                static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
-            ++out.planeReflections[static_cast<unsigned>(P)];
+            ++w.planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
                 const TVector specularDir = ray.v / Module(ray.v);
                 for (unsigned r = 0; r < nrec; ++r) {
@@ -389,6 +438,18 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
     out.rays.push_back(res);
 }
 
+void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out) { TraceRayT<false>(job, w, i, out); }
+
+#if defined(SORVI_WIDE_SEARCH)
+// The rays of a room of at most eight planes, the whole loop compiled for 256-bit registers
+// (no fused operations: every value rounds as in TraceRay).
+__attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job, Scratch& w, uint32_t first, uint32_t count,
+                                                  Chunk& out)
+{
+    for (uint32_t i = first; i < first + count; ++i) TraceRayT<true>(job, w, i, out);
+}
+#endif
+
 void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, uint32_t count)
 {
     out.first = first;
@@ -397,8 +458,14 @@ void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, ui
     out.arrivals.clear();
     out.energies.clear();
     out.hits.clear();
-    out.planeReflections.assign(job.scene->NumPlanes(), 0u);
-    for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
+    std::fill(w.planeCount.begin(), w.planeCount.end(), 0u);
+#if defined(SORVI_WIDE_SEARCH)
+    if (job.scene->WideSmall())
+        TraceRaysWide(job, w, first, count, out);
+    else
+#endif
+        for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
+    out.planeReflections.assign(w.planeCount.begin() + Scratch::kCountPad, w.planeCount.end() - Scratch::kCountPad);
 }
 
 void PrepareChunk(Chunk& c, const SourceJob& job)
@@ -413,7 +480,7 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
 }  // namespace
 
 // What the committing thread keeps through a run.
-struct TRoomTraceCommit {
+struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
     TRoom& room;
     SourceJob& job;
     TRay auxRay;
