@@ -75,6 +75,19 @@ public:
     __attribute__((target("avx"))) inline int NearestWide(const TPoint3D& p, const TVector& v,
                                                                          const TVector& vn, const TPoint3D& P1,
                                                                          int skip, TPoint3D& X, double& dist) const;
+    // NearestWide for two rays at once (their searches overlap): the results of the first
+    // ray in X0, dist0, returned in P0, those of the second in X1, dist1, returned in P1.
+    struct WideRayIn {
+        const TPoint3D& p;
+        const TVector& v;
+        const TVector& vn;
+        const TPoint3D& P1;
+        int skip;
+    };
+    __attribute__((target("avx"), always_inline)) inline void NearestWide2(const WideRayIn& r0, const WideRayIn& r1,
+                                                                          int& P0, TPoint3D& X0, double& dist0,
+                                                                          int& P1, TPoint3D& X1,
+                                                                          double& dist1) const;
 #else
     bool WideSmall() const { return false; }
 #endif
@@ -108,6 +121,16 @@ public:
     struct WideRay {
         __m256d vx, vy, vz, px, py, pz, qx, qy, qz, ux, uy, uz, skipped;
     };
+    // The eight planes' lanes of one ray and their least key.
+    struct WideFound {
+        WideLanes a, b;
+        double s;
+    };
+    __attribute__((target("avx"), always_inline)) inline WideFound WideFind(const TPoint3D& p, const TVector& v,
+                                                                           const TVector& vn, const TPoint3D& P1,
+                                                                           int skip) const;
+    __attribute__((target("avx"), always_inline)) inline int WidePick(const WideFound& f, TPoint3D& X,
+                                                                     double& dist) const;
     __attribute__((target("avx"), always_inline)) static WideRay WideRayOf(const TPoint3D& p, const TVector& v,
                                                                            const TVector& vn, const TPoint3D& P1,
                                                                            int skip)
@@ -309,18 +332,46 @@ inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
 #if defined(SORVI_WIDE_SEARCH)
 // Up to eight planes in two registers (entries beyond the planes are never candidates): the
 // least square and the first lane holding it without branches, as PickInside.
-__attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D& p, const TVector& v,
-                                                                                const TVector& vn, const TPoint3D& P1,
-                                                                                int skip, TPoint3D& X,
-                                                                                double& dist) const
+__attribute__((target("avx"), always_inline)) inline TRayScene::WideFound TRayScene::WideFind(
+    const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip) const
 {
     const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
     const WideRay r = WideRayOf(p, v, vn, P1, skip);
-    const WideLanes a = WideTerms(cols, 0, r), b = WideTerms(cols, 4, r);
-    const __m256d both = _mm256_min_pd(a.key, b.key);
+    WideFound f;
+    f.a = WideTerms(cols, 0, r);
+    f.b = WideTerms(cols, 4, r);
+    const __m256d both = _mm256_min_pd(f.a.key, f.b.key);
     __m128d least = _mm_min_pd(_mm256_castpd256_pd128(both), _mm256_extractf128_pd(both, 1));
     least = _mm_min_pd(least, _mm_unpackhi_pd(least, least));
-    const double s = _mm_cvtsd_f64(least);
+    f.s = _mm_cvtsd_f64(least);
+    return f;
+}
+
+__attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D& p, const TVector& v,
+                                                                const TVector& vn, const TPoint3D& P1, int skip,
+                                                                TPoint3D& X, double& dist) const
+{
+    return WidePick(WideFind(p, v, vn, P1, skip), X, dist);
+}
+
+__attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide2(const WideRayIn& r0,
+                                                                                 const WideRayIn& r1, int& P0,
+                                                                                 TPoint3D& X0, double& dist0,
+                                                                                 int& P1, TPoint3D& X1,
+                                                                                 double& dist1) const
+{
+    const WideFound f0 = WideFind(r0.p, r0.v, r0.vn, r0.P1, r0.skip);
+    const WideFound f1 = WideFind(r1.p, r1.v, r1.vn, r1.P1, r1.skip);
+    P0 = WidePick(f0, X0, dist0);
+    P1 = WidePick(f1, X1, dist1);
+}
+
+__attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(const WideFound& f, TPoint3D& X,
+                                                                            double& dist) const
+{
+    const WideLanes& a = f.a;
+    const WideLanes& b = f.b;
+    const double s = f.s;
     if (!(s < HUGE_VAL)) return -1;  // no candidate
     const __m256d sv = _mm256_set1_pd(s), near = _mm256_set1_pd(s * (1.0 + 1e-15) + 1e-300);
     const unsigned equal = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, sv, _CMP_EQ_OQ))) |

@@ -9,9 +9,11 @@
 #include <condition_variable>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -238,10 +240,19 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
 
 // Per-thread working state, sized once.
 struct Scratch {
-    explicit Scratch(const SourceJob& job)
+    explicit Scratch(const SourceJob& job, bool lead = true)
         : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
           Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad)
     {
+        if (lead && job.scene->WideSmall()) {
+            partner = std::make_unique<Scratch>(job, false);
+            rayOut.resize(kChunkRays);
+            for (Chunk& c : rayOut) {
+                c.arrivals.reserve(64);
+                c.energies.reserve(64 * static_cast<std::size_t>(job.numBands));
+                if (job.hitFiles) c.hits.reserve(64 * static_cast<std::size_t>(job.numLayers));
+            }
+        }
     }
     // Reflections per plane while tracing a chunk, kept by the tracing thread (a count
     // written at every reflection shares no cache line with another thread's data) and
@@ -257,6 +268,10 @@ struct Scratch {
     float scatt[MAX_NUMBANDS + 1] = {};
     TRaySceneStack stack;
     std::vector<uint32_t> planeCount;
+    // Small rooms: the second ray traced beside this one's, and the outputs of rays traced
+    // while an earlier ray is still going, by place in the chunk.
+    std::unique_ptr<Scratch> partner;
+    std::vector<Chunk> rayOut;
 };
 
 void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float* energy, const Arrival& a)
@@ -269,40 +284,81 @@ void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float
     out.arrivals.push_back(rec);
 }
 
-// One ray; Wide: the small-room search inlined, for callers compiled for 256-bit registers.
-template <bool Wide>
-__attribute__((always_inline)) inline void TraceRayT(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
-{
-    const TRayScene& scene = *job.scene;
-    const unsigned nrec = static_cast<unsigned>(job.recPos.size());
+// A ray being traced: its outcome so far and the state carried from one reflection to the next.
+struct RayState {
     RayOutcome res;
-    res.firstArrival = static_cast<uint32_t>(out.arrivals.size());
+    unsigned i = 0;
+    int k = 0;
+    float acum = 1.0f;
+    int last = -1;
+    bool stop = false;
+    double minEnergy = 0.0;
+    // Between the two halves of a step: the receivers the line crosses and the plane met.
+    unsigned nh = 0;
+    TVector vn;
+    TPoint3D P1;
+    int P = -1;
+    TPoint3D X;
+    double planeDist = 0.0;
+};
 
+template <bool Value, class T>
+using ValueOrRef = std::conditional_t<Value, T, T&>;
+
+// Starts ray i; its arrivals go to `out` from its current end on.
+__attribute__((always_inline)) inline void BeginRay(const SourceJob& job, Scratch& w, unsigned i, const Chunk& out,
+                                                    RayState& s)
+{
+    s = RayState{};
+    s.i = i;
+    s.res.firstArrival = static_cast<uint32_t>(out.arrivals.size());
     std::fill(w.Hits.begin(), w.Hits.end(), 0u);
     Raio_st& ray = w.ray;
     const TVector dir0 = job.dirs[i];
     ray.Set(job.origin, dir0, 0, 0.0f, job.spectrum);
     ray.SetId(static_cast<int>(i));
-    res.startDir = Degrees(dir0);
-    const double minEnergy = ray.GetEnergy() * job.decay;
-    int k = 0;
-    float acum = 1.0f;
-    int last = -1;
-    bool stop = false;
+    s.res.startDir = Degrees(dir0);
+    s.minEnergy = ray.GetEnergy() * job.decay;
     // A grid ray along a receiver-aimed ray is that ray again.
     if (i >= job.numExtra && job.numExtra) {
         const TDirection sd = cart2sph(dir0);
         for (const TDirection& e : job.extraSph)
-            if (sd == e) stop = true;
+            if (sd == e) s.stop = true;
     }
+}
 
-    while (!stop) {
+// One step of a ray: its arrivals up to the next plane and the reflection there. Wide: the
+// small-room search inlined, for callers compiled for 256-bit registers. Half 1: up to the
+// search, half 3: up to it without it (the caller searches), half 2: the rest, 0: all.
+template <bool Wide, int Half = 0>
+__attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch& w, uint32_t* planeCount,
+                                                   RayState& s, Chunk& out)
+{
+    const TRayScene& scene = *job.scene;
+    const unsigned nrec = static_cast<unsigned>(job.recPos.size());
+    RayOutcome& res = s.res;
+    Raio_st& ray = w.ray;
+    const unsigned i = s.i;
+    int& k = s.k;
+    float& acum = s.acum;
+    int& last = s.last;
+    bool& stop = s.stop;
+    const double minEnergy = s.minEnergy;
+    uint32_t* const hit = w.hit.data();
+    double* const distRec = w.distRec.data();
+    double* const fatordist = w.fatordist.data();
+    // A whole step keeps these in locals (the search, when not inlined, then writes no memory
+    // the rest reads); the halves pass them on in the state.
+    ValueOrRef<Half == 0, unsigned> nh = s.nh;
+    ValueOrRef<Half == 0, TPoint3D> X = s.X;
+    ValueOrRef<Half == 0, double> planeDist = s.planeDist;
+    ValueOrRef<Half == 0, int> P = s.P;
+    if constexpr (Half != 2) {
         const TVector vn = UnitLike(ray.v);
         const TPoint3D P1(ray.p.x + vn.x, ray.p.y + vn.y, ray.p.z + vn.z);
-        uint32_t* const hit = w.hit.data();
-        double* const distRec = w.distRec.data();
-        double* const fatordist = w.fatordist.data();
-        unsigned nh = 0;
+        s.vn = vn;
+        s.P1 = P1;
+        nh = 0;
         // A receiver the clear-miss test keeps: Reception decides, as for every receiver.
         auto consider = [&](unsigned r) {
             const double f = Reception(ray.p, ray.v, vn, P1, job.recPos[r], job.recRadius[r]);
@@ -353,17 +409,18 @@ __attribute__((always_inline)) inline void TraceRayT(const SourceJob& job, Scrat
 #endif
         }
 
-        TPoint3D X;
-        double planeDist = 0.0;
-        double energy = 0.0;
-        int P;
+        planeDist = 0.0;
+        if constexpr (Half != 3) {
 #if defined(SORVI_WIDE_SEARCH)
-        if constexpr (Wide)
-            P = scene.NearestWide(ray.p, ray.v, vn, P1, last, X, planeDist);
-        else
+            if constexpr (Wide)
+                P = scene.NearestWide(ray.p, ray.v, vn, P1, last, X, planeDist);
+            else
 #endif
-            P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
-
+                P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
+        }
+    }
+    if constexpr (Half == 0 || Half == 2) {
+        double energy = 0.0;
         // Specular arrivals: receivers nearer than the plane the ray meets.
         for (unsigned h = 0; h < nh; ++h) {
             if (P >= 0 && distRec[h] > planeDist) continue;
@@ -387,7 +444,7 @@ __attribute__((always_inline)) inline void TraceRayT(const SourceJob& job, Scrat
             energy = ReflectAt<Wide>(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
                                static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
-            ++w.planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
+            ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
                 const TVector specularDir = ray.v / Module(ray.v);
                 for (unsigned r = 0; r < nrec; ++r) {
@@ -434,11 +491,21 @@ __attribute__((always_inline)) inline void TraceRayT(const SourceJob& job, Scrat
             res.reflections = static_cast<unsigned>(k);
         }
     }
-    res.numArrivals = static_cast<uint32_t>(out.arrivals.size()) - res.firstArrival;
-    out.rays.push_back(res);
 }
 
-void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out) { TraceRayT<false>(job, w, i, out); }
+__attribute__((always_inline)) inline void EndRay(RayState& s, const Chunk& out)
+{
+    s.res.numArrivals = static_cast<uint32_t>(out.arrivals.size()) - s.res.firstArrival;
+}
+
+void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
+{
+    RayState s;
+    BeginRay(job, w, i, out, s);
+    while (!s.stop) StepRay<false>(job, w, w.planeCount.data(), s, out);
+    EndRay(s, out);
+    out.rays.push_back(s.res);
+}
 
 #if defined(SORVI_WIDE_SEARCH)
 // The rays of a room of at most eight planes, the whole loop compiled for 256-bit registers
@@ -446,7 +513,101 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out) { TraceR
 __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job, Scratch& w, uint32_t first, uint32_t count,
                                                   Chunk& out)
 {
-    for (uint32_t i = first; i < first + count; ++i) TraceRayT<true>(job, w, i, out);
+    // Two rays at a time, their steps alternating: the chains of one reflection after another
+    // of two independent rays overlap. The oldest unfinished ray writes into `out`, a later one
+    // into its own buffer, appended when every earlier ray is done: `out` gets the rays in order.
+    Scratch* const ws[2] = {&w, w.partner.get()};
+    uint32_t* const counts = w.planeCount.data();
+    RayState st[2];
+    Chunk* sink[2] = {&out, &out};
+    bool busy[2] = {false, false};
+    bool finished[kChunkRays] = {}, buffered[kChunkRays] = {};
+    RayOutcome done[kChunkRays];
+    const uint32_t end = first + count;
+    uint32_t next = first, flushed = first;  // the rays before `flushed` are in `out`
+    auto append = [&](Chunk& buf, RayOutcome& res) {
+        const uint32_t a0 = static_cast<uint32_t>(out.arrivals.size());
+        const uint32_t e0 = static_cast<uint32_t>(out.energies.size()), h0 = static_cast<uint32_t>(out.hits.size());
+        for (Arrival a : buf.arrivals) {
+            a.energy += e0;
+            a.hits += h0;
+            out.arrivals.push_back(a);
+        }
+        out.energies.insert(out.energies.end(), buf.energies.begin(), buf.energies.end());
+        out.hits.insert(out.hits.end(), buf.hits.begin(), buf.hits.end());
+        res.firstArrival += a0;
+        buf.arrivals.clear();
+        buf.energies.clear();
+        buf.hits.clear();
+    };
+    auto start = [&](unsigned l) {
+        busy[l] = false;
+        if (next >= end) return;
+        const uint32_t i = next++;
+        Chunk& buf = w.rayOut[i - first];
+        buf.arrivals.clear();
+        buf.energies.clear();
+        buf.hits.clear();
+        sink[l] = i == flushed ? &out : &buf;
+        BeginRay(job, *ws[l], i, *sink[l], st[l]);
+        busy[l] = true;
+    };
+    auto advance = [&] {
+        while (flushed < end) {
+            const unsigned r = flushed - first;
+            if (!finished[r]) {
+                for (unsigned l = 0; l < 2; ++l)
+                    if (busy[l] && st[l].i == flushed && sink[l] != &out) {
+                        append(*sink[l], st[l].res);
+                        sink[l] = &out;
+                    }
+                return;
+            }
+            if (buffered[r]) append(w.rayOut[r], done[r]);
+            out.rays.push_back(done[r]);
+            ++flushed;
+        }
+    };
+    auto finish = [&](unsigned l) {
+        EndRay(st[l], *sink[l]);
+        const unsigned r = st[l].i - first;
+        done[r] = st[l].res;
+        finished[r] = true;
+        buffered[r] = sink[l] != &out;
+        busy[l] = false;
+        advance();
+        start(l);
+    };
+    start(0);
+    start(1);
+    for (;;) {
+        for (unsigned l = 0; l < 2; ++l)
+            while (busy[l] && st[l].stop) finish(l);
+        if (busy[0] && busy[1]) {
+            // Both rays' states in locals of their own while the two go on.
+            RayState a = st[0], b = st[1];
+            Scratch& wa = *ws[0];
+            Scratch& wb = *ws[1];
+            Chunk& oa = *sink[0];
+            Chunk& ob = *sink[1];
+            do {
+                StepRay<true, 3>(job, wa, counts, a, oa);
+                StepRay<true, 3>(job, wb, counts, b, ob);
+                job.scene->NearestWide2({wa.ray.p, wa.ray.v, a.vn, a.P1, a.last}, {wb.ray.p, wb.ray.v, b.vn, b.P1, b.last},
+                                        a.P, a.X, a.planeDist, b.P, b.X, b.planeDist);
+                StepRay<true, 2>(job, wa, counts, a, oa);
+                StepRay<true, 2>(job, wb, counts, b, ob);
+            } while (!a.stop && !b.stop);
+            st[0] = a;
+            st[1] = b;
+        } else if (busy[0]) {
+            StepRay<true>(job, *ws[0], counts, st[0], *sink[0]);
+        } else if (busy[1]) {
+            StepRay<true>(job, *ws[1], counts, st[1], *sink[1]);
+        } else {
+            break;
+        }
+    }
 }
 #endif
 
