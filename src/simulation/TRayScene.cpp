@@ -103,6 +103,19 @@ __attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(cons
 #endif
 #endif
 
+// Removes candidate m from the candidate columns, keeping the others in index order.
+inline void DropCandidate(double* cd, double* cx, double* cy, double* cz, uint32_t* cp, unsigned m, unsigned& nc)
+{
+    for (unsigned k = m + 1; k < nc; ++k) {
+        cd[k - 1] = cd[k];
+        cx[k - 1] = cx[k];
+        cy[k - 1] = cy[k];
+        cz[k - 1] = cz[k];
+        cp[k - 1] = cp[k];
+    }
+    --nc;
+}
+
 }  // namespace
 
 void TRayScene::Build(const TRoom& room, bool accelerate)
@@ -604,14 +617,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
                 dist = cd[m];
                 return static_cast<int>(cp[m]);
             }
-            for (unsigned k = m + 1; k < nc; ++k) {
-                cd[k - 1] = cd[k];
-                cx[k - 1] = cx[k];
-                cy[k - 1] = cy[k];
-                cz[k - 1] = cz[k];
-                cp[k - 1] = cp[k];
-            }
-            --nc;
+            DropCandidate(cd, cx, cy, cz, cp, m, nc);
         }
         return -1;
 #endif
@@ -647,14 +653,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
                 X = Xm;
                 break;
             }
-            for (unsigned k = m + 1; k < nc; ++k) {
-                cd[k - 1] = cd[k];
-                cx[k - 1] = cx[k];
-                cy[k - 1] = cy[k];
-                cz[k - 1] = cz[k];
-                cp[k - 1] = cp[k];
-            }
-            --nc;
+            DropCandidate(cd, cx, cy, cz, cp, m, nc);
         }
     }
     const double o[3] = {p.x, p.y, p.z};
