@@ -20,6 +20,7 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
+#include "room/LoadProject.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
@@ -669,16 +670,7 @@ void TRoom::AddReceiversTxt(const char* FileName)
 
 void TRoom::LoadFromTxtFile(const char* FileName)
 {
-    PathSetup(FileName);
-    EnviromentSetupTXT(FileName);
-    AddMaterialsTxt(FileName);
-    ReadPlaneLayersTxt(FileName);
-    AssociatePlaneLayersTxT(FileName);
-    ReadPlanesTxt(FileName);
-    AddSourceLayersTxt(FileName);
-    AddSourcesTxt(FileName);
-    AddReceiverLayersTxt(FileName);
-    AddReceiversTxt(FileName);
+    ReadProjectChain(*this, Name(FileName), ProjectChain::Run);
 }
 
 void TRoom::gravatriangulos(const char* arquivo)
