@@ -58,7 +58,7 @@ TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
     });
     seen.push_back(room->PercentageStatus.load());
 
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     EXPECT_FALSE(room->IsRunning.load());
     EXPECT_FLOAT_EQ(seen.back(), 100.0f);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
@@ -103,7 +103,7 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
         room->StopSimulation();
         atStop = room->PercentageStatus.load();
     });
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     EXPECT_FALSE(room->IsRunning.load());
     EXPECT_GT(atStop, 0.0f);
     EXPECT_LT(atStop, 50.0f);  // the tracing ended early and no pair was processed
@@ -123,7 +123,7 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
         Watch(*room);
         room->StopSimulation();
     });
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     EXPECT_FLOAT_EQ(room->PercentageStatus.load(), 100.0f);
     EXPECT_FALSE(Silent(*room->spcresult[0][0]));
     Free(room);
@@ -154,7 +154,7 @@ TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePai
                 if ((p > c.from && p < c.to) || p >= c.to) break;  // the second test fails instead of hanging
             }
             room->IsRunning = false;  // what a front end may do instead of stopping the thread
-            room->thread.join();
+            room->WaitForSimulation();
             room->StopSimulation();
         });
         const bool message = cap.Joined().find("Interrupted by the user! Results not calculated!!") != std::string::npos;
@@ -177,8 +177,37 @@ TEST(SimulationRun, StopWithoutARunOnlyClearsTheFlag)
     room->IsRunning = true;
     room->StopSimulation();
     EXPECT_FALSE(room->IsRunning.load());
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     Free(room);
+}
+
+TEST(SimulationRun, AStopRequestEndsTheRunAndARoomDestroyedWhileRunningStopsItFirst)
+{
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
+    AddSource(*room, {1, 1, 1.5}, 400000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    Quiet([&] { room->CreateResults(); });
+    ErrorCapture cap;
+    Quiet([&] {
+        room->StartSimulation();
+        EXPECT_TRUE(room->SimulationActive());
+        while (room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        room->RequestSimulationStop();
+        room->WaitForSimulation();
+    });
+    EXPECT_FALSE(room->SimulationActive());
+    EXPECT_LT(room->PercentageStatus.load(), 50.0f);
+    EXPECT_TRUE(Silent(*room->spcresult[0][0]));
+
+    // The destructor stops the run before it frees what the run reads.
+    Quiet([&] {
+        room->CreateResults();
+        room->StartSimulation();
+        while (room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        room.reset();
+    });
+    EXPECT_EQ(room, nullptr);
 }
 
 TEST(SimulationRun, ARoomWithoutReceiversTracesNothingAndEndsIdle)
@@ -201,8 +230,8 @@ TEST(SimulationRun, ARoomWithoutReceiversTracesNothingAndEndsIdle)
 TEST(SimulationRun, AFatalExitOnTheThreadReachesTheThreadThatJoinsIt)
 {
     // The pair's ray file replaced by a folder: the synthesis cannot read it and ends the
-    // process. The exit must come out on the caller's thread, also after the caller joined.
-    for (const bool joinFirst : {false, true}) {
+    // process. The exit must come out on the caller's thread, whether it waits or stops.
+    for (const bool waitFirst : {false, true}) {
         Scratch dir("sorvi-run");
         auto room = MakeBox(dir.dir.string());
         AddSource(*room, {1, 1, 1.5});
@@ -216,18 +245,18 @@ TEST(SimulationRun, AFatalExitOnTheThreadReachesTheThreadThatJoinsIt)
         int status = -1;
         Quiet([&] {
             room->StartSimulation();
-            if (joinFirst)
-                room->thread.join();
-            else
-                Watch(*room);  // the run ends by itself (stopping at once would skip the synthesis)
             try {
+                if (waitFirst)
+                    room->WaitForSimulation();
+                else
+                    Watch(*room);  // the run ends by itself (stopping at once would skip the synthesis)
                 room->StopSimulation();
             } catch (const SorviExit& e) {
                 status = e.Status();
             }
         });
-        EXPECT_EQ(status, 1) << "joined first: " << joinFirst;
-        EXPECT_FALSE(room->thread.joinable());
+        EXPECT_EQ(status, 1) << "waited first: " << waitFirst;
+        EXPECT_FALSE(room->SimulationActive());
         EXPECT_FALSE(room->IsRunning.load());
         // Spent: the next stop has nothing to report.
         EXPECT_NO_THROW(room->StopSimulation());
