@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "simulation/ProgressBar.h"
+#include "simulation/RayDirections.h"
 #include "simulation/RoomRunSupport.h"
 #include "support/ErrorCapture.h"
 
@@ -208,6 +209,31 @@ TEST(SimulationRun, AStopRequestEndsTheRunAndARoomDestroyedWhileRunningStopsItFi
         room.reset();
     });
     EXPECT_EQ(room, nullptr);
+}
+
+TEST(SimulationRun, WhatARunResetsIsResetBeforeItsThreadStarts)
+{
+    // Read on this thread while the run works: the thread sanitizer reports a run that still
+    // writes these.
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
+    AddSource(*room, {1, 1, 1.5}, 400000);
+    AddSource(*room, {4, 3, 1.5}, 1000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    room->ArtificialTailFlag = true;
+    room->MaxRayTracReflections = -1;
+    room->CreateLostRays(3);
+    Quiet([&] {
+        room->CreateResults();
+        room->StartSimulation();
+        EXPECT_EQ(room->source[0]->NumberOfRays, RayGridCount(400000));
+        EXPECT_EQ(room->source[1]->NumberOfRays, RayGridCount(1000));
+        EXPECT_TRUE(room->lostRays.empty());
+        EXPECT_EQ(room->NumLostRays, 0u);
+        EXPECT_EQ(room->MaxRayTracReflections, 6);
+        room->StopSimulation();
+    });
+    Free(room);
 }
 
 TEST(SimulationRun, ARoomWithoutReceiversTracesNothingAndEndsIdle)
