@@ -18,6 +18,7 @@
 #include "geometry/ErrorHandler.h"
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
+#include "support/ProjectText.h"
 
 namespace projtest {
 
@@ -31,10 +32,7 @@ inline std::string ReadFile(const std::string& path)
     return ss.str();
 }
 
-inline std::string Shoebox()
-{
-    return ReadFile(std::string(SORVI_SOURCE_DIR) + "/examples/shoebox.txt");
-}
+inline std::string Shoebox() { return testsupport::ShoeboxProjectText(); }
 
 // Replaces the first occurrence of `from` (which must be there).
 inline std::string Replace(std::string text, const std::string& from, const std::string& to)
