@@ -106,6 +106,12 @@ public:
     // square of the block).
     uint32_t MaxClusterBlock = 1024;
 
+    // Set while the synthesis reads the records that precede the clustered ones in a ray file
+    // (the late arrivals a run stored before the direct sound's record): they take the late
+    // arrivals' polarity even where every order counts as early (responses from stored ray
+    // files), so that a rebuilt response equals the run's.
+    bool RecordsBeforeClustered = false;
+
     // =========================================================================================
     // Construction (TResult.cpp)
     // =========================================================================================
@@ -178,9 +184,9 @@ public:
     // Builds the responses from the pair's ray file; a pair that counted no arrival stays silent.
     void GetImpulseResponses();
     // Reads every arrival of the file into IR_Early / IR, scales them to pressure with air
-    // absorption, adds the artificial tail (NoiseTail), band-filters the early part (FIR,
-    // delay compensated) and the late part (Butterworth cascade, started afresh per channel),
-    // sums everything into globalIR and removes the patterns' front delays from it.
+    // absorption, adds the artificial tail (NoiseTail), band-filters both parts through the
+    // same linear-phase bands that add up to a pure delay (SynthesisBandDesign), sums
+    // everything into globalIR and removes the patterns' front delays from it.
     void GetImpulseResponsesfromRAYS(const char* rayfilename);
     // globalIR[ch][n] += IR_Early[ch][b][n] + IR[ch][b][n] over the bands.
     void GetGlobalIR();
@@ -189,8 +195,9 @@ public:
     // Broadband SPL of Param (after GetMonoParams).
     float GetSPL();
     // Level in dB re 20 uPa of the direct sound as the broadband response carries it: the
-    // record's band amplitudes through the early part's band filters, scaled to pressure as the
-    // synthesis does (rho c, receiver factor). -inf without direct sound.
+    // record's band amplitudes through the synthesis bands, with the air absorption over its
+    // path, scaled to pressure as the synthesis does (rho c, receiver factor). -inf without
+    // direct sound.
     float DirectSoundSPL() const;
 
     // =========================================================================================
@@ -221,7 +228,9 @@ public:
     // Parameters and response files (TResultFiles.cpp)
     // =========================================================================================
     // Param from globalIR (channels averaged); bands from the broadband response filtered
-    // again. A silent response gives zeros; parameters a band leaves undefined are NaN.
+    // again. Decay times, centre time, C80 and D50 count from the direct sound's sample (the
+    // first arrival's without one); the levels take the whole response. A silent response
+    // gives zeros; parameters a band leaves undefined are NaN.
     void GetMonoParams();
     // "PARAMS" file: band heads, nine rows of values ("nan" where undefined), direct sound.
     void SaveParams(const char* filename);
