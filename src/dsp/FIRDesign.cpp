@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "dsp/Noise.h"
-#include "dsp/TFilter.h"
 #include "dsp/Transform.h"
 #include "geometry/TComplex.h"
 #include "geometry/util.h"
@@ -150,11 +149,8 @@ void SynthesisBandDesign(float* coefs, unsigned int FilterLength, const float* c
 void Filter(float* x, unsigned int size_x, const float* h, unsigned int size_h)
 {
     if (size_x == 0 || size_h == 0) return;
-    TFilter signal(size_x), filter(size_h);
-    signal.FilterSetCoefs(x, size_x);
-    filter.FilterSetCoefs(h, size_h);
     std::vector<float> conv(static_cast<size_t>(size_x) + size_h - 1);
-    signal.FilterConv(&filter, conv.data());
+    FFTFilt(h, size_h, x, size_x, conv.data());
     const unsigned int shift = size_h / 2;
     for (unsigned int n = 0; n < size_x; n++) x[n] = conv[n + shift];
 }

@@ -158,6 +158,8 @@ public:
     // Adds the arrival, weighted by both patterns, to IR_Early (order <= ClusterOrder) or IR.
     // Arrivals at or past MaxLength change nothing. An order-0 arrival is the direct-sound
     // record, whose energies already carry the source pattern: it is not weighted by it again.
+    // Late and scattered arrivals take a polarity drawn from the record; the direct sound and
+    // the clustered early ones are positive.
     void InsertRay(TRay* ray);
     // Gathers a direct arrival into DirectSoundRay, weighted by the source pattern.
     void AcumulateDirectSound(TRay* ray);
