@@ -197,9 +197,9 @@ public:
     // Broadband SPL of Param (after GetMonoParams).
     float GetSPL();
     // Level in dB re 20 uPa of the direct sound as the broadband response carries it: the
-    // record's band amplitudes through the synthesis bands, with the air absorption over its
-    // path, scaled to pressure as the synthesis does (rho c, receiver factor). -inf without
-    // direct sound.
+    // record's band amplitudes, weighted by a magnitude receiver pattern (mean of its channels)
+    // and the air absorption over its path, through the synthesis bands, scaled to pressure as
+    // the synthesis does (rho c, receiver factor). -inf without direct sound.
     float DirectSoundSPL() const;
 
     // =========================================================================================

@@ -44,9 +44,25 @@ float TResult::DirectSoundSPL() const
     auto air = [&](uint32_t b) {
         return b < AirAbs.size() ? static_cast<float>(std::exp(-AirAbs[b] * metres)) : 1.0f;
     };
+    // A receiver given by band magnitudes weights the direct sound per channel, and the
+    // parameters take the mean of the channels.
+    std::vector<float> receiverGain(NumBands, 1.0f);
+    TDirectivity* recPattern = receiver ? receiver->directivity : nullptr;
+    if (recPattern && recPattern->DAFFType == 1 && NumChannels > 0) {
+        std::vector<float> mag(NumBands);
+        std::fill(receiverGain.begin(), receiverGain.end(), 0.0f);
+        const float azim = FixAzimuth(D.dir.azim - static_cast<float>(receiver->AzimRotation));
+        for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+            recPattern->GetMagnitudes(azim, D.dir.elev, ch, mag.data());
+            for (uint32_t b = 0; b < NumBands; ++b) receiverGain[b] += mag[b] / static_cast<float>(NumChannels);
+        }
+    }
     double sum2 = 0.0;
     if (BaseLength == 0) {
-        for (uint32_t b = 0; b < NumBands && b < D.num_bands; ++b) sum2 += D.spectrum[b] * air(b) * air(b);
+        for (uint32_t b = 0; b < NumBands && b < D.num_bands; ++b) {
+            const double a = std::sqrt(D.spectrum[b]) * air(b) * receiverGain[b];
+            sum2 += a * a;
+        }
     } else {
         std::vector<float> h(BaseLength);
         std::vector<double> d(BaseLength, 0.0);
@@ -54,7 +70,7 @@ float TResult::DirectSoundSPL() const
             const float E = D.spectrum[b];
             if (!(E > 0.0f)) continue;
             SynthesisBandDesign(h.data(), BaseLength, octaveFreqs.data(), NumBands, b);
-            const double a = std::sqrt(E) * air(b);
+            const double a = std::sqrt(E) * air(b) * receiverGain[b];
             for (uint32_t n = 0; n < BaseLength; ++n) d[n] += a * h[n];
         }
         for (double v : d) sum2 += v * v;

@@ -125,6 +125,31 @@ TEST(CalibratedResponses, PointSourceInFreeField)
     }
 }
 
+// The direct level is the one the response carries also for a directional receiver that meets
+// the source off its axis.
+TEST(CalibratedResponses, DirectLevelOfADirectionalReceiver)
+{
+    TDirectivity cardioid("CARDIOID", kBands);
+    TracerRoom field({});
+    field.AddSource({0, 0, 0}, 20252);
+    TReceiver r({2, 0, 0}, 0.2, 90.0, 0);
+    r.SetDirectivity(&cardioid);
+    field.room->AddReceiver(&r);
+    field.room->MaxLength = static_cast<unsigned>(0.1 * kFs);
+    field.room->AirAbs = AirAt20C();
+    RunResponses(*field.room);
+    const TResult& pair = *field.room->spcresult[0][0];
+    EXPECT_NEAR(pair.DirectSoundSPL(), pair.Param[kBands].SPL, 0.1);
+    // Off the axis by 90 degrees a cardioid takes half the amplitude.
+    TracerRoom omni({});
+    omni.AddSource({0, 0, 0}, 20252);
+    omni.AddReceiver({2, 0, 0}, 0.2);
+    omni.room->MaxLength = field.room->MaxLength;
+    omni.room->AirAbs = field.room->AirAbs;
+    RunResponses(*omni.room);
+    EXPECT_NEAR(omni.room->spcresult[0][0]->DirectSoundSPL() - pair.DirectSoundSPL(), 6.0, 0.5);
+}
+
 // An anechoic room: whatever the distance, the broadband response is the direct sound alone, and
 // its early decay time is far below any room's (it used to grow with the delay before the direct
 // sound, to 28 s at 4.85 m).
