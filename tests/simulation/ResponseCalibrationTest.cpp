@@ -246,7 +246,7 @@ TEST(CalibratedResponses, BoxDecayFollowsItsArrivals)
         room.ClusterOrderGlobal = -1;
         room.DiffuseProcessing = 0;
         room.AirAbs = air;
-        room.TracerThreads = threads;
+        room.run.TracerThreads = threads;
         testing::internal::CaptureStdout();
         room.AcousticParameters();
         testing::internal::GetCapturedStdout();
