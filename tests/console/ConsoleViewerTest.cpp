@@ -9,6 +9,7 @@
 
 #include "ConsoleTestProject.h"
 #include "geometry/TPlane.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "support/ErrorCapture.h"
 
@@ -23,10 +24,8 @@ constexpr double kDeg = 3.14159265358979323846 / 180.0;
 // planes, centre), with what it prints kept out of the test's output.
 std::unique_ptr<TRoom> LoadRoom(const fs::path& project)
 {
-    auto room = std::make_unique<TRoom>();
     testing::internal::CaptureStdout();
-    room->LoadFromTxtFile(project.c_str());
-    room->ReadColorLayers(project.c_str());
+    std::unique_ptr<TRoom> room = LoadProject(project, ProjectChain::Full).room;
     room->GetExternalPlanes();
     room->GetCenter();
     testing::internal::GetCapturedStdout();
