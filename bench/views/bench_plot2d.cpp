@@ -53,7 +53,7 @@ GL_Plot2D* Canvas()
         wxGLAttributes attrs;
         attrs.PlatformDefaults().RGBA().DoubleBuffer().EndList();
         auto* plot = new GL_Plot2D(0.0f, frame, attrs);
-        plot->SetIdleRedraw(false);
+        plot->SetAutoRedraw(false);
         frame->Show();
         for (int i = 0; i < 200 && !(plot->IsShownOnScreen() && plot->Model().HasSize()); i++) {
             wxTheApp->Yield(true);

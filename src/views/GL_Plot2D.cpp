@@ -396,10 +396,10 @@ void GL_Plot2D::render(wxPaintEvent&)
     // The paint context validates the region; the back buffer's old picture is undefined after
     // a swap, so an exposed canvas draws again.
     wxPaintDC dc(this);
-    draw();
+    if (autoRedraw) draw();
 }
 
 void GL_Plot2D::OnIdle(wxIdleEvent&)
 {
-    if (idleRedraw && plot.NeedsRedraw()) draw();
+    if (autoRedraw && plot.NeedsRedraw()) draw();
 }

@@ -58,9 +58,13 @@ public:
     bool RenderFrame();
     // RenderFrame, then presents the frame.
     void draw();
-    // Redraw on idle events after a change (the default); tests switch it off and render
-    // themselves.
-    void SetIdleRedraw(bool on) { idleRedraw = on; }
+    // Whether the idle and paint events draw (the default); tests turn it off and call
+    // RenderFrame.
+    void SetAutoRedraw(bool on) { autoRedraw = on; }
+    // Redraw on the next idle event even when nothing seems changed.
+    void MarkDirty() { plot.MarkChanged(); }
+    // Something shown changed since the last frame.
+    bool NeedsRedraw() const { return plot.NeedsRedraw(); }
 
     // Kept from the canvas's first form; nothing in the program calls them.
     void paintGL() {}
@@ -112,7 +116,7 @@ private:
     Plot2DModel plot;
     std::unique_ptr<wxGLContext> m_context;
     PlotPolyline lines;  // reused from frame to frame
-    bool idleRedraw = true;
+    bool autoRedraw = true;
 
     wxDECLARE_EVENT_TABLE();
 };

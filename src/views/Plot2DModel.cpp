@@ -289,6 +289,8 @@ void Plot2DModel::Resize(int canvasWidth, int canvasHeight)
     MainViewPortSize = PlotPixel{canvasWidth - 5, canvasHeight - 5};
     sizeKnown = true;
     dirty = true;
+    // The pointer is converted with the new plot area before the next frame is drawn.
+    SetViewPort();
 }
 
 bool Plot2DModel::SetViewPort()

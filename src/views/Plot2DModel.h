@@ -40,7 +40,7 @@ struct PlotLabel {
 
 class Plot2DModel {
 public:
-    // width × height: the plot area's size until the first redraw.
+    // width × height: the plot area's size until the first size event.
     Plot2DModel(int w, int h);
 
     // Curves. Indexes count from 0; the model keeps its own copies of the points.
@@ -77,7 +77,7 @@ public:
     PlotPixel world2view(TPoint3D P) const;
     PlotMapping Mapping() const;
 
-    // Size event: the canvas's reported size.
+    // Size event: the canvas's reported size; sets the plot area's size.
     void Resize(int canvasWidth, int canvasHeight);
     bool HasSize() const { return sizeKnown; }
     // Plot-area size from the latest size; false when it has no pixels.

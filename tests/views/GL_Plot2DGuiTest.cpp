@@ -28,7 +28,7 @@ protected:
         wxGLAttributes attributes;
         attributes.PlatformDefaults().RGBA().DoubleBuffer().EndList();
         plot = new GL_Plot2D(0.0f, frame, attributes);
-        plot->SetIdleRedraw(false);
+        plot->SetAutoRedraw(false);
         frame->SetClientSize(w, h);
         frame->Show();
         ASSERT_TRUE(WaitUntil([&] {
@@ -209,17 +209,17 @@ TEST_F(GL_Plot2DGuiTest, DrawsOnlyWhenShownSizedAndChanged)
 {
     Open();
     Add({0, 1}, {0, 1});
-    plot->SetIdleRedraw(true);
-    ASSERT_TRUE(WaitUntil([&] { return !plot->Model().NeedsRedraw(); }));
+    plot->SetAutoRedraw(true);
+    ASSERT_TRUE(WaitUntil([&] { return !plot->NeedsRedraw(); }));
     plot->SetGraphColor(0, TPoint3D(0, 1, 0));
-    EXPECT_TRUE(plot->Model().NeedsRedraw());
-    ASSERT_TRUE(WaitUntil([&] { return !plot->Model().NeedsRedraw(); }));
+    EXPECT_TRUE(plot->NeedsRedraw());
+    ASSERT_TRUE(WaitUntil([&] { return !plot->NeedsRedraw(); }));
 
     // Without idle redraws a change waits for the caller.
-    plot->SetIdleRedraw(false);
+    plot->SetAutoRedraw(false);
     plot->SetGraphColor(0, TPoint3D(0, 0, 1));
     PumpEvents();
-    EXPECT_TRUE(plot->Model().NeedsRedraw());
+    EXPECT_TRUE(plot->NeedsRedraw());
 
     frame->Hide();
     ASSERT_TRUE(WaitUntil([&] { return !plot->IsShownOnScreen(); }));
@@ -232,6 +232,34 @@ TEST_F(GL_Plot2DGuiTest, TooSmallForAPlotAreaShowsWhite)
     Add({0, 1}, {0, 1});
     ASSERT_TRUE(plot->RenderFrame());
     EXPECT_EQ(Count(0, 0, 52, 60, white), 52 * 60);
+}
+
+// The drawing helpers that the program does not call.
+TEST_F(GL_Plot2DGuiTest, BordersTestPatternAndOldTicks)
+{
+    Open();
+    Add({0, 10}, {0, 1});
+    ASSERT_TRUE(plot->RenderFrame());
+    plot->drawBorders(TPoint3D(0, 1, 0));
+    // The drawing fills the canvas's top-left 450 x 340 pixels, from its second row.
+    EXPECT_EQ(Count(0, 341 - 25, 450, 25, green), 450 * 25);
+    EXPECT_EQ(Count(0, 1, 450, 15, green), 450 * 15);
+    EXPECT_EQ(Count(0, 16, 35, 300, green), 35 * 300);
+    EXPECT_EQ(Count(435, 16, 15, 300, green), 15 * 300);
+    EXPECT_EQ(Count(35, 16, 400, 300, green), 0);
+
+    plot->drawTicks_OLD();
+    EXPECT_EQ(plot->xlabel, "(s)");
+    plot->SetXRange(0, 0.5f);
+    plot->drawTicks_OLD();
+    EXPECT_EQ(plot->xlabel, "(ms)");
+
+    ASSERT_TRUE(plot->RenderFrame());
+    plot->drawTest();
+    EXPECT_EQ(plot->Model().MinData, TPoint3D(0, 0, 0));
+    EXPECT_EQ(plot->Model().MaxData, TPoint3D(400, 300, 0));
+    EXPECT_GT(Count(35, 16, 400, 300, blue), 1000);  // the outer frame
+    EXPECT_GT(Count(35, 16, 400, 300, red), 1000);   // the inner frame and the points
 }
 
 }  // namespace

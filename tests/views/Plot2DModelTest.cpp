@@ -350,8 +350,9 @@ TEST(Plot2DModel, SizeAndPlotArea)
     Plot2DModel m(300, 200);
     EXPECT_FALSE(m.SetViewPort());  // no size event yet
     m.Resize(60, 200);              // 55 - 35 - 15: 5 pixels wide
+    EXPECT_EQ(m.width, 5);          // for the pointer before the next frame
+    EXPECT_EQ(m.height, 195 - 40);
     EXPECT_TRUE(m.SetViewPort());
-    EXPECT_EQ(m.width, 5);
     m.Resize(54, 200);
     EXPECT_FALSE(m.SetViewPort());
     EXPECT_EQ(m.view2world(PlotPixel{10, 10}).x, m.Mapping().xmin);
