@@ -85,6 +85,20 @@ void BM_Plot2DFrame(benchmark::State& state)
 }
 BENCHMARK(BM_Plot2DFrame)->Unit(benchmark::kMillisecond);
 
+// The frame with the six curves hidden: grid, ticks and labels.
+void BM_Plot2DFrameWithoutCurves(benchmark::State& state)
+{
+    GL_Plot2D* plot = Canvas();
+    for (int c = 0; c < kCurves; c++) plot->SetGraphViewStatus(c, false);
+    if (!plot->RenderFrame()) state.SkipWithError("the canvas is not shown");
+    for (auto _ : state) {
+        plot->RenderFrame();
+        glFinish();
+    }
+    for (int c = 0; c < kCurves; c++) plot->SetGraphViewStatus(c, true);
+}
+BENCHMARK(BM_Plot2DFrameWithoutCurves)->Unit(benchmark::kMillisecond);
+
 // The same six curves as line strips through every point, without the column reduction.
 void BM_Plot2DEveryPoint(benchmark::State& state)
 {
@@ -129,13 +143,13 @@ void BM_ReduceCurve(benchmark::State& state)
     map.yspan = 1.0;
     map.width = 1100;
     map.height = 600;
-    PlotPolyline line;
+    PlotSegments line;
     for (auto _ : state) {
         line.clear();
         ReduceCurve(g.Points(), g.GetLength(), map, line);
         benchmark::DoNotOptimize(line.xy.data());
     }
-    state.counters["vertices"] = static_cast<double>(line.vertices());
+    state.counters["segments"] = static_cast<double>(line.segments());
 }
 BENCHMARK(BM_ReduceCurve)->Unit(benchmark::kMicrosecond);
 

@@ -112,12 +112,12 @@ void GL_Plot2D::PlotViewport()
     Ortho(0.0, plot.width, 0.0, plot.height);
 }
 
-void GL_Plot2D::drawLines(const PlotPolyline& polyline) const
+void GL_Plot2D::drawLines(const PlotSegments& segments) const
 {
-    if (polyline.strips.empty()) return;
+    if (segments.xy.empty()) return;
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(2, GL_FLOAT, 0, polyline.xy.data());
-    for (const PlotStrip& s : polyline.strips) glDrawArrays(GL_LINE_STRIP, s.first, s.count);
+    glVertexPointer(2, GL_FLOAT, 0, segments.xy.data());
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(segments.vertices()));
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 

@@ -95,7 +95,7 @@ private:
     void drawTicks();
     void drawCrossHair();
     void PlotViewport();
-    void drawLines(const PlotPolyline& lines) const;
+    void drawLines(const PlotSegments& segments) const;
 
     void mouseWheelMoved(wxMouseEvent& event);
     void mouseMoved(wxMouseEvent& event);
@@ -115,7 +115,7 @@ private:
 
     Plot2DModel plot;
     std::unique_ptr<wxGLContext> m_context;
-    PlotPolyline lines;  // reused from frame to frame
+    PlotSegments lines;  // reused from frame to frame
     bool autoRedraw = true;
 
     wxDECLARE_EVENT_TABLE();

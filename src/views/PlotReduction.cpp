@@ -5,10 +5,10 @@
 
 namespace {
 
-// Builds strips from successive vertices, clipping each line to a rectangle.
-class StripBuilder {
+// Clips segments to a band around the plot area and appends what is left.
+class SegmentClipper {
 public:
-    StripBuilder(PlotPolyline& out, const PlotMapping& map) : out(out)
+    SegmentClipper(PlotSegments& out, const PlotMapping& map) : out(out)
     {
         // Wide enough that nothing clipped shows; small enough for single precision.
         const double band = 64.0 + std::max(std::abs(map.width), std::abs(map.height));
@@ -17,105 +17,47 @@ public:
         xhi = map.width + band;
         yhi = map.height + band;
     }
-    ~StripBuilder() { Break(); }
 
-    void Add(double x, double y)
+    void Add(double x0, double y0, double x1, double y1)
     {
-        if (!std::isfinite(x) || !std::isfinite(y)) {
-            Break();
+        if (Inside(x0, y0) && Inside(x1, y1)) {
+            Push(x0, y0, x1, y1);
             return;
         }
-        if (!havePrev) {
-            havePrev = true;
-            px = x;
-            py = y;
-            return;
-        }
+        // Liang-Barsky: the part t0 .. t1 of the segment inside the band.
+        const double dx = x1 - x0, dy = y1 - y0;
+        if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+        const double p[4] = {-dx, dx, -dy, dy};
+        const double q[4] = {x0 - xlo, xhi - x0, y0 - ylo, yhi - y0};
         double t0 = 0.0, t1 = 1.0;
-        if (Inside(px, py) && Inside(x, y)) {
-            if (!open) Begin(px, py);
-            Push(x, y);
-        } else if (Clip(px, py, x, y, t0, t1)) {
-            const double dx = x - px, dy = y - py;
-            if (!open || t0 > 0.0) {
-                End();
-                Begin(px + t0 * dx, py + t0 * dy);
+        for (int i = 0; i < 4; i++) {
+            if (p[i] == 0.0) {
+                if (q[i] < 0.0) return;
+                continue;
             }
-            if (t1 < 1.0) {
-                Push(px + t1 * dx, py + t1 * dy);
-                End();
+            const double t = q[i] / p[i];
+            if (p[i] < 0.0) {
+                if (t > t1) return;
+                t0 = std::max(t0, t);
             } else {
-                Push(x, y);
+                if (t < t0) return;
+                t1 = std::min(t1, t);
             }
-        } else {
-            End();
         }
-        px = x;
-        py = y;
-    }
-
-    void Break()
-    {
-        End();
-        havePrev = false;
+        Push(x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy);
     }
 
 private:
     bool Inside(double x, double y) const { return x >= xlo && x <= xhi && y >= ylo && y <= yhi; }
 
-    // Liang-Barsky: the part t0 .. t1 of the line from (x0, y0) to (x1, y1) inside the band.
-    bool Clip(double x0, double y0, double x1, double y1, double& t0, double& t1) const
+    void Push(double x0, double y0, double x1, double y1)
     {
-        const double dx = x1 - x0, dy = y1 - y0;
-        if (!std::isfinite(dx) || !std::isfinite(dy)) return false;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x0 - xlo, xhi - x0, y0 - ylo, yhi - y0};
-        for (int i = 0; i < 4; i++) {
-            if (p[i] == 0.0) {
-                if (q[i] < 0.0) return false;
-                continue;
-            }
-            const double t = q[i] / p[i];
-            if (p[i] < 0.0) {
-                if (t > t1) return false;
-                t0 = std::max(t0, t);
-            } else {
-                if (t < t0) return false;
-                t1 = std::min(t1, t);
-            }
-        }
-        return true;
+        out.xy.insert(out.xy.end(), {static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(x1),
+                                     static_cast<float>(y1)});
     }
 
-    void Begin(double x, double y)
-    {
-        start = static_cast<unsigned int>(out.vertices());
-        open = true;
-        Push(x, y);
-    }
-
-    void Push(double x, double y)
-    {
-        out.xy.push_back(static_cast<float>(x));
-        out.xy.push_back(static_cast<float>(y));
-    }
-
-    void End()
-    {
-        if (!open) return;
-        const unsigned int count = static_cast<unsigned int>(out.vertices()) - start;
-        if (count >= 2)
-            out.strips.push_back({start, count});
-        else
-            out.xy.resize(2 * static_cast<size_t>(start));
-        open = false;
-    }
-
-    PlotPolyline& out;
+    PlotSegments& out;
     double xlo, xhi, ylo, yhi;
-    bool havePrev = false, open = false;
-    double px = 0.0, py = 0.0;
-    unsigned int start = 0;
 };
 
 // The column of a pixel x; everything left of the plot area is column -1, everything right of
@@ -127,59 +69,58 @@ int Column(double x, int width)
     return static_cast<int>(x);
 }
 
+struct Vertex {
+    double x, y;
+};
+
 }  // namespace
 
-void ReduceCurve(const TPoint3D* points, size_t n, const PlotMapping& map, PlotPolyline& out)
+void ReduceCurve(const TPoint3D* points, size_t n, const PlotMapping& map, PlotSegments& out)
 {
-    StripBuilder strips(out, map);
-    struct Vertex {
-        size_t i;
-        double x, y;
-    };
-    bool inRun = false;
+    SegmentClipper clip(out, map);
+    // The run of points in the present column, and the last point of the run before it when
+    // no break lies between.
+    bool inRun = false, havePrevious = false;
     int column = 0;
-    Vertex first{}, low{}, high{}, last{};
+    size_t count = 0;
+    Vertex low{}, high{}, last{}, previous{};
 
-    auto flush = [&]() {
+    auto endRun = [&]() {
         if (!inRun) return;
+        if (count > 1) clip.Add(low.x, low.y - 0.5, high.x, high.y + 0.5);
+        previous = last;
+        havePrevious = true;
         inRun = false;
-        Vertex keep[4] = {first, low, high, last};
-        std::sort(keep + 1, keep + 3, [](const Vertex& a, const Vertex& b) { return a.i < b.i; });
-        size_t previous = static_cast<size_t>(-1);
-        for (const Vertex& v : keep) {
-            if (v.i == previous) continue;
-            strips.Add(v.x, v.y);
-            previous = v.i;
-        }
     };
 
     for (size_t i = 0; i < n; i++) {
-        const double x = map.X(points[i].x);
-        const double y = map.Y(points[i].y);
-        if (!std::isfinite(x) || !std::isfinite(y)) {
-            flush();
-            strips.Break();
+        const Vertex v{map.X(points[i].x), map.Y(points[i].y)};
+        if (!std::isfinite(v.x) || !std::isfinite(v.y)) {
+            endRun();
+            havePrevious = false;
             continue;
         }
-        const int c = Column(x, map.width);
-        const Vertex v{i, x, y};
+        const int c = Column(v.x, map.width);
         if (inRun && c == column) {
-            if (y < low.y) low = v;
-            if (y > high.y) high = v;
+            if (v.y < low.y) low = v;
+            if (v.y > high.y) high = v;
             last = v;
+            count++;
             continue;
         }
-        flush();
+        endRun();
+        if (havePrevious) clip.Add(previous.x, previous.y, v.x, v.y);
         inRun = true;
         column = c;
-        first = low = high = last = v;
+        count = 1;
+        low = high = last = v;
     }
-    flush();
+    endRun();
 }
 
-void AddLine(TPoint3D a, TPoint3D b, const PlotMapping& map, PlotPolyline& out)
+void AddLine(TPoint3D a, TPoint3D b, const PlotMapping& map, PlotSegments& out)
 {
-    StripBuilder strips(out, map);
-    strips.Add(map.X(a.x), map.Y(a.y));
-    strips.Add(map.X(b.x), map.Y(b.y));
+    const double x0 = map.X(a.x), y0 = map.Y(a.y), x1 = map.X(b.x), y1 = map.Y(b.y);
+    if (std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))
+        SegmentClipper(out, map).Add(x0, y0, x1, y1);
 }
