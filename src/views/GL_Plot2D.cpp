@@ -48,6 +48,17 @@ void Ortho(double x0, double x1, double y0, double y1)
     glLoadIdentity();
 }
 
+// The outline of the rectangle 0..w by 0..h moved inward by `inset`.
+void Outline(double w, double h, double inset)
+{
+    glBegin(GL_LINE_LOOP);
+    glVertex2d(inset, inset);
+    glVertex2d(w - inset, inset);
+    glVertex2d(w - inset, h - inset);
+    glVertex2d(inset, h - inset);
+    glEnd();
+}
+
 void Text(double x, double y, const std::string& text)
 {
     glRasterPos2d(x, y);
@@ -141,14 +152,8 @@ void GL_Plot2D::drawPlots()
     }
 
     // The frame lies on the plot area's outermost pixels.
-    const double w = plot.width, h = plot.height;
     glColor3f(0.0f, 0.0f, 0.7f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2d(0.5, 0.5);
-    glVertex2d(w - 0.5, 0.5);
-    glVertex2d(w - 0.5, h - 0.5);
-    glVertex2d(0.5, h - 0.5);
-    glEnd();
+    Outline(plot.width, plot.height, 0.5);
 }
 
 void GL_Plot2D::drawZoom()
@@ -183,35 +188,34 @@ void GL_Plot2D::drawZoom()
 
 void GL_Plot2D::drawGrid()
 {
-    const PlotMapping map = plot.Mapping();
     glColor3f(0.5f, 0.5f, 0.5f);
     glLineWidth(0.5f);
-    glBegin(GL_LINES);
-    for (double x : plot.GridX()) {
-        glVertex2d(map.X(x), 0.0);
-        glVertex2d(map.X(x), plot.height);
-    }
-    for (double y : plot.GridY()) {
-        glVertex2d(0.0, map.Y(y));
-        glVertex2d(plot.width, map.Y(y));
-    }
-    glEnd();
+    drawAcross(plot.GridX(), plot.GridY());
     glLineWidth(1.0f);
 }
 
 void GL_Plot2D::drawCrossHair()
 {
-    const PlotMapping map = plot.Mapping();
     const TPoint3D p = plot.CrossHairPoint();
     glColor3f(0.0f, 0.0f, 0.5f);
     glLineWidth(2.0f);
-    glBegin(GL_LINES);
-    glVertex2d(map.X(p.x), 0.0);
-    glVertex2d(map.X(p.x), plot.height);
-    glVertex2d(0.0, map.Y(p.y));
-    glVertex2d(plot.width, map.Y(p.y));
-    glEnd();
+    drawAcross({p.x}, {p.y});
     glLineWidth(1.0f);
+}
+
+void GL_Plot2D::drawAcross(const std::vector<double>& xs, const std::vector<double>& ys)
+{
+    const PlotMapping map = plot.Mapping();
+    glBegin(GL_LINES);
+    for (double x : xs) {
+        glVertex2d(map.X(x), 0.0);
+        glVertex2d(map.X(x), plot.height);
+    }
+    for (double y : ys) {
+        glVertex2d(0.0, map.Y(y));
+        glVertex2d(plot.width, map.Y(y));
+    }
+    glEnd();
 }
 
 void GL_Plot2D::drawTicks()
@@ -296,21 +300,10 @@ void GL_Plot2D::drawTest()
     plot.MaxData = TPoint3D(plot.width, plot.height, 0.0);
     if (!plot.SetViewPort()) return;
     PlotViewport();
-    const double w = plot.width, h = plot.height;
     glColor3f(0.0f, 0.0f, 1.0f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2d(1.0, 1.0);
-    glVertex2d(w - 1.0, 1.0);
-    glVertex2d(w - 1.0, h - 1.0);
-    glVertex2d(1.0, h - 1.0);
-    glEnd();
+    Outline(plot.width, plot.height, 1.0);
     glColor3f(1.0f, 0.0f, 0.0f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2d(10.0, 10.0);
-    glVertex2d(w - 10.0, 10.0);
-    glVertex2d(w - 10.0, h - 10.0);
-    glVertex2d(10.0, h - 10.0);
-    glEnd();
+    Outline(plot.width, plot.height, 10.0);
     const double points[5][2] = {{150, 100}, {250, 150}, {400, 250}, {10, 100}, {850, 250}};
     char text[64];
     for (const auto& p : points) {

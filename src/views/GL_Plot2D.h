@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <wx/glcanvas.h>
 
@@ -94,6 +95,8 @@ private:
     void drawGrid();
     void drawTicks();
     void drawCrossHair();
+    // Lines across the whole plot area at the data x and y values.
+    void drawAcross(const std::vector<double>& xs, const std::vector<double>& ys);
     void PlotViewport();
     void drawLines(const PlotSegments& segments) const;
 

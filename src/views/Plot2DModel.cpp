@@ -214,33 +214,26 @@ void Plot2DModel::SetCrop(TPoint3D CMin, TPoint3D CMax)
 
 void Plot2DModel::Zoom(TPoint3D fixedPoint, float zoomFactor_x, float zoomFactor_y)
 {
-    LastCrop_min = Crop_min;
-    LastCrop_max = Crop_max;
     const double a = static_cast<float>(1.0f / zoomFactor_x);
     const double b = static_cast<float>(1.0f / zoomFactor_y);
     const TPoint3D size((Crop_max.x - Crop_min.x) * a, (Crop_max.y - Crop_min.y) * b);
     const TPoint3D offset((fixedPoint.x - Crop_min.x) * a, (fixedPoint.y - Crop_min.y) * b);
     const TPoint3D newMin = fixedPoint - offset;
-    const TPoint3D newMax = newMin + size;
-    // A step that would leave no width (or no finite window) on an axis leaves that axis.
-    if (UsableWindow(newMin.x, newMax.x)) {
-        Crop_min.x = newMin.x;
-        Crop_max.x = newMax.x;
-    }
-    if (UsableWindow(newMin.y, newMax.y)) {
-        Crop_min.y = newMin.y;
-        Crop_max.y = newMax.y;
-    }
-    dirty = true;
+    Step(newMin, newMin + size);
 }
 
 void Plot2DModel::Pan(TPoint3D fixedPoint, float dx, float dy)
 {
-    LastCrop_min = Crop_min;
-    LastCrop_max = Crop_max;
     const TPoint3D size = Crop_max - Crop_min;
     const TPoint3D newMin = fixedPoint - (fixedPoint - Crop_min + TPoint3D(dx, dy));
-    const TPoint3D newMax = newMin + size;
+    Step(newMin, newMin + size);
+}
+
+void Plot2DModel::Step(TPoint3D newMin, TPoint3D newMax)
+{
+    LastCrop_min = Crop_min;
+    LastCrop_max = Crop_max;
+    // A step that would leave no width (or no finite window) on an axis leaves that axis.
     if (UsableWindow(newMin.x, newMax.x)) {
         Crop_min.x = newMin.x;
         Crop_max.x = newMax.x;

@@ -132,6 +132,8 @@ public:
 
 private:
     void Refit();
+    // A zoom or pan step to the window newMin .. newMax.
+    void Step(TPoint3D newMin, TPoint3D newMax);
     // Anchor, pointer and window at the press of a zoom or pan drag.
     void BeginDrag(PlotPixel pointer);
     std::vector<double> Grid(double lo, double hi, int n) const;
