@@ -10,24 +10,6 @@
 
 #include "views/GlutText.h"
 
-wxBEGIN_EVENT_TABLE(GL_Plot2D, wxGLCanvas)
-    EVT_MOUSEWHEEL(GL_Plot2D::mouseWheelMoved)
-    EVT_MOTION(GL_Plot2D::mouseMoved)
-    EVT_LEFT_DOWN(GL_Plot2D::mouseDown)
-    EVT_LEFT_UP(GL_Plot2D::mouseReleased)
-    EVT_MIDDLE_DOWN(GL_Plot2D::startZoom)
-    EVT_MIDDLE_UP(GL_Plot2D::stopZoom)
-    EVT_RIGHT_DOWN(GL_Plot2D::startPan)
-    EVT_RIGHT_UP(GL_Plot2D::stopPan)
-    EVT_LEFT_DCLICK(GL_Plot2D::viewExtent)
-    EVT_LEAVE_WINDOW(GL_Plot2D::mouseLeftWindow)
-    EVT_SIZE(GL_Plot2D::resized)
-    EVT_KEY_DOWN(GL_Plot2D::keyPressed)
-    EVT_KEY_UP(GL_Plot2D::keyReleased)
-    EVT_PAINT(GL_Plot2D::render)
-    EVT_IDLE(GL_Plot2D::OnIdle)
-wxEND_EVENT_TABLE()
-
 namespace {
 
 void* const labelFont = GLUT_BITMAP_TIMES_ROMAN_10;
@@ -67,13 +49,9 @@ void Text(double x, double y, const std::string& text)
 
 }  // namespace
 
-GL_Plot2D::GL_Plot2D(float c, wxWindow* parent, const wxGLAttributes& dispAttrs, wxWindowID id,
-                     const wxPoint& pos, const wxSize& wsize, long style, const wxString& name,
-                     const wxPalette& palette)
-    : wxGLCanvas(parent, dispAttrs, id, pos, wsize, style, name, palette),
-      c_(c),
-      rotate_(c),
-      wID(id),
+GL_Plot2D::GL_Plot2D(float c, wxWindow* parent, const wxGLAttributes& dispAttrs, wxWindowID id, const wxPoint& pos,
+                     const wxSize& wsize, long style, const wxString& name, const wxPalette& palette)
+    : wxGLCanvas(parent, dispAttrs, id, pos, wsize, style, name, palette), c_(c), rotate_(c), wID(id),
       plot(wsize.x, wsize.y)
 {
     m_context = std::make_unique<wxGLContext>(this);
@@ -396,3 +374,23 @@ void GL_Plot2D::OnIdle(wxIdleEvent&)
 {
     if (autoRedraw && plot.NeedsRedraw()) draw();
 }
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(GL_Plot2D, wxGLCanvas)
+    EVT_MOUSEWHEEL(GL_Plot2D::mouseWheelMoved)
+    EVT_MOTION(GL_Plot2D::mouseMoved)
+    EVT_LEFT_DOWN(GL_Plot2D::mouseDown)
+    EVT_LEFT_UP(GL_Plot2D::mouseReleased)
+    EVT_MIDDLE_DOWN(GL_Plot2D::startZoom)
+    EVT_MIDDLE_UP(GL_Plot2D::stopZoom)
+    EVT_RIGHT_DOWN(GL_Plot2D::startPan)
+    EVT_RIGHT_UP(GL_Plot2D::stopPan)
+    EVT_LEFT_DCLICK(GL_Plot2D::viewExtent)
+    EVT_LEAVE_WINDOW(GL_Plot2D::mouseLeftWindow)
+    EVT_SIZE(GL_Plot2D::resized)
+    EVT_KEY_DOWN(GL_Plot2D::keyPressed)
+    EVT_KEY_UP(GL_Plot2D::keyReleased)
+    EVT_PAINT(GL_Plot2D::render)
+    EVT_IDLE(GL_Plot2D::OnIdle)
+wxEND_EVENT_TABLE()
+// clang-format on

@@ -115,8 +115,7 @@ void Plot2DModel::SetGraphData(int graphID, const TPoint3D* newdata, int newLeng
 void Plot2DModel::SetGraphColor(int gphIndex, TPoint3D color)
 {
     if (static_cast<unsigned int>(gphIndex) >= getNumGraphs()) return;
-    graph[gphIndex]->SetColor(static_cast<float>(color.x), static_cast<float>(color.y),
-                              static_cast<float>(color.z));
+    graph[gphIndex]->SetColor(static_cast<float>(color.x), static_cast<float>(color.y), static_cast<float>(color.z));
     dirty = true;
 }
 
@@ -366,8 +365,7 @@ void Plot2DModel::MouseDown(PlotPixel pointer)
 
 void Plot2DModel::ViewExtent()
 {
-    SetCrop(TPoint3D(Single(MinData.x), Single(MinData.y), 0.0),
-            TPoint3D(Single(MaxData.x), Single(MaxData.y), 0.0));
+    SetCrop(TPoint3D(Single(MinData.x), Single(MinData.y), 0.0), TPoint3D(Single(MaxData.x), Single(MaxData.y), 0.0));
 }
 
 void Plot2DModel::FrameDrawn()

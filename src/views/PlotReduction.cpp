@@ -52,8 +52,8 @@ private:
 
     void Push(double x0, double y0, double x1, double y1)
     {
-        out.xy.insert(out.xy.end(), {static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(x1),
-                                     static_cast<float>(y1)});
+        out.xy.insert(out.xy.end(),
+                      {static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(x1), static_cast<float>(y1)});
     }
 
     PlotSegments& out;
