@@ -286,8 +286,8 @@ void mpWindow::UpdateAll()
         GetClientSize(&cx, &cy);
         const charts::ScrollBarState h = m_view.HorizontalScrollBar(cx);
         const charts::ScrollBarState v = m_view.VerticalScrollBar(cy);
-        SetScrollbar(wxHORIZONTAL, h.position, h.thumb, h.range, true);
-        SetScrollbar(wxVERTICAL, v.position, v.thumb, v.range, true);
+        if (CanScroll(wxHORIZONTAL)) SetScrollbar(wxHORIZONTAL, h.position, h.thumb, h.range, true);
+        if (CanScroll(wxVERTICAL)) SetScrollbar(wxVERTICAL, v.position, v.thumb, v.range, true);
     }
     Refresh(false);
 }
@@ -295,9 +295,10 @@ void mpWindow::UpdateAll()
 void mpWindow::SetMPScrollbars(bool status)
 {
     m_enableScrollBars = status;
+    // Only a window created with scroll bars (wxHSCROLL, wxVSCROLL) has any to set.
     if (!status) {
-        SetScrollbar(wxHORIZONTAL, 0, 0, 0);
-        SetScrollbar(wxVERTICAL, 0, 0, 0);
+        if (CanScroll(wxHORIZONTAL)) SetScrollbar(wxHORIZONTAL, 0, 0, 0);
+        if (CanScroll(wxVERTICAL)) SetScrollbar(wxVERTICAL, 0, 0, 0);
     }
     UpdateAll();
 }
