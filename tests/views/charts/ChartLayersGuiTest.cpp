@@ -3,7 +3,10 @@
 #include <wx/dcmemory.h>
 
 #include "views/charts/ChartFixture.h"
+#include "views/charts/mpFX.h"
 #include "views/charts/mpFXYVector.h"
+#include "views/charts/mpFY.h"
+#include "views/charts/mpProfile.h"
 #include "views/charts/mpInfoLayer.h"
 #include "views/charts/mpScaleY.h"
 
@@ -169,6 +172,66 @@ TEST_F(ChartLayersGuiTest, CoordinateReadoutShowsTheDataUnderTheMouse)
     Render(*chart, 0, 400, 0, 290);
     EXPECT_GT(readout->GetSize().GetWidth(), 60);
     EXPECT_GT(readout->GetSize().GetHeight(), 20);
+}
+
+struct Line : mpFX {
+    Line() : mpFX("line", 1) {}
+    double GetY(double x) override { return x; }
+};
+struct Column : mpFY {
+    Column() : mpFY("column", 1) {}
+    double GetX(double) override { return 5; }
+};
+struct Ramp : mpProfile {
+    Ramp() : mpProfile("ramp", 2) {}
+    double GetY(double x) override { return 10 - x; }
+};
+
+TEST_F(ChartLayersGuiTest, FunctionLayersDrawInsideTheirArea)
+{
+    mpWindow* chart = MakeChart();
+    chart->SetMargins(50, 40, 40, 40);
+    for (mpLayer* layer : {static_cast<mpLayer*>(new Line), static_cast<mpLayer*>(new Column), static_cast<mpLayer*>(new Ramp)}) {
+        layer->SetDrawOutsideMargins(false);
+        layer->SetPen(wxPen(*wxBLACK, 3));
+        chart->AddLayer(layer);
+    }
+    const wxImage image = Render(*chart, 0, 10, 0, 10);
+    // The column x = 5 at pixel 200 from the top of the area to its bottom, not into the margins.
+    EXPECT_FALSE(IsWhite(image, 200, 60));
+    EXPECT_FALSE(IsWhite(image, 200, 240));
+    EXPECT_EQ(NonWhiteInRect(image, 195, 0, 205, 45), 0);
+    // The diagonals cross the area's corners.
+    EXPECT_FALSE(IsWhite(image, chart->x2p(2), chart->y2p(2)));
+    EXPECT_FALSE(IsWhite(image, chart->x2p(2), chart->y2p(8)));
+}
+
+TEST_F(ChartLayersGuiTest, ClassRecordsCreateLayersByName)
+{
+    std::unique_ptr<wxObject> axis(wxCreateDynamicObject("mpScaleX"));
+    ASSERT_TRUE(dynamic_cast<mpScaleX*>(axis.get()));
+    EXPECT_EQ(static_cast<mpScaleX*>(axis.get())->GetName(), "X");
+    std::unique_ptr<wxObject> yaxis(wxCreateDynamicObject("mpScaleY"));
+    EXPECT_EQ(static_cast<mpScaleY*>(yaxis.get())->GetName(), "Y");
+    std::unique_ptr<wxObject> curve(wxCreateDynamicObject("mpFXYVector"));
+    EXPECT_TRUE(dynamic_cast<mpFXYVector*>(curve.get()));
+    std::unique_ptr<wxObject> info(wxCreateDynamicObject("mpInfoLayer"));
+    EXPECT_TRUE(dynamic_cast<mpInfoLayer*>(info.get()));
+    EXPECT_EQ(wxCreateDynamicObject("mpLayer"), nullptr);
+    EXPECT_EQ(wxCreateDynamicObject("mpFXY"), nullptr);
+    mpInfoLegend legend;
+    EXPECT_STREQ(legend.GetClassInfo()->GetClassName(), L"mpInfoLayer");
+    EXPECT_TRUE(legend.IsKindOf(wxCLASSINFO(mpLayer)));
+}
+
+TEST_F(ChartLayersGuiTest, ColourSquareTakesThePenColour)
+{
+    mpFXYVector curve("c");
+    curve.SetPen(wxPen(*wxRED, 2));
+    const wxImage square = curve.GetColourSquare(8).ConvertToImage();
+    ASSERT_EQ(square.GetWidth(), 8);
+    EXPECT_EQ(square.GetRed(4, 4), 255);
+    EXPECT_EQ(square.GetGreen(4, 4), 0);
 }
 
 }  // namespace

@@ -218,4 +218,57 @@ TEST_F(ChartWindowGuiTest, ScrollBarsFollowTheView)
     EXPECT_LE(chart->GetScrollRange(wxHORIZONTAL), 1);  // the toolkit keeps at least 1
 }
 
+TEST_F(ChartWindowGuiTest, OneAxisZoomsAndDirectSettersLeaveTheDesiredRange)
+{
+    mpWindow* chart = MakeChart();
+    chart->Fit(0, 10, 0, 10);
+    const double sx = chart->GetScaleX(), sy = chart->GetScaleY();
+    chart->ZoomInX();
+    EXPECT_DOUBLE_EQ(chart->GetScaleX(), sx * 1.5);
+    chart->ZoomOutX();
+    chart->ZoomInY();
+    chart->ZoomOutY();
+    EXPECT_DOUBLE_EQ(chart->GetScaleX(), sx);
+    EXPECT_DOUBLE_EQ(chart->GetScaleY(), sy);
+    chart->SetScaleX(0);
+    EXPECT_DOUBLE_EQ(chart->GetScaleX(), sx);
+    chart->SetScaleY(7);
+    EXPECT_DOUBLE_EQ(chart->GetYscl(), 7);
+    EXPECT_DOUBLE_EQ(chart->GetDesiredYmax(), 10);
+
+    const double x = chart->p2x(100);
+    chart->DoZoomInXCalc(100);
+    EXPECT_NEAR(chart->p2x(100), x, 1e-12);
+    chart->DoZoomOutXCalc(100);
+    EXPECT_NEAR(chart->GetScaleX(), sx, 1e-12);
+    chart->DoZoomInYCalc(50);
+    chart->DoZoomOutYCalc(50);
+    EXPECT_NEAR(chart->GetScaleY(), 7, 1e-12);
+
+    chart->ZoomIn();  // about the middle of the plot area
+    const wxSize c = chart->GetClientSize();
+    const double mx = chart->p2x(c.x / 2);
+    chart->ZoomOut();
+    EXPECT_NEAR(chart->p2x(c.x / 2), mx, 1e-9);
+
+    chart->ZoomRect(wxPoint(10, 10), wxPoint(11, 200));
+    EXPECT_NEAR(chart->GetDesiredXmax() - chart->GetDesiredXmin(), 1 / sx, 1e-9);
+}
+
+TEST_F(ChartWindowGuiTest, DoubleBufferedPaintDrawsTheLayers)
+{
+    mpWindow* chart = MakeChart();
+    chart->EnableDoubleBuffer(true);
+    chart->AddLayer(new mpScaleX("x", mpAXIS_ORIGIN, true, mpLABEL_NUMBER));
+    chart->Fit(-1, 1, -1, 1);
+    chart->Update();
+    PumpEvents();
+    chart->SetSize(300, 200);
+    chart->Refresh();
+    EXPECT_TRUE(WaitUntil([&] {
+        chart->Update();
+        return chart->GetScrX() == 300;
+    }));
+}
+
 }  // namespace
