@@ -2,6 +2,9 @@
 
 #include <wx/dcclient.h>
 #include <wx/intl.h>
+#include <wx/image.h>
+
+#include "views/Prompter.h"
 
 #include <algorithm>
 
@@ -18,6 +21,19 @@ wxBEGIN_EVENT_TABLE(mpWindow, wxWindow)
     EVT_SCROLLWIN_LINEDOWN(mpWindow::OnScrollLineDown)
     EVT_SCROLLWIN_TOP(mpWindow::OnScrollTop)
     EVT_SCROLLWIN_BOTTOM(mpWindow::OnScrollBottom)
+    EVT_MIDDLE_UP(mpWindow::OnShowPopupMenu)
+    EVT_RIGHT_DOWN(mpWindow::OnMouseRightDown)
+    EVT_RIGHT_UP(mpWindow::OnShowPopupMenu)
+    EVT_MOUSEWHEEL(mpWindow::OnMouseWheel)
+    EVT_MOTION(mpWindow::OnMouseMove)
+    EVT_LEFT_DOWN(mpWindow::OnMouseLeftDown)
+    EVT_LEFT_UP(mpWindow::OnMouseLeftRelease)
+    EVT_MENU(mpID_CENTER, mpWindow::OnCenter)
+    EVT_MENU(mpID_FIT, mpWindow::OnFit)
+    EVT_MENU(mpID_ZOOM_IN, mpWindow::OnZoomIn)
+    EVT_MENU(mpID_ZOOM_OUT, mpWindow::OnZoomOut)
+    EVT_MENU(mpID_LOCKASPECT, mpWindow::OnLockAspect)
+    EVT_MENU(mpID_HELP_MOUSE, mpWindow::OnMouseHelp)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -389,6 +405,11 @@ void mpWindow::OnPaint(wxPaintEvent&)
     target->SetTextForeground(m_fgColour);
     target->DrawRectangle(0, 0, m_view.scrX, m_view.scrY);
     PlotLayers(*target);
+    if (m_rubberBand) {
+        target->SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
+        target->SetBrush(*wxTRANSPARENT_BRUSH);
+        target->DrawRectangle(m_rubberBandRect);
+    }
     if (target != &dc) dc.Blit(0, 0, m_view.scrX, m_view.scrY, target, 0, 0, wxCOPY);
 }
 
@@ -421,7 +442,8 @@ void mpWindow::SetColourTheme(const wxColour& bgColour, const wxColour& drawColo
     m_fgColour = drawColour;
     m_axColour = axesColour;
     for (mpLayer* layer : m_layers) {
-        if (layer->GetLayerType() == mpLAYER_AXIS) {
+        // An axes colour never set (invalid) leaves the axes as they are.
+        if (layer->GetLayerType() == mpLAYER_AXIS && axesColour.IsOk()) {
             wxPen pen = layer->GetPen();
             pen.SetColour(axesColour);
             layer->SetPen(pen);
@@ -431,4 +453,187 @@ void mpWindow::SetColourTheme(const wxColour& bgColour, const wxColour& drawColo
             layer->SetPen(pen);
         }
     }
+}
+
+bool mpWindow::ShowPopupMenu(wxMenu* menu, const wxPoint& position) { return PopupMenu(menu, position); }
+
+void mpWindow::OnMouseRightDown(wxMouseEvent& event)
+{
+    m_mouseMovedAfterRightClick = false;
+    m_mouseRClick_X = event.GetX();
+    m_mouseRClick_Y = event.GetY();
+    m_haveRClick = true;
+    if (m_enableMouseNavigation) SetCursor(*wxCROSS_CURSOR);
+}
+
+void mpWindow::OnMouseMove(wxMouseEvent& event)
+{
+    if (!m_enableMouseNavigation) {
+        event.Skip();
+        return;
+    }
+    const int x = event.GetX(), y = event.GetY();
+    if (event.RightIsDown()) {
+        // A drag whose press the window did not see starts here.
+        if (!m_haveRClick) {
+            m_mouseRClick_X = x;
+            m_mouseRClick_Y = y;
+            m_haveRClick = true;
+        }
+        m_mouseMovedAfterRightClick = true;
+        const double ax = m_mouseRClick_X - x, ay = m_mouseRClick_Y - y;
+        m_mouseRClick_X = x;
+        m_mouseRClick_Y = y;
+        m_view.Shift(ax / m_view.scaleX, -ay / m_view.scaleY);
+        UpdateAll();
+    } else if (event.LeftIsDown()) {
+        if (m_movingInfoLayer) {
+            if (m_movingInfoLayer->IsVisible())
+                m_movingInfoLayer->Move(wxPoint(x - m_mouseLClick_X, y - m_mouseLClick_Y));
+        } else if (m_haveLClick) {
+            m_rubberBand = true;
+            m_rubberBandRect = wxRect(wxPoint(m_mouseLClick_X, m_mouseLClick_Y), wxPoint(x, y));
+        }
+        UpdateAll();
+    } else {
+        for (mpLayer* layer : m_layers) {
+            if (!layer->IsInfo() || !layer->IsVisible()) continue;
+            auto* info = static_cast<mpInfoLayer*>(layer);
+            info->UpdateInfo(*this, event);
+            RefreshRect(info->GetRectangle(), true);
+        }
+    }
+    event.Skip();
+}
+
+void mpWindow::OnShowPopupMenu(wxMouseEvent& event)
+{
+    if (m_enableMouseNavigation) SetCursor(*wxSTANDARD_CURSOR);
+    if (!m_mouseMovedAfterRightClick) {
+        m_clickedX = event.GetX();
+        m_clickedY = event.GetY();
+        ShowPopupMenu(&m_popmenu, event.GetPosition());
+    }
+}
+
+void mpWindow::OnMouseWheel(wxMouseEvent& event)
+{
+    if (!m_enableMouseNavigation || event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL) {
+        event.Skip();
+        return;
+    }
+    const int rotation = event.GetWheelRotation();
+    if (rotation == 0) return;
+    if (!event.ControlDown()) {
+        if (rotation > 0)
+            ZoomIn(event.GetPosition());
+        else
+            ZoomOut(event.GetPosition());
+        return;
+    }
+    const double change = -rotation;
+    if (event.ShiftDown())
+        m_view.Shift(change / m_view.scaleX, 0);
+    else
+        m_view.Shift(0, -change / m_view.scaleY);
+    UpdateAll();
+}
+
+void mpWindow::OnMouseLeftDown(wxMouseEvent& event)
+{
+    m_mouseLClick_X = event.GetX();
+    m_mouseLClick_Y = event.GetY();
+    m_haveLClick = true;
+    // Hidden info layers take no clicks (a hidden legend would swallow every rubber band).
+    wxPoint at = event.GetPosition();
+    m_movingInfoLayer = nullptr;
+    for (mpLayer* layer : m_layers) {
+        if (!layer->IsInfo() || !layer->IsVisible()) continue;
+        auto* info = static_cast<mpInfoLayer*>(layer);
+        if (info->Inside(at)) {
+            m_movingInfoLayer = info;
+            break;
+        }
+    }
+    event.Skip();
+}
+
+void mpWindow::OnMouseLeftRelease(wxMouseEvent& event)
+{
+    const bool band = m_rubberBand;
+    m_rubberBand = false;
+    if (m_movingInfoLayer) {
+        m_movingInfoLayer->UpdateReference();
+        m_movingInfoLayer = nullptr;
+    } else if (m_haveLClick && (event.GetX() != m_mouseLClick_X || event.GetY() != m_mouseLClick_Y)) {
+        ZoomRect(wxPoint(m_mouseLClick_X, m_mouseLClick_Y), event.GetPosition());
+    } else if (band) {
+        Refresh(false);
+    }
+    m_haveLClick = false;
+    event.Skip();
+}
+
+void mpWindow::OnCenter(wxCommandEvent&)
+{
+    TakeClientSize();
+    const int w = m_view.PlotWidth(), h = m_view.PlotHeight();
+    SetPos(p2x(m_clickedX - w / 2 - m_view.marginLeft), p2y(m_clickedY - h / 2 - m_view.marginTop));
+}
+
+void mpWindow::OnFit(wxCommandEvent&) { Fit(); }
+
+void mpWindow::OnZoomIn(wxCommandEvent&)
+{
+    // About the right press that opened the menu; about the middle when there was none.
+    if (m_haveRClick)
+        ZoomIn(wxPoint(static_cast<int>(m_mouseRClick_X), static_cast<int>(m_mouseRClick_Y)));
+    else
+        ZoomIn();
+}
+
+void mpWindow::OnZoomOut(wxCommandEvent&) { ZoomOut(); }
+
+void mpWindow::OnLockAspect(wxCommandEvent&) { LockAspect(!m_view.lockAspect); }
+
+void mpWindow::OnMouseHelp(wxCommandEvent&)
+{
+    Prompter::Get().MessageBox(_("Mouse actions:\n         - Left button down + Mark area: Rectangular zoom\n         - Right button down + Move: Pan (Move)\n         - Wheel: Zoom in/out\n         - Wheel + SHIFT: Horizontal scroll\n         - Wheel + CTRL: Vertical scroll"),
+                               _("Plot help"), wxOK, this);
+}
+
+bool mpWindow::SaveScreenshot(const wxString& filename, int type, wxSize imageSize, bool fit)
+{
+    int sizeX = m_view.scrX, sizeY = m_view.scrY;
+    const int keptX = m_view.scrX, keptY = m_view.scrY;
+    const bool explicitSize = imageSize != wxDefaultSize;
+    if (explicitSize) {
+        sizeX = imageSize.GetWidth();
+        sizeY = imageSize.GetHeight();
+        SetScr(sizeX, sizeY);
+    }
+    bool saved = false;
+    if (sizeX > 0 && sizeY > 0) {
+        wxBitmap screenshot(sizeX, sizeY);
+        {
+            wxMemoryDC dc(screenshot);
+            dc.SetPen(*wxTRANSPARENT_PEN);
+            dc.SetBrush(wxBrush(GetBackgroundColour(), wxBRUSHSTYLE_SOLID));
+            dc.SetTextForeground(m_fgColour);
+            dc.DrawRectangle(0, 0, sizeX, sizeY);
+            if (fit)
+                Fit(m_view.minX, m_view.maxX, m_view.minY, m_view.maxY, &sizeX, &sizeY);
+            else
+                Fit(m_view.desiredXmin, m_view.desiredXmax, m_view.desiredYmin, m_view.desiredYmax, &sizeX, &sizeY);
+            PlotLayers(dc);
+        }
+        saved = screenshot.ConvertToImage().SaveFile(filename, static_cast<wxBitmapType>(type));
+    }
+    if (explicitSize) {
+        SetScr(keptX, keptY);
+        int w = keptX, h = keptY;
+        Fit(m_view.desiredXmin, m_view.desiredXmax, m_view.desiredYmin, m_view.desiredYmax, &w, &h);
+        UpdateAll();
+    }
+    return saved;
 }

@@ -73,6 +73,11 @@ public:
     wxCoord x2p(double x) const { return m_view.x2p(x); }
     wxCoord y2p(double y) const { return m_view.y2p(y); }
 
+    // Renders the chart off-screen into an image file (toolkit bitmap type `type`); with
+    // `fit` the view is the layers' bounding box. The window's view stays as it was.
+    bool SaveScreenshot(const wxString& filename, int type = wxBITMAP_TYPE_BMP,
+                        wxSize imageSize = wxDefaultSize, bool fit = false);
+
     void EnableDoubleBuffer(bool enabled) { m_enableDoubleBuffer = enabled; }
     void EnableMousePanZoom(bool enabled) { m_enableMouseNavigation = enabled; }
 
@@ -136,6 +141,21 @@ public:
 protected:
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
+    void OnShowPopupMenu(wxMouseEvent& event);
+    void OnMouseRightDown(wxMouseEvent& event);
+    void OnMouseMove(wxMouseEvent& event);
+    void OnMouseWheel(wxMouseEvent& event);
+    void OnMouseLeftDown(wxMouseEvent& event);
+    void OnMouseLeftRelease(wxMouseEvent& event);
+    void OnCenter(wxCommandEvent& event);
+    void OnFit(wxCommandEvent& event);
+    void OnZoomIn(wxCommandEvent& event);
+    void OnZoomOut(wxCommandEvent& event);
+    void OnLockAspect(wxCommandEvent& event);
+    void OnMouseHelp(wxCommandEvent& event);
+
+    // Opens the context menu at a window pixel; tests answer it instead.
+    virtual bool ShowPopupMenu(wxMenu* menu, const wxPoint& position);
     void OnScrollThumbTrack(wxScrollWinEvent& event);
     void OnScrollPageUp(wxScrollWinEvent& event);
     void OnScrollPageDown(wxScrollWinEvent& event);
@@ -163,6 +183,11 @@ protected:
     bool m_mouseMovedAfterRightClick = false;
     long m_mouseRClick_X = 0, m_mouseRClick_Y = 0;
     int m_mouseLClick_X = 0, m_mouseLClick_Y = 0;
+    // No press of that button in this window yet (or, for the left one, since its release).
+    bool m_haveRClick = false, m_haveLClick = false;
+    // The rubber band of a left drag, drawn by the paint handler.
+    bool m_rubberBand = false;
+    wxRect m_rubberBandRect;
     bool m_enableScrollBars = false;
     mpInfoLayer* m_movingInfoLayer = nullptr;
 

@@ -39,6 +39,7 @@ protected:
         return bitmap.ConvertToImage();
     }
 
+public:
     static bool IsWhite(const wxImage& image, int x, int y)
     {
         return image.GetRed(x, y) == 255 && image.GetGreen(x, y) == 255 && image.GetBlue(x, y) == 255;
