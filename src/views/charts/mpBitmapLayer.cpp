@@ -68,9 +68,7 @@ void mpBitmapLayer::Plot(wxDC& dc, mpWindow& w)
             dc.DrawBitmap(m_scaledBitmap, at.dx, at.dy, true);
         }
     }
-    if (m_name.IsEmpty() || !m_showName) return;
-    dc.SetFont(m_font);
-    wxCoord tw = 0, th = 0;
-    dc.GetTextExtent(m_name, &tw, &th);
+    wxCoord tw, th;
+    if (!MeasureName(dc, tw, th)) return;
     dc.DrawText(m_name, w.x2p(m_max_x) - tw - 8, w.y2p(m_max_y) - 8 - th);
 }

@@ -20,10 +20,8 @@ void mpFX::Plot(wxDC& dc, mpWindow& w)
     const auto area = charts::AreaOf(view, m_drawOutsideMargins);
     const auto curve = charts::TraceFX(view, area, m_drawOutsideMargins, [this](double x) { return GetY(x); });
     charts::DrawMarks(dc, curve.marks, m_pen.GetWidth());
-    if (m_name.IsEmpty() || !m_showName) return;
-    dc.SetFont(m_font);
-    wxCoord tw = 0, th = 0;
-    dc.GetTextExtent(m_name, &tw, &th);
+    wxCoord tw, th;
+    if (!MeasureName(dc, tw, th)) return;
     const int tx = charts::NameXOfFX(m_flags, view, tw);
     dc.DrawText(m_name, tx, view.y2p(GetY(view.p2x(tx))));
 }

@@ -45,10 +45,8 @@ void mpFXY::Plot(wxDC& dc, mpWindow& w)
     maxDrawY = curve.bounds.maxY;
 
     // A curve without points has no place for its name.
-    if (m_name.IsEmpty() || !m_showName || !curve.hasBounds) return;
-    dc.SetFont(m_font);
-    wxCoord tw = 0, th = 0;
-    dc.GetTextExtent(m_name, &tw, &th);
+    wxCoord tw, th;
+    if (!MeasureName(dc, tw, th) || !curve.hasBounds) return;
     const auto [tx, ty] = charts::NameOfFXY(m_flags, curve.bounds, tw, th);
     dc.DrawText(m_name, tx, ty);
 }

@@ -20,10 +20,8 @@ void mpFY::Plot(wxDC& dc, mpWindow& w)
     const auto area = charts::AreaOf(view, m_drawOutsideMargins);
     const auto curve = charts::TraceFY(view, area, m_drawOutsideMargins, [this](double y) { return GetX(y); });
     charts::DrawMarks(dc, curve.marks, m_pen.GetWidth());
-    if (m_name.IsEmpty() || !m_showName) return;
-    dc.SetFont(m_font);
-    wxCoord tw = 0, th = 0;
-    dc.GetTextExtent(m_name, &tw, &th);
+    wxCoord tw, th;
+    if (!MeasureName(dc, tw, th)) return;
     const int ty = charts::NameYOfFY(m_flags, view, th);
     dc.DrawText(m_name, view.x2p(GetX(view.p2y(ty))), ty);
 }

@@ -16,3 +16,12 @@ wxBitmap mpLayer::GetColourSquare(int side)
     dc.SelectObject(wxNullBitmap);
     return square;
 }
+
+bool mpLayer::MeasureName(wxDC& dc, wxCoord& tw, wxCoord& th) const
+{
+    if (m_name.IsEmpty() || !m_showName) return false;
+    dc.SetFont(m_font);
+    tw = th = 0;
+    dc.GetTextExtent(m_name, &tw, &th);
+    return true;
+}

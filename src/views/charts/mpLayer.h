@@ -54,6 +54,10 @@ public:
     wxBitmap GetColourSquare(int side = 16);
 
 protected:
+    // Whether the name is written (not empty, display on); if so selects the font and gives
+    // the name's size.
+    bool MeasureName(wxDC& dc, wxCoord& tw, wxCoord& th) const;
+
     wxFont m_font;
     wxPen m_pen;
     wxBrush m_brush;

@@ -74,10 +74,8 @@ void mpMovableObject::Plot(wxDC& dc, mpWindow& w)
                 dc.DrawLine(cx, cy, cx, cy);
         }
     }
-    if (m_name.IsEmpty() || !m_showName) return;
-    dc.SetFont(m_font);
-    wxCoord tw = 0, th = 0;
-    dc.GetTextExtent(m_name, &tw, &th);
+    wxCoord tw, th;
+    if (!MeasureName(dc, tw, th)) return;
     if (HasBBox()) {
         dc.DrawText(m_name, w.x2p(m_bbox_max_x) - tw - 8, w.y2p(m_bbox_max_y) - 8 - th);
         return;

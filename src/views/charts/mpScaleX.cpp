@@ -1,7 +1,6 @@
 #include "views/charts/mpScaleX.h"
 
 #include "views/charts/AxisPainter.h"
-#include "views/charts/ChartDc.h"
 #include "views/charts/mpWindow.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(mpScaleX, mpLayer);
@@ -18,14 +17,7 @@ mpScaleX::mpScaleX(wxString name, int flags, bool ticks, unsigned int type)
 void mpScaleX::Plot(wxDC& dc, mpWindow& w)
 {
     if (!m_visible) return;
-    dc.SetPen(m_pen);
-    dc.SetFont(m_font);
-    charts::AxisSettings axis;
-    axis.name = m_name.utf8_string();
-    axis.flags = m_flags;
-    axis.ticks = m_ticks;
-    axis.labelType = m_labelType;
-    axis.labelFormat = m_labelFormat.utf8_string();
-    axis.drawOutsideMargins = m_drawOutsideMargins;
-    charts::PaintAxis(dc, m_pen, charts::LayoutScaleX(w.GetView(), axis, charts::MeasureOn(dc)));
+    const charts::AxisSettings axis{m_name.utf8_string(), m_flags, m_ticks, m_labelType, m_labelFormat.utf8_string(),
+                                    m_drawOutsideMargins};
+    charts::PlotAxis(dc, m_pen, m_font, w.GetView(), axis, charts::LayoutScaleX);
 }

@@ -1,7 +1,6 @@
 #include "views/charts/mpScaleY.h"
 
 #include "views/charts/AxisPainter.h"
-#include "views/charts/ChartDc.h"
 #include "views/charts/mpWindow.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(mpScaleY, mpLayer);
@@ -17,13 +16,7 @@ mpScaleY::mpScaleY(wxString name, int flags, bool ticks) : m_flags(flags), m_tic
 void mpScaleY::Plot(wxDC& dc, mpWindow& w)
 {
     if (!m_visible) return;
-    dc.SetPen(m_pen);
-    dc.SetFont(m_font);
-    charts::AxisSettings axis;
-    axis.name = m_name.utf8_string();
-    axis.flags = m_flags;
-    axis.ticks = m_ticks;
-    axis.labelFormat = m_labelFormat.utf8_string();
-    axis.drawOutsideMargins = m_drawOutsideMargins;
-    charts::PaintAxis(dc, m_pen, charts::LayoutScaleY(w.GetView(), axis, charts::MeasureOn(dc)));
+    const charts::AxisSettings axis{m_name.utf8_string(), m_flags, m_ticks, charts::kLabelNumber,
+                                    m_labelFormat.utf8_string(), m_drawOutsideMargins};
+    charts::PlotAxis(dc, m_pen, m_font, w.GetView(), axis, charts::LayoutScaleY);
 }

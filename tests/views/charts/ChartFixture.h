@@ -9,10 +9,20 @@
 #include <wx/panel.h>
 
 #include "support/gui/GuiTest.h"
+#include "views/charts/mpFXYVector.h"
 #include "views/charts/mpWindow.h"
 
 class ChartFixture : public GuiTest {
 protected:
+    // A connected curve through the points.
+    static mpFXYVector* Curve(const char* name, std::vector<double> xs, std::vector<double> ys)
+    {
+        auto* curve = new mpFXYVector(name);
+        curve->SetData(xs, ys);
+        curve->SetContinuity(true);
+        return curve;
+    }
+
     // A shown chart window of client size w x h inside a larger frame (torn down by the harness).
     mpWindow* MakeChart(int w = 400, int h = 290)
     {

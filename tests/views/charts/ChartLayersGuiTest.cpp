@@ -14,14 +14,6 @@ namespace {
 
 class ChartLayersGuiTest : public ChartFixture {};
 
-mpFXYVector* Curve(const char* name, std::vector<double> xs, std::vector<double> ys)
-{
-    auto* curve = new mpFXYVector(name);
-    curve->SetData(xs, ys);
-    curve->SetContinuity(true);
-    return curve;
-}
-
 TEST_F(ChartLayersGuiTest, SetDataKeepsCopiesAndRefusesUnequalVectors)
 {
     mpFXYVector curve("c");

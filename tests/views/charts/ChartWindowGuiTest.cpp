@@ -20,14 +20,6 @@ public:
     void Plot(wxDC&, mpWindow&) override {}
 };
 
-mpFXYVector* Curve(const char* name, std::vector<double> xs, std::vector<double> ys)
-{
-    auto* curve = new mpFXYVector(name);
-    curve->SetData(xs, ys);
-    curve->SetContinuity(true);
-    return curve;
-}
-
 TEST_F(ChartWindowGuiTest, FitsTheExampleRangeWithAndWithoutLockedAspect)
 {
     mpWindow* chart = MakeChart(400, 290);
