@@ -1,9 +1,9 @@
 #include "views/charts/AxisLayout.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cctype>
 #include <cstring>
 #include <ctime>
 
@@ -15,8 +15,7 @@ constexpr double kLn10 = 2.302585092994046;
 const char* const kHoursFormat = "%02.0f:%02.0f:%02.0f";
 const char* const kMinutesFormat = "%02.0f:%02.3f";
 
-template <class... Args>
-std::string Printf(const char* format, Args... args)
+template <class... Args> std::string Printf(const char* format, Args... args)
 {
     const int n = std::snprintf(nullptr, 0, format, args...);
     if (n <= 0) return {};
@@ -27,7 +26,10 @@ std::string Printf(const char* format, Args... args)
 }
 
 // The tick pixel: truncated toward zero, clamped.
-int TickPixel(double px) { return ClampPixel(px); }
+int TickPixel(double px)
+{
+    return ClampPixel(px);
+}
 
 std::string ClockLabel(const char* format, double v)
 {
@@ -49,8 +51,8 @@ std::string DateLabel(unsigned mode, double v)
     if (!localtime_r(&t, &parts)) return {};
     const double year = parts.tm_year + 1900.0, month = parts.tm_mon + 1.0, day = parts.tm_mday;
     if (mode == kLabelDate) return Printf("%04.0f-%02.0f-%02.0f", year, month, day);
-    return Printf("%04.0f-%02.0f-%02.0fT%02.0f:%02.0f:%02.0f", year, month, day,
-                  double(parts.tm_hour), double(parts.tm_min), double(parts.tm_sec));
+    return Printf("%04.0f-%02.0f-%02.0fT%02.0f:%02.0f:%02.0f", year, month, day, double(parts.tm_hour),
+                  double(parts.tm_min), double(parts.tm_sec));
 }
 
 }  // namespace
@@ -87,7 +89,10 @@ std::string FormatNumber(const std::string& format, double value)
     return Printf(format.c_str(), value);
 }
 
-std::string AutoFormatX(int dig) { return dig >= 1 ? "%.f" : "%.2f"; }
+std::string AutoFormatX(int dig)
+{
+    return dig >= 1 ? "%.f" : "%.2f";
+}
 
 std::string AutoFormatY(double desiredYmin, double desiredYmax)
 {
@@ -119,12 +124,23 @@ AxisDrawing LayoutScaleX(const ChartView& view, const AxisSettings& axis, const 
     const PlotArea area = AreaOf(view, axis.drawOutsideMargins);
     int orgy = 0;
     switch (axis.flags) {
-    case kAxisFarMargin: orgy = inside ? view.marginTop : 40; break;
-    case kAxisOrigin: orgy = view.y2p(0); break;
-    case kAxisNearMargin: orgy = inside ? view.scrY - view.marginBottom : 40; break;
-    case kAxisNearBorder: orgy = view.scrY - 1; break;
-    case kAxisFarBorder: orgy = 1; break;
-    default: break;
+    case kAxisFarMargin:
+        orgy = inside ? view.marginTop : 40;
+        break;
+    case kAxisOrigin:
+        orgy = view.y2p(0);
+        break;
+    case kAxisNearMargin:
+        orgy = inside ? view.scrY - view.marginBottom : 40;
+        break;
+    case kAxisNearBorder:
+        orgy = view.scrY - 1;
+        break;
+    case kAxisFarBorder:
+        orgy = 1;
+        break;
+    default:
+        break;
     }
     out.axis = {0, orgy, view.scrX, orgy};
     out.grid = !axis.ticks;
@@ -215,12 +231,23 @@ AxisDrawing LayoutScaleY(const ChartView& view, const AxisSettings& axis, const 
     const PlotArea area = AreaOf(view, axis.drawOutsideMargins);
     int orgx = 0;
     switch (axis.flags) {
-    case kAxisFarMargin: orgx = inside ? view.scrX - view.marginRight : view.scrX - 60; break;
-    case kAxisOrigin: orgx = view.x2p(0); break;
-    case kAxisNearMargin: orgx = inside ? view.marginLeft : 60; break;
-    case kAxisNearBorder: orgx = 1; break;
-    case kAxisFarBorder: orgx = view.scrX - 1; break;
-    default: break;
+    case kAxisFarMargin:
+        orgx = inside ? view.scrX - view.marginRight : view.scrX - 60;
+        break;
+    case kAxisOrigin:
+        orgx = view.x2p(0);
+        break;
+    case kAxisNearMargin:
+        orgx = inside ? view.marginLeft : 60;
+        break;
+    case kAxisNearBorder:
+        orgx = 1;
+        break;
+    case kAxisFarBorder:
+        orgx = view.scrX - 1;
+        break;
+    default:
+        break;
     }
     out.axis = {orgx, 0, orgx, view.scrY};
     out.grid = !axis.ticks;
@@ -229,9 +256,8 @@ AxisDrawing LayoutScaleY(const ChartView& view, const AxisSettings& axis, const 
     const double end = view.posY + view.scrY / view.scaleY;
     // From the window's bottom edge, so that the lowest ticks of the plot area are not lost.
     const double first = std::floor((view.posY - view.scrY / view.scaleY) / ts.step) * ts.step;
-    const std::string format = IsNumberFormat(axis.labelFormat)
-                                   ? axis.labelFormat
-                                   : AutoFormatY(view.desiredYmin, view.desiredYmax);
+    const std::string format =
+        IsNumberFormat(axis.labelFormat) ? axis.labelFormat : AutoFormatY(view.desiredYmin, view.desiredYmax);
     const bool right = axis.flags == kAxisFarMargin || axis.flags == kAxisNearBorder;
 
     int labelW = 0;
@@ -274,16 +300,24 @@ AxisDrawing LayoutScaleY(const ChartView& view, const AxisSettings& axis, const 
         else
             out.name = {axis.name, orgx - tx - 4, 4, 0};
         break;
-    case kAxisOrigin: out.name = {axis.name, orgx + 4, 4, 0}; break;
+    case kAxisOrigin:
+        out.name = {axis.name, orgx + 4, 4, 0};
+        break;
     case kAxisNearMargin:
         if (inside && view.marginLeft > labelW + ty + 8)
             out.name = {axis.name, orgx - 6 - labelW - ty, middle, 90};
         else
             out.name = {axis.name, orgx + 4, 4, 0};
         break;
-    case kAxisNearBorder: out.name = {axis.name, labelW + 8, 4, 0}; break;
-    case kAxisFarBorder: out.name = {axis.name, orgx - 6 - labelW - tx, 4, 0}; break;
-    default: out.hasName = false; break;
+    case kAxisNearBorder:
+        out.name = {axis.name, labelW + 8, 4, 0};
+        break;
+    case kAxisFarBorder:
+        out.name = {axis.name, orgx - 6 - labelW - tx, 4, 0};
+        break;
+    default:
+        out.hasName = false;
+        break;
     }
     return out;
 }

@@ -40,8 +40,7 @@ TickStep TickStepFor(double scale);
 
 // Calls fn(n) for n = first, first + step, ... while n < end; stops when the step is not
 // finite or positive, when adding it no longer changes n, or after kMaxTicks values.
-template <class Fn>
-void ForEachTick(double first, double step, double end, Fn&& fn)
+template <class Fn> void ForEachTick(double first, double step, double end, Fn&& fn)
 {
     if (!(step > 0) || !(step < 1e308) || !(first == first)) return;
     double n = first;

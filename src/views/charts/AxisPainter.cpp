@@ -21,8 +21,8 @@ void PaintAxis(wxDC& dc, const wxPen& pen, const AxisDrawing& axis)
     if (axis.hasName) DrawTextItem(dc, axis.name);
 }
 
-void PlotAxis(wxDC& dc, const wxPen& pen, const wxFont& font, const ChartView& view,
-              const AxisSettings& axis, AxisLayoutFunction layout)
+void PlotAxis(wxDC& dc, const wxPen& pen, const wxFont& font, const ChartView& view, const AxisSettings& axis,
+              AxisLayoutFunction layout)
 {
     dc.SetPen(pen);
     dc.SetFont(font);

@@ -14,7 +14,7 @@ void PaintAxis(wxDC& dc, const wxPen& pen, const AxisDrawing& axis);
 using AxisLayoutFunction = AxisDrawing (*)(const ChartView&, const AxisSettings&, const TextMeasure&);
 
 // Lays the axis out with texts measured in `font` and paints it.
-void PlotAxis(wxDC& dc, const wxPen& pen, const wxFont& font, const ChartView& view,
-              const AxisSettings& axis, AxisLayoutFunction layout);
+void PlotAxis(wxDC& dc, const wxPen& pen, const wxFont& font, const ChartView& view, const AxisSettings& axis,
+              AxisLayoutFunction layout);
 
 }  // namespace charts

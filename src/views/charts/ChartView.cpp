@@ -23,8 +23,7 @@ double BoundScale(double scale, double magnitude)
 PlotArea AreaOf(const ChartView& view, bool drawOutsideMargins)
 {
     if (drawOutsideMargins) return {0, view.scrX, 0, view.scrY};
-    return {view.marginLeft, view.scrX - view.marginRight, view.marginTop,
-            view.scrY - view.marginBottom};
+    return {view.marginLeft, view.scrX - view.marginRight, view.marginTop, view.scrY - view.marginBottom};
 }
 
 namespace {
@@ -102,9 +101,15 @@ void ChartView::Shift(double dx, double dy)
     desiredYmax += dy;
 }
 
-double ChartView::ScrollMinX() const { return std::min(desiredXmin, minX); }
+double ChartView::ScrollMinX() const
+{
+    return std::min(desiredXmin, minX);
+}
 
-double ChartView::ScrollMaxY() const { return std::max(desiredYmax, maxY); }
+double ChartView::ScrollMaxY() const
+{
+    return std::max(desiredYmax, maxY);
+}
 
 ScrollBarState ChartView::HorizontalScrollBar(int cx) const
 {

@@ -53,8 +53,14 @@ void DrawnBounds::Widen(int x, int y)
 
 namespace {
 
-bool InRows(const PlotArea& a, int y) { return a.minYpx <= y && y <= a.maxYpx; }
-bool InColumns(const PlotArea& a, int x) { return a.startPx <= x && x <= a.endPx; }
+bool InRows(const PlotArea& a, int y)
+{
+    return a.minYpx <= y && y <= a.maxYpx;
+}
+bool InColumns(const PlotArea& a, int x)
+{
+    return a.startPx <= x && x <= a.endPx;
+}
 
 }  // namespace
 
@@ -99,8 +105,8 @@ CurveDrawing TraceProfile(const ChartView& view, const PlotArea& area, bool draw
     return out;
 }
 
-CurveDrawing TraceFXY(const ChartView& view, const PlotArea& area, bool drawOutsideMargins,
-                      bool continuous, const std::vector<std::pair<double, double>>& points)
+CurveDrawing TraceFXY(const ChartView& view, const PlotArea& area, bool drawOutsideMargins, bool continuous,
+                      const std::vector<std::pair<double, double>>& points)
 {
     CurveDrawing out;
     if (points.empty()) return out;
@@ -138,28 +144,38 @@ CurveDrawing TraceFXY(const ChartView& view, const PlotArea& area, bool drawOuts
 int NameXOfFX(int flags, const ChartView& view, int tw)
 {
     switch (flags & 3) {
-    case 0: return view.scrX - tw - view.marginRight - 8;
-    case 1: return view.marginLeft + (view.scrX - view.marginRight - view.marginLeft - tw) / 2;
-    default: return view.marginLeft + 8;
+    case 0:
+        return view.scrX - tw - view.marginRight - 8;
+    case 1:
+        return view.marginLeft + (view.scrX - view.marginRight - view.marginLeft - tw) / 2;
+    default:
+        return view.marginLeft + 8;
     }
 }
 
 int NameYOfFY(int flags, const ChartView& view, int th)
 {
     switch (flags & 3) {
-    case 0: return view.marginTop + 8;
-    case 1: return view.marginTop + (view.scrY - view.marginTop - view.marginBottom - th) / 2;
-    default: return view.scrY - th - view.marginBottom - 8;
+    case 0:
+        return view.marginTop + 8;
+    case 1:
+        return view.marginTop + (view.scrY - view.marginTop - view.marginBottom - th) / 2;
+    default:
+        return view.scrY - th - view.marginBottom - 8;
     }
 }
 
 std::pair<int, int> NameOfFXY(int flags, const DrawnBounds& b, int tw, int th)
 {
     switch (flags & 3) {
-    case 0: return {b.maxX - tw - 8, b.maxY + 8};
-    case 1: return {b.minX + 8, b.maxY + 8};
-    case 2: return {b.minX + 8, b.minY - th - 8};
-    default: return {b.maxX - tw - 8, b.minY - th - 8};
+    case 0:
+        return {b.maxX - tw - 8, b.maxY + 8};
+    case 1:
+        return {b.minX + 8, b.maxY + 8};
+    case 2:
+        return {b.minX + 8, b.minY - th - 8};
+    default:
+        return {b.maxX - tw - 8, b.minY - th - 8};
     }
 }
 

@@ -41,8 +41,8 @@ CurveDrawing TraceFY(const ChartView& view, const PlotArea& area, bool drawOutsi
 // margins are respected.
 CurveDrawing TraceProfile(const ChartView& view, const PlotArea& area, bool drawOutsideMargins, const Function& f);
 // A series of data points, as a polyline clipped to the area or as marks inside it.
-CurveDrawing TraceFXY(const ChartView& view, const PlotArea& area, bool drawOutsideMargins,
-                      bool continuous, const std::vector<std::pair<double, double>>& points);
+CurveDrawing TraceFXY(const ChartView& view, const PlotArea& area, bool drawOutsideMargins, bool continuous,
+                      const std::vector<std::pair<double, double>>& points);
 
 // Name positions by the low two bits of the layer's flags; tw, th the name's size.
 int NameXOfFX(int flags, const ChartView& view, int tw);

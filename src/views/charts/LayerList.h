@@ -10,8 +10,7 @@
 
 namespace charts {
 
-template <class Layer>
-class LayerList {
+template <class Layer> class LayerList {
 public:
     LayerList() = default;
     LayerList(const LayerList&) = delete;
@@ -50,10 +49,7 @@ public:
             if (deleted.insert(layer).second) delete layer;
     }
 
-    bool Contains(const Layer* layer) const
-    {
-        return std::find(items_.begin(), items_.end(), layer) != items_.end();
-    }
+    bool Contains(const Layer* layer) const { return std::find(items_.begin(), items_.end(), layer) != items_.end(); }
 
     Layer* At(int position) const
     {

@@ -5,8 +5,7 @@
 
 namespace charts {
 
-PlacedShape PlaceShape(const std::vector<double>& xs, const std::vector<double>& ys, double x,
-                       double y, double phi)
+PlacedShape PlaceShape(const std::vector<double>& xs, const std::vector<double>& ys, double x, double y, double phi)
 {
     PlacedShape out;
     const double c = std::cos(phi), s = std::sin(phi);

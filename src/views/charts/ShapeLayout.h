@@ -18,8 +18,7 @@ struct PlacedShape {
 
 // Each point rotated by phi (radians) about the origin, then moved to (x, y). Both vectors
 // must have the same length.
-PlacedShape PlaceShape(const std::vector<double>& xs, const std::vector<double>& ys, double x,
-                       double y, double phi);
+PlacedShape PlaceShape(const std::vector<double>& xs, const std::vector<double>& ys, double x, double y, double phi);
 
 struct EllipseShape {
     // Empty when the ellipse was computed; otherwise the reason it was refused.

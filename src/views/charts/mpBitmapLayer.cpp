@@ -7,7 +7,10 @@
 #include "views/charts/ShapeLayout.h"
 #include "views/charts/mpWindow.h"
 
-mpBitmapLayer::mpBitmapLayer() { m_type = mpLAYER_BITMAP; }
+mpBitmapLayer::mpBitmapLayer()
+{
+    m_type = mpLAYER_BITMAP;
+}
 
 void mpBitmapLayer::SetBitmap(const wxImage& inBmp, double x, double y, double lx, double ly)
 {
@@ -37,8 +40,8 @@ void mpBitmapLayer::Plot(wxDC& dc, mpWindow& w)
     if (!m_visible) return;
     if (m_validImg) {
         const charts::BitmapPlacement at =
-            charts::PlaceBitmap(w.x2p(m_min_x), w.y2p(m_max_y), w.x2p(m_max_x), w.y2p(m_min_y),
-                                m_bitmap.GetWidth(), m_bitmap.GetHeight(), w.GetScrX(), w.GetScrY());
+            charts::PlaceBitmap(w.x2p(m_min_x), w.y2p(m_max_y), w.x2p(m_max_x), w.y2p(m_min_y), m_bitmap.GetWidth(),
+                                m_bitmap.GetHeight(), w.GetScrX(), w.GetScrY());
         if (at.visible) {
             // A sampled cache depends on the exact screen position: made again every paint.
             if (at.sampled || !m_scaledBitmap.IsOk() || m_scaledBitmap.GetWidth() != at.dw ||

@@ -4,8 +4,8 @@
 
 #include "views/charts/ShapeLayout.h"
 
-mpCovarianceEllipse::mpCovarianceEllipse(double cov_00, double cov_11, double cov_01, double quantiles,
-                                         int segments, const wxString& layerName)
+mpCovarianceEllipse::mpCovarianceEllipse(double cov_00, double cov_11, double cov_01, double quantiles, int segments,
+                                         const wxString& layerName)
     : m_cov_00(cov_00), m_cov_11(cov_11), m_cov_01(cov_01), m_quantiles(quantiles), m_segments(segments)
 {
     m_continuous = true;

@@ -21,14 +21,20 @@ mpInfoLayer::mpInfoLayer(wxRect rect, const wxBrush* brush)
 
 void mpInfoLayer::UpdateInfo(mpWindow&, wxEvent&) {}
 
-bool mpInfoLayer::Inside(wxPoint& point) { return m_dim.Contains(point); }
+bool mpInfoLayer::Inside(wxPoint& point)
+{
+    return m_dim.Contains(point);
+}
 
 void mpInfoLayer::Move(wxPoint delta)
 {
     m_dim.SetPosition(m_reference + delta);
 }
 
-void mpInfoLayer::UpdateReference() { m_reference = m_dim.GetPosition(); }
+void mpInfoLayer::UpdateReference()
+{
+    m_reference = m_dim.GetPosition();
+}
 
 void mpInfoLayer::KeepPlace(mpWindow& w)
 {

@@ -7,7 +7,10 @@
 #include "views/charts/ShapeLayout.h"
 #include "views/charts/mpWindow.h"
 
-mpMovableObject::mpMovableObject() { m_type = mpLAYER_PLOT; }
+mpMovableObject::mpMovableObject()
+{
+    m_type = mpLAYER_PLOT;
+}
 
 void mpMovableObject::GetCoordinateBase(double& x, double& y, double& phi) const
 {
@@ -82,9 +85,17 @@ void mpMovableObject::Plot(wxDC& dc, mpWindow& w)
     }
     const int hx = w.GetScrX() / 2, hy = w.GetScrY() / 2;
     switch (m_flags & 3) {
-    case 0: dc.DrawText(m_name, hx - tw - 8, 8 - hy); break;
-    case 1: dc.DrawText(m_name, 8 - hx, 8 - hy); break;
-    case 2: dc.DrawText(m_name, 8 - hx, hy - 8 - th); break;
-    default: dc.DrawText(m_name, hx - tw - 8, hy - 8 - th); break;
+    case 0:
+        dc.DrawText(m_name, hx - tw - 8, 8 - hy);
+        break;
+    case 1:
+        dc.DrawText(m_name, 8 - hx, 8 - hy);
+        break;
+    case 2:
+        dc.DrawText(m_name, 8 - hx, hy - 8 - th);
+        break;
+    default:
+        dc.DrawText(m_name, hx - tw - 8, hy - 8 - th);
+        break;
     }
 }

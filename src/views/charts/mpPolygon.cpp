@@ -2,8 +2,7 @@
 
 #include <wx/log.h>
 
-void mpPolygon::setPoints(const std::vector<double>& points_xs, const std::vector<double>& points_ys,
-                          bool closedShape)
+void mpPolygon::setPoints(const std::vector<double>& points_xs, const std::vector<double>& points_ys, bool closedShape)
 {
     if (points_xs.size() != points_ys.size()) {
         wxLogError(wxT("[mpPolygon] Error: points_xs and points_ys must have the same number of elements"));

@@ -15,6 +15,5 @@ public:
 
     // Vectors of different lengths are refused with a logged error. A closed shape repeats its
     // first point at the end.
-    void setPoints(const std::vector<double>& points_xs, const std::vector<double>& points_ys,
-                   bool closedShape = true);
+    void setPoints(const std::vector<double>& points_xs, const std::vector<double>& points_ys, bool closedShape = true);
 };

@@ -6,8 +6,7 @@
 wxIMPLEMENT_DYNAMIC_CLASS(mpText, mpLayer);
 
 mpText::mpText(wxString name, int offsetx, int offsety)
-    : m_offsetx(offsetx >= 0 && offsetx <= 100 ? offsetx : 5),
-      m_offsety(offsety >= 0 && offsety <= 100 ? offsety : 50)
+    : m_offsetx(offsetx >= 0 && offsetx <= 100 ? offsetx : 5), m_offsety(offsety >= 0 && offsety <= 100 ? offsety : 50)
 {
     SetName(name);
     m_type = mpLAYER_INFO;

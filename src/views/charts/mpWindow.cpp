@@ -1,8 +1,8 @@
 #include "views/charts/mpWindow.h"
 
 #include <wx/dcclient.h>
-#include <wx/intl.h>
 #include <wx/image.h>
+#include <wx/intl.h>
 
 #include "views/Prompter.h"
 
@@ -35,9 +35,9 @@ wxBEGIN_EVENT_TABLE(mpWindow, wxWindow)
     EVT_MENU(mpID_LOCKASPECT, mpWindow::OnLockAspect)
     EVT_MENU(mpID_HELP_MOUSE, mpWindow::OnMouseHelp)
 wxEND_EVENT_TABLE()
-// clang-format on
+    // clang-format on
 
-double mpWindow::zoomIncrementalFactor = 1.5;
+    double mpWindow::zoomIncrementalFactor = 1.5;
 
 mpWindow::mpWindow() = default;
 
@@ -92,7 +92,10 @@ void mpWindow::DelAllLayers(bool alsoDeleteObject, bool refreshDisplay)
     if (refreshDisplay) UpdateAll();
 }
 
-mpLayer* mpWindow::GetLayer(int position) { return m_layers.At(position); }
+mpLayer* mpWindow::GetLayer(int position)
+{
+    return m_layers.At(position);
+}
 
 mpLayer* mpWindow::GetLayerByName(const wxString& name)
 {
@@ -258,13 +261,25 @@ void mpWindow::ZoomOutY()
     UpdateAll();
 }
 
-void mpWindow::DoZoomInXCalc(const int staticXpixel) { m_view.ZoomX(zoomIncrementalFactor, staticXpixel); }
+void mpWindow::DoZoomInXCalc(const int staticXpixel)
+{
+    m_view.ZoomX(zoomIncrementalFactor, staticXpixel);
+}
 
-void mpWindow::DoZoomInYCalc(const int staticYpixel) { m_view.ZoomY(zoomIncrementalFactor, staticYpixel); }
+void mpWindow::DoZoomInYCalc(const int staticYpixel)
+{
+    m_view.ZoomY(zoomIncrementalFactor, staticYpixel);
+}
 
-void mpWindow::DoZoomOutXCalc(const int staticXpixel) { m_view.ZoomX(1 / zoomIncrementalFactor, staticXpixel); }
+void mpWindow::DoZoomOutXCalc(const int staticXpixel)
+{
+    m_view.ZoomX(1 / zoomIncrementalFactor, staticXpixel);
+}
 
-void mpWindow::DoZoomOutYCalc(const int staticYpixel) { m_view.ZoomY(1 / zoomIncrementalFactor, staticYpixel); }
+void mpWindow::DoZoomOutYCalc(const int staticYpixel)
+{
+    m_view.ZoomY(1 / zoomIncrementalFactor, staticYpixel);
+}
 
 void mpWindow::ZoomRect(wxPoint p0, wxPoint p1)
 {
@@ -455,7 +470,10 @@ void mpWindow::SetColourTheme(const wxColour& bgColour, const wxColour& drawColo
     }
 }
 
-bool mpWindow::ShowPopupMenu(wxMenu* menu, const wxPoint& position) { return PopupMenu(menu, position); }
+bool mpWindow::ShowPopupMenu(wxMenu* menu, const wxPoint& position)
+{
+    return PopupMenu(menu, position);
+}
 
 void mpWindow::OnMouseRightDown(wxMouseEvent& event)
 {
@@ -581,7 +599,10 @@ void mpWindow::OnCenter(wxCommandEvent&)
     SetPos(p2x(m_clickedX - w / 2 - m_view.marginLeft), p2y(m_clickedY - h / 2 - m_view.marginTop));
 }
 
-void mpWindow::OnFit(wxCommandEvent&) { Fit(); }
+void mpWindow::OnFit(wxCommandEvent&)
+{
+    Fit();
+}
 
 void mpWindow::OnZoomIn(wxCommandEvent&)
 {
@@ -592,13 +613,21 @@ void mpWindow::OnZoomIn(wxCommandEvent&)
         ZoomIn();
 }
 
-void mpWindow::OnZoomOut(wxCommandEvent&) { ZoomOut(); }
+void mpWindow::OnZoomOut(wxCommandEvent&)
+{
+    ZoomOut();
+}
 
-void mpWindow::OnLockAspect(wxCommandEvent&) { LockAspect(!m_view.lockAspect); }
+void mpWindow::OnLockAspect(wxCommandEvent&)
+{
+    LockAspect(!m_view.lockAspect);
+}
 
 void mpWindow::OnMouseHelp(wxCommandEvent&)
 {
-    Prompter::Get().MessageBox(_("Mouse actions:\n         - Left button down + Mark area: Rectangular zoom\n         - Right button down + Move: Pan (Move)\n         - Wheel: Zoom in/out\n         - Wheel + SHIFT: Horizontal scroll\n         - Wheel + CTRL: Vertical scroll"),
+    Prompter::Get().MessageBox(_("Mouse actions:\n         - Left button down + Mark area: Rectangular zoom\n         "
+                                 "- Right button down + Move: Pan (Move)\n         - Wheel: Zoom in/out\n         - "
+                                 "Wheel + SHIFT: Horizontal scroll\n         - Wheel + CTRL: Vertical scroll"),
                                _("Plot help"), wxOK, this);
 }
 

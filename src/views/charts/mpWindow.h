@@ -75,8 +75,8 @@ public:
 
     // Renders the chart off-screen into an image file (toolkit bitmap type `type`); with
     // `fit` the view is the layers' bounding box. The window's view stays as it was.
-    bool SaveScreenshot(const wxString& filename, int type = wxBITMAP_TYPE_BMP,
-                        wxSize imageSize = wxDefaultSize, bool fit = false);
+    bool SaveScreenshot(const wxString& filename, int type = wxBITMAP_TYPE_BMP, wxSize imageSize = wxDefaultSize,
+                        bool fit = false);
 
     void EnableDoubleBuffer(bool enabled) { m_enableDoubleBuffer = enabled; }
     void EnableMousePanZoom(bool enabled) { m_enableMouseNavigation = enabled; }

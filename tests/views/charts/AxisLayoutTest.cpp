@@ -77,10 +77,10 @@ TEST(AxisLayout, OnlyFormatsOfOneNumberAreUsed)
     struct Case {
         const char* format;
         bool ok;
-    } cases[] = {{"%.0f", true}, {"%1.1f", true}, {"%.f", true}, {"x = %+08.3e s", true},
-                 {"%.0f%%", true}, {"%g", true},  {"%s", false},  {"%d", false},
-                 {"%f %f", false}, {"abc", false}, {"%*f", false}, {"%", false},
-                 {"%Lf", false},  {"", false},   {"%n", false}};
+    } cases[] = {{"%.0f", true},   {"%1.1f", true}, {"%.f", true},  {"x = %+08.3e s", true},
+                 {"%.0f%%", true}, {"%g", true},    {"%s", false},  {"%d", false},
+                 {"%f %f", false}, {"abc", false},  {"%*f", false}, {"%", false},
+                 {"%Lf", false},   {"", false},     {"%n", false}};
     for (const Case& c : cases) EXPECT_EQ(IsNumberFormat(c.format), c.ok) << c.format;
     // An unusable format falls back to the automatic one.
     EXPECT_EQ(LabelX(kLabelNumber, "%s", 0, 1.5, 10), "1.50");
@@ -97,16 +97,11 @@ TEST(AxisLayout, TimeAndDateLabels)
         double value, rightEdge;
         const char* text;
     } cases[] = {
-        {kLabelHours, -3725, 0, "-1:02:05"},
-        {kLabelHours, 0, 0, "00:00:00"},
-        {kLabelHours, 3661.9, 0, "01:01:01"},
-        {kLabelTime, 75.5, 100, "01:15.500"},
-        {kLabelTime, 75.5, 120, "00:01:15"},
-        {kLabelDate, 0, 0, "1970-01-01"},
-        {kLabelDate, 951782400, 0, "2000-02-29"},
-        {kLabelDateTime, 86399.7, 0, "1970-01-01T23:59:59"},
-        {kLabelDate, std::nan(""), 0, ""},
-        {7, 12, 0, ""},
+        {kLabelHours, -3725, 0, "-1:02:05"},      {kLabelHours, 0, 0, "00:00:00"},
+        {kLabelHours, 3661.9, 0, "01:01:01"},     {kLabelTime, 75.5, 100, "01:15.500"},
+        {kLabelTime, 75.5, 120, "00:01:15"},      {kLabelDate, 0, 0, "1970-01-01"},
+        {kLabelDate, 951782400, 0, "2000-02-29"}, {kLabelDateTime, 86399.7, 0, "1970-01-01T23:59:59"},
+        {kLabelDate, std::nan(""), 0, ""},        {7, 12, 0, ""},
     };
     for (const Case& c : cases) EXPECT_EQ(LabelX(c.mode, "", 0, c.value, c.rightEdge), c.text) << c.value;
 }

@@ -6,8 +6,8 @@
 #include "views/charts/mpFX.h"
 #include "views/charts/mpFXYVector.h"
 #include "views/charts/mpFY.h"
-#include "views/charts/mpProfile.h"
 #include "views/charts/mpInfoLayer.h"
+#include "views/charts/mpProfile.h"
 #include "views/charts/mpScaleY.h"
 
 namespace {
@@ -91,8 +91,8 @@ TEST_F(ChartLayersGuiTest, CurvesStayInsideTheMarginsAndEmptyOnesWriteNoName)
     chart->AddLayer(curve);
     image = Render(*chart, 0, 10, 0, 10);
     EXPECT_GT(NonWhiteInRect(image, 40, 50, 361, 251), 0);
-    EXPECT_EQ(NonWhiteInRect(image, 0, 0, 400, 48), 0);   // the top margin stays empty
-    EXPECT_EQ(NonWhiteInRect(image, 0, 0, 38, 290), 0);   // and the left one
+    EXPECT_EQ(NonWhiteInRect(image, 0, 0, 400, 48), 0);  // the top margin stays empty
+    EXPECT_EQ(NonWhiteInRect(image, 0, 0, 38, 290), 0);  // and the left one
 }
 
 TEST_F(ChartLayersGuiTest, LegendSizeComesFromMeasuredNames)
@@ -183,7 +183,8 @@ TEST_F(ChartLayersGuiTest, FunctionLayersDrawInsideTheirArea)
 {
     mpWindow* chart = MakeChart();
     chart->SetMargins(50, 40, 40, 40);
-    for (mpLayer* layer : {static_cast<mpLayer*>(new Line), static_cast<mpLayer*>(new Column), static_cast<mpLayer*>(new Ramp)}) {
+    for (mpLayer* layer :
+         {static_cast<mpLayer*>(new Line), static_cast<mpLayer*>(new Column), static_cast<mpLayer*>(new Ramp)}) {
         layer->SetDrawOutsideMargins(false);
         layer->SetPen(wxPen(*wxBLACK, 3));
         chart->AddLayer(layer);

@@ -22,11 +22,11 @@ struct PolygonProbe : mpPolygon {
     using mpPolygon::m_trans_shape_xs;
 };
 struct EllipseProbe : mpCovarianceEllipse {
-    using mpCovarianceEllipse::mpCovarianceEllipse;
     using mpCovarianceEllipse::m_shape_xs;
     using mpCovarianceEllipse::m_shape_ys;
     using mpCovarianceEllipse::m_trans_shape_xs;
     using mpCovarianceEllipse::m_trans_shape_ys;
+    using mpCovarianceEllipse::mpCovarianceEllipse;
 };
 
 // Text pixels start at (x, y): some in the box right-below it, none in the strip left of it.

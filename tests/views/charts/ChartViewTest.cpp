@@ -120,8 +120,12 @@ TEST(ChartView, PixelConversionClamps)
     struct Case {
         double px;
         int expected;
-    } cases[] = {{12.9, 12}, {-12.9, -12}, {inf, int(charts::kPixelLimit)},
-                 {-inf, -int(charts::kPixelLimit)}, {std::nan(""), 0}, {1e300, int(charts::kPixelLimit)}};
+    } cases[] = {{12.9, 12},
+                 {-12.9, -12},
+                 {inf, int(charts::kPixelLimit)},
+                 {-inf, -int(charts::kPixelLimit)},
+                 {std::nan(""), 0},
+                 {1e300, int(charts::kPixelLimit)}};
     for (const Case& c : cases) EXPECT_EQ(charts::ClampPixel(c.px), c.expected) << c.px;
 }
 
