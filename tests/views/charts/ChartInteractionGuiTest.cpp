@@ -1,5 +1,7 @@
 // The chart window's mouse handling and context menu, driven by real events.
 
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/filename.h>
 
 #include "views/charts/ChartFixture.h"
@@ -288,6 +290,36 @@ TEST_F(ChartInteractionGuiTest, ScreenshotIsSavedAndTheViewKept)
     wxRemoveFile(path);
     EXPECT_FALSE(chart->SaveScreenshot("/nonexistent-dir/x.bmp", wxBITMAP_TYPE_BMP));
     log.Take();  // the failed save logs its own error
+}
+
+TEST_F(ChartInteractionGuiTest, RubberBandIsPaintedWhileDragging)
+{
+    MenuChart* chart = MakeMenuChart();
+    chart->SetBackgroundColour(*wxWHITE);
+    Mouse(chart, wxEVT_LEFT_DOWN, 100, 80, true);
+    Mouse(chart, wxEVT_MOTION, 300, 200, true);
+    // Read the window back from the screen once it has painted.
+    auto grab = [&] {
+        chart->Update();
+        wxBitmap shot(400, 290, 24);
+        wxMemoryDC memory(shot);
+        wxScreenDC screen;
+        const wxPoint origin = chart->GetScreenPosition();
+        memory.Blit(0, 0, 400, 290, &screen, origin.x, origin.y);
+        memory.SelectObject(wxNullBitmap);
+        return shot.ConvertToImage();
+    };
+    wxImage image;
+    ASSERT_TRUE(WaitUntil([&] {
+        image = grab();
+        return NonWhiteInRow(image, 80, 100, 301) > 0;
+    }));
+    // A dotted outline: some of the top edge's pixels are drawn, not all.
+    const int top = NonWhiteInRow(image, 80, 100, 301);
+    EXPECT_GT(top, 40);
+    EXPECT_LT(top, 190);
+    EXPECT_EQ(NonWhiteInRow(image, 140, 120, 280), 0);  // no fill
+    Mouse(chart, wxEVT_LEFT_UP, 300, 200);
 }
 
 }  // namespace
