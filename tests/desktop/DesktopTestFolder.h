@@ -1,0 +1,79 @@
+#pragma once
+// A fresh temporary working directory for one test: the dialogs hand their project over in
+// the working directory, which must never be the source tree.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace desktoptest {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline void WriteText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The lines between the line `open` and the line `close`.
+inline std::vector<std::string> SectionLines(const std::string& text, const std::string& open, const std::string& close)
+{
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (line == open)
+            inside = true;
+        else if (line == close)
+            inside = false;
+        else if (inside)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+class WorkingFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() / ("sorvi_desktop_" + std::to_string(getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+    }
+    void TearDown() override
+    {
+        fs::current_path(previous_);
+        fs::remove_all(dir_);
+    }
+
+    // Names of the files in the folder.
+    std::vector<std::string> Listing() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path previous_;
+    fs::path dir_;
+};
+
+}  // namespace desktoptest
