@@ -114,3 +114,16 @@ bool ParseDimension(const std::string& text, float& value)
     value = static_cast<float>(v);
     return true;
 }
+
+std::vector<Point2D> StandardRoomPlan(const RoomDimensions& d)
+{
+    const double x1 = d.L1, x2 = x1 + d.L, x3 = x2 + d.L2;
+    const double w1 = d.W1 / 2.0, w = d.W / 2.0, w2 = d.W2 / 2.0;
+    return {{0, w1}, {x1, w1}, {x1, w}, {x2, w}, {x3, w2}, {x3, -w2}, {x2, -w}, {x1, -w}, {x1, -w1}, {0, -w1}};
+}
+
+std::vector<Point2D> StandardRoomSection(const RoomDimensions& d)
+{
+    const double x1 = d.L1, x2 = x1 + d.L, x3 = x2 + d.L2;
+    return {{0, d.H1}, {0, d.H}, {x1, d.H}, {x2, d.H}, {x3, d.H}, {x3, d.H2}, {x2, 0}, {x1, 0}, {x1, d.H1}};
+}

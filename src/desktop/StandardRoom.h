@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "geometry/TPoint3D.h"
 
@@ -44,3 +45,11 @@ std::string WriteStandardRoom(TRoom& room, const std::string& handOver);
 // A field's text as the user types it ("C" locale, or a decimal comma); false when it is not
 // a number within the field's range.
 bool ParseDimension(const std::string& text, float& value);
+
+// The designer's sketch: the room's outline seen from above (x, y) and from the side (x, z),
+// closed polygons in metres.
+struct Point2D {
+    double x = 0, y = 0;
+};
+std::vector<Point2D> StandardRoomPlan(const RoomDimensions& d);
+std::vector<Point2D> StandardRoomSection(const RoomDimensions& d);

@@ -204,3 +204,29 @@ TEST(StandardRoom, FieldTextIsReadAsTyped)
 }
 
 }  // namespace
+
+namespace {
+
+// The sketch's outlines pass through the room's vertices: the plan through their (x, y)
+// with the mirrored side, the section through their (x, z).
+TEST(StandardRoom, SketchOutlinesFollowTheVertices)
+{
+    RoomDimensions d;
+    d.L2 = 6;
+    d.W2 = 5;
+    const auto v = StandardRoomVertices(d);
+    const std::vector<Point2D> plan = StandardRoomPlan(d), section = StandardRoomSection(d);
+    auto has = [](const std::vector<Point2D>& outline, double x, double y) {
+        for (const Point2D& p : outline)
+            if (std::abs(p.x - x) < 1e-9 && std::abs(p.y - y) < 1e-9) return true;
+        return false;
+    };
+    for (const TPoint3D& p : v) {
+        EXPECT_TRUE(has(plan, p.x, p.y) && has(plan, p.x, -p.y)) << p.x << " " << p.y;
+        EXPECT_TRUE(has(section, p.x, p.z)) << p.x << " " << p.z;
+    }
+    EXPECT_EQ(plan.size(), 10u);
+    EXPECT_EQ(section.size(), 9u);
+}
+
+}  // namespace
