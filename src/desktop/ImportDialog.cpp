@@ -1,13 +1,14 @@
 #include "desktop/ImportDialog.h"
 
+#include <cmath>
 #include <vector>
 
-#include <wx/artprov.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
+#include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/log.h>
 #include <wx/panel.h>
@@ -17,6 +18,7 @@
 #include <wx/wfstream.h>
 
 #include "desktop/HandOverFile.h"
+#include "views/Prompter.h"
 
 const long ImportDialog::ID_LISTCTRL1 = wxNewId();
 const long ImportDialog::ID_LISTCTRL2 = wxNewId();
@@ -63,9 +65,26 @@ std::vector<std::string> Entries(const wxListCtrl* list)
     return names;
 }
 
+// An arrow drawn here: the stock art depends on an icon theme that is not always there.
+wxBitmap ArrowArt(bool forward)
+{
+    wxImage image(16, 16);
+    image.InitAlpha();
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            // A triangle pointing right (or left), 12 pixels high.
+            const int from = forward ? x - 3 : 12 - x;
+            const bool inside = y >= 2 && y <= 13 && from >= 0 && std::abs(y - 7.5) <= (10 - from) * 0.6;
+            image.SetRGB(x, y, 60, 60, 60);
+            image.SetAlpha(x, y, inside ? 255 : 0);
+        }
+    }
+    return wxBitmap(image);
+}
+
 wxBitmapButton* Arrow(wxWindow* parent, long id, bool forward, const char* name)
 {
-    const wxBitmap art = wxArtProvider::GetBitmap(forward ? wxART_GO_FORWARD : wxART_GO_BACK, wxART_BUTTON);
+    const wxBitmap art = ArrowArt(forward);
     return new wxBitmapButton(parent, id, art, wxDefaultPosition, wxSize(25, 40), wxBU_AUTODRAW, wxDefaultValidator,
                               name);
 }
@@ -206,10 +225,11 @@ ImportDialog::~ImportDialog() = default;
 
 bool ImportDialog::OpenFile()
 {
-    wxFileDialog chooser(this, _("Import from DXF file"), wxEmptyString, wxEmptyString, _("DXF files (*.dxf)|*.dxf"),
-                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (chooser.ShowModal() == wxID_CANCEL) return false;
-    return OpenFile(chooser.GetPath());
+    const wxString path = Prompter::Get().ChooseFile(_("Import from DXF file"), wxEmptyString, wxEmptyString,
+                                                     _("DXF files (*.dxf)|*.dxf"), wxFD_OPEN | wxFD_FILE_MUST_EXIST,
+                                                     this);
+    if (path.empty()) return false;
+    return OpenFile(path);
 }
 
 bool ImportDialog::OpenFile(const wxString& path)

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include <unistd.h>
 
@@ -46,9 +50,11 @@ inline std::vector<std::string> SectionLines(const std::string& text, const std:
     return lines;
 }
 
-class WorkingFolder : public ::testing::Test {
-protected:
-    void SetUp() override
+// Makes a fresh folder named after the running test the working directory, and puts back
+// the previous one (removing the folder) at its end.
+class ScopedWorkingFolder {
+public:
+    ScopedWorkingFolder()
     {
         previous_ = fs::current_path();
         dir_ = fs::temp_directory_path() / ("sorvi_desktop_" + std::to_string(getpid()) + "_" +
@@ -57,11 +63,14 @@ protected:
         fs::create_directories(dir_);
         fs::current_path(dir_);
     }
-    void TearDown() override
+    ~ScopedWorkingFolder()
     {
         fs::current_path(previous_);
-        fs::remove_all(dir_);
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
     }
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
 
     // Names of the files in the folder.
     std::vector<std::string> Listing() const
@@ -71,9 +80,20 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
+    const fs::path& Path() const { return dir_; }
 
+private:
     fs::path previous_;
     fs::path dir_;
+};
+
+class WorkingFolder : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = std::make_unique<ScopedWorkingFolder>(); }
+    void TearDown() override { folder_.reset(); }
+    std::vector<std::string> Listing() const { return folder_->Listing(); }
+
+    std::unique_ptr<ScopedWorkingFolder> folder_;
 };
 
 }  // namespace desktoptest
