@@ -332,9 +332,8 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     FILE* fid = FileName ? std::fopen(FileName, "r") : nullptr;
     if (!fid) {
         const std::string name = FileName ? FileName : "(null)";
-        ErrorMessage("Cannot open %s for reading\n", name.c_str());
         LiberaMemoria();
-        SorviExitProcess(1, "Cannot open " + name + " for reading");
+        ShowErrorAndThrowExit(1, "Cannot open " + name + " for reading\n");
     }
 
     NumBands = 9;
