@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dnd.h>
@@ -141,15 +142,16 @@ TEST_F(ImportDialogTest, ArrowsMoveTheSelectedEntriesInListOrder)
         EXPECT_EQ(m.to->GetItemCount(), 2);
     }
     // And back: appended at the end of the drawing's list.
-    Select(dialog_->ListLayerPlanes, {0});
+    Select(dialog_->ListLayerPlanes, {0, 1});
     Click(dialog_->BitmapButton6);
-    EXPECT_EQ(Entries(dialog_->ListLayerAll), (std::vector<std::string>{"0", "src", "roof", "Wall A"}));
+    EXPECT_EQ(Entries(dialog_->ListLayerAll), (std::vector<std::string>{"0", "src", "roof", "Wall A", "rec"}));
     Select(dialog_->ListLayerAll, {3});
     Click(dialog_->BitmapButton1);
     Select(dialog_->ListLayerSrc, {0});
     Click(dialog_->BitmapButton2);
-    Select(dialog_->ListLayerAll, {3});
+    Select(dialog_->ListLayerAll, {3, 4});
     Click(dialog_->BitmapButton3);
+    EXPECT_EQ(Entries(dialog_->ListLayerRec), (std::vector<std::string>{"rec", "Wall A"}));
     Select(dialog_->ListLayerRec, {0, 1});
     Click(dialog_->BitmapButton4);
     EXPECT_EQ(Entries(dialog_->ListLayerAll), (std::vector<std::string>{"0", "src", "roof", "rec", "Wall A"}));
