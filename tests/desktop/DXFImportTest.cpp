@@ -223,8 +223,7 @@ TEST_F(DXFImport, HandOverFileLoadsAsAProject)
     ASSERT_EQ(Quiet([&] { return WriteDXFImport("d.dxf", "Temporary.txt", choice); }), "");
 
     ErrorCapture errors;
-    projtest::RoomHandle room = projtest::QuietRoom();
-    projtest::Quietly([&] { projtest::DesktopChain(*room, "Temporary.txt"); });
+    projtest::RoomHandle room = LoadHandOver();
     EXPECT_TRUE(errors.messages.empty()) << errors.Joined();
     ASSERT_EQ(room->NumPlanes, 2u);
     ASSERT_EQ(room->NumPlaneLayers, 1u);
@@ -266,8 +265,7 @@ TEST_F(DXFImport, EzdxfDrawingsImportAsTheirBox)
         ASSERT_EQ(Quiet([&] { return WriteDXFImport(dxf, "Temporary.txt", choice); }), "") << name;
 
         ErrorCapture errors;
-        projtest::RoomHandle room = projtest::QuietRoom();
-        projtest::Quietly([&] { projtest::DesktopChain(*room, "Temporary.txt"); });
+        projtest::RoomHandle room = LoadHandOver();
         EXPECT_TRUE(errors.messages.empty()) << name << ": " << errors.Joined();
         EXPECT_EQ(room->NumPlanes, 6u) << name;
         EXPECT_EQ(room->NumSources, 1u) << name;

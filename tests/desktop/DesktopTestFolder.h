@@ -15,6 +15,10 @@
 
 #include <unistd.h>
 
+#include "room/LoadProject.h"
+#include "room/ProjectFileSupport.h"
+#include "room/TRoom.h"
+
 namespace desktoptest {
 
 namespace fs = std::filesystem;
@@ -30,6 +34,18 @@ inline std::string ReadText(const fs::path& path)
 inline void WriteText(const fs::path& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// The hand-over file read as the main window reads a project (the full chain), quietly; a
+// null room when the load failed.
+inline projtest::RoomHandle LoadHandOver(const std::string& path = "Temporary.txt")
+{
+    ProjectLoad load;
+    projtest::Quietly([&] { load = LoadProject(path, ProjectChain::Full); });
+    EXPECT_TRUE(load) << load.error;
+    projtest::RoomHandle room = projtest::QuietRoom();
+    if (load) room.reset(load.room.release());
+    return room;
 }
 
 // The lines between the line `open` and the line `close`.

@@ -115,8 +115,7 @@ TEST_F(StandardRoomFile, DefaultRoomHandsOverSeventeenPlanes)
 
     // It loads as a project with the same planes.
     ErrorCapture errors;
-    projtest::RoomHandle loaded = projtest::QuietRoom();
-    projtest::Quietly([&] { projtest::DesktopChain(*loaded, "Temporary.txt"); });
+    projtest::RoomHandle loaded = LoadHandOver();
     EXPECT_TRUE(errors.messages.empty()) << errors.Joined();
     EXPECT_EQ(loaded->NumPlanes, 17u);
     EXPECT_EQ(loaded->NumMaterials, 3u);
@@ -156,8 +155,7 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
         projtest::RoomHandle room = DesignedRoom(d);
         ASSERT_EQ(room->NumPlanes, 18u) << mask;
         ASSERT_EQ(Write(*room, "Temporary.txt"), "") << mask;
-        projtest::RoomHandle loaded = projtest::QuietRoom();
-        projtest::Quietly([&] { projtest::DesktopChain(*loaded, "Temporary.txt"); });
+        projtest::RoomHandle loaded = LoadHandOver();
         EXPECT_LE(loaded->NumPlanes, 18u);
         ++built;
     }
