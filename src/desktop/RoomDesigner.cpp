@@ -85,15 +85,12 @@ wxBitmap Sketch()
     return bitmap;
 }
 
-// The preview's pixel format, without multisampling where the display has none.
+// The preview's pixel format (the view drops the multisampling where the display has none).
 wxGLAttributes PreviewAttributes()
 {
     wxGLAttributes attrs;
     attrs.PlatformDefaults().RGBA().DoubleBuffer().Depth(24).Stencil(8).SampleBuffers(1).Samplers(4).EndList();
-    if (wxGLCanvas::IsDisplaySupported(attrs)) return attrs;
-    wxGLAttributes plain;
-    plain.PlatformDefaults().RGBA().DoubleBuffer().Depth(24).EndList();
-    return plain;
+    return attrs;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <wx/radiobut.h>
 
 #include "desktop/DesktopTestFolder.h"
+#include "desktop/DialogInput.h"
 #include "desktop/ImportDialog.h"
 #include "support/gui/GuiTest.h"
 
@@ -42,13 +43,6 @@ void Select(wxListCtrl* list, std::initializer_list<long> rows)
 {
     for (long i = 0; i < list->GetItemCount(); ++i) list->SetItemState(i, 0, wxLIST_STATE_SELECTED);
     for (long r : rows) list->SetItemState(r, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-}
-
-void Click(wxWindow* control)
-{
-    wxCommandEvent event(wxEVT_BUTTON, control->GetId());
-    event.SetEventObject(control);
-    control->GetEventHandler()->ProcessEvent(event);
 }
 
 void ChooseRadio(wxRadioButton* button)

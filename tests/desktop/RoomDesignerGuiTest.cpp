@@ -8,6 +8,7 @@
 #include <wx/spinctrl.h>
 
 #include "desktop/DesktopTestFolder.h"
+#include "desktop/DialogInput.h"
 #include "desktop/RoomDesigner.h"
 #include "geometry/TPlane.h"
 #include "room/TRoom.h"
@@ -17,13 +18,6 @@
 using namespace desktoptest;
 
 namespace {
-
-void Click(wxWindow* control)
-{
-    wxCommandEvent event(wxEVT_BUTTON, control->GetId());
-    event.SetEventObject(control);
-    control->GetEventHandler()->ProcessEvent(event);
-}
 
 // The user's typing: the field's text changes and it says so.
 void Type(wxSpinCtrlDouble* field, const wxString& text)
