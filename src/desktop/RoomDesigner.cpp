@@ -45,13 +45,14 @@ wxBitmap Sketch()
     const double height = std::max({d.H, d.H1, d.H2});
     const int margin = 40;
     const double scale = std::min((size.x - 2.0 * margin) / length, (size.y - 3.0 * margin) / (width + height));
+    const int left = static_cast<int>((size.x - length * scale) / 2);
     const int planTop = margin / 2, sectionTop = planTop + static_cast<int>(width * scale) + margin;
 
     auto planPoint = [&](double x, double y) {
-        return wxPoint(margin + static_cast<int>(x * scale), planTop + static_cast<int>((width / 2 - y) * scale));
+        return wxPoint(left + static_cast<int>(x * scale), planTop + static_cast<int>((width / 2 - y) * scale));
     };
     auto sectionPoint = [&](double x, double z) {
-        return wxPoint(margin + static_cast<int>(x * scale), sectionTop + static_cast<int>((height - z) * scale));
+        return wxPoint(left + static_cast<int>(x * scale), sectionTop + static_cast<int>((height - z) * scale));
     };
     auto outline = [&](const std::vector<Point2D>& pts, auto map) {
         std::vector<wxPoint> p;
