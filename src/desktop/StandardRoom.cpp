@@ -2,9 +2,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "desktop/HandOverFile.h"
+#include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TPlaneLayer.h"
@@ -72,8 +75,41 @@ void AddStandardRoomLayers(TRoom& room)
     }
 }
 
-void BuildStandardRoomPlanes(TRoom& room, const std::array<TPoint3D, kStandardRoomVertices>& vertices)
+namespace {
+
+// While it lives, the error texts of the thread that made it are counted instead of shown; those
+// of other threads (a simulation) still go to the handler that was installed.
+class WithheldErrors {
+public:
+    WithheldErrors()
+        : thread_(std::this_thread::get_id())
+    {
+        previous_ = SetErrorHandler([this](const std::string& text) {
+            if (std::this_thread::get_id() == thread_) {
+                ++count;
+                return 1;
+            }
+            if (previous_) return previous_(text);
+            std::fprintf(stderr, "Error: %s\n", text.c_str());
+            return 1;
+        });
+    }
+    ~WithheldErrors() { SetErrorHandler(previous_); }
+    WithheldErrors(const WithheldErrors&) = delete;
+    WithheldErrors& operator=(const WithheldErrors&) = delete;
+
+    int count = 0;
+
+private:
+    std::thread::id thread_;
+    ErrorHandler previous_;
+};
+
+}  // namespace
+
+int BuildStandardRoomPlanes(TRoom& room, const std::array<TPoint3D, kStandardRoomVertices>& vertices)
 {
+    WithheldErrors withheld;
     if (room.NumPlanes > 0) room.DeletePlanes();
     TPlane quad(4);
     for (int q = 0; q < kStandardRoomPlanes; ++q) {
@@ -86,6 +122,7 @@ void BuildStandardRoomPlanes(TRoom& room, const std::array<TPoint3D, kStandardRo
         quad.LayerID = kStandardRoomLayers[q];
         room.AddPlane(&quad);
     }
+    return withheld.count;
 }
 
 std::string WriteStandardRoom(TRoom& room, const std::string& handOver)

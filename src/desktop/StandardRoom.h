@@ -34,8 +34,10 @@ std::array<TPoint3D, kStandardRoomVertices> StandardRoomVertices(const RoomDimen
 void AddStandardRoomLayers(TRoom& room);
 
 // Replaces the room's planes by the 18 quadrilaterals of these vertices (the room cleans and
-// triangulates each; degenerate ones keep fewer than three corners).
-void BuildStandardRoomPlanes(TRoom& room, const std::array<TPoint3D, kStandardRoomVertices>& vertices);
+// triangulates each; degenerate ones keep fewer than three corners). Dimensions that fold the
+// room make outlines that cannot be triangulated: their messages are not shown, since the
+// designer rebuilds on every keystroke; the count of them is returned.
+int BuildStandardRoomPlanes(TRoom& room, const std::array<TPoint3D, kStandardRoomVertices>& vertices);
 
 // Writes the default setup, the plane layers, the planes and the materials of the room to
 // `handOver`. Returns an empty string on success; otherwise the message, and `handOver` is

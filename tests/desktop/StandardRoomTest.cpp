@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "desktop/DesktopTestFolder.h"
 #include "desktop/StandardRoom.h"
 #include "geometry/TPlane.h"
+#include "geometry/util.h"
 #include "room/ProjectFileSupport.h"
 #include "room/TMaterial.h"
 #include "room/TRoom.h"
@@ -161,16 +163,32 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
         EXPECT_TRUE(errors.messages.empty()) << mask << ": " << errors.Joined();
         ++built;
     }
-    // All zero, W1 = W, and a room folded back on itself.
-    for (const RoomDimensions& d :
-         {RoomDimensions{0, 0, 0, 0, 0, 0, 0, 0, 0}, RoomDimensions{3, 4, 5, 8, 8, 8, 1, 5, 1.5f},
-          RoomDimensions{3, 4, 5, 6, 8, 3, 7, 5, 9}, RoomDimensions{1000, 1000, 1000, 1000, 0, 1000, 1000, 0, 1000}}) {
+    // All zero, W1 = W, and rooms folded back on themselves: the folded ones have outlines
+    // that cannot be triangulated, counted but not shown.
+    struct Case {
+        RoomDimensions d;
+        bool folded;
+    };
+    for (const Case& c : {Case{{0, 0, 0, 0, 0, 0, 0, 0, 0}, false}, Case{{3, 4, 5, 8, 8, 8, 1, 5, 1.5f}, false},
+                          Case{{3, 4, 5, 6, 8, 3, 7, 5, 9}, true},
+                          Case{{1000, 1000, 1000, 1000, 0, 1000, 1000, 0, 1000}, false}}) {
         ErrorCapture errors;
-        projtest::RoomHandle room = DesignedRoom(d);
+        projtest::RoomHandle room = projtest::QuietRoom();
+        int untriangulated = 0;
+        projtest::Quietly([&] {
+            AddStandardRoomLayers(*room);
+            untriangulated = BuildStandardRoomPlanes(*room, StandardRoomVertices(c.d));
+        });
+        EXPECT_EQ(untriangulated > 0, c.folded);
         ASSERT_EQ(Write(*room, "Temporary.txt"), "");
         EXPECT_TRUE(errors.messages.empty()) << errors.Joined();
         ++built;
     }
+    // The handler installed before is back after the build.
+    ErrorCapture errors;
+    projtest::RoomHandle room = DesignedRoom(RoomDimensions{3, 4, 5, 6, 8, 3, 7, 5, 9});
+    std::thread([] { ErrorMessage("from a run"); }).join();
+    EXPECT_EQ(errors.Joined(), "from a run");
     EXPECT_GT(built, 70);
 }
 
