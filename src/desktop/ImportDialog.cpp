@@ -58,11 +58,13 @@ void AppendEntry(wxListCtrl* list, const wxString& text)
     list->InsertItem(list->GetItemCount(), text);
 }
 
-std::vector<std::string> Entries(const wxListCtrl* list)
+// A drawing's bytes as text: UTF-8 when they are, else one character per byte, so that no
+// name shows empty.
+wxString Shown(const std::string& bytes)
 {
-    std::vector<std::string> names;
-    for (long i = 0; i < list->GetItemCount(); ++i) names.push_back(std::string(list->GetItemText(i).mb_str()));
-    return names;
+    const wxString utf8 = wxString::FromUTF8(bytes.data(), bytes.size());
+    if (!utf8.empty() || bytes.empty()) return utf8;
+    return wxString(bytes.data(), wxConvISO8859_1, bytes.size());
 }
 
 // An arrow drawn here: the stock art depends on an icon theme that is not always there.
@@ -234,7 +236,7 @@ bool ImportDialog::OpenFile()
 
 bool ImportDialog::OpenFile(const wxString& path)
 {
-    const std::string file(path.mb_str());
+    const std::string file(path.fn_str());
     std::vector<std::string> layers;
     bool readable = false;
     {
@@ -248,7 +250,11 @@ bool ImportDialog::OpenFile(const wxString& path)
     }
     ListLayerAll->DeleteAllItems();
     ImportFileName = file;
-    for (const std::string& name : layers) AppendEntry(ListLayerAll, wxString(name.c_str(), wxConvLibc));
+    drawingNames_.clear();
+    for (const std::string& name : layers) {
+        drawingNames_[Shown(name)] = name;
+        AppendEntry(ListLayerAll, Shown(name));
+    }
     ListLayerRec->DeleteAllItems();
     ListLayerSrc->DeleteAllItems();
     ListLayerPlanes->DeleteAllItems();
@@ -276,13 +282,24 @@ bool ImportDialog::OnDropText(wxCoord, wxCoord, const wxString&)
 DXFImportChoice ImportDialog::Choice() const
 {
     DXFImportChoice c;
-    c.receiverLayers = Entries(ListLayerRec);
-    c.sourceLayers = Entries(ListLayerSrc);
-    c.planeLayers = Entries(ListLayerPlanes);
+    c.receiverLayers = DrawingNames(ListLayerRec);
+    c.sourceLayers = DrawingNames(ListLayerSrc);
+    c.planeLayers = DrawingNames(ListLayerPlanes);
     c.poly3D = CheckBox2->GetValue();
     c.face3D = CheckBox3->GetValue();
     c.polyFaceMesh = CheckBox4->GetValue();
     return c;
+}
+
+std::vector<std::string> ImportDialog::DrawingNames(const wxListCtrl* list) const
+{
+    std::vector<std::string> names;
+    for (long i = 0; i < list->GetItemCount(); ++i) {
+        const wxString text = list->GetItemText(i);
+        const auto found = drawingNames_.find(text);
+        names.push_back(found != drawingNames_.end() ? found->second : text.utf8_string());
+    }
+    return names;
 }
 
 void ImportDialog::OnBitmapButton1Click(wxCommandEvent&) { MoveItems(ListLayerAll, ListLayerSrc); }
@@ -300,7 +317,7 @@ void ImportDialog::OnButton1Click(wxCommandEvent&)
     const std::string message = WriteDXFImport(ImportFileName, kHandOverFileName, Choice());
     if (!message.empty()) {
         // Nothing is handed over; the sorting stays for another try or "Cancel".
-        wxLogError("%s", wxString(message.c_str(), wxConvLibc));
+        wxLogError("%s", Shown(message));
         return;
     }
     Hide();

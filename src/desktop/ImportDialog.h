@@ -6,7 +6,9 @@
 // "Temporary.txt" in the working directory is complete, wxID_CANCEL otherwise; NewFile then
 // tells a new project from one to append.
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include <wx/dialog.h>
 
@@ -104,4 +106,8 @@ private:
 
     // Ends the modal loop, or hides the dialog when it is not shown modally.
     void Finish(int code);
+    // The entries of a list as the drawing spells them.
+    std::vector<std::string> DrawingNames(const wxListCtrl* list) const;
+
+    std::map<wxString, std::string> drawingNames_;  // shown name -> the drawing's bytes
 };

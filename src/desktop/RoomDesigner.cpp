@@ -180,7 +180,7 @@ void RoomDesigner::UpdateLengths()
     for (int i = 0; i < 9; ++i) {
         if (!SpinCtrl[i]) continue;
         float value = *dims[i];
-        if (ParseDimension(std::string(SpinCtrl[i]->GetTextValue().mb_str()), value)) *dims[i] = value;
+        if (ParseDimension(SpinCtrl[i]->GetTextValue().utf8_string(), value)) *dims[i] = value;
     }
 }
 
@@ -215,7 +215,7 @@ void RoomDesigner::OnButton1Click(wxCommandEvent&)
     const std::string message = WriteStandardRoom(*room, kHandOverFileName);
     if (!message.empty()) {
         // The design stays open: the user may try again or cancel.
-        wxLogError("%s", wxString(message.c_str(), wxConvLibc));
+        wxLogError("%s", wxString::FromUTF8(message));
         return;
     }
     Finish(wxID_OK);

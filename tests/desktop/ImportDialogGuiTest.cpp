@@ -256,3 +256,38 @@ TEST_F(ImportDialogTest, ListsHaveOneNameColumnAndNoHeader)
 }
 
 }  // namespace
+
+namespace {
+
+// Layer names in UTF-8 and in a one-byte code page are shown and imported as the drawing
+// spells them.
+TEST_F(ImportDialogTest, NamesBeyondAsciiKeepTheirBytes)
+{
+    const std::string utf8 = "K\xc3\xbc" "che", latin1 = "Sal\xe3o";
+    WriteText("names.dxf", "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\n" + utf8 + "\n70\n0\n0\nLAYER\n2\n" +
+                               latin1 + "\n70\n0\n0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" +
+                               "0\n3DFACE\n8\n" + latin1 +
+                               "\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n32\n0\n13\n0\n23\n1\n33\n0\n" +
+                               "0\nENDSEC\n0\nEOF\n");
+    ASSERT_TRUE(dialog_->OpenFile((folder_->Path() / "names.dxf").string()));
+    ASSERT_EQ(dialog_->ListLayerAll->GetItemCount(), 2);
+    EXPECT_EQ(dialog_->ListLayerAll->GetItemText(0), wxString::FromUTF8("K\xc3\xbc" "che"));
+    EXPECT_EQ(dialog_->ListLayerAll->GetItemText(1), wxString::FromUTF8("Sal\xc3\xa3o"));
+    Select(dialog_->ListLayerAll, {0, 1});
+    Click(dialog_->BitmapButton5);
+    EXPECT_EQ(dialog_->Choice().planeLayers, (std::vector<std::string>{utf8, latin1}));
+
+    modals.Expect([this](wxDialog& d) {
+        Click(dialog_->Button1);
+        return d.GetReturnCode();
+    });
+    ASSERT_EQ(dialog_->ShowModal(), wxID_OK);
+    const std::string text = ReadText("Temporary.txt");
+    EXPECT_EQ(SectionLines(text, "<LAYERS::PLANE>", "</LAYERS::PLANE>"),
+              (std::vector<std::string>{utf8 + " DEFAULT_MAT", latin1 + " DEFAULT_MAT"}));
+    const std::vector<std::string> planes = SectionLines(text, "<PLANES>", "</PLANES>");
+    ASSERT_EQ(planes.size(), 1u);
+    EXPECT_EQ(planes[0].substr(planes[0].size() - latin1.size()), latin1);
+}
+
+}  // namespace
