@@ -44,12 +44,17 @@ const long ImportDialog::ID_PANEL3 = wxNewId();
 
 namespace {
 
-// A layer list: one column "Name", several entries selectable, no header row.
-wxListCtrl* LayerList(wxWindow* parent, long id, const wxSize& size, const char* name)
+// A layer list in its titled box, added to `column`: one column "Name", several entries
+// selectable, no header row.
+wxListCtrl* LayerList(wxWindow* panel, wxSizer* column, const wxString& title, long id, const wxSize& size,
+                      const char* name)
 {
-    auto* list = new wxListCtrl(parent, id, wxDefaultPosition, size, wxLC_REPORT | wxLC_NO_HEADER, wxDefaultValidator,
-                                name);
+    auto* box = new wxStaticBoxSizer(wxHORIZONTAL, panel, title);
+    auto* list = new wxListCtrl(box->GetStaticBox(), id, wxDefaultPosition, size, wxLC_REPORT | wxLC_NO_HEADER,
+                                wxDefaultValidator, name);
     list->InsertColumn(0, _("Name"), wxLIST_FORMAT_LEFT, 150);
+    box->Add(list, 1, wxALL | wxEXPAND, 5);
+    column->Add(box, 1, wxALL | wxEXPAND, 5);
     return list;
 }
 
@@ -118,14 +123,8 @@ ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, cons
     // Source and receiver layers.
     Panel1 = new wxPanel(this, ID_PANEL1, wxDefaultPosition, wxSize(265, 512), wxTAB_TRAVERSAL, "ID_PANEL1");
     auto* left = new wxBoxSizer(wxVERTICAL);
-    auto* srcBox = new wxStaticBoxSizer(wxHORIZONTAL, Panel1, _("Source Layers"));
-    ListLayerSrc = LayerList(srcBox->GetStaticBox(), ID_LISTCTRL1, wxSize(200, 216), "ID_LISTCTRL1");
-    srcBox->Add(ListLayerSrc, 1, wxALL | wxEXPAND, 5);
-    left->Add(srcBox, 1, wxALL | wxEXPAND, 5);
-    auto* recBox = new wxStaticBoxSizer(wxHORIZONTAL, Panel1, _("Receiver Layers"));
-    ListLayerRec = LayerList(recBox->GetStaticBox(), ID_LISTCTRL2, wxDefaultSize, "ID_LISTCTRL2");
-    recBox->Add(ListLayerRec, 1, wxALL | wxEXPAND, 5);
-    left->Add(recBox, 1, wxALL | wxEXPAND, 5);
+    ListLayerSrc = LayerList(Panel1, left, _("Source Layers"), ID_LISTCTRL1, wxSize(200, 216), "ID_LISTCTRL1");
+    ListLayerRec = LayerList(Panel1, left, _("Receiver Layers"), ID_LISTCTRL2, wxDefaultSize, "ID_LISTCTRL2");
     Panel1->SetSizer(left);
     columns->Add(Panel1, 1, wxALL | wxEXPAND, 5);
 
@@ -147,10 +146,7 @@ ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, cons
     middle->Add(arrowsLeft, 0, wxALL | wxEXPAND, 5);
 
     auto* centre = new wxBoxSizer(wxVERTICAL);
-    auto* allBox = new wxStaticBoxSizer(wxHORIZONTAL, Panel2, _("DXF Layers"));
-    ListLayerAll = LayerList(allBox->GetStaticBox(), ID_LISTCTRL3, wxSize(200, 340), "ID_LISTCTRL3");
-    allBox->Add(ListLayerAll, 1, wxALL | wxEXPAND, 5);
-    centre->Add(allBox, 1, wxALL | wxEXPAND, 5);
+    ListLayerAll = LayerList(Panel2, centre, _("DXF Layers"), ID_LISTCTRL3, wxSize(200, 340), "ID_LISTCTRL3");
     auto* typesBox = new wxStaticBoxSizer(wxVERTICAL, Panel2, _("Object types"));
     CheckBox2 = new wxCheckBox(typesBox->GetStaticBox(), ID_CHECKBOX2, _("3D Polyline"), wxDefaultPosition,
                                wxDefaultSize, 0, wxDefaultValidator, "ID_CHECKBOX2");
@@ -179,10 +175,8 @@ ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, cons
     // Plane layers and the import.
     Panel3 = new wxPanel(this, ID_PANEL3, wxDefaultPosition, wxSize(261, 512), wxTAB_TRAVERSAL, "ID_PANEL3");
     auto* right = new wxBoxSizer(wxVERTICAL);
-    auto* planeBox = new wxStaticBoxSizer(wxHORIZONTAL, Panel3, _("Plane Layers"));
-    ListLayerPlanes = LayerList(planeBox->GetStaticBox(), ID_LISTCTRL4, wxSize(200, 340), "ID_LISTCTRL4");
-    planeBox->Add(ListLayerPlanes, 1, wxALL | wxEXPAND, 5);
-    right->Add(planeBox, 1, wxALL | wxEXPAND, 5);
+    ListLayerPlanes =
+        LayerList(Panel3, right, _("Plane Layers"), ID_LISTCTRL4, wxSize(200, 340), "ID_LISTCTRL4");
     auto* importBox = new wxStaticBoxSizer(wxHORIZONTAL, Panel3, _("Import Project"));
     auto* grid = new wxGridSizer(2, 2, 0, 0);
     RadioButton1 = new wxRadioButton(importBox->GetStaticBox(), ID_RADIOBUTTON1, _("New Project"), wxDefaultPosition,

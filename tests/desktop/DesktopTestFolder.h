@@ -48,23 +48,7 @@ inline projtest::RoomHandle LoadHandOver(const std::string& path = "Temporary.tx
     return room;
 }
 
-// The lines between the line `open` and the line `close`.
-inline std::vector<std::string> SectionLines(const std::string& text, const std::string& open, const std::string& close)
-{
-    std::istringstream in(text);
-    std::vector<std::string> lines;
-    std::string line;
-    bool inside = false;
-    while (std::getline(in, line)) {
-        if (line == open)
-            inside = true;
-        else if (line == close)
-            inside = false;
-        else if (inside)
-            lines.push_back(line);
-    }
-    return lines;
-}
+using projtest::SectionLines;
 
 // Makes a fresh folder named after the running test the working directory, and puts back
 // the previous one (removing the folder) at its end.
