@@ -19,13 +19,12 @@ public:
     double GetMaxY() override { return m_bbox_max_y; }
     void Plot(wxDC& dc, mpWindow& w) override;
     void SetAlign(int align) { m_flags = align; }
-
-protected:
     // The placement applied to one point.
     void TranslatePoint(double x, double y, double& out_x, double& out_y);
     // Recomputes the placed points and their bounding box.
     void ShapeUpdated();
 
+protected:
     int m_flags = 0;
     double m_reference_x = 0, m_reference_y = 0, m_reference_phi = 0;
     std::vector<double> m_shape_xs, m_shape_ys;

@@ -12,6 +12,7 @@ namespace {
 class MenuChart : public mpWindow {
 public:
     using mpWindow::mpWindow;
+    using mpWindow::PaintOn;
     std::vector<wxPoint> menus;
 
 protected:
@@ -288,6 +289,33 @@ TEST_F(ChartInteractionGuiTest, ScreenshotIsSavedAndTheViewKept)
     wxRemoveFile(path);
     EXPECT_FALSE(chart->SaveScreenshot("/nonexistent-dir/x.bmp", wxBITMAP_TYPE_BMP));
     log.Take();  // the failed save logs its own error
+}
+
+TEST_F(ChartInteractionGuiTest, RubberBandIsPaintedWhileDragging)
+{
+    MenuChart* chart = MakeMenuChart();
+    auto paint = [&] {
+        wxBitmap shot(400, 290, 24);
+        {
+            wxMemoryDC dc(shot);
+            chart->PaintOn(dc);
+        }
+        return shot.ConvertToImage();
+    };
+    Mouse(chart, wxEVT_LEFT_DOWN, 100, 80, true);
+    Mouse(chart, wxEVT_MOTION, 300, 200, true);
+    wxImage image = paint();
+    // A dotted outline from the press to the pointer, not filled.
+    const int top = NonWhiteInRow(image, 80, 100, 301);
+    EXPECT_GT(top, 40);
+    EXPECT_LT(top, 190);
+    EXPECT_GT(NonWhiteInRow(image, 199, 100, 301) + NonWhiteInRow(image, 200, 100, 301), 40);
+    EXPECT_EQ(NonWhiteInRow(image, 140, 120, 280), 0);
+    EXPECT_EQ(NonWhiteInRow(image, 60, 0, 400), 0);
+    // The release ends it.
+    Mouse(chart, wxEVT_LEFT_UP, 300, 200);
+    image = paint();
+    EXPECT_EQ(NonWhiteInRect(image, 0, 0, 400, 290), 0);
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ TEST_F(ChartLayersGuiTest, SetDataKeepsCopiesAndRefusesUnequalVectors)
     EXPECT_EQ(n, 3);
     EXPECT_DOUBLE_EQ(y, 5);
 
+    curve.Clear();  // the points go, the bounds stay
+    curve.Rewind();
+    EXPECT_FALSE(curve.GetNextXY(x, y));
+    EXPECT_DOUBLE_EQ(curve.GetMaxY(), 20.5);
     curve.SetData({}, {});
     EXPECT_DOUBLE_EQ(curve.GetMinX(), -1);
     EXPECT_DOUBLE_EQ(curve.GetMaxY(), 1);
@@ -144,7 +148,9 @@ TEST_F(ChartLayersGuiTest, InfoLayersFollowResizesAndDrags)
     box->Move(wxPoint(1, 1));
     EXPECT_EQ(box->GetPosition(), wxPoint(311, 41));
 
-    // The null brush stands for the transparent one: the box draws only its outline.
+    // The null brush stands for the transparent one: the box draws only its outline. The
+    // layer's own brush is not the box's.
+    box->SetBrush(*wxBLACK_BRUSH);
     const wxImage image = Render(*chart, 0, 1, 0, 1, 800, 300);
     EXPECT_TRUE(IsWhite(image, 311 + 20, 41 + 15));
     EXPECT_FALSE(IsWhite(image, 311, 41 + 15));

@@ -1,5 +1,7 @@
 // Text, shapes, images and the printout of a chart.
 
+#include <cmath>
+
 #include <wx/dcmemory.h>
 
 #include "views/charts/ChartFixture.h"
@@ -69,6 +71,14 @@ TEST_F(ChartOtherLayersGuiTest, PolygonPointsAndRefusal)
     triangle.SetCoordinateBase(10, 20, 0);
     EXPECT_DOUBLE_EQ(triangle.GetMinX(), 10);
     EXPECT_DOUBLE_EQ(triangle.GetMaxY(), 21);
+    double x, y, phi;
+    triangle.SetCoordinateBase(1, 2, M_PI);
+    triangle.GetCoordinateBase(x, y, phi);
+    EXPECT_EQ(phi, M_PI);
+    triangle.TranslatePoint(1, 0, x, y);
+    EXPECT_NEAR(x, 0, 1e-12);
+    EXPECT_NEAR(y, 2, 1e-12);
+    EXPECT_NEAR(triangle.GetMinX(), 0, 1e-12);
 
     triangle.setPoints({1, 2}, {1}, true);
     const std::vector<LogEntry> logged = log.Take();
