@@ -21,6 +21,7 @@
 #include <wx/timer.h>
 
 #include "ViewTestRooms.h"
+#include "room/LoadProject.h"
 #include "support/gui/GuiTest.h"
 #include "views/ViewAttributes.h"
 
@@ -287,10 +288,11 @@ TEST_F(GLWindowGuiTest, LostRaysAreShownUntilARunReplacesThem)
     Render();
     EXPECT_TRUE(Near(onRay, 1, IsRed));
 
-    room.IsRunning = true;
-    Render();
-    EXPECT_FALSE(Near(onRay, 1, IsRed));
-    room.IsRunning = false;
+    {
+        HeldRun run(room);
+        Render();
+        EXPECT_FALSE(Near(onRay, 1, IsRed));
+    }
 
     view->view.DrawLostRays = 0;
     Render();
@@ -355,19 +357,20 @@ TEST_F(GLWindowGuiTest, ViewFreedWithItsDialogLeavesTheProgramRunning)
 TEST_F(GLWindowGuiTest, ExampleProjectIsDrawn)
 {
     const std::string project = std::string(SORVI_SOURCE_DIR) + "/examples/lecture_room.txt";
-    room.LoadFromTxtFile(project.c_str());
-    room.ReadColorLayers(project.c_str());
-    room.GetExternalPlanes();
-    room.GetCenter();
-    ASSERT_GT(room.NumPlanes, 0u);
-    ASSERT_GT(room.NumSources, 0u);
-    TakeCoreErrors();
-    view->SetRoom(&room);
+    ProjectLoadSteps steps;
+    steps.afterPlanes = [](TRoom& r) { r.GetExternalPlanes(); };
+    ProjectLoad load = LoadProject(project, ProjectChain::Full, steps);
+    ASSERT_TRUE(load) << load.error;
+    TRoom& example = *load.room;
+    example.GetCenter();
+    ASSERT_GT(example.NumPlanes, 0u);
+    ASSERT_GT(example.NumSources, 0u);
+    view->SetRoom(&example);
     view->view.DrawRoom = true;
     Render();
     // Every source is drawn somewhere in the picture in red.
-    for (unsigned i = 0; i < room.NumSources; ++i)
-        EXPECT_TRUE(Near(room.source[i]->Position, 2, IsRed)) << "source " << i;
+    for (unsigned i = 0; i < example.NumSources; ++i)
+        EXPECT_TRUE(Near(example.source[i]->Position, 2, IsRed)) << "source " << i;
 
     if (const char* path = std::getenv("SORVI_VIEW_SNAPSHOT")) {
         const int w = view->getWidth(), h = view->getHeight();
