@@ -551,20 +551,11 @@ void GL_Window::drawVector(TPoint3D A, TPoint3D B)
     glPopMatrix();
 }
 
-void GL_Window::drawCone(TPoint3D pos, TPoint3D dir, float R, float H, TPoint3D cor)
+void GL_Window::drawCone(TPoint3D pos, TPoint3D, float R, float H, TPoint3D cor)
 {
     glColor3d(cor.x, cor.y, cor.z);
     glPushMatrix();
     glTranslated(pos.x, pos.y, pos.z);
-    // The cone's axis (+z) turned onto dir.
-    const double len = std::sqrt(dir.x * dir.x + dir.y * dir.y + dir.z * dir.z);
-    if (len > 0) {
-        const double angle = std::acos(std::clamp(dir.z / len, -1.0, 1.0)) / kDegree;
-        if (std::fabs(dir.x) + std::fabs(dir.y) > 0)
-            glRotated(angle, -dir.y, dir.x, 0);
-        else if (dir.z < 0)
-            glRotated(180, 1, 0, 0);
-    }
     glutSolidCone(R, H, 10, 20);
     glPopMatrix();
 }
