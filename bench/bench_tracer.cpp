@@ -1,6 +1,7 @@
 // The ray tracer on whole rooms: a 10 x 8 x 6 m shoebox (alpha 0.1, 20,252 rays, 2 s at
 // 44.1 kHz) with one and with eight receivers, the same outline with a coffered ceiling of
-// about a hundred and about a thousand planes, and the shoebox on 1 to all threads.
+// about a hundred and about a thousand planes, the shoebox on 1 to all threads, and the small
+// rooms with the tracer's small-room paths on and off.
 // Counters: reflections traced, reflections per second per tracing thread, ns per reflection.
 #include <benchmark/benchmark.h>
 
@@ -30,6 +31,12 @@ namespace {
 using room_shapes::Quad;
 using room_shapes::Shoebox;
 using room_shapes::CofferedHall;
+using room_shapes::StripFloorBox;
+
+// The tracer's optional paths.
+struct Paths {
+    bool accelerate = true, wide = true, paired = true;
+};
 
 // Standard output silenced while the room talks.
 class Quiet {
@@ -99,12 +106,14 @@ struct BenchRoom {
         std::filesystem::remove_all(folder, ec);
     }
     // Seconds spent in the tracing phase; reflections counted from the planes' counters.
-    double Trace(unsigned threads, bool accelerate, unsigned long& reflections)
+    double Trace(unsigned threads, Paths paths, unsigned long& reflections)
     {
         Quiet q;
         room.CreateResults();
         room.run.TracerThreads = threads;
-        room.run.TracerAcceleration = accelerate;
+        room.run.TracerAcceleration = paths.accelerate;
+        room.run.TracerWideSearch = paths.wide;
+        room.run.TracerPairedRays = paths.paired;
         unsigned long before = 0, after = 0;
         for (const auto& pl : room.plane) before += pl->hits;
         const auto t0 = std::chrono::steady_clock::now();
@@ -128,13 +137,13 @@ void Report(benchmark::State& state, unsigned long reflections, double seconds, 
     state.counters["ns/refl"] = seconds * 1e9 / reflections;
 }
 
-void Run(benchmark::State& state, const std::vector<Quad>& quads, unsigned receivers, unsigned threads, bool accelerate)
+void Run(benchmark::State& state, const std::vector<Quad>& quads, unsigned receivers, unsigned threads, Paths paths)
 {
     BenchRoom room(quads, receivers);
     unsigned long reflections = 0;
     double seconds = 0;
     for (auto _ : state) {
-        seconds = room.Trace(threads, accelerate, reflections);
+        seconds = room.Trace(threads, paths, reflections);
         state.SetIterationTime(seconds);
     }
     Report(state, reflections, seconds, threads, static_cast<unsigned>(quads.size()));
@@ -146,17 +155,19 @@ unsigned AllThreads()
     return hw ? hw : 1;
 }
 
-void BM_TraceShoebox(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 1, 1, true); }
+void BM_TraceShoebox(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 1, 1, {}); }
 BENCHMARK(BM_TraceShoebox)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 8, 1, true); }
+void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 8, 1, {}); }
 BENCHMARK(BM_TraceShoebox8Receivers)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Coffers per side: 3 x 3 (86 planes), 11 x 10 (995 planes).
 void BM_TraceCofferedHall(benchmark::State& state)
 {
     const unsigned nx = static_cast<unsigned>(state.range(0)), ny = static_cast<unsigned>(state.range(1));
-    Run(state, CofferedHall(10, 8, 6, nx, ny), 1, 1, state.range(2) != 0);
+    Paths paths;
+    paths.accelerate = state.range(2) != 0;
+    Run(state, CofferedHall(10, 8, 6, nx, ny), 1, 1, paths);
 }
 BENCHMARK(BM_TraceCofferedHall)
     ->Args({3, 3, 1})
@@ -169,15 +180,34 @@ BENCHMARK(BM_TraceCofferedHall)
 void BM_TraceShoeboxThreads(benchmark::State& state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
-    Run(state, Shoebox(10, 8, 6), 1, threads, true);
+    Run(state, Shoebox(10, 8, 6), 1, threads, {});
 }
 BENCHMARK(BM_TraceShoeboxThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_TraceCofferedHallThreads(benchmark::State& state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
-    Run(state, CofferedHall(10, 8, 6, 11, 10), 1, threads, true);
+    Run(state, CofferedHall(10, 8, 6, 11, 10), 1, threads, {});
 }
 BENCHMARK(BM_TraceCofferedHallThreads)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The small-room paths on and off, one thread: room 0 the shoebox (6 planes), 1 the strip-floor
+// box (11 planes); then the wide search, then two rays at a time.
+void BM_TraceSmallRoomPaths(benchmark::State& state)
+{
+    Paths paths;
+    paths.wide = state.range(1) != 0;
+    paths.paired = state.range(2) != 0;
+    Run(state, state.range(0) ? StripFloorBox(10, 8, 6) : Shoebox(10, 8, 6), 1, 1, paths);
+}
+BENCHMARK(BM_TraceSmallRoomPaths)
+    ->Args({0, 1, 1})
+    ->Args({0, 1, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 1, 0})
+    ->Args({1, 0, 0})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 }  // namespace

@@ -24,6 +24,8 @@ using Quad = room_shapes::Quad;
 
 inline std::vector<Quad> ShoeboxQuads(double Lx, double Ly, double H) { return room_shapes::Shoebox(Lx, Ly, H); }
 
+inline std::vector<Quad> StripFloorQuads(double Lx, double Ly, double H) { return room_shapes::StripFloorBox(Lx, Ly, H); }
+
 // The coffered hall with the tracer tests' border of 0.1 m unless told otherwise.
 inline std::vector<Quad> CofferedHallQuads(double Lx, double Ly, double H, unsigned nx, unsigned ny, double b = 0.1,
                                            double d = 0.4)

@@ -1,6 +1,6 @@
 #pragma once
-// Room outlines built in code, shared by tests and benchmarks: a shoebox and the same box with a
-// coffered ceiling of about a hundred to a thousand planes.
+// Room outlines built in code, shared by tests and benchmarks: a shoebox, the same box with its floor
+// in strips, and with a coffered ceiling of about a hundred to a thousand planes.
 
 #include <vector>
 
@@ -17,6 +17,18 @@ inline std::vector<Quad> Shoebox(double Lx, double Ly, double H)
     const int f[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
     std::vector<Quad> q;
     for (const auto& face : f) q.push_back({c[face[0]], c[face[1]], c[face[2]], c[face[3]]});
+    return q;
+}
+
+// The shoebox with its floor cut into six strips along x: 11 planes, below the tracer's tree size.
+inline std::vector<Quad> StripFloorBox(double Lx, double Ly, double H)
+{
+    std::vector<Quad> q = Shoebox(Lx, Ly, H);
+    q.erase(q.begin());
+    for (int k = 0; k < 6; ++k) {
+        const double x0 = Lx * k / 6, x1 = Lx * (k + 1) / 6;
+        q.push_back({{x0, 0, 0}, {x0, Ly, 0}, {x1, Ly, 0}, {x1, 0, 0}});
+    }
     return q;
 }
 
