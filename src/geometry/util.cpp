@@ -275,14 +275,15 @@ bool FindKeyValue(const char* VarName, const char* FileName, std::string& value)
 
 // ---- Error box -------------------------------------------------------------------------------
 
+// Texts built elsewhere (a file's token in a reader's message) are cut at the box's bound too.
 int ErrorMessage(char* Msg)
 {
-    return ShowErrorText(Msg ? std::string(Msg) : std::string("(null)"));
+    return ErrorMessage(Msg ? std::string(Msg) : std::string("(null)"));
 }
 
 int ErrorMessage(const std::string& Msg)
 {
-    return ShowErrorText(Msg);
+    return ShowErrorText(Msg.size() > kMaxMessage ? Msg.substr(0, kMaxMessage) : Msg);
 }
 
 void ErrorMessage(const char* format, ...)
