@@ -18,6 +18,7 @@
 #include "geometry/util.h"
 #include "room/ConvertDXF.h"
 #include "room/TRoom.h"
+#include "simulation/RunChecks.h"
 
 namespace {
 
@@ -103,6 +104,7 @@ int EndPath(Clock::time_point tbegin, bool save)
 {
     if (sala) {
         if (save) {
+            CheckResultsFinite(*sala);
             sala->SaveResults();
             sala->ListDeathPlanes();
         }
@@ -117,7 +119,10 @@ int EndPath(Clock::time_point tbegin, bool save)
 int RunMode(const std::string& arquivo)
 {
     const Clock::time_point tbegin = Clock::now();
+    CheckProjectFile(arquivo, true);
     FullChain(arquivo);
+    // Nothing on disk changes before the project is known to be able to run.
+    CheckRoomCanRun(*sala, true);
     sala->CleanResultFiles();
     sala->CreateResults();
     std::printf("\n===============================================\n");
@@ -135,6 +140,7 @@ int ViewMode(const std::string& arquivo, int& argc, char** argv)
 {
     const Clock::time_point tbegin = Clock::now();
     sala->SaveLostRays = 1;
+    CheckProjectFile(arquivo, true);
     FullChain(arquivo);
     sala->ReadColorLayers(arquivo.c_str());
 
@@ -174,6 +180,7 @@ int Run(int argc, char** argv)
 
     if (option == "-dxf2txt") {
         const std::string arquivo = argv[3];
+        CheckConversionTarget(argv[2], arquivo);
         // A drawing that cannot be read has been reported; nothing is written or shown.
         if (!ConvertDXF_RoomFile(argv[2], arquivo.c_str(), 0, 1, 1, 1)) return 1;
         sala = std::make_unique<TRoom>();
@@ -181,11 +188,16 @@ int Run(int argc, char** argv)
         return ViewMode(arquivo, argc, argv);
     }
 
+    // Both rebuilding modes check every stored file they read before anything is written.
     if (option == "-rayfiles") {
         sala = std::make_unique<TRoom>();
+        CheckProjectFile(argv[2], false);
         ShortChain(argv[2]);
+        CheckRoomCanRun(*sala, true);
+        CheckStoredRayFiles(*sala);
         sala->CreateResultsForRaysFiles();
         sala->CalculateResponsesFromRayFiles();
+        CheckResultsFinite(*sala);
         sala->SaveResults();
         sala.reset();
         std::printf("SalaClear\n");
@@ -194,10 +206,14 @@ int Run(int argc, char** argv)
 
     if (option == "-auralize") {
         sala = std::make_unique<TRoom>();
+        CheckProjectFile(argv[2], false);
         ShortChain(argv[2]);
+        CheckRoomCanRun(*sala, false);
         // Results without new ray files: the stored ray files stay as they are.
         sala->CreateResultsForReading();
+        CheckStoredResponses(*sala);
         sala->ReadResultFromFiles();
+        CheckResultsFinite(*sala);
         sala->SaveResults();
         sala.reset();
         std::printf("SalaClear\n");

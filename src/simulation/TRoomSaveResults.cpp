@@ -24,28 +24,6 @@ std::string PairFile(const TRoom& room, const char* format, unsigned S, unsigned
     return room.ProjectFile(name);
 }
 
-// Wildcards of a file pattern: '?' one character, '*' any run of characters.
-bool Matches(std::string_view pattern, std::string_view name)
-{
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 // Deletes the regular files of folder whose names match pattern. Nothing else is touched:
 // no subfolder, no file reached through a link, and never `keep` (the project file, whatever
 // its name).
@@ -56,7 +34,7 @@ void DeleteMatching(const std::string& folder, const char* pattern, const std::s
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        if (!it->is_symlink(kind) && it->is_regular_file(kind) && Matches(pattern, it->path().filename().string())) {
+        if (!it->is_symlink(kind) && it->is_regular_file(kind) && utilMatchesPattern(pattern, it->path().filename().string())) {
             std::error_code same;
             if (!keep.empty() && fs::equivalent(it->path(), keep, same)) continue;
             doomed.push_back(it->path());
