@@ -19,6 +19,8 @@ jobs=$(nproc)
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+# The window system's libraries keep caches until the process ends: not our leaks.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/support/gui/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # GUI tests open windows: give them a virtual display when none is there.
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then

@@ -275,15 +275,14 @@ bool FindKeyValue(const char* VarName, const char* FileName, std::string& value)
 
 // ---- Error box -------------------------------------------------------------------------------
 
-// Texts built elsewhere (a file's token in a reader's message) are cut at the box's bound too.
 int ErrorMessage(char* Msg)
 {
-    return ErrorMessage(Msg ? std::string(Msg) : std::string("(null)"));
+    return ShowErrorText(Msg ? std::string(Msg) : std::string("(null)"));
 }
 
 int ErrorMessage(const std::string& Msg)
 {
-    return ShowErrorText(Msg.size() > kMaxMessage ? Msg.substr(0, kMaxMessage) : Msg);
+    return ShowErrorText(Msg);
 }
 
 void ErrorMessage(const char* format, ...)
@@ -383,9 +382,8 @@ long utilGetFileSize(const char* FileName)
     const auto size = regular ? std::filesystem::file_size(FileName, ec) : 0;
     FILE* probe = regular && !ec ? std::fopen(FileName, "rb") : nullptr;
     if (!probe) {
-        ErrorMessage("utilGetFileSize : Error Opening File %s\n", FileName ? FileName : "(null)");
-        SorviExitProcess(1, std::string("utilGetFileSize : Error Opening File ") +
-                                (FileName ? FileName : "(null)"));
+        ShowErrorAndThrowExit(1, std::string("utilGetFileSize : Error Opening File ") +
+                                     (FileName ? FileName : "(null)") + "\n");
     }
     std::fclose(probe);
     return static_cast<long>(size);
@@ -595,25 +593,4 @@ std::string utilFormat(const char* fmt, ...)
     if (n > 0) std::vsnprintf(text.data(), text.size() + 1, fmt, args);
     va_end(args);
     return text;
-}
-
-bool utilMatchesPattern(std::string_view pattern, std::string_view name)
-{
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
 }

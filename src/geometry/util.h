@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // ---- Error box -------------------------------------------------------------------------------
@@ -38,10 +37,6 @@ FILE* utilOpenFile(const std::string& arquivo, const char* modo);
 // True when the file can be opened for reading.
 bool utilFileExist(const char* arquivo);
 bool utilFileExist(const std::string& arquivo);
-
-// Whether a file name matches a pattern whose '?' stands for one character and '*' for any
-// run of characters (case matters).
-bool utilMatchesPattern(std::string_view pattern, std::string_view name);
 
 // Reads one whole line of any length into `line`, keeping its line feed (if it had one) but
 // dropping a carriage return before it. Returns false at the end of the file (nothing read).

@@ -49,9 +49,8 @@ bool ParseValue(const std::string& token, double& value)
 // A setting outside what the physics allows: the message, an empty room and status 1.
 [[noreturn]] void RefuseSetting(TRoom& room, const std::string& msg)
 {
-    ErrorMessage(msg);
     room.LiberaMemoria();
-    SorviExitProcess(1, msg);
+    ShowErrorAndThrowExit(1, msg);
 }
 
 }  // namespace
@@ -340,9 +339,8 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     FILE* fid = FileName ? std::fopen(FileName, "r") : nullptr;
     if (!fid) {
         const std::string name = FileName ? FileName : "(null)";
-        ErrorMessage("Cannot open %s for reading\n", name.c_str());
         LiberaMemoria();
-        SorviExitProcess(1, "Cannot open " + name + " for reading");
+        ShowErrorAndThrowExit(1, "Cannot open " + name + " for reading\n");
     }
 
     NumBands = 9;

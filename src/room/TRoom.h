@@ -311,7 +311,7 @@ public:
     void AddSourcesTxt(const char* FileName);
     void AddReceiverLayersTxt(const char* FileName);
     void AddReceiversTxt(const char* FileName);
-    // Paths, settings and the fresh readers, for a room that holds no elements.
+    // The run chain of LoadProject (room/LoadProject.h) on this room, which holds no elements.
     void LoadFromTxtFile(const char* FileName);
     // Writes the triangles of every plane.
     void gravatriangulos(const char* arquivo);
@@ -364,6 +364,8 @@ public:
     // (src/simulation/TRoomMeanFreePath.cpp). Leaves NumRays and IsRunning alone; 4 V / S when
     // no ray reflects (0 when that is not defined either).
     float MFP_Estimation();
+    // MeanFreePath, estimated and stored first when the room has none (0 or not finite).
+    float EnsureMeanFreePath();
 
     // Run and progress (src/simulation/TRoomSimulation.cpp). StartSimulation runs Simulate,
     // then CalculateResponses, on `thread` and returns at once; PercentageStatus runs 0-50 over
@@ -471,7 +473,8 @@ public:
     // "report.txt" of the project folder.
     void ListDeathPlanes();
     void ShowResults();
-    // Loads the project file, simulates on the calling thread and saves the results.
+    // Loads the project file (the run chain of LoadProject), simulates on the calling thread
+    // and saves the results.
     void RunFile(const char* Filename);
 
     // WAV responses and auralization (src/simulation/TRoomAuralization.cpp).
@@ -493,9 +496,9 @@ public:
     // =========================================================================================
     // Room information report (TRoomInfo.cpp)
     // =========================================================================================
-    // Settings, layers, elements, materials and geometry on standard output; estimates the mean
-    // free path first when the room has none.
-    void ShowInfo();
+    // Settings, layers, elements, materials and geometry on standard output, with the volume
+    // estimated from the caller's mean free path (EnsureMeanFreePath gives the room's).
+    void ShowInfo(float meanFreePath);
     // The shorter report as a text file (the console program writes "SIM-INFO.txt").
     void SaveInfo(const char* filename);
 

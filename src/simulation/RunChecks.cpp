@@ -29,8 +29,7 @@ namespace {
 
 [[noreturn]] void Refuse(const std::string& msg)
 {
-    ErrorMessage(msg);
-    SorviExitProcess(1, msg);
+    ShowErrorAndThrowExit(1, msg);
 }
 
 std::string PairName(const char* format, unsigned S, unsigned R)

@@ -129,9 +129,7 @@ std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
             break;
         }
     if (!start) {
-        const char* text = "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n";
-        ErrorMessage(std::string(text));
-        SorviExitProcess(1, text);
+        ShowErrorAndThrowExit(1, "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n");
     }
 
     // Group centres: the plain means of the members' azimuths and elevations in degrees, summed

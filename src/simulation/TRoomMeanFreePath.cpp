@@ -60,3 +60,9 @@ float TRoom::MFP_Estimation()
     }
     return totalDistance / static_cast<float>(totalReflections);
 }
+
+float TRoom::EnsureMeanFreePath()
+{
+    if (MeanFreePath == 0 || !std::isfinite(MeanFreePath)) MeanFreePath = MFP_Estimation();
+    return MeanFreePath;
+}

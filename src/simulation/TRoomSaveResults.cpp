@@ -11,6 +11,7 @@
 
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/TResult.h"
@@ -24,6 +25,28 @@ std::string PairFile(const TRoom& room, const char* format, unsigned S, unsigned
     return room.ProjectFile(name);
 }
 
+// Wildcards of a file pattern: '?' one character, '*' any run of characters.
+bool Matches(std::string_view pattern, std::string_view name)
+{
+    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
 // Deletes the regular files of folder whose names match pattern. Nothing else is touched:
 // no subfolder, no file reached through a link, and never `keep` (the project file, whatever
 // its name).
@@ -34,7 +57,7 @@ void DeleteMatching(const std::string& folder, const char* pattern, const std::s
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        if (!it->is_symlink(kind) && it->is_regular_file(kind) && utilMatchesPattern(pattern, it->path().filename().string())) {
+        if (!it->is_symlink(kind) && it->is_regular_file(kind) && Matches(pattern, it->path().filename().string())) {
             std::error_code same;
             if (!keep.empty() && fs::equivalent(it->path(), keep, same)) continue;
             doomed.push_back(it->path());
@@ -223,18 +246,7 @@ void TRoom::ShowResults()
 
 void TRoom::RunFile(const char* Filename)
 {
-    PathSetup(Filename);
-    EnviromentSetupTXT(Filename);
-    AddMaterialsTxt(Filename);
-    ReadPlaneLayersTxt(Filename);
-    AssociatePlaneLayersTxT(Filename);
-    ReadPlanesTxt(Filename);
-    // The patterns and receiver types come before the elements that use them.
-    AddDirectivitiesTxt(Filename);
-    AddSourceLayersTxt(Filename);
-    AddSourcesTxt(Filename);
-    AddReceiverLayersTxt(Filename);
-    AddReceiversTxt(Filename);
+    ReadProjectChain(*this, Filename ? Filename : "", ProjectChain::Run);
     CreateResults();
     MarkPlaneHitsBeforeRun();
     Simulate();

@@ -24,7 +24,7 @@ void TRoom::StartSimulation()
         JoinSimulation();  // the last run has ended
     }
     // Learnt now rather than when the results of a long run are saved.
-    if (AuralizationFlag && !CheckAuralizationInputs()) SorviExitProcess(1, "A sound file cannot be auralized");
+    if (AuralizationFlag && !CheckAuralizationInputs()) throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
     MarkPlaneHitsBeforeRun();
     StopRequested.store(false);
