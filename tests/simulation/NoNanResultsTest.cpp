@@ -5,27 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "simulation/RoomRunSupport.h"
 
 namespace fs = std::filesystem;
 using namespace runtest;
-
-namespace {
-
-std::string Slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-}  // namespace
 
 TEST(NoNanResults, RandomRoomsWriteOnlyNumbers)
 {
@@ -68,7 +54,7 @@ TEST(NoNanResults, RandomRoomsWriteOnlyNumbers)
             const bool response = name.size() == 13 && name[0] == 'S' && name.ends_with(".txt");
             if (!response && !name.starts_with("PARAMS-")) continue;
             ++files;
-            const std::string text = Slurp(e.path());
+            const std::string text = Slurp(e.path().string());
             EXPECT_EQ(text.find("nan"), std::string::npos) << name;
             if (response) {
                 EXPECT_EQ(text.find("inf"), std::string::npos) << name;
