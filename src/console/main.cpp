@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "console/ConsoleViewer.h"
@@ -233,6 +234,10 @@ int main(int argc, char** argv)
                 // The run's own fatal exit, shown already; the first status stands.
             }
         }
+    } catch (const std::bad_alloc&) {
+        // What the checks before the run could not foresee; no results have been saved.
+        ErrorMessage("Not enough memory for this project.\nNo results were saved.\n");
+        status = 1;
     }
     sala.reset();
     std::fflush(stdout);
