@@ -393,7 +393,9 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
         SetMaxTime(2.0f);
     } else {
         // A length beyond the sample counter was cut to it without a word.
-        if (static_cast<double>(v) * FSample >= static_cast<double>(std::numeric_limits<unsigned int>::max())) {
+        // (A second to spare, so that the length as saved, rounded, reads back.)
+        if (static_cast<double>(v) * FSample >=
+            static_cast<double>(std::numeric_limits<unsigned int>::max()) - FSample) {
             std::fclose(fid);
             RefuseSetting(*this, utilFormat("MAX_TIME = %g s at %1.0f Hz is longer than a response can be.\n",
                                             static_cast<double>(v), static_cast<double>(FSample)));
@@ -503,8 +505,9 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     if (!(static_cast<float>(Temperature) > -273.15f))
         RefuseSetting(*this, utilFormat("TEMPERATURE = %g C lies at or below absolute zero (-273.15 C).\n",
                                         Temperature));
-    if (!(Pressure > 0.0))
-        RefuseSetting(*this, utilFormat("PRESSURE = %g atm must be above 0.\n", Pressure));
+    // No air, no sound: a pressure that saves as 0.00 would not read back either.
+    if (!(static_cast<float>(Pressure) >= 0.01f))
+        RefuseSetting(*this, utilFormat("PRESSURE = %g atm lies below 0.01 atm.\n", Pressure));
     if (!(Humidity >= 0.0 && Humidity <= 100.0))
         RefuseSetting(*this, utilFormat("HUMIDITY = %g %% lies outside 0 ... 100.\n", Humidity));
 

@@ -341,7 +341,8 @@ TEST_F(RoomFiles, ImpossibleSettingsAreRefused)
         {"TEMPERATURE = -600\n", "", "TEMPERATURE = -600 C lies at or below absolute zero"},
         {"TEMPERATURE = -552.33\n", "", "TEMPERATURE = -552.33 C lies at or below absolute zero"},
         {"TEMPERATURE = -273.15\n", "", "TEMPERATURE = -273.15 C lies at or below absolute zero"},
-        {"PRESSURE = 0\n", "", "PRESSURE = 0 atm must be above 0"},
+        {"PRESSURE = 0\n", "", "PRESSURE = 0 atm lies below 0.01 atm"},
+        {"PRESSURE = 0.004\n", "", "PRESSURE = 0.004 atm lies below 0.01 atm"},
         {"HUMIDITY = 140\n", "", "HUMIDITY = 140 % lies outside 0 ... 100"},
         {"", "MAX_TIME = 1e9\n", "MAX_TIME = 1e+09 s at 44100 Hz is longer than a response can be"},
     };
