@@ -467,13 +467,14 @@ TEST(SorviBadInput, RefusedWithAMessageAndNothingOnDiskChanged)
         return [name, f](const fs::path& d) { Put(d / name, f(ReadFile(d / name))); };
     };
     const std::string carpet = "Carpet 0.10 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 0.10\n";
+    static const char kJunk[] = "\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE<\x01";
     std::string utf16 = "\xFF\xFE";
     for (char c : box) utf16 += std::string{c, '\0'};
 
     const std::vector<BadCase> cases = {
         // The run: nothing is deleted before the project is known to be able to run.
         {"empty project", {proj}, project(""), "No receiver was defined"},
-        {"binary junk", {proj}, project(std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE<\x01", 16)), "No receiver was defined"},
+        {"binary junk", {proj}, project(std::string(kJunk, sizeof kJunk - 1)), "No receiver was defined"},
         {"UTF-16 project", {proj}, project(utf16), "No receiver was defined"},
         {"cut before the receivers", {proj}, project(Cut(box, "<LAYERS::RECEIVER>")), "No receiver was defined"},
         {"lower-case tags", {proj}, project(Replace(Replace(box, "<RECEIVERS>", "<receivers>"), "</RECEIVERS>", "</receivers>")),
