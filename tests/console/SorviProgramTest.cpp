@@ -443,8 +443,6 @@ struct BadCase {
     std::string message;                             // part of what the error output says
 };
 
-std::string Cut(const std::string& text, const std::string& before) { return text.substr(0, text.find(before)); }
-
 void Put(const fs::path& p, const std::string& text) { WriteFile(p, text); }
 
 // The text with its first line replaced.
