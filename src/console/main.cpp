@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "console/ConsoleViewer.h"
 #include "console/ConsoleViewerGL.h"
@@ -189,7 +190,10 @@ int Run(int argc, char** argv)
         if (!Load(argv[2], ProjectChain::Short, status)) return status;
         CheckRoomCanRun(*sala, true);
         CheckStoredRayFiles(*sala);
+        // The rebuild writes no hit file: the stored ones of the run stay as they are.
+        const unsigned hitFiles = std::exchange(sala->HitFilesFlag, 0u);
         sala->CreateResultsForRaysFiles();
+        sala->HitFilesFlag = hitFiles;
         sala->CalculateResponsesFromRayFiles();
         CheckResultsFinite(*sala);
         sala->SaveResults();

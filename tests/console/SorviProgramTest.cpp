@@ -560,6 +560,22 @@ TEST(SorviBadInput, ProjectFileSurvivesItsRunAndAuralizingKeepsTheResults)
         EXPECT_EQ(ReadFile(dir.path() / name), box) << name;
     }
 
+    // Responses rebuilt from the ray files of a run with hit files leave the hit files alone.
+    {
+        ScratchDir hits("rayfiles-hits");
+        std::string box = BoxProject({.rays = 202, .lateRays = 1});
+        box.insert(box.find("</SIMULATION>"), "HIT_FILES = 1\n");
+        WriteFile(hits.path() / "box.txt", box);
+        ASSERT_EQ(RunSorvi(hits.path(), {"box.txt"}).status, 0);
+        const std::string hitFile = ReadFile(hits.path() / "HITS-S001-R001.txt");
+        const std::string earlyHits = ReadFile(hits.path() / "HITS-S001-R001-EARLY.txt");
+        EXPECT_FALSE(hitFile.empty() && earlyHits.empty());
+        const RunResult again = RunSorvi(hits.path(), {"-rayfiles", "box.txt"});
+        EXPECT_EQ(again.status, 0) << again.out << again.err;
+        EXPECT_EQ(ReadFile(hits.path() / "HITS-S001-R001.txt"), hitFile);
+        EXPECT_EQ(ReadFile(hits.path() / "HITS-S001-R001-EARLY.txt"), earlyHits);
+    }
+
     ScratchDir dir("auralize-again");
     fs::copy(GoodRun(), dir.path(), fs::copy_options::recursive);
     const Snapshot before = Take(dir.path() / "proj");
