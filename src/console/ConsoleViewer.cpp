@@ -17,7 +17,6 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegree = kPi / 180.0;
 constexpr double kAngleStep = 3 * kDegree;  // one orbit key
 
-constexpr ViewerColor kGrey{0.5f, 0.5f, 0.5f};
 constexpr ViewerColor kViolet{0.5f, 0.0f, 1.0f};
 
 }  // namespace
@@ -53,8 +52,7 @@ void ConsoleViewer::Initialize()
 
 ViewerColor ConsoleViewer::LayerColor(int layer) const
 {
-    if (layer < 0 || static_cast<std::size_t>(layer) >= colors.size()) return kGrey;
-    return colors[static_cast<std::size_t>(layer)];
+    return TableColor(colors, layer);
 }
 
 ViewerColor ConsoleViewer::PlaneColor(const TPlane& plane) const

@@ -130,8 +130,7 @@ int RunMode(const std::string& arquivo)
     std::printf("===============================================\n\n");
     std::fflush(stdout);
     sala->StartSimulation();
-    // The thread clears IsRunning as its last step; wait for it to end.
-    if (sala->thread.joinable()) sala->thread.join();
+    sala->WaitForSimulation();
     sala->StopSimulation();
     return EndPath(tbegin, true);
 }

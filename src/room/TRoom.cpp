@@ -106,13 +106,11 @@ void TRoom::InitDefaults()
 
 TRoom::~TRoom()
 {
-    // A run still going reads the room: stop it and wait for its thread. A destructor cannot
-    // pass on a fatal error of that thread; it has been shown already.
-    if (thread.joinable()) {
-        try {
-            StopSimulation();
-        } catch (const std::exception&) {
-        }
+    // A run still going reads the room: stop it and wait for its thread before anything goes.
+    // A destructor cannot pass on a fatal error of that thread; it has been shown already.
+    try {
+        StopSimulation();
+    } catch (const std::exception&) {
     }
 
     std::printf("absorption ...");

@@ -18,7 +18,8 @@ float TRoom::MFP_Estimation()
     float scatt[MAX_NUMBANDS + 1] = {};
 
     TRayScene scene;
-    scene.Build(*this, TracerAcceleration);
+    scene.AllowWideSearch(run.TracerWideSearch);
+    scene.Build(*this, run.TracerAcceleration);
     TRaySceneStack stack;
     std::vector<unsigned> reflections(scene.NumPlanes(), 0u);
     const TPoint3D origin = GetCenter();

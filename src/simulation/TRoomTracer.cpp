@@ -16,9 +16,7 @@
 #include <type_traits>
 #include <vector>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 #include "geometry/GeoMath.h"
 #include "geometry/TDirection.h"
@@ -82,41 +80,8 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
 
 // ReflectRay (the reflection of PlaneInteraction) with |X - p| already known: the nearest-plane
 // search computed it with the same expression. Returns the energy of the reflected ray as
-// Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without diffuse processing the scattered energy is left alone: nothing
-// reads it then.
-#if defined(SORVI_WIDE_SEARCH)
-// e[b] *= keep[b] for every band, returning the energies summed in band order from 0: eight
-// bands per step on 256-bit registers, their sum lane by lane.
-__attribute__((target("avx"))) inline double KeepEnergyWide(float* __restrict e, const float* __restrict keep,
-                                                            unsigned nbands)
-{
-    __m128d acc = _mm_setzero_pd();
-    unsigned b = 0;
-    for (; b + 8 <= nbands; b += 8) {
-        const __m256 v = _mm256_mul_ps(_mm256_loadu_ps(e + b), _mm256_loadu_ps(keep + b));
-        _mm256_storeu_ps(e + b, v);
-        const __m256d lo = _mm256_cvtps_pd(_mm256_castps256_ps128(v)), hi = _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1));
-        const __m128d q0 = _mm256_castpd256_pd128(lo), q1 = _mm256_extractf128_pd(lo, 1),
-                      q2 = _mm256_castpd256_pd128(hi), q3 = _mm256_extractf128_pd(hi, 1);
-        acc = _mm_add_sd(acc, q0);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q0, q0));
-        acc = _mm_add_sd(acc, q1);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q1, q1));
-        acc = _mm_add_sd(acc, q2);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q2, q2));
-        acc = _mm_add_sd(acc, q3);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q3, q3));
-    }
-    double sum = _mm_cvtsd_f64(acc);
-    for (; b < nbands; ++b) {
-        e[b] = e[b] * keep[b];
-        sum += e[b];
-    }
-    return sum;
-}
-#endif
-
-template <bool Wide = false>
+// Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without
+// diffuse processing the scattered energy is left alone: nothing reads it then.
 inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVector& n, const float* abs,
                         const float* dif, const float* __restrict keep, unsigned nbands, float scattDivisor,
                         bool diffuse, float* scattEnergy)
@@ -137,11 +102,7 @@ inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVec
     } else {
         // keep[b] is 1 - abs[b]: the products need no order, the sum keeps its own.
         float* __restrict e = ray.e;
-#if defined(SORVI_WIDE_SEARCH)
-        if constexpr (Wide) return KeepEnergyWide(e, keep, nbands);
-#endif
         unsigned b = 0;
-#if defined(__SSE2__)
         // Four bands per step; their energies join the sum one by one, in band order.
         __m128d acc = _mm_setzero_pd();
         for (; b + 4 <= nbands; b += 4) {
@@ -154,7 +115,6 @@ inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVec
             acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
         }
         sum = _mm_cvtsd_f64(acc);
-#endif
         for (; b < nbands; ++b) {
             e[b] = e[b] * keep[b];
             sum += e[b];
@@ -212,6 +172,7 @@ struct alignas(64) Chunk {
 // What every ray of one source shares.
 struct alignas(64) SourceJob {  // on cache lines of its own: read by every worker
     const TRayScene* scene = nullptr;
+    bool pairedRays = true;  // TracerPairedRays: small rooms traced two rays at a time
     unsigned s = 0;
     TPoint3D origin;
     std::vector<TVector> dirs;  // receiver-aimed directions first, then the grid
@@ -238,13 +199,16 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
     unsigned recStride = 0;
 };
 
+// Whether a chunk's rays are traced two at a time (TraceRaysWide).
+inline bool TracePaired(const SourceJob& job) { return job.pairedRays && job.scene->WideSmall(); }
+
 // Per-thread working state, sized once.
 struct Scratch {
     explicit Scratch(const SourceJob& job, bool lead = true)
         : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
           Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad)
     {
-        if (lead && job.scene->WideSmall()) {
+        if (lead && TracePaired(job)) {
             partner = std::make_unique<Scratch>(job, false);
             rayOut.resize(kChunkRays);
             for (Chunk& c : rayOut) {
@@ -377,7 +341,6 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             const double* const cy = cx + job.recStride;
             const double* const cz = cy + job.recStride;
             const double* const reach2 = cz + job.recStride;
-#if defined(__SSE2__)
             const __m128d px = _mm_set1_pd(ray.p.x), py = _mm_set1_pd(ray.p.y), pz = _mm_set1_pd(ray.p.z);
             const __m128d vx = _mm_set1_pd(ray.v.x), vy = _mm_set1_pd(ray.v.y), vz = _mm_set1_pd(ray.v.z);
             const __m128d ux = _mm_set1_pd(vn.x), uy = _mm_set1_pd(vn.y), uz = _mm_set1_pd(vn.z);
@@ -397,25 +360,13 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
                 if (m & 1) consider(r);
                 if ((m & 2) && r + 1 < nrec) consider(r + 1);
             }
-#else
-            for (unsigned r = 0; r < nrec; ++r) {
-                const double tx = cx[r] - ray.p.x, ty = cy[r] - ray.p.y, tz = cz[r] - ray.p.z;
-                const double dv = tx * ray.v.x + ty * ray.v.y + tz * ray.v.z;
-                const double along = tx * vn.x + ty * vn.y + tz * vn.z;
-                const double cc = tx * tx + ty * ty + tz * tz;
-                const double perp2 = cc - along * along;
-                if ((dv > 0) & (perp2 <= reach2[r] + 1e-12 * cc)) consider(r);
-            }
-#endif
         }
 
         planeDist = 0.0;
         if constexpr (Half != 3) {
-#if defined(SORVI_WIDE_SEARCH)
             if constexpr (Wide)
                 P = scene.NearestWide(ray.p, ray.v, vn, P1, last, X, planeDist);
             else
-#endif
                 P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
         }
     }
@@ -441,7 +392,7 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            energy = ReflectAt<Wide>(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
                                static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
@@ -512,7 +463,6 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
     out.rays.push_back(s.res);
 }
 
-#if defined(SORVI_WIDE_SEARCH)
 // The rays of a room of at most eight planes, the whole loop compiled for 256-bit registers
 // (no fused operations: every value rounds as in TraceRay).
 __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job, Scratch& w, uint32_t first, uint32_t count,
@@ -614,7 +564,6 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
         }
     }
 }
-#endif
 
 void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, uint32_t count)
 {
@@ -625,11 +574,9 @@ void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, ui
     out.energies.clear();
     out.hits.clear();
     std::fill(w.planeCount.begin(), w.planeCount.end(), 0u);
-#if defined(SORVI_WIDE_SEARCH)
-    if (job.scene->WideSmall())
+    if (TracePaired(job))
         TraceRaysWide(job, w, first, count, out);
     else
-#endif
         for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
     out.planeReflections.assign(w.planeCount.begin() + Scratch::kCountPad, w.planeCount.end() - Scratch::kCountPad);
 }
@@ -693,7 +640,7 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
                 totalReflections += ray.reflections;
                 room.MeanFreePath = static_cast<float>(0.8 * room.MeanFreePath + 0.2 * totalDistance / totalReflections);
             }
-            if (!room.IsRunning.load()) stopped = true;
+            if (!room.IsRunning.load() || room.run.StopRequested()) stopped = true;
             const float pct = static_cast<float>(perSource * s + i + 1) /
                               static_cast<float>(perSource * room.NumSources) * 50.0f;
             room.PercentageStatus.store(pct);
@@ -852,7 +799,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
 
 unsigned TRoom::TracerThreadCount() const
 {
-    if (TracerThreads) return TracerThreads;
+    if (run.TracerThreads) return run.TracerThreads;
     const unsigned hw = std::thread::hardware_concurrency();
     return hw ? hw : 1;
 }
@@ -875,7 +822,26 @@ int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane)
     return scene.Visible(p, recpos, skipPlane, stack);
 }
 
+void TRoom::PrepareRun()
+{
+    if (!ResultsCreated || NumReceivers == 0 || NumSources == 0) return;  // TraceRays refuses it
+    if (ArtificialTailFlag && MaxRayTracReflections == -1) {
+        MaxRayTracReflections = 6;
+        TailLimitNotice = true;
+    }
+    // The list drawn by the views belongs to the previous run.
+    DeleteLostRays();
+    NumLostRays = 0;
+    for (unsigned s = 0; s < NumSources; ++s) source[s]->NumberOfRays = RayGridCount(source[s]->NumberOfRays);
+}
+
 void TRoom::Simulate()
+{
+    PrepareRun();
+    TraceRays();
+}
+
+void TRoom::TraceRays()
 {
     const float VS = FSample / VSound;
     const float MaxDistance = static_cast<float>(MaxLength) / FSample * VSound;
@@ -895,12 +861,12 @@ void TRoom::Simulate()
         ErrorMessage("No source was defined\nSimulation aborted!\n");
         return;
     }
-    if (ArtificialTailFlag && MaxRayTracReflections == -1) {
+    if (TailLimitNotice) {
+        TailLimitNotice = false;
         const char* line = "========================================================\n";
         std::printf("%s", line);
         std::printf("ATENTION: ARTIFICIAL_TAIL flag in ON and MAX_RAYTRAC_REF is -1\n");
         std::printf("There is no need to proceed with long propagation time since tail is artificial.\n");
-        MaxRayTracReflections = 6;
         std::printf("Setting MAX_RAYTRAC_REF = %d.\n", MaxRayTracReflections);
         std::printf("%s", line);
     }
@@ -912,9 +878,6 @@ void TRoom::Simulate()
     else
         std::printf("Starting Ray-tracing (Only Specular):\n");
 
-    // The list drawn by the views belongs to the previous run.
-    DeleteLostRays();
-    NumLostRays = 0;
     SourceJob job;
     TRoomTraceCommit commit(*this, job);
     commit.MFP_estimate = MFP_estimate;
@@ -925,8 +888,10 @@ void TRoom::Simulate()
     IsRunning.store(true);
 
     TRayScene scene;
-    scene.Build(*this, TracerAcceleration);
+    scene.AllowWideSearch(run.TracerWideSearch);
+    scene.Build(*this, run.TracerAcceleration);
     job.scene = &scene;
+    job.pairedRays = run.TracerPairedRays;
     job.numBands = std::min(NumBands, MAX_NUMBANDS);
     job.VS = VS;
     job.maxDistance = MaxDistance;
@@ -961,8 +926,7 @@ void TRoom::Simulate()
         TSource& src = *source[s];
         commit.totalDistance = 0.0f;
         commit.totalReflections = 0;
-        NumRays = RayGridCount(src.NumberOfRays);
-        if (src.NumberOfRays != NumRays) src.NumberOfRays = NumRays;
+        NumRays = src.NumberOfRays;  // a grid count since PrepareRun
         std::printf("NumRays = %d\n", NumRays + NumReceivers);
 
         // Receiver-aimed directions; a receiver at the source itself gets none.
@@ -1041,7 +1005,8 @@ void TRoom::SimulateModes()
     const unsigned nbands = std::min(NumBands, MAX_NUMBANDS);
     const float mask[9] = {1, 1, 1, 0.5f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f};
     TRayScene scene;
-    scene.Build(*this, TracerAcceleration);
+    scene.AllowWideSearch(run.TracerWideSearch);
+    scene.Build(*this, run.TracerAcceleration);
     TRaySceneStack stack;
     Raio_st ray(nbands);
     float scatt[MAX_NUMBANDS + 1] = {};

@@ -53,6 +53,12 @@ std::vector<ViewColor> LayerColorTable(const TRoom& room)
     return table;
 }
 
+ViewColor TableColor(const std::vector<ViewColor>& table, int layer)
+{
+    if (layer < 0 || static_cast<std::size_t>(layer) >= table.size()) return {0.5f, 0.5f, 0.5f};
+    return table[static_cast<std::size_t>(layer)];
+}
+
 ViewColor LostRayColor(unsigned reflections, int maxReflections)
 {
     // No reflected lost ray: every ray has no reflection and takes the full red.

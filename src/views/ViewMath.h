@@ -37,6 +37,9 @@ double ZoomedDistance(double distance_m, double step_m, bool in);
 // colour (-1), a colour derived from its index.
 std::vector<ViewColor> LayerColorTable(const TRoom& room);
 
+// Row `layer` of a colour table; grey for an index the table does not have.
+ViewColor TableColor(const std::vector<ViewColor>& table, int layer);
+
 // A lost ray with `reflections` reflections when the most reflected lost ray had
 // `maxReflections`: from red towards dark red as it was reflected more; components in 0..1.
 ViewColor LostRayColor(unsigned reflections, int maxReflections);

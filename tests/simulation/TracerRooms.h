@@ -31,6 +31,18 @@ inline std::vector<Quad> ShoeboxQuads(double Lx, double Ly, double H)
     return q;
 }
 
+// The shoebox with its floor cut into six strips along x: 11 planes, below the tree's size.
+inline std::vector<Quad> StripFloorQuads(double Lx, double Ly, double H)
+{
+    std::vector<Quad> q = ShoeboxQuads(Lx, Ly, H);
+    q.erase(q.begin());
+    for (int k = 0; k < 6; ++k) {
+        const double x0 = Lx * k / 6, x1 = Lx * (k + 1) / 6;
+        q.push_back({{x0, 0, 0}, {x0, Ly, 0}, {x1, Ly, 0}, {x1, 0, 0}});
+    }
+    return q;
+}
+
 // Floor and walls of an Lx x Ly x H box whose ceiling is nx x ny coffers (border b, depth d):
 // 5 + 9 nx ny planes, closed.
 inline std::vector<Quad> CofferedHallQuads(double Lx, double Ly, double H, unsigned nx, unsigned ny, double b = 0.1,
@@ -82,7 +94,7 @@ public:
         room->SaveLostRays = 1;
         room->ClusterOrderGlobal = 2;
         room->SaveLateRaysFlag = 1;
-        room->TracerThreads = 1;
+        room->run.TracerThreads = 1;
     }
     ~TracerRoom()
     {
