@@ -74,7 +74,7 @@ std::unique_ptr<TracerRoom> TraceScatteringBox(const std::vector<TPoint3D>& rece
     room.ClusterOrderGlobal = -1;
     room.ArtificialTailFlag = false;
     room.AirAbs.assign(kBands, 0.0);
-    room.TracerThreads = 2;
+    room.run.TracerThreads = 2;
 
     testing::internal::CaptureStdout();
     room.GetExternalPlanes();
