@@ -96,6 +96,9 @@ public:
     std::vector<std::vector<float>> globalIR;  // [ch][MaxLength] broadband response
     float SrcRecDistance = 0.0f;           // m
     std::vector<TMonoParams> Param;        // [NumBands + 1]; the last is the broadband set
+    // Direct-sound lines of a stored parameter file, written again in place of the computed ones
+    // when the response was read back (its direct sound is not known then); empty otherwise.
+    std::string KeptDirectSound;
     uint32_t AudioOutputLength = 0;
     // Highest reflection order treated as early, compared as unsigned: a negative cluster-order
     // setting makes every arrival early.
