@@ -105,6 +105,8 @@ public:
     // many arrivals, so memory and time stay bounded (the pairwise angle list grows with the
     // square of the block).
     uint32_t MaxClusterBlock = 1024;
+    // Threads that group the pieces of the clustering; the output is the same for any count.
+    uint32_t ClusterThreads = 1;
 
     // =========================================================================================
     // Construction (TResult.cpp)
