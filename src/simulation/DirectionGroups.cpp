@@ -91,13 +91,18 @@ public:
         w_.stale.clear();
     }
 
-    TDirectionGroupList Run(const Pair* pairs, std::size_t count, float minAngle, Pair start)
+    // Opens the first group, or two, with the start pair.
+    void Start(float minAngle, Pair start)
     {
         NewGroup(start.i);
         if (T_ > minAngle)
             Join(start.j, 0);
         else
             NewGroup(start.j);
+    }
+    // Visits the next sorted pairs; true once every arrival is placed.
+    bool Visit(const Pair* pairs, std::size_t count)
+    {
         std::vector<int>& groupOf = w_.groupOf;
         for (std::size_t k = 0; k < count && placed_ < NE_; ++k) {
             const int I = pairs[k].i, J = pairs[k].j;
@@ -109,8 +114,9 @@ public:
             if (groupOf[static_cast<std::size_t>(I)] < 0) Place(I);
             if (groupOf[static_cast<std::size_t>(J)] < 0) Place(J);
         }
-        return std::move(groups_);
+        return placed_ >= NE_;
     }
+    TDirectionGroupList Take() { return std::move(groups_); }
 
 private:
     void Join(int elem, int g)
@@ -227,7 +233,15 @@ TDirectionGroupList GroupDirectionsAllPairs(const TDirection* dir, const float* 
     for (unsigned i = 0; i < NE; ++i)
         for (unsigned j = i + 1; j < NE; ++j)
             pairs.push_back({Angle(w.unit[i], w.unit[j]), static_cast<int>(i), static_cast<int>(j)});
-    std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.dist < b.dist; });
+    // Angles are never negative, so their bit patterns order like their values; a NaN (from a
+    // direction that is not a number) goes last.
+    auto bits = [](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, sizeof u);
+        return u;
+    };
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [&](const Pair& a, const Pair& b) { return bits(a.dist) < bits(b.dist); });
 
     std::vector<float> sorted(pairs.size());
     for (std::size_t k = 0; k < pairs.size(); ++k) sorted[k] = pairs[k].dist;
@@ -244,7 +258,10 @@ TDirectionGroupList GroupDirectionsAllPairs(const TDirection* dir, const float* 
             break;
         }
     if (!start) return {};
-    return Placement(dir, NE, T, w, false).Run(pairs.data(), pairs.size(), pairs[0].dist, *start);
+    Placement placement(dir, NE, T, w, false);
+    placement.Start(pairs[0].dist, *start);
+    placement.Visit(pairs.data(), pairs.size());
+    return placement.Take();
 }
 
 TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordist, unsigned NE,
@@ -352,30 +369,37 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     }
     if (expected == 1) return OneGroup(NE);
 
+    // Each arrival's first pair in sorted order: it is placed when that pair is visited (the
+    // start pair's two from the outset), so a later pair finds both its arrivals placed and
+    // does nothing. Visiting only the first pairs, in sorted order, places exactly the same.
+    w.pairs.resize(NE);
+    for (unsigned x = 0; x < NE; ++x) {
+        Pair best{std::numeric_limits<float>::infinity(), -1, -1};
+        const double floor = rowMax[x] - kCosMargin;
+        const double xx = nx[x], xy = ny[x], xz = nz[x];
+        for (unsigned j = 0; j < NE; ++j) row[j] = xx * nx[j] + xy * ny[j] + xz * nz[j];
+        for (unsigned j = 0; j < NE; ++j)
+            if (row[j] >= floor && j != x) {
+                const unsigned i = std::min(x, j), k = std::max(x, j);
+                const Pair p{angle(i, k), static_cast<int>(i), static_cast<int>(k)};
+                if (best.i < 0 || PairBefore(p, best)) best = p;
+            }
+        w.pairs[x] = best;
+    }
+
     // The start pair: the first, in sorted order, that holds an arrival of the strongest factor.
     const float strongest = StrongestFactor(fatordist, NE);
     Pair start{std::numeric_limits<float>::infinity(), -1, -1};
-    for (unsigned s = 0; s < NE; ++s) {
-        if (fatordist[s] != strongest) continue;
-        for (unsigned j = 0; j < NE; ++j)
-            if (j != s && cosine(s, j) >= rowMax[s] - kCosMargin) {
-                const unsigned i = std::min(s, j), k = std::max(s, j);
-                const Pair p{angle(i, k), static_cast<int>(i), static_cast<int>(k)};
-                if (start.i < 0 || PairBefore(p, start)) start = p;
-            }
-    }
+    for (unsigned s = 0; s < NE; ++s)
+        if (fatordist[s] == strongest && (start.i < 0 || PairBefore(w.pairs[s], start))) start = w.pairs[s];
     if (start.i < 0) return {};
 
-    // The placement ends once every arrival is placed, at the latest when the pairs reach the
-    // largest nearest-neighbour angle. Any pair whose cosine lies below the smallest of the
-    // arrivals' largest cosines by the margin is wider than that: only the others are sorted.
-    double floorCos = inf;
-    for (unsigned i = 0; i < NE; ++i) floorCos = std::min(floorCos, rowMax[i]);
-    floorCos -= kCosMargin;
-    w.pairs.clear();
-    for (unsigned i = 0; i + 1 < NE; ++i)
-        for (unsigned j = i + 1; j < NE; ++j)
-            if (cosine(i, j) >= floorCos) w.pairs.push_back({angle(i, j), static_cast<int>(i), static_cast<int>(j)});
     std::sort(w.pairs.begin(), w.pairs.end(), PairBefore);
-    return Placement(dir, NE, T, w, true).Run(w.pairs.data(), w.pairs.size(), w.pairs[0].dist, start);
+    w.pairs.erase(std::unique(w.pairs.begin(), w.pairs.end(),
+                              [](const Pair& a, const Pair& b) { return a.i == b.i && a.j == b.j; }),
+                  w.pairs.end());
+    Placement placement(dir, NE, T, w, true);
+    placement.Start(w.pairs[0].dist, start);
+    placement.Visit(w.pairs.data(), w.pairs.size());
+    return placement.Take();
 }

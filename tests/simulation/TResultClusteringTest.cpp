@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -273,4 +276,35 @@ TEST(ClusteringHelpers, SmallestPositionAndGroupLookup)
     TResult::showgrupos(grupo, 2, 3);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "=========================================================\ngrupo [00] = 000 \ngrupo [01] = 001 002 \n");
+}
+
+// The pieces are grouped on several threads: the files and the printed lines are the same as
+// on one.
+TEST_F(Clustering, ThreadCountChangesNothing)
+{
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-80.0f, 80.0f), fd(0.0f, 1.0f);
+    std::vector<Early> in;
+    for (unsigned k = 0; k < 3000; ++k) {
+        const unsigned order = 1 + gen() % 4;
+        const unsigned index = order == 4 ? 900 + 40 * (k % 7) : 100 + order * 50 + gen() % 200;
+        in.push_back({index, azim(gen), elev(gen), order, fd(gen), 1.0f + static_cast<float>(k % 5), static_cast<int>(k)});
+    }
+    std::string reference[3];
+    for (unsigned threads : {1u, 4u, 7u}) {
+        SCOPED_TRACE(threads);
+        TearDown();
+        SetUp();
+        pair->MaxClusterBlock = 100;
+        pair->ClusterThreads = threads;
+        Write(in);
+        const std::string printed = Run();
+        const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"), ReadFile(dir / "HITS-S001-R001.txt")};
+        if (threads == 1) {
+            std::copy(std::begin(files), std::end(files), reference);
+            EXPECT_GT(files[1].size(), 10000u);
+            continue;
+        }
+        for (int f = 0; f < 3; ++f) EXPECT_TRUE(files[f] == reference[f]) << f;
+    }
 }
