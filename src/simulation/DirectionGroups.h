@@ -16,7 +16,7 @@
 struct TDirectionGroupsWork {
     std::vector<TVector> unit;     // direction as the angle computation forms it
     std::vector<double> nx, ny, nz;  // the same, normalised, for cosines
-    std::vector<double> rowMax, rowMin, row;
+    std::vector<double> rowMax, rowMin;
     struct Pair {
         float dist;
         int i, j;
