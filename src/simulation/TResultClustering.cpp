@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geometry/ErrorHandler.h"
@@ -110,33 +111,96 @@ void TResult::Cluster()
         earlyHitLinesLoaded_ = false;  // CopyHit reads the completed file
     }
 
-    // Every record of the early ray file, once.
+    // Every record of the early ray file, once: read in large pieces, each piece's lines
+    // parsed on the worker threads in parts and appended in file order.
     std::vector<EarlyRecord> records;
     std::vector<float> energies;  // NumBands per record
     std::vector<Member> members;
     int64_t highestOrder = -1;
+    const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
     if (std::FILE* f = utilOpenFile(EarlyFileName, "rt")) {
-        std::string line;
+        struct Part {
+            std::string_view text;
+            std::vector<EarlyRecord> records;
+            std::vector<float> energies;
+            std::vector<uint32_t> numbers;  // line number within the part
+            uint32_t lines = 0;
+            unsigned malformed = 0;
+        };
+        std::vector<Part> parts(threads);
+        constexpr std::size_t kReadBytes = std::size_t{32} << 20;
+        std::string text;
+        std::size_t carried = 0;  // bytes of an unfinished line kept at the front of `text`
         uint32_t lineNumber = 0;
         unsigned malformed = 0;
-        while (ReadTextLine(f, line)) {
-            if (line.find_first_not_of(" \t") == std::string::npos) continue;
-            const uint32_t number = lineNumber++;
-            if (!work.ParseLine(line)) {
-                ++malformed;
-                continue;
+        for (bool end = false; !end;) {
+            text.resize(carried + kReadBytes);
+            const std::size_t got = std::fread(text.data() + carried, 1, kReadBytes, f);
+            end = got < kReadBytes;
+            text.resize(carried + got);
+            // Whole lines only, unless the file ends (its last line may lack a newline).
+            std::size_t whole = text.size();
+            if (!end) {
+                const std::size_t lastNewline = text.rfind('\n');
+                whole = lastNewline == std::string::npos ? 0 : lastNewline + 1;
             }
-            Member m;
-            m.sub.index = work.index;
-            m.sub.dir = work.dir;
-            m.sub.fatordist = work.fatordist;
-            m.sub.FileListIndex = number;
-            m.sub.Reflections = static_cast<uint32_t>(work.reflections);
-            m.record = static_cast<uint32_t>(records.size());
-            members.push_back(m);
-            records.push_back({work.index, work.fatordist, work.dir, work.startDir, work.reflections, work.ID});
-            energies.insert(energies.end(), work.spectrum.begin(), work.spectrum.end());
-            highestOrder = std::max<int64_t>(highestOrder, m.sub.Reflections);
+            const std::string_view all(text.data(), whole);
+            std::size_t from = 0;
+            for (unsigned t = 0; t < threads; ++t) {
+                std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
+                if (to < from) to = from;
+                if (to < all.size()) {
+                    const std::size_t nl = all.find('\n', to == 0 ? 0 : to - 1);
+                    to = nl == std::string_view::npos ? all.size() : nl + 1;
+                }
+                parts[t].text = all.substr(from, to - from);
+                from = to;
+            }
+            ParallelFor(threads, threads, [&](std::size_t t) {
+                Part& part = parts[t];
+                part.records.clear();
+                part.energies.clear();
+                part.numbers.clear();
+                part.lines = 0;
+                part.malformed = 0;
+                TRay ray(NumBands);
+                std::string_view rest = part.text;
+                while (!rest.empty()) {
+                    const std::size_t nl = rest.find('\n');
+                    std::string_view line = rest.substr(0, nl);
+                    rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+                    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+                    const uint32_t number = part.lines++;
+                    if (!ray.ParseLine(line)) {
+                        ++part.malformed;
+                        continue;
+                    }
+                    part.numbers.push_back(number);
+                    part.records.push_back({ray.index, ray.fatordist, ray.dir, ray.startDir, ray.reflections, ray.ID});
+                    part.energies.insert(part.energies.end(), ray.spectrum.begin(), ray.spectrum.end());
+                }
+            });
+            for (Part& part : parts) {
+                for (std::size_t k = 0; k < part.records.size(); ++k) {
+                    const EarlyRecord& r = part.records[k];
+                    Member m;
+                    m.sub.index = r.index;
+                    m.sub.dir = r.dir;
+                    m.sub.fatordist = r.fatordist;
+                    m.sub.FileListIndex = lineNumber + part.numbers[k];
+                    m.sub.Reflections = static_cast<uint32_t>(r.reflections);
+                    m.record = static_cast<uint32_t>(records.size());
+                    members.push_back(m);
+                    records.push_back(r);
+                    highestOrder = std::max<int64_t>(highestOrder, m.sub.Reflections);
+                }
+                energies.insert(energies.end(), part.energies.begin(), part.energies.end());
+                lineNumber += part.lines;
+                malformed += part.malformed;
+            }
+            text.erase(0, whole);
+            carried = text.size();
         }
         std::fclose(f);
         if (malformed) ErrorMessage("%u malformed lines skipped in %s\n", malformed, EarlyFileName.c_str());
@@ -184,31 +248,45 @@ void TResult::Cluster()
         }
     };
 
-    // By reflection order (file order kept within an order), then by time.
-    std::stable_sort(members.begin(), members.end(),
-                     [](const Member& a, const Member& b) { return a.sub.Reflections < b.sub.Reflections; });
+    // By reflection order (file order kept within an order), then by time; the orders are
+    // sorted by time on the worker threads.
+    std::vector<std::size_t> orderStart;  // where each order present begins, and the end
+    if (highestOrder < (int64_t{1} << 20)) {
+        std::vector<std::size_t> count(static_cast<std::size_t>(highestOrder) + 2, 0);
+        for (const Member& m : members) ++count[m.sub.Reflections + 1];
+        for (std::size_t r = 1; r < count.size(); ++r) count[r] += count[r - 1];
+        std::vector<Member> byOrder(members.size());
+        for (const Member& m : members) byOrder[count[m.sub.Reflections]++] = m;
+        members.swap(byOrder);
+    } else {
+        std::stable_sort(members.begin(), members.end(),
+                         [](const Member& a, const Member& b) { return a.sub.Reflections < b.sub.Reflections; });
+    }
+    for (std::size_t k = 0; k < members.size(); ++k)
+        if (k == 0 || members[k].sub.Reflections != members[k - 1].sub.Reflections) orderStart.push_back(k);
+    orderStart.push_back(members.size());
+    ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
+        std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
+                         members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]),
+                         [](const Member& a, const Member& b) { return SubRayCmp_Index(a.sub, b.sub); });
+    });
+
+    // Time blocks; long blocks (diffuse arrivals) are grouped in consecutive pieces.
     struct Piece {
         std::size_t first;
         unsigned NE;
     };
     std::vector<Piece> pieces;
-    // Time blocks of each order present; long blocks (diffuse arrivals) are grouped in
-    // consecutive pieces.
     const std::size_t limit = std::max<uint32_t>(MaxClusterBlock, 2);
-    for (std::size_t next = 0; next < members.size();) {
-        std::size_t end = next;
-        while (end < members.size() && members[end].sub.Reflections == members[next].sub.Reflections) ++end;
-        std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(next),
-                         members.begin() + static_cast<std::ptrdiff_t>(end),
-                         [](const Member& a, const Member& b) { return SubRayCmp_Index(a.sub, b.sub); });
-        for (std::size_t b0 = next; b0 < end;) {
+    for (std::size_t o = 0; o + 1 < orderStart.size(); ++o) {
+        const std::size_t end = orderStart[o + 1];
+        for (std::size_t b0 = orderStart[o]; b0 < end;) {
             std::size_t b1 = b0 + 1;
             while (b1 < end && members[b1].sub.index - members[b1 - 1].sub.index <= kBlockGapSamples) ++b1;
             for (std::size_t p0 = b0; p0 < b1; p0 += limit)
                 pieces.push_back({p0, static_cast<unsigned>(std::min(limit, b1 - p0))});
             b0 = b1;
         }
-        next = end;
     }
 
     // The pieces of two or more arrivals are grouped on the worker threads, the results
@@ -221,7 +299,7 @@ void TResult::Cluster()
         // Largest pieces first, so that no thread is left with a long one at the end.
         std::stable_sort(work.begin(), work.end(),
                          [&](std::size_t a, std::size_t b) { return pieces[a].NE > pieces[b].NE; });
-        ParallelFor(work.size(), std::max<uint32_t>(ClusterThreads, 1), [&](std::size_t w) {
+        ParallelFor(work.size(), threads, [&](std::size_t w) {
             thread_local TDirectionGroupsWork buffers;
             thread_local std::vector<TDirection> dirs;
             thread_local std::vector<float> factors;
