@@ -343,7 +343,7 @@ public:
     // committed in ray order, so outputs do not depend on the thread count or on
     // TracerAcceleration. Each plane's `hits` grows by the reflections traced from it.
     void Simulate();
-    unsigned int TracerThreads = 0;   // threads tracing rays; 0: one per core
+    unsigned int TracerThreads = 0;   // threads tracing rays; 0: one per core this process may use
     bool TracerAcceleration = true;   // prune plane candidates with a bounding-volume tree
     unsigned int TracerThreadCount() const;
     // Weight in (0, 1] of receiver R for the ray's forward line; -1 or NaN when it misses.
