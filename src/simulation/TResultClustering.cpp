@@ -43,6 +43,140 @@ struct Member {
     uint32_t record;
 };
 
+// The early ray file's arrivals as read back: records in file order, NumBands energies each, and
+// the clustering's view of them.
+struct EarlyArrivals {
+    std::vector<EarlyRecord> records;
+    std::vector<float> energies;
+    std::vector<Member> members;
+    int64_t highestOrder = -1;
+    unsigned malformed = 0;
+    // Records per order (below kCountedOrders), and whether a higher order occurs.
+    std::vector<uint64_t> perOrder;
+    bool highOrders = false;
+};
+
+constexpr uint32_t kCountedOrders = 1u << 16;
+
+// Reads the early ray file from its start, in large pieces whose lines are parsed in parts on
+// the worker threads and taken in file order. Lines of blanks are skipped without a number.
+// With `store`, keeps the arrivals of orders lo .. hi; otherwise only counts every order's
+// arrivals, the highest order and the malformed lines.
+void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, uint32_t lo, uint32_t hi,
+               EarlyArrivals& out)
+{
+    std::rewind(f);
+    struct Part {
+        std::string_view text;
+        std::vector<EarlyRecord> records;
+        std::vector<float> energies;
+        std::vector<uint32_t> numbers;  // line number within the part
+        std::vector<uint64_t> perOrder;
+        int64_t highestOrder = -1;
+        bool highOrders = false;
+        uint32_t lines = 0;
+        unsigned malformed = 0;
+    };
+    std::vector<Part> parts(threads);
+    constexpr std::size_t kReadBytes = std::size_t{32} << 20;
+    constexpr std::size_t kHeadFields = 7;  // fields before the band energies
+    std::string text;
+    std::size_t carried = 0;  // bytes of an unfinished line kept at the front of `text`
+    uint32_t lineNumber = 0;
+    for (bool end = false; !end;) {
+        text.resize(carried + kReadBytes);
+        const std::size_t got = std::fread(text.data() + carried, 1, kReadBytes, f);
+        end = got < kReadBytes;
+        text.resize(carried + got);
+        // Whole lines only, unless the file ends (its last line may lack a newline).
+        std::size_t whole = text.size();
+        if (!end) {
+            const std::size_t lastNewline = text.rfind('\n');
+            whole = lastNewline == std::string::npos ? 0 : lastNewline + 1;
+        }
+        const std::string_view all(text.data(), whole);
+        std::size_t from = 0;
+        for (unsigned t = 0; t < threads; ++t) {
+            std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
+            if (to < from) to = from;
+            if (to < all.size()) {
+                const std::size_t nl = all.find('\n', to == 0 ? 0 : to - 1);
+                to = nl == std::string_view::npos ? all.size() : nl + 1;
+            }
+            parts[t].text = all.substr(from, to - from);
+            from = to;
+        }
+        ParallelFor(threads, threads, [&](std::size_t t) {
+            Part& part = parts[t];
+            part.records.clear();
+            part.energies.clear();
+            part.numbers.clear();
+            part.perOrder.clear();
+            part.lines = 0;
+            part.malformed = 0;
+            TRay ray(numBands);
+            std::string_view fields[kHeadFields];
+            std::string_view rest = part.text;
+            while (!rest.empty()) {
+                const std::size_t nl = rest.find('\n');
+                std::string_view line = rest.substr(0, nl);
+                rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+                const uint32_t number = part.lines++;
+                if (store && (lo > 0 || hi < 0xFFFFFFFFu)) {
+                    // Only the order decides whether the line is wanted.
+                    uint32_t order = 0;
+                    if (SplitFields(line, fields, kHeadFields) < 5 || !ParseInt32Bits(fields[4], order) ||
+                        order < lo || order > hi)
+                        continue;
+                }
+                if (!ray.ParseLine(line)) {
+                    ++part.malformed;
+                    continue;
+                }
+                const uint32_t order = static_cast<uint32_t>(ray.reflections);
+                part.highestOrder = std::max<int64_t>(part.highestOrder, order);
+                if (!store) {
+                    if (order >= kCountedOrders) {
+                        part.highOrders = true;
+                    } else {
+                        if (part.perOrder.size() <= order) part.perOrder.resize(order + 1, 0);
+                        ++part.perOrder[order];
+                    }
+                    continue;
+                }
+                part.numbers.push_back(number);
+                part.records.push_back({ray.index, ray.fatordist, ray.dir, ray.startDir, ray.reflections, ray.ID});
+                part.energies.insert(part.energies.end(), ray.spectrum.begin(), ray.spectrum.end());
+            }
+        });
+        for (Part& part : parts) {
+            for (std::size_t k = 0; k < part.records.size(); ++k) {
+                const EarlyRecord& r = part.records[k];
+                Member m;
+                m.sub.index = r.index;
+                m.sub.dir = r.dir;
+                m.sub.fatordist = r.fatordist;
+                m.sub.FileListIndex = lineNumber + part.numbers[k];
+                m.sub.Reflections = static_cast<uint32_t>(r.reflections);
+                m.record = static_cast<uint32_t>(out.records.size());
+                out.members.push_back(m);
+                out.records.push_back(r);
+            }
+            out.energies.insert(out.energies.end(), part.energies.begin(), part.energies.end());
+            if (out.perOrder.size() < part.perOrder.size()) out.perOrder.resize(part.perOrder.size(), 0);
+            for (std::size_t r = 0; r < part.perOrder.size(); ++r) out.perOrder[r] += part.perOrder[r];
+            out.highOrders = out.highOrders || part.highOrders;
+            out.highestOrder = std::max(out.highestOrder, part.highestOrder);
+            lineNumber += part.lines;
+            out.malformed += part.malformed;
+        }
+        text.erase(0, whole);
+        carried = text.size();
+    }
+}
+
 }  // namespace
 
 unsigned TResult::findPosMinFloat(const float* list, unsigned list_size)
@@ -111,98 +245,46 @@ void TResult::Cluster()
         earlyHitLinesLoaded_ = false;  // CopyHit reads the completed file
     }
 
-    // Every record of the early ray file, once: read in large pieces, each piece's lines
-    // parsed on the worker threads in parts and appended in file order.
-    std::vector<EarlyRecord> records;
-    std::vector<float> energies;  // NumBands per record
-    std::vector<Member> members;
-    int64_t highestOrder = -1;
+    // The arrivals are held in memory, all at once or, when the file is large, a batch of
+    // orders at a time, each batch read from the file again.
     const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
-    if (std::FILE* f = utilOpenFile(EarlyFileName, "rt")) {
-        struct Part {
-            std::string_view text;
-            std::vector<EarlyRecord> records;
-            std::vector<float> energies;
-            std::vector<uint32_t> numbers;  // line number within the part
-            uint32_t lines = 0;
-            unsigned malformed = 0;
-        };
-        std::vector<Part> parts(threads);
-        constexpr std::size_t kReadBytes = std::size_t{32} << 20;
-        std::string text;
-        std::size_t carried = 0;  // bytes of an unfinished line kept at the front of `text`
-        uint32_t lineNumber = 0;
+    constexpr uint32_t kAllOrders = 0xFFFFFFFFu;
+    struct Batch {
+        uint32_t lo, hi;
+    };
+    std::vector<Batch> batches;
+    EarlyArrivals arrivals;
+    int64_t highestOrder = -1;
+    std::FILE* f = utilOpenFile(EarlyFileName, "rt");
+    if (f) {
+        std::fseek(f, 0, SEEK_END);
+        const long bytes = std::ftell(f);
         unsigned malformed = 0;
-        for (bool end = false; !end;) {
-            text.resize(carried + kReadBytes);
-            const std::size_t got = std::fread(text.data() + carried, 1, kReadBytes, f);
-            end = got < kReadBytes;
-            text.resize(carried + got);
-            // Whole lines only, unless the file ends (its last line may lack a newline).
-            std::size_t whole = text.size();
-            if (!end) {
-                const std::size_t lastNewline = text.rfind('\n');
-                whole = lastNewline == std::string::npos ? 0 : lastNewline + 1;
-            }
-            const std::string_view all(text.data(), whole);
-            std::size_t from = 0;
-            for (unsigned t = 0; t < threads; ++t) {
-                std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
-                if (to < from) to = from;
-                if (to < all.size()) {
-                    const std::size_t nl = all.find('\n', to == 0 ? 0 : to - 1);
-                    to = nl == std::string_view::npos ? all.size() : nl + 1;
+        if (bytes >= 0 && static_cast<uint64_t>(bytes) > ClusterMemoryBytes) {
+            EarlyArrivals counted;
+            ReadEarly(f, NumBands, threads, false, 0, kAllOrders, counted);
+            highestOrder = counted.highestOrder;
+            malformed = counted.malformed;
+            const std::size_t perRecord = sizeof(EarlyRecord) + sizeof(Member) + NumBands * sizeof(float);
+            const uint64_t budget = std::max<uint64_t>(1, ClusterMemoryBytes / perRecord);
+            uint64_t held = 0;
+            for (uint32_t r = 0; r < counted.perOrder.size() && !counted.highOrders; ++r) {
+                if (batches.empty() || (held > 0 && held + counted.perOrder[r] > budget)) {
+                    batches.push_back({r, r});
+                    held = 0;
                 }
-                parts[t].text = all.substr(from, to - from);
-                from = to;
+                batches.back().hi = r;
+                held += counted.perOrder[r];
             }
-            ParallelFor(threads, threads, [&](std::size_t t) {
-                Part& part = parts[t];
-                part.records.clear();
-                part.energies.clear();
-                part.numbers.clear();
-                part.lines = 0;
-                part.malformed = 0;
-                TRay ray(NumBands);
-                std::string_view rest = part.text;
-                while (!rest.empty()) {
-                    const std::size_t nl = rest.find('\n');
-                    std::string_view line = rest.substr(0, nl);
-                    rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-                    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-                    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
-                    const uint32_t number = part.lines++;
-                    if (!ray.ParseLine(line)) {
-                        ++part.malformed;
-                        continue;
-                    }
-                    part.numbers.push_back(number);
-                    part.records.push_back({ray.index, ray.fatordist, ray.dir, ray.startDir, ray.reflections, ray.ID});
-                    part.energies.insert(part.energies.end(), ray.spectrum.begin(), ray.spectrum.end());
-                }
-            });
-            for (Part& part : parts) {
-                for (std::size_t k = 0; k < part.records.size(); ++k) {
-                    const EarlyRecord& r = part.records[k];
-                    Member m;
-                    m.sub.index = r.index;
-                    m.sub.dir = r.dir;
-                    m.sub.fatordist = r.fatordist;
-                    m.sub.FileListIndex = lineNumber + part.numbers[k];
-                    m.sub.Reflections = static_cast<uint32_t>(r.reflections);
-                    m.record = static_cast<uint32_t>(records.size());
-                    members.push_back(m);
-                    records.push_back(r);
-                    highestOrder = std::max<int64_t>(highestOrder, m.sub.Reflections);
-                }
-                energies.insert(energies.end(), part.energies.begin(), part.energies.end());
-                lineNumber += part.lines;
-                malformed += part.malformed;
-            }
-            text.erase(0, whole);
-            carried = text.size();
+            if (batches.size() == 1) batches.clear();
+            if (!batches.empty()) batches.back().hi = kAllOrders;
         }
-        std::fclose(f);
+        if (batches.empty()) {
+            ReadEarly(f, NumBands, threads, true, 0, kAllOrders, arrivals);
+            highestOrder = arrivals.highestOrder;
+            malformed = arrivals.malformed;
+            batches.push_back({0, kAllOrders});
+        }
         if (malformed) ErrorMessage("%u malformed lines skipped in %s\n", malformed, EarlyFileName.c_str());
     }
 
@@ -222,9 +304,10 @@ void TResult::Cluster()
         work.AppendLine(RayFile.Buffer());
         RayFile.Appended();
     };
+    auto energiesOf = [&](const Member& m) { return &arrivals.energies[static_cast<std::size_t>(m.record) * NumBands]; };
     auto writeAlone = [&](const Member& m) {
         if (hits) CopyHit(m.sub.FileListIndex, 1);
-        writeRecord(records[m.record], &energies[static_cast<std::size_t>(m.record) * NumBands]);
+        writeRecord(arrivals.records[m.record], energiesOf(m));
         if (m.sub.index < DirectSoundIndex) DirectSoundIndex = m.sub.index;
     };
     std::vector<float> sums(NumBands);
@@ -239,100 +322,112 @@ void TResult::Cluster()
             const Member* rep = &block[group[0]];
             for (int pos : group) {
                 const Member& m = block[pos];
-                const float* e = &energies[static_cast<std::size_t>(m.record) * NumBands];
+                const float* e = energiesOf(m);
                 for (unsigned b = 0; b < NumBands; ++b) sums[b] += e[b];
                 if (m.sub.fatordist > rep->sub.fatordist) rep = &m;
             }
             if (hits) CopyHit(rep->sub.FileListIndex, static_cast<int>(group.size()));
-            writeRecord(records[rep->record], sums.data());
+            writeRecord(arrivals.records[rep->record], sums.data());
         }
     };
 
-    // By reflection order (file order kept within an order), then by time; the orders are
-    // sorted by time on the worker threads.
-    std::vector<std::size_t> orderStart;  // where each order present begins, and the end
-    if (highestOrder < (int64_t{1} << 20)) {
-        std::vector<std::size_t> count(static_cast<std::size_t>(highestOrder) + 2, 0);
-        for (const Member& m : members) ++count[m.sub.Reflections + 1];
-        for (std::size_t r = 1; r < count.size(); ++r) count[r] += count[r - 1];
-        std::vector<Member> byOrder(members.size());
-        for (const Member& m : members) byOrder[count[m.sub.Reflections]++] = m;
-        members.swap(byOrder);
-    } else {
-        std::stable_sort(members.begin(), members.end(),
-                         [](const Member& a, const Member& b) { return a.sub.Reflections < b.sub.Reflections; });
-    }
-    for (std::size_t k = 0; k < members.size(); ++k)
-        if (k == 0 || members[k].sub.Reflections != members[k - 1].sub.Reflections) orderStart.push_back(k);
-    orderStart.push_back(members.size());
-    ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
-        std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
-                         members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]),
-                         [](const Member& a, const Member& b) { return SubRayCmp_Index(a.sub, b.sub); });
-    });
-
-    // Time blocks; long blocks (diffuse arrivals) are grouped in consecutive pieces.
-    struct Piece {
-        std::size_t first;
-        unsigned NE;
-    };
-    std::vector<Piece> pieces;
-    const std::size_t limit = std::max<uint32_t>(MaxClusterBlock, 2);
-    for (std::size_t o = 0; o + 1 < orderStart.size(); ++o) {
-        const std::size_t end = orderStart[o + 1];
-        for (std::size_t b0 = orderStart[o]; b0 < end;) {
-            std::size_t b1 = b0 + 1;
-            while (b1 < end && members[b1].sub.index - members[b1 - 1].sub.index <= kBlockGapSamples) ++b1;
-            for (std::size_t p0 = b0; p0 < b1; p0 += limit)
-                pieces.push_back({p0, static_cast<unsigned>(std::min(limit, b1 - p0))});
-            b0 = b1;
+    int64_t r = 0;  // the next order to report
+    for (const Batch& batch : batches) {
+        if (batches.size() > 1) {
+            arrivals = EarlyArrivals();
+            ReadEarly(f, NumBands, threads, true, batch.lo, batch.hi, arrivals);
         }
-    }
+        std::vector<Member>& members = arrivals.members;
 
-    // The pieces of two or more arrivals are grouped on the worker threads, the results
-    // written in order on this one.
-    std::vector<TDirectionGroupList> grouped(pieces.size());
-    {
-        std::vector<std::size_t> work;
-        for (std::size_t k = 0; k < pieces.size(); ++k)
-            if (pieces[k].NE > 1) work.push_back(k);
-        // Largest pieces first, so that no thread is left with a long one at the end.
-        std::stable_sort(work.begin(), work.end(),
-                         [&](std::size_t a, std::size_t b) { return pieces[a].NE > pieces[b].NE; });
-        ParallelFor(work.size(), threads, [&](std::size_t w) {
-            thread_local TDirectionGroupsWork buffers;
-            thread_local std::vector<TDirection> dirs;
-            thread_local std::vector<float> factors;
-            const Piece& p = pieces[work[w]];
-            dirs.resize(p.NE);
-            factors.resize(p.NE);
-            for (unsigned i = 0; i < p.NE; ++i) {
-                dirs[i] = members[p.first + i].sub.dir;
-                factors[i] = members[p.first + i].sub.fatordist;
-            }
-            grouped[work[w]] = GroupDirections(dirs.data(), factors.data(), p.NE, buffers);
+        // By reflection order (file order kept within an order), then by time; the orders are
+        // sorted by time on the worker threads.
+        if (arrivals.highestOrder < (int64_t{1} << 20)) {
+            std::vector<std::size_t> count(static_cast<std::size_t>(arrivals.highestOrder + 2), 0);
+            for (const Member& m : members) ++count[m.sub.Reflections + 1];
+            for (std::size_t k = 1; k < count.size(); ++k) count[k] += count[k - 1];
+            std::vector<Member> byOrder(members.size());
+            for (const Member& m : members) byOrder[count[m.sub.Reflections]++] = m;
+            members.swap(byOrder);
+        } else {
+            std::stable_sort(members.begin(), members.end(),
+                             [](const Member& a, const Member& b) { return a.sub.Reflections < b.sub.Reflections; });
+        }
+        std::vector<std::size_t> orderStart;  // where each order present begins, and the end
+        for (std::size_t k = 0; k < members.size(); ++k)
+            if (k == 0 || members[k].sub.Reflections != members[k - 1].sub.Reflections) orderStart.push_back(k);
+        orderStart.push_back(members.size());
+        ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
+            std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
+                             members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]),
+                             [](const Member& a, const Member& b) { return SubRayCmp_Index(a.sub, b.sub); });
         });
-    }
 
-    std::size_t piece = 0;
-    for (int64_t r = 0; r <= highestOrder; ++r) {
-        std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
-        auto inOrder = [&] {
-            return piece < pieces.size() && members[pieces[piece].first].sub.Reflections == static_cast<uint32_t>(r);
+        // Time blocks; long blocks (diffuse arrivals) are grouped in consecutive pieces.
+        struct Piece {
+            std::size_t first;
+            unsigned NE;
         };
-        if (!inOrder()) {
-            std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));
-            continue;
+        std::vector<Piece> pieces;
+        const std::size_t limit = std::max<uint32_t>(MaxClusterBlock, 2);
+        for (std::size_t o = 0; o + 1 < orderStart.size(); ++o) {
+            const std::size_t end = orderStart[o + 1];
+            for (std::size_t b0 = orderStart[o]; b0 < end;) {
+                std::size_t b1 = b0 + 1;
+                while (b1 < end && members[b1].sub.index - members[b1 - 1].sub.index <= kBlockGapSamples) ++b1;
+                for (std::size_t p0 = b0; p0 < b1; p0 += limit)
+                    pieces.push_back({p0, static_cast<unsigned>(std::min(limit, b1 - p0))});
+                b0 = b1;
+            }
         }
-        for (; inOrder(); ++piece) {
-            const Piece& p = pieces[piece];
-            if (p.NE == 1)
-                writeAlone(members[p.first]);
-            else
-                writeGroups(&members[p.first], grouped[piece]);
-            TDirectionGroupList().swap(grouped[piece]);
+
+        // The pieces of two or more arrivals are grouped on the worker threads, the results
+        // written in order on this one.
+        std::vector<TDirectionGroupList> grouped(pieces.size());
+        {
+            std::vector<std::size_t> todo;
+            for (std::size_t k = 0; k < pieces.size(); ++k)
+                if (pieces[k].NE > 1) todo.push_back(k);
+            // Largest pieces first, so that no thread is left with a long one at the end.
+            std::stable_sort(todo.begin(), todo.end(),
+                             [&](std::size_t a, std::size_t b) { return pieces[a].NE > pieces[b].NE; });
+            ParallelFor(todo.size(), threads, [&](std::size_t w) {
+                thread_local TDirectionGroupsWork buffers;
+                thread_local std::vector<TDirection> dirs;
+                thread_local std::vector<float> factors;
+                const Piece& p = pieces[todo[w]];
+                dirs.resize(p.NE);
+                factors.resize(p.NE);
+                for (unsigned i = 0; i < p.NE; ++i) {
+                    dirs[i] = members[p.first + i].sub.dir;
+                    factors[i] = members[p.first + i].sub.fatordist;
+                }
+                grouped[todo[w]] = GroupDirections(dirs.data(), factors.data(), p.NE, buffers);
+            });
+        }
+
+        std::size_t piece = 0;
+        for (; r <= highestOrder && r <= static_cast<int64_t>(batch.hi); ++r) {
+            std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
+            auto inOrder = [&] {
+                return piece < pieces.size() &&
+                       members[pieces[piece].first].sub.Reflections == static_cast<uint32_t>(r);
+            };
+            if (!inOrder()) {
+                std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));
+                continue;
+            }
+            for (; inOrder(); ++piece) {
+                const Piece& p = pieces[piece];
+                if (p.NE == 1)
+                    writeAlone(members[p.first]);
+                else
+                    writeGroups(&members[p.first], grouped[piece]);
+                TDirectionGroupList().swap(grouped[piece]);
+            }
         }
     }
+    arrivals = EarlyArrivals();
+    if (f) std::fclose(f);
 
     CloseRayFile();
     if (hits) CloseHitFile();

@@ -278,9 +278,9 @@ TEST(ClusteringHelpers, SmallestPositionAndGroupLookup)
               "=========================================================\ngrupo [00] = 000 \ngrupo [01] = 001 002 \n");
 }
 
-// The pieces are grouped on several threads: the files and the printed lines are the same as
-// on one.
-TEST_F(Clustering, ThreadCountChangesNothing)
+// The file is read and the pieces grouped on several threads, and a large file is clustered a
+// few orders at a time: the files and the printed lines are the same as on one thread at once.
+TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
 {
     std::mt19937 gen(11);
     std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-80.0f, 80.0f), fd(0.0f, 1.0f);
@@ -291,16 +291,18 @@ TEST_F(Clustering, ThreadCountChangesNothing)
         in.push_back({index, azim(gen), elev(gen), order, fd(gen), 1.0f + static_cast<float>(k % 5), static_cast<int>(k)});
     }
     std::string reference[3];
-    for (unsigned threads : {1u, 4u, 7u}) {
-        SCOPED_TRACE(threads);
+    const std::pair<unsigned, uint64_t> runs[] = {{1, 1u << 30}, {4, 1u << 30}, {7, 1u << 30}, {1, 1}, {3, 40000}};
+    for (auto [threads, memory] : runs) {
+        SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(memory) + " bytes");
         TearDown();
         SetUp();
         pair->MaxClusterBlock = 100;
         pair->ClusterThreads = threads;
+        pair->ClusterMemoryBytes = memory;
         Write(in);
         const std::string printed = Run();
         const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"), ReadFile(dir / "HITS-S001-R001.txt")};
-        if (threads == 1) {
+        if (threads == 1 && memory > 1) {
             std::copy(std::begin(files), std::end(files), reference);
             EXPECT_GT(files[1].size(), 10000u);
             continue;
