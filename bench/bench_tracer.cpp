@@ -134,8 +134,8 @@ struct BenchRoom {
     {
         Quiet q;
         room.CreateResults();
-        room.TracerThreads = threads;
-        room.TracerAcceleration = accelerate;
+        room.run.TracerThreads = threads;
+        room.run.TracerAcceleration = accelerate;
         unsigned long before = 0, after = 0;
         for (const auto& pl : room.plane) before += pl->hits;
         const auto t0 = std::chrono::steady_clock::now();

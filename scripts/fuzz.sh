@@ -19,6 +19,23 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=cl
   -DSORVI_FUZZ=ON -DSORVI_BENCH=OFF -DSORVI_GUI=OFF >/dev/null
 # Runs per target in CI: the file readers that parse text and build rooms are far slower per input.
 declare -A ci_runs=([fuzz_project]=5000 [fuzz_dxf]=5000)
+# Runs a fuzzer with its output in a log; prints `summary` lines of the log when it passes and
+# the whole report (the crash, the sanitizer's stack, the input's name) when it fails.
+#   run_fuzzer SUMMARY-COMMAND fuzzer args...
+run_fuzzer() {
+  local summary=$1; shift
+  local log status=0
+  log=$(mktemp)
+  "$@" >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "!! $(basename "$1") failed with status $status:"
+    cat "$log"
+    rm -f "$log"
+    return "$status"
+  fi
+  eval "$summary" <"$log"
+  rm -f "$log"
+}
 targets=()
 for src in tests/fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
@@ -28,7 +45,7 @@ for name in "${targets[@]}"; do
   if [ "$mode" = ci ]; then
     if [ -d "$seeds" ]; then
       echo "== $name: seed inputs"
-      "$exe" -rss_limit_mb=2048 "$seeds"/* 2>&1 | grep -c "^Executed" | sed 's/$/ inputs replayed/'
+      run_fuzzer "grep -c '^Executed' | sed 's/\$/ inputs replayed/'" "$exe" -rss_limit_mb=2048 "$seeds"/*
     fi
     # A fresh corpus each time, so that earlier runs do not change what this one tries.
     corpus=$(mktemp -d)
@@ -36,7 +53,7 @@ for name in "${targets[@]}"; do
     [ -d "$seeds" ] && dirs+=("$seeds")
     runs=${ci_runs[$name]:-50000}
     echo "== $name: $runs runs from seed 1"
-    "$exe" -seed=1 -runs="$runs" -rss_limit_mb=2048 -print_final_stats=0 "${dirs[@]}" 2>&1 | tail -n 3
+    run_fuzzer "tail -n 3" "$exe" -seed=1 -runs="$runs" -rss_limit_mb=2048 -print_final_stats=0 "${dirs[@]}"
     rm -rf "$corpus"
   else
     corpus=build-fuzz/corpus/$name
@@ -44,6 +61,6 @@ for name in "${targets[@]}"; do
     dirs=("$corpus")
     [ -d "$seeds" ] && dirs+=("$seeds")
     echo "== $name for ${secs}s"
-    (cd build-fuzz && "../$exe" -max_total_time="$secs" -rss_limit_mb=2048 -print_final_stats=0 "${dirs[@]/#/../}" 2>&1 | tail -n 3)
+    (cd build-fuzz && run_fuzzer "tail -n 3" "../$exe" -max_total_time="$secs" -rss_limit_mb=2048 -print_final_stats=0 "${dirs[@]/#/../}")
   fi
 done

@@ -2,6 +2,8 @@
 # Installs what is missing, builds Sorvi with its tests and runs the whole test suite.
 #   scripts/test.sh              normal build in build/
 #   scripts/test.sh --sanitize   address + undefined-behaviour sanitizers in build-asan/
+#   scripts/test.sh --tsan       thread sanitizer, without the GUI, in build-tsan/
+#   scripts/test.sh --release    optimised build with warnings as errors in build-release/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -13,13 +15,17 @@ case "$mode" in
   "") ;;
   --sanitize) build=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DSORVI_SANITIZE=ON -DSORVI_BENCH=OFF) ;;
   --tsan) build=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVI_TSAN=ON -DSORVI_BENCH=OFF -DSORVI_GUI=OFF) ;;
-  *) echo "usage: scripts/test.sh [--sanitize|--tsan]" >&2; exit 2 ;;
+  --release) build=build-release; flags=(-DCMAKE_BUILD_TYPE=Release -DSORVI_WERROR=ON) ;;
+  *) echo "usage: scripts/test.sh [--sanitize|--tsan|--release]" >&2; exit 2 ;;
 esac
 jobs=$(nproc)
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+# The window system's libraries keep caches until the process ends: not our leaks.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/support/gui/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 # GUI tests open windows: give them a virtual display when none is there.
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build" --output-on-failure -j "$jobs"

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 
 #include "geometry/TDirection.h"
@@ -16,10 +15,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegree = kPi / 180.0;
 constexpr double kAngleStep = 3 * kDegree;  // one orbit key
 
-constexpr ViewerColor kGrey{0.5f, 0.5f, 0.5f};
 constexpr ViewerColor kViolet{0.5f, 0.0f, 1.0f};
-
-float Saturate(double v) { return static_cast<float>(std::clamp(v, 0.0, 1.0)); }
 
 }  // namespace
 
@@ -43,7 +39,7 @@ void ConsoleViewer::SetCamera()
 
 void ConsoleViewer::Initialize()
 {
-    colors = room_ ? LayerColors(*room_) : std::vector<ViewerColor>{};
+    colors = room_ ? LayerColorTable(*room_) : std::vector<ViewerColor>{};
     pintura = 1;
     bgrcolor = 0;
     ViewSinglePlane = 0;
@@ -52,28 +48,9 @@ void ConsoleViewer::Initialize()
     activetriangle = 0;
 }
 
-std::vector<ViewerColor> ConsoleViewer::LayerColors(const TRoom& room)
-{
-    const std::size_t n = std::min<std::size_t>(room.NumPlaneLayers, room.planeLayer.size());
-    std::vector<ViewerColor> table(n);
-    const auto N = static_cast<std::uint32_t>(n);
-    for (std::uint32_t i = 0; i < N; ++i) {
-        const TPlaneLayer& layer = room.planeLayer[i];
-        if (layer.cor[0] == -1) {
-            // Unsigned differences: every remainder lies in 0 .. N-1.
-            table[i] = {static_cast<float>((250u - 2u * i) % N) / N, static_cast<float>((150u - 3u * i) % N) / N,
-                        static_cast<float>((100u - 4u * i) % N) / N};
-        } else {
-            table[i] = {layer.cor[0] / 255.0f, layer.cor[1] / 255.0f, layer.cor[2] / 255.0f};
-        }
-    }
-    return table;
-}
-
 ViewerColor ConsoleViewer::LayerColor(int layer) const
 {
-    if (layer < 0 || static_cast<std::size_t>(layer) >= colors.size()) return kGrey;
-    return colors[static_cast<std::size_t>(layer)];
+    return TableColor(colors, layer);
 }
 
 ViewerColor ConsoleViewer::PlaneColor(const TPlane& plane) const
@@ -88,14 +65,6 @@ ViewerColor ConsoleViewer::ActiveTriangleColor(unsigned t) const
     return LayerColor(p ? p->LayerID : -1);
 }
 
-ViewerColor ConsoleViewer::LostRayColor(unsigned reflections) const
-{
-    const int maxRef = room_ ? room_->MaxLostRaysRef : 0;
-    // No reflected lost ray: every ray has r = 0 and takes the full red.
-    const double red = maxRef > 0 ? 1.0 - 0.2 * reflections / maxRef : 1.0;
-    return {Saturate(red), Saturate(reflections % 2), Saturate(reflections % 4)};
-}
-
 TPlane* ConsoleViewer::ActivePlane() const
 {
     if (!room_ || room_->NumPlanes == 0 || room_->plane.empty()) return nullptr;
@@ -104,34 +73,15 @@ TPlane* ConsoleViewer::ActivePlane() const
     return room_->plane[static_cast<std::size_t>(activeplane)].get();
 }
 
-std::string ConsoleViewer::ReceiverLabel(unsigned i)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "R%.2u", i + 1);
-    return text;
-}
-
-std::string ConsoleViewer::SourceLabel(unsigned i)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "S%.2u", i + 1);
-    return text;
-}
-
 double ConsoleViewer::FovyDegrees() const { return f * 180 / kPi; }
 
 void ConsoleViewer::UpdateFrame()
 {
-    const double m = e * g;
-    db = std::sqrt(std::pow(std::fabs(c.x) + m, 2) + std::pow(std::fabs(c.y) + m, 2) +
-                   std::pow(std::fabs(c.z) + m, 2));
-    df = d > db ? db : 0.99 * d;
-    o.x = c.x + d * std::cos(b) * std::cos(a);
-    o.y = c.y + d * std::cos(b) * std::sin(a);
-    o.z = c.z + d * std::sin(b);
-    // At right angles to the line of sight, so nothing flips when b passes 90 degrees.
-    const TVector side(-std::sin(a), std::cos(a), 0);
-    Up = Normal(side / TVector(c.x - o.x, c.y - o.y, c.z - o.z));
+    const OrbitFrame frame = OrbitCameraFrame(c, d, a, b, e * g);
+    o = frame.eye;
+    Up = frame.up;
+    df = frame.df;
+    db = frame.db;
 }
 
 double ConsoleViewer::ZoomStep() const { return 2 * g * std::tan(0.5) / std::tan(f); }
@@ -172,13 +122,8 @@ ConsoleViewer::KeyAction ConsoleViewer::Key(unsigned char key)
     case 'w': b += kAngleStep; break;
     case '2':
     case 'x': b -= kAngleStep; break;
-    case '+': {
-        const double step = ZoomStep();
-        // Never through the centre: a step that would reach it halves the distance instead.
-        d = d - step > 0 ? d - step : d / 2;
-        break;
-    }
-    case '-': d += ZoomStep(); break;
+    case '+': d = ZoomedDistance(d, ZoomStep(), true); break;
+    case '-': d = ZoomedDistance(d, ZoomStep(), false); break;
     case 'b': bgrcolor = !bgrcolor; break;
     case 'p': pintura = !pintura; break;
     case 'v':

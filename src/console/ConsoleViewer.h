@@ -10,11 +10,12 @@
 
 #include "geometry/TPoint3D.h"
 #include "geometry/TVector.h"
+#include "views/ViewMath.h"
 
 class TRoom;
 class TPlane;
 
-using ViewerColor = std::array<float, 3>;  // red, green, blue in 0..1
+using ViewerColor = ViewColor;
 
 class ConsoleViewer {
 public:
@@ -38,21 +39,14 @@ public:
     // One key press (case-sensitive). Quit: the room has been deleted.
     KeyAction Key(unsigned char key);
 
-    // One colour per plane layer: its own colour / 255, or a colour derived from its index.
-    static std::vector<ViewerColor> LayerColors(const TRoom& room);
     // Row `layer` of the colour table; grey for a plane without a valid layer.
     ViewerColor LayerColor(int layer) const;
     // Fill colour of a plane in the all-planes picture: its layer's, violet when not external.
     ViewerColor PlaneColor(const TPlane& plane) const;
     // Fill colour of triangle t of the active plane in the single-plane picture.
     ViewerColor ActiveTriangleColor(unsigned t) const;
-    // Colour of a lost ray with `reflections` reflections, components within 0..1.
-    ViewerColor LostRayColor(unsigned reflections) const;
     // The active plane, or null when the room has no plane.
     TPlane* ActivePlane() const;
-    // Text drawn beside receiver i and source i ("R01", "S01").
-    static std::string ReceiverLabel(unsigned i);
-    static std::string SourceLabel(unsigned i);
 
     TRoom* Room() const { return room_.get(); }
 

@@ -135,7 +135,7 @@ void DrawElements(const ConsoleViewer& v, const TRoom& room)
         glutSolidSphere(r.Radius, 20, 20);
         AimingLine(r.AzimRotation, r.ElevRotation);
         glColor3f(0, 0, 0);
-        drawBitmapText(ConsoleViewer::ReceiverLabel(i).c_str(), static_cast<float>(r.Position.x / v.d),
+        drawBitmapText(ElementLabel('R', i).c_str(), static_cast<float>(r.Position.x / v.d),
                        static_cast<float>(r.Position.y / v.d), static_cast<float>(r.Position.z / v.d + r.Radius));
         glPopMatrix();
     }
@@ -147,7 +147,7 @@ void DrawElements(const ConsoleViewer& v, const TRoom& room)
         glutSolidSphere(0.1, 20, 20);
         AimingLine(s.AzimRotation, s.ElevRotation);
         glColor3f(0, 0, 0);
-        drawBitmapText(ConsoleViewer::SourceLabel(i).c_str(), static_cast<float>(s.Position.x / v.d),
+        drawBitmapText(ElementLabel('S', i).c_str(), static_cast<float>(s.Position.x / v.d),
                        static_cast<float>(s.Position.y / v.d), static_cast<float>(s.Position.z / v.d + 0.3));
         glPopMatrix();
     }
@@ -162,7 +162,7 @@ void DrawLostRays(const ConsoleViewer& v, TRoom& room)
         const Raio_st& ray = *room.lostRays[i];
         const TPoint3D startRay = ray.p;
         const TPoint3D endRay(ray.p.x + L * ray.v.x, ray.p.y + L * ray.v.y, ray.p.z + L * ray.v.z);
-        Color(v.LostRayColor(ray.reflections));
+        Color(LostRayColor(ray.reflections, room.MaxLostRaysRef));
         glBegin(GL_LINES);
         Vertex(startRay);
         Vertex(endRay);
@@ -219,9 +219,9 @@ void WriteSnapshot(const TRoom& room, const char* path)
                 std::fprintf(txt, "%s %.2f %.2f\n", label.c_str(), x - viewport[0], H - (y - viewport[1]));
         };
         for (unsigned i = 0; i < room.NumSources && i < room.source.size(); ++i)
-            place(ConsoleViewer::SourceLabel(i), room.source[i]->Position);
+            place(ElementLabel('S', i), room.source[i]->Position);
         for (unsigned i = 0; i < room.NumReceivers && i < room.receiver.size(); ++i)
-            place(ConsoleViewer::ReceiverLabel(i), room.receiver[i]->Position);
+            place(ElementLabel('R', i), room.receiver[i]->Position);
         std::fclose(txt);
     }
 }

@@ -40,8 +40,7 @@ std::vector<double> TLinearSource::SegmentLengths(int NumVert, const TPoint3D* l
     for (int s = 0; s + 1 < NumVert; s++) {
         length[s] = Module(lista[s + 1] - lista[s]);
         if (length[s] == 0.0) {
-            ErrorMessage("%s", kRepeatedVertex);
-            SorviExitProcess(1, kRepeatedVertex);
+            ShowErrorAndThrowExit(1, kRepeatedVertex);
         }
     }
     return length;

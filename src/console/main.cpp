@@ -17,6 +17,7 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/util.h"
 #include "room/ConvertDXF.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 
 namespace {
@@ -46,38 +47,33 @@ void PrintUsage()
     std::printf("\n");
 }
 
-// Settings, sources and receivers only: what rebuilding or re-auralizing responses needs.
-void ShortChain(const std::string& arquivo)
+// The summary report, with the mean free path estimated when the room has none yet.
+void ShowSummary(TRoom& room)
 {
-    const char* file = arquivo.c_str();
-    sala->PathSetup(file);
-    sala->EnviromentSetupTXT(file);
-    sala->AddDirectivitiesTxt(file);
-    sala->AddSourceLayersTxt(file);
-    sala->AddSourcesTxt(file);
-    sala->AddReceiverLayersTxt(file);
-    sala->AddReceiversTxt(file);
+    room.ShowInfo(room.EnsureMeanFreePath());
 }
 
-// The whole project, the room's figures and the information report "SIM-INFO.txt" (in the
-// working directory).
-void FullChain(const std::string& arquivo)
+// Loads the project into `sala`; false (with the failure's status in `status`) when it cannot.
+bool Load(const std::string& arquivo, ProjectChain chain, int& status, const ProjectLoadSteps& steps = {})
 {
-    const char* file = arquivo.c_str();
-    sala->PathSetup(file);
-    sala->EnviromentSetupTXT(file);
-    sala->AddMaterialsTxt(file);
-    sala->ShowInfo();
-    sala->AddPlaneLayersTxt(file);
-    sala->AssociatePlaneLayersTxT(file);
-    sala->AddPlanesTxT(file);
-    sala->GetExternalPlanes();
-    sala->AddDirectivitiesTxt(file);
-    sala->PrintDirectivities();
-    sala->AddSourceLayersTxt(file);
-    sala->AddSourcesTxt(file);
-    sala->AddReceiverLayersTxt(file);
-    sala->AddReceiversTxt(file);
+    ProjectLoad load = LoadProject(arquivo, chain, steps);
+    if (!load) {
+        status = load.status;
+        return false;
+    }
+    sala = std::move(load.room);
+    return true;
+}
+
+// The whole project with the console's listing, the room's figures and the information report
+// "SIM-INFO.txt" (in the working directory).
+bool FullChain(const std::string& arquivo, ProjectChain chain, int& status)
+{
+    ProjectLoadSteps steps;
+    steps.afterMaterials = ShowSummary;
+    steps.afterPlanes = [](TRoom& room) { room.GetExternalPlanes(); };
+    steps.afterDirectivities = [](TRoom& room) { room.PrintDirectivities(); };
+    if (!Load(arquivo, chain, status, steps)) return false;
 
     std::printf("Room Volume = %1.2f m3\n", sala->CalculateVolumeGeometry());
     std::printf("Total Surface Area = %1.2f m2\n", sala->CalculateArea());
@@ -86,9 +82,10 @@ void FullChain(const std::string& arquivo)
 
     sala->AcousticParameters();
     sala->ShowAcousticParameters();
-    sala->ShowInfo();
+    ShowSummary(*sala);
     sala->ShowMaterialAreas();
     sala->SaveInfo("SIM-INFO.txt");
+    return true;
 }
 
 void PrintProcessingTime(Clock::time_point tbegin)
@@ -117,7 +114,8 @@ int EndPath(Clock::time_point tbegin, bool save)
 int RunMode(const std::string& arquivo)
 {
     const Clock::time_point tbegin = Clock::now();
-    FullChain(arquivo);
+    int status = 0;
+    if (!FullChain(arquivo, ProjectChain::Run, status)) return status;
     sala->CleanResultFiles();
     sala->CreateResults();
     std::printf("\n===============================================\n");
@@ -125,8 +123,7 @@ int RunMode(const std::string& arquivo)
     std::printf("===============================================\n\n");
     std::fflush(stdout);
     sala->StartSimulation();
-    // The thread clears IsRunning as its last step; wait for it to end.
-    if (sala->thread.joinable()) sala->thread.join();
+    sala->WaitForSimulation();
     sala->StopSimulation();
     return EndPath(tbegin, true);
 }
@@ -134,9 +131,8 @@ int RunMode(const std::string& arquivo)
 int ViewMode(const std::string& arquivo, int& argc, char** argv)
 {
     const Clock::time_point tbegin = Clock::now();
-    sala->SaveLostRays = 1;
-    FullChain(arquivo);
-    sala->ReadColorLayers(arquivo.c_str());
+    int status = 0;
+    if (!FullChain(arquivo, ProjectChain::Full, status)) return status;
 
     ConsoleViewer viewer(sala);
     viewer.SetCamera();
@@ -145,7 +141,7 @@ int ViewMode(const std::string& arquivo, int& argc, char** argv)
     OpenGlInitialization(viewer);
     glutMainLoop();
 
-    const int status = ViewerExitStatus();
+    status = ViewerExitStatus();
     if (status >= 0) return status;  // quit key, or a fatal error raised by a key
     return EndPath(tbegin, false);   // the window was closed
 }
@@ -167,23 +163,19 @@ int Run(int argc, char** argv)
         return 1;
     }
     // Every mode works on one room, created once the command line has been accepted.
-    if (option == "-view") {
-        sala = std::make_unique<TRoom>();
-        return ViewMode(argv[2], argc, argv);
-    }
+    if (option == "-view") return ViewMode(argv[2], argc, argv);
 
     if (option == "-dxf2txt") {
         const std::string arquivo = argv[3];
         // A drawing that cannot be read has been reported; nothing is written or shown.
         if (!ConvertDXF_RoomFile(argv[2], arquivo.c_str(), 0, 1, 1, 1)) return 1;
-        sala = std::make_unique<TRoom>();
-        sala->WriteDefaultSections(arquivo.c_str());
+        TRoom().WriteDefaultSections(arquivo.c_str());
         return ViewMode(arquivo, argc, argv);
     }
 
     if (option == "-rayfiles") {
-        sala = std::make_unique<TRoom>();
-        ShortChain(argv[2]);
+        int status = 0;
+        if (!Load(argv[2], ProjectChain::Short, status)) return status;
         sala->CreateResultsForRaysFiles();
         sala->CalculateResponsesFromRayFiles();
         sala->SaveResults();
@@ -193,8 +185,8 @@ int Run(int argc, char** argv)
     }
 
     if (option == "-auralize") {
-        sala = std::make_unique<TRoom>();
-        ShortChain(argv[2]);
+        int status = 0;
+        if (!Load(argv[2], ProjectChain::Short, status)) return status;
         // Results without new ray files: the stored ray files stay as they are.
         sala->CreateResultsForReading();
         sala->ReadResultFromFiles();
@@ -204,7 +196,6 @@ int Run(int argc, char** argv)
         return 0;
     }
 
-    sala = std::make_unique<TRoom>();
     return RunMode(option);
 }
 

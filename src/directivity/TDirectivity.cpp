@@ -243,7 +243,7 @@ void TDirectivity::GetDirectionalIR(float azim, float elev, unsigned int ch, flo
         const char* msg = "ERROR!! - Getting IMPULSE RESPONSE FROM DAFF_MAGNITUDE_SPECTRUM";
         std::printf("%s", msg);
         std::fflush(stdout);
-        SorviExitProcess(1, msg);
+        throw SorviExit(1, msg);  // printed, not shown
     }
     output[0] = 1.0f;
 }
@@ -371,8 +371,7 @@ void TDirectivity::SaveXYZ(const char* filename)
 void TDirectivity::DAFFFailure(int code) const
 {
     const std::string text = DAFFUtils::StrError(code);
-    ErrorMessage("DAFF Error: %s for file %s\n", text.c_str(), PatternName.c_str());
-    SorviExitProcess(code, "DAFF Error: " + text + " for file " + PatternName);
+    ShowErrorAndThrowExit(code, "DAFF Error: " + text + " for file " + PatternName + "\n");
 }
 
 void TDirectivity::LoadDirectivityPatternDAFF(const char* sInputFile)
@@ -393,10 +392,8 @@ void TDirectivity::LoadDirectivityPatternDAFF(const char* sInputFile)
         if (!pContentMS) DAFFFailure(DAFF_MODAL_ERROR);
         DaffNumFreqs = pContentMS->getNumFrequencies();
         if (DaffNumFreqs < static_cast<int>(NumBands)) {
-            ErrorMessage("Number of bands (%d) in DAFF file is less than %d!. Aborting!",
-                         DaffNumFreqs, static_cast<int>(NumBands));
-            SorviExitProcess(1, "Number of bands (" + std::to_string(DaffNumFreqs) +
-                                    ") in DAFF file is less than " + std::to_string(NumBands));
+            ShowErrorAndThrowExit(1, utilFormat("Number of bands (%d) in DAFF file is less than %d!. Aborting!",
+                                                DaffNumFreqs, static_cast<int>(NumBands)));
         }
         DaffFreqs = pContentMS->getFrequencies();
         IRLength = 1;
@@ -412,10 +409,9 @@ void TDirectivity::LoadDirectivityPatternDAFF(const char* sInputFile)
         if (!pContentIR) DAFFFailure(DAFF_MODAL_ERROR);
         IRLength = pContentIR->getFilterLength();
         if (IRLength < 1 || IRLength > kMaxIRLength) {
-            ErrorMessage("DAFF file %s: impulse responses of %d samples are not supported "
-                         "(at most %d).\n",
-                         PatternName.c_str(), IRLength, kMaxIRLength);
-            SorviExitProcess(1, "Impulse responses too long in DAFF file " + PatternName);
+            ShowErrorAndThrowExit(1, utilFormat("DAFF file %s: impulse responses of %d samples are not supported "
+                                                "(at most %d).\n",
+                                                PatternName.c_str(), IRLength, kMaxIRLength));
         }
         DaffNumFreqs = 1;
         DirectionalIR.assign(static_cast<size_t>(IRLength), 0.0f);
@@ -433,9 +429,8 @@ void TDirectivity::LoadDirectivityPatternDAFF(const char* sInputFile)
                                                                      : "DAFF content type";
         std::printf("%s NOT IMPLEMENTED\n", what);
         std::fflush(stdout);
-        SorviExitProcess(1, std::string("Directivity file ") + PatternName + ": " + what +
-                                " is not supported (only magnitude spectra and impulse "
-                                "responses)");
+        throw SorviExit(1, std::string("Directivity file ") + PatternName + ": " + what +
+                               " is not supported (only magnitude spectra and impulse responses)");  // printed
     }
     }
 
@@ -456,7 +451,7 @@ void TDirectivity::LoadDirectivityPatternDAFF(const char* sInputFile)
                 missing = true;
             }
         }
-        if (missing) SorviExitProcess(-1, "Band not found in DAFF file " + PatternName);
+        if (missing) throw SorviExit(-1, "Band not found in DAFF file " + PatternName);  // each band shown
     }
     Spectrum.assign(static_cast<size_t>(DaffNumFreqs), 0.0f);
 }

@@ -22,8 +22,7 @@ std::vector<float> BackwardEnergy(const float* p, unsigned int samples)
         work.resize(samples);
     } catch (const std::bad_alloc&) {
         const char* msg = "GetDecayCurve : Impossivel alocar memoria para buffer temporario!\n";
-        ErrorMessage("%s", msg);
-        SorviExitProcess(1, msg);
+        ShowErrorAndThrowExit(1, msg);
     }
     for (unsigned int n = 0; n < samples; n++) {
         float v = p[samples - 1 - n];

@@ -95,12 +95,6 @@ void WriteNumeratorsAndA0(float* b, float* a, int S)
     }
 }
 
-[[noreturn]] void Fail(const char* text)
-{
-    ErrorMessage("%s", text);
-    SorviExitProcess(1, text);
-}
-
 const char* kWrongRate = "Wrong Frequency Sample for IIR Filter Design";
 const char* kWrongStages = "Only 2 or 3 stages for IIR Filter Design!!";
 
@@ -109,8 +103,7 @@ const char* kWrongStages = "Only 2 or 3 stages for IIR Filter Design!!";
 void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band, float Fsample)
 {
     if (Fsample != 44100.0f && Fsample != 48000.0f) {
-        ErrorMessage("Frequency Sample %f NOT supported for filter design!", Fsample);
-        SorviExitProcess(1, "Frequency Sample NOT supported for filter design!");
+        ShowErrorAndThrowExit(1, utilFormat("Frequency Sample %f NOT supported for filter design!", Fsample));
     }
     const int band = static_cast<int>(Band);
     if (band < -1 || band > 8) return;
@@ -153,10 +146,10 @@ void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band,
 void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample,
                        int NumStages)
 {
-    if (NumStages != 2 && NumStages != 3) Fail(kWrongStages);
+    if (NumStages != 2 && NumStages != 3) ShowErrorAndThrowExit(1, kWrongStages);
     WriteNumeratorsAndA0(b, a, NumStages);
     if (Fsample != 44100.0f && Fsample != 48000.0f) {
-        if (NumStages == 3) Fail(kWrongRate);
+        if (NumStages == 3) ShowErrorAndThrowExit(1, kWrongRate);
         return;
     }
     const int band = static_cast<int>(Band);
@@ -169,9 +162,9 @@ void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float
 void Get3rdOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample,
                           int NumStages)
 {
-    if (NumStages != 2 && NumStages != 3) Fail(kWrongStages);
+    if (NumStages != 2 && NumStages != 3) ShowErrorAndThrowExit(1, kWrongStages);
     WriteNumeratorsAndA0(b, a, NumStages);
-    if (Fsample != 44100.0f && Fsample != 48000.0f) Fail(kWrongRate);
+    if (Fsample != 44100.0f && Fsample != 48000.0f) ShowErrorAndThrowExit(1, kWrongRate);
     if (Band > 28) return;
     const double fc = 1000.0 * std::pow(2.0, (static_cast<double>(Band) - 16.0) / 3.0);
     const double edge = std::pow(2.0, 1.0 / 6.0);
@@ -196,7 +189,7 @@ void GetAudioRangeIIRParam(float* b, float* a, float* gain, float Fsample)
         poles = a48;
         gains = g48;
     } else {
-        Fail(kWrongRate);
+        ShowErrorAndThrowExit(1, kWrongRate);
     }
     for (int s = 0; s < 3; s++) {
         a[3 * s + 1] = poles[s][0];

@@ -27,8 +27,7 @@ std::vector<TComplex> Spectrum(unsigned long n, const char* message)
     try {
         return std::vector<TComplex>(n, TComplex(0.0, 0.0));
     } catch (const std::bad_alloc&) {
-        ErrorMessage("%s", message);
-        SorviExitProcess(1, message);
+        ShowErrorAndThrowExit(1, message);
     }
 }
 

@@ -37,7 +37,7 @@ void FillStaged(const std::vector<TComplex>& full, std::vector<TComplex>& staged
 {
     std::fputs(text, stdout);
     std::fflush(stdout);
-    SorviExitProcess(1, text);
+    throw SorviExit(1, text);  // printed, not shown
 }
 
 // ---- Butterflies ------------------------------------------------------------------------

@@ -303,8 +303,7 @@ std::size_t DecodeSamples(ByteSource& src, const Layout& layout, SampleKind kind
 
 [[noreturn]] void CannotRead(const char* name, const std::string& reason)
 {
-    ErrorMessage("Cannot read from wav File\n%s: %s", name ? name : "(null)", reason.c_str());
-    SorviExitProcess(1, "Cannot read from wav File");
+    ShowErrorAndThrowExit(1, utilFormat("Cannot read from wav File\n%s: %s", name ? name : "(null)", reason.c_str()));
 }
 
 void PrintNotice(const char* name, const Layout& layout)
@@ -372,8 +371,7 @@ WaveHeader readWAVData(const char* fileName, float* buffer, std::size_t bufferEn
     SampleKind kind;
     std::string message;
     if (!ChooseKind(layout.header, kind, message)) {
-        ErrorMessage(message);
-        SorviExitProcess(1, message);
+        ShowErrorAndThrowExit(1, message);
     }
     bool readFailed = false;
     DecodeSamples(*src, layout, kind, buffer, bufferEntries, readFailed);
@@ -543,7 +541,7 @@ void WavReaderNovo(const char* fileName, const char* fileToSave)
     if (!src.Ok() || !src.Read(0, h, sizeof h)) {
         std::printf("Erro no arquivo %s", fileName ? fileName : "(null)");
         std::fflush(stdout);
-        SorviExitProcess(1, "Erro no arquivo");
+        throw SorviExit(1, "Erro no arquivo");  // printed, not shown
     }
     wav_header_t w;
     std::memcpy(w.chunkID, h, 4);

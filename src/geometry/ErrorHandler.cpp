@@ -44,7 +44,8 @@ SorviExit::SorviExit(int status, const std::string& message)
 {
 }
 
-void SorviExitProcess(int status, const std::string& message)
+void ShowErrorAndThrowExit(int status, const std::string& text)
 {
-    throw SorviExit(status, message);
+    ShowErrorText(text);
+    throw SorviExit(status, text);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Where the shared code's error texts go, and how it asks for the process to end.
+// Where the shared code's error texts go, and how a fatal error leaves the shared code.
 
 #include <functional>
 #include <stdexcept>
@@ -15,8 +15,9 @@ ErrorHandler SetErrorHandler(ErrorHandler handler);
 // Passes the text to the installed handler. Safe to call from any thread.
 int ShowErrorText(const std::string& text);
 
-// "The process ends with status N": the library throws this and the program's main()
-// turns it into that exit status. The message has already been shown or printed.
+// "The process ends with status N": the library throws this and the program's main() turns
+// it into that exit status (the desktop program shows nothing more and goes on). The message
+// has already been shown or printed.
 class SorviExit : public std::runtime_error {
 public:
     SorviExit(int status, const std::string& message);
@@ -26,4 +27,6 @@ private:
     int status_;
 };
 
-[[noreturn]] void SorviExitProcess(int status, const std::string& message = std::string());
+// A fatal error: shows `text` through the installed handler, then throws SorviExit(status, text).
+// Nothing ends here; whoever catches the SorviExit decides.
+[[noreturn]] void ShowErrorAndThrowExit(int status, const std::string& text);

@@ -99,7 +99,7 @@ TPoint3D TPlane::GetVertex(int vertID) const
         const char* text = "vertice not allocated - Programing Error!!";
         std::printf("%s", text);
         std::fflush(stdout);
-        SorviExitProcess(1, text);
+        throw SorviExit(1, text);  // printed, not shown
     }
     return vertice[static_cast<unsigned int>(vertID) % NumVert];
 }

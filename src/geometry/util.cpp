@@ -382,9 +382,8 @@ long utilGetFileSize(const char* FileName)
     const auto size = regular ? std::filesystem::file_size(FileName, ec) : 0;
     FILE* probe = regular && !ec ? std::fopen(FileName, "rb") : nullptr;
     if (!probe) {
-        ErrorMessage("utilGetFileSize : Error Opening File %s\n", FileName ? FileName : "(null)");
-        SorviExitProcess(1, std::string("utilGetFileSize : Error Opening File ") +
-                                (FileName ? FileName : "(null)"));
+        ShowErrorAndThrowExit(1, std::string("utilGetFileSize : Error Opening File ") +
+                                     (FileName ? FileName : "(null)") + "\n");
     }
     std::fclose(probe);
     return static_cast<long>(size);

@@ -114,8 +114,7 @@ unsigned Convert3DPolylines(const DXFDrawing& drawing, FILE* out, const Selectio
     if (shortIsFatal) {
         for (const DXFPolyline& pl : polylines) {
             if (pl.vertices.size() < 3) {
-                ErrorMessage(std::string(kShortPolyline));
-                SorviExitProcess(1, kShortPolyline);
+                ShowErrorAndThrowExit(1, kShortPolyline);
             }
         }
     }

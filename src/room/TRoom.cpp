@@ -99,13 +99,11 @@ void TRoom::InitDefaults()
 
 TRoom::~TRoom()
 {
-    // A run still going reads the room: stop it and wait for its thread. A destructor cannot
-    // pass on a fatal error of that thread; it has been shown already.
-    if (thread.joinable()) {
-        try {
-            StopSimulation();
-        } catch (const std::exception&) {
-        }
+    // A run still going reads the room: stop it and wait for its thread before anything goes.
+    // A destructor cannot pass on a fatal error of that thread; it has been shown already.
+    try {
+        StopSimulation();
+    } catch (const std::exception&) {
     }
 
     std::printf("absorption ...");
@@ -332,9 +330,8 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     FILE* fid = FileName ? std::fopen(FileName, "r") : nullptr;
     if (!fid) {
         const std::string name = FileName ? FileName : "(null)";
-        ErrorMessage("Cannot open %s for reading\n", name.c_str());
         LiberaMemoria();
-        SorviExitProcess(1, "Cannot open " + name + " for reading");
+        ShowErrorAndThrowExit(1, "Cannot open " + name + " for reading\n");
     }
 
     NumBands = 9;

@@ -1,7 +1,8 @@
 #pragma once
 // The room: the one container of a project. Geometry and elements, environment and simulation
-// settings, derived metrics, the simulation thread's state, the results per source-receiver
-// pair, the lost rays and the project's paths.
+// settings, derived metrics, the results per source-receiver pair, the lost rays and the
+// project's paths. The run's own state (thread, stop request, tracer settings) is the
+// TSimulationRun `run`.
 //
 // Each group of operations is implemented in its own source file; the blocks below say which.
 // Element types are only forward-declared here: a file that reads an element's fields includes
@@ -9,14 +10,13 @@
 
 #include <atomic>
 #include <cstdio>
-#include <exception>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "geometry/TPoint3D.h"
 #include "room/TPlaneLayer.h"
+#include "simulation/TSimulationRun.h"
 
 class TPlane;
 class TSource;
@@ -61,7 +61,6 @@ public:
     float Rho;                       // air density, kg/m^3
     unsigned int BaseSize;           // base length of the pair results, samples
     std::vector<std::vector<float>> AverageAbsorption;  // [4][NumBands] mean absorption
-    std::thread thread;              // the simulation thread
     unsigned int NumRays;            // room-level ray count (GetNumRays)
     unsigned int ResultRec, ResultSrc;
     std::atomic<bool> IsRunning;           // simulation running flag (read by the interface)
@@ -132,6 +131,10 @@ public:
     std::string ProjectFolder;       // folder of the project file; result files go there
     std::string ProjectName;         // project file name without its folder
     std::string LostFileName;
+
+    // The simulation run: its thread, stop request and tracer settings (run.TracerThreads,
+    // run.TracerAcceleration). Declared after IsRunning, which it polls.
+    TSimulationRun run{IsRunning};
 
     // =========================================================================================
     // Construction, absorption tables, settings and paths (TRoom.cpp)
@@ -311,7 +314,7 @@ public:
     void AddSourcesTxt(const char* FileName);
     void AddReceiverLayersTxt(const char* FileName);
     void AddReceiversTxt(const char* FileName);
-    // Paths, settings and the fresh readers, for a room that holds no elements.
+    // The run chain of LoadProject (room/LoadProject.h) on this room, which holds no elements.
     void LoadFromTxtFile(const char* FileName);
     // Writes the triangles of every plane.
     void gravatriangulos(const char* arquivo);
@@ -337,14 +340,22 @@ public:
     // Ray tracer, simulation run and progress, mean free path
     // =========================================================================================
     // Tracer (src/simulation/TRoomTracer.cpp). Simulate traces every source's rays and hands
-    // the arrivals to the pair results (CreateResults first). It may run on the simulation
-    // thread: it sets IsRunning, publishes PercentageStatus after every ray and ends after the
-    // current ray once IsRunning is cleared. Rays are traced on TracerThreadCount() threads and
-    // committed in ray order, so outputs do not depend on the thread count or on
-    // TracerAcceleration. Each plane's `hits` grows by the reflections traced from it.
+    // the arrivals to the pair results (CreateResults first): PrepareRun, then the tracing.
+    // The tracing may run on the simulation thread: it sets IsRunning, publishes
+    // PercentageStatus after every ray and ends after the current ray once IsRunning is
+    // cleared. Rays are traced on TracerThreadCount() threads and committed in ray order, so
+    // outputs do not depend on the thread count or on run.TracerAcceleration.
+    //
+    // What a run writes while it goes (a view that draws during a run reads these as they
+    // change): IsRunning, PercentageStatus, NumRays, MeanFreePath, each plane's `hits`, the
+    // lost-ray list (filled when the run ends), the pair results and their files. Everything
+    // else it changes, PrepareRun changes first on the caller's thread.
     void Simulate();
-    unsigned int TracerThreads = 0;   // threads tracing rays; 0: one per core this process may use
-    bool TracerAcceleration = true;   // prune plane candidates with a bounding-volume tree
+    // The resets of a run, on the caller's thread before the run starts (StartSimulation and
+    // Simulate call it): the lost-ray list emptied, every source's ray count brought to its grid
+    // count, and with the artificial tail an unlimited reflection count limited to 6. Nothing
+    // changes when the run would be refused (no results created, no sources or receivers).
+    void PrepareRun();
     unsigned int TracerThreadCount() const;
     // Weight in (0, 1] of receiver R for the ray's forward line; -1 or NaN when it misses.
     double RayTracingReception(const Raio_st& y, int S, int R);
@@ -364,18 +375,28 @@ public:
     // (src/simulation/TRoomMeanFreePath.cpp). Leaves NumRays and IsRunning alone; 4 V / S when
     // no ray reflects (0 when that is not defined either).
     float MFP_Estimation();
+    // MeanFreePath, estimated and stored first when the room has none (0 or not finite).
+    float EnsureMeanFreePath();
 
-    // Run and progress (src/simulation/TRoomSimulation.cpp). StartSimulation runs Simulate,
-    // then CalculateResponses, on `thread` and returns at once; PercentageStatus runs 0-50 over
-    // the rays and 50-100 over the pairs. A run still going is not replaced (message); a thread
-    // that cannot start leaves IsRunning cleared. With auralization on, a source's sound file
-    // that cannot be auralized ends the process (status 1) before the run starts.
+    // Run and progress (src/simulation/TRoomSimulation.cpp). StartSimulation runs PrepareRun,
+    // then Simulate's tracing and CalculateResponses on the run's thread, and returns at once;
+    // PercentageStatus runs 0-50 over the rays and 50-100 over the pairs. A run still going is
+    // not replaced (message); a thread that cannot start leaves IsRunning cleared. With
+    // auralization on, a source's sound file that cannot be auralized ends the process
+    // (status 1) before the run starts.
     void StartSimulation();
+    // True while a run's thread works (from StartSimulation until its body has returned).
+    bool SimulationActive() const { return run.Active(); }
+    // Waits for the run to end by itself; a fatal exit raised on its thread (SorviExit) is
+    // thrown again here, on the caller's thread.
+    void WaitForSimulation() { run.Wait(); }
     // Asks the run to end (the tracing after the current ray, the responses after the current
-    // pair), waits for the thread and clears IsRunning. A fatal exit raised on the thread
-    // (SorviExit) is thrown again here, on the caller's thread.
+    // pair) and returns at once; StopSimulation or WaitForSimulation then waits for it.
+    void RequestSimulationStop() { run.RequestStop(); }
+    // Asks the run to end, waits for the thread and clears IsRunning. A fatal exit raised on
+    // the thread (SorviExit) is thrown again here, on the caller's thread.
     void StopSimulation();
-    // The thread's body: Simulate, then CalculateResponses, on the room c.
+    // The thread's body after PrepareRun: the tracing, then CalculateResponses, on the room c.
     static void* staticEntryPoint(void* c);
     // Direct sound, clustering and synthesis of every pair, sources outer. Sets IsRunning;
     // a cleared flag (or a stop) before the last pair ends it with a message; clears the flag.
@@ -388,13 +409,11 @@ public:
     void MarkPlaneHitsBeforeRun();
 
 private:
-    std::atomic<bool> StopRequested{false};  // StopSimulation asked the run to end
-    std::atomic<bool> ThreadActive{false};   // the thread body has not returned yet
-    std::exception_ptr ThreadExit;           // a fatal exit raised on the simulation thread
     std::vector<unsigned int> PlaneHitsBeforeRun;
-    // Joins `thread` (when joinable) and throws a fatal exit of the run again.
-    void JoinSimulation();
-    // True when no simulation thread is working; joins one that has finished.
+    bool TailLimitNotice = false;  // PrepareRun limited the reflections: the tracing says so
+    // The tracing of Simulate, without PrepareRun.
+    void TraceRays();
+    // True when no simulation thread is working; waits for one that has finished.
     bool SimulationIdle(const char* operation);
 
 public:
@@ -471,7 +490,8 @@ public:
     // "report.txt" of the project folder.
     void ListDeathPlanes();
     void ShowResults();
-    // Loads the project file, simulates on the calling thread and saves the results.
+    // Loads the project file (the run chain of LoadProject), simulates on the calling thread
+    // and saves the results.
     void RunFile(const char* Filename);
 
     // WAV responses and auralization (src/simulation/TRoomAuralization.cpp).
@@ -493,9 +513,9 @@ public:
     // =========================================================================================
     // Room information report (TRoomInfo.cpp)
     // =========================================================================================
-    // Settings, layers, elements, materials and geometry on standard output; estimates the mean
-    // free path first when the room has none.
-    void ShowInfo();
+    // Settings, layers, elements, materials and geometry on standard output, with the volume
+    // estimated from the caller's mean free path (EnsureMeanFreePath gives the room's).
+    void ShowInfo(float meanFreePath);
     // The shorter report as a text file (the console program writes "SIM-INFO.txt").
     void SaveInfo(const char* filename);
 

@@ -406,10 +406,8 @@ void TRoom::AssociateMaterialToLayer(const char* matName, const char* layerName)
     if (layer < 0) return;
     const int mat = GetMaterialID(matName);
     if (mat < 0) {
-        ErrorMessage("Error: Material '%s' associated to layer '%s' was not found in the material list.",
-                     Str(matName).c_str(), Str(layerName).c_str());
-        SorviExitProcess(1, "Material '" + Str(matName) + "' associated to layer '" + Str(layerName) +
-                                "' was not found in the material list.");
+        ShowErrorAndThrowExit(1, "Error: Material '" + Str(matName) + "' associated to layer '" + Str(layerName) +
+                                     "' was not found in the material list.");
     }
     planeLayer[layer].MatID = mat;
 }

@@ -71,13 +71,12 @@ void WriteSettings(TRoom& room, std::FILE* f, bool full)
 
 }  // namespace
 
-void TRoom::ShowInfo()
+void TRoom::ShowInfo(float meanFreePath)
 {
     WriteSettings(*this, stdout, true);
     std::printf("Volume = %1.2f m3 (depends on the surface orientation)\n", Volume);
     std::printf("Area   = %1.2f m2 (check if there are no overlapping areas)\n", Area);
-    if (MeanFreePath == 0 || !std::isfinite(MeanFreePath)) MeanFreePath = MFP_Estimation();
-    std::printf("Volume estimated from Mean Free Path = %1.2f m3\n", MeanFreePath * Area / 4);
+    std::printf("Volume estimated from Mean Free Path = %1.2f m3\n", meanFreePath * Area / 4);
 }
 
 void TRoom::SaveInfo(const char* filename)

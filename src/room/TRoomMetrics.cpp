@@ -399,8 +399,7 @@ unsigned long TRoom::CreateImageList(unsigned int RecIndex, TPoint3D* ImageList)
         if (n > MaxImagePlanes) throw std::bad_alloc();
         images.resize(1ul << n);
     } catch (const std::bad_alloc&) {
-        ErrorMessage("Erro de Aloca\xE7\xE3o para ImageList\n");
-        SorviExitProcess(1, "Erro de Aloca\xE7\xE3o para ImageList");
+        ShowErrorAndThrowExit(1, "Erro de Aloca\xE7\xE3o para ImageList\n");
     }
     std::vector<unsigned int> digits(n, 0);
     const TPoint3D rec = receiver[RecIndex]->Position;

@@ -20,6 +20,7 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
+#include "room/LoadProject.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
@@ -28,13 +29,6 @@
 #include "room/TSourceLayer.h"
 
 namespace {
-
-// Shows the message and ends with status 1.
-[[noreturn]] void Fatal(const std::string& msg)
-{
-    ErrorMessage(msg);
-    SorviExitProcess(1, msg);
-}
 
 struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
@@ -57,9 +51,8 @@ File OpenOrExit(TRoom& room, const char* FileName)
     File f = OpenText(FileName);
     if (!f) {
         const std::string msg = utilFormat("Cannot open %s for reading\n", Name(FileName).c_str());
-        ErrorMessage(msg);
         room.LiberaMemoria();
-        SorviExitProcess(1, msg);
+        ShowErrorAndThrowExit(1, msg);
     }
     return f;
 }
@@ -163,20 +156,20 @@ public:
     // A name item: one that is empty cannot name anything.
     const std::string& NameItem(std::size_t i) const
     {
-        if (items_[i].empty()) Fatal(utilFormat("Missing name on %s section, line %d.", section_, line_));
+        if (items_[i].empty()) ShowErrorAndThrowExit(1, utilFormat("Missing name on %s section, line %d.", section_, line_));
         return items_[i];
     }
 
     [[noreturn]] void WrongCount(int expected) const
     {
-        Fatal(utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
+        ShowErrorAndThrowExit(1, utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
                      section_, line_, expected, static_cast<int>(items_.size())));
     }
 
     // Item i is not a usable number.
     [[noreturn]] void Invalid(std::size_t i) const
     {
-        Fatal(utilFormat("Invalid number '%s' on %s section, line %d.", items_[i].c_str(), section_, line_));
+        ShowErrorAndThrowExit(1, utilFormat("Invalid number '%s' on %s section, line %d.", items_[i].c_str(), section_, line_));
     }
 
 private:
@@ -210,7 +203,7 @@ PlaneSet ParsePlanes(TRoom& room, const std::vector<std::string>& lines, bool pr
         const Entry e("PLANES", lineNo, lines[p]);
         const int nv = e.Int(0);
         if (nv < 3)
-            Fatal(utilFormat("Plane on PLANES section, line %d, has %d vertices.\nA plane needs at least 3.", lineNo, nv));
+            ShowErrorAndThrowExit(1, utilFormat("Plane on PLANES section, line %d, has %d vertices.\nA plane needs at least 3.", lineNo, nv));
         const long long expected = 3LL * nv + 2;
         if (static_cast<long long>(e.Count()) != expected)
             e.WrongCount(static_cast<int>(std::min<long long>(expected, std::numeric_limits<int>::max())));
@@ -224,9 +217,8 @@ PlaneSet ParsePlanes(TRoom& room, const std::vector<std::string>& lines, bool pr
             const std::string msg = utilFormat(
                 "A Layer associada ao plano %d (%s) n\xE3o est\xE1 na lista de layers de planos.\n", lineNo,
                 layerName.c_str());
-            ErrorMessage(msg);
             room.LiberaMemoria();
-            SorviExitProcess(1, msg);
+            ShowErrorAndThrowExit(1, msg);
         }
         pl->LayerID = layer;
         ++set.perLayer[static_cast<std::size_t>(layer)];
@@ -295,7 +287,7 @@ void TRoom::AddMaterialsTxt(const char* FileName)
     File f = OpenOrExit(*this, FileName);
     const int bad = CheckNumberOfParams(f.get(), "MATERIALS", 11, true);
     if (bad != 0)
-        SorviExitProcess(1, utilFormat("Wrong number of parameters on MATERIALS section, line %d.", bad));
+        throw SorviExit(1, utilFormat("Wrong number of parameters on MATERIALS section, line %d.", bad));  // shown
     if (GetNumberOfItens(f.get(), "MATERIALS") == 0) return;
     const std::vector<std::string> lines = SectionLines(f.get(), "MATERIALS");
 
@@ -417,9 +409,8 @@ void TRoom::ReadPlanesTxt(const char* FileName)
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "PLANES") == 0) return;
     if (planeLayer.empty()) {
-        ErrorMessage(kNoPlaneLayers);
         LiberaMemoria();
-        SorviExitProcess(1, kNoPlaneLayers);
+        ShowErrorAndThrowExit(1, kNoPlaneLayers);
     }
     const std::vector<std::string> lines = SectionLines(f.get(), "PLANES");
     PlaneSet set = ParsePlanes(*this, lines, true);
@@ -456,9 +447,8 @@ void TRoom::AddPlanesTxT(const char* FileName)
 void TRoom::ReadPlanesTxtFrontBack(const char* FileName)
 {
     if (planeLayer.empty()) {
-        ErrorMessage(kNoPlaneLayers);
         LiberaMemoria();
-        SorviExitProcess(1, kNoPlaneLayers);
+        ShowErrorAndThrowExit(1, kNoPlaneLayers);
     }
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "PLANES") == 0) return;
@@ -583,7 +573,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
         const int number = static_cast<int>(m + 1);
         const Entry e("SOURCES", number, lines[m]);
         if (e.Count() != 8 && e.Count() != 9)
-            Fatal(utilFormat("Wrong number of parameters reading source %d from file %s!\nClick OK to exit.", number,
+            ShowErrorAndThrowExit(1, utilFormat("Wrong number of parameters reading source %d from file %s!\nClick OK to exit.", number,
                          Name(FileName).c_str()));
         const TPoint3D pos(e.Double(0), e.Double(1), e.Double(2));
         const int rays = e.Int(3);
@@ -598,7 +588,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
 
         const int layer = FindSourceLayer(layerName.c_str());
         if (layer < 0)
-            Fatal(utilFormat("Layer [%s] associated to source [%d] is not defined in <LAYERS:SOURCE> section",
+            ShowErrorAndThrowExit(1, utilFormat("Layer [%s] associated to source [%d] is not defined in <LAYERS:SOURCE> section",
                          layerName.c_str(), number));
         TDirectivity* dir = directivity[static_cast<std::size_t>(
                                             GetDirectivityID(sourceLayer[static_cast<std::size_t>(layer)]->GetDirPatternName()))]
@@ -651,7 +641,7 @@ void TRoom::AddReceiversTxt(const char* FileName)
         const std::string& layerName = e.Item(5);
         const int layer = FindReceiverLayer(layerName.c_str());
         if (layer < 0)
-            Fatal(utilFormat("Layer [%s] associated to receiver [%d] not defined in <LAYERS:RECEIVER> section",
+            ShowErrorAndThrowExit(1, utilFormat("Layer [%s] associated to receiver [%d] not defined in <LAYERS:RECEIVER> section",
                          layerName.c_str(), number));
         auto rec = std::make_unique<TReceiver>(pos, radius, azim, layer);
         rec->SetDirectivity(directivity[static_cast<std::size_t>(
@@ -669,16 +659,7 @@ void TRoom::AddReceiversTxt(const char* FileName)
 
 void TRoom::LoadFromTxtFile(const char* FileName)
 {
-    PathSetup(FileName);
-    EnviromentSetupTXT(FileName);
-    AddMaterialsTxt(FileName);
-    ReadPlaneLayersTxt(FileName);
-    AssociatePlaneLayersTxT(FileName);
-    ReadPlanesTxt(FileName);
-    AddSourceLayersTxt(FileName);
-    AddSourcesTxt(FileName);
-    AddReceiverLayersTxt(FileName);
-    AddReceiversTxt(FileName);
+    ReadProjectChain(*this, Name(FileName), ProjectChain::Run);
 }
 
 void TRoom::gravatriangulos(const char* arquivo)

@@ -12,8 +12,7 @@ Raio_st::Raio_st() = default;
 Raio_st::Raio_st(unsigned NBands)
 {
     if (NBands > MAX_NUMBANDS) {
-        ErrorMessage("Raio_st error: Nbands > MAX_NUMBANDS\n");
-        SorviExitProcess(1, "Raio_st error: Nbands > MAX_NUMBANDS");
+        ShowErrorAndThrowExit(1, "Raio_st error: Nbands > MAX_NUMBANDS\n");
     }
     NumBands = NBands;
 }

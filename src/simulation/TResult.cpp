@@ -22,12 +22,6 @@ uint32_t PatternIRLength(const TDirectivity* d)
     return static_cast<uint32_t>(d->GetIRLength());
 }
 
-[[noreturn]] void AllocationFailure(const std::string& text)
-{
-    ErrorMessage(text);
-    SorviExitProcess(1, text);
-}
-
 std::string PairFileName(const char* prefix, int S, int R, const char* tail)
 {
     char numbers[64];
@@ -124,7 +118,7 @@ TResult::TResult(const TResultParam* params, TReceiver* rec, TSource* src)
     try {
         IR.assign(NumChannels, std::vector<std::vector<float>>(NumBands, std::vector<float>(MaxLength, 0.0f)));
     } catch (const std::bad_alloc&) {
-        AllocationFailure("Impossible to alocate memory for IR - Programing error.\n");
+        ShowErrorAndThrowExit(1, "Impossible to alocate memory for IR - Programing error.\n");
     }
 
     SourceFreqAuxMem.assign(SpectrumLength, TComplex{0.0, 0.0});
@@ -134,7 +128,7 @@ TResult::TResult(const TResultParam* params, TReceiver* rec, TSource* src)
     try {
         globalIR.assign(NumChannels, std::vector<float>(MaxLength, 0.0f));
     } catch (const std::bad_alloc&) {
-        AllocationFailure("Impossible to alocate memory for globalIR - Programing error.\n");
+        ShowErrorAndThrowExit(1, "Impossible to alocate memory for globalIR - Programing error.\n");
     }
 }
 
@@ -163,13 +157,11 @@ void TResult::CreateRayFile(int S, int R, const char* prefix)
 {
     RayFileName = PairFileName(prefix, S, R, ".txt");
     if (!RayFile.Create(RayFileName)) {
-        ErrorMessage("Impossibel to open file %s for recording", RayFileName.c_str());
-        SorviExitProcess(1, "Impossibel to open file " + RayFileName + " for recording");
+        ShowErrorAndThrowExit(1, "Impossibel to open file " + RayFileName + " for recording");
     }
     EarlyFileName = PairFileName(prefix, S, R, "-EARLY.txt");
     if (!EarlyRayFile.Create(EarlyFileName)) {
-        ErrorMessage("Impossibel to open file %s for recording", EarlyFileName.c_str());
-        SorviExitProcess(1, "Impossibel to open file " + EarlyFileName + " for recording");
+        ShowErrorAndThrowExit(1, "Impossibel to open file " + EarlyFileName + " for recording");
     }
     RayFileOpen = 1;
 }
@@ -214,13 +206,11 @@ void TResult::CreateHitFile(int S, int R, const char* prefix)
 {
     HitFileName = PairFileName(prefix, S, R, ".txt");
     if (!HitFile.Create(HitFileName)) {
-        ErrorMessage("Impossible to open file %s for recording", HitFileName.c_str());
-        SorviExitProcess(1, "Impossible to open file " + HitFileName + " for recording");
+        ShowErrorAndThrowExit(1, "Impossible to open file " + HitFileName + " for recording");
     }
     EarlyHitFileName = PairFileName(prefix, S, R, "-EARLY.txt");
     if (!EarlyHitFile.Create(EarlyHitFileName)) {
-        ErrorMessage("Impossible to open file %s for recording", EarlyHitFileName.c_str());
-        SorviExitProcess(1, "Impossible to open file " + EarlyHitFileName + " for recording");
+        ShowErrorAndThrowExit(1, "Impossible to open file " + EarlyHitFileName + " for recording");
     }
     earlyHitLines_.clear();
     earlyHitLinesLoaded_ = false;

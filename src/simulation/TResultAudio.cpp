@@ -39,9 +39,8 @@ unsigned long TResult::Auralize(const char* SoundFile)
     if (source && source->SoundFileFlag && SoundFile && *SoundFile) {
         const WaveHeader head = getWavHeaderInfo(SoundFile);
         if (head.NumCh != 1) {
-            ErrorMessage("File %s has %d channels. Only MONO input files are supported.\n", SoundFile,
-                         static_cast<int>(head.NumCh));
-            SorviExitProcess(1, "File " + std::string(SoundFile) + " is not mono");
+            ShowErrorAndThrowExit(1, utilFormat("File %s has %d channels. Only MONO input files are supported.\n",
+                                                SoundFile, static_cast<int>(head.NumCh)));
         }
         readWAVData(std::string(SoundFile), dry);
     } else {

@@ -312,11 +312,7 @@ void TResult::Cluster()
     };
     std::vector<float> sums(NumBands);
     auto writeGroups = [&](const Member* block, const TDirectionGroupList& groups) {
-        if (groups.empty()) {
-            const char* text = "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n";
-            ErrorMessage(std::string(text));
-            SorviExitProcess(1, text);
-        }
+        if (groups.empty()) ShowErrorAndThrowExit(1, "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n");
         for (const std::vector<int>& group : groups) {
             std::fill(sums.begin(), sums.end(), 0.0f);
             const Member* rep = &block[group[0]];

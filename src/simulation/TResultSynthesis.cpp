@@ -27,8 +27,7 @@ namespace {
 {
     char text[160];
     std::snprintf(text, sizeof text, format, ch, band);
-    ErrorMessage("%s", text);
-    SorviExitProcess(1, text);
+    ShowErrorAndThrowExit(1, text);
 }
 
 unsigned FrontDelay(TDirectivity* pattern) { return pattern ? pattern->GetFrontDelay() : 0u; }

@@ -49,7 +49,7 @@ void TRoom::Auralization()
 {
     std::printf("Auralization processing ...\n");
     // Refused before any file is written.
-    if (!CheckAuralizationInputs()) SorviExitProcess(1, "A sound file cannot be auralized");
+    if (!CheckAuralizationInputs()) throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
     const bool havePairs = ResultsCreated && spcresult.size() >= NumReceivers &&
                            std::all_of(spcresult.begin(), spcresult.end(),

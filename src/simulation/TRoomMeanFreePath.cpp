@@ -18,7 +18,7 @@ float TRoom::MFP_Estimation()
     float scatt[MAX_NUMBANDS + 1] = {};
 
     TRayScene scene;
-    scene.Build(*this, TracerAcceleration);
+    scene.Build(*this, run.TracerAcceleration);
     TRaySceneStack stack;
     std::vector<unsigned> reflections(scene.NumPlanes(), 0u);
     const TPoint3D origin = GetCenter();
@@ -59,4 +59,10 @@ float TRoom::MFP_Estimation()
         return std::isfinite(v) ? static_cast<float>(v) : 0.0f;
     }
     return totalDistance / static_cast<float>(totalReflections);
+}
+
+float TRoom::EnsureMeanFreePath()
+{
+    if (MeanFreePath == 0 || !std::isfinite(MeanFreePath)) MeanFreePath = MFP_Estimation();
+    return MeanFreePath;
 }

@@ -11,6 +11,7 @@
 
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/TResult.h"
@@ -241,18 +242,7 @@ void TRoom::ShowResults()
 
 void TRoom::RunFile(const char* Filename)
 {
-    PathSetup(Filename);
-    EnviromentSetupTXT(Filename);
-    AddMaterialsTxt(Filename);
-    ReadPlaneLayersTxt(Filename);
-    AssociatePlaneLayersTxT(Filename);
-    ReadPlanesTxt(Filename);
-    // The patterns and receiver types come before the elements that use them.
-    AddDirectivitiesTxt(Filename);
-    AddSourceLayersTxt(Filename);
-    AddSourcesTxt(Filename);
-    AddReceiverLayersTxt(Filename);
-    AddReceiversTxt(Filename);
+    ReadProjectChain(*this, Filename ? Filename : "", ProjectChain::Run);
     CreateResults();
     MarkPlaneHitsBeforeRun();
     Simulate();

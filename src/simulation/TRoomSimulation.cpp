@@ -2,11 +2,8 @@
 // with a running flag and a percentage that other threads read. Also the responses rebuilt
 // from stored ray files.
 
-#include <chrono>
 #include <cstdio>
-#include <exception>
 #include <string>
-#include <thread>
 
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
@@ -16,78 +13,39 @@
 
 void TRoom::StartSimulation()
 {
-    if (thread.joinable()) {
-        if (ThreadActive.load()) {
-            ErrorMessage("A simulation is already running.");
-            return;
-        }
-        JoinSimulation();  // the last run has ended
+    if (run.Active()) {
+        ErrorMessage("A simulation is already running.");
+        return;
     }
+    run.Wait();  // the last run has ended
     // Learnt now rather than when the results of a long run are saved.
-    if (AuralizationFlag && !CheckAuralizationInputs()) SorviExitProcess(1, "A sound file cannot be auralized");
+    if (AuralizationFlag && !CheckAuralizationInputs()) throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
     MarkPlaneHitsBeforeRun();
-    StopRequested.store(false);
-    ThreadExit = nullptr;
-    IsRunning.store(true);
-    ThreadActive.store(true);
-    try {
-        thread = std::thread(&TRoom::staticEntryPoint, static_cast<void*>(this));
-    } catch (const std::exception& e) {
-        ThreadActive.store(false);
-        IsRunning.store(false);
-        ErrorMessage("The simulation thread could not be started: %s", e.what());
-    }
+    PrepareRun();
+    run.Start([this] { staticEntryPoint(this); });
 }
 
 void* TRoom::staticEntryPoint(void* c)
 {
     TRoom& room = *static_cast<TRoom*>(c);
-    try {
-        if (!room.StopRequested.load()) room.Simulate();
-        room.CalculateResponses();
-    } catch (...) {
-        // A fatal exit belongs to the thread that joins this one.
-        room.ThreadExit = std::current_exception();
-        room.IsRunning.store(false);
-    }
-    room.ThreadActive.store(false);
+    if (!room.run.StopRequested()) room.TraceRays();
+    room.CalculateResponses();
     return nullptr;
 }
 
 void TRoom::StopSimulation()
 {
-    if (thread.joinable()) {
-        StopRequested.store(true);
-        // The tracer sets the flag again when it starts: keep it cleared until the thread has
-        // ended, so that a stop that comes before the first ray is not lost.
-        while (ThreadActive.load()) {
-            IsRunning.store(false);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    IsRunning.store(false);
-    StopRequested.store(false);  // no thread works any more: the request is spent
-    JoinSimulation();            // also when the caller joined `thread` itself
-}
-
-void TRoom::JoinSimulation()
-{
-    if (thread.joinable()) thread.join();
-    if (ThreadExit) {
-        const std::exception_ptr e = ThreadExit;
-        ThreadExit = nullptr;
-        std::rethrow_exception(e);
-    }
+    run.Stop();  // also when the caller waited for the run itself
 }
 
 bool TRoom::SimulationIdle(const char* operation)
 {
-    if (thread.joinable() && IsRunning.load()) {
+    if (run.Active() && IsRunning.load()) {
         ErrorMessage("%s while the simulation runs.", operation);
         return false;
     }
-    JoinSimulation();  // ended, or ending its last step
+    run.Wait();  // ended, or ending its last step
     return true;
 }
 
@@ -98,7 +56,7 @@ void TRoom::CalculateResponses()
         IsRunning.store(false);
         return;
     }
-    if (StopRequested.load()) {
+    if (run.StopRequested()) {
         if (NumSources > 0 && NumReceivers > 0) ErrorMessage("Interrupted by the user! Results not calculated!!");
         IsRunning.store(false);
         return;
@@ -121,7 +79,7 @@ void TRoom::CalculateResponses()
             pair.GetImpulseResponses();
             const float pct = static_cast<float>(r + s * NumReceivers + 1) / pairs * 50.0f + 50.0f;
             PercentageStatus.store(pct);
-            if ((!IsRunning.load() || StopRequested.load()) && pct < 100.0f) {
+            if ((!IsRunning.load() || run.StopRequested()) && pct < 100.0f) {
                 ErrorMessage("Interrupted by the user! Results not calculated!!");
                 interrupted = true;
                 break;

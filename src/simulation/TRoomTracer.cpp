@@ -689,7 +689,7 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
                 totalReflections += ray.reflections;
                 room.MeanFreePath = static_cast<float>(0.8 * room.MeanFreePath + 0.2 * totalDistance / totalReflections);
             }
-            if (!room.IsRunning.load()) stopped = true;
+            if (!room.IsRunning.load() || room.run.StopRequested()) stopped = true;
             const float pct = static_cast<float>(perSource * s + i + 1) /
                               static_cast<float>(perSource * room.NumSources) * 50.0f;
             room.PercentageStatus.store(pct);
@@ -848,7 +848,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
 
 unsigned TRoom::TracerThreadCount() const
 {
-    if (TracerThreads) return TracerThreads;
+    if (run.TracerThreads) return run.TracerThreads;
     return UsableCores();
 }
 
@@ -870,7 +870,26 @@ int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane)
     return scene.Visible(p, recpos, skipPlane, stack);
 }
 
+void TRoom::PrepareRun()
+{
+    if (!ResultsCreated || NumReceivers == 0 || NumSources == 0) return;  // TraceRays refuses it
+    if (ArtificialTailFlag && MaxRayTracReflections == -1) {
+        MaxRayTracReflections = 6;
+        TailLimitNotice = true;
+    }
+    // The list drawn by the views belongs to the previous run.
+    DeleteLostRays();
+    NumLostRays = 0;
+    for (unsigned s = 0; s < NumSources; ++s) source[s]->NumberOfRays = RayGridCount(source[s]->NumberOfRays);
+}
+
 void TRoom::Simulate()
+{
+    PrepareRun();
+    TraceRays();
+}
+
+void TRoom::TraceRays()
 {
     const float VS = FSample / VSound;
     const float MaxDistance = static_cast<float>(MaxLength) / FSample * VSound;
@@ -890,12 +909,12 @@ void TRoom::Simulate()
         ErrorMessage("No source was defined\nSimulation aborted!\n");
         return;
     }
-    if (ArtificialTailFlag && MaxRayTracReflections == -1) {
+    if (TailLimitNotice) {
+        TailLimitNotice = false;
         const char* line = "========================================================\n";
         std::printf("%s", line);
         std::printf("ATENTION: ARTIFICIAL_TAIL flag in ON and MAX_RAYTRAC_REF is -1\n");
         std::printf("There is no need to proceed with long propagation time since tail is artificial.\n");
-        MaxRayTracReflections = 6;
         std::printf("Setting MAX_RAYTRAC_REF = %d.\n", MaxRayTracReflections);
         std::printf("%s", line);
     }
@@ -907,9 +926,6 @@ void TRoom::Simulate()
     else
         std::printf("Starting Ray-tracing (Only Specular):\n");
 
-    // The list drawn by the views belongs to the previous run.
-    DeleteLostRays();
-    NumLostRays = 0;
     SourceJob job;
     TRoomTraceCommit commit(*this, job);
     commit.MFP_estimate = MFP_estimate;
@@ -920,7 +936,7 @@ void TRoom::Simulate()
     IsRunning.store(true);
 
     TRayScene scene;
-    scene.Build(*this, TracerAcceleration);
+    scene.Build(*this, run.TracerAcceleration);
     job.scene = &scene;
     job.numBands = std::min(NumBands, MAX_NUMBANDS);
     job.VS = VS;
@@ -956,8 +972,7 @@ void TRoom::Simulate()
         TSource& src = *source[s];
         commit.totalDistance = 0.0f;
         commit.totalReflections = 0;
-        NumRays = RayGridCount(src.NumberOfRays);
-        if (src.NumberOfRays != NumRays) src.NumberOfRays = NumRays;
+        NumRays = src.NumberOfRays;  // a grid count since PrepareRun
         std::printf("NumRays = %d\n", NumRays + NumReceivers);
 
         // Receiver-aimed directions; a receiver at the source itself gets none.
@@ -1036,7 +1051,7 @@ void TRoom::SimulateModes()
     const unsigned nbands = std::min(NumBands, MAX_NUMBANDS);
     const float mask[9] = {1, 1, 1, 0.5f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f};
     TRayScene scene;
-    scene.Build(*this, TracerAcceleration);
+    scene.Build(*this, run.TracerAcceleration);
     TRaySceneStack stack;
     Raio_st ray(nbands);
     float scatt[MAX_NUMBANDS + 1] = {};

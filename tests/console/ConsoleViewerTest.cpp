@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "ConsoleTestProject.h"
 #include "geometry/TPlane.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "support/ErrorCapture.h"
 
@@ -24,10 +24,8 @@ constexpr double kDeg = 3.14159265358979323846 / 180.0;
 // planes, centre), with what it prints kept out of the test's output.
 std::unique_ptr<TRoom> LoadRoom(const fs::path& project)
 {
-    auto room = std::make_unique<TRoom>();
     testing::internal::CaptureStdout();
-    room->LoadFromTxtFile(project.c_str());
-    room->ReadColorLayers(project.c_str());
+    std::unique_ptr<TRoom> room = LoadProject(project, ProjectChain::Full).room;
     room->GetExternalPlanes();
     room->GetCenter();
     testing::internal::GetCapturedStdout();
@@ -59,27 +57,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(ConsoleViewerColors, LayersWithoutColourTakeIndexDerivedColours)
-{
-    struct Case {
-        unsigned layers, index;
-        std::uint32_t r, g, b;  // numerators over the layer count
-    };
-    // 200 layers, layer 130: 250 - 260 wraps to 2^32 - 10, whose remainder by 200 is 86.
-    const Case cases[] = {{12, 0, 10, 6, 4}, {12, 5, 0, 3, 8}, {1, 0, 0, 0, 0}, {200, 130, 86, 56, 76}};
-    for (const Case& c : cases) {
-        TRoom room;
-        ErrorCapture quiet;
-        for (unsigned i = 0; i < c.layers; ++i) room.AddPlaneLayer(TPlaneLayer("L" + std::to_string(i)));
-        const auto table = ConsoleViewer::LayerColors(room);
-        ASSERT_EQ(table.size(), c.layers);
-        const float n = static_cast<float>(c.layers);
-        EXPECT_FLOAT_EQ(table[c.index][0], c.r / n) << c.layers << " layers, layer " << c.index;
-        EXPECT_FLOAT_EQ(table[c.index][1], c.g / n) << c.layers << " layers, layer " << c.index;
-        EXPECT_FLOAT_EQ(table[c.index][2], c.b / n) << c.layers << " layers, layer " << c.index;
-    }
-}
 
 TEST_F(ViewerOnBox, StoredLayerColoursAndPlaneColours)
 {
@@ -236,20 +213,6 @@ TEST_F(ViewerOnBox, LostRaysLoadOnceThenToggle)
     EXPECT_EQ(PressCaptured(second, "l"), "view lost rays = 1\n");
     ASSERT_EQ(room->NumLostRays, 2u);
     EXPECT_EQ(room->MaxLostRaysRef, 4);
-}
-
-TEST(ConsoleViewerColors, LostRayColoursDependOnReflections)
-{
-    std::unique_ptr<TRoom> room = std::make_unique<TRoom>();
-    ConsoleViewer viewer(room);
-    room->MaxLostRaysRef = 0;  // no lost ray reflected: no division by zero
-    EXPECT_EQ(viewer.LostRayColor(0), (ViewerColor{1, 0, 0}));
-    room->MaxLostRaysRef = 4;
-    const ViewerColor expected[] = {{1, 0, 0}, {0.95f, 1, 1}, {0.9f, 0, 1}, {0.85f, 1, 1}, {0.8f, 0, 0}};
-    for (unsigned r = 0; r < 5; ++r) {
-        const ViewerColor got = viewer.LostRayColor(r);
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], expected[r][k], 1e-6) << "r " << r << " component " << k;
-    }
 }
 
 TEST(ConsoleViewerEmptyRoom, EveryKeyIsHarmlessWithoutPlanesOrLayers)

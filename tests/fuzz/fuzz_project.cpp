@@ -1,4 +1,4 @@
-// Loads arbitrary bytes as a project file through the desktop program's reading chain. A room
+// Loads arbitrary bytes as a project file through the full reading chain. A room
 // that SaveRoom accepts must load again from what it wrote. The first save may still round
 // values to the file's precision (vertices that then coincide, a rate below one hertz), so the
 // second save is the fixed point: loading it must give the same bytes again.
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "geometry/ErrorHandler.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 
 namespace {
@@ -43,22 +44,6 @@ std::string Contents(const std::string& path)
     return ss.str();
 }
 
-void Load(TRoom& r, const char* f)
-{
-    r.PathSetup(f);
-    r.EnviromentSetupTXT(f);
-    r.AddMaterialsTxt(f);
-    r.AddPlaneLayersTxt(f);
-    r.AssociatePlaneLayersTxT(f);
-    r.AddPlanesTxT(f);
-    r.AddDirectivitiesTxt(f);
-    r.AddSourceLayersTxt(f);
-    r.AddReceiverLayersTxt(f);
-    r.AddSourcesTxt(f);
-    r.AddReceiversTxt(f);
-    r.ReadColorLayers(f);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -68,30 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::ofstream out(files.input, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    int saved = 0;
-    try {
-        TRoom room;
-        Load(room, files.input.c_str());
-        saved = room.SaveRoom(files.first.c_str());
-    } catch (const SorviExit&) {
-        // Fatal input errors end the load on purpose.
-        return 0;
-    }
-    if (saved != 1) return 0;
-    try {
-        TRoom again;
-        Load(again, files.first.c_str());
-        if (again.SaveRoom(files.second.c_str()) != 1) std::abort();
-    } catch (const SorviExit&) {
-        std::abort();  // a file SaveRoom wrote must load
-    }
-    try {
-        TRoom last;
-        Load(last, files.second.c_str());
-        if (last.SaveRoom(files.third.c_str()) != 1) std::abort();
-    } catch (const SorviExit&) {
-        std::abort();
-    }
+    // Fatal input errors end the load on purpose; a file SaveRoom wrote must load.
+    ProjectLoad input = LoadProject(files.input, ProjectChain::Full);
+    if (!input || input.room->SaveRoom(files.first.c_str()) != 1) return 0;
+    ProjectLoad again = LoadProject(files.first, ProjectChain::Full);
+    if (!again || again.room->SaveRoom(files.second.c_str()) != 1) std::abort();
+    ProjectLoad last = LoadProject(files.second, ProjectChain::Full);
+    if (!last || last.room->SaveRoom(files.third.c_str()) != 1) std::abort();
     if (Contents(files.second) != Contents(files.third)) std::abort();
     return 0;
 }

@@ -16,13 +16,15 @@ TEST(ErrorHandler, CaptureReceivesTextsAndRestoresPrevious)
     }
 }
 
-TEST(ErrorHandler, ExitCarriesStatusAndMessage)
+TEST(ErrorHandler, FatalErrorIsShownOnceThenThrownWithItsStatus)
 {
+    ErrorCapture shown;
     try {
-        SorviExitProcess(10003, "DAFF file corrupted");
+        ShowErrorAndThrowExit(10003, "DAFF file corrupted");
         FAIL() << "no throw";
     } catch (const SorviExit& e) {
         EXPECT_EQ(e.Status(), 10003);
         EXPECT_STREQ(e.what(), "DAFF file corrupted");
     }
+    EXPECT_EQ(shown.messages, std::vector<std::string>{"DAFF file corrupted"});
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the project-file tests: a temporary folder per test, the loading chains of the
-// programs, and a quiet room.
+// Shared by the project-file tests: a temporary folder per test, the loading chains, and a
+// quiet room.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "geometry/ErrorHandler.h"
+#include "room/LoadProject.h"
 #include "room/TRoom.h"
 
 namespace projtest {
@@ -56,40 +57,17 @@ inline RoomHandle QuietRoom()
             }};
 }
 
-// The desktop program's chain for opening a project.
+// The full chain of LoadProject on a room the test owns (a fatal input error leaves as SorviExit).
 inline void DesktopChain(TRoom& r, const std::string& file)
 {
-    const char* f = file.c_str();
-    r.PathSetup(f);
-    r.EnviromentSetupTXT(f);
-    r.AddMaterialsTxt(f);
-    r.AddPlaneLayersTxt(f);
-    r.AssociatePlaneLayersTxT(f);
-    r.AddPlanesTxT(f);
-    r.AddDirectivitiesTxt(f);
-    r.AddSourceLayersTxt(f);
-    r.AddReceiverLayersTxt(f);
-    r.AddSourcesTxt(f);
-    r.AddReceiversTxt(f);
-    r.ReadColorLayers(f);
+    ReadProjectChain(r, file, ProjectChain::Full);
 }
 
-// The console viewer's chain.
+// The run chain, then the colours: what the console viewer reads.
 inline void ConsoleChain(TRoom& r, const std::string& file)
 {
-    const char* f = file.c_str();
-    r.PathSetup(f);
-    r.EnviromentSetupTXT(f);
-    r.AddMaterialsTxt(f);
-    r.AddPlaneLayersTxt(f);
-    r.AssociatePlaneLayersTxT(f);
-    r.AddPlanesTxT(f);
-    r.AddDirectivitiesTxt(f);
-    r.AddSourceLayersTxt(f);
-    r.AddSourcesTxt(f);
-    r.AddReceiverLayersTxt(f);
-    r.AddReceiversTxt(f);
-    r.ReadColorLayers(f);
+    ReadProjectChain(r, file, ProjectChain::Run);
+    r.ReadColorLayers(file.c_str());
 }
 
 // Runs fn with standard output captured; returns what was printed.

@@ -33,7 +33,7 @@ inline std::unique_ptr<TRoom> MakeBox(const std::string& folder, double W = 6, d
     auto room = std::make_unique<TRoom>();
     room->ProjectFolder = folder;
     room->SetMaxTime(maxTime);
-    room->TracerThreads = 2;
+    room->run.TracerThreads = 2;
     const TPoint3D c[8] = {{0, 0, 0}, {W, 0, 0}, {W, D, 0}, {0, D, 0}, {0, 0, H}, {W, 0, H}, {W, D, H}, {0, D, H}};
     const int faces[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
     room->material.push_back(std::make_unique<TMaterial>("wall", kBands, alpha, 0.1f));

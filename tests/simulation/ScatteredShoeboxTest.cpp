@@ -28,7 +28,7 @@ TEST(ScatteredShoebox, DecayTimesLieAboveEyring)
     room.ClusterOrderGlobal = -1;  // automatic, as a project without the setting
     room.ArtificialTailFlag = false;
     room.AirAbs.assign(kBands, 0.0);
-    room.TracerThreads = 0;  // every core
+    room.run.TracerThreads = 0;  // every core
 
     testing::internal::CaptureStdout();
     room.GetExternalPlanes();

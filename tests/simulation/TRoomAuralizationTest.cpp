@@ -229,7 +229,7 @@ TEST(Auralization, AStereoDryFileIsRefusedBeforeAnyFileIsWrittenOrAnyRunStarts)
         EXPECT_NE(cap.Joined().find("stereo.wav has 2 channels. Only MONO input files are supported.\n"), std::string::npos)
             << cap.Joined();
         EXPECT_FALSE(room->IsRunning.load());
-        EXPECT_FALSE(room->thread.joinable());
+        EXPECT_FALSE(room->SimulationActive());
         for (const auto& e : std::filesystem::directory_iterator(dir.dir))
             EXPECT_NE(e.path().filename().string().rfind("S0", 0), 0u) << e.path();
     }

@@ -29,7 +29,7 @@ struct InfoRoom : TracerRoom {
     std::string Show()
     {
         testing::internal::CaptureStdout();
-        room->ShowInfo();
+        room->ShowInfo(room->EnsureMeanFreePath());
         return testing::internal::GetCapturedStdout();
     }
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "simulation/ProgressBar.h"
+#include "simulation/RayDirections.h"
 #include "simulation/RoomRunSupport.h"
 #include "support/ErrorCapture.h"
 
@@ -58,7 +59,7 @@ TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
     });
     seen.push_back(room->PercentageStatus.load());
 
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     EXPECT_FALSE(room->IsRunning.load());
     EXPECT_FLOAT_EQ(seen.back(), 100.0f);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
@@ -103,7 +104,7 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
         room->StopSimulation();
         atStop = room->PercentageStatus.load();
     });
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     EXPECT_FALSE(room->IsRunning.load());
     EXPECT_GT(atStop, 0.0f);
     EXPECT_LT(atStop, 50.0f);  // the tracing ended early and no pair was processed
@@ -123,7 +124,7 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
         Watch(*room);
         room->StopSimulation();
     });
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
     EXPECT_FLOAT_EQ(room->PercentageStatus.load(), 100.0f);
     EXPECT_FALSE(Silent(*room->spcresult[0][0]));
     Free(room);
@@ -154,7 +155,7 @@ TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePai
                 if ((p > c.from && p < c.to) || p >= c.to) break;  // the second test fails instead of hanging
             }
             room->IsRunning = false;  // what a front end may do instead of stopping the thread
-            room->thread.join();
+            room->WaitForSimulation();
             room->StopSimulation();
         });
         const bool message = cap.Joined().find("Interrupted by the user! Results not calculated!!") != std::string::npos;
@@ -177,7 +178,61 @@ TEST(SimulationRun, StopWithoutARunOnlyClearsTheFlag)
     room->IsRunning = true;
     room->StopSimulation();
     EXPECT_FALSE(room->IsRunning.load());
-    EXPECT_FALSE(room->thread.joinable());
+    EXPECT_FALSE(room->SimulationActive());
+    Free(room);
+}
+
+TEST(SimulationRun, AStopRequestEndsTheRunAndARoomDestroyedWhileRunningStopsItFirst)
+{
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
+    AddSource(*room, {1, 1, 1.5}, 400000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    Quiet([&] { room->CreateResults(); });
+    ErrorCapture cap;
+    Quiet([&] {
+        room->StartSimulation();
+        EXPECT_TRUE(room->SimulationActive());
+        while (room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        room->RequestSimulationStop();
+        room->WaitForSimulation();
+    });
+    EXPECT_FALSE(room->SimulationActive());
+    EXPECT_LT(room->PercentageStatus.load(), 50.0f);
+    EXPECT_TRUE(Silent(*room->spcresult[0][0]));
+
+    // The destructor stops the run before it frees what the run reads.
+    Quiet([&] {
+        room->CreateResults();
+        room->StartSimulation();
+        while (room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        room.reset();
+    });
+    EXPECT_EQ(room, nullptr);
+}
+
+TEST(SimulationRun, WhatARunResetsIsResetBeforeItsThreadStarts)
+{
+    // Read on this thread while the run works: the thread sanitizer reports a run that still
+    // writes these.
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
+    AddSource(*room, {1, 1, 1.5}, 400000);
+    AddSource(*room, {4, 3, 1.5}, 1000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    room->ArtificialTailFlag = true;
+    room->MaxRayTracReflections = -1;
+    room->CreateLostRays(3);
+    Quiet([&] {
+        room->CreateResults();
+        room->StartSimulation();
+        EXPECT_EQ(room->source[0]->NumberOfRays, RayGridCount(400000));
+        EXPECT_EQ(room->source[1]->NumberOfRays, RayGridCount(1000));
+        EXPECT_TRUE(room->lostRays.empty());
+        EXPECT_EQ(room->NumLostRays, 0u);
+        EXPECT_EQ(room->MaxRayTracReflections, 6);
+        room->StopSimulation();
+    });
     Free(room);
 }
 
@@ -201,8 +256,8 @@ TEST(SimulationRun, ARoomWithoutReceiversTracesNothingAndEndsIdle)
 TEST(SimulationRun, AFatalExitOnTheThreadReachesTheThreadThatJoinsIt)
 {
     // The pair's ray file replaced by a folder: the synthesis cannot read it and ends the
-    // process. The exit must come out on the caller's thread, also after the caller joined.
-    for (const bool joinFirst : {false, true}) {
+    // process. The exit must come out on the caller's thread, whether it waits or stops.
+    for (const bool waitFirst : {false, true}) {
         Scratch dir("sorvi-run");
         auto room = MakeBox(dir.dir.string());
         AddSource(*room, {1, 1, 1.5});
@@ -216,18 +271,18 @@ TEST(SimulationRun, AFatalExitOnTheThreadReachesTheThreadThatJoinsIt)
         int status = -1;
         Quiet([&] {
             room->StartSimulation();
-            if (joinFirst)
-                room->thread.join();
-            else
-                Watch(*room);  // the run ends by itself (stopping at once would skip the synthesis)
             try {
+                if (waitFirst)
+                    room->WaitForSimulation();
+                else
+                    Watch(*room);  // the run ends by itself (stopping at once would skip the synthesis)
                 room->StopSimulation();
             } catch (const SorviExit& e) {
                 status = e.Status();
             }
         });
-        EXPECT_EQ(status, 1) << "joined first: " << joinFirst;
-        EXPECT_FALSE(room->thread.joinable());
+        EXPECT_EQ(status, 1) << "waited first: " << waitFirst;
+        EXPECT_FALSE(room->SimulationActive());
         EXPECT_FALSE(room->IsRunning.load());
         // Spent: the next stop has nothing to report.
         EXPECT_NO_THROW(room->StopSimulation());

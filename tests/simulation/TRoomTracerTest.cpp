@@ -331,8 +331,8 @@ std::map<std::string, std::string> RunOutputs(unsigned threads, bool accelerate,
     hall.room->SaveDiffuseRaysFlag = 1;
     hall.room->ClusterOrderGlobal = 3;
     hall.room->MaxLength = 44100 / 4;
-    hall.room->TracerThreads = threads;
-    hall.room->TracerAcceleration = accelerate;
+    hall.room->run.TracerThreads = threads;
+    hall.room->run.TracerAcceleration = accelerate;
     hall.Run();
     std::map<std::string, std::string> out;
     for (const auto& e : std::filesystem::directory_iterator(hall.dir.dir))
@@ -536,7 +536,7 @@ TEST(TracerRun, ClearingTheRunningFlagEndsTheTracingAfterTheCurrentRay)
         box.AddSource({8, 6, 1.5}, 20252);
         box.AddReceiver({5, 4, 1.2}, 0.5);
         box.room->MaxLength = 44100;
-        box.room->TracerThreads = threads;
+        box.room->run.TracerThreads = threads;
         testing::internal::CaptureStdout();
         box.room->AcousticParameters();
         box.room->CreateResults();

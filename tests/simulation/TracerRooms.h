@@ -82,7 +82,7 @@ public:
         room->SaveLostRays = 1;
         room->ClusterOrderGlobal = 2;
         room->SaveLateRaysFlag = 1;
-        room->TracerThreads = 1;
+        room->run.TracerThreads = 1;
     }
     ~TracerRoom()
     {

@@ -1,0 +1,50 @@
+#include "views/ViewControl.h"
+
+#include <cmath>
+
+#include "views/ViewMath.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDegree = kPi / 180.0;
+
+}  // namespace
+
+void ViewControl::SetDefaultViewOptions()
+{
+    alpha = 225 * kDegree;
+    beta = 40 * kDegree;
+    fov = 0.5;
+    g = 0.2;
+    e = 40;
+    d = 15.0 / 2.0 / std::tan(15 * kDegree);
+    pintura = 1;
+    ViewSinglePlane = 0;
+    ViewTriangles = 0;
+    activeplane = 0;
+    activereceiver = 0;
+}
+
+void ViewControl::Zoom(const wxPoint&, float, bool InOut)
+{
+    d = ZoomedDistance(d, 4 * g * std::tan(0.5) / std::tan(fov), InOut);
+}
+
+void ViewControl::ForceFrameConstants()
+{
+    fov = 0.5;
+    g = 0.2;
+    e = 40;
+}
+
+void ViewControl::UpdateFrame()
+{
+    const OrbitFrame frame = OrbitCameraFrame(target, d, alpha, beta, e * g);
+    viewpt = frame.eye;
+    Up = frame.up;
+    df = frame.df;
+    db = frame.db;
+}
+
+double ViewControl::FovyDegrees() const { return fov * 180 / kPi; }

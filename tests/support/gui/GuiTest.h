@@ -1,0 +1,48 @@
+#pragma once
+// The fixture of the GUI tests. The toolkit is started once by the harness's main (without its
+// main loop); each test gets a clean log, an empty dialog script, a scripted prompter and the
+// core's error texts captured. At its end, whatever was logged at error or warning level, shown
+// through the core's error sink, or scripted but not asked, fails the test unless the test took
+// it; the top-level windows it left are destroyed.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "geometry/ErrorHandler.h"
+#include "support/gui/ModalScript.h"
+#include "support/gui/RecordingLog.h"
+#include "support/gui/ScriptedPrompter.h"
+
+// The harness's log target and modal hook (installed by the test main).
+RecordingLog& TestLog();
+ModalScript& TestModals();
+
+// Handles what the toolkit has queued (window-system events, posted events, idle handlers,
+// windows waiting for deletion) without waiting for more.
+void PumpEvents();
+
+// Pumps until `done` holds or `timeout` passes; the window system answers asynchronously.
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The core's error texts shown so far, and the list cleared.
+    std::vector<std::string> TakeCoreErrors();
+
+    RecordingLog& log = TestLog();
+    ModalScript& modals = TestModals();
+    ScriptedPrompter prompter;
+
+private:
+    std::vector<std::string> coreErrors_;
+    ErrorHandler previousHandler_;
+    Prompter* previousPrompter_ = nullptr;
+};

@@ -1,0 +1,409 @@
+// The 3D model view on the virtual display: what lands in the back buffer where the camera puts
+// it, the mouse as the toolkit's event objects, redrawing only after a change, and a view freed
+// with its window while the program goes on.
+
+#include "views/GL_Window.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <wx/dialog.h>
+#include <wx/evtloop.h>
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include "ViewTestRooms.h"
+#include "support/gui/GuiTest.h"
+#include "views/ViewAttributes.h"
+
+using namespace view_test;
+
+namespace {
+
+constexpr double kDeg = 3.14159265358979323846 / 180.0;
+
+using Rgb = std::array<int, 3>;
+
+class GLWindowGuiTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        frame = new wxFrame(nullptr, wxID_ANY, "Sorvi view test", wxDefaultPosition, wxSize(640, 480));
+        view = new GL_Window(0, frame, ViewDisplayAttributes(), wxID_ANY, wxDefaultPosition,
+                             wxDefaultSize, wxBORDER_SUNKEN, "Model Visualization");
+        frame->Show();
+        ASSERT_TRUE(WaitUntil([&] {
+            return view->IsShownOnScreen() && view->GetClientSize().GetWidth() > 300 &&
+                   view->GetSize() == frame->GetClientSize();
+        }));
+        view->SetAutoRedraw(false);
+        view->SetRoom(&room);
+        view->view.DrawRoom = true;
+    }
+
+    void Render() { ASSERT_TRUE(view->RenderFrame()); }
+
+    // The back buffer at (x, y) of the canvas, y from the top.
+    Rgb Pixel(int x, int y) const
+    {
+        unsigned char rgb[3] = {};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, view->getHeight() - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        return {rgb[0], rgb[1], rgb[2]};
+    }
+
+    // Where the last frame put a point of the room, in canvas pixels from the top left.
+    wxPoint Project(const TPoint3D& p) const
+    {
+        GLdouble model[16], proj[16];
+        GLint viewport[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glGetDoublev(GL_PROJECTION_MATRIX, proj);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        GLdouble x = 0, y = 0, z = 0;
+        EXPECT_EQ(gluProject(p.x, p.y, p.z, model, proj, viewport, &x, &y, &z), GL_TRUE);
+        return {static_cast<int>(x), view->getHeight() - 1 - static_cast<int>(y)};
+    }
+
+    Rgb At(const TPoint3D& p) const
+    {
+        const wxPoint at = Project(p);
+        return Pixel(at.x, at.y);
+    }
+
+    // Whether some pixel within `radius` of the point's projection satisfies `test`.
+    template <typename Test>
+    bool Near(const TPoint3D& p, int radius, Test test) const
+    {
+        const wxPoint at = Project(p);
+        for (int dy = -radius; dy <= radius; ++dy)
+            for (int dx = -radius; dx <= radius; ++dx)
+                if (test(Pixel(at.x + dx, at.y + dy))) return true;
+        return false;
+    }
+
+    void Mouse(wxEventType type, wxPoint at, bool left = false, bool right = false, int wheel = 0)
+    {
+        wxMouseEvent event(type);
+        event.SetEventObject(view);
+        event.SetPosition(at);
+        event.m_leftDown = left;
+        event.m_rightDown = right;
+        event.m_wheelRotation = wheel;
+        event.m_wheelDelta = 120;
+        view->GetEventHandler()->ProcessEvent(event);
+    }
+
+    TRoom room;
+    wxFrame* frame = nullptr;
+    GL_Window* view = nullptr;
+};
+
+bool IsWhite(const Rgb& c) { return c[0] > 250 && c[1] > 250 && c[2] > 250; }
+bool IsRed(const Rgb& c) { return c[0] > 100 && c[1] < 40 && c[2] < 40; }
+bool IsGreen(const Rgb& c) { return c[1] > 100 && c[0] < 40 && c[2] < 40; }
+
+TEST_F(GLWindowGuiTest, WithoutARoomTheViewIsWhite)
+{
+    AddSource(room, TPoint3D(0, 0, 0));
+    view->view.DrawRoom = false;
+    Render();
+    const int w = view->getWidth(), h = view->getHeight();
+    for (const wxPoint& p : {wxPoint(w / 2, h / 2), wxPoint(2, 2), wxPoint(w - 3, h - 3)})
+        EXPECT_TRUE(IsWhite(Pixel(p.x, p.y))) << p.x << ", " << p.y;
+
+    // DrawRoom set before a room was handed over: still only the clear.
+    view->SetRoom(nullptr);
+    view->view.DrawRoom = true;
+    Render();
+    EXPECT_TRUE(IsWhite(Pixel(w / 2, h / 2)));
+}
+
+TEST_F(GLWindowGuiTest, SourcesAndReceiversAppearInTheirColoursWhereTheCameraPutsThem)
+{
+    const TPoint3D source(2, 1, 1.5), receiver(-2, -1, 0.5);
+    AddSource(room, source);
+    AddReceiver(room, receiver, 0.4);
+    view->view.drawSourceIDs = view->view.drawReceiverIDs = false;
+    Render();
+    // Near the centre: the blue aiming line starts there.
+    EXPECT_TRUE(Near(source, 2, IsRed));
+    EXPECT_TRUE(Near(receiver, 2, IsGreen));
+    // Away from both: the background.
+    const wxPoint s = Project(source);
+    EXPECT_TRUE(IsWhite(Pixel(s.x, s.y - 60)));
+
+    // Hidden sources leave the background there.
+    view->view.drawSources = false;
+    Render();
+    EXPECT_FALSE(Near(source, 2, IsRed));
+    EXPECT_TRUE(Near(receiver, 2, IsGreen));
+}
+
+TEST_F(GLWindowGuiTest, PlaneFillFollowsLayerColourFacingAndMode)
+{
+    // Three layers without colour; layer 1 computes (2/3, 0, 0), stored colour is black.
+    AddLayers(room, 3);
+    const std::vector<TPoint3D> up = {{-5, -5, 0}, {5, -5, 0}, {5, 5, 0}, {-5, 5, 0}};
+    const std::vector<TPoint3D> down(up.rbegin(), up.rend());
+    const TPoint3D sample(1.5, -2.5, 0);  // on the floor, away from outlines and axes
+
+    struct Case {
+        const char* what;
+        bool facingUp, external, singlePlane;
+        int storedBlue;  // -1: no colour of its own
+        bool (*expect)(const Rgb&);
+    };
+    const Case cases[] = {
+        {"no colour, all planes: black", true, true, false, -1,
+         [](const Rgb& c) { return c[0] < 60 && c[1] < 60 && c[2] < 60; }},
+        {"no colour, single plane: computed red", true, true, true, -1,
+         [](const Rgb& c) { return c[0] > 120 && c[1] < 60 && c[2] < 60; }},
+        {"stored blue, all planes", true, true, false, 255,
+         [](const Rgb& c) { return c[2] > 120 && c[0] < 60 && c[1] < 60; }},
+        {"external seen from behind: culled", false, true, false, 255, IsWhite},
+        {"inner plane seen from behind: drawn", false, false, false, 255,
+         [](const Rgb& c) { return c[2] > 60 && c[0] < 60 && c[1] < 60; }},
+    };
+    for (const Case& c : cases) {
+        room.plane.clear();
+        TPlane& floor = AddPlane(room, c.facingUp ? up : down, 1);
+        floor.IsExternal = c.external;
+        if (c.storedBlue < 0)
+            room.planeLayer[1].SetColor(-1, -1, -1);
+        else
+            room.planeLayer[1].SetColor(0, 0, c.storedBlue);
+        view->UpdateColors();
+        view->view.ViewSinglePlane = c.singlePlane;
+        Render();
+        const Rgb got = At(sample);
+        EXPECT_TRUE(c.expect(got)) << c.what << ": " << got[0] << " " << got[1] << " " << got[2];
+    }
+}
+
+TEST_F(GLWindowGuiTest, SinglePlaneModeSurvivesBadIndicesAndPlanesWithoutTriangles)
+{
+    AddLayers(room, 3);
+    const std::vector<TPoint3D> quad = {{-5, -5, 0}, {5, -5, 0}, {5, 5, 0}, {-5, 5, 0}};
+    TPlane& bare = AddPlane(room, quad, 0);
+    bare.triangulo.clear();
+    bare.NumTriang = 0;
+    AddPlane(room, quad, 7);  // a layer the colour table has no row for
+    view->view.ViewSinglePlane = 1;
+    view->view.ViewTriangles = 1;
+
+    view->view.activeplane = 0;  // no triangles: no fill, no normal
+    Render();
+    EXPECT_TRUE(IsWhite(At(TPoint3D(1.5, -2.5, 0))));
+
+    view->view.activeplane = 1;  // unknown layer: grey, shaded per triangle
+    view->view.ViewTriangles = 0;
+    Render();
+    const Rgb grey = At(TPoint3D(1.5, -2.5, 0));
+    EXPECT_NEAR(grey[0], grey[1], 3);
+    EXPECT_NEAR(grey[1], grey[2], 3);
+    EXPECT_GT(grey[0], 40);
+    EXPECT_LT(grey[0], 250);
+
+    for (int bad : {2, -1, 1000}) {
+        view->view.activeplane = bad;
+        Render();
+        EXPECT_TRUE(IsWhite(At(TPoint3D(1.5, -2.5, 0)))) << "active plane " << bad;
+    }
+}
+
+TEST_F(GLWindowGuiTest, MouseDragOrbitsRightDragPansWheelZoomsDoubleClickResets)
+{
+    const TPoint3D source(2, 1, 1.5);
+    AddSource(room, source);
+    AddReceiver(room, TPoint3D(-2, -1, 0.5), 0.3);
+    view->view.drawSourceIDs = false;
+    const ViewControl defaults = view->view;
+    ASSERT_NEAR(defaults.alpha, 225 * kDeg, 1e-12);
+    ASSERT_NEAR(defaults.d, 27.99, 0.005);
+
+    // Left drag of 10 px right and 3 px up from drag angles 0: alpha 20/60, beta 6/60 rad.
+    Mouse(wxEVT_LEFT_DOWN, {100, 100}, true);
+    Mouse(wxEVT_MOTION, {110, 97}, true);
+    EXPECT_EQ(view->yRot, 20);
+    EXPECT_EQ(view->xRot, 6);
+    EXPECT_DOUBLE_EQ(view->view.alpha, 20 / 60.0);
+    EXPECT_DOUBLE_EQ(view->view.beta, 6 / 60.0);
+    // Dragging down past 0 wraps the angle into 0..360.
+    Mouse(wxEVT_MOTION, {110, 107}, true);
+    EXPECT_EQ(view->xRot, 346);
+    EXPECT_DOUBLE_EQ(view->view.beta, 346 / 60.0);
+    Mouse(wxEVT_LEFT_UP, {110, 107});
+    // The picture follows the camera: the source is still drawn where it is now projected.
+    Render();
+    EXPECT_TRUE(Near(source, 2, IsRed));
+
+    // Motion without a button moves nothing; right drag pans one unit per pixel.
+    Mouse(wxEVT_MOTION, {200, 200});
+    EXPECT_EQ(view->yRot, 20);
+    Mouse(wxEVT_MOTION, {205, 198}, false, true);
+    EXPECT_FLOAT_EQ(view->pan_x, 5);
+    EXPECT_FLOAT_EQ(view->pan_y, -2);
+
+    // Wheel: 0.8 m per notch; however far forward, the camera stays before the target.
+    Mouse(wxEVT_MOUSEWHEEL, {200, 200}, false, false, 120);
+    EXPECT_NEAR(view->view.d, defaults.d - 0.8, 1e-9);
+    Mouse(wxEVT_MOUSEWHEEL, {200, 200}, false, false, -120);
+    Mouse(wxEVT_MOUSEWHEEL, {200, 200}, false, false, -120);
+    EXPECT_NEAR(view->view.d, defaults.d + 0.8, 1e-9);
+    for (int notch = 0; notch < 100; ++notch) Mouse(wxEVT_MOUSEWHEEL, {200, 200}, false, false, 120);
+    EXPECT_GT(view->view.d, 0);
+    Render();
+    EXPECT_GT(view->view.ZNear(), 0);
+
+    // Double click: camera and modes back to the defaults; pan and drag angles stay.
+    view->view.ViewSinglePlane = 1;
+    Mouse(wxEVT_LEFT_DCLICK, {200, 200}, true);
+    EXPECT_DOUBLE_EQ(view->view.alpha, defaults.alpha);
+    EXPECT_DOUBLE_EQ(view->view.beta, defaults.beta);
+    EXPECT_DOUBLE_EQ(view->view.d, defaults.d);
+    EXPECT_EQ(view->view.ViewSinglePlane, 0);
+    EXPECT_FLOAT_EQ(view->pan_x, 5);
+    EXPECT_EQ(view->xRot, 346);
+}
+
+TEST_F(GLWindowGuiTest, LostRaysAreShownUntilARunReplacesThem)
+{
+    AddSource(room, TPoint3D(2, 2, 2));
+    AddReceiver(room, TPoint3D(-2, -2, 0), 0.3);
+    AddLostRay(room, TPoint3D(-3, 2, 1), TVector(1, 0, 0), 0);
+    const TPoint3D onRay(-2, 2, 1);
+    view->view.DrawLostRays = 1;
+    Render();
+    EXPECT_TRUE(Near(onRay, 1, IsRed));
+
+    room.IsRunning = true;
+    Render();
+    EXPECT_FALSE(Near(onRay, 1, IsRed));
+    room.IsRunning = false;
+
+    view->view.DrawLostRays = 0;
+    Render();
+    EXPECT_FALSE(Near(onRay, 1, IsRed));
+}
+
+TEST_F(GLWindowGuiTest, RedrawsOnlyAfterTheViewOrTheRoomChanged)
+{
+    AddSource(room, TPoint3D(1, 1, 1));
+    view->SetAutoRedraw(true);
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
+    PumpEvents();
+    EXPECT_FALSE(view->NeedsRedraw());
+
+    view->view.alpha += 0.1;
+    EXPECT_TRUE(view->NeedsRedraw());
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
+
+    room.source[0]->Position.x = 2;
+    EXPECT_TRUE(view->NeedsRedraw());
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
+
+    view->MarkDirty();
+    EXPECT_TRUE(view->NeedsRedraw());
+
+    // Hidden: nothing to draw, nothing drawn.
+    frame->Hide();
+    ASSERT_TRUE(WaitUntil([&] { return !view->IsShownOnScreen(); }));
+    EXPECT_FALSE(view->NeedsRedraw());
+    EXPECT_FALSE(view->RenderFrame());
+}
+
+// A preview freed with its dialog (the room designer's) must not end the program's loop.
+TEST_F(GLWindowGuiTest, ViewFreedWithItsDialogLeavesTheProgramRunning)
+{
+    AddSource(room, TPoint3D(1, 1, 1));
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, "Room designer", wxDefaultPosition, wxSize(320, 240));
+    auto* preview = new GL_Window(0, dialog, ViewDisplayAttributes(), wxID_ANY, wxDefaultPosition,
+                                  wxSize(300, 200), wxBORDER_SUNKEN, "Room Viewer");
+    preview->SetRoom(&room);
+    preview->view.DrawRoom = true;
+    dialog->Show();
+    ASSERT_TRUE(WaitUntil([&] { return preview->IsShownOnScreen(); }));
+    preview->draw();
+
+    wxGUIEventLoop loop;
+    wxTimer finish;
+    finish.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { loop.Exit(42); });
+    wxTheApp->CallAfter([&] {
+        dialog->Destroy();
+        finish.StartOnce(300);
+    });
+    EXPECT_EQ(loop.Run(), 42);
+    PumpEvents();
+    EXPECT_TRUE(wxTopLevelWindows.Find(dialog) == nullptr);
+    // The main view goes on drawing.
+    Render();
+}
+
+// The example project as a user sees it; with SORVI_VIEW_SNAPSHOT set, the picture is also
+// written there (binary PPM) to be looked at.
+TEST_F(GLWindowGuiTest, ExampleProjectIsDrawn)
+{
+    const std::string project = std::string(SORVI_SOURCE_DIR) + "/examples/lecture_room.txt";
+    room.LoadFromTxtFile(project.c_str());
+    room.ReadColorLayers(project.c_str());
+    room.GetExternalPlanes();
+    room.GetCenter();
+    ASSERT_GT(room.NumPlanes, 0u);
+    ASSERT_GT(room.NumSources, 0u);
+    TakeCoreErrors();
+    view->SetRoom(&room);
+    view->view.DrawRoom = true;
+    Render();
+    // Every source is drawn somewhere in the picture in red.
+    for (unsigned i = 0; i < room.NumSources; ++i)
+        EXPECT_TRUE(Near(room.source[i]->Position, 2, IsRed)) << "source " << i;
+
+    if (const char* path = std::getenv("SORVI_VIEW_SNAPSHOT")) {
+        const int w = view->getWidth(), h = view->getHeight();
+        std::vector<unsigned char> rgb(static_cast<std::size_t>(w) * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        if (std::FILE* f = std::fopen(path, "wb")) {
+            std::fprintf(f, "P6\n%d %d\n255\n", w, h);
+            for (int row = h - 1; row >= 0; --row)
+                std::fwrite(&rgb[static_cast<std::size_t>(row) * w * 3], 1, static_cast<std::size_t>(w) * 3, f);
+            std::fclose(f);
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A display that refuses the attributes asked for (here: far more samples than any offers)
+// still gets a working canvas.
+TEST_F(GLWindowGuiTest, RefusedAttributesFallBackToOnesTheDisplayHas)
+{
+    wxGLAttributes greedy;
+    greedy.PlatformDefaults().RGBA().DoubleBuffer().Depth(24).SampleBuffers(1).Samplers(256).EndList();
+    ASSERT_FALSE(wxGLCanvas::IsDisplaySupported(greedy));
+    EXPECT_TRUE(wxGLCanvas::IsDisplaySupported(SupportedAttributes(greedy)));
+    EXPECT_TRUE(wxGLCanvas::IsDisplaySupported(ViewDisplayAttributes()));
+
+    auto* other = new wxFrame(nullptr, wxID_ANY, "fallback", wxDefaultPosition, wxSize(200, 150));
+    auto* canvas = new GL_Window(0, other, greedy);
+    canvas->SetAutoRedraw(false);
+    other->Show();
+    ASSERT_TRUE(WaitUntil([&] { return canvas->IsShownOnScreen(); }));
+    EXPECT_TRUE(canvas->RenderFrame());
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// Small rooms built in code for the views' tests.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/TPlane.h"
+#include "room/TReceiver.h"
+#include "room/TRoom.h"
+#include "room/TSource.h"
+#include "simulation/Raio_st.h"
+
+namespace view_test {
+
+inline void AddLayers(TRoom& room, unsigned count)
+{
+    for (unsigned i = 0; i < count; ++i) room.AddPlaneLayer(TPlaneLayer("L" + std::to_string(i)));
+}
+
+inline TPlane& AddPlane(TRoom& room, const std::vector<TPoint3D>& corners, int layer)
+{
+    room.plane.push_back(std::make_unique<TPlane>(static_cast<int>(corners.size()), corners.data()));
+    room.NumPlanes = static_cast<unsigned>(room.plane.size());
+    room.plane.back()->LayerID = layer;
+    return *room.plane.back();
+}
+
+inline void AddSource(TRoom& room, TPoint3D at)
+{
+    TSource s;
+    s.Position = at;
+    room.AddSource(&s);
+}
+
+inline void AddReceiver(TRoom& room, TPoint3D at, double radius)
+{
+    TReceiver r;
+    r.Position = at;
+    r.Radius = radius;
+    room.AddReceiver(&r);
+}
+
+inline void AddLostRay(TRoom& room, TPoint3D from, TVector direction, unsigned reflections)
+{
+    room.lostRays.push_back(std::make_unique<Raio_st>());
+    Raio_st& ray = *room.lostRays.back();
+    ray.p = from;
+    ray.v = direction;
+    ray.reflections = reflections;
+    room.NumLostRays = static_cast<unsigned>(room.lostRays.size());
+}
+
+}  // namespace view_test
