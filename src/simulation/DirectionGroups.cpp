@@ -265,30 +265,35 @@ __attribute__((target_clones("avx2", "default"))) void CosinePass(const double* 
     }
 }
 
-// The positions j whose cosine with (x, y, z), formed as CosinePass forms it, is at least
-// `floor`, in ascending order; returns their count.
+// Every pair i < j of the unit vectors once more: appends (i, j) to `out` when its cosine (as
+// CosinePass forms it) reaches floor[i] or floor[j], so that it may be the first pair of i or of j.
 typedef int64_t L4 __attribute__((vector_size(32)));
 
-__attribute__((target_clones("avx2", "default"))) unsigned CosinesAtLeast(double x, double y, double z,
-                                                                         const double* nx, const double* ny,
-                                                                         const double* nz, unsigned NE, double floor,
-                                                                         int* out)
+__attribute__((target_clones("avx2", "default"))) void NearPairs(const double* nx, const double* ny,
+                                                                const double* nz, unsigned NE, const double* floor,
+                                                                std::vector<std::pair<int, int>>& out)
 {
-    const V4 x4 = {x, x, x, x}, y4 = {y, y, y, y}, z4 = {z, z, z, z}, f4 = {floor, floor, floor, floor};
-    unsigned n = 0, j = 0;
-    for (; j + 4 <= NE; j += 4) {
-        V4 X, Y, Z;
-        std::memcpy(&X, nx + j, sizeof X);
-        std::memcpy(&Y, ny + j, sizeof Y);
-        std::memcpy(&Z, nz + j, sizeof Z);
-        const L4 hit = (x4 * X + y4 * Y + z4 * Z) >= f4;
-        if ((hit[0] | hit[1] | hit[2] | hit[3]) == 0) continue;
-        for (unsigned k = 0; k < 4; ++k)
-            if (hit[k]) out[n++] = static_cast<int>(j + k);
+    for (unsigned i = 0; i + 1 < NE; ++i) {
+        const double xi = nx[i], yi = ny[i], zi = nz[i], fi = floor[i];
+        const V4 x4 = {xi, xi, xi, xi}, y4 = {yi, yi, yi, yi}, z4 = {zi, zi, zi, zi}, f4 = {fi, fi, fi, fi};
+        unsigned j = i + 1;
+        for (; j + 4 <= NE; j += 4) {
+            V4 X, Y, Z, F;
+            std::memcpy(&X, nx + j, sizeof X);
+            std::memcpy(&Y, ny + j, sizeof Y);
+            std::memcpy(&Z, nz + j, sizeof Z);
+            std::memcpy(&F, floor + j, sizeof F);
+            const V4 c = x4 * X + y4 * Y + z4 * Z;
+            const L4 hit = (c >= f4) | (c >= F);
+            if ((hit[0] | hit[1] | hit[2] | hit[3]) == 0) continue;
+            for (unsigned k = 0; k < 4; ++k)
+                if (hit[k]) out.emplace_back(static_cast<int>(i), static_cast<int>(j + k));
+        }
+        for (; j < NE; ++j) {
+            const double c = xi * nx[j] + yi * ny[j] + zi * nz[j];
+            if (c >= fi || c >= floor[j]) out.emplace_back(static_cast<int>(i), static_cast<int>(j));
+        }
     }
-    for (; j < NE; ++j)
-        if (x * nx[j] + y * ny[j] + z * nz[j] >= floor) out[n++] = static_cast<int>(j);
-    return n;
 }
 
 TDirectionGroupList OneGroup(unsigned NE)
@@ -430,22 +435,15 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     // Each arrival's first pair in sorted order: it is placed when that pair is visited (the
     // start pair's two from the outset), so a later pair finds both its arrivals placed and
     // does nothing. Visiting only the first pairs, in sorted order, places exactly the same.
-    w.pairs.resize(NE);
-    w.candidates.resize(NE);
-    int* near = w.candidates.data();
-    for (unsigned x = 0; x < NE; ++x) {
-        Pair best{std::numeric_limits<float>::infinity(), -1, -1};
-        const double floor = rowMax[x] - kCosMargin;
-        const double xx = nx[x], xy = ny[x], xz = nz[x];
-        const unsigned n = CosinesAtLeast(xx, xy, xz, nx, ny, nz, NE, floor, near);
-        for (unsigned k = 0; k < n; ++k) {
-            const unsigned j = static_cast<unsigned>(near[k]);
-            if (j == x) continue;
-            const unsigned i = std::min(x, j), m = std::max(x, j);
-            const Pair p{angle(i, m), static_cast<int>(i), static_cast<int>(m)};
-            if (best.i < 0 || PairBefore(p, best)) best = p;
-        }
-        w.pairs[x] = best;
+    w.pairs.assign(NE, Pair{std::numeric_limits<float>::infinity(), -1, -1});
+    w.cosine.resize(NE);
+    for (unsigned x = 0; x < NE; ++x) w.cosine[x] = rowMax[x] - kCosMargin;
+    w.near.clear();
+    NearPairs(nx, ny, nz, NE, w.cosine.data(), w.near);
+    for (const auto& [i, j] : w.near) {
+        const Pair p{angle(static_cast<unsigned>(i), static_cast<unsigned>(j)), i, j};
+        for (int x : {i, j})
+            if (w.pairs[x].i < 0 || PairBefore(p, w.pairs[x])) w.pairs[x] = p;
     }
 
     // The start pair: the first, in sorted order, that holds an arrival of the strongest factor.

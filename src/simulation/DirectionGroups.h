@@ -7,6 +7,7 @@
 // of every pair, but compares cosines wherever a cosine decides the same way and computes the
 // angle only near the boundary, and it only sorts the pairs the placement can reach.
 
+#include <utility>
 #include <vector>
 
 #include "geometry/TDirection.h"
@@ -27,7 +28,7 @@ struct TDirectionGroupsWork {
     std::vector<double> centreN;  // normalised centres, three per group
     std::vector<char> stale;
     std::vector<double> cosine;
-    std::vector<int> candidates;
+    std::vector<std::pair<int, int>> near;  // pairs that may be an arrival's first
 };
 
 using TDirectionGroupList = std::vector<std::vector<int>>;
