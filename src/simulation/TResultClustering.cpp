@@ -65,6 +65,8 @@ constexpr uint32_t kCountedOrders = 1u << 16;
 void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, uint32_t lo, uint32_t hi,
                EarlyArrivals& out)
 {
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
     std::rewind(f);
     struct Part {
         std::string_view text;
@@ -78,7 +80,8 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
         unsigned malformed = 0;
     };
     std::vector<Part> parts(threads);
-    constexpr std::size_t kReadBytes = std::size_t{32} << 20;
+    // Pieces of 32 MB at most, no larger than the file (a small file allocates little).
+    const std::size_t kReadBytes = std::min<std::size_t>(std::size_t{32} << 20, size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
     constexpr std::size_t kHeadFields = 7;  // fields before the band energies
     std::string text;
     std::size_t carried = 0;  // bytes of an unfinished line kept at the front of `text`
