@@ -27,21 +27,30 @@ namespace {
 
 // A time gap of more than this many samples starts a new block.
 constexpr uint32_t kBlockGapSamples = 10;
-// One record of the early ray file as read back (the values of its text line).
-struct EarlyRecord {
+// An arrival as clustering sees it: the values of its line that the grouping reads, its line
+// number in the early ray file (and early hit file) and where the rest of its record is kept.
+struct Member {
     uint32_t index;
+    float azim, elev;
     float fatordist;
-    TDirection dir;
+    uint32_t line;
+    uint32_t order;
+    uint32_t record;
+};
+
+// The rest of an arrival's record (its band energies are kept apart).
+struct EarlyRecord {
     TDirection startDir;
-    int32_t reflections;
     int32_t ID;
 };
 
-// An arrival as clustering sees it, with where its full record is kept.
-struct Member {
-    TSubRay sub;  // FileListIndex: its line in the early ray file (and early hit file)
-    uint32_t record;
-};
+// Index, then azimuth, then elevation, ascending (as SubRayCmp_Index orders TSubRay records).
+bool ByIndex(const Member& a, const Member& b)
+{
+    if (a.index != b.index) return a.index < b.index;
+    if (a.azim != b.azim) return a.azim < b.azim;
+    return a.elev < b.elev;
+}
 
 // The early ray file's arrivals as read back: records in file order, NumBands energies each, and
 // the clustering's view of them.
@@ -72,7 +81,7 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
         std::string_view text;
         std::vector<EarlyRecord> records;
         std::vector<float> energies;
-        std::vector<uint32_t> numbers;  // line number within the part
+        std::vector<Member> members;  // line numbers within the part
         std::vector<uint64_t> perOrder;
         int64_t highestOrder = -1;
         bool highOrders = false;
@@ -113,7 +122,7 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
             Part& part = parts[t];
             part.records.clear();
             part.energies.clear();
-            part.numbers.clear();
+            part.members.clear();
             part.perOrder.clear();
             part.lines = 0;
             part.malformed = 0;
@@ -149,24 +158,20 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
                     }
                     continue;
                 }
-                part.numbers.push_back(number);
-                part.records.push_back({ray.index, ray.fatordist, ray.dir, ray.startDir, ray.reflections, ray.ID});
+                part.members.push_back({ray.index, ray.dir.azim, ray.dir.elev, ray.fatordist, number, order,
+                                        static_cast<uint32_t>(part.records.size())});
+                part.records.push_back({ray.startDir, ray.ID});
                 part.energies.insert(part.energies.end(), ray.spectrum.begin(), ray.spectrum.end());
             }
         });
         for (Part& part : parts) {
-            for (std::size_t k = 0; k < part.records.size(); ++k) {
-                const EarlyRecord& r = part.records[k];
-                Member m;
-                m.sub.index = r.index;
-                m.sub.dir = r.dir;
-                m.sub.fatordist = r.fatordist;
-                m.sub.FileListIndex = lineNumber + part.numbers[k];
-                m.sub.Reflections = static_cast<uint32_t>(r.reflections);
-                m.record = static_cast<uint32_t>(out.records.size());
+            const uint32_t firstRecord = static_cast<uint32_t>(out.records.size());
+            for (Member m : part.members) {
+                m.line += lineNumber;
+                m.record += firstRecord;
                 out.members.push_back(m);
-                out.records.push_back(r);
             }
+            out.records.insert(out.records.end(), part.records.begin(), part.records.end());
             out.energies.insert(out.energies.end(), part.energies.begin(), part.energies.end());
             if (out.perOrder.size() < part.perOrder.size()) out.perOrder.resize(part.perOrder.size(), 0);
             for (std::size_t r = 0; r < part.perOrder.size(); ++r) out.perOrder[r] += part.perOrder[r];
@@ -291,12 +296,14 @@ void TResult::Cluster()
         if (malformed) ErrorMessage("%u malformed lines skipped in %s\n", malformed, EarlyFileName.c_str());
     }
 
-    auto writeRecord = [&](const EarlyRecord& r, const float* bands) {
-        work.index = r.index;
-        work.fatordist = r.fatordist;
-        work.dir = r.dir;
+    auto writeRecord = [&](const Member& m, const float* bands) {
+        const EarlyRecord& r = arrivals.records[m.record];
+        work.index = m.index;
+        work.fatordist = m.fatordist;
+        work.dir.azim = m.azim;
+        work.dir.elev = m.elev;
         work.startDir = r.startDir;
-        work.reflections = r.reflections;
+        work.reflections = static_cast<int32_t>(m.order);
         work.ID = r.ID;
         work.SetSpectrum(bands);
         if (!RayFile.IsOpen()) {
@@ -309,9 +316,9 @@ void TResult::Cluster()
     };
     auto energiesOf = [&](const Member& m) { return &arrivals.energies[static_cast<std::size_t>(m.record) * NumBands]; };
     auto writeAlone = [&](const Member& m) {
-        if (hits) CopyHit(m.sub.FileListIndex, 1);
-        writeRecord(arrivals.records[m.record], energiesOf(m));
-        if (m.sub.index < DirectSoundIndex) DirectSoundIndex = m.sub.index;
+        if (hits) CopyHit(m.line, 1);
+        writeRecord(m, energiesOf(m));
+        if (m.index < DirectSoundIndex) DirectSoundIndex = m.index;
     };
     std::vector<float> sums(NumBands);
     auto writeGroups = [&](const Member* block, const TDirectionGroupList& groups) {
@@ -323,10 +330,10 @@ void TResult::Cluster()
                 const Member& m = block[pos];
                 const float* e = energiesOf(m);
                 for (unsigned b = 0; b < NumBands; ++b) sums[b] += e[b];
-                if (m.sub.fatordist > rep->sub.fatordist) rep = &m;
+                if (m.fatordist > rep->fatordist) rep = &m;
             }
-            if (hits) CopyHit(rep->sub.FileListIndex, static_cast<int>(group.size()));
-            writeRecord(arrivals.records[rep->record], sums.data());
+            if (hits) CopyHit(rep->line, static_cast<int>(group.size()));
+            writeRecord(*rep, sums.data());
         }
     };
 
@@ -342,23 +349,23 @@ void TResult::Cluster()
         // sorted by time on the worker threads.
         if (arrivals.highestOrder < (int64_t{1} << 20)) {
             std::vector<std::size_t> count(static_cast<std::size_t>(arrivals.highestOrder + 2), 0);
-            for (const Member& m : members) ++count[m.sub.Reflections + 1];
+            for (const Member& m : members) ++count[m.order + 1];
             for (std::size_t k = 1; k < count.size(); ++k) count[k] += count[k - 1];
             std::vector<Member> byOrder(members.size());
-            for (const Member& m : members) byOrder[count[m.sub.Reflections]++] = m;
+            for (const Member& m : members) byOrder[count[m.order]++] = m;
             members.swap(byOrder);
         } else {
             std::stable_sort(members.begin(), members.end(),
-                             [](const Member& a, const Member& b) { return a.sub.Reflections < b.sub.Reflections; });
+                             [](const Member& a, const Member& b) { return a.order < b.order; });
         }
         std::vector<std::size_t> orderStart;  // where each order present begins, and the end
         for (std::size_t k = 0; k < members.size(); ++k)
-            if (k == 0 || members[k].sub.Reflections != members[k - 1].sub.Reflections) orderStart.push_back(k);
+            if (k == 0 || members[k].order != members[k - 1].order) orderStart.push_back(k);
         orderStart.push_back(members.size());
         ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
             std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
                              members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]),
-                             [](const Member& a, const Member& b) { return SubRayCmp_Index(a.sub, b.sub); });
+                             ByIndex);
         });
 
         // Time blocks; long blocks (diffuse arrivals) are grouped in consecutive pieces.
@@ -372,7 +379,7 @@ void TResult::Cluster()
             const std::size_t end = orderStart[o + 1];
             for (std::size_t b0 = orderStart[o]; b0 < end;) {
                 std::size_t b1 = b0 + 1;
-                while (b1 < end && members[b1].sub.index - members[b1 - 1].sub.index <= kBlockGapSamples) ++b1;
+                while (b1 < end && members[b1].index - members[b1 - 1].index <= kBlockGapSamples) ++b1;
                 for (std::size_t p0 = b0; p0 < b1; p0 += limit)
                     pieces.push_back({p0, static_cast<unsigned>(std::min(limit, b1 - p0))});
                 b0 = b1;
@@ -397,8 +404,8 @@ void TResult::Cluster()
                 dirs.resize(p.NE);
                 factors.resize(p.NE);
                 for (unsigned i = 0; i < p.NE; ++i) {
-                    dirs[i] = members[p.first + i].sub.dir;
-                    factors[i] = members[p.first + i].sub.fatordist;
+                    dirs[i].Set(members[p.first + i].azim, members[p.first + i].elev, 1.0f);
+                    factors[i] = members[p.first + i].fatordist;
                 }
                 grouped[todo[w]] = GroupDirections(dirs.data(), factors.data(), p.NE, buffers);
             });
@@ -409,7 +416,7 @@ void TResult::Cluster()
             std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
             auto inOrder = [&] {
                 return piece < pieces.size() &&
-                       members[pieces[piece].first].sub.Reflections == static_cast<uint32_t>(r);
+                       members[pieces[piece].first].order == static_cast<uint32_t>(r);
             };
             if (!inOrder()) {
                 std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));
