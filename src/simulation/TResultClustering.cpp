@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,21 @@ struct EarlyArrivals {
 
 constexpr uint32_t kCountedOrders = 1u << 16;
 
+// The fifth field of a line (the reflection order of a ray-file line), split at blanks as
+// SplitFields splits; empty when the line has fewer fields.
+std::string_view FifthField(std::string_view line)
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+    std::size_t i = 0;
+    for (int field = 0;; ++field) {
+        while (i < line.size() && blank(line[i])) ++i;
+        if (i == line.size()) return {};
+        const std::size_t start = i;
+        while (i < line.size() && !blank(line[i])) ++i;
+        if (field == 4) return line.substr(start, i - start);
+    }
+}
+
 // Reads the early ray file from its start, in large pieces whose lines are parsed in parts on
 // the worker threads and taken in file order. Lines of blanks are skipped without a number.
 // With `store`, keeps the arrivals of orders lo .. hi; otherwise only counts every order's
@@ -91,22 +107,29 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
     std::vector<Part> parts(threads);
     // Pieces of 32 MB at most, no larger than the file (a small file allocates little).
     const std::size_t kReadBytes = std::min<std::size_t>(std::size_t{32} << 20, size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
-    constexpr std::size_t kHeadFields = 7;  // fields before the band energies
-    std::string text;
+    // The buffer is not cleared before reading into it: it grows only for a line longer than a
+    // piece.
+    std::size_t capacity = 2 * kReadBytes;
+    auto text = std::make_unique_for_overwrite<char[]>(capacity);
     std::size_t carried = 0;  // bytes of an unfinished line kept at the front of `text`
     uint32_t lineNumber = 0;
     for (bool end = false; !end;) {
-        text.resize(carried + kReadBytes);
-        const std::size_t got = std::fread(text.data() + carried, 1, kReadBytes, f);
-        end = got < kReadBytes;
-        text.resize(carried + got);
-        // Whole lines only, unless the file ends (its last line may lack a newline).
-        std::size_t whole = text.size();
-        if (!end) {
-            const std::size_t lastNewline = text.rfind('\n');
-            whole = lastNewline == std::string::npos ? 0 : lastNewline + 1;
+        if (carried + kReadBytes > capacity) {
+            capacity = 2 * (carried + kReadBytes);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            std::memcpy(grown.get(), text.get(), carried);
+            text = std::move(grown);
         }
-        const std::string_view all(text.data(), whole);
+        const std::size_t got = std::fread(text.get() + carried, 1, kReadBytes, f);
+        end = got < kReadBytes;
+        const std::string_view read(text.get(), carried + got);
+        // Whole lines only, unless the file ends (its last line may lack a newline).
+        std::size_t whole = read.size();
+        if (!end) {
+            const std::size_t lastNewline = read.rfind('\n');
+            whole = lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
+        }
+        const std::string_view all = read.substr(0, whole);
         std::size_t from = 0;
         for (unsigned t = 0; t < threads; ++t) {
             std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
@@ -127,7 +150,6 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
             part.lines = 0;
             part.malformed = 0;
             TRay ray(numBands);
-            std::string_view fields[kHeadFields];
             std::string_view rest = part.text;
             while (!rest.empty()) {
                 const std::size_t nl = rest.find('\n');
@@ -139,9 +161,7 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
                 if (store && (lo > 0 || hi < 0xFFFFFFFFu)) {
                     // Only the order decides whether the line is wanted.
                     uint32_t order = 0;
-                    if (SplitFields(line, fields, kHeadFields) < 5 || !ParseInt32Bits(fields[4], order) ||
-                        order < lo || order > hi)
-                        continue;
+                    if (!ParseInt32Bits(FifthField(line), order) || order < lo || order > hi) continue;
                 }
                 if (!ray.ParseLine(line)) {
                     ++part.malformed;
@@ -180,8 +200,8 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
             lineNumber += part.lines;
             out.malformed += part.malformed;
         }
-        text.erase(0, whole);
-        carried = text.size();
+        carried = read.size() - whole;
+        std::memmove(text.get(), text.get() + whole, carried);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
@@ -300,6 +301,9 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
         pair->ClusterThreads = threads;
         pair->ClusterMemoryBytes = memory;
         Write(in);
+        // Lines the reading skips: malformed ones, with and without an order field.
+        pair->EarlyRayFile.Close();
+        std::ofstream(dir / "RAYS-S001-R001-EARLY.txt", std::ios::app) << "500 0.5 10 20 2 x\n1 2\n\n";
         const std::string printed = Run();
         const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"), ReadFile(dir / "HITS-S001-R001.txt")};
         if (threads == 1 && memory > 1) {
