@@ -1,6 +1,7 @@
 // The ray tracer on whole rooms: a 10 x 8 x 6 m shoebox (alpha 0.1, 20,252 rays, 2 s at
 // 44.1 kHz) with one and with eight receivers, the same outline with a coffered ceiling of
-// about a hundred and about a thousand planes, and the shoebox on 1 to all threads.
+// about a hundred and about a thousand planes, the shoebox on 1 to all threads, and the small
+// rooms with the tracer's small-room paths on and off.
 // Counters: reflections traced, reflections per second per tracing thread, ns per reflection.
 #include <benchmark/benchmark.h>
 
@@ -24,43 +25,30 @@
 #include "room/TSourceLayer.h"
 #include "simulation/TResult.h"
 #include "simulation/UsableCores.h"
+#include "support/RoomShapes.h"
 
 namespace {
 
-using Quad = std::vector<TPoint3D>;
+using room_shapes::Quad;
+using room_shapes::Shoebox;
+using room_shapes::CofferedHall;
 
-std::vector<Quad> Shoebox(double Lx, double Ly, double H)
+// The shoebox with its floor cut into six strips: 11 planes, searched without the tree.
+std::vector<Quad> StripFloorBox(double Lx, double Ly, double H)
 {
-    const TPoint3D c[8] = {{0, 0, 0}, {Lx, 0, 0}, {Lx, Ly, 0}, {0, Ly, 0},
-                           {0, 0, H}, {Lx, 0, H}, {Lx, Ly, H}, {0, Ly, H}};
-    const int f[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-    std::vector<Quad> q;
-    for (const auto& face : f) q.push_back({c[face[0]], c[face[1]], c[face[2]], c[face[3]]});
-    return q;
-}
-
-// The shoebox with its ceiling replaced by nx x ny coffers: 5 + 9 nx ny planes.
-std::vector<Quad> CofferedHall(double Lx, double Ly, double H, unsigned nx, unsigned ny)
-{
-    const double b = 0.08, d = 0.4;
     std::vector<Quad> q = Shoebox(Lx, Ly, H);
-    q.erase(q.begin() + 1);
-    for (unsigned i = 0; i < nx; ++i)
-        for (unsigned j = 0; j < ny; ++j) {
-            const double x0 = Lx * i / nx, x1 = Lx * (i + 1) / nx, y0 = Ly * j / ny, y1 = Ly * (j + 1) / ny;
-            const double a0 = x0 + b, a1 = x1 - b, b0 = y0 + b, b1 = y1 - b, top = H + d;
-            q.push_back({{x0, y0, H}, {x1, y0, H}, {x1, b0, H}, {x0, b0, H}});
-            q.push_back({{x0, b1, H}, {x1, b1, H}, {x1, y1, H}, {x0, y1, H}});
-            q.push_back({{x0, b0, H}, {a0, b0, H}, {a0, b1, H}, {x0, b1, H}});
-            q.push_back({{a1, b0, H}, {x1, b0, H}, {x1, b1, H}, {a1, b1, H}});
-            q.push_back({{a0, b0, H}, {a1, b0, H}, {a1, b0, top}, {a0, b0, top}});
-            q.push_back({{a1, b0, H}, {a1, b1, H}, {a1, b1, top}, {a1, b0, top}});
-            q.push_back({{a1, b1, H}, {a0, b1, H}, {a0, b1, top}, {a1, b1, top}});
-            q.push_back({{a0, b1, H}, {a0, b0, H}, {a0, b0, top}, {a0, b1, top}});
-            q.push_back({{a0, b0, top}, {a1, b0, top}, {a1, b1, top}, {a0, b1, top}});
-        }
+    q.erase(q.begin());
+    for (int k = 0; k < 6; ++k) {
+        const double x0 = Lx * k / 6, x1 = Lx * (k + 1) / 6;
+        q.push_back({{x0, 0, 0}, {x0, Ly, 0}, {x1, Ly, 0}, {x1, 0, 0}});
+    }
     return q;
 }
+
+// The tracer's optional paths.
+struct Paths {
+    bool accelerate = true, wide = true, paired = true;
+};
 
 // Standard output silenced while the room talks.
 class Quiet {
@@ -130,12 +118,14 @@ struct BenchRoom {
         std::filesystem::remove_all(folder, ec);
     }
     // Seconds spent in the tracing phase; reflections counted from the planes' counters.
-    double Trace(unsigned threads, bool accelerate, unsigned long& reflections)
+    double Trace(unsigned threads, Paths paths, unsigned long& reflections)
     {
         Quiet q;
         room.CreateResults();
         room.run.TracerThreads = threads;
-        room.run.TracerAcceleration = accelerate;
+        room.run.TracerAcceleration = paths.accelerate;
+        room.run.TracerWideSearch = paths.wide;
+        room.run.TracerPairedRays = paths.paired;
         unsigned long before = 0, after = 0;
         for (const auto& pl : room.plane) before += pl->hits;
         const auto t0 = std::chrono::steady_clock::now();
@@ -159,13 +149,13 @@ void Report(benchmark::State& state, unsigned long reflections, double seconds, 
     state.counters["ns/refl"] = seconds * 1e9 / reflections;
 }
 
-void Run(benchmark::State& state, const std::vector<Quad>& quads, unsigned receivers, unsigned threads, bool accelerate)
+void Run(benchmark::State& state, const std::vector<Quad>& quads, unsigned receivers, unsigned threads, Paths paths)
 {
     BenchRoom room(quads, receivers);
     unsigned long reflections = 0;
     double seconds = 0;
     for (auto _ : state) {
-        seconds = room.Trace(threads, accelerate, reflections);
+        seconds = room.Trace(threads, paths, reflections);
         state.SetIterationTime(seconds);
     }
     Report(state, reflections, seconds, threads, static_cast<unsigned>(quads.size()));
@@ -176,17 +166,19 @@ unsigned AllThreads()
     return UsableCores();
 }
 
-void BM_TraceShoebox(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 1, 1, true); }
+void BM_TraceShoebox(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 1, 1, {}); }
 BENCHMARK(BM_TraceShoebox)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 8, 1, true); }
+void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 8, 1, {}); }
 BENCHMARK(BM_TraceShoebox8Receivers)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Coffers per side: 3 x 3 (86 planes), 11 x 10 (995 planes).
 void BM_TraceCofferedHall(benchmark::State& state)
 {
     const unsigned nx = static_cast<unsigned>(state.range(0)), ny = static_cast<unsigned>(state.range(1));
-    Run(state, CofferedHall(10, 8, 6, nx, ny), 1, 1, state.range(2) != 0);
+    Paths paths;
+    paths.accelerate = state.range(2) != 0;
+    Run(state, CofferedHall(10, 8, 6, nx, ny), 1, 1, paths);
 }
 BENCHMARK(BM_TraceCofferedHall)
     ->Args({3, 3, 1})
@@ -199,15 +191,34 @@ BENCHMARK(BM_TraceCofferedHall)
 void BM_TraceShoeboxThreads(benchmark::State& state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
-    Run(state, Shoebox(10, 8, 6), 1, threads, true);
+    Run(state, Shoebox(10, 8, 6), 1, threads, {});
 }
 BENCHMARK(BM_TraceShoeboxThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_TraceCofferedHallThreads(benchmark::State& state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
-    Run(state, CofferedHall(10, 8, 6, 11, 10), 1, threads, true);
+    Run(state, CofferedHall(10, 8, 6, 11, 10), 1, threads, {});
 }
 BENCHMARK(BM_TraceCofferedHallThreads)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The small-room paths on and off, one thread: room 0 the shoebox (6 planes), 1 the strip-floor
+// box (11 planes); then the wide search, then two rays at a time.
+void BM_TraceSmallRoomPaths(benchmark::State& state)
+{
+    Paths paths;
+    paths.wide = state.range(1) != 0;
+    paths.paired = state.range(2) != 0;
+    Run(state, state.range(0) ? StripFloorBox(10, 8, 6) : Shoebox(10, 8, 6), 1, 1, paths);
+}
+BENCHMARK(BM_TraceSmallRoomPaths)
+    ->Args({0, 1, 1})
+    ->Args({0, 1, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 1, 0})
+    ->Args({1, 0, 0})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 }  // namespace

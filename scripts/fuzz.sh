@@ -18,7 +18,7 @@ ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1 || { echo "no fuzz targets"; exit 0; }
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DSORVI_FUZZ=ON -DSORVI_BENCH=OFF -DSORVI_GUI=OFF >/dev/null
 # Runs per target in CI: the file readers that parse text and build rooms are far slower per input.
-declare -A ci_runs=([fuzz_project]=5000 [fuzz_dxf]=5000)
+declare -A ci_runs=([fuzz_project]=5000 [fuzz_dxf]=5000 [fuzz_desktop_dxf_import]=5000)
 # Runs a fuzzer with its output in a log; prints `summary` lines of the log when it passes and
 # the whole report (the crash, the sanitizer's stack, the input's name) when it fails.
 #   run_fuzzer SUMMARY-COMMAND fuzzer args...

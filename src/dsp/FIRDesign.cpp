@@ -1,11 +1,11 @@
 #include "dsp/FIRDesign.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 #include "dsp/Noise.h"
-#include "dsp/TFilter.h"
 #include "dsp/Transform.h"
 #include "geometry/TComplex.h"
 #include "geometry/util.h"
@@ -85,14 +85,72 @@ void OctaveBandDesign(float* coefs, unsigned int FilterLength, float freqCenter)
     fir2(static_cast<int>(FilterLength), 7, ww, aa, coefs);
 }
 
+namespace {
+
+// Half width of the crossover ramp of the synthesis bands, as a frequency ratio.
+const float kCrossoverRatio = 1.122462048f;  // 2^(1/6)
+
+// The upper flat end and the end of the upper skirt of a band that ends a set, as in
+// OctaveBandDesign.
+void OuterUpperEdge(float fc, float& flatEnd, float& skirtEnd)
+{
+    const float hi = fc * std::sqrt(2.0f);
+    flatEnd = hi < 1.0f ? hi : (1.0f - fc) / 2.0f + fc;
+    skirtEnd = 1.25f * hi < 1.0f ? 1.25f * hi : 0.98f;
+}
+
+// Whether band b hands over to band b + 1 by a crossover ramp: the ramp lies below the
+// Nyquist frequency and below the flat end of band b + 1 should that band end the set.
+bool InnerEdgeFits(const float* centres, unsigned int NumBands, unsigned int b)
+{
+    if (b + 1 >= NumBands) return false;
+    const float rampEnd = centres[b] * std::sqrt(2.0f) * kCrossoverRatio;
+    float flatEnd = 0.0f, skirtEnd = 0.0f;
+    OuterUpperEdge(centres[b + 1], flatEnd, skirtEnd);
+    return rampEnd < flatEnd && flatEnd < skirtEnd;
+}
+
+}  // namespace
+
+void SynthesisBandDesign(float* coefs, unsigned int FilterLength, const float* centres, unsigned int NumBands,
+                         unsigned int band)
+{
+    if (FilterLength == 0) return;
+    std::fill(coefs, coefs + FilterLength, 0.0f);
+    if (band >= NumBands) return;
+    for (unsigned int b = 0; b < band; b++)
+        if (!InnerEdgeFits(centres, NumBands, b)) return;  // above the band that ends the set
+
+    const float fc = centres[band];
+    const float r2 = std::sqrt(2.0f);
+    // A shared edge is computed from the lower band's centre on both sides.
+    const float lo = band > 0 ? centres[band - 1] * r2 : fc / r2;
+    const float hi = fc * r2;
+    float ww[6], aa[6] = {0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f};
+    ww[0] = 0.0f;
+    if (band == 0) {
+        ww[1] = 0.85f * lo;
+        ww[2] = lo;
+    } else {
+        ww[1] = lo / kCrossoverRatio;
+        ww[2] = lo * kCrossoverRatio;
+    }
+    if (InnerEdgeFits(centres, NumBands, band)) {
+        ww[3] = hi / kCrossoverRatio;
+        ww[4] = hi * kCrossoverRatio;
+    } else {
+        OuterUpperEdge(fc, ww[3], ww[4]);
+    }
+    ww[5] = 1.0f;
+    if (!(ww[1] < ww[2] && ww[2] < ww[3] && ww[3] < ww[4] && ww[4] < 1.0f)) return;
+    fir2(static_cast<int>(FilterLength), 6, ww, aa, coefs);
+}
+
 void Filter(float* x, unsigned int size_x, const float* h, unsigned int size_h)
 {
     if (size_x == 0 || size_h == 0) return;
-    TFilter signal(size_x), filter(size_h);
-    signal.FilterSetCoefs(x, size_x);
-    filter.FilterSetCoefs(h, size_h);
     std::vector<float> conv(static_cast<size_t>(size_x) + size_h - 1);
-    signal.FilterConv(&filter, conv.data());
+    FFTFilt(h, size_h, x, size_x, conv.data());
     const unsigned int shift = size_h / 2;
     for (unsigned int n = 0; n < size_x; n++) x[n] = conv[n + shift];
 }

@@ -13,6 +13,15 @@ void fir2(int filter_size, int nfreq, const float* ww, const float* aa, float* f
 // times the upper edge.
 void OctaveBandDesign(float* coefs, unsigned int FilterLength, float freqCenter);
 
+// Band `band` of a set of octave band-passes of FilterLength taps that add up to a pure delay
+// of (FilterLength - 1) / 2 samples over the whole range the set covers: adjacent bands share
+// one linear crossover ramp across each inner band edge, from the edge / 2^(1/6) to the
+// edge * 2^(1/6). The outer edges fall off like OctaveBandDesign's. `centres` are the
+// normalised band centres, ascending, one octave apart; a band whose crossover would reach the
+// Nyquist frequency ends the set with the outer upper edge, and the bands above it are silent.
+void SynthesisBandDesign(float* coefs, unsigned int FilterLength, const float* centres, unsigned int NumBands,
+                         unsigned int band);
+
 // Filters x in place with the FIR h, removing the delay of a symmetric filter of odd length
 // (x[n] becomes sample n + size_h / 2 of the full convolution).
 void Filter(float* x, unsigned int size_x, const float* h, unsigned int size_h);

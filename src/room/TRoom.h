@@ -344,7 +344,7 @@ public:
     // The tracing may run on the simulation thread: it sets IsRunning, publishes
     // PercentageStatus after every ray and ends after the current ray once IsRunning is
     // cleared. Rays are traced on TracerThreadCount() threads and committed in ray order, so
-    // outputs do not depend on the thread count or on run.TracerAcceleration.
+    // outputs do not depend on the thread count or on the other tracer paths of `run`.
     //
     // What a run writes while it goes (a view that draws during a run reads these as they
     // change): IsRunning, PercentageStatus, NumRays, MeanFreePath, each plane's `hits`, the

@@ -4,9 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#if defined(__SSE2__)
 #include <immintrin.h>
-#endif
 
 #include "geometry/GeoMath.h"
 #include "geometry/TPlane.h"
@@ -22,7 +20,6 @@ constexpr double kFar = 1.7976931348623158e307;
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
 
-#if defined(__SSE2__)
 // The small-room candidates: for every plane (columns nx, ny, nz, ox, oy, oz, zero beyond n)
 // the intersection terms, lane for lane the arithmetic of the scalar search: the squared
 // distance cd (its root is the distance) and the point (cx, cy, cz), and a bit per plane whose
@@ -76,8 +73,6 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
     return mask;
 }
 
-#if defined(__GNUC__) && defined(__x86_64__)
-#define SORVI_WIDE_SEARCH 1
 // The same four planes per step, on processors with 256-bit registers (no fused operations:
 // every lane rounds exactly as above).
 __attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(const double* const cols[6], unsigned n,
@@ -100,8 +95,6 @@ __attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(cons
     }
     return mask;
 }
-#endif
-#endif
 
 // Removes candidate m from the candidate columns, keeping the others in index order.
 inline void DropCandidate(double* cd, double* cx, double* cy, double* cz, uint32_t* cp, unsigned m, unsigned& nc)
@@ -238,13 +231,9 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     }
 
     if (n < kMinPlanesForTree) {
-#if defined(__SSE2__)
         few_ = true;
-#endif
         flat_ = FlatColumns{};
-#if defined(SORVI_WIDE_SEARCH)
         wide_ = wideAllowed_ && __builtin_cpu_supports("avx");
-#endif
         for (unsigned P = 0; P < n; ++P) {
             flat_.nx[P] = planes_[P].normal.x;
             flat_.ny[P] = planes_[P].normal.y;
@@ -421,7 +410,6 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
     return Nearest(p, v, vn, p + VectorToPoint(vn), skip, X, dist, stack);
 }
 
-#if defined(__SSE2__)
 // The candidates' inside tests nearest first (ties: lower index); the first plane that holds
 // its point is the one the index-order loop keeps. ck holds the squared distance of every
 // candidate and +inf elsewhere, in `lanes` entries (even); cd the squared distances.
@@ -499,7 +487,6 @@ int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn
     return PickInside(mask, (n + 1) & ~1u, ck, cd, cx, cy, cz, X, dist);
 }
 
-#if defined(SORVI_WIDE_SEARCH)
 __attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn,
                                                              const TPoint3D& P1, int skip, TPoint3D& X,
                                                              double& dist) const
@@ -513,26 +500,6 @@ __attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, 
     if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
     return PickInside(mask, (n + 3) & ~3u, ck, cd, cx, cy, cz, X, dist);
 }
-#else
-int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
-                              TPoint3D& X, double& dist) const
-{
-    return NearestFew(p, v, vn, P1, skip, X, dist);
-}
-#endif
-#else
-int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
-                          TPoint3D& X, double& dist) const
-{
-    TRaySceneStack stack;
-    return NearestAny(p, v, vn, P1, skip, X, dist, stack);
-}
-int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
-                              TPoint3D& X, double& dist) const
-{
-    return NearestFew(p, v, vn, P1, skip, X, dist);
-}
-#endif
 
 int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
                           TRaySceneStack& stack) const
@@ -560,67 +527,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
         // Few planes: every plane ahead is a candidate; the inside tests then run nearest
         // first (ties: lower index), and the first plane that holds its point is the one the
         // index-order loop would keep.
-#if defined(__SSE2__)
         return NearestFew(p, v, vn, P1, skip, X, dist);
-#else
-        constexpr unsigned K = kMinPlanesForTree;
-        // The terms of the intersection for all planes at once, from the plane columns.
-        double nv[K], po[K], dn[K];
-        for (unsigned P = 0; P < n; ++P) {
-            nv[P] = flat_.nx[P] * v.x + flat_.ny[P] * v.y + flat_.nz[P] * v.z;
-            const double distPo =
-                flat_.nx[P] * (p.x - flat_.ox[P]) + flat_.ny[P] * (p.y - flat_.oy[P]) + flat_.nz[P] * (p.z - flat_.oz[P]);
-            const double distP1 = flat_.nx[P] * (P1.x - flat_.ox[P]) + flat_.ny[P] * (P1.y - flat_.oy[P]) +
-                                  flat_.nz[P] * (P1.z - flat_.oz[P]);
-            po[P] = distPo;
-            dn[P] = distPo - distP1;
-        }
-        // Planes whose step D = distPo / den is positive (same strict signs, see Candidate),
-        // gathered in index order without branches.
-        uint32_t ahead[K];
-        unsigned na = 0;
-        for (unsigned P = 0; P < n; ++P) {
-            // Same strict signs: a positive product, or, when the product underflows to 0,
-            // the signs themselves (a rare, well-predicted branch).
-            const double prod = po[P] * dn[P];
-            bool same = prod > 0;
-            if (prod == 0) same = (po[P] > 0 && dn[P] > 0) || (po[P] < 0 && dn[P] < 0);
-            ahead[na] = P;
-            na += (static_cast<int>(P) != skip) & (nv[P] != 0.0) & same;
-        }
-        double cd[K], cx[K], cy[K], cz[K];
-        uint32_t cp[K];
-        unsigned nc = 0;
-        for (unsigned k = 0; k < na; ++k) {
-            const uint32_t P = ahead[k];
-            const double D = po[P] / dn[P];
-            if (!(D > 0.0)) continue;
-            const double x = p.x + vn.x * D, y = p.y + vn.y * D, z = p.z + vn.z * D;
-            const double rx = x - p.x, ry = y - p.y, rz = z - p.z;
-            if (!(rx * v.x + ry * v.y + rz * v.z > 0)) continue;
-            const double dk = std::sqrt(rx * rx + ry * ry + rz * rz);
-            if (!(dk < kFar)) continue;
-            cd[nc] = dk;
-            cx[nc] = x;
-            cy[nc] = y;
-            cz[nc] = z;
-            cp[nc] = P;
-            ++nc;
-        }
-        while (nc) {
-            unsigned m = 0;
-            for (unsigned k = 1; k < nc; ++k)
-                if (cd[k] < cd[m]) m = k;  // entries are in index order: ties keep the first
-            const TPoint3D Xm(cx[m], cy[m], cz[m]);
-            if (InsideAt(cp[m], Xm)) {
-                X = Xm;
-                dist = cd[m];
-                return static_cast<int>(cp[m]);
-            }
-            DropCandidate(cd, cx, cy, cz, cp, m, nc);
-        }
-        return -1;
-#endif
     }
 
     // The large planes in index order, then the tree, keeping the nearest with ties going to
@@ -667,11 +574,9 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
     }
     stack.node[top] = rootRef_;
     stack.t[top++] = enter;
-#if defined(__SSE2__)
     const __m128d ox = _mm_set1_pd(o[0]), oy = _mm_set1_pd(o[1]), oz = _mm_set1_pd(o[2]);
     const __m128d ix = _mm_set1_pd(inv[0]), iy = _mm_set1_pd(inv[1]), iz = _mm_set1_pd(inv[2]);
     const __m128d exitMin = _mm_set1_pd(-1e-9);
-#endif
     while (top) {
         --top;
         if (stack.t[top] > Limit(best)) continue;
@@ -683,7 +588,6 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
             const double limit = Limit(best);
             alignas(16) double e[2];
             int reached;
-#if defined(__SSE2__)
             {
                 // Reach for both children at once, lane for lane the same arithmetic.
                 const __m128d ax = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[0]), ox), ix);
@@ -701,15 +605,6 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
                 _mm_store_pd(e, t0);
                 reached = _mm_movemask_pd(ok);
             }
-#else
-            {
-                reached = 0;
-                for (int c = 0; c < 2; ++c) {
-                    const Box b{{np.lo[0][c], np.lo[1][c], np.lo[2][c]}, {np.hi[0][c], np.hi[1][c], np.hi[2][c]}};
-                    if (Reach(b, o, inv, limit, e[c])) reached |= 1 << c;
-                }
-            }
-#endif
             if (reached == 3) {
                 const bool leftFirst = e[0] <= e[1];
                 stack.node[top] = np.child[leftFirst ? 1 : 0];

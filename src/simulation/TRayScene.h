@@ -13,19 +13,19 @@
 #include <cstdint>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <immintrin.h>
+// The searches are written for x86-64 (SSE2 always, 256-bit registers where the processor has
+// them) with GCC or clang; there is no portable fallback to keep in step.
+#if !defined(__x86_64__) || !defined(__SSE2__) || !defined(__GNUC__)
+#error "the ray scene needs x86-64 with GCC or clang"
 #endif
+#include <immintrin.h>
 
 #include "geometry/TPoint3D.h"
 #include "geometry/TVector.h"
 
 class TRoom;
 
-#if defined(__SSE2__) && defined(__GNUC__) && defined(__x86_64__)
 // The small-room search on 256-bit registers where the processor has them.
-#define SORVI_WIDE_SEARCH 1
-#endif
 
 // v / |v| as TVector::Normalize computes it (the line-plane intersection normalises so).
 inline TVector UnitLike(TVector v)
@@ -68,7 +68,6 @@ public:
         if (few_) return wide_ ? NearestFewWide(p, v, vn, P1, skip, X, dist) : NearestFew(p, v, vn, P1, skip, X, dist);
         return NearestAny(p, v, vn, P1, skip, X, dist, stack);
     }
-#if defined(SORVI_WIDE_SEARCH)
     // Whether Nearest is NearestWide: at most eight planes and a processor with 256-bit
     // registers. NearestWide is inlined into callers compiled for them.
     bool WideSmall() const { return few_ && wide_ && planes_.size() <= 8; }
@@ -88,9 +87,6 @@ public:
                                                                           int& P0, TPoint3D& X0, double& dist0,
                                                                           int& P1, TPoint3D& X1,
                                                                           double& dist1) const;
-#else
-    bool WideSmall() const { return false; }
-#endif
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
     // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
@@ -112,7 +108,6 @@ public:
     };
     const Plane& plane(unsigned P) const { return planes_[P]; }
 
-#if defined(SORVI_WIDE_SEARCH)
     // Four planes from column entry P on: the candidates' squared distances (+inf for the
     // others, and for plane `skip`), the squared distances and the points.
     struct WideLanes {
@@ -179,7 +174,6 @@ public:
         out.key = _mm256_or_pd(_mm256_and_pd(ok, out.d2), _mm256_andnot_pd(ok, inf));
         return out;
     }
-#endif
 
 private:
     struct Tri {
@@ -287,7 +281,6 @@ inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
     const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
     const TPoint3D Q(pl.Mi[0][0] * ex + pl.Mi[0][1] * ey + pl.Mi[0][2] * ez,
                      pl.Mi[1][0] * ex + pl.Mi[1][1] * ey + pl.Mi[1][2] * ez, 0.0);
-#if defined(__SSE2__)
     // Two triangles at once, Area2D term for term in each lane; the quotients in float as
     // Inner2D divides them. A triangle of zero area never holds the point.
     const __m128d qx = _mm_set1_pd(Q.x), qy = _mm_set1_pd(Q.y);
@@ -315,21 +308,8 @@ inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
         if (all & 3) return true;
     }
     return false;
-#else
-    for (uint32_t t = pl.firstTri; t < pl.firstTri + pl.numTri; ++t) {
-        const Tri& tri = tris_[t];
-        // TPlane::Inner2D: the three barycentric quotients all >= 0.
-        if (tri.den == 0.0f) continue;
-        if (NonNegativeQuotient(Area2D(Q, tri.b, tri.c), tri.den) &&
-            NonNegativeQuotient(Area2D(tri.a, Q, tri.c), tri.den) &&
-            NonNegativeQuotient(Area2D(tri.a, tri.b, Q), tri.den))
-            return true;
-    }
-    return false;
-#endif
 }
 
-#if defined(SORVI_WIDE_SEARCH)
 // Up to eight planes in two registers (entries beyond the planes are never candidates): the
 // least square and the first lane holding it without branches, as PickInside.
 __attribute__((target("avx"), always_inline)) inline TRayScene::WideFound TRayScene::WideFind(
@@ -401,4 +381,3 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
     _mm256_store_pd(cd + 4, b.d2);
     return PickInOrder(mask, cd, cx, cy, cz, X, dist);
 }
-#endif

@@ -111,6 +111,12 @@ public:
     // batch of orders holding about this many bytes of arrivals in memory.
     uint64_t ClusterMemoryBytes = uint64_t{768} << 20;
 
+    // Set while the synthesis reads the records that precede the clustered ones in a ray file
+    // (the late arrivals a run stored before the direct sound's record): they take the late
+    // arrivals' polarity even where every order counts as early (responses from stored ray
+    // files), so that a rebuilt response equals the run's.
+    bool RecordsBeforeClustered = false;
+
     // =========================================================================================
     // Construction (TResult.cpp)
     // =========================================================================================
@@ -157,6 +163,8 @@ public:
     // Adds the arrival, weighted by both patterns, to IR_Early (order <= ClusterOrder) or IR.
     // Arrivals at or past MaxLength change nothing. An order-0 arrival is the direct-sound
     // record, whose energies already carry the source pattern: it is not weighted by it again.
+    // Late and scattered arrivals take a polarity drawn from the record; the direct sound and
+    // the clustered early ones are positive.
     void InsertRay(TRay* ray);
     // Gathers a direct arrival into DirectSoundRay, weighted by the source pattern.
     void AcumulateDirectSound(TRay* ray);
@@ -183,9 +191,9 @@ public:
     // Builds the responses from the pair's ray file; a pair that counted no arrival stays silent.
     void GetImpulseResponses();
     // Reads every arrival of the file into IR_Early / IR, scales them to pressure with air
-    // absorption, adds the artificial tail (NoiseTail), band-filters the early part (FIR,
-    // delay compensated) and the late part (Butterworth cascade, started afresh per channel),
-    // sums everything into globalIR and removes the patterns' front delays from it.
+    // absorption, adds the artificial tail (NoiseTail), band-filters both parts through the
+    // same linear-phase bands that add up to a pure delay (SynthesisBandDesign), sums
+    // everything into globalIR and removes the patterns' front delays from it.
     void GetImpulseResponsesfromRAYS(const char* rayfilename);
     // globalIR[ch][n] += IR_Early[ch][b][n] + IR[ch][b][n] over the bands.
     void GetGlobalIR();
@@ -194,8 +202,9 @@ public:
     // Broadband SPL of Param (after GetMonoParams).
     float GetSPL();
     // Level in dB re 20 uPa of the direct sound as the broadband response carries it: the
-    // record's band amplitudes through the early part's band filters, scaled to pressure as the
-    // synthesis does (rho c, receiver factor). -inf without direct sound.
+    // record's band amplitudes, weighted by a magnitude receiver pattern (mean of its channels)
+    // and the air absorption over its path, through the synthesis bands, scaled to pressure as
+    // the synthesis does (rho c, receiver factor). -inf without direct sound.
     float DirectSoundSPL() const;
 
     // =========================================================================================
@@ -226,7 +235,9 @@ public:
     // Parameters and response files (TResultFiles.cpp)
     // =========================================================================================
     // Param from globalIR (channels averaged); bands from the broadband response filtered
-    // again. A silent response gives zeros; parameters a band leaves undefined are NaN.
+    // again. Decay times, centre time, C80 and D50 count from the direct sound's sample (the
+    // first arrival's without one); the levels take the whole response. A silent response
+    // gives zeros; parameters a band leaves undefined are NaN.
     void GetMonoParams();
     // "PARAMS" file: band heads, nine rows of values ("nan" where undefined), direct sound.
     void SaveParams(const char* filename);

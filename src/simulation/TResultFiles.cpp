@@ -39,20 +39,48 @@ bool WriteAll(std::FILE* f, const std::string& text)
     return std::fwrite(text.data(), 1, text.size(), f) == text.size();
 }
 
-// The eight time and energy parameters of one response into p.
-void DecayParameters(TMonoParams& p, const std::vector<float>& r, unsigned DirectSoundIndex, float FSample)
+// A decay fit needs points between its two thresholds. A curve that falls through the whole
+// span from one sample to the next (an impulse without reverberation) leaves none, and its time
+// comes from the line through those two samples instead: a few samples at most, 0 where the
+// curve ends.
+float DecayTimeOrStep(const std::vector<float>& E, unsigned M, float startLevel, float delta, float fitted)
+{
+    if (!std::isnan(fitted) || M == 0 || !std::isfinite(E[0])) return fitted;
+    const float first = E[0] + startLevel, last = first - std::fabs(delta);
+    unsigned t1 = 0;
+    while (t1 < M && !(first > E[t1])) ++t1;
+    if (t1 == 0 || t1 >= M) return fitted;
+    unsigned t2 = t1;
+    while (t2 < M && !(last >= E[t2])) ++t2;
+    if (t2 >= M || t2 > t1 + 1) return fitted;
+    const float slope = (E[t2] - E[t1 - 1]) / static_cast<float>(t2 - t1 + 1);
+    return -60.0f / slope;
+}
+
+// The eight time and energy parameters of one response into p. The levels and the energy sums
+// take the whole response; the times count from the first sound, like the energy ratios: the
+// decay curve starts there (the band filters ring ahead of it, and the delay before it is no
+// part of the decay), and the centre time is measured from it.
+void DecayParameters(TMonoParams& p, const std::vector<float>& r, unsigned FirstSound, float FSample)
 {
     const auto N = static_cast<unsigned>(r.size());
+    if (FirstSound >= N) FirstSound = 0;
     std::vector<float> E(N);
     GetDecayCurve(r.data(), E.data(), N);
-    p.T20 = GetRevTime(E.data(), N, -20.0f) / FSample;
-    p.T30 = GetRevTime(E.data(), N, -30.0f) / FSample;
-    p.T60 = GetRevTime(E.data(), N, -60.0f) / FSample;
-    p.EDT = GetDecayTime(E.data(), N, 0.0f, -10.0f) / FSample;
-    p.C80 = GetC80(r.data(), N, DirectSoundIndex, FSample);
-    p.D50 = GetD50(r.data(), N, DirectSoundIndex, FSample);
-    p.CT = GetCenterTime(r.data(), N) / FSample * 1000.0f;
     p.SPL = E[0] + 94.0f;
+    p.CT = (GetCenterTime(r.data(), N) - static_cast<float>(FirstSound)) / FSample * 1000.0f;
+    p.C80 = GetC80(r.data(), N, FirstSound, FSample);
+    p.D50 = GetD50(r.data(), N, FirstSound, FSample);
+
+    const unsigned M = N - FirstSound;
+    GetDecayCurve(r.data() + FirstSound, E.data(), M);
+    auto fit = [&](float startLevel, float delta, float fitted) {
+        return DecayTimeOrStep(E, M, startLevel, delta, fitted) / FSample;
+    };
+    p.T20 = fit(-5.0f, -20.0f, GetRevTime(E.data(), M, -20.0f));
+    p.T30 = fit(-5.0f, -30.0f, GetRevTime(E.data(), M, -30.0f));
+    p.T60 = fit(-5.0f, -60.0f, GetRevTime(E.data(), M, -60.0f));
+    p.EDT = fit(0.0f, -10.0f, GetDecayTime(E.data(), M, 0.0f, -10.0f));
 }
 
 }  // namespace
@@ -80,7 +108,9 @@ void TResult::GetMonoParams()
         return;
     }
 
-    DecayParameters(Param[NumBands], r, DirectSoundIndex, FSample);
+    // The direct sound's sample; without one, the first arrival's.
+    const uint32_t firstSound = std::min(DirectSoundIndex, MinFirstIndex);
+    DecayParameters(Param[NumBands], r, firstSound, FSample);
 
     std::vector<float> filter(BaseLength);
     double sumA = 0.0;
@@ -90,7 +120,7 @@ void TResult::GetMonoParams()
             OctaveBandDesign(filter.data(), BaseLength, octaveFreqs[b]);
             Filter(r.data(), N, filter.data(), BaseLength);
         }
-        DecayParameters(Param[b], r, DirectSoundIndex, FSample);
+        DecayParameters(Param[b], r, firstSound, FSample);
         Param[b].SPL_A = Param[b].SPL + AWeighting(b);
         sumA += std::pow(10.0, static_cast<double>(Param[b].SPL_A) / 10.0);
     }

@@ -24,15 +24,17 @@ void Magnitudes(TDirectivity* d, float azim, float elev, unsigned ch, std::vecto
         std::fill(out.begin(), out.end(), 1.0f);
 }
 
-// A scattered contribution (weight exactly 1, sent from a reflection point) is part of the
-// incoherent field: many of them crowd within a band's period, and with one polarity their
-// amplitudes would add coherently and inflate the band energy by up to ten decibels where they
-// crowd. Each takes a polarity of its own, drawn from the arrival itself (ray number, sample,
-// order), so that the energies of such arrivals add and a response rebuilt from the same
-// records is the same. Direct sound and specular arrivals keep the positive polarity.
-float ArrivalPolarity(const TRay& ray)
+// Arrivals of the incoherent field take a polarity of their own: scattered contributions
+// (weight exactly 1, sent from a reflection point) and late specular arrivals (past the
+// clustered orders). Many of them crowd within a band's period (neighbouring rays of one
+// reflection path pass the receiver a few samples apart, scattered ones from every reflection),
+// and with one polarity their amplitudes would add coherently and inflate the band energy where
+// they crowd. The polarity is drawn from the arrival itself (ray number, sample, order), so that
+// their energies add and a response rebuilt from the same records is the same. The direct sound
+// and the clustered early reflections keep the positive polarity.
+float ArrivalPolarity(const TRay& ray, bool late)
 {
-    if (ray.reflections <= 0 || ray.fatordist != 1.0f) return 1.0f;
+    if (ray.reflections <= 0 || (!late && ray.fatordist != 1.0f)) return 1.0f;
     uint64_t z = (static_cast<uint64_t>(static_cast<uint32_t>(ray.ID)) << 32) ^ ray.index ^
                  (static_cast<uint64_t>(static_cast<uint32_t>(ray.reflections)) * 0xD1B54A32D192ED03ull);
     z += 0x9E3779B97F4A7C15ull;
@@ -82,7 +84,7 @@ void TResult::InsertRay(TRay* ray)
     const float* E = ray->spectrum.data();
     const bool srcIR = IsImpulseResponse(srcPattern);
     const bool recIR = IsImpulseResponse(recPattern);
-    const float polarity = ArrivalPolarity(*ray);
+    const float polarity = ArrivalPolarity(*ray, !early || RecordsBeforeClustered);
 
     // The direct-sound record's energies carry the source magnitudes already (gathered by
     // AcumulateDirectSound): the source pattern is not applied a second time. A source given

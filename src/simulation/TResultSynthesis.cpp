@@ -12,8 +12,6 @@
 
 #include "directivity/TDirectivity.h"
 #include "dsp/FIRDesign.h"
-#include "dsp/IIRCoefficients.h"
-#include "dsp/TMultiStageIIR.h"
 #include "geometry/ErrorHandler.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
@@ -36,21 +34,43 @@ unsigned FrontDelay(TDirectivity* pattern) { return pattern ? pattern->GetFrontD
 
 float TResult::DirectSoundSPL() const
 {
-    // Each band carries the source's power over the whole spectrum; the band filters keep a
-    // band's share of it. The record's bands are summed through them as the synthesis would.
+    // Each band carries the source's power over the whole spectrum; the synthesis bands keep a
+    // band's share of it. The record's bands are summed through them, with the air absorption
+    // over the direct path, as the synthesis does it.
     if (!DirectSoundRay) return -std::numeric_limits<float>::infinity();
     const TRay& D = *DirectSoundRay;
+    // The direct sound's sample (the record keeps none when it was read back from a ray file).
+    const float metres = static_cast<float>(DirectSoundIndex) * (VSound / FSample);
+    auto air = [&](uint32_t b) {
+        return b < AirAbs.size() ? static_cast<float>(std::exp(-AirAbs[b] * metres)) : 1.0f;
+    };
+    // A receiver given by band magnitudes weights the direct sound per channel, and the
+    // parameters take the mean of the channels.
+    std::vector<float> receiverGain(NumBands, 1.0f);
+    TDirectivity* recPattern = receiver ? receiver->directivity : nullptr;
+    if (recPattern && recPattern->DAFFType == 1 && NumChannels > 0) {
+        std::vector<float> mag(NumBands);
+        std::fill(receiverGain.begin(), receiverGain.end(), 0.0f);
+        const float azim = FixAzimuth(D.dir.azim - static_cast<float>(receiver->AzimRotation));
+        for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+            recPattern->GetMagnitudes(azim, D.dir.elev, ch, mag.data());
+            for (uint32_t b = 0; b < NumBands; ++b) receiverGain[b] += mag[b] / static_cast<float>(NumChannels);
+        }
+    }
     double sum2 = 0.0;
     if (BaseLength == 0) {
-        sum2 = D.GetEnergy();
+        for (uint32_t b = 0; b < NumBands && b < D.num_bands; ++b) {
+            const double a = std::sqrt(D.spectrum[b]) * air(b) * receiverGain[b];
+            sum2 += a * a;
+        }
     } else {
         std::vector<float> h(BaseLength);
         std::vector<double> d(BaseLength, 0.0);
         for (uint32_t b = 0; b < NumBands && b < D.num_bands; ++b) {
             const float E = D.spectrum[b];
             if (!(E > 0.0f)) continue;
-            OctaveBandDesign(h.data(), BaseLength, octaveFreqs[b]);
-            const double a = std::sqrt(E);
+            SynthesisBandDesign(h.data(), BaseLength, octaveFreqs.data(), NumBands, b);
+            const double a = std::sqrt(E) * air(b) * receiverGain[b];
             for (uint32_t n = 0; n < BaseLength; ++n) d[n] += a * h[n];
         }
         for (double v : d) sum2 += v * v;
@@ -146,15 +166,21 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
         if (std::FILE* f = utilOpenFile(path, "rt")) {
             std::string line;
             unsigned malformed = 0;
+            // A run's ray file holds its late arrivals first, then the clustered early ones,
+            // which start with the direct sound's record. Where every order counts as early
+            // (stored ray files), that record tells the two apart.
+            RecordsBeforeClustered = ClusterOrder > static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
             while (ReadTextLine(f, line)) {
                 if (line.find_first_not_of(" \t") == std::string::npos) continue;
                 if (!ray.ParseLine(line)) {
                     ++malformed;
                     continue;
                 }
+                if (ray.reflections == 0) RecordsBeforeClustered = false;
                 ++NumReflections;
                 InsertRay(&ray);
             }
+            RecordsBeforeClustered = false;
             std::fclose(f);
             if (malformed)
                 std::printf("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
@@ -180,23 +206,21 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
 
     if (NoiseTail) AddArtificialTail_LateRays();
 
-    // Band filtering: the early part by a linear-phase FIR over the samples that can hold early
-    // energy, the late part by the band's Butterworth cascade over the whole response.
+    // Band filtering: both parts through the same linear-phase bands, which add up to a pure
+    // delay, so that the broadband response is flat and the early part hands over to the late
+    // part without a step. The early part needs filtering only over the samples that can hold
+    // early energy.
     std::printf("Subband Filtering ...");
     std::vector<float> BandFilter(BaseLength, 0.0f);
     const uint64_t shortEnd = static_cast<uint64_t>(MaxFirstIndex) + BaseLength;
     const uint32_t ShortLength = shortEnd < MaxLength ? static_cast<uint32_t>(shortEnd) : MaxLength;
     for (uint32_t b = 0; b < NumBands; ++b) {
-        const unsigned NStages = 4;
-        float num[3 * NStages] = {}, den[3 * NStages] = {}, gain[NStages] = {};
-        GetOctaveIIRParamButter(num, den, gain, b, FSample);
-        if (BaseLength > 0) OctaveBandDesign(BandFilter.data(), BaseLength, octaveFreqs[b]);
-        for (uint32_t ch = 0; ch < NumChannels; ++ch) {
-            if (BaseLength > 0 && ShortLength > 0)
-                Filter(IR_Early[ch][b].data(), ShortLength, BandFilter.data(), BaseLength);
-            // A fresh cascade per channel: no state carries over from the previous channel.
-            TMultiStageIIR octaveFilter(NStages, num, den, gain);
-            octaveFilter.Process(IR[ch][b].data(), MaxLength);
+        if (BaseLength > 0) {
+            SynthesisBandDesign(BandFilter.data(), BaseLength, octaveFreqs.data(), NumBands, b);
+            for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+                if (ShortLength > 0) Filter(IR_Early[ch][b].data(), ShortLength, BandFilter.data(), BaseLength);
+                if (MaxLength > 0) Filter(IR[ch][b].data(), MaxLength, BandFilter.data(), BaseLength);
+            }
         }
         std::printf("\rSubband Filtering ... %d/%d    ", static_cast<int>(b + 1), static_cast<int>(NumBands));
     }

@@ -18,6 +18,7 @@ float TRoom::MFP_Estimation()
     float scatt[MAX_NUMBANDS + 1] = {};
 
     TRayScene scene;
+    scene.AllowWideSearch(run.TracerWideSearch);
     scene.Build(*this, run.TracerAcceleration);
     TRaySceneStack stack;
     std::vector<unsigned> reflections(scene.NumPlanes(), 0u);

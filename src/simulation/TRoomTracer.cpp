@@ -16,9 +16,7 @@
 #include <type_traits>
 #include <vector>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 #include "geometry/GeoMath.h"
 #include "geometry/TDirection.h"
@@ -83,41 +81,8 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
 
 // ReflectRay (the reflection of PlaneInteraction) with |X - p| already known: the nearest-plane
 // search computed it with the same expression. Returns the energy of the reflected ray as
-// Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without diffuse processing the scattered energy is left alone: nothing
-// reads it then.
-#if defined(SORVI_WIDE_SEARCH)
-// e[b] *= keep[b] for every band, returning the energies summed in band order from 0: eight
-// bands per step on 256-bit registers, their sum lane by lane.
-__attribute__((target("avx"))) inline double KeepEnergyWide(float* __restrict e, const float* __restrict keep,
-                                                            unsigned nbands)
-{
-    __m128d acc = _mm_setzero_pd();
-    unsigned b = 0;
-    for (; b + 8 <= nbands; b += 8) {
-        const __m256 v = _mm256_mul_ps(_mm256_loadu_ps(e + b), _mm256_loadu_ps(keep + b));
-        _mm256_storeu_ps(e + b, v);
-        const __m256d lo = _mm256_cvtps_pd(_mm256_castps256_ps128(v)), hi = _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1));
-        const __m128d q0 = _mm256_castpd256_pd128(lo), q1 = _mm256_extractf128_pd(lo, 1),
-                      q2 = _mm256_castpd256_pd128(hi), q3 = _mm256_extractf128_pd(hi, 1);
-        acc = _mm_add_sd(acc, q0);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q0, q0));
-        acc = _mm_add_sd(acc, q1);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q1, q1));
-        acc = _mm_add_sd(acc, q2);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q2, q2));
-        acc = _mm_add_sd(acc, q3);
-        acc = _mm_add_sd(acc, _mm_unpackhi_pd(q3, q3));
-    }
-    double sum = _mm_cvtsd_f64(acc);
-    for (; b < nbands; ++b) {
-        e[b] = e[b] * keep[b];
-        sum += e[b];
-    }
-    return sum;
-}
-#endif
-
-template <bool Wide = false>
+// Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without
+// diffuse processing the scattered energy is left alone: nothing reads it then.
 inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVector& n, const float* abs,
                         const float* dif, const float* __restrict keep, unsigned nbands, float scattDivisor,
                         bool diffuse, float* scattEnergy)
@@ -138,11 +103,7 @@ inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVec
     } else {
         // keep[b] is 1 - abs[b]: the products need no order, the sum keeps its own.
         float* __restrict e = ray.e;
-#if defined(SORVI_WIDE_SEARCH)
-        if constexpr (Wide) return KeepEnergyWide(e, keep, nbands);
-#endif
         unsigned b = 0;
-#if defined(__SSE2__)
         // Four bands per step; their energies join the sum one by one, in band order.
         __m128d acc = _mm_setzero_pd();
         for (; b + 4 <= nbands; b += 4) {
@@ -155,7 +116,6 @@ inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVec
             acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
         }
         sum = _mm_cvtsd_f64(acc);
-#endif
         for (; b < nbands; ++b) {
             e[b] = e[b] * keep[b];
             sum += e[b];
@@ -213,6 +173,7 @@ struct alignas(64) Chunk {
 // What every ray of one source shares.
 struct alignas(64) SourceJob {  // on cache lines of its own: read by every worker
     const TRayScene* scene = nullptr;
+    bool pairedRays = true;  // TracerPairedRays: small rooms traced two rays at a time
     unsigned s = 0;
     TPoint3D origin;
     std::vector<TVector> dirs;  // receiver-aimed directions first, then the grid
@@ -239,13 +200,16 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
     unsigned recStride = 0;
 };
 
+// Whether a chunk's rays are traced two at a time (TraceRaysWide).
+inline bool TracePaired(const SourceJob& job) { return job.pairedRays && job.scene->WideSmall(); }
+
 // Per-thread working state, sized once.
 struct Scratch {
     explicit Scratch(const SourceJob& job, bool lead = true)
         : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
           Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad)
     {
-        if (lead && job.scene->WideSmall()) {
+        if (lead && TracePaired(job)) {
             partner = std::make_unique<Scratch>(job, false);
             rayOut.resize(kChunkRays);
             for (Chunk& c : rayOut) {
@@ -378,7 +342,6 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             const double* const cy = cx + job.recStride;
             const double* const cz = cy + job.recStride;
             const double* const reach2 = cz + job.recStride;
-#if defined(__SSE2__)
             const __m128d px = _mm_set1_pd(ray.p.x), py = _mm_set1_pd(ray.p.y), pz = _mm_set1_pd(ray.p.z);
             const __m128d vx = _mm_set1_pd(ray.v.x), vy = _mm_set1_pd(ray.v.y), vz = _mm_set1_pd(ray.v.z);
             const __m128d ux = _mm_set1_pd(vn.x), uy = _mm_set1_pd(vn.y), uz = _mm_set1_pd(vn.z);
@@ -398,25 +361,13 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
                 if (m & 1) consider(r);
                 if ((m & 2) && r + 1 < nrec) consider(r + 1);
             }
-#else
-            for (unsigned r = 0; r < nrec; ++r) {
-                const double tx = cx[r] - ray.p.x, ty = cy[r] - ray.p.y, tz = cz[r] - ray.p.z;
-                const double dv = tx * ray.v.x + ty * ray.v.y + tz * ray.v.z;
-                const double along = tx * vn.x + ty * vn.y + tz * vn.z;
-                const double cc = tx * tx + ty * ty + tz * tz;
-                const double perp2 = cc - along * along;
-                if ((dv > 0) & (perp2 <= reach2[r] + 1e-12 * cc)) consider(r);
-            }
-#endif
         }
 
         planeDist = 0.0;
         if constexpr (Half != 3) {
-#if defined(SORVI_WIDE_SEARCH)
             if constexpr (Wide)
                 P = scene.NearestWide(ray.p, ray.v, vn, P1, last, X, planeDist);
             else
-#endif
                 P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
         }
     }
@@ -442,7 +393,7 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            energy = ReflectAt<Wide>(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
                                static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
@@ -508,7 +459,6 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
     out.rays.push_back(s.res);
 }
 
-#if defined(SORVI_WIDE_SEARCH)
 // The rays of a room of at most eight planes, the whole loop compiled for 256-bit registers
 // (no fused operations: every value rounds as in TraceRay).
 __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job, Scratch& w, uint32_t first, uint32_t count,
@@ -610,7 +560,6 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
         }
     }
 }
-#endif
 
 void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, uint32_t count)
 {
@@ -621,11 +570,9 @@ void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, ui
     out.energies.clear();
     out.hits.clear();
     std::fill(w.planeCount.begin(), w.planeCount.end(), 0u);
-#if defined(SORVI_WIDE_SEARCH)
-    if (job.scene->WideSmall())
+    if (TracePaired(job))
         TraceRaysWide(job, w, first, count, out);
     else
-#endif
         for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
     out.planeReflections.assign(w.planeCount.begin() + Scratch::kCountPad, w.planeCount.end() - Scratch::kCountPad);
 }
@@ -936,8 +883,10 @@ void TRoom::TraceRays()
     IsRunning.store(true);
 
     TRayScene scene;
+    scene.AllowWideSearch(run.TracerWideSearch);
     scene.Build(*this, run.TracerAcceleration);
     job.scene = &scene;
+    job.pairedRays = run.TracerPairedRays;
     job.numBands = std::min(NumBands, MAX_NUMBANDS);
     job.VS = VS;
     job.maxDistance = MaxDistance;
@@ -1051,6 +1000,7 @@ void TRoom::SimulateModes()
     const unsigned nbands = std::min(NumBands, MAX_NUMBANDS);
     const float mask[9] = {1, 1, 1, 0.5f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f};
     TRayScene scene;
+    scene.AllowWideSearch(run.TracerWideSearch);
     scene.Build(*this, run.TracerAcceleration);
     TRaySceneStack stack;
     Raio_st ray(nbands);

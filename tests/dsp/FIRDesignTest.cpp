@@ -69,6 +69,49 @@ TEST(FIRDesign, OctaveBandsPassTheirOwnOctave)
     }
 }
 
+// The synthesis bands add up to one over the range they cover, whatever each band's energy is
+// in the end; each passes its own octave, crosses its neighbour at about half amplitude on the
+// shared edge, and bands past the Nyquist frequency are silent.
+TEST(FIRDesign, SynthesisBandsAddUpToOne)
+{
+    struct Case {
+        double fs;
+        double top;     // Hz, highest frequency of the flat sum
+        unsigned live;  // bands below the Nyquist frequency
+    };
+    const Case cases[] = {{44100.0, 18000.0, 9}, {48000.0, 20000.0, 9}, {22050.0, 9000.0, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fs << " Hz");
+        std::vector<float> centres(9);
+        for (unsigned b = 0; b < 9; b++) centres[b] = static_cast<float>(62.5 * std::pow(2.0, b) / (c.fs / 2));
+        std::vector<std::vector<float>> bands(9, std::vector<float>(2047));
+        std::vector<float> sum(2047, 0.0f);
+        for (unsigned b = 0; b < 9; b++) {
+            SynthesisBandDesign(bands[b].data(), 2047, centres.data(), 9, b);
+            for (unsigned n = 0; n < 2047; n++) sum[n] += bands[b][n];
+        }
+        for (double f = 100.0; f <= c.top; f *= 1.01) ASSERT_NEAR(ResponseDb(sum, f, c.fs), 0.0, 0.1) << f << " Hz";
+
+        for (unsigned b = 0; b < 9; b++) {
+            const double fc = 62.5 * std::pow(2.0, b);
+            SCOPED_TRACE(testing::Message() << "band " << fc << " Hz");
+            if (b >= c.live) {
+                for (float v : bands[b]) ASSERT_EQ(v, 0.0f);
+                continue;
+            }
+            if (b >= 2) {  // the lowest bands are wider than an octave at 2047 taps
+                EXPECT_NEAR(ResponseDb(bands[b], fc, c.fs), 0.0, 0.2);
+                // About half amplitude (the ramp is linear in frequency around the edge).
+                EXPECT_NEAR(ResponseDb(bands[b], fc / std::sqrt(2.0), c.fs), -6.0, 0.7);
+                EXPECT_LT(ResponseDb(bands[b], fc / 2, c.fs), -20.0);
+            }
+            if (b + 1 < c.live && b >= 1) {
+                EXPECT_LT(ResponseDb(bands[b], 2 * fc, c.fs), -20.0);
+            }
+        }
+    }
+}
+
 TEST(FIRDesign, Fir2IsSymmetricForEveryOrder)
 {
     const float ww[] = {0.0f, 0.2f, 0.3f, 1.0f};

@@ -14,6 +14,7 @@
 
 #include "geometry/TPlane.h"
 #include "room/ConvertDXF.h"
+#include "room/ProjectFileSupport.h"
 #include "room/TRoom.h"
 #include "support/ErrorCapture.h"
 
@@ -56,19 +57,7 @@ std::string PythonWithEzdxf()
 
 std::vector<std::string> Lines(const fs::path& p, const std::string& open, const std::string& close)
 {
-    std::ifstream in(p);
-    std::vector<std::string> lines;
-    std::string line;
-    bool inside = false;
-    while (std::getline(in, line)) {
-        if (line == open)
-            inside = true;
-        else if (line == close)
-            inside = false;
-        else if (inside)
-            lines.push_back(line);
-    }
-    return lines;
+    return projtest::SectionLines(projtest::ReadFile(p.string()), open, close);
 }
 
 // Every line the conversion writes is read back without a complaint.

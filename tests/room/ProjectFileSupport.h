@@ -36,6 +36,25 @@ inline std::string Shoebox()
     return ReadFile(std::string(SORVI_SOURCE_DIR) + "/examples/shoebox.txt");
 }
 
+// The lines of `text` between the line `open` and the line `close` (a section's entries).
+inline std::vector<std::string> SectionLines(const std::string& text, const std::string& open,
+                                             const std::string& close)
+{
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (line == open)
+            inside = true;
+        else if (line == close)
+            inside = false;
+        else if (inside)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
 // Replaces the first occurrence of `from` (which must be there).
 inline std::string Replace(std::string text, const std::string& from, const std::string& to)
 {

@@ -69,8 +69,8 @@ std::size_t PeakAt(const std::vector<float>& x)
 
 // One arrival of energy E in one band: the broadband response carries it at the band centre
 // with the amplitude sqrt(E rho c) / (sqrt(pi) r) times the air absorption over its path, and
-// little two octaves away. Early arrivals (FIR, delay compensated) peak at their own sample;
-// late ones (recursive cascade) start at it.
+// little two octaves away. Early and late arrivals go through the same linear-phase bands and
+// peak at their own sample, early ones positive, late ones with their own polarity.
 TEST(Synthesis, OneArrivalLandsAtItsSampleWithItsBandAmplitude)
 {
     struct Case {
@@ -107,12 +107,12 @@ TEST(Synthesis, OneArrivalLandsAtItsSampleWithItsBandAmplitude)
         EXPECT_NEAR(Db(GainAt(g, fc) / P), 0.0, 0.5);
         const double far = c.band >= 4 ? fc / 4.0 : fc * 4.0;
         EXPECT_LT(Db(GainAt(g, far) / P), -20.0);
+        EXPECT_EQ(PeakAt(g), index);
         if (c.order <= 2) {
-            EXPECT_EQ(PeakAt(g), index);
-        } else {
-            for (unsigned n = 0; n < index; ++n) ASSERT_EQ(g[n], 0.0f) << n;
-            EXPECT_NE(g[index], 0.0f);
+            EXPECT_GT(g[index], 0.0f);
         }
+        // Nothing ahead of the band filters' half length (to the convolution's rounding).
+        for (unsigned n = 0; n + 1023 < index; ++n) ASSERT_LT(std::fabs(g[n]), 1e-9f * std::fabs(g[index])) << n;
     }
 }
 
@@ -210,8 +210,8 @@ TEST(Synthesis, ResponsesComeFromCountedArrivalsOnly)
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(r->NumReflections, 6u);  // each line counted by the reader and by the insertion
         EXPECT_EQ(r->LateRefCount, 6u);
-        for (unsigned n = 0; n < 900; ++n) ASSERT_EQ(r->globalIR[0][n], 0.0f) << n;
-        EXPECT_NE(r->globalIR[0][900], 0.0f);
+        const std::size_t peak = PeakAt(r->globalIR[0]);
+        EXPECT_TRUE(peak == 900 || peak == 1000 || peak == 1100) << peak;
     }
     {
         // A pair made without ray files (arrivals inserted while tracing) has nothing to read.
@@ -252,10 +252,11 @@ TEST(Synthesis, DirectSoundIsReportedAndWrittenOnce)
     // Free field: Lw - 20 log10(d) - 10 log10(4 pi) + 10 log10(rho c / 400).
     const double freeField = 10 * std::log10(W / 1e-12) - 20 * std::log10(d) - 10 * std::log10(4 * M_PI) +
                              10 * std::log10(1.2041 * kC / 400.0);
-    // The early part's band filters overlap in their skirts: a flat spectrum comes out about
-    // 1.6 dB above the power the bands carry.
-    EXPECT_GT(spl, freeField);
-    EXPECT_LT(spl, freeField + 2.0);
+    // The bands add up to one from 44 Hz (the lowest band's edge) to 19.0 kHz (the highest
+    // band's flat end at 44.1 kHz), with linear skirts down to 37.6 Hz and up to 21.6 kHz: they
+    // keep that share of a flat spectrum's power.
+    const double share = ((19025.0 - 44.19) + (44.19 - 37.57) / 3 + (21609.0 - 19025.0) / 3) / 22050.0;
+    EXPECT_NEAR(spl, freeField + 10 * std::log10(share), 0.1);
     char line[160];
     std::snprintf(line, sizeof line, "Direct Sound: Index: %u (%1.2f m) - Rays: %u - SPL: %1.2f\n\n",
                   r->DirectSoundIndex, r->DirectSoundIndex / kFs * kC, hits, static_cast<double>(spl));

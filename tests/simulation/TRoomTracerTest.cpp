@@ -316,23 +316,41 @@ TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
 
 namespace {
 
+enum class Room { Box, StripFloor, Hall };
+enum class Mode { Specular, Diffuse, Tail };
+
+struct Paths {
+    unsigned threads;
+    bool tree, wide, paired;
+};
+
 // Everything a run leaves behind: every file of the project folder, the mean free path, the
 // plane counters and the direct sound of every pair.
-std::map<std::string, std::string> RunOutputs(unsigned threads, bool accelerate, unsigned receivers)
+std::map<std::string, std::string> RunOutputs(Room kind, Mode mode, Paths paths)
 {
-    std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 3, 3);
-    quads.erase(quads.end() - 1);  // one coffer open to the sky: some rays are lost
+    std::vector<Quad> quads;
+    if (kind == Room::Box) quads = ShoeboxQuads(10, 8, 6);
+    if (kind == Room::StripFloor) quads = StripFloorQuads(10, 8, 6);
+    if (kind == Room::Hall) {
+        quads = CofferedHallQuads(10, 8, 6, 3, 3);
+        quads.erase(quads.end() - 1);  // one coffer open to the sky: some rays are lost
+    }
+    if (kind != Room::Hall) quads.erase(quads.begin() + 1);  // no ceiling: some rays are lost
     TracerRoom hall(quads, 0.2f, 0.3f);
-    hall.AddSource({2, 2, 1.5}, 2000);
+    hall.AddSource({2, 2, 1.5}, kind == Room::Hall ? 2000 : 1500);
     hall.AddSource({8, 6, 2}, 1000);
-    for (unsigned r = 0; r < receivers; ++r) hall.AddReceiver({3.0 + r, 5.0, 1.2 + 0.3 * r}, 0.5);
-    hall.room->DiffuseProcessing = 1;
+    for (unsigned r = 0; r < 2; ++r) hall.AddReceiver({3.0 + r, 5.0, 1.2 + 0.3 * r}, 0.5);
+    hall.room->DiffuseProcessing = mode == Mode::Diffuse;
+    hall.room->ArtificialTailFlag = mode == Mode::Tail;
+    hall.room->MaxRayTracReflections = -1;
     hall.room->HitFilesFlag = 1;
     hall.room->SaveDiffuseRaysFlag = 1;
     hall.room->ClusterOrderGlobal = 3;
     hall.room->MaxLength = 44100 / 4;
-    hall.room->run.TracerThreads = threads;
-    hall.room->run.TracerAcceleration = accelerate;
+    hall.room->run.TracerThreads = paths.threads;
+    hall.room->run.TracerAcceleration = paths.tree;
+    hall.room->run.TracerWideSearch = paths.wide;
+    hall.room->run.TracerPairedRays = paths.paired;
     hall.Run();
     std::map<std::string, std::string> out;
     for (const auto& e : std::filesystem::directory_iterator(hall.dir.dir))
@@ -355,22 +373,44 @@ std::map<std::string, std::string> RunOutputs(unsigned threads, bool accelerate,
     return out;
 }
 
+class TracerExactness : public testing::TestWithParam<std::tuple<Room, Mode>> {};
+
 }  // namespace
 
-TEST(TracerExactness, OutputsAreTheSameForAnyThreadCountAndWithOrWithoutTheTree)
+// Every path of the tracer (threads, tree, wide search, two rays at a time) on and off gives
+// the same files, byte for byte, as one thread with every path off.
+TEST_P(TracerExactness, EveryPathGivesTheSameOutputs)
 {
-    const auto reference = RunOutputs(1, false, 2);
+    const auto [kind, mode] = GetParam();
+    const auto reference = RunOutputs(kind, mode, {1, false, false, false});
     ASSERT_GE(reference.size(), 10u);
     EXPECT_FALSE(reference.at("LostRays.txt").empty());
     EXPECT_GT(reference.at("RAYS-S001-R001-EARLY.txt").size(), 1000u);
-    EXPECT_GT(reference.at("HITS-S002-R002.txt").size(), 1000u);
-    for (auto [threads, tree] : {std::pair{1u, true}, std::pair{4u, true}, std::pair{3u, false}, std::pair{8u, true}}) {
-        const auto other = RunOutputs(threads, tree, 2);
-        ASSERT_EQ(other.size(), reference.size());
-        for (const auto& [name, text] : reference)
-            EXPECT_TRUE(other.at(name) == text) << name << " differs with " << threads << " threads, tree " << tree;
-    }
+    EXPECT_FALSE(reference.at("HITS-S002-R002.txt").empty());
+    for (const unsigned threads : {1u, 4u})
+        for (int bits = 0; bits < 8; ++bits) {
+            const Paths paths{threads, (bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+            if (threads == 1 && bits == 0) continue;
+            const auto other = RunOutputs(kind, mode, paths);
+            ASSERT_EQ(other.size(), reference.size());
+            for (const auto& [name, text] : reference)
+                EXPECT_TRUE(other.at(name) == text) << name << " differs with " << threads << " threads, tree "
+                                                    << paths.tree << ", wide " << paths.wide << ", paired "
+                                                    << paths.paired;
+        }
 }
+
+std::string CaseName(const testing::TestParamInfo<std::tuple<Room, Mode>>& info)
+{
+    const char* const rooms[] = {"Box6", "StripFloor11", "Hall"};
+    const char* const modes[] = {"Specular", "Diffuse", "Tail"};
+    return std::string(rooms[static_cast<int>(std::get<0>(info.param))]) + modes[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(Rooms, TracerExactness,
+                         testing::Combine(testing::Values(Room::Box, Room::StripFloor, Room::Hall),
+                                          testing::Values(Mode::Specular, Mode::Diffuse, Mode::Tail)),
+                         CaseName);
 
 // ---------------------------------------------------------------------------------------------
 // Receivers, visibility and the run's bookkeeping.

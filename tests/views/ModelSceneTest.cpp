@@ -62,9 +62,11 @@ TEST(ModelScene, LostRaysAreHiddenWhileARunReplacesThem)
     EXPECT_FALSE(ShowLostRays(room, view));  // none
     AddLostRay(room, TPoint3D(0, 0, 0), TVector(1, 0, 0), 2);
     EXPECT_TRUE(ShowLostRays(room, view));
-    room.IsRunning = true;
-    EXPECT_FALSE(ShowLostRays(room, view));
-    room.IsRunning = false;
+    {
+        HeldRun run(room);
+        EXPECT_FALSE(ShowLostRays(room, view));
+    }
+    EXPECT_TRUE(ShowLostRays(room, view));
     view.DrawLostRays = 0;
     EXPECT_FALSE(ShowLostRays(room, view));
 }
@@ -74,10 +76,11 @@ TEST(ModelScene, TargetFollowsTheRoomButIsNotRefreshedDuringARun)
     TRoom room;
     AddSource(room, TPoint3D(2, 4, 6));
     EXPECT_EQ(ViewTarget(room), TPoint3D(2, 4, 6));
-    room.IsRunning = true;
-    room.source[0]->Position = TPoint3D(0, 0, 0);
-    EXPECT_EQ(ViewTarget(room), TPoint3D(2, 4, 6));
-    room.IsRunning = false;
+    {
+        HeldRun run(room);
+        room.source[0]->Position = TPoint3D(0, 0, 0);
+        EXPECT_EQ(ViewTarget(room), TPoint3D(2, 4, 6));
+    }
     EXPECT_EQ(ViewTarget(room), TPoint3D(0, 0, 0));
 }
 
@@ -109,7 +112,6 @@ TEST(ModelScene, FingerprintChangesWithWhatIsDrawnOnly)
         {"plane layer", [](TRoom& r) { r.plane[0]->LayerID = 1; }, [](TRoom& r) { r.plane[0]->LayerID = 0; }},
         {"vertex", [](TRoom& r) { r.plane[0]->vertice[1].y = 0.5; },
          [](TRoom& r) { r.plane[0]->vertice[1].y = 0; }},
-        {"run started", [](TRoom& r) { r.IsRunning = true; }, [](TRoom& r) { r.IsRunning = false; }},
         {"lost rays", [](TRoom& r) { AddLostRay(r, TPoint3D(0, 0, 0), TVector(0, 0, 1), 1); },
          [](TRoom& r) { r.DeleteLostRays(); }},
     };
@@ -119,6 +121,11 @@ TEST(ModelScene, FingerprintChangesWithWhatIsDrawnOnly)
         c.undo(room);
         EXPECT_EQ(Fingerprint(room), base) << c.what << " undone";
     }
+    {
+        HeldRun run(room);
+        EXPECT_NE(Fingerprint(room), base) << "run going";
+    }
+    EXPECT_EQ(Fingerprint(room), base) << "run ended";
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // Small rooms built in code for the views' tests.
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -50,5 +52,27 @@ inline void AddLostRay(TRoom& room, TPoint3D from, TVector direction, unsigned r
     ray.reflections = reflections;
     room.NumLostRays = static_cast<unsigned>(room.lostRays.size());
 }
+
+// A run of the room that does nothing but last until the object goes.
+class HeldRun {
+public:
+    explicit HeldRun(TRoom& room) : room_(room)
+    {
+        room_.run.Start([this] {
+            while (!release_.load()) std::this_thread::yield();
+        });
+    }
+    ~HeldRun()
+    {
+        release_.store(true);
+        room_.run.Wait();
+    }
+    HeldRun(const HeldRun&) = delete;
+    HeldRun& operator=(const HeldRun&) = delete;
+
+private:
+    TRoom& room_;
+    std::atomic<bool> release_{false};
+};
 
 }  // namespace view_test
