@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include <unistd.h>
+
 #include "geometry/ErrorHandler.h"
 #include "geometry/util.h"
 #include "simulation/DirectionGroups.h"
@@ -93,6 +95,8 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
     std::fseek(f, 0, SEEK_END);
     const long size = std::ftell(f);
     std::rewind(f);
+    const int fd = ::fileno(f);
+    uint64_t offset = 0;  // of the next piece in the file
     struct Part {
         std::string_view text;
         std::vector<EarlyRecord> records;
@@ -120,7 +124,23 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
             std::memcpy(grown.get(), text.get(), carried);
             text = std::move(grown);
         }
-        const std::size_t got = std::fread(text.get() + carried, 1, kReadBytes, f);
+        // The piece is copied from the file in one slice per thread (positioned reads, which
+        // leave the stream's position alone).
+        std::vector<std::size_t> slice(threads, 0);
+        const std::size_t sliceBytes = (kReadBytes + threads - 1) / threads;
+        ParallelFor(threads, threads, [&](std::size_t t) {
+            const std::size_t begin = std::min(kReadBytes, t * sliceBytes);
+            const std::size_t want = std::min(kReadBytes, begin + sliceBytes) - begin;
+            char* to = text.get() + carried + begin;
+            while (slice[t] < want) {
+                const ssize_t n = ::pread(fd, to + slice[t], want - slice[t], static_cast<off_t>(offset + begin + slice[t]));
+                if (n <= 0) break;
+                slice[t] += static_cast<std::size_t>(n);
+            }
+        });
+        std::size_t got = 0;
+        for (std::size_t t = 0; t < threads && got == std::min(kReadBytes, t * sliceBytes); ++t) got += slice[t];
+        offset += got;
         end = got < kReadBytes;
         const std::string_view read(text.get(), carried + got);
         // Whole lines only, unless the file ends (its last line may lack a newline).
