@@ -108,6 +108,11 @@ public:
     // many arrivals, so memory and time stay bounded (the pairwise angle list grows with the
     // square of the block).
     uint32_t MaxClusterBlock = 1024;
+    // Threads that read and group the early arrivals; the output is the same for any count.
+    uint32_t ClusterThreads = 1;
+    // An early ray file larger than this is clustered some reflection orders at a time, each
+    // batch of orders holding about this many bytes of arrivals in memory.
+    uint64_t ClusterMemoryBytes = uint64_t{768} << 20;
 
     // Set while the synthesis reads the records that precede the clustered ones in a ray file
     // (the late arrivals a run stored before the direct sound's record): they take the late

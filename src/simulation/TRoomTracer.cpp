@@ -33,6 +33,7 @@
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
+#include "simulation/UsableCores.h"
 
 namespace {
 
@@ -800,8 +801,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
 unsigned TRoom::TracerThreadCount() const
 {
     if (run.TracerThreads) return run.TracerThreads;
-    const unsigned hw = std::thread::hardware_concurrency();
-    return hw ? hw : 1;
+    return UsableCores();
 }
 
 double TRoom::RayTracingReception(const Raio_st& y, int /*S*/, int R)
