@@ -103,7 +103,7 @@ void EditableCentred(wxGrid* grid)
 }  // namespace
 
 int SorviwxFrame::ExitStatus() { return exitStatus; }
-void SorviwxFrame::SetExitStatus(int status) { exitStatus = status != 0 ? status : 1; }
+void SorviwxFrame::SetExitStatus(int status) { exitStatus = status; }
 
 SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 {
@@ -275,9 +275,7 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         MaterialGrid = MakeGrid(mp, ID_MATGRID, "materialgrid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 190, false}, {"scatt", 36, true}}, 1, 36, true);
         EditableCentred(MaterialGrid);
-        MaterialGrid->SetGridCursor(0, 0);
-        MaterialGrid->EnableCellEditControl(true);
-        MaterialGrid->ShowCellEditControl();
+        MaterialGrid->SetGridCursor(0, 0);  // the cell editor opens once rows exist
         materials->Add(MaterialGrid, 0, 0, 0);
         boxes->Add(materials, 1, wxEXPAND | wxALL, 10);
 
@@ -400,17 +398,22 @@ SorviwxFrame::~SorviwxFrame()
         delete sala;
         sala = nullptr;
     }
-    // Each chart deletes the layers that are its own; the shared frequency axis is taken out of
-    // all four first and deleted once.
-    for (auto& chart : param_plot) {
+    // The axis layers are the window's: each is taken out of the charts that hold it and
+    // deleted once; a chart deletes the other layers it still holds (curves, legends).
+    for (int i = 0; i < 4; ++i) {
+        mpWindow* chart = param_plot[i];
         if (!chart) continue;
         if (xaxis_param) chart->DelLayer(xaxis_param, false, false);
+        if (yaxis_param[i]) chart->DelLayer(yaxis_param[i], false, false);
         delete chart;
-        chart = nullptr;
+        param_plot[i] = nullptr;
     }
     delete xaxis_param;
     xaxis_param = nullptr;
-    for (auto& axis : yaxis_param) axis = nullptr;  // deleted by their charts
+    for (auto& axis : yaxis_param) {
+        delete axis;
+        axis = nullptr;
+    }
     delete My2DPlot;
     My2DPlot = nullptr;
 }
@@ -460,7 +463,7 @@ void SorviwxFrame::CoreExit(const SorviExit& error)
 {
     std::fprintf(stderr, "Sorviwx: ending with status %d: %s\n", error.Status(), error.what());
     std::fflush(stderr);
-    SetExitStatus(error.Status());
+    SetExitStatus(error.Status() != 0 ? error.Status() : 1);
     ProjectStatus = 0;  // the room may be half read: nothing to save
     try {
         ReleaseProject(false);
