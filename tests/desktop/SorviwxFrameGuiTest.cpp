@@ -358,6 +358,33 @@ TEST_F(SorviwxFrameTest, ClosingAnUnmodifiedProjectAsksNothing)
     EXPECT_TRUE(prompter.Asked().empty());
 }
 
+TEST_F(SorviwxFrameTest, ClosingStopsARunningSimulationBeforeTheRoomGoes)
+{
+    fs::copy_file(fs::path(SORVI_SOURCE_DIR) / "examples" / "shoebox.txt", "shoebox.txt");
+    ProjectLoad load;
+    projtest::Quietly([&] { load = LoadProject("shoebox.txt", ProjectChain::Full); });
+    ASSERT_TRUE(load) << load.error;
+    TRoom* room = load.room.release();
+    projtest::Quietly([&] {
+        delete frame->sala;
+        frame->sala = room;
+        frame->MyGLCanvas->SetRoom(room);
+        room->SetNumRays(2000000);  // far more than the test waits for
+        room->CreateResults();
+        room->StartSimulation();
+    });
+    ASSERT_TRUE(room->SimulationActive());
+    frame->ProjectStatus = 1;
+    // The run is asked to stop and joined before the room is freed (the sanitizers watch).
+    projtest::Quietly([this] {
+        frame->Close(false);
+        PumpEvents();
+    });
+    EXPECT_FALSE(frame);
+    for (const std::string& text : TakeCoreErrors())
+        EXPECT_EQ(text, "Interrupted by the user! Results not calculated!!");
+}
+
 TEST_F(SorviwxFrameTest, FatalCoreErrorInAHandlerIsShownAndEndsWithItsStatus)
 {
     // A handler bound like the window's own, whose work fails fatally in the shared code.
