@@ -145,8 +145,10 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     StatusBar1->SetStatusStyles(1, styles);
     SetStatusBar(StatusBar1);
 
+    // The notebooks share the client width less the outer borders and spacer (4 x 10 + 1 px),
+    // so that the view pages' canvases and charts fit inside their notebook.
     const wxSize client = GetClientSize();
-    const int W = client.x, H = client.y;
+    const int W = client.x - 41, H = client.y;
     const int leftWidth = static_cast<int>(W * kLeftShare);
     const int rightWidth = static_cast<int>(W * (1 - kLeftShare));
     auto* outer = new wxBoxSizer(wxHORIZONTAL);
