@@ -1,6 +1,6 @@
 // The response canvas with six responses of 2 s at 44.1 kHz: one frame drawn, and the same
 // curves drawn point by point for comparison. Run under a display, e.g.
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/sorvi_bench_views
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/sorvi_bench_plot2d
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -44,7 +44,7 @@ GL_Plot2D* Canvas()
 {
     static GL_Plot2D* canvas = [] {
         static int argc = 1;
-        static char name[] = "sorvi_bench_views";
+        static char name[] = "sorvi_bench_plot2d";
         static char* argv[] = {name, nullptr};
         wxApp::SetInstance(new wxApp);
         wxEntryStart(argc, argv);

@@ -89,11 +89,13 @@ wxBitmap ArrowArt(bool forward)
     return wxBitmap(image);
 }
 
-wxBitmapButton* Arrow(wxWindow* parent, long id, bool forward, const char* name)
+// An arrow button added to `column`.
+wxBitmapButton* AddArrow(wxWindow* parent, wxSizer* column, long id, bool forward, const char* name)
 {
-    const wxBitmap art = ArrowArt(forward);
-    return new wxBitmapButton(parent, id, art, wxDefaultPosition, wxSize(25, 40), wxBU_AUTODRAW, wxDefaultValidator,
-                              name);
+    auto* button = new wxBitmapButton(parent, id, ArrowArt(forward), wxDefaultPosition, wxSize(25, 40), wxBU_AUTODRAW,
+                                      wxDefaultValidator, name);
+    column->Add(button, 0, wxALL, 5);
+    return button;
 }
 
 // Dropped layer names land in the list that carries the target.
@@ -133,15 +135,11 @@ ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, cons
     auto* middle = new wxFlexGridSizer(1, 3, 0, 0);
     auto* arrowsLeft = new wxBoxSizer(wxVERTICAL);
     arrowsLeft->Add(25, 21, 0);
-    BitmapButton1 = Arrow(Panel2, ID_BITMAPBUTTON1, false, "ID_BITMAPBUTTON1");
-    BitmapButton2 = Arrow(Panel2, ID_BITMAPBUTTON2, true, "ID_BITMAPBUTTON2");
-    arrowsLeft->Add(BitmapButton1, 0, wxALL, 5);
-    arrowsLeft->Add(BitmapButton2, 0, wxALL, 5);
+    BitmapButton1 = AddArrow(Panel2, arrowsLeft, ID_BITMAPBUTTON1, false, "ID_BITMAPBUTTON1");
+    BitmapButton2 = AddArrow(Panel2, arrowsLeft, ID_BITMAPBUTTON2, true, "ID_BITMAPBUTTON2");
     arrowsLeft->Add(25, 141, 0);
-    BitmapButton3 = Arrow(Panel2, ID_BITMAPBUTTON3, false, "ID_BITMAPBUTTON3");
-    BitmapButton4 = Arrow(Panel2, ID_BITMAPBUTTON4, true, "ID_BITMAPBUTTON4");
-    arrowsLeft->Add(BitmapButton3, 0, wxALL, 5);
-    arrowsLeft->Add(BitmapButton4, 0, wxALL, 5);
+    BitmapButton3 = AddArrow(Panel2, arrowsLeft, ID_BITMAPBUTTON3, false, "ID_BITMAPBUTTON3");
+    BitmapButton4 = AddArrow(Panel2, arrowsLeft, ID_BITMAPBUTTON4, true, "ID_BITMAPBUTTON4");
     arrowsLeft->AddStretchSpacer();
     middle->Add(arrowsLeft, 0, wxALL | wxEXPAND, 5);
 
@@ -163,10 +161,8 @@ ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, cons
 
     auto* arrowsRight = new wxBoxSizer(wxVERTICAL);
     arrowsRight->Add(25, 21, 0);
-    BitmapButton5 = Arrow(Panel2, ID_BITMAPBUTTON5, true, "ID_BITMAPBUTTON5");
-    BitmapButton6 = Arrow(Panel2, ID_BITMAPBUTTON6, false, "ID_BITMAPBUTTON6");
-    arrowsRight->Add(BitmapButton5, 0, wxALL, 5);
-    arrowsRight->Add(BitmapButton6, 0, wxALL, 5);
+    BitmapButton5 = AddArrow(Panel2, arrowsRight, ID_BITMAPBUTTON5, true, "ID_BITMAPBUTTON5");
+    BitmapButton6 = AddArrow(Panel2, arrowsRight, ID_BITMAPBUTTON6, false, "ID_BITMAPBUTTON6");
     arrowsRight->AddStretchSpacer();
     middle->Add(arrowsRight, 0, wxALL | wxEXPAND, 5);
     Panel2->SetSizer(middle);

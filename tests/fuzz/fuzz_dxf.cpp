@@ -1,30 +1,17 @@
 // Converts arbitrary bytes as a DXF drawing into a project file.
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
+#include "FuzzSupport.h"
 #include "geometry/ErrorHandler.h"
 #include "room/ConvertDXF.h"
 
 namespace {
 
 struct Files {
-    std::string input, output;
-    Files()
-    {
-        const auto dir = std::filesystem::temp_directory_path();
-        const std::string tag = std::to_string(getpid());
-        input = (dir / ("sorvi_fuzz_dxf_" + tag + ".dxf")).string();
-        output = (dir / ("sorvi_fuzz_dxf_" + tag + ".txt")).string();
-        SetErrorHandler([](const std::string&) { return 1; });
-        // The conversion's counts and notices would flood the fuzzer's log.
-        if (!std::freopen("/dev/null", "w", stdout)) std::perror("stdout");
-    }
+    std::string input = FuzzTempPath("sorvi_fuzz_dxf") + ".dxf";
+    std::string output = FuzzTempPath("sorvi_fuzz_dxf") + ".txt";
+    Files() { SilenceForFuzzing(); }
 };
 
 }  // namespace
@@ -32,10 +19,7 @@ struct Files {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Files files;
-    FILE* f = std::fopen(files.input.c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    if (!WriteFuzzInput(files.input, data, size)) return 0;
     try {
         ConvertDXF_RoomFile(files.input.c_str(), files.output.c_str(), 1, 1, 1, 1);
     } catch (const SorviExit&) {

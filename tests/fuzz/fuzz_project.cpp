@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "FuzzSupport.h"
 #include "geometry/ErrorHandler.h"
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
@@ -24,15 +25,13 @@ struct Files {
     std::string input, first, second, third;
     Files()
     {
-        const auto dir = std::filesystem::temp_directory_path() / ("sorvi_fuzz_project_" + std::to_string(getpid()));
+        const std::filesystem::path dir = FuzzTempPath("sorvi_fuzz_project");
         std::filesystem::create_directories(dir);
         input = (dir / "input.txt").string();
         first = (dir / "first.txt").string();
         second = (dir / "second.txt").string();
         third = (dir / "third.txt").string();
-        SetErrorHandler([](const std::string&) { return 1; });
-        // The readers' progress and notices would flood the fuzzer's log.
-        if (!std::freopen("/dev/null", "w", stdout)) std::perror("stdout");
+        SilenceForFuzzing();
     }
 };
 
@@ -49,10 +48,7 @@ std::string Contents(const std::string& path)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Files files;
-    {
-        std::ofstream out(files.input, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    if (!WriteFuzzInput(files.input, data, size)) return 0;
     // Fatal input errors end the load on purpose; a file SaveRoom wrote must load.
     ProjectLoad input = LoadProject(files.input, ProjectChain::Full);
     if (!input || input.room->SaveRoom(files.first.c_str()) != 1) return 0;

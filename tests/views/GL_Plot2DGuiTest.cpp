@@ -137,6 +137,64 @@ TEST_F(GL_Plot2DGuiTest, LongResponseKeepsItsPeaks)
     EXPECT_GT(Count(bottom.x - 1, bottom.y - 1, 3, 3, red), 0);
 }
 
+// The reduced curve lights the pixels that the curve through every point lights.
+TEST_F(GL_Plot2DGuiTest, ReducedCurveLooksLikeTheFullOne)
+{
+    Open();
+    const unsigned int n = 88200;
+    std::vector<float> t(n), p(n);
+    unsigned int state = 1;
+    for (unsigned int i = 0; i < n; i++) {
+        state = state * 1664525u + 1013904223u;
+        t[i] = i / 44100.0f;
+        p[i] = std::exp(-2.0f * t[i]) * ((state >> 8) / float(1u << 24) - 0.5f) + 0.2f * std::sin(9.0f * t[i]);
+    }
+    plot->AddGraph(t.data(), p.data(), n);
+    plot->SetGraphColor(0, TPoint3D(0, 0, 0));
+    plot->SetXRange(0.1f, 0.6f);  // some 44 points per column, and the curve leaves the window
+    plot->SetYRange(-0.4f, 0.3f);
+    ASSERT_TRUE(plot->RenderFrame());
+    auto plotArea = [&] {
+        std::vector<unsigned char> rgb(3 * 400 * 300);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(35, 4 + 25, 400, 300, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    const std::vector<unsigned char> reduced = plotArea();
+
+    // The same frame, the curve drawn through every point.
+    plot->SetGraphViewStatus(0, false);
+    ASSERT_TRUE(plot->RenderFrame());
+    const PlotMapping map = plot->Model().Mapping();
+    std::vector<float> xy;
+    for (unsigned int i = 0; i < n; i++) {
+        xy.push_back(static_cast<float>(map.X(t[i])));
+        xy.push_back(static_cast<float>(map.Y(p[i])));
+    }
+    glViewport(35, 4 + 25, 400, 300);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 400, 0, 300, -1, 1);
+    glColor3f(0, 0, 0);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, xy.data());
+    glDrawArrays(GL_LINE_STRIP, 0, n);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    const std::vector<unsigned char> full = plotArea();
+
+    // The grid lies over the curve in the frame and under the curve drawn afterwards: its
+    // pixels are not compared.
+    int black = 0, differ = 0;
+    for (size_t i = 0; i < full.size(); i += 3) {
+        if (reduced[i] == 128 && reduced[i + 1] == 128) continue;
+        const bool a = full[i] == 0 && full[i + 2] == 0, b = reduced[i] == 0 && reduced[i + 2] == 0;
+        black += a;
+        differ += a != b;
+    }
+    EXPECT_GT(black, 20000);
+    EXPECT_LT(differ, black / 100) << differ << " of " << black;
+}
+
 TEST_F(GL_Plot2DGuiTest, InfiniteDecayTailKeepsWindowsFinite)
 {
     Open();
