@@ -1,6 +1,7 @@
 #include "desktop/SorviwxFrame.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <wx/button.h>
@@ -98,6 +99,51 @@ void EditableCentred(wxGrid* grid)
     grid->EnableEditing(true);
     grid->EnableGridLines(true);
     grid->SetDefaultCellAlignment(wxALIGN_CENTER, wxALIGN_CENTER);
+}
+
+// One box of the Sources or Receivers page: its label, its add and delete buttons.
+struct BoxSpec {
+    wxString label;
+    long addId;
+    wxString addLabel;
+    const char* addName;
+    long delId;
+    wxString delLabel;
+    const char* delName;
+    bool addEnabled;  // the delete button starts disabled
+};
+
+struct ElementPage {
+    wxPanel* page;
+    wxButton *addType, *delType, *addElement, *delElement;
+    wxGrid *typeGrid, *elementGrid;
+};
+
+// A page with the type box above the element box, each with its button row above its grid.
+ElementPage BuildElementPage(wxNotebook* notebook, const BoxSpec& types, const BoxSpec& elements,
+                             const std::function<wxGrid*(wxWindow*)>& typeGrid,
+                             const std::function<wxGrid*(wxWindow*)>& elementGrid)
+{
+    ElementPage made{};
+    made.page = new wxPanel(notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    auto* boxes = new wxFlexGridSizer(2, 1, 5, 5);
+    auto box = [&](const BoxSpec& spec, wxButton*& add, wxButton*& del, wxGrid*& grid,
+                   const std::function<wxGrid*(wxWindow*)>& makeGrid) {
+        auto* sizer = new wxStaticBoxSizer(wxVERTICAL, made.page, spec.label);
+        wxWindow* parent = sizer->GetStaticBox();
+        auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+        add = AddButton(parent, buttons, spec.addId, spec.addLabel, spec.addName, spec.addEnabled);
+        del = AddButton(parent, buttons, spec.delId, spec.delLabel, spec.delName, false);
+        sizer->Add(buttons, 0, 0, 0);
+        grid = makeGrid(parent);
+        EditableCentred(grid);
+        sizer->Add(grid, 0, 0, 0);
+        boxes->Add(sizer, 1, wxEXPAND | wxALL, 10);
+    };
+    box(types, made.addType, made.delType, made.typeGrid, typeGrid);
+    box(elements, made.addElement, made.delElement, made.elementGrid, elementGrid);
+    made.page->SetSizer(boxes);
+    return made;
 }
 
 }  // namespace
@@ -299,67 +345,51 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 
     // Pages "Sources" and "Receivers": a type box above an element box, buttons above grids.
     {
-        auto* page = new wxPanel(Notebook1, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-        auto* boxes = new wxFlexGridSizer(2, 1, 5, 5);
-        auto* types = new wxStaticBoxSizer(wxVERTICAL, page, _("Source Type"));
-        wxWindow* tp = types->GetStaticBox();
-        auto* typeButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddSrcLayer = AddButton(tp, typeButtons, ID_ADDSRCLAYER, _("Add Source Type"), "ID_ADDSRCLAYER", true);
-        BtnDelSrcLayer = AddButton(tp, typeButtons, ID_DELSRCLAYER, _("Del Source Type"), "ID_DELSRCLAYER", false);
-        types->Add(typeButtons, 0, 0, 0);
-        SrcLayerGrid = MakeGrid(tp, ID_SRCLGRID, "grid", wxSize(leftWidth - 20, 200),
+        ElementPage page = BuildElementPage(
+            Notebook1, {_("Source Type"), ID_ADDSRCLAYER, _("Add Source Type"), "ID_ADDSRCLAYER", ID_DELSRCLAYER,
+                        _("Del Source Type"), "ID_DELSRCLAYER", true},
+            {_("Sources"), ID_ADDSRC, _("Add Source"), "ID_ADDSRC", ID_DELSRC, _("Del Source"), "ID_DELSRC", false},
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_SRCLGRID, "grid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 120, false}, {"Directivity", 120, false}}, 2, 35, true);
-        EditableCentred(SrcLayerGrid);
-        types->Add(SrcLayerGrid, 0, 0, 0);
-        boxes->Add(types, 1, wxEXPAND | wxALL, 10);
-
-        auto* elements = new wxStaticBoxSizer(wxVERTICAL, page, _("Sources"));
-        wxWindow* ep = elements->GetStaticBox();
-        auto* elButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddSource = AddButton(ep, elButtons, ID_ADDSRC, _("Add Source"), "ID_ADDSRC", false);
-        BtnDelSource = AddButton(ep, elButtons, ID_DELSRC, _("Del Source"), "ID_DELSRC", false);
-        elements->Add(elButtons, 0, 0, 0);
-        SourceGrid = MakeGrid(ep, ID_SRCGRID, "sourcegrid", wxSize(leftWidth - 20, 400),
-                              {{"X", 40, true}, {"Y", 40, true}, {"Z", 40, true}, {"Azim", 40, true},
-                               {"Elev", 40, true}, {"SPL (1m)", 60, false}, {"Source Type", 110, false},
-                               {"Sound File", 180, false}},
-                              -1, 0, true);
-        EditableCentred(SourceGrid);
-        elements->Add(SourceGrid, 0, 0, 0);
-        boxes->Add(elements, 1, wxEXPAND | wxALL, 10);
-        page->SetSizer(boxes);
-        Notebook1->AddPage(page, _("Sources"), false);
+            },
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_SRCGRID, "sourcegrid", wxSize(leftWidth - 20, 400),
+                                {{"X", 40, true}, {"Y", 40, true}, {"Z", 40, true}, {"Azim", 40, true},
+                                 {"Elev", 40, true}, {"SPL (1m)", 60, false}, {"Source Type", 110, false},
+                                 {"Sound File", 180, false}},
+                                -1, 0, true);
+            });
+        Notebook1->AddPage(page.page, _("Sources"), false);
+        BtnAddSrcLayer = page.addType;
+        BtnDelSrcLayer = page.delType;
+        BtnAddSource = page.addElement;
+        BtnDelSource = page.delElement;
+        SrcLayerGrid = page.typeGrid;
+        SourceGrid = page.elementGrid;
     }
     {
-        auto* page = new wxPanel(Notebook1, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-        auto* boxes = new wxFlexGridSizer(2, 1, 5, 5);
-        auto* types = new wxStaticBoxSizer(wxVERTICAL, page, _("Receiver Type"));
-        wxWindow* tp = types->GetStaticBox();
-        auto* typeButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddRecLayer = AddButton(tp, typeButtons, ID_ADDRECLAYER, _("Add Receiver Type"), "ID_ADDRECLAYER", true);
-        BtnDelRecLayer = AddButton(tp, typeButtons, ID_DELRECLAYER, _("Del Receiver Type"), "ID_DELRECLAYER", false);
-        types->Add(typeButtons, 0, 0, 0);
-        RecLayerGrid = MakeGrid(tp, ID_RECLGRID, "grid", wxSize(leftWidth - 20, 200),
+        ElementPage page = BuildElementPage(
+            Notebook1, {_("Receiver Type"), ID_ADDRECLAYER, _("Add Receiver Type"), "ID_ADDRECLAYER", ID_DELRECLAYER,
+                        _("Del Receiver Type"), "ID_DELRECLAYER", true},
+            {_("Receivers"), ID_ADDREC, _("Add Receiver"), "ID_ADDREC", ID_DELREC, _("Del Receiver"), "ID_DELREC", false},
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_RECLGRID, "grid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 240, false}, {"Directivity", 315, false}}, -1, 0, true);
-        EditableCentred(RecLayerGrid);
-        types->Add(RecLayerGrid, 0, 0, 0);
-        boxes->Add(types, 1, wxEXPAND | wxALL, 10);
-
-        auto* elements = new wxStaticBoxSizer(wxVERTICAL, page, _("Receivers"));
-        wxWindow* ep = elements->GetStaticBox();
-        auto* elButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddReceiver = AddButton(ep, elButtons, ID_ADDREC, _("Add Receiver"), "ID_ADDREC", false);
-        BtnDelReceiver = AddButton(ep, elButtons, ID_DELREC, _("Del Receiver"), "ID_DELREC", false);
-        elements->Add(elButtons, 0, 0, 0);
-        ReceiverGrid = MakeGrid(ep, ID_RECGRID, "receivergrid", wxSize(leftWidth - 20, 400),
+            },
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_RECGRID, "receivergrid", wxSize(leftWidth - 20, 400),
                                 {{"X", 60, true}, {"Y", 60, true}, {"Z", 60, true}, {"Azim", 60, false},
                                  {"Receiver Type", 315, false}},
                                 -1, 0, true);
-        EditableCentred(ReceiverGrid);
-        elements->Add(ReceiverGrid, 0, 0, 0);
-        boxes->Add(elements, 1, wxEXPAND | wxALL, 10);
-        page->SetSizer(boxes);
-        Notebook1->AddPage(page, _("Receivers"), false);
+            });
+        Notebook1->AddPage(page.page, _("Receivers"), false);
+        BtnAddRecLayer = page.addType;
+        BtnDelRecLayer = page.delType;
+        BtnAddReceiver = page.addElement;
+        BtnDelReceiver = page.delElement;
+        RecLayerGrid = page.typeGrid;
+        ReceiverGrid = page.elementGrid;
     }
 
     Notebook2 = new wxNotebook(this, -1, wxDefaultPosition, wxSize(rightWidth, H), 0, "ID_NOTEBOOK2");
