@@ -425,7 +425,12 @@ SorviwxFrame::~SorviwxFrame()
     delete timer;
     timer = nullptr;
     if (sala) {
-        if (sala->SimulationActive()) sala->StopSimulation();
+        try {
+            if (sala->SimulationActive()) sala->StopSimulation();
+        } catch (const SorviExit& error) {
+            // Shown already; the program is ending anyway.
+            SetExitStatus(error.Status() != 0 ? error.Status() : 1);
+        }
         if (MyGLCanvas) MyGLCanvas->SetRoom(nullptr);
         delete sala;
         sala = nullptr;

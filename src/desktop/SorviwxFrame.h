@@ -14,7 +14,8 @@
 //   SorviwxFrameSources.cpp   sources, receivers and their types
 //   SorviwxFrameGeometry.cpp  planes, vertices, room information and view options
 //
-// Every question, message box and file chooser goes through Prompter::Get(). A fatal core error
+// Every question, message box and file chooser goes through Prompter::Get(); numbers typed into
+// fields and cells are read with ReadNumber (desktop/FrameText.h), whatever the user's locale. A fatal core error
 // (SorviExit) raised in a handler reaches CoreExit, which releases the room and ends the program
 // with the error's status.
 
