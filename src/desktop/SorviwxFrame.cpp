@@ -1,5 +1,6 @@
 #include "desktop/SorviwxFrame.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -58,6 +59,14 @@ wxButton* AddButton(wxWindow* parent, wxSizer* row, long id, const wxString& lab
     button->Enable(enabled);
     row->Add(button, 0, 0, 0);
     return button;
+}
+
+// A spin control 70 x 30, or larger where the toolkit needs room for its entry and arrows
+// (made at the toolkit's size first: a smaller one is refused with warnings).
+void FitSpin(wxSpinCtrl* spin)
+{
+    const wxSize best = spin->GetBestSize();
+    spin->SetInitialSize(wxSize(std::max(70, best.x), std::max(30, best.y)));
 }
 
 struct Column {
@@ -271,9 +280,10 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         auto* planeSel = new wxFlexGridSizer(1, 2, 5, 5);
         planeSel->Add(new wxStaticText(pp, wxID_ANY, _("Plane ID"), wxDefaultPosition, wxSize(70, 30), 0,
                                        "ID_STATICTEXT1"), 0, 0, 0);
-        SpinPlaneId = new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxSize(70, 30), 0, 0,
+        SpinPlaneId = new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxDefaultSize, 0, 0,
                                      100, 0, "ID_SpinPlaneId");
         SpinPlaneId->SetValue("1");
+        FitSpin(SpinPlaneId);
         planeSel->Add(SpinPlaneId, 0, 0, 0);
         planeGrid->Add(planeSel, 0, 0, 0);
         planeGrid->Add(30, 0, 0, 0, 0);
@@ -291,8 +301,9 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         auto* vertexSel = new wxFlexGridSizer(2, 2, 5, 5);
         vertexSel->Add(new wxStaticText(pp, wxID_ANY, _("Vertex ID"), wxDefaultPosition, wxSize(70, 30), 0,
                                         "ID_STATICTEXT1"), 0, 0, 0);
-        ListVertex = new wxSpinCtrl(pp, ID_LISTVERTEX, "0", wxDefaultPosition, wxSize(70, 30), 0, 0, 100, 0,
+        ListVertex = new wxSpinCtrl(pp, ID_LISTVERTEX, "0", wxDefaultPosition, wxDefaultSize, 0, 0, 100, 0,
                                     "ID_LISTVERTEX");
+        FitSpin(ListVertex);
         vertexSel->Add(ListVertex, 0, 0, 0);
         vertexSel->Add(new wxStaticText(pp, wxID_ANY, _("Vertexes:"), wxDefaultPosition, wxSize(70, 30), 0,
                                         "ID_STATICTEXT1"), 0, 0, 0);
