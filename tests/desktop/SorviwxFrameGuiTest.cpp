@@ -153,6 +153,21 @@ TEST_F(SorviwxFrameTest, StartsAsAnUntitledProjectWithThePagesDefaults)
     EXPECT_EQ(frame->graphChoice->GetCount(), 5u);
 }
 
+TEST_F(SorviwxFrameTest, TitleShowsTheProjectNameAndItsState)
+{
+    frame->sala->ProjectName = "hall.txt";
+    frame->ProjectStatus = 1;
+    frame->AdjustTitle();
+    EXPECT_EQ(frame->GetTitle(), "SORVI - hall.txt");
+    frame->ProjectStatus = 2;
+    frame->AdjustTitle();
+    EXPECT_EQ(frame->GetTitle(), "SORVI - hall.txt *modified");
+    frame->ProjectStatus = 0;
+
+    EXPECT_EQ(wxbuildinfo(short_f), "wxWidgets 3.1.2");
+    EXPECT_EQ(wxbuildinfo(long_f), "wxWidgets 3.1.2-Windows-Unicode build");
+}
+
 TEST_F(SorviwxFrameTest, GridsStartEmptyWithTheirColumns)
 {
     auto labels = [](wxGrid* grid) {
