@@ -186,6 +186,8 @@ public:
     void OnOpenFile(wxCommandEvent& event);
     void OnSaveFile(wxCommandEvent& event);
     void OpenRoomDesigner(wxCommandEvent& event);
+    // Quit closes the window: the close handler (OnClose) asks the save question, stops and
+    // joins a run and frees the room, for the menu and the close box alike.
     void OnQuit(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
     bool OpenSaveDlg();
