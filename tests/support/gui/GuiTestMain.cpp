@@ -16,7 +16,7 @@
 #include <wx/log.h>
 #include <wx/toplevel.h>
 
-#include "support/gui/DisplayHold.h"
+#include "support/gui/DisplayCheck.h"
 #include "support/gui/GuiTest.h"
 
 namespace {
@@ -45,8 +45,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "GUI tests need an X display: run them under xvfb-run\n");
         return 1;
     }
-    DisplayHold display;
-    if (!display.Connected()) {
+    if (!DisplayReachable()) {
         std::fprintf(stderr, "the X display %s cannot be opened\n", std::getenv("DISPLAY"));
         return 1;
     }
