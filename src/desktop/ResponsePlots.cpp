@@ -16,7 +16,7 @@ bool HasResults(const TRoom& room)
 }
 
 // Response of one curve; empty when the result lacks the channel.
-std::vector<TPoint3D> CurvePoints(const TRoom& room, const CurveLayout::Curve& c, int view)
+std::vector<TPoint3D> CurvePoints(const TRoom& room, const ResponseCurveLayout::Curve& c, int view)
 {
     const TResult& result = *room.spcresult[c.receiver][c.source];
     if (c.channel >= result.globalIR.size()) return {};
@@ -29,12 +29,12 @@ std::vector<TPoint3D> CurvePoints(const TRoom& room, const CurveLayout::Curve& c
 void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room)
 {
     plot.DeleteGraphs();
-    layout = CurveLayout::OfRoom(room);
+    layout = ResponseCurveLayout::OfRoom(room);
     valid = HasResults(room);
     if (valid) {
         const int view = LinScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG;
         unsigned int i = 0;
-        for (const CurveLayout::Curve& c : layout.Curves()) {
+        for (const ResponseCurveLayout::Curve& c : layout.Curves()) {
             plot.AddGraph(nullptr, nullptr, 0);
             const std::vector<TPoint3D> points = CurvePoints(room, c, view);
             plot.SetGraphData(static_cast<int>(i), points.data(), static_cast<int>(points.size()));
@@ -49,7 +49,7 @@ void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room)
 bool ResponsePlots::Usable(const Plot2DModel& plot, const TRoom& room, bool runActive) const
 {
     return valid && !runActive && plot.getNumGraphs() > 0 && plot.getNumGraphs() == layout.NumCurves() &&
-           HasResults(room) && CurveLayout::OfRoom(room) == layout;
+           HasResults(room) && ResponseCurveLayout::OfRoom(room) == layout;
 }
 
 void ResponsePlots::Recompute(Plot2DModel& plot, const TRoom& room, int view)
@@ -57,7 +57,7 @@ void ResponsePlots::Recompute(Plot2DModel& plot, const TRoom& room, int view)
     // Replacing data refits the plot to them; the x range is put back only in the same unit.
     const TPoint3D xRange = plot.GetXRange();
     unsigned int i = 0;
-    for (const CurveLayout::Curve& c : layout.Curves()) {
+    for (const ResponseCurveLayout::Curve& c : layout.Curves()) {
         const std::vector<TPoint3D> points = CurvePoints(room, c, view);
         plot.SetGraphData(static_cast<int>(i++), points.data(), static_cast<int>(points.size()));
     }

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "desktop/CurveLayout.h"
+#include "desktop/ResponseCurveLayout.h"
 #include "desktop/ResponseViews.h"
 
 class Plot2DModel;
@@ -39,7 +39,7 @@ public:
 
     void Invalidate() { valid = false; }
     bool Valid() const { return valid; }
-    const CurveLayout& Layout() const { return layout; }
+    const ResponseCurveLayout& Layout() const { return layout; }
 
     bool LinScale = true;
     // Source-receiver pairs of the last DrawCurves.
@@ -49,7 +49,7 @@ private:
     bool Usable(const Plot2DModel& plot, const TRoom& room, bool runActive) const;
     void Recompute(Plot2DModel& plot, const TRoom& room, int view);
 
-    CurveLayout layout;
+    ResponseCurveLayout layout;
     bool valid = false;
     AxisUnit shownUnit = AxisUnit::Seconds;
 };

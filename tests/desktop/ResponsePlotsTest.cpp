@@ -34,9 +34,9 @@ protected:
     }
 };
 
-TEST(CurveLayoutTest, SourcesOutermostThenReceiversThenChannels)
+TEST(ResponseCurveLayoutTest, SourcesOutermostThenReceiversThenChannels)
 {
-    const CurveLayout layout(2, {1, 2});
+    const ResponseCurveLayout layout(2, {1, 2});
     EXPECT_EQ(layout.NumCurves(), 6u);
     EXPECT_EQ(layout.NumPairs(), 4u);
     const unsigned int expected[][3] = {{0, 0, 0}, {0, 1, 0}, {0, 1, 1}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}};
@@ -59,7 +59,7 @@ TEST_F(ResponsePlotsTest, DrawsOneLinearCurvePerSourceReceiverAndChannelInItsCol
     EXPECT_EQ(plots.NumPlotsCreated, 4u);
     EXPECT_TRUE(plots.Valid());
     unsigned int i = 0;
-    for (const CurveLayout::Curve& c : plots.Layout().Curves()) {
+    for (const ResponseCurveLayout::Curve& c : plots.Layout().Curves()) {
         const TGraph& g = plot.Graph(i);
         ASSERT_EQ(g.GetLength(), 2205u) << i;
         EXPECT_FLOAT_EQ(g.Points()[0].y, PlotResultsFixture::Identity(c.source, c.receiver, c.channel)) << i;

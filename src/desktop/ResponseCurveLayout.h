@@ -8,7 +8,7 @@
 
 class TRoom;
 
-class CurveLayout {
+class ResponseCurveLayout {
 public:
     struct Curve {
         unsigned int source = 0;
@@ -16,10 +16,10 @@ public:
         unsigned int channel = 0;
     };
 
-    CurveLayout() = default;
-    CurveLayout(unsigned int numSources, std::vector<unsigned int> receiverChannels);
+    ResponseCurveLayout() = default;
+    ResponseCurveLayout(unsigned int numSources, std::vector<unsigned int> receiverChannels);
     // The room's sources and receivers, each receiver with its pattern's channels.
-    static CurveLayout OfRoom(const TRoom& room);
+    static ResponseCurveLayout OfRoom(const TRoom& room);
 
     unsigned int NumSources() const { return numSources; }
     unsigned int NumReceivers() const { return static_cast<unsigned int>(channels.size()); }
@@ -33,7 +33,7 @@ public:
     // Every curve, in curve order.
     std::vector<Curve> Curves() const;
 
-    bool operator==(const CurveLayout&) const = default;
+    bool operator==(const ResponseCurveLayout&) const = default;
 
 private:
     unsigned int numSources = 0;

@@ -1,4 +1,4 @@
-#include "desktop/CurveLayout.h"
+#include "desktop/ResponseCurveLayout.h"
 
 #include <algorithm>
 #include <utility>
@@ -7,7 +7,7 @@
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
 
-CurveLayout::CurveLayout(unsigned int numSources_, std::vector<unsigned int> receiverChannels)
+ResponseCurveLayout::ResponseCurveLayout(unsigned int numSources_, std::vector<unsigned int> receiverChannels)
     : numSources(numSources_), channels(std::move(receiverChannels))
 {
     for (unsigned int c : channels) {
@@ -16,7 +16,7 @@ CurveLayout::CurveLayout(unsigned int numSources_, std::vector<unsigned int> rec
     }
 }
 
-CurveLayout CurveLayout::OfRoom(const TRoom& room)
+ResponseCurveLayout ResponseCurveLayout::OfRoom(const TRoom& room)
 {
     const unsigned int sources = std::min<size_t>(room.NumSources, room.source.size());
     const unsigned int receivers = std::min<size_t>(room.NumReceivers, room.receiver.size());
@@ -26,15 +26,15 @@ CurveLayout CurveLayout::OfRoom(const TRoom& room)
         const int n = rec != nullptr && rec->directivity != nullptr ? rec->GetNumChannels() : 0;
         perReceiver.push_back(n > 0 ? static_cast<unsigned int>(n) : 0u);
     }
-    return CurveLayout(sources, std::move(perReceiver));
+    return ResponseCurveLayout(sources, std::move(perReceiver));
 }
 
-unsigned int CurveLayout::FirstCurve(unsigned int S, unsigned int R) const
+unsigned int ResponseCurveLayout::FirstCurve(unsigned int S, unsigned int R) const
 {
     return S * channelsPerSource + (R < channelOffset.size() ? channelOffset[R] : channelsPerSource);
 }
 
-std::vector<CurveLayout::Curve> CurveLayout::Curves() const
+std::vector<ResponseCurveLayout::Curve> ResponseCurveLayout::Curves() const
 {
     std::vector<Curve> all;
     all.reserve(NumCurves());
