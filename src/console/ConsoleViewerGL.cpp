@@ -12,29 +12,18 @@
 
 #include "console/ConsoleViewer.h"
 #include "geometry/ErrorHandler.h"
-#include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/Raio_st.h"
+#include "views/ViewGL.h"
 
 namespace {
 
 ConsoleViewer* g_viewer = nullptr;
 int g_exitStatus = -1;
 bool g_snapshotDone = false;
-
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
-
-const GLfloat light_ambient[] = {0.4f, 0.4f, 0.4f, 1.0f};
-const GLfloat light_diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat light_specular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat light_position[] = {2.0f, 5.0f, 5.0f, 0.0f};  // directional
-const GLfloat mat_ambient[] = {0.7f, 0.7f, 0.7f, 1.0f};
-const GLfloat mat_diffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
-const GLfloat mat_specular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat high_shininess[] = {100.0f};
 
 void Color(const ViewerColor& col) { glColor3f(col[0], col[1], col[2]); }
 
@@ -48,19 +37,6 @@ void Triangle(const TTriangle& t)
 }
 
 std::size_t PlaneCount(const TRoom& room) { return std::min<std::size_t>(room.NumPlanes, room.plane.size()); }
-
-// Blue line of length 1 m along the element's aiming direction (degrees), from the origin.
-void AimingLine(double azimDeg, double elevDeg)
-{
-    const TVector v = sph2cart(azimDeg * kDegree, elevDeg * kDegree, 1);
-    glLineWidth(3);
-    glColor3f(0, 0, 1);
-    glBegin(GL_LINES);
-    glVertex3d(0, 0, 0);
-    glVertex3d(v.x, v.y, v.z);
-    glEnd();
-    glLineWidth(1);
-}
 
 void DrawPlanes(ConsoleViewer& v, TRoom& room)
 {
@@ -133,7 +109,7 @@ void DrawElements(const ConsoleViewer& v, const TRoom& room)
         glPushMatrix();
         glTranslated(r.Position.x, r.Position.y, r.Position.z);
         glutSolidSphere(r.Radius, 20, 20);
-        AimingLine(r.AzimRotation, r.ElevRotation);
+        DrawAimingLine(r.AzimRotation, r.ElevRotation);
         glColor3f(0, 0, 0);
         drawBitmapText(ElementLabel('R', i).c_str(), static_cast<float>(r.Position.x / v.d),
                        static_cast<float>(r.Position.y / v.d), static_cast<float>(r.Position.z / v.d + r.Radius));
@@ -145,7 +121,7 @@ void DrawElements(const ConsoleViewer& v, const TRoom& room)
         glPushMatrix();
         glTranslated(s.Position.x, s.Position.y, s.Position.z);
         glutSolidSphere(0.1, 20, 20);
-        AimingLine(s.AzimRotation, s.ElevRotation);
+        DrawAimingLine(s.AzimRotation, s.ElevRotation);
         glColor3f(0, 0, 0);
         drawBitmapText(ElementLabel('S', i).c_str(), static_cast<float>(s.Position.x / v.d),
                        static_cast<float>(s.Position.y / v.d), static_cast<float>(s.Position.z / v.d + 0.3));
@@ -174,19 +150,7 @@ void DrawOriginAndAxes()
 {
     glColor4f(0, 0, 1, 1);
     glutSolidSphere(0.05, 20, 20);
-    glLineWidth(3);
-    glBegin(GL_LINES);
-    glColor3f(1, 0, 0);
-    glVertex3d(0, 0, 0);
-    glVertex3d(1, 0, 0);
-    glColor3f(0, 1, 0);
-    glVertex3d(0, 0, 0);
-    glVertex3d(0, 1, 0);
-    glColor3f(0, 0, 1);
-    glVertex3d(0, 0, 0);
-    glVertex3d(0, 0, 1);
-    glEnd();
-    glLineWidth(1);
+    DrawAxisLines();
 }
 
 // The first frame as a PPM image, and where the sources and receivers lie in it.
@@ -245,24 +209,7 @@ void OpenGlInitialization(ConsoleViewer& viewer)
     glutKeyboardFunc(key);
     glutIdleFunc(idle);
 
-    glClearColor(1, 1, 1, 1);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_LIGHTING);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, light_ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, light_diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, light_specular);
-    glLightfv(GL_LIGHT0, GL_POSITION, light_position);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, mat_ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, mat_diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, mat_specular);
-    glMaterialfv(GL_FRONT, GL_SHININESS, high_shininess);
-    glEnable(GL_BLEND);
+    ApplyViewGLState();
 
     viewer.Initialize();
 }
@@ -336,8 +283,7 @@ void idle() { glutPostRedisplay(); }
 
 void drawBitmapText(const char* texto, float x, float y, float z)
 {
-    glRasterPos3f(x, y, z);
-    for (const char* ch = texto; *ch; ++ch) glutBitmapCharacter(GLUT_BITMAP_TIMES_ROMAN_24, *ch);
+    DrawBitmapText(texto, x, y, z);
 }
 
 int ViewerExitStatus() { return g_exitStatus; }

@@ -8,7 +8,6 @@
 
 #include <wx/dcclient.h>
 
-#include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
@@ -16,6 +15,7 @@
 #include "simulation/Raio_st.h"
 #include "views/ModelScene.h"
 #include "views/ViewAttributes.h"
+#include "views/ViewGL.h"
 
 using namespace model_scene;
 
@@ -24,39 +24,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegree = kPi / 180.0;
 
-const GLfloat light_ambient[] = {0.4f, 0.4f, 0.4f, 1.0f};
-const GLfloat light_diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat light_specular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat light_position[] = {2.0f, 5.0f, 5.0f, 0.0f};  // directional
-const GLfloat mat_ambient[] = {0.7f, 0.7f, 0.7f, 1.0f};
-const GLfloat mat_diffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
-const GLfloat mat_specular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat high_shininess[] = {100.0f};
-
 void Color(const ViewColor& c) { glColor3f(c[0], c[1], c[2]); }
 void Vertex(const TPoint3D& p) { glVertex3d(p.x, p.y, p.z); }
-
-void GLSetup()
-{
-    glClearColor(1, 1, 1, 1);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glDepthFunc(GL_LESS);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_LIGHTING);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, light_ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, light_diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, light_specular);
-    glLightfv(GL_LIGHT0, GL_POSITION, light_position);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, mat_ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, mat_diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, mat_specular);
-    glMaterialfv(GL_FRONT, GL_SHININESS, high_shininess);
-    glEnable(GL_BLEND);
-}
 
 // Lines and text have no surface to light: they show their own colour.
 class Unlit {
@@ -80,18 +49,11 @@ void TriangleLoops(const TPlane& p)
     }
 }
 
-// The element's aiming direction (degrees) as a blue line of 1 m from its centre.
+// The element's aiming direction, unlit.
 void AimingLine(double azimDeg, double elevDeg)
 {
-    const TVector v = sph2cart(azimDeg * kDegree, elevDeg * kDegree, 1);
     Unlit unlit;
-    glLineWidth(3);
-    glColor3f(0, 0, 1);
-    glBegin(GL_LINES);
-    glVertex3d(0, 0, 0);
-    glVertex3d(v.x, v.y, v.z);
-    glEnd();
-    glLineWidth(1);
+    DrawAimingLine(azimDeg, elevDeg);
 }
 
 // Bitmap text needs GLUT started; a program that did not start it gets it started here.
@@ -324,14 +286,14 @@ void GL_Window::initializeViewer(int w, int h)
         glFrustum(-aspect, aspect, -1, 1, 2, 100);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        GLSetup();
+        ApplyViewGLState();
     }
     view.SetDefaultViewOptions();
 }
 
 void GL_Window::AdjustView()
 {
-    GLSetup();
+    ApplyViewGLState();
     view.ForceFrameConstants();
     view.target = view.DrawRoom && sala ? ViewTarget(*sala) : TPoint3D(0, 0, 0);
     view.width = getWidth();
@@ -523,19 +485,7 @@ void GL_Window::drawAxes()
     glColor4f(0, 0, 1, 1);
     drawSphere(0.05, 20, 20);
     Unlit unlit;
-    glLineWidth(3);
-    glBegin(GL_LINES);
-    glColor3f(1, 0, 0);
-    glVertex3d(0, 0, 0);
-    glVertex3d(1, 0, 0);
-    glColor3f(0, 1, 0);
-    glVertex3d(0, 0, 0);
-    glVertex3d(0, 1, 0);
-    glColor3f(0, 0, 1);
-    glVertex3d(0, 0, 0);
-    glVertex3d(0, 0, 1);
-    glEnd();
-    glLineWidth(1);
+    DrawAxisLines();
 }
 
 void GL_Window::drawLostRays()
@@ -580,8 +530,7 @@ void GL_Window::drawSphere(double r, int lats, int longs)
 void GL_Window::drawBitmapText(const char* texto, float x, float y, float z)
 {
     Unlit unlit;
-    glRasterPos3f(x, y, z);
-    for (const char* ch = texto; *ch; ++ch) glutBitmapCharacter(GLUT_BITMAP_TIMES_ROMAN_24, *ch);
+    DrawBitmapText(texto, x, y, z);
 }
 
 void GL_Window::drawVector(TPoint3D A, TPoint3D B)
@@ -602,20 +551,11 @@ void GL_Window::drawVector(TPoint3D A, TPoint3D B)
     glPopMatrix();
 }
 
-void GL_Window::drawCone(TPoint3D pos, TPoint3D dir, float R, float H, TPoint3D cor)
+void GL_Window::drawCone(TPoint3D pos, TPoint3D, float R, float H, TPoint3D cor)
 {
     glColor3d(cor.x, cor.y, cor.z);
     glPushMatrix();
     glTranslated(pos.x, pos.y, pos.z);
-    // The cone's axis (+z) turned onto dir.
-    const double len = std::sqrt(dir.x * dir.x + dir.y * dir.y + dir.z * dir.z);
-    if (len > 0) {
-        const double angle = std::acos(std::clamp(dir.z / len, -1.0, 1.0)) / kDegree;
-        if (std::fabs(dir.x) + std::fabs(dir.y) > 0)
-            glRotated(angle, -dir.y, dir.x, 0);
-        else if (dir.z < 0)
-            glRotated(180, 1, 0, 0);
-    }
     glutSolidCone(R, H, 10, 20);
     glPopMatrix();
 }

@@ -100,6 +100,7 @@ public:
     void drawSphere(double r, int lats, int longs);
     void drawBitmapText(const char* texto, float x, float y, float z);
     void drawVector(TPoint3D A, TPoint3D B);
+    // A solid cone in colour cor at pos, along +z (dir is not used).
     void drawCone(TPoint3D pos, TPoint3D dir, float R, float H, TPoint3D cor);
 
 private:

@@ -14,7 +14,7 @@ namespace model_scene {
 
 bool RunActive(const TRoom& room)
 {
-    return room.run.Active();
+    return room.SimulationActive();
 }
 
 const TPlane* PlaneAt(const TRoom& room, int index)

@@ -16,20 +16,13 @@
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/ResultTestSupport.h"
+#include "support/RoomShapes.h"
 
 namespace tracertest {
 
-using Quad = std::vector<TPoint3D>;
+using Quad = room_shapes::Quad;
 
-inline std::vector<Quad> ShoeboxQuads(double Lx, double Ly, double H)
-{
-    const TPoint3D c[8] = {{0, 0, 0}, {Lx, 0, 0}, {Lx, Ly, 0}, {0, Ly, 0},
-                           {0, 0, H}, {Lx, 0, H}, {Lx, Ly, H}, {0, Ly, H}};
-    const int f[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-    std::vector<Quad> q;
-    for (const auto& face : f) q.push_back({c[face[0]], c[face[1]], c[face[2]], c[face[3]]});
-    return q;
-}
+inline std::vector<Quad> ShoeboxQuads(double Lx, double Ly, double H) { return room_shapes::Shoebox(Lx, Ly, H); }
 
 // The shoebox with its floor cut into six strips along x: 11 planes, below the tree's size.
 inline std::vector<Quad> StripFloorQuads(double Lx, double Ly, double H)
@@ -43,28 +36,11 @@ inline std::vector<Quad> StripFloorQuads(double Lx, double Ly, double H)
     return q;
 }
 
-// Floor and walls of an Lx x Ly x H box whose ceiling is nx x ny coffers (border b, depth d):
-// 5 + 9 nx ny planes, closed.
+// The coffered hall with the tracer tests' border of 0.1 m unless told otherwise.
 inline std::vector<Quad> CofferedHallQuads(double Lx, double Ly, double H, unsigned nx, unsigned ny, double b = 0.1,
                                            double d = 0.4)
 {
-    std::vector<Quad> q = ShoeboxQuads(Lx, Ly, H);
-    q.erase(q.begin() + 1);  // the flat ceiling
-    for (unsigned i = 0; i < nx; ++i)
-        for (unsigned j = 0; j < ny; ++j) {
-            const double x0 = Lx * i / nx, x1 = Lx * (i + 1) / nx, y0 = Ly * j / ny, y1 = Ly * (j + 1) / ny;
-            const double a0 = x0 + b, a1 = x1 - b, b0 = y0 + b, b1 = y1 - b, top = H + d;
-            q.push_back({{x0, y0, H}, {x1, y0, H}, {x1, b0, H}, {x0, b0, H}});
-            q.push_back({{x0, b1, H}, {x1, b1, H}, {x1, y1, H}, {x0, y1, H}});
-            q.push_back({{x0, b0, H}, {a0, b0, H}, {a0, b1, H}, {x0, b1, H}});
-            q.push_back({{a1, b0, H}, {x1, b0, H}, {x1, b1, H}, {a1, b1, H}});
-            q.push_back({{a0, b0, H}, {a1, b0, H}, {a1, b0, top}, {a0, b0, top}});
-            q.push_back({{a1, b0, H}, {a1, b1, H}, {a1, b1, top}, {a1, b0, top}});
-            q.push_back({{a1, b1, H}, {a0, b1, H}, {a0, b1, top}, {a1, b1, top}});
-            q.push_back({{a0, b1, H}, {a0, b0, H}, {a0, b0, top}, {a0, b1, top}});
-            q.push_back({{a0, b0, top}, {a1, b0, top}, {a1, b1, top}, {a0, b1, top}});
-        }
-    return q;
+    return room_shapes::CofferedHall(Lx, Ly, H, nx, ny, b, d);
 }
 
 // A room of the given planes (absorption alpha, scattering dif in every band) with settings

@@ -20,12 +20,13 @@ inline std::vector<Quad> Shoebox(double Lx, double Ly, double H)
     return q;
 }
 
-// The shoebox with its ceiling replaced by nx x ny coffers: 5 + 9 nx ny planes.
-inline std::vector<Quad> CofferedHall(double Lx, double Ly, double H, unsigned nx, unsigned ny)
+// Floor and walls of an Lx x Ly x H box whose ceiling is nx x ny coffers (border b, depth d,
+// metres): 5 + 9 nx ny planes, closed.
+inline std::vector<Quad> CofferedHall(double Lx, double Ly, double H, unsigned nx, unsigned ny,
+                                      double b = 0.08, double d = 0.4)
 {
-    const double b = 0.08, d = 0.4;
     std::vector<Quad> q = Shoebox(Lx, Ly, H);
-    q.erase(q.begin() + 1);
+    q.erase(q.begin() + 1);  // the flat ceiling
     for (unsigned i = 0; i < nx; ++i)
         for (unsigned j = 0; j < ny; ++j) {
             const double x0 = Lx * i / nx, x1 = Lx * (i + 1) / nx, y0 = Ly * j / ny, y1 = Ly * (j + 1) / ny;

@@ -19,6 +19,8 @@
 #include <wx/evtloop.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include "ViewTestRooms.h"
 #include "room/LoadProject.h"
@@ -407,6 +409,82 @@ TEST_F(GLWindowGuiTest, RefusedAttributesFallBackToOnesTheDisplayHas)
     other->Show();
     ASSERT_TRUE(WaitUntil([&] { return canvas->IsShownOnScreen(); }));
     EXPECT_TRUE(canvas->RenderFrame());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GLWindowGuiTest, ResizingResetsTheCameraAndKeepsThePan)
+{
+    view->view.alpha = 1;
+    view->view.d = 3;
+    view->view.ViewTriangles = 1;
+    view->pan_x = 4;
+    frame->SetClientSize(500, 400);
+    // The size event has come when the viewer took the new size (5 pixels less each way).
+    ASSERT_TRUE(WaitUntil([&] {
+        return view->GetSize() == wxSize(500, 400) && view->view.width == view->getWidth() - 5;
+    }));
+    EXPECT_NEAR(view->view.alpha, 225 * kDeg, 1e-12);
+    EXPECT_NEAR(view->view.d, 27.99, 0.005);
+    EXPECT_EQ(view->view.ViewTriangles, 0);
+    EXPECT_FLOAT_EQ(view->pan_x, 4);
+    Render();
+    EXPECT_EQ(view->view.width, view->GetClientSize().GetWidth());
+    EXPECT_EQ(view->view.height, view->GetClientSize().GetHeight());
+}
+
+// Operations the program does not call: each draws without a GL error.
+TEST_F(GLWindowGuiTest, SpareOperationsWork)
+{
+    ViewControl other = view->view;
+    other.alpha = 2;
+    other.DrawLostRays = 1;
+    TRoom second;
+    AddLayers(second, 2);
+    view->SetRoom(&second, other);
+    EXPECT_EQ(view->sala, &second);
+    EXPECT_EQ(view->NumColors, 2);
+    EXPECT_DOUBLE_EQ(view->view.alpha, 2);
+    other.alpha = 3;
+    view->SetViewControl(other);
+    EXPECT_DOUBLE_EQ(view->view.alpha, 3);
+
+    Render();
+    const int w = view->getWidth(), h = view->getHeight();
+    view->paintGL();
+    view->prepare3DViewport(0, 0, w, h);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The viewport looks down -z from the origin: a cone 5 m ahead covers the centre.
+    view->drawCone(TPoint3D(0, 0, -5), TPoint3D(0, 0, 1), 1.0f, 1.0f, TPoint3D(1, 0, 0));
+    view->drawVector(TPoint3D(-1, -1, -6), TPoint3D(1, 1, -6));
+    EXPECT_FALSE(IsWhite(Pixel(w / 2, h / 2)));
+    view->prepare2DViewport(0, 0, w, h);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    view->SetRoom(&room);
+}
+
+// Real pointer input through the window system (one test at a time on the display).
+class GLWindowRealInput : public GLWindowGuiTest {};
+
+TEST_F(GLWindowRealInput, DraggingWithThePointerTurnsTheCamera)
+{
+    AddSource(room, TPoint3D(1, 1, 1));
+    const wxPoint start = view->ClientToScreen(wxPoint(200, 200));
+    wxUIActionSimulator input;
+    input.MouseMove(start);
+    ASSERT_TRUE(WaitUntil([&] { return wxGetMousePosition() == start; }));
+    input.MouseDown();
+    for (int step = 1; step <= 10; ++step) {
+        input.MouseMove(start + wxPoint(3 * step, 0));
+        PumpEvents();
+    }
+    input.MouseUp();
+    ASSERT_TRUE(WaitUntil([&] { return view->yRot == 60; }, std::chrono::seconds(5)))
+        << "yRot " << view->yRot;
+    EXPECT_DOUBLE_EQ(view->view.alpha, 1.0);
+    EXPECT_EQ(view->xRot, 0);
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 // core's error texts captured. At its end, whatever was logged at error or warning level, shown
 // through the core's error sink, or scripted but not asked, fails the test unless the test took
 // it; the top-level windows it left are destroyed.
+//
+// GUI tests run side by side on one display. A test that sends real input through the window
+// system (wxUIActionSimulator, xdotool) belongs to a test suite whose name ends in "RealInput":
+// ctest runs each of those alone (see tests/CMakeLists.txt).
 
 #include <gtest/gtest.h>
 
