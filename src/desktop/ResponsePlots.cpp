@@ -26,13 +26,13 @@ std::vector<TPoint3D> CurvePoints(const TRoom& room, const ResponseCurveLayout::
 }
 }  // namespace
 
-void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room)
+void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room, bool linScale)
 {
     plot.DeleteGraphs();
     layout = ResponseCurveLayout::OfRoom(room);
     valid = HasResults(room);
     if (valid) {
-        const int view = LinScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG;
+        const int view = linScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG;
         unsigned int i = 0;
         for (const ResponseCurveLayout::Curve& c : layout.Curves()) {
             plot.AddGraph(nullptr, nullptr, 0);
@@ -43,13 +43,18 @@ void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room)
         }
     }
     shownUnit = AxisUnit::Seconds;
-    NumPlotsCreated = layout.NumPairs();
+}
+
+// Curves drawn from the room's present results, with nothing changed since.
+bool ResponsePlots::Current(const Plot2DModel& plot, const TRoom& room) const
+{
+    return valid && plot.getNumGraphs() > 0 && plot.getNumGraphs() == layout.NumCurves() && HasResults(room) &&
+           ResponseCurveLayout::OfRoom(room) == layout;
 }
 
 bool ResponsePlots::Usable(const Plot2DModel& plot, const TRoom& room, bool runActive) const
 {
-    return valid && !runActive && plot.getNumGraphs() > 0 && plot.getNumGraphs() == layout.NumCurves() &&
-           HasResults(room) && ResponseCurveLayout::OfRoom(room) == layout;
+    return !runActive && Current(plot, room);
 }
 
 void ResponsePlots::Recompute(Plot2DModel& plot, const TRoom& room, int view)
@@ -75,20 +80,20 @@ bool ResponsePlots::ShowView(Plot2DModel& plot, const TRoom& room, int view, boo
     return true;
 }
 
-std::optional<std::string> ResponsePlots::ToggleCell(Plot2DModel& plot, unsigned int S, unsigned int R,
-                                                     const std::string& cellText)
+std::optional<std::string> ResponsePlots::ToggleCell(Plot2DModel& plot, const TRoom& room, unsigned int S,
+                                                     unsigned int R, const std::string& cellText)
 {
-    if (!valid || !layout.HasPair(S, R) || plot.getNumGraphs() != layout.NumCurves()) return std::nullopt;
+    if (!layout.HasPair(S, R) || !Current(plot, room)) return std::nullopt;
     const int value = std::strtod(cellText.c_str(), nullptr) == 0.0 ? 1 : 0;
     const unsigned int first = layout.FirstCurve(S, R);
     for (unsigned int k = 0; k < layout.Channels(R); ++k) plot.SetGraphViewStatus(static_cast<int>(first + k), value == 1);
     return std::to_string(value);
 }
 
-std::string ResponsePlots::SwitchLinLog(Plot2DModel& plot, const TRoom& room, bool runActive)
+std::string ResponsePlots::SwitchLinLog(Plot2DModel& plot, const TRoom& room, bool& linScale, bool runActive)
 {
-    const std::string label = LinScale ? "Linear Scale" : "Log Scale";
-    LinScale = !LinScale;
-    if (Usable(plot, room, runActive)) Recompute(plot, room, LinScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG);
+    const std::string label = linScale ? "Linear Scale" : "Log Scale";
+    linScale = !linScale;
+    if (Usable(plot, room, runActive)) Recompute(plot, room, linScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG);
     return label;
 }

@@ -19,8 +19,8 @@ class TRoom;
 class ResponsePlots {
 public:
     // Replaces the plot's curves by one per source, receiver and channel of the room's results
-    // (none without results), linear or level as LinScale says, coloured in curve order.
-    void DrawCurves(Plot2DModel& plot, const TRoom& room);
+    // (none without results), linear pressure or level, coloured in curve order.
+    void DrawCurves(Plot2DModel& plot, const TRoom& room, bool linScale);
 
     // Recomputes every curve for the view. The visible x range is kept while the x unit stays
     // the same; the decay views then set the y range. False when ignored (no curves, stale
@@ -30,22 +30,20 @@ public:
     // A click on the grid cell of source S and receiver R whose text is cellText: the cell's new
     // text ("1" for a cell that read 0, else "0"); the pair's curves are shown for "1" and hidden
     // for "0". Nothing when the curves are stale or the cell has no pair.
-    std::optional<std::string> ToggleCell(Plot2DModel& plot, unsigned int S, unsigned int R,
+    std::optional<std::string> ToggleCell(Plot2DModel& plot, const TRoom& room, unsigned int S, unsigned int R,
                                           const std::string& cellText);
 
-    // Inverts LinScale and redraws usable curves as linear pressure or level. Returns the label
+    // Inverts linScale and redraws usable curves as linear pressure or level. Returns the label
     // the switch button shows: "Linear Scale" when the curves were linear, else "Log Scale".
-    std::string SwitchLinLog(Plot2DModel& plot, const TRoom& room, bool runActive);
+    std::string SwitchLinLog(Plot2DModel& plot, const TRoom& room, bool& linScale, bool runActive);
 
     void Invalidate() { valid = false; }
     bool Valid() const { return valid; }
+    // The curves of the last DrawCurves (its pairs also when the room had no results).
     const ResponseCurveLayout& Layout() const { return layout; }
 
-    bool LinScale = true;
-    // Source-receiver pairs of the last DrawCurves.
-    unsigned int NumPlotsCreated = 0;
-
 private:
+    bool Current(const Plot2DModel& plot, const TRoom& room) const;
     bool Usable(const Plot2DModel& plot, const TRoom& room, bool runActive) const;
     void Recompute(Plot2DModel& plot, const TRoom& room, int view);
 

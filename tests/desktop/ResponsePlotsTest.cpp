@@ -17,7 +17,7 @@ protected:
     Plot2DModel plot{400, 300};
     ResponsePlots plots;
 
-    void SetUp() override { plots.DrawCurves(plot, *fx.room); }
+    void SetUp() override { plots.DrawCurves(plot, *fx.room, true); }
 
     std::vector<bool> Shown() const
     {
@@ -56,7 +56,7 @@ TEST(ResponseCurveLayoutTest, SourcesOutermostThenReceiversThenChannels)
 TEST_F(ResponsePlotsTest, DrawsOneLinearCurvePerSourceReceiverAndChannelInItsColour)
 {
     ASSERT_EQ(plot.getNumGraphs(), 6u);
-    EXPECT_EQ(plots.NumPlotsCreated, 4u);
+    EXPECT_EQ(plots.Layout().NumPairs(), 4u);
     EXPECT_TRUE(plots.Valid());
     unsigned int i = 0;
     for (const ResponseCurveLayout::Curve& c : plots.Layout().Curves()) {
@@ -83,16 +83,16 @@ TEST_F(ResponsePlotsTest, GridCellOfSecondSourceAndReceiverTogglesCurvesFourAndF
     };
     const Step steps[] = {{"", "1", true}, {"1", "0", false}, {"0", "1", true}};
     for (const Step& s : steps) {
-        const auto text = plots.ToggleCell(plot, 1, 1, s.before);
+        const auto text = plots.ToggleCell(plot, *fx.room, 1, 1, s.before);
         ASSERT_TRUE(text.has_value());
         EXPECT_EQ(*text, s.after);
         EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, s.shown, s.shown}));
     }
     // A one-channel pair hides its one curve.
-    plots.ToggleCell(plot, 0, 0, "1");
+    plots.ToggleCell(plot, *fx.room, 0, 0, "1");
     EXPECT_EQ(Shown(), (std::vector<bool>{false, true, true, true, true, true}));
-    EXPECT_FALSE(plots.ToggleCell(plot, 2, 0, "").has_value());
-    EXPECT_FALSE(plots.ToggleCell(plot, 0, 2, "").has_value());
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 2, 0, "").has_value());
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 2, "").has_value());
 }
 
 TEST_F(ResponsePlotsTest, TimeViewsGiveLevelAndDecayCurves)
@@ -149,41 +149,47 @@ TEST_F(ResponsePlotsTest, StaleCurvesIgnoreViewsAndClicksUntilRedrawn)
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, true));  // run active
     plots.Invalidate();
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, false));
-    EXPECT_FALSE(plots.ToggleCell(plot, 0, 0, "").has_value());
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 0, "").has_value());
     EXPECT_FLOAT_EQ(plot.Graph(0).Points()[0].y, first);
 
-    plots.DrawCurves(plot, *fx.room);
+    plots.DrawCurves(plot, *fx.room, true);
     EXPECT_TRUE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, false));
 
     // A receiver added behind the plots' back: the curves no longer match the room.
     fx.AddReceiver(1);
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LIN, false));
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 0, "").has_value());
     fx.FillResults();
-    plots.DrawCurves(plot, *fx.room);
+    plots.DrawCurves(plot, *fx.room, true);
     EXPECT_EQ(plot.getNumGraphs(), 8u);
-    EXPECT_EQ(plots.NumPlotsCreated, 6u);
+    EXPECT_EQ(plots.Layout().NumPairs(), 6u);
     EXPECT_TRUE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LIN, false));
 }
 
 TEST_F(ResponsePlotsTest, RoomWithoutResultsLeavesThePlotEmpty)
 {
     fx.room->ResultsCreated = false;
-    plots.DrawCurves(plot, *fx.room);
+    plots.DrawCurves(plot, *fx.room, true);
     EXPECT_EQ(plot.getNumGraphs(), 0u);
-    EXPECT_EQ(plots.NumPlotsCreated, 4u);
+    EXPECT_EQ(plots.Layout().NumPairs(), 4u);
     EXPECT_FALSE(plots.Valid());
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, false));
 }
 
 TEST_F(ResponsePlotsTest, LinLogSwitchRedrawsAndNamesTheScaleLeft)
 {
-    EXPECT_EQ(plots.SwitchLinLog(plot, *fx.room, false), "Linear Scale");
-    EXPECT_FALSE(plots.LinScale);
+    bool linScale = true;
+    EXPECT_EQ(plots.SwitchLinLog(plot, *fx.room, linScale, false), "Linear Scale");
+    EXPECT_FALSE(linScale);
     const float p0 = PlotResultsFixture::Identity(0, 0, 0);
     EXPECT_NEAR(plot.Graph(0).Points()[0].y, 10.0 * std::log10(p0 + 1e-7), 1e-4);
-    plots.DrawCurves(plot, *fx.room);  // new curves keep the scale
+    plots.DrawCurves(plot, *fx.room, linScale);
     EXPECT_NEAR(plot.Graph(0).Points()[0].y, 10.0 * std::log10(p0 + 1e-7), 1e-4);
-    EXPECT_EQ(plots.SwitchLinLog(plot, *fx.room, false), "Log Scale");
+    plots.Invalidate();  // the scale still switches on stale curves, which stay as they are
+    EXPECT_EQ(plots.SwitchLinLog(plot, *fx.room, linScale, false), "Log Scale");
+    EXPECT_TRUE(linScale);
+    EXPECT_NEAR(plot.Graph(0).Points()[0].y, 10.0 * std::log10(p0 + 1e-7), 1e-4);
+    plots.DrawCurves(plot, *fx.room, linScale);
     EXPECT_FLOAT_EQ(plot.Graph(0).Points()[0].y, p0);
 }
 
@@ -198,7 +204,7 @@ TEST(PlotColoursTest, FiftySixthCurveTakesTheFirstColour)
     PlotResultsFixture fx(28, {1, 1}, 16);
     Plot2DModel plot(400, 300);
     ResponsePlots plots;
-    plots.DrawCurves(plot, *fx.room);
+    plots.DrawCurves(plot, *fx.room, true);
     ASSERT_EQ(plot.getNumGraphs(), 56u);
     EXPECT_EQ(plot.GetGraphColor(55).x, plot.GetGraphColor(0).x);
     EXPECT_EQ(plot.GetGraphColor(55).z, plot.GetGraphColor(0).z);
