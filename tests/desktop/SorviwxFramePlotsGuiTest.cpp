@@ -7,6 +7,7 @@
 #include <wx/choice.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
+#include <wx/uiaction.h>
 
 #include "desktop/DesktopTestFolder.h"
 #include "desktop/PlotResultsFixture.h"
@@ -167,6 +168,32 @@ TEST_F(SorviwxFramePlotsTest, FewerPairsRebuildEveryChartWithOnlyTheNewCurves)
         EXPECT_EQ(chart.GetLayer(1), reinterpret_cast<mpLayer*>(frame->yaxis_param[i]));
         EXPECT_EQ(chart.GetLayer(2)->GetName(), "S01-R01");
     }
+}
+
+// A real click on a grid cell, through the window system (one test at a time on the display).
+class SorviwxFramePlotsRealInput : public SorviwxFramePlotsTest {};
+
+TEST_F(SorviwxFramePlotsRealInput, ClickingACellTogglesThePairsCurves)
+{
+    ShowResults(big);
+    frame->Notebook2->SetSelection(1);  // "Time/Freq. Responses"
+    wxGrid& grid = *frame->SRPlotGrid;
+    ASSERT_TRUE(WaitUntil([&] { return grid.IsShownOnScreen(); }));
+    const wxRect cell = grid.CellToRect(1, 1);
+    const wxPoint at = grid.GetGridWindow()->ClientToScreen(grid.CalcScrolledPosition(
+        wxPoint(cell.x + cell.width / 2, cell.y + cell.height / 2)));
+    wxUIActionSimulator input;
+    input.MouseMove(at);
+    ASSERT_TRUE(WaitUntil([&] { return wxGetMousePosition() == at; }));
+    input.MouseClick();
+    ASSERT_TRUE(WaitUntil([&] { return grid.GetCellValue(1, 1) == "1"; }, std::chrono::seconds(5)));
+    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, true, true}));
+    // Past the double-click interval, or the second click counts as a double click.
+    const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    WaitUntil([&] { return std::chrono::steady_clock::now() > later; });
+    input.MouseClick();
+    ASSERT_TRUE(WaitUntil([&] { return grid.GetCellValue(1, 1) == "0"; }, std::chrono::seconds(5)));
+    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, false, false}));
 }
 
 }  // namespace
