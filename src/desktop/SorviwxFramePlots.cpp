@@ -61,7 +61,8 @@ void SorviwxFrame::FillSRPlotCtrGrid()
 void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
 {
     const int row = event.GetRow(), col = event.GetCol();
-    if (sala != nullptr && My2DPlot != nullptr && row >= 0 && col >= 0) {
+    if (sala != nullptr && My2DPlot != nullptr && row >= 0 && col >= 0 && row < SRPlotGrid->GetNumberRows() &&
+        col < SRPlotGrid->GetNumberCols()) {
         const auto text = plots.ToggleCell(My2DPlot->Model(), *sala, static_cast<unsigned int>(row),
                                            static_cast<unsigned int>(col),
                                            SRPlotGrid->GetCellValue(row, col).ToStdString());
