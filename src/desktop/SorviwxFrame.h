@@ -24,6 +24,8 @@
 #include <wx/frame.h>
 #include <wx/string.h>
 
+#include "desktop/ResponsePlots.h"
+
 class GL_Plot2D;
 class GL_Window;
 class ImportDialog;
@@ -210,6 +212,11 @@ public:
     void OnSRPlotCtrLeftClick(wxGridEvent& event);
     void OnLinLogClick(wxCommandEvent& event);
     void PlotResponses();
+    // The curves no longer show the room's results: New, Open without responses, adding or
+    // deleting sources or receivers, the start of a run. Views and grid clicks then do nothing
+    // until the next DrawCurves.
+    void InvalidatePlots();
+    ResponsePlots plots;  // what the 2D plot's curves were drawn from
 
     // ---- materials and plane layers (SorviwxFrameMaterials.cpp) ----
     void FillMaterialTable();
