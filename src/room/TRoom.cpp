@@ -482,15 +482,20 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     }
 
     NumRays = 0;
-    VSound = static_cast<float>(331.4 + 0.6 * Temperature);
-    if (AirAbs.size() < NumBands) AirAbs.assign(NumBands, 0.0);
-    CalculateAirAbsCoefs(static_cast<float>(Temperature + 273.15), static_cast<float>(Pressure),
-                         static_cast<float>(Humidity), NumBands, AirAbs.data());
+    DeriveAirFromEnvironment();
     // The length in seconds and back: rounded, so that the round trip cannot lose a sample.
     MaxLength = static_cast<unsigned int>(std::lround(static_cast<double>(GetMaxTime()) * FSample));
 
     std::fclose(fid);
     std::printf("========================================================\n");
+}
+
+void TRoom::DeriveAirFromEnvironment()
+{
+    VSound = static_cast<float>(331.4 + 0.6 * Temperature);
+    if (AirAbs.size() < NumBands) AirAbs.assign(NumBands, 0.0);
+    CalculateAirAbsCoefs(static_cast<float>(Temperature + 273.15), static_cast<float>(Pressure),
+                         static_cast<float>(Humidity), NumBands, AirAbs.data());
 }
 
 void TRoom::SaveSetup(const char* FileName)
