@@ -275,9 +275,7 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         MaterialGrid = MakeGrid(mp, ID_MATGRID, "materialgrid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 190, false}, {"scatt", 36, true}}, 1, 36, true);
         EditableCentred(MaterialGrid);
-        MaterialGrid->SetGridCursor(0, 0);
-        MaterialGrid->EnableCellEditControl(true);
-        MaterialGrid->ShowCellEditControl();
+        MaterialGrid->SetGridCursor(0, 0);  // the cell editor opens once rows exist
         materials->Add(MaterialGrid, 0, 0, 0);
         boxes->Add(materials, 1, wxEXPAND | wxALL, 10);
 

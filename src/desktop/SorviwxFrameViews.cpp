@@ -73,8 +73,6 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     SRPlotGrid = new wxGrid(sp, ID_SRPLOTCTR, wxDefaultPosition, wxSize(width - 20, 240),
                             wxFULL_REPAINT_ON_RESIZE, "Visualization Control");
     SRPlotGrid->CreateGrid(0, 1, wxGrid::wxGridSelectCells);
-    SRPlotGrid->EnableCellEditControl(true);
-    SRPlotGrid->ShowCellEditControl();
     SRPlotGrid->SetRowLabelSize(20);
     SRPlotGrid->SetColLabelSize(20);
     SRPlotGrid->SetDefaultCellAlignment(wxALIGN_CENTER, wxALIGN_CENTER);
