@@ -102,9 +102,13 @@ SettingsCopy CopySettingsToRoom(TRoom& room, const SettingsPage& page)
     if (Edited(room, page, kFieldNumRays, v) && Truncated(v, 0.0, std::numeric_limits<unsigned int>::max(), n))
         room.SetNumRays(static_cast<unsigned int>(n));
     room.ClusterOrderGlobal = -1;
-    if (Edited(room, page, kFieldHumidity, v)) room.Humidity = v;
-    if (Edited(room, page, kFieldPressure, v)) room.Pressure = v;
-    if (Edited(room, page, kFieldTemperature, v)) room.Temperature = v;
+    double humidity = room.Humidity, pressure = room.Pressure, temperature = room.Temperature;
+    if (Edited(room, page, kFieldHumidity, v) && TRoom::EnvironmentInRange(temperature, pressure, v)) humidity = v;
+    if (Edited(room, page, kFieldPressure, v) && TRoom::EnvironmentInRange(temperature, v, humidity)) pressure = v;
+    if (Edited(room, page, kFieldTemperature, v) && TRoom::EnvironmentInRange(v, pressure, humidity)) temperature = v;
+    room.Humidity = humidity;
+    room.Pressure = pressure;
+    room.Temperature = temperature;
     if (Edited(room, page, kFieldStopDecay, v)) room.StopDecay = static_cast<float>(v);
     if (Edited(room, page, kFieldMaxReflections, v) &&
         Truncated(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), n))

@@ -45,7 +45,8 @@ struct SettingsCopy {
 // Copies the page into the room in the page's order (the response length first, with the
 // sample rate the room has at that moment) and sets the cluster order to automatic. A field
 // that still shows the room's value keeps it unrounded; a field that is not a number (e.g.
-// cleared while retyping), or a negative ray count, leaves its value as it is. The speed of
+// cleared while retyping), a negative ray count or an environment the project file could not
+// hold (see TRoom::EnvironmentInRange) leaves its value as it is. The speed of
 // sound and the air absorption follow the environment.
 SettingsCopy CopySettingsToRoom(TRoom& room, const SettingsPage& page);
 

@@ -23,7 +23,7 @@
 void SorviwxFrame::BuildViewPages(int clientHeight)
 {
     const wxGLAttributes attributes = ViewDisplayAttributes();
-    const int width = Notebook2->GetSize().x;
+    const int width = Notebook2->GetSize().x - 12;  // inside the notebook's frame
     const int canvasHeight = static_cast<int>(clientHeight * 0.7);
 
     // "Visualization".

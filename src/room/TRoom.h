@@ -171,6 +171,9 @@ public:
     // VSound and AirAbs derived from Temperature, Humidity and Pressure (the reader and the
     // desktop's settings page, so that an edited environment reaches the next run).
     void DeriveAirFromEnvironment();
+    // False for an environment the reader refuses (at or below absolute zero, under 0.01 atm,
+    // humidity outside 0 ... 100 %).
+    static bool EnvironmentInRange(double temperatureC, double pressureAtm, double humidityPercent);
 
     float GetMaxTime();
     // -1 (with an error box) when results exist and the response would grow.

@@ -97,12 +97,19 @@ TEST(SimulationSettings, TextThatIsNoNumberKeepsTheValue)
         EXPECT_FLOAT_EQ(room->GetMaxTime(), 1.5f);
         EXPECT_EQ(room->GetNumRays(), 10000u);
     }
-    // A negative ray count is no count.
+    // A negative ray count is no count; no sound below absolute zero, without air, or with a
+    // humidity beyond 100 %.
     auto room = SettingsRoom();
     SettingsPage page = SettingsFromRoom(*room);
     page.text[kFieldNumRays] = "-5";
-    CopySettingsToRoom(*room, page);
+    page.text[kFieldTemperature] = "-300";
+    page.text[kFieldPressure] = "0";
+    page.text[kFieldHumidity] = "101";
+    EXPECT_FALSE(CopySettingsToRoom(*room, page).changed);
     EXPECT_EQ(room->GetNumRays(), 10000u);
+    EXPECT_DOUBLE_EQ(room->Temperature, 18.55);
+    EXPECT_DOUBLE_EQ(room->Pressure, 0.98);
+    EXPECT_DOUBLE_EQ(room->Humidity, 45.0);
 }
 
 TEST(SimulationSettings, LongerResponseRefusedOnceResultsExist)

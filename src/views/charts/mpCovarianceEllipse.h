@@ -5,8 +5,8 @@
 
 class mpCovarianceEllipse : public mpMovableObject {
 public:
-    mpCovarianceEllipse(double cov_00 = 1, double cov_11 = 1, double cov_01 = 0, double quantiles = 2,
-                        int segments = 32, const wxString& layerName = wxT("3-sigma"));
+    mpCovarianceEllipse(double cov_00, double cov_11, double cov_01, double quantiles, int segments,
+                        const wxString& layerName);
 
     double GetQuantiles() const { return m_quantiles; }
     void SetQuantiles(double q);

@@ -7,7 +7,7 @@ class mpWindow;
 
 class mpPrintout : public wxPrintout {
 public:
-    mpPrintout(mpWindow* drawWindow, const wxString& title = wxT("wxPlot page"));
+    mpPrintout(mpWindow* drawWindow, const wxString& title);
 
     void SetDrawState(bool drawState) { drawn = drawState; }
     bool OnPrintPage(int page) override;

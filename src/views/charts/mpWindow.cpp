@@ -400,6 +400,20 @@ void mpWindow::PlotLayers(wxDC& dc)
     for (mpLayer* layer : m_layers) layer->Plot(dc, *this);
 }
 
+void mpWindow::PaintOn(wxDC& dc)
+{
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(GetBackgroundColour(), wxBRUSHSTYLE_SOLID));
+    dc.SetTextForeground(m_fgColour);
+    dc.DrawRectangle(0, 0, m_view.scrX, m_view.scrY);
+    PlotLayers(dc);
+    if (m_rubberBand) {
+        dc.SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        dc.DrawRectangle(m_rubberBandRect);
+    }
+}
+
 void mpWindow::OnPaint(wxPaintEvent&)
 {
     wxPaintDC dc(this);
@@ -415,16 +429,7 @@ void mpWindow::OnPaint(wxPaintEvent&)
         }
         target = &m_buff_dc;
     }
-    target->SetPen(*wxTRANSPARENT_PEN);
-    target->SetBrush(wxBrush(GetBackgroundColour(), wxBRUSHSTYLE_SOLID));
-    target->SetTextForeground(m_fgColour);
-    target->DrawRectangle(0, 0, m_view.scrX, m_view.scrY);
-    PlotLayers(*target);
-    if (m_rubberBand) {
-        target->SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
-        target->SetBrush(*wxTRANSPARENT_BRUSH);
-        target->DrawRectangle(m_rubberBandRect);
-    }
+    PaintOn(*target);
     if (target != &dc) dc.Blit(0, 0, m_view.scrX, m_view.scrY, target, 0, 0, wxCOPY);
 }
 

@@ -140,6 +140,8 @@ public:
 
 protected:
     void OnPaint(wxPaintEvent& event);
+    // What a paint draws, on any target of the window's size: background, layers, rubber band.
+    void PaintOn(wxDC& dc);
     void OnSize(wxSizeEvent& event);
     void OnShowPopupMenu(wxMouseEvent& event);
     void OnMouseRightDown(wxMouseEvent& event);

@@ -1,7 +1,5 @@
 // The chart window's mouse handling and context menu, driven by real events.
 
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/filename.h>
 
 #include "views/charts/ChartFixture.h"
@@ -14,6 +12,7 @@ namespace {
 class MenuChart : public mpWindow {
 public:
     using mpWindow::mpWindow;
+    using mpWindow::PaintOn;
     std::vector<wxPoint> menus;
 
 protected:
@@ -295,31 +294,28 @@ TEST_F(ChartInteractionGuiTest, ScreenshotIsSavedAndTheViewKept)
 TEST_F(ChartInteractionGuiTest, RubberBandIsPaintedWhileDragging)
 {
     MenuChart* chart = MakeMenuChart();
-    chart->SetBackgroundColour(*wxWHITE);
-    Mouse(chart, wxEVT_LEFT_DOWN, 100, 80, true);
-    Mouse(chart, wxEVT_MOTION, 300, 200, true);
-    // Read the window back from the screen once it has painted.
-    auto grab = [&] {
-        chart->Update();
+    auto paint = [&] {
         wxBitmap shot(400, 290, 24);
-        wxMemoryDC memory(shot);
-        wxScreenDC screen;
-        const wxPoint origin = chart->GetScreenPosition();
-        memory.Blit(0, 0, 400, 290, &screen, origin.x, origin.y);
-        memory.SelectObject(wxNullBitmap);
+        {
+            wxMemoryDC dc(shot);
+            chart->PaintOn(dc);
+        }
         return shot.ConvertToImage();
     };
-    wxImage image;
-    ASSERT_TRUE(WaitUntil([&] {
-        image = grab();
-        return NonWhiteInRow(image, 80, 100, 301) > 0;
-    }));
-    // A dotted outline: some of the top edge's pixels are drawn, not all.
+    Mouse(chart, wxEVT_LEFT_DOWN, 100, 80, true);
+    Mouse(chart, wxEVT_MOTION, 300, 200, true);
+    wxImage image = paint();
+    // A dotted outline from the press to the pointer, not filled.
     const int top = NonWhiteInRow(image, 80, 100, 301);
     EXPECT_GT(top, 40);
     EXPECT_LT(top, 190);
-    EXPECT_EQ(NonWhiteInRow(image, 140, 120, 280), 0);  // no fill
+    EXPECT_GT(NonWhiteInRow(image, 199, 100, 301) + NonWhiteInRow(image, 200, 100, 301), 40);
+    EXPECT_EQ(NonWhiteInRow(image, 140, 120, 280), 0);
+    EXPECT_EQ(NonWhiteInRow(image, 60, 0, 400), 0);
+    // The release ends it.
     Mouse(chart, wxEVT_LEFT_UP, 300, 200);
+    image = paint();
+    EXPECT_EQ(NonWhiteInRect(image, 0, 0, 400, 290), 0);
 }
 
 }  // namespace

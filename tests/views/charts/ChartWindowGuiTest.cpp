@@ -247,14 +247,13 @@ TEST_F(ChartWindowGuiTest, OneAxisZoomsAndDirectSettersLeaveTheDesiredRange)
     EXPECT_NEAR(chart->GetDesiredXmax() - chart->GetDesiredXmin(), 1 / sx, 1e-9);
 }
 
-TEST_F(ChartWindowGuiTest, DoubleBufferedPaintDrawsTheLayers)
+TEST_F(ChartWindowGuiTest, DoubleBufferedPaintFollowsAResize)
 {
     mpWindow* chart = MakeChart();
-    chart->EnableDoubleBuffer(true);
     chart->AddLayer(new mpScaleX("x", mpAXIS_ORIGIN, true, mpLABEL_NUMBER));
+    chart->EnableDoubleBuffer(true);
     chart->Fit(-1, 1, -1, 1);
     chart->Update();
-    PumpEvents();
     chart->SetSize(300, 200);
     chart->Refresh();
     EXPECT_TRUE(WaitUntil([&] {
