@@ -139,7 +139,7 @@ TEST_F(RunFolder, CoreErrorAtTheStartStartsNothing)
 {
     // Auralization of a stereo sound file.
     const std::vector<float> frames(2 * 4410, 0.1f);
-    ASSERT_TRUE(writeWAVData("stereo.wav", frames.data(), frames.size(), 44100, 2));
+    ASSERT_TRUE(writeWAVData("stereo.wav", frames.data(), frames.size() / 2, 44100, 2));
     std::string text = projtest::Replace(TinyProject(), "AURALIZATION = 0", "AURALIZATION = 1");
     text = projtest::Replace(text, "94.0 Speaker NONE", "94.0 Speaker stereo.wav");
     room = Load(text);
