@@ -7,11 +7,10 @@
 
 bool DisplayReachable()
 {
+    static Display* keepAlive = nullptr;
+    if (keepAlive != nullptr) return true;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr)) {
-            XCloseDisplay(display);
-            return true;
-        }
+        if ((keepAlive = XOpenDisplay(nullptr)) != nullptr) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
