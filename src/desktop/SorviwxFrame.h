@@ -163,7 +163,7 @@ public:
     // ---- start-up, title, closing (SorviwxFrame.cpp) ----
     void AdjustTitle();
     // Save question (Yes/No, and Cancel when `canCancel`), a run stopped and joined, the room
-    // freed. False when the user cancelled.
+    // freed. False when the user cancelled or the save was cancelled or failed.
     bool ReleaseProject(bool canCancel);
     // The close box and Close(): ReleaseProject, vetoed by Cancel when the event can be vetoed.
     void OnClose(wxCloseEvent& event);
@@ -202,6 +202,9 @@ public:
     void InterfaceControls(bool enable);
     void OnButton1Click(wxCommandEvent& event);
     void OnTimer(wxTimerEvent& event);
+    // Ends a run before the room is replaced or merged into: stopped and joined, timer stopped,
+    // button and fields back to idle.
+    void EndRun();
 
     // ---- plots (SorviwxFramePlots.cpp) ----
     void CreatePlotResults();
