@@ -54,6 +54,7 @@ bool SaveQuestionLetsGo(SorviwxFrame& frame)
 void ReplaceRoom(SorviwxFrame& frame, TRoom* room)
 {
     frame.EndRun();
+    frame.InvalidatePlots();  // the curves drawn belong to the old room's results
     TRoom* old = frame.sala;
     frame.sala = room;
     frame.MyGLCanvas->SetRoom(room);

@@ -129,6 +129,7 @@ void SorviwxFrame::OnButton1Click(wxCommandEvent&)
     }
     sala->ShowInfo(sala->EnsureMeanFreePath());
     if (!CanStartRun(*sala, MyGLCanvas->view.DrawRoom)) return;
+    InvalidatePlots();  // the run replaces the results the curves were drawn from
     bool started = false;
     {
         wxBusyCursor busy;  // results created, mean free path estimated
