@@ -73,7 +73,7 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     SRPlotGrid = new wxGrid(sp, ID_SRPLOTCTR, wxDefaultPosition, wxSize(width - 20, 240),
                             wxFULL_REPAINT_ON_RESIZE, "Visualization Control");
     SRPlotGrid->CreateGrid(0, 1, wxGrid::wxGridSelectCells);
-    SRPlotGrid->SetRowLabelSize(20);
+    SRPlotGrid->SetRowLabelSize(40);  // "S01" needs about 30 pixels in the toolkit's label font
     SRPlotGrid->SetColLabelSize(20);
     SRPlotGrid->SetDefaultCellAlignment(wxALIGN_CENTER, wxALIGN_CENTER);
     selection->Add(SRPlotGrid, 0, 0, 0);
