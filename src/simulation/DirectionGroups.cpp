@@ -221,7 +221,16 @@ float StrongestFactor(const float* fatordist, unsigned NE)
 typedef double V4 __attribute__((vector_size(32)));
 typedef int32_t I4 __attribute__((vector_size(16)));
 
-__attribute__((target_clones("avx2", "default"))) void CosinePass(const double* nx, const double* ny,
+// The thread sanitizer instruments the resolver that picks a clone, and the loader runs that
+// resolver before the sanitizer's runtime is up (the program crashes at start): under it,
+// the plain version only.
+#if defined(__SANITIZE_THREAD__)
+#define SORVI_CLONED
+#else
+#define SORVI_CLONED __attribute__((target_clones("avx2", "default")))
+#endif
+
+SORVI_CLONED void CosinePass(const double* nx, const double* ny,
                                                                  const double* nz, unsigned NE, double* rowMax,
                                                                  double* rowMin, uint8_t* occupied)
 {
@@ -269,7 +278,7 @@ __attribute__((target_clones("avx2", "default"))) void CosinePass(const double* 
 // CosinePass forms it) reaches floor[i] or floor[j], so that it may be the first pair of i or of j.
 typedef int64_t L4 __attribute__((vector_size(32)));
 
-__attribute__((target_clones("avx2", "default"))) void NearPairs(const double* nx, const double* ny,
+SORVI_CLONED void NearPairs(const double* nx, const double* ny,
                                                                 const double* nz, unsigned NE, const double* floor,
                                                                 std::vector<std::pair<int, int>>& out)
 {
