@@ -256,6 +256,10 @@ public:
     void OnCBView5Click(wxCommandEvent& event);
     void OnCBView6Click(wxCommandEvent& event);
     void OnCBView7Click(wxCommandEvent& event);
+    // While a run goes on, the room must not change under it: the editing pages, the project
+    // menu entries, the Rooms menu, "Lost rays" and the plot controls are disabled (true) or
+    // enabled again (false). Called by the run's start and end.
+    void LockEditing(bool locked);
 
     // Runs a handler; a fatal core error it raises goes to CoreExit instead of the event loop.
     void RunGuarded(const std::function<void()>& body);

@@ -6,6 +6,8 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/event.h>
+#include <wx/grid.h>
+#include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
@@ -85,6 +87,7 @@ void SorviwxFrame::OnSpinPlaneChange(wxSpinEvent&)
 
 void SorviwxFrame::OnPlaneLayerChange(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;
     const int item = ListBoxLayer->GetSelection();
     if (sala->NumPlanes > 0 && item != wxNOT_FOUND) sala->plane[ActivePlane(MyGLCanvas, *sala)]->LayerID = item;
     ProjectStatus = 2;
@@ -103,6 +106,7 @@ void SorviwxFrame::OnVertexChange(wxCommandEvent&)
 
 void SorviwxFrame::InvertPlaneSequence(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;
     if (sala->NumPlanes == 0) return;
     TPlane& p = *sala->plane[ActivePlane(MyGLCanvas, *sala)];
     p.InvertSequence();
@@ -152,9 +156,23 @@ void SorviwxFrame::OnCBView6Click(wxCommandEvent&) { MyGLCanvas->view.drawReceiv
 
 void SorviwxFrame::OnCBView7Click(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;
     const bool checked = CBView7->GetValue();
     MyGLCanvas->view.DrawLostRays = checked ? 1 : 0;
     if (!checked) return;
     if (sala->NumLostRays == 0) sala->LoadLostRaysTxt();
     if (sala->NumLostRays == 0) ErrorMessage("No lost rays!");
+}
+
+void SorviwxFrame::LockEditing(bool locked)
+{
+    // Pages 1 to 3 of the left notebook: Geometry, Sources, Receivers.
+    for (size_t page = 1; page < Notebook1->GetPageCount(); ++page) Notebook1->GetPage(page)->Enable(!locked);
+    for (int id : {wxID_FILE2, wxID_OPEN, wxID_FILE1, wxID_SAVE})
+        if (MenuBar1->FindItem(id)) MenuBar1->Enable(id, !locked);
+    const int rooms = MenuBar1->FindMenu(_("Rooms"));
+    if (rooms != wxNOT_FOUND) MenuBar1->EnableTop(static_cast<size_t>(rooms), !locked);
+    CBView7->Enable(!locked);
+    if (graphChoice) graphChoice->Enable(!locked);
+    if (SRPlotGrid) SRPlotGrid->Enable(!locked);
 }

@@ -86,6 +86,7 @@ void SorviwxFrame::FillPlaneLayerGrid()
 
 void SorviwxFrame::OnAddMaterial(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     TMaterial mat(sala->NumBands);
     mat.SetName(GridEdit::NewName("Material_%.2d", sala->NumMaterials + 1));
     for (unsigned b = 0; b < mat.NumBands; ++b) {
@@ -100,6 +101,7 @@ void SorviwxFrame::OnAddMaterial(wxCommandEvent&)
 
 void SorviwxFrame::OnDelMaterial(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     sala->DelMaterial(MaterialGrid->GetGridCursorRow());
     FillMaterialTable();
     FillPlaneLayerGrid();  // the layers' material indices may have moved
@@ -108,6 +110,7 @@ void SorviwxFrame::OnDelMaterial(wxCommandEvent&)
 
 void SorviwxFrame::OnAddPlaneLayer(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     if (sala->NumMaterials == 0) return;
     TPlaneLayer layer(GridEdit::NewName("PlaneLayer%.2d", sala->NumPlaneLayers + 1));
     layer.SetMaterialID(0);
@@ -120,6 +123,7 @@ void SorviwxFrame::OnAddPlaneLayer(wxCommandEvent&)
 
 void SorviwxFrame::OnDelPlaneLayer(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const wxArrayInt rows = PlaneLayerGrid->GetSelectedRows();
     if (!rows.empty()) {
         const int row = rows[0];
@@ -136,6 +140,7 @@ void SorviwxFrame::OnDelPlaneLayer(wxCommandEvent&)
 void SorviwxFrame::OnMaterialGridChanged(wxGridEvent& event)
 {
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow(), c = event.GetCol();
     if (r < 0 || r >= static_cast<int>(sala->NumMaterials)) return;
     TMaterial& mat = *sala->material[r];
@@ -177,6 +182,7 @@ void SorviwxFrame::OnMaterialGridChanged(wxGridEvent& event)
 void SorviwxFrame::OnPlaneLGridChanged(wxGridEvent& event)
 {
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow(), c = event.GetCol();
     if (r < 0 || r >= static_cast<int>(sala->NumPlaneLayers)) return;
     TPlaneLayer& layer = sala->planeLayer[r];
@@ -207,6 +213,7 @@ void SorviwxFrame::OnPlaneLGridEditorHidden(wxGridEvent& event) { event.Skip(); 
 void SorviwxFrame::OnPlaneLGridLeftClick(wxGridEvent& event)
 {
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow();
     if (event.GetCol() == 2 && r >= 0 && r < static_cast<int>(sala->NumPlaneLayers)) {
         // One dialog at a time: the previous pick's dialog is released first.

@@ -168,6 +168,7 @@ void SorviwxFrame::FillReceiverGrid()
 
 void SorviwxFrame::OnAddSrcLayer(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const std::string name = GridEdit::NewName("SrcType%.2d", sala->NumSourceLayers + 1);
     if (sala->NumDirectivities == 0) sala->AddDirectivity("OMNI");
     TSourceLayer layer(name.c_str(), FirstDirectivity(*sala), sala->NumBands);
@@ -179,6 +180,7 @@ void SorviwxFrame::OnAddSrcLayer(wxCommandEvent&)
 
 void SorviwxFrame::OnAddRecLayer(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const std::string name = GridEdit::NewName("RecType%.2d", sala->NumReceiverLayers + 1);
     if (sala->NumDirectivities == 0)
         for (const char* pattern : {"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG"})
@@ -192,6 +194,7 @@ void SorviwxFrame::OnAddRecLayer(wxCommandEvent&)
 
 void SorviwxFrame::OnDelSrcLayer(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const wxArrayInt rows = SrcLayerGrid->GetSelectedRows();
     if (!rows.empty()) {
         sala->DelSourceLayer(rows[0]);
@@ -202,6 +205,7 @@ void SorviwxFrame::OnDelSrcLayer(wxCommandEvent&)
 
 void SorviwxFrame::OnDelRecLayer(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const wxArrayInt rows = RecLayerGrid->GetSelectedRows();
     if (!rows.empty()) {
         const int row = rows[0];
@@ -216,6 +220,7 @@ void SorviwxFrame::OnDelRecLayer(wxCommandEvent&)
 
 void SorviwxFrame::OnAddSource(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     if (sala->NumSourceLayers == 0) return;
     if (!EraseResultsFirst(*sala, this, "Adding new source, the results will be erased!\n Continue?")) return;
     TSource src(sala->GetCenter(), SPL2Power(94.0f), 0, 5000, 0.0, 0.0, sala->NumBands, "NONE",
@@ -228,6 +233,7 @@ void SorviwxFrame::OnAddSource(wxCommandEvent&)
 
 void SorviwxFrame::OnDelSource(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const int row = SourceGrid->GetGridCursorRow();
     if (!EraseResultsFirst(*sala, this, "You are removing a source, the results will be erased!\n Continue?"))
         return;
@@ -238,6 +244,7 @@ void SorviwxFrame::OnDelSource(wxCommandEvent&)
 
 void SorviwxFrame::OnAddReceiver(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     if (sala->NumReceiverLayers == 0) return;
     const bool hadResults = sala->ResultsCreated;
     if (!EraseResultsFirst(*sala, this, "Adding new receiver, the results will be erased!\n Continue?")) return;
@@ -251,6 +258,7 @@ void SorviwxFrame::OnAddReceiver(wxCommandEvent&)
 
 void SorviwxFrame::OnDelReceiver(wxCommandEvent&)
 {
+    if (sala->SimulationActive()) return;  // the run reads the room
     const int row = ReceiverGrid->GetGridCursorRow();
     if (!EraseResultsFirst(*sala, this, "You are removing a receiver, the results will be erased!\n Continue?"))
         return;
@@ -263,6 +271,7 @@ void SorviwxFrame::OnSrcLGridChanged(wxGridEvent& event)
 {
     if (!CellStored(event)) return;
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow(), c = event.GetCol();
     if (r < 0 || r >= static_cast<int>(sala->NumSourceLayers)) return;
     TSourceLayer& layer = *sala->sourceLayer[r];
@@ -308,6 +317,7 @@ void SorviwxFrame::OnRecLGridChanged(wxGridEvent& event)
 {
     if (!CellStored(event)) return;
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow(), c = event.GetCol();
     if (r < 0 || r >= static_cast<int>(sala->NumReceiverLayers)) return;
     TReceiverLayer& layer = *sala->receiverLayer[r];
@@ -342,6 +352,7 @@ void SorviwxFrame::OnSourceGridChanged(wxGridEvent& event)
 {
     if (!CellStored(event)) return;
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow(), c = event.GetCol();
     if (r < 0 || r >= static_cast<int>(sala->NumSources)) return;
     TSource& src = *sala->source[r];
@@ -387,6 +398,7 @@ void SorviwxFrame::OnReceiverGridChanged(wxGridEvent& event)
 {
     if (!CellStored(event)) return;
     event.Skip();
+    if (sala->SimulationActive()) return;
     const int r = event.GetRow(), c = event.GetCol();
     if (r < 0 || r >= static_cast<int>(sala->NumReceivers)) return;
     TReceiver& rec = *sala->receiver[r];

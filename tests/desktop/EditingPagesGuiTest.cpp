@@ -14,6 +14,7 @@
 #include <wx/colordlg.h>
 #include <wx/combobox.h>
 #include <wx/grid.h>
+#include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
@@ -534,6 +535,21 @@ TEST_F(EditingPagesTest, ARoomEditedInEveryGridSavesAndReloadsEqual)
     EXPECT_EQ(frame_->SourceGrid->GetCellValue(1, 0), "3.25");
     EXPECT_EQ(frame_->ReceiverGrid->GetCellValue(1, 3), "45.00");
     EXPECT_EQ(frame_->PlaneLayerGrid->GetCellValue(2, 0), "Drapes");
+}
+
+TEST_F(EditingPagesTest, ARunLocksTheEditing)
+{
+    frame_->LockEditing(true);
+    for (size_t page = 1; page < 4; ++page) EXPECT_FALSE(frame_->Notebook1->GetPage(page)->IsEnabled()) << page;
+    EXPECT_TRUE(frame_->Notebook1->GetPage(0)->IsEnabled());
+    for (int id : {wxID_FILE2, wxID_OPEN, wxID_FILE1, wxID_SAVE}) EXPECT_FALSE(frame_->MenuBar1->IsEnabled(id)) << id;
+    EXPECT_FALSE(frame_->MenuBar1->IsEnabledTop(1));
+    EXPECT_FALSE(frame_->CBView7->IsEnabled());
+    frame_->LockEditing(false);
+    EXPECT_TRUE(frame_->Notebook1->GetPage(2)->IsEnabled());
+    EXPECT_TRUE(frame_->MenuBar1->IsEnabled(wxID_SAVE));
+    EXPECT_TRUE(frame_->MenuBar1->IsEnabledTop(1));
+    EXPECT_TRUE(frame_->CBView7->IsEnabled());
 }
 
 }  // namespace
