@@ -31,6 +31,14 @@ int ActivePlane(GL_Window* canvas, const TRoom& room)
 
 }  // namespace
 
+void SorviwxFrame::ShowVertex(const TPlane& plane, int index)
+{
+    if (plane.NumVert == 0) return;
+    const TPoint3D v = plane.GetVertex(index);
+    const double xyz[3] = {v.x, v.y, v.z};
+    for (int k = 0; k < 3; ++k) vertex[k]->SetValue(wxString::FromCDouble(xyz[k], 2));
+}
+
 void SorviwxFrame::FillPlanesSection()
 {
     if (sala->NumPlanes == 0) {
@@ -48,6 +56,10 @@ void SorviwxFrame::FillPlanesSection()
     MyGLCanvas->view.activeplane = 0;
     ListBoxLayer->Clear();
     UpdateListBoxLayer();
+    // Plane 0's count and first vertex, not what the previous room left in the fields.
+    const TPlane& p = *sala->plane[0];
+    NumVertPlane->SetValue(wxString::Format("%d", static_cast<int>(p.NumVert)));
+    ShowVertex(p, 0);
 }
 
 void SorviwxFrame::EnablePlaneControls(bool status)
@@ -97,10 +109,7 @@ void SorviwxFrame::OnVertexChange(wxCommandEvent&)
 {
     if (sala->NumPlanes == 0) return;
     const TPlane& p = *sala->plane[ActivePlane(MyGLCanvas, *sala)];
-    if (p.NumVert == 0) return;
-    const TPoint3D v = p.GetVertex(ListVertex->GetValue() - 1);
-    const double xyz[3] = {v.x, v.y, v.z};
-    for (int k = 0; k < 3; ++k) vertex[k]->SetValue(wxString::FromCDouble(xyz[k], 2));
+    ShowVertex(p, ListVertex->GetValue() - 1);
     ProjectStatus = 2;
 }
 

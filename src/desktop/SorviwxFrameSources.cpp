@@ -89,7 +89,7 @@ void SorviwxFrame::FillSourceLayerGrid()
         SrcLayerGrid->SetCellEditor(row, 1, new wxGridCellChoiceEditor(patterns));
         SrcLayerGrid->SetCellValue(row, 1, wxString::FromUTF8(layer.GetDirPatternName()));
         for (unsigned b = 0; b < 9 && b < layer.spectrum.size(); ++b)
-            SrcLayerGrid->SetCellValue(row, static_cast<int>(b) + 2, Fixed2(10.0 * std::log10(layer.spectrum[b])));
+            SrcLayerGrid->SetCellValue(row, static_cast<int>(b) + 2, Fixed2(TSourceLayer::GainToDB(layer.spectrum[b])));
     }
     FillSourceGrid();
 }
@@ -302,7 +302,7 @@ void SorviwxFrame::OnSrcLGridChanged(wxGridEvent& event)
         if (!dB) {
             Tell(this, GridEdit::NumberRefusal(text));
             if (band < layer.spectrum.size())
-                SrcLayerGrid->SetCellValue(r, c, Fixed2(10.0 * std::log10(layer.spectrum[band])));
+                SrcLayerGrid->SetCellValue(r, c, Fixed2(TSourceLayer::GainToDB(layer.spectrum[band])));
             return;
         }
         if (band < layer.spectrum.size()) layer.spectrum[band] = static_cast<float>(std::pow(10.0, *dB / 10.0));

@@ -334,6 +334,8 @@ TEST_F(EditingPagesTest, PlanesAreBrowsedAndInverted)
 {
     EXPECT_EQ(frame_->MyGLCanvas->view.activeplane, 0);
     EXPECT_EQ(frame_->ListBoxLayer->GetSelection(), 0);
+    EXPECT_EQ(frame_->NumVertPlane->GetValue(), "3");
+    EXPECT_EQ(frame_->vertex[0]->GetValue(), "0.00");
     Spin(frame_->SpinPlaneId, 3);
     EXPECT_EQ(frame_->MyGLCanvas->view.activeplane, 2);
     EXPECT_EQ(frame_->ListBoxLayer->GetSelection(), 1);
