@@ -24,25 +24,13 @@
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/TResult.h"
-#include "support/RoomShapes.h"
+#include "support/TestRooms.h"
 
 namespace {
 
-using room_shapes::Quad;
-using room_shapes::Shoebox;
-using room_shapes::CofferedHall;
-
-// The shoebox with its floor cut into six strips: 11 planes, searched without the tree.
-std::vector<Quad> StripFloorBox(double Lx, double Ly, double H)
-{
-    std::vector<Quad> q = Shoebox(Lx, Ly, H);
-    q.erase(q.begin());
-    for (int k = 0; k < 6; ++k) {
-        const double x0 = Lx * k / 6, x1 = Lx * (k + 1) / 6;
-        q.push_back({{x0, 0, 0}, {x0, Ly, 0}, {x1, Ly, 0}, {x1, 0, 0}});
-    }
-    return q;
-}
+using testsupport::CofferedHallQuads;
+using testsupport::ShoeboxQuads;
+using testsupport::StripFloorQuads;
 
 // The tracer's optional paths.
 struct Paths {
@@ -72,25 +60,14 @@ private:
 };
 
 struct BenchRoom {
-    BenchRoom(const std::vector<Quad>& quads, unsigned receivers)
+    BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers)
     {
         folder = std::filesystem::temp_directory_path() / ("sorvi-bench-tracer-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         room.ProjectFolder = folder.string();
         room.MaxLength = 2 * 44100;
         room.ClusterOrderGlobal = -1;
-        room.material.push_back(std::make_unique<TMaterial>("wall", 9, 0.1f, 0.0f));
-        room.NumMaterials = 1;
-        TPlaneLayer walls("walls");
-        walls.MatID = 0;
-        room.planeLayer = {walls};
-        room.NumPlaneLayers = 1;
-        for (const Quad& q : quads) {
-            room.plane.push_back(std::make_unique<TPlane>(static_cast<int>(q.size()), q.data()));
-            room.plane.back()->LayerID = 0;
-        }
-        room.NumPlanes = static_cast<unsigned>(quads.size());
-        room.AddSourceLayer("S");
+        testsupport::BuildOneMaterialRoom(room, quads, 0.1f, 0.0f);
         TDirectivity* omni = room.directivity[0].get();
         TSource s;
         s.Position = TPoint3D(2.5, 3.0, 1.5);
@@ -148,7 +125,7 @@ void Report(benchmark::State& state, unsigned long reflections, double seconds, 
     state.counters["ns/refl"] = seconds * 1e9 / reflections;
 }
 
-void Run(benchmark::State& state, const std::vector<Quad>& quads, unsigned receivers, unsigned threads, Paths paths)
+void Run(benchmark::State& state, const std::vector<testsupport::Quad>& quads, unsigned receivers, unsigned threads, Paths paths)
 {
     BenchRoom room(quads, receivers);
     unsigned long reflections = 0;
@@ -166,10 +143,10 @@ unsigned AllThreads()
     return hw ? hw : 1;
 }
 
-void BM_TraceShoebox(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 1, 1, {}); }
+void BM_TraceShoebox(benchmark::State& state) { Run(state, ShoeboxQuads(10, 8, 6), 1, 1, {}); }
 BENCHMARK(BM_TraceShoebox)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, Shoebox(10, 8, 6), 8, 1, {}); }
+void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, ShoeboxQuads(10, 8, 6), 8, 1, {}); }
 BENCHMARK(BM_TraceShoebox8Receivers)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Coffers per side: 3 x 3 (86 planes), 11 x 10 (995 planes).
@@ -178,7 +155,7 @@ void BM_TraceCofferedHall(benchmark::State& state)
     const unsigned nx = static_cast<unsigned>(state.range(0)), ny = static_cast<unsigned>(state.range(1));
     Paths paths;
     paths.accelerate = state.range(2) != 0;
-    Run(state, CofferedHall(10, 8, 6, nx, ny), 1, 1, paths);
+    Run(state, CofferedHallQuads(10, 8, 6, nx, ny, 0.08), 1, 1, paths);
 }
 BENCHMARK(BM_TraceCofferedHall)
     ->Args({3, 3, 1})
@@ -191,14 +168,14 @@ BENCHMARK(BM_TraceCofferedHall)
 void BM_TraceShoeboxThreads(benchmark::State& state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
-    Run(state, Shoebox(10, 8, 6), 1, threads, {});
+    Run(state, ShoeboxQuads(10, 8, 6), 1, threads, {});
 }
 BENCHMARK(BM_TraceShoeboxThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_TraceCofferedHallThreads(benchmark::State& state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
-    Run(state, CofferedHall(10, 8, 6, 11, 10), 1, threads, {});
+    Run(state, CofferedHallQuads(10, 8, 6, 11, 10, 0.08), 1, threads, {});
 }
 BENCHMARK(BM_TraceCofferedHallThreads)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -209,7 +186,7 @@ void BM_TraceSmallRoomPaths(benchmark::State& state)
     Paths paths;
     paths.wide = state.range(1) != 0;
     paths.paired = state.range(2) != 0;
-    Run(state, state.range(0) ? StripFloorBox(10, 8, 6) : Shoebox(10, 8, 6), 1, 1, paths);
+    Run(state, state.range(0) ? StripFloorQuads(10, 8, 6) : ShoeboxQuads(10, 8, 6), 1, 1, paths);
 }
 BENCHMARK(BM_TraceSmallRoomPaths)
     ->Args({0, 1, 1})

@@ -24,7 +24,7 @@
 #include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/Raio_st.h"
-#include "support/RoomShapes.h"
+#include "support/TestRooms.h"
 #include "views/GL_Window.h"
 #include "views/ViewAttributes.h"
 
@@ -41,7 +41,7 @@ std::unique_ptr<TRoom> HallWithLostRays(unsigned rays)
     room->AddPlaneLayer(TPlaneLayer("walls"));
     room->AddPlaneLayer(TPlaneLayer("ceiling"));
     room->planeLayer[1].SetColor(200, 180, 140);
-    const auto quads = room_shapes::CofferedHall(10, 8, 6, 11, 10);
+    const auto quads = testsupport::CofferedHallQuads(10, 8, 6, 11, 10, 0.08);
     for (std::size_t i = 0; i < quads.size(); ++i) {
         room->plane.push_back(std::make_unique<TPlane>(static_cast<int>(quads[i].size()), quads[i].data()));
         room->plane.back()->LayerID = i < 5 ? 0 : 1;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFF.h"
 #include "directivity/daff/DAFFContentDFT.h"
 #include "directivity/daff/DAFFContentIR.h"

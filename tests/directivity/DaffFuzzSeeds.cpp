@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 
 using namespace dafftest;
 

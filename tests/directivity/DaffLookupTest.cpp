@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFFContent.h"
 #include "directivity/daff/DAFFProperties.h"
 #include "directivity/daff/DAFFReader.h"

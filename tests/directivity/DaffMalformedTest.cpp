@@ -8,7 +8,7 @@
 #include <limits>
 #include <memory>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFFReader.h"
 #include "directivity/daff/DAFFUtils.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFFContentMS.h"
 #include "directivity/daff/DAFFMetadata.h"
 #include "directivity/daff/DAFFProperties.h"

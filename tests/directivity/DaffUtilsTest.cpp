@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFF.h"
 #include "directivity/daff/DAFFReader.h"
 #include "directivity/daff/DAFFUtils.h"

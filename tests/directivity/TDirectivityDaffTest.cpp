@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/TDirectivity.h"
 #include "directivity/daff/DAFFDefs.h"
 #include "support/ErrorCapture.h"

@@ -18,6 +18,7 @@
 #include "geometry/ErrorHandler.h"
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
+#include "support/ProjectText.h"
 
 namespace projtest {
 
@@ -31,10 +32,7 @@ inline std::string ReadFile(const std::string& path)
     return ss.str();
 }
 
-inline std::string Shoebox()
-{
-    return ReadFile(std::string(SORVI_SOURCE_DIR) + "/examples/shoebox.txt");
-}
+inline std::string Shoebox() { return testsupport::ShoeboxProjectText(); }
 
 // The lines of `text` between the line `open` and the line `close` (a section's entries).
 inline std::vector<std::string> SectionLines(const std::string& text, const std::string& open,

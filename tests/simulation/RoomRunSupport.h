@@ -19,6 +19,7 @@
 #include "room/TSourceLayer.h"
 #include "simulation/ResultTestSupport.h"
 #include "simulation/TResult.h"
+#include "support/TestRooms.h"
 
 namespace runtest {
 
@@ -34,21 +35,7 @@ inline std::unique_ptr<TRoom> MakeBox(const std::string& folder, double W = 6, d
     room->ProjectFolder = folder;
     room->SetMaxTime(maxTime);
     room->run.TracerThreads = 2;
-    const TPoint3D c[8] = {{0, 0, 0}, {W, 0, 0}, {W, D, 0}, {0, D, 0}, {0, 0, H}, {W, 0, H}, {W, D, H}, {0, D, H}};
-    const int faces[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-    room->material.push_back(std::make_unique<TMaterial>("wall", kBands, alpha, 0.1f));
-    room->NumMaterials = 1;
-    TPlaneLayer walls("walls");
-    walls.MatID = 0;
-    room->planeLayer = {walls};
-    room->NumPlaneLayers = 1;
-    for (const auto& f : faces) {
-        const TPoint3D pts[4] = {c[f[0]], c[f[1]], c[f[2]], c[f[3]]};
-        room->plane.push_back(std::make_unique<TPlane>(4, pts));
-        room->plane.back()->LayerID = 0;
-    }
-    room->NumPlanes = 6;
-    room->AddSourceLayer("S");
+    testsupport::BuildOneMaterialRoom(*room, testsupport::ShoeboxQuads(W, D, H), alpha, 0.1f);
     return room;
 }
 

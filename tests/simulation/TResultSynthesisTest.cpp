@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "simulation/ResultTestSupport.h"
 
 using namespace resulttest;

@@ -7,7 +7,7 @@
 
 #include <sys/resource.h>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "dsp/AcousticParams.h"
 #include "geometry/ErrorHandler.h"
 #include "simulation/ResultTestSupport.h"

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 #include "directivity/TDirectivity.h"
 #include "simulation/RoomRunSupport.h"
 #include "support/ErrorCapture.h"

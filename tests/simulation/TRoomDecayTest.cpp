@@ -12,6 +12,7 @@
 #include "room/TSource.h"
 #include "simulation/ResultTestSupport.h"
 #include "support/ErrorCapture.h"
+#include "support/TestRooms.h"
 
 using namespace resulttest;
 
@@ -25,22 +26,7 @@ std::unique_ptr<TRoom> Shoebox(const Scratch& dir, float alpha)
     room->VSound = 343.0f;
     room->FSample = 44100.0f;
     room->MaxLength = 44100;
-    room->material.push_back(std::make_unique<TMaterial>("wall", kBands, alpha, 0.0f));
-    room->NumMaterials = 1;
-    TPlaneLayer walls("walls");
-    walls.MatID = 0;
-    room->planeLayer = {walls};
-    room->NumPlaneLayers = 1;
-    const double L = 6, W = 4, H = 3;
-    const TPoint3D c[8] = {{0, 0, 0}, {L, 0, 0}, {L, W, 0}, {0, W, 0}, {0, 0, H}, {L, 0, H}, {L, W, H}, {0, W, H}};
-    const int f[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-    for (const auto& face : f) {
-        const TPoint3D q[4] = {c[face[0]], c[face[1]], c[face[2]], c[face[3]]};
-        room->plane.push_back(std::make_unique<TPlane>(4, q));
-        room->plane.back()->LayerID = 0;
-    }
-    room->NumPlanes = 6;
-    room->AddSourceLayer("S");
+    testsupport::BuildOneMaterialRoom(*room, testsupport::ShoeboxQuads(6, 4, 3), alpha, 0.0f);
     TDirectivity* omni = room->directivity[0].get();
     TSource s;
     s.Position = TPoint3D(1.5, 2, 1.5);

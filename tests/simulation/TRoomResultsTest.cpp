@@ -14,6 +14,7 @@
 #include "room/TRoom.h"
 #include "room/TSourceLayer.h"
 #include "simulation/ResultTestSupport.h"
+#include "support/TestRooms.h"
 #include "support/ErrorCapture.h"
 
 using namespace resulttest;
@@ -28,22 +29,7 @@ protected:
     {
         room = std::make_unique<TRoom>();
         room->ProjectFolder = dir.dir.string();
-        const TPoint3D c[8] = {{0, 0, 0}, {10, 0, 0}, {10, 8, 0}, {0, 8, 0},
-                               {0, 0, 3}, {10, 0, 3}, {10, 8, 3}, {0, 8, 3}};
-        const int faces[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-        room->material.push_back(std::make_unique<TMaterial>("wall", kBands, 0.1f, 0.0f));
-        room->NumMaterials = 1;
-        TPlaneLayer walls("walls");
-        walls.MatID = 0;
-        room->planeLayer = {walls};
-        room->NumPlaneLayers = 1;
-        for (const auto& f : faces) {
-            const TPoint3D pts[4] = {c[f[0]], c[f[1]], c[f[2]], c[f[3]]};
-            room->plane.push_back(std::make_unique<TPlane>(4, pts));
-            room->plane.back()->LayerID = 0;
-        }
-        room->NumPlanes = 6;
-        room->AddSourceLayer("S");
+        testsupport::BuildOneMaterialRoom(*room, testsupport::ShoeboxQuads(10, 8, 3), 0.1f, 0.0f);
         room->sourceLayer[0]->spectrum[1] = 2.0f;
         omni = room->directivity[0].get();
     }

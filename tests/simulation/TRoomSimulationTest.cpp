@@ -38,6 +38,17 @@ std::vector<float> Watch(TRoom& room, float until = 1000.0f)
     return seen;
 }
 
+// Long rays in a hard box, results created: a run that lasts long enough to be stopped while
+// it traces.
+std::unique_ptr<TRoom> LongRun(const Scratch& dir)
+{
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
+    AddSource(*room, {1, 1, 1.5}, 400000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    Quiet([&] { room->CreateResults(); });
+    return room;
+}
+
 }  // namespace
 
 TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
@@ -88,11 +99,7 @@ TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
 TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
 {
     Scratch dir("sorvi-run");
-    // Long rays in a hard box: a run that lasts long enough to be stopped while it traces.
-    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
-    AddSource(*room, {1, 1, 1.5}, 400000);
-    AddReceiver(*room, {3, 2.5, 1.2});
-    Quiet([&] { room->CreateResults(); });
+    auto room = LongRun(dir);
 
     ErrorCapture cap;
     float atStop = 0.0f;
@@ -185,10 +192,7 @@ TEST(SimulationRun, StopWithoutARunOnlyClearsTheFlag)
 TEST(SimulationRun, AStopRequestEndsTheRunAndARoomDestroyedWhileRunningStopsItFirst)
 {
     Scratch dir("sorvi-run");
-    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 1.0f);
-    AddSource(*room, {1, 1, 1.5}, 400000);
-    AddReceiver(*room, {3, 2.5, 1.2});
-    Quiet([&] { room->CreateResults(); });
+    auto room = LongRun(dir);
     ErrorCapture cap;
     Quiet([&] {
         room->StartSimulation();

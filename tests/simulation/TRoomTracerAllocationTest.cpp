@@ -1,5 +1,7 @@
 // The per-reflection and per-arrival work of the tracer must not allocate: reflecting a ray,
-// filling an arrival record and formatting its file lines into buffers that have capacity.
+// filling an arrival record and formatting its file lines into buffers that have capacity,
+// and the tracer's own loop once its buffers have grown. Built as a program of its own: the
+// replaced operator new below would hide new/delete mismatches from the sanitizers elsewhere.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include "simulation/Raio_st.h"
 #include "simulation/THitLine.h"
 #include "simulation/TRay.h"
+#include "simulation/TracerRooms.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -82,6 +85,52 @@ TEST(HotPath, ReflectingAndFormattingArrivalsDoNotAllocate)
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_EQ(ray.reflections, 2000u);
     EXPECT_GT(rayLines.size(), 2000u * 60);
+}
+
+// Allocations of one traced run of the box's source with `rays` rays.
+long TracedRunAllocations(tracertest::TracerRoom& box, unsigned rays)
+{
+    TRoom& room = *box.room;
+    room.source[0]->NumberOfRays = rays;
+    testing::internal::CaptureStdout();
+    const long before = allocations.load();
+    room.Simulate();
+    const long used = allocations.load() - before;
+    testing::internal::GetCapturedStdout();
+    return used;
+}
+
+TEST(HotPath, TracerLoopDoesNotAllocatePerRayOnceWarm)
+{
+    // A closed box (no lost rays, whose list the views draw grows by one record per ray) with
+    // scattering, hit files and two receivers: every kind of arrival and file line.
+    for (const unsigned threads : {1u, 4u}) {
+        SCOPED_TRACE(threads);
+        tracertest::TracerRoom box(tracertest::ShoeboxQuads(10, 8, 6), 0.1f, 0.3f);
+        box.AddSource({2, 2, 1.5}, 1000);
+        box.AddReceiver({6, 5, 1.2}, 0.5);
+        box.AddReceiver({3, 6, 2.0}, 0.8);
+        TRoom& room = *box.room;
+        room.DiffuseProcessing = 1;
+        room.HitFilesFlag = 1;
+        room.SaveDiffuseRaysFlag = 1;
+        room.run.TracerThreads = threads;
+        room.MaxLength = 44100 / 8;
+        testing::internal::CaptureStdout();
+        room.AcousticParameters();
+        room.CreateResults();
+        testing::internal::GetCapturedStdout();
+
+        // Warm: the pair results, file buffers and chunk buffers have grown to their size.
+        TracedRunAllocations(box, 10000);
+        const long small = TracedRunAllocations(box, 1000);
+        const long large = TracedRunAllocations(box, 10000);
+        // A run's setup allocates the same whatever its ray count (on several threads its chunk
+        // buffers grow where the rays happen to land: a few hundred at most); nine thousand
+        // more rays, with tens of reflections each, add nothing of their own.
+        EXPECT_LT(large - small, 300) << "small run " << small << ", large run " << large;
+        EXPECT_LT(small, 3000);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "directivity/DaffTestWriter.h"
+#include "support/DaffTestWriter.h"
 
 #include <cmath>
 #include <cstring>

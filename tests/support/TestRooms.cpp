@@ -1,16 +1,14 @@
-#pragma once
-// Room outlines built in code, shared by tests and benchmarks: a shoebox and the same box with a
-// coffered ceiling of about a hundred to a thousand planes.
+#include "support/TestRooms.h"
 
-#include <vector>
+#include <memory>
 
-#include "geometry/TPoint3D.h"
+#include "geometry/TPlane.h"
+#include "room/TMaterial.h"
+#include "room/TRoom.h"
 
-namespace room_shapes {
+namespace testsupport {
 
-using Quad = std::vector<TPoint3D>;
-
-inline std::vector<Quad> Shoebox(double Lx, double Ly, double H)
+std::vector<Quad> ShoeboxQuads(double Lx, double Ly, double H)
 {
     const TPoint3D c[8] = {{0, 0, 0}, {Lx, 0, 0}, {Lx, Ly, 0}, {0, Ly, 0},
                            {0, 0, H}, {Lx, 0, H}, {Lx, Ly, H}, {0, Ly, H}};
@@ -20,12 +18,20 @@ inline std::vector<Quad> Shoebox(double Lx, double Ly, double H)
     return q;
 }
 
-// Floor and walls of an Lx x Ly x H box whose ceiling is nx x ny coffers (border b, depth d,
-// metres): 5 + 9 nx ny planes, closed.
-inline std::vector<Quad> CofferedHall(double Lx, double Ly, double H, unsigned nx, unsigned ny,
-                                      double b = 0.08, double d = 0.4)
+std::vector<Quad> StripFloorQuads(double Lx, double Ly, double H)
 {
-    std::vector<Quad> q = Shoebox(Lx, Ly, H);
+    std::vector<Quad> q = ShoeboxQuads(Lx, Ly, H);
+    q.erase(q.begin());
+    for (int k = 0; k < 6; ++k) {
+        const double x0 = Lx * k / 6, x1 = Lx * (k + 1) / 6;
+        q.push_back({{x0, 0, 0}, {x0, Ly, 0}, {x1, Ly, 0}, {x1, 0, 0}});
+    }
+    return q;
+}
+
+std::vector<Quad> CofferedHallQuads(double Lx, double Ly, double H, unsigned nx, unsigned ny, double b, double d)
+{
+    std::vector<Quad> q = ShoeboxQuads(Lx, Ly, H);
     q.erase(q.begin() + 1);  // the flat ceiling
     for (unsigned i = 0; i < nx; ++i)
         for (unsigned j = 0; j < ny; ++j) {
@@ -44,4 +50,20 @@ inline std::vector<Quad> CofferedHall(double Lx, double Ly, double H, unsigned n
     return q;
 }
 
-}  // namespace room_shapes
+void BuildOneMaterialRoom(TRoom& room, const std::vector<Quad>& quads, float alpha, float dif)
+{
+    room.material.push_back(std::make_unique<TMaterial>("wall", room.NumBands, alpha, dif));
+    room.NumMaterials = 1;
+    TPlaneLayer walls("walls");
+    walls.MatID = 0;
+    room.planeLayer = {walls};
+    room.NumPlaneLayers = 1;
+    for (const Quad& q : quads) {
+        room.plane.push_back(std::make_unique<TPlane>(static_cast<int>(q.size()), q.data()));
+        room.plane.back()->LayerID = 0;
+    }
+    room.NumPlanes = static_cast<unsigned>(quads.size());
+    room.AddSourceLayer("S");
+}
+
+}  // namespace testsupport
