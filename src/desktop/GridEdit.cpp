@@ -23,9 +23,12 @@ std::string Trimmed(const std::string& text)
 std::optional<double> ParseNumber(const std::string& text)
 {
     std::string t = Trimmed(text);
-    if (!t.empty() && t[0] == '+') t.erase(0, 1);
-    if (t.empty() || t[0] == '+' || (t[0] == '-' && t.size() > 1 && (t[1] == '+' || t[1] == '-')))
-        return std::nullopt;
+    // from_chars takes a leading minus only.
+    if (!t.empty() && t[0] == '+') {
+        t.erase(0, 1);
+        if (!t.empty() && (t[0] == '+' || t[0] == '-')) return std::nullopt;
+    }
+    if (t.empty()) return std::nullopt;
     double value = 0.0;
     // from_chars ignores the locale and never accepts a second sign.
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);

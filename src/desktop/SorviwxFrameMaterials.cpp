@@ -10,34 +10,18 @@
 #include <wx/event.h>
 #include <wx/grid.h>
 #include <wx/log.h>
-#include <wx/msgdlg.h>
 #include <wx/combobox.h>
 
+#include "desktop/EditingGrid.h"
 #include "desktop/GridEdit.h"
 #include "room/TMaterial.h"
 #include "room/TPlaneLayer.h"
 #include "room/TRoom.h"
 #include "views/GL_Window.h"
-#include "views/Prompter.h"
 
-namespace {
-
-void Tell(wxWindow* parent, const std::string& text)
-{
-    Prompter::Get().MessageBox(wxString::FromUTF8(text), wxMessageBoxCaptionStr, wxOK, parent);
-}
-
-std::string CellText(wxGrid* grid, int row, int col)
-{
-    return grid->GetCellValue(row, col).utf8_string();
-}
-
-void ClearRows(wxGrid* grid)
-{
-    if (grid->GetNumberRows() > 0) grid->DeleteRows(0, grid->GetNumberRows());
-}
-
-}  // namespace
+using EditingGrid::CellText;
+using EditingGrid::ClearRows;
+using EditingGrid::Tell;
 
 void SorviwxFrame::FillMaterialTable()
 {
@@ -45,6 +29,7 @@ void SorviwxFrame::FillMaterialTable()
     BtnAddMaterial->Enable(true);
     BtnDelMaterial->Enable(any);
     BtnAddPlaneLayer->Enable(any);
+    EditingGrid::PlainNumberColumns(MaterialGrid, 1, 10);
     ClearRows(MaterialGrid);
     MaterialGrid->AppendRows(static_cast<int>(sala->NumMaterials));
     for (unsigned m = 0; m < sala->NumMaterials; ++m) {

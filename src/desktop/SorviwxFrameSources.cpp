@@ -11,6 +11,7 @@
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
 
+#include "desktop/EditingGrid.h"
 #include "desktop/GridEdit.h"
 #include "directivity/TDirectivity.h"
 #include "dsp/acoustics.h"
@@ -22,19 +23,11 @@
 #include "views/GL_Window.h"
 #include "views/Prompter.h"
 
+using EditingGrid::CellText;
+using EditingGrid::ClearRows;
+using EditingGrid::Tell;
+
 namespace {
-
-void Tell(wxWindow* parent, const std::string& text)
-{
-    Prompter::Get().MessageBox(wxString::FromUTF8(text), wxMessageBoxCaptionStr, wxOK, parent);
-}
-
-std::string CellText(wxGrid* grid, int row, int col) { return grid->GetCellValue(row, col).utf8_string(); }
-
-void ClearRows(wxGrid* grid)
-{
-    if (grid->GetNumberRows() > 0) grid->DeleteRows(0, grid->GetNumberRows());
-}
 
 wxString Fixed2(double v) { return GridEdit::Fixed2(v); }
 
@@ -80,6 +73,7 @@ void SorviwxFrame::FillSourceLayerGrid()
     BtnDelSrcLayer->Enable(any);
     BtnAddSource->Enable(any);
     const wxArrayString patterns = DirectivityChoices(*sala, "");
+    EditingGrid::PlainNumberColumns(SrcLayerGrid, 2, 10);
     ClearRows(SrcLayerGrid);
     SrcLayerGrid->AppendRows(static_cast<int>(sala->NumSourceLayers));
     for (unsigned l = 0; l < sala->NumSourceLayers; ++l) {
@@ -103,6 +97,7 @@ void SorviwxFrame::FillSourceGrid()
     wxArrayString types;
     for (unsigned l = 0; l < sala->NumSourceLayers; ++l)
         types.Add(wxString::FromUTF8(sala->sourceLayer[l]->GetLayerName()));
+    EditingGrid::PlainNumberColumns(SourceGrid, 0, 5);
     ClearRows(SourceGrid);
     SourceGrid->AppendRows(static_cast<int>(sala->NumSources));
     for (unsigned s = 0; s < sala->NumSources; ++s) {
@@ -150,6 +145,7 @@ void SorviwxFrame::FillReceiverGrid()
     wxArrayString types;
     for (unsigned l = 0; l < sala->NumReceiverLayers; ++l)
         types.Add(wxString::FromUTF8(sala->receiverLayer[l]->GetLayerName()));
+    EditingGrid::PlainNumberColumns(ReceiverGrid, 0, 3);
     ClearRows(ReceiverGrid);
     ReceiverGrid->AppendRows(static_cast<int>(sala->NumReceivers));
     for (unsigned r = 0; r < sala->NumReceivers; ++r) {
