@@ -133,15 +133,9 @@ void SorviwxFrame::OnMaterialGridChanged(wxGridEvent& event)
     if (c == 0) {
         std::vector<std::string> names;
         for (unsigned m = 0; m < sala->NumMaterials; ++m) names.push_back(sala->material[m]->nome);
-        const std::string name = GridEdit::NameFromCell(text);
-        const std::string refusal = GridEdit::CheckName(name, names, r, "material");
-        if (!refusal.empty()) {
-            Tell(this, refusal);
-            MaterialGrid->SetCellValue(r, 0, wxString::FromUTF8(mat.nome));
-            return;
-        }
-        mat.SetName(name);
-        MaterialGrid->SetCellValue(r, 0, wxString::FromUTF8(mat.nome));
+        const auto name = EditingGrid::TypedName(this, MaterialGrid, r, names, "material");
+        if (!name) return;
+        mat.SetName(*name);
     } else if (c >= 1 && c <= 10) {
         const auto value = GridEdit::ParseNumber(text);
         if (!value) {
@@ -174,17 +168,10 @@ void SorviwxFrame::OnPlaneLGridChanged(wxGridEvent& event)
     const std::string text = CellText(PlaneLayerGrid, r, c);
     if (c == 0) {
         std::vector<std::string> names;
-        for (const TPlaneLayer& l : sala->planeLayer) names.push_back(l.nome);
-        names.resize(sala->NumPlaneLayers);
-        const std::string name = GridEdit::NameFromCell(text);
-        const std::string refusal = GridEdit::CheckName(name, names, r, "plane layer");
-        if (!refusal.empty()) {
-            Tell(this, refusal);
-            PlaneLayerGrid->SetCellValue(r, 0, wxString::FromUTF8(layer.nome));
-            return;
-        }
-        layer.SetLayerName(name);
-        PlaneLayerGrid->SetCellValue(r, 0, wxString::FromUTF8(layer.nome));
+        for (unsigned l = 0; l < sala->NumPlaneLayers; ++l) names.push_back(sala->planeLayer[l].nome);
+        const auto name = EditingGrid::TypedName(this, PlaneLayerGrid, r, names, "plane layer");
+        if (!name) return;
+        layer.SetLayerName(*name);
         UpdateListBoxLayer();
     } else if (c == 1) {
         const int id = sala->GetMaterialID(text.c_str());

@@ -59,6 +59,13 @@ bool EraseResultsFirst(TRoom& room, wxWindow* parent, const char* question)
     return true;
 }
 
+// The room's pattern whose name the chosen text holds (OMNI for none, added when absent).
+TDirectivity* PatternNamedIn(TRoom& room, const std::string& text)
+{
+    const int id = room.GetDirectivityID(text.c_str());
+    return room.directivity[id >= 0 ? id : 0].get();
+}
+
 TDirectivity* FirstDirectivity(TRoom& room)
 {
     return room.NumDirectivities > 0 ? room.directivity[0].get() : nullptr;
@@ -275,18 +282,11 @@ void SorviwxFrame::OnSrcLGridChanged(wxGridEvent& event)
     if (c == 0) {
         std::vector<std::string> names;
         for (unsigned l = 0; l < sala->NumSourceLayers; ++l) names.push_back(sala->sourceLayer[l]->layername);
-        const std::string name = GridEdit::NameFromCell(text);
-        const std::string refusal = GridEdit::CheckName(name, names, r, "source type");
-        if (!refusal.empty()) {
-            Tell(this, refusal);
-            SrcLayerGrid->SetCellValue(r, 0, wxString::FromUTF8(layer.GetLayerName()));
-            return;
-        }
-        layer.SetLayerName(name);
-        SrcLayerGrid->SetCellValue(r, 0, wxString::FromUTF8(layer.GetLayerName()));
+        const auto name = EditingGrid::TypedName(this, SrcLayerGrid, r, names, "source type");
+        if (!name) return;
+        layer.SetLayerName(*name);
     } else if (c == 1) {
-        const int id = sala->GetDirectivityID(text.c_str());
-        TDirectivity* pattern = sala->directivity[id >= 0 ? id : 0].get();
+        TDirectivity* pattern = PatternNamedIn(*sala, text);
         layer.SetDirPattern(pattern);
         // The sources of the type follow it, as they would after a save and reload.
         for (unsigned s = 0; s < sala->NumSources; ++s)
@@ -321,18 +321,11 @@ void SorviwxFrame::OnRecLGridChanged(wxGridEvent& event)
     if (c == 0) {
         std::vector<std::string> names;
         for (unsigned l = 0; l < sala->NumReceiverLayers; ++l) names.push_back(sala->receiverLayer[l]->layername);
-        const std::string name = GridEdit::NameFromCell(text);
-        const std::string refusal = GridEdit::CheckName(name, names, r, "receiver type");
-        if (!refusal.empty()) {
-            Tell(this, refusal);
-            RecLayerGrid->SetCellValue(r, 0, wxString::FromUTF8(layer.GetLayerName()));
-            return;
-        }
-        layer.SetLayerName(name);
-        RecLayerGrid->SetCellValue(r, 0, wxString::FromUTF8(layer.GetLayerName()));
+        const auto name = EditingGrid::TypedName(this, RecLayerGrid, r, names, "receiver type");
+        if (!name) return;
+        layer.SetLayerName(*name);
     } else if (c == 1) {
-        const int id = sala->GetDirectivityID(text.c_str());
-        TDirectivity* pattern = sala->directivity[id >= 0 ? id : 0].get();
+        TDirectivity* pattern = PatternNamedIn(*sala, text);
         layer.SetDirPattern(pattern);
         for (unsigned i = 0; i < sala->NumReceivers; ++i)
             if (sala->receiver[i]->LayerID == r) sala->receiver[i]->SetDirectivity(pattern);
