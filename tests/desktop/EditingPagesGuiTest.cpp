@@ -541,6 +541,16 @@ TEST_F(EditingPagesTest, ARoomEditedInEveryGridSavesAndReloadsEqual)
     EXPECT_EQ(frame_->PlaneLayerGrid->GetCellValue(2, 0), "Drapes");
 }
 
+TEST_F(EditingPagesTest, RoomInformationListsTheMaterialsAndCounts)
+{
+    Room().Volume = 12.345;
+    Room().Area = 6.0;
+    frame_->ShowRoomInfo();
+    EXPECT_EQ(frame_->textinfo->GetValue(),
+              "Room Volume = 12.35 m3\nTotal Surface Area = 6.00 m2\nmaterial [1] - Concrete\n"
+              "material [2] - Wood\nmaterial [3] - Glass\nNumPlanes  = 3\nNumPlaneLayers  = 2\n");
+}
+
 TEST_F(EditingPagesTest, ARunLocksTheEditing)
 {
     frame_->LockEditing(true);
