@@ -1,6 +1,7 @@
 // Clustering of early reflections: one pair whose early file holds a single long time block
 // of arrivals from scattered directions, as diffuse processing produces. The block is grouped
-// in pieces of at most MaxClusterBlock arrivals (second argument).
+// in pieces of at most MaxClusterBlock arrivals (second argument) on a number of threads (third).
+// The grouping of one block by direction alone: by cosines, and by sorting every pair's angle.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "directivity/TDirectivity.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
+#include "simulation/DirectionGroups.h"
 #include "simulation/TRay.h"
 #include "simulation/TResult.h"
 #include "simulation/TResultParam.h"
@@ -59,6 +61,7 @@ void BM_ClusterLongBlock(benchmark::State& state)
         state.PauseTiming();
         TResult pair(&params, &rec, &src);
         pair.MaxClusterBlock = static_cast<uint32_t>(state.range(1));
+        pair.ClusterThreads = static_cast<uint32_t>(state.range(2));
         pair.CreateRayFile(0, 0, prefix.c_str());
         for (TRay& r : rays) pair.SaveRay(&r, 0);
         state.ResumeTiming();
@@ -72,10 +75,37 @@ void BM_ClusterLongBlock(benchmark::State& state)
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ClusterLongBlock)
-    ->Args({1000, 1024})
-    ->Args({20000, 512})
-    ->Args({20000, 1024})
-    ->Args({20000, 2048})
-    ->Unit(benchmark::kMillisecond);
+    ->Args({1024, 1024, 1})
+    ->Args({20000, 512, 1})
+    ->Args({20000, 1024, 1})
+    ->Args({20000, 2048, 1})
+    ->Args({20000, 1024, 4})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Diffuse arrivals of one block: directions over the whole sphere, distinct factors.
+void GroupBlock(benchmark::State& state, bool allPairs)
+{
+    const unsigned NE = static_cast<unsigned>(state.range(0));
+    std::mt19937 gen(3);
+    std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-90.0f, 90.0f), fd(0.01f, 1.0f);
+    std::vector<TDirection> dir(NE);
+    std::vector<float> factor(NE);
+    for (unsigned k = 0; k < NE; ++k) {
+        dir[k].Set(azim(gen), elev(gen), 1.0f);
+        factor[k] = fd(gen);
+    }
+    TDirectionGroupsWork work;
+    for (auto _ : state) {
+        auto groups = allPairs ? GroupDirectionsAllPairs(dir.data(), factor.data(), NE)
+                               : GroupDirections(dir.data(), factor.data(), NE, work);
+        benchmark::DoNotOptimize(groups);
+    }
+    state.SetItemsProcessed(state.iterations() * NE);
+}
+void BM_GroupDirections(benchmark::State& state) { GroupBlock(state, false); }
+void BM_GroupDirectionsAllPairs(benchmark::State& state) { GroupBlock(state, true); }
+BENCHMARK(BM_GroupDirections)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GroupDirectionsAllPairs)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/TResult.h"
+#include "simulation/UsableCores.h"
 #include "support/TestRooms.h"
 
 namespace {
@@ -139,8 +140,7 @@ void Run(benchmark::State& state, const std::vector<testsupport::Quad>& quads, u
 
 unsigned AllThreads()
 {
-    const unsigned hw = std::thread::hardware_concurrency();
-    return hw ? hw : 1;
+    return UsableCores();
 }
 
 void BM_TraceShoebox(benchmark::State& state) { Run(state, ShoeboxQuads(10, 8, 6), 1, 1, {}); }
@@ -170,7 +170,7 @@ void BM_TraceShoeboxThreads(benchmark::State& state)
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
     Run(state, ShoeboxQuads(10, 8, 6), 1, threads, {});
 }
-BENCHMARK(BM_TraceShoeboxThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TraceShoeboxThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_TraceCofferedHallThreads(benchmark::State& state)
 {

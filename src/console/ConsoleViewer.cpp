@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "geometry/ErrorHandler.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
 #include "room/TRoom.h"
 #include "simulation/Raio_st.h"
+#include "simulation/RunChecks.h"
 
 namespace {
 
@@ -100,6 +102,13 @@ void ConsoleViewer::StepPlane(int step)
 
 void ConsoleViewer::RunSimulation()
 {
+    // A room that cannot run is refused (its message shown) before any result file goes, and
+    // the viewer stays open.
+    try {
+        CheckRoomCanRun(*room_, true);
+    } catch (const SorviExit&) {
+        return;
+    }
     // A second run starts from empty results: the first run's objects and files go first.
     room_->ClearResults();
     room_->CleanResultFiles();
@@ -107,6 +116,11 @@ void ConsoleViewer::RunSimulation()
     room_->MarkPlaneHitsBeforeRun();
     room_->Simulate();
     room_->CalculateResponses();
+    try {
+        CheckResultsFinite(*room_);
+    } catch (const SorviExit&) {
+        return;
+    }
     room_->SaveResults();
     room_->ListDeathPlanes();
 }

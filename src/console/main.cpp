@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "console/ConsoleViewer.h"
 #include "console/ConsoleViewerGL.h"
@@ -19,6 +21,7 @@
 #include "room/ConvertDXF.h"
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
+#include "simulation/RunChecks.h"
 
 namespace {
 
@@ -100,6 +103,7 @@ int EndPath(Clock::time_point tbegin, bool save)
 {
     if (sala) {
         if (save) {
+            CheckResultsFinite(*sala);
             sala->SaveResults();
             sala->ListDeathPlanes();
         }
@@ -114,8 +118,11 @@ int EndPath(Clock::time_point tbegin, bool save)
 int RunMode(const std::string& arquivo)
 {
     const Clock::time_point tbegin = Clock::now();
+    CheckProjectFile(arquivo, true);
     int status = 0;
     if (!FullChain(arquivo, ProjectChain::Run, status)) return status;
+    // Nothing on disk changes before the project is known to be able to run.
+    CheckRoomCanRun(*sala, true);
     sala->CleanResultFiles();
     sala->CreateResults();
     std::printf("\n===============================================\n");
@@ -131,6 +138,7 @@ int RunMode(const std::string& arquivo)
 int ViewMode(const std::string& arquivo, int& argc, char** argv)
 {
     const Clock::time_point tbegin = Clock::now();
+    CheckProjectFile(arquivo, true);
     int status = 0;
     if (!FullChain(arquivo, ProjectChain::Full, status)) return status;
 
@@ -167,17 +175,26 @@ int Run(int argc, char** argv)
 
     if (option == "-dxf2txt") {
         const std::string arquivo = argv[3];
+        CheckConversionTarget(argv[2], arquivo);
         // A drawing that cannot be read has been reported; nothing is written or shown.
         if (!ConvertDXF_RoomFile(argv[2], arquivo.c_str(), 0, 1, 1, 1)) return 1;
         TRoom().WriteDefaultSections(arquivo.c_str());
         return ViewMode(arquivo, argc, argv);
     }
 
+    // Both rebuilding modes check every stored file they read before anything is written.
     if (option == "-rayfiles") {
+        CheckProjectFile(argv[2], false);
         int status = 0;
         if (!Load(argv[2], ProjectChain::Short, status)) return status;
+        CheckRoomCanRun(*sala, true);
+        CheckStoredRayFiles(*sala);
+        // The rebuild writes no hit file: the stored ones of the run stay as they are.
+        const unsigned hitFiles = std::exchange(sala->HitFilesFlag, 0u);
         sala->CreateResultsForRaysFiles();
+        sala->HitFilesFlag = hitFiles;
         sala->CalculateResponsesFromRayFiles();
+        CheckResultsFinite(*sala);
         sala->SaveResults();
         sala.reset();
         std::printf("SalaClear\n");
@@ -185,11 +202,15 @@ int Run(int argc, char** argv)
     }
 
     if (option == "-auralize") {
+        CheckProjectFile(argv[2], false);
         int status = 0;
         if (!Load(argv[2], ProjectChain::Short, status)) return status;
+        CheckRoomCanRun(*sala, false);
         // Results without new ray files: the stored ray files stay as they are.
         sala->CreateResultsForReading();
+        CheckStoredResponses(*sala);
         sala->ReadResultFromFiles();
+        CheckResultsFinite(*sala);
         sala->SaveResults();
         sala.reset();
         std::printf("SalaClear\n");
@@ -216,6 +237,10 @@ int main(int argc, char** argv)
                 // The run's own fatal exit, shown already; the first status stands.
             }
         }
+    } catch (const std::bad_alloc&) {
+        // What the checks before the run could not foresee; no results have been saved.
+        ErrorMessage("Not enough memory for this project.\nNo results were saved.\n");
+        status = 1;
     }
     sala.reset();
     std::fflush(stdout);

@@ -38,7 +38,7 @@ void SorviwxApp::HandleEvent(wxEvtHandler* handler, wxEventFunction func, wxEven
             frame->CoreExit(error);
         } else {
             std::fprintf(stderr, "Sorviwx: ending with status %d: %s\n", error.Status(), error.what());
-            SorviwxFrame::SetExitStatus(error.Status());
+            SorviwxFrame::SetExitStatus(error.Status() != 0 ? error.Status() : 1);
             const_cast<SorviwxApp*>(this)->ExitMainLoop();
         }
     }

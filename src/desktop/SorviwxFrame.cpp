@@ -1,6 +1,8 @@
 #include "desktop/SorviwxFrame.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <wx/button.h>
@@ -59,6 +61,14 @@ wxButton* AddButton(wxWindow* parent, wxSizer* row, long id, const wxString& lab
     return button;
 }
 
+// A spin control 70 x 30, or larger where the toolkit needs room for its entry and arrows
+// (made at the toolkit's size first: a smaller one is refused with warnings).
+void FitSpin(wxSpinCtrl* spin)
+{
+    const wxSize best = spin->GetBestSize();
+    spin->SetInitialSize(wxSize(std::max(70, best.x), std::max(30, best.y)));
+}
+
 struct Column {
     const char* label;  // null: an octave-band label
     int width;
@@ -100,10 +110,55 @@ void EditableCentred(wxGrid* grid)
     grid->SetDefaultCellAlignment(wxALIGN_CENTER, wxALIGN_CENTER);
 }
 
+// One box of the Sources or Receivers page: its label, its add and delete buttons.
+struct BoxSpec {
+    wxString label;
+    long addId;
+    wxString addLabel;
+    const char* addName;
+    long delId;
+    wxString delLabel;
+    const char* delName;
+    bool addEnabled;  // the delete button starts disabled
+};
+
+struct ElementPage {
+    wxPanel* page;
+    wxButton *addType, *delType, *addElement, *delElement;
+    wxGrid *typeGrid, *elementGrid;
+};
+
+// A page with the type box above the element box, each with its button row above its grid.
+ElementPage BuildElementPage(wxNotebook* notebook, const BoxSpec& types, const BoxSpec& elements,
+                             const std::function<wxGrid*(wxWindow*)>& typeGrid,
+                             const std::function<wxGrid*(wxWindow*)>& elementGrid)
+{
+    ElementPage made{};
+    made.page = new wxPanel(notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    auto* boxes = new wxFlexGridSizer(2, 1, 5, 5);
+    auto box = [&](const BoxSpec& spec, wxButton*& add, wxButton*& del, wxGrid*& grid,
+                   const std::function<wxGrid*(wxWindow*)>& makeGrid) {
+        auto* sizer = new wxStaticBoxSizer(wxVERTICAL, made.page, spec.label);
+        wxWindow* parent = sizer->GetStaticBox();
+        auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+        add = AddButton(parent, buttons, spec.addId, spec.addLabel, spec.addName, spec.addEnabled);
+        del = AddButton(parent, buttons, spec.delId, spec.delLabel, spec.delName, false);
+        sizer->Add(buttons, 0, 0, 0);
+        grid = makeGrid(parent);
+        EditableCentred(grid);
+        sizer->Add(grid, 0, 0, 0);
+        boxes->Add(sizer, 1, wxEXPAND | wxALL, 10);
+    };
+    box(types, made.addType, made.delType, made.typeGrid, typeGrid);
+    box(elements, made.addElement, made.delElement, made.elementGrid, elementGrid);
+    made.page->SetSizer(boxes);
+    return made;
+}
+
 }  // namespace
 
 int SorviwxFrame::ExitStatus() { return exitStatus; }
-void SorviwxFrame::SetExitStatus(int status) { exitStatus = status != 0 ? status : 1; }
+void SorviwxFrame::SetExitStatus(int status) { exitStatus = status; }
 
 SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 {
@@ -145,8 +200,10 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     StatusBar1->SetStatusStyles(1, styles);
     SetStatusBar(StatusBar1);
 
+    // The notebooks share the client width less the outer borders and spacer (4 x 10 + 1 px),
+    // so that the view pages' canvases and charts fit inside their notebook.
     const wxSize client = GetClientSize();
-    const int W = client.x, H = client.y;
+    const int W = client.x - 41, H = client.y;
     const int leftWidth = static_cast<int>(W * kLeftShare);
     const int rightWidth = static_cast<int>(W * (1 - kLeftShare));
     auto* outer = new wxBoxSizer(wxHORIZONTAL);
@@ -223,9 +280,10 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         auto* planeSel = new wxFlexGridSizer(1, 2, 5, 5);
         planeSel->Add(new wxStaticText(pp, wxID_ANY, _("Plane ID"), wxDefaultPosition, wxSize(70, 30), 0,
                                        "ID_STATICTEXT1"), 0, 0, 0);
-        SpinPlaneId = new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxSize(70, 30), 0, 0,
+        SpinPlaneId = new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxDefaultSize, 0, 0,
                                      100, 0, "ID_SpinPlaneId");
         SpinPlaneId->SetValue("1");
+        FitSpin(SpinPlaneId);
         planeSel->Add(SpinPlaneId, 0, 0, 0);
         planeGrid->Add(planeSel, 0, 0, 0);
         planeGrid->Add(30, 0, 0, 0, 0);
@@ -243,8 +301,9 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         auto* vertexSel = new wxFlexGridSizer(2, 2, 5, 5);
         vertexSel->Add(new wxStaticText(pp, wxID_ANY, _("Vertex ID"), wxDefaultPosition, wxSize(70, 30), 0,
                                         "ID_STATICTEXT1"), 0, 0, 0);
-        ListVertex = new wxSpinCtrl(pp, ID_LISTVERTEX, "0", wxDefaultPosition, wxSize(70, 30), 0, 0, 100, 0,
+        ListVertex = new wxSpinCtrl(pp, ID_LISTVERTEX, "0", wxDefaultPosition, wxDefaultSize, 0, 0, 100, 0,
                                     "ID_LISTVERTEX");
+        FitSpin(ListVertex);
         vertexSel->Add(ListVertex, 0, 0, 0);
         vertexSel->Add(new wxStaticText(pp, wxID_ANY, _("Vertexes:"), wxDefaultPosition, wxSize(70, 30), 0,
                                         "ID_STATICTEXT1"), 0, 0, 0);
@@ -275,9 +334,7 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         MaterialGrid = MakeGrid(mp, ID_MATGRID, "materialgrid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 190, false}, {"scatt", 36, true}}, 1, 36, true);
         EditableCentred(MaterialGrid);
-        MaterialGrid->SetGridCursor(0, 0);
-        MaterialGrid->EnableCellEditControl(true);
-        MaterialGrid->ShowCellEditControl();
+        MaterialGrid->SetGridCursor(0, 0);  // the cell editor opens once rows exist
         materials->Add(MaterialGrid, 0, 0, 0);
         boxes->Add(materials, 1, wxEXPAND | wxALL, 10);
 
@@ -299,67 +356,51 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 
     // Pages "Sources" and "Receivers": a type box above an element box, buttons above grids.
     {
-        auto* page = new wxPanel(Notebook1, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-        auto* boxes = new wxFlexGridSizer(2, 1, 5, 5);
-        auto* types = new wxStaticBoxSizer(wxVERTICAL, page, _("Source Type"));
-        wxWindow* tp = types->GetStaticBox();
-        auto* typeButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddSrcLayer = AddButton(tp, typeButtons, ID_ADDSRCLAYER, _("Add Source Type"), "ID_ADDSRCLAYER", true);
-        BtnDelSrcLayer = AddButton(tp, typeButtons, ID_DELSRCLAYER, _("Del Source Type"), "ID_DELSRCLAYER", false);
-        types->Add(typeButtons, 0, 0, 0);
-        SrcLayerGrid = MakeGrid(tp, ID_SRCLGRID, "grid", wxSize(leftWidth - 20, 200),
+        ElementPage page = BuildElementPage(
+            Notebook1, {_("Source Type"), ID_ADDSRCLAYER, _("Add Source Type"), "ID_ADDSRCLAYER", ID_DELSRCLAYER,
+                        _("Del Source Type"), "ID_DELSRCLAYER", true},
+            {_("Sources"), ID_ADDSRC, _("Add Source"), "ID_ADDSRC", ID_DELSRC, _("Del Source"), "ID_DELSRC", false},
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_SRCLGRID, "grid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 120, false}, {"Directivity", 120, false}}, 2, 35, true);
-        EditableCentred(SrcLayerGrid);
-        types->Add(SrcLayerGrid, 0, 0, 0);
-        boxes->Add(types, 1, wxEXPAND | wxALL, 10);
-
-        auto* elements = new wxStaticBoxSizer(wxVERTICAL, page, _("Sources"));
-        wxWindow* ep = elements->GetStaticBox();
-        auto* elButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddSource = AddButton(ep, elButtons, ID_ADDSRC, _("Add Source"), "ID_ADDSRC", false);
-        BtnDelSource = AddButton(ep, elButtons, ID_DELSRC, _("Del Source"), "ID_DELSRC", false);
-        elements->Add(elButtons, 0, 0, 0);
-        SourceGrid = MakeGrid(ep, ID_SRCGRID, "sourcegrid", wxSize(leftWidth - 20, 400),
-                              {{"X", 40, true}, {"Y", 40, true}, {"Z", 40, true}, {"Azim", 40, true},
-                               {"Elev", 40, true}, {"SPL (1m)", 60, false}, {"Source Type", 110, false},
-                               {"Sound File", 180, false}},
-                              -1, 0, true);
-        EditableCentred(SourceGrid);
-        elements->Add(SourceGrid, 0, 0, 0);
-        boxes->Add(elements, 1, wxEXPAND | wxALL, 10);
-        page->SetSizer(boxes);
-        Notebook1->AddPage(page, _("Sources"), false);
+            },
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_SRCGRID, "sourcegrid", wxSize(leftWidth - 20, 400),
+                                {{"X", 40, true}, {"Y", 40, true}, {"Z", 40, true}, {"Azim", 40, true},
+                                 {"Elev", 40, true}, {"SPL (1m)", 60, false}, {"Source Type", 110, false},
+                                 {"Sound File", 180, false}},
+                                -1, 0, true);
+            });
+        Notebook1->AddPage(page.page, _("Sources"), false);
+        BtnAddSrcLayer = page.addType;
+        BtnDelSrcLayer = page.delType;
+        BtnAddSource = page.addElement;
+        BtnDelSource = page.delElement;
+        SrcLayerGrid = page.typeGrid;
+        SourceGrid = page.elementGrid;
     }
     {
-        auto* page = new wxPanel(Notebook1, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-        auto* boxes = new wxFlexGridSizer(2, 1, 5, 5);
-        auto* types = new wxStaticBoxSizer(wxVERTICAL, page, _("Receiver Type"));
-        wxWindow* tp = types->GetStaticBox();
-        auto* typeButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddRecLayer = AddButton(tp, typeButtons, ID_ADDRECLAYER, _("Add Receiver Type"), "ID_ADDRECLAYER", true);
-        BtnDelRecLayer = AddButton(tp, typeButtons, ID_DELRECLAYER, _("Del Receiver Type"), "ID_DELRECLAYER", false);
-        types->Add(typeButtons, 0, 0, 0);
-        RecLayerGrid = MakeGrid(tp, ID_RECLGRID, "grid", wxSize(leftWidth - 20, 200),
+        ElementPage page = BuildElementPage(
+            Notebook1, {_("Receiver Type"), ID_ADDRECLAYER, _("Add Receiver Type"), "ID_ADDRECLAYER", ID_DELRECLAYER,
+                        _("Del Receiver Type"), "ID_DELRECLAYER", true},
+            {_("Receivers"), ID_ADDREC, _("Add Receiver"), "ID_ADDREC", ID_DELREC, _("Del Receiver"), "ID_DELREC", false},
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_RECLGRID, "grid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 240, false}, {"Directivity", 315, false}}, -1, 0, true);
-        EditableCentred(RecLayerGrid);
-        types->Add(RecLayerGrid, 0, 0, 0);
-        boxes->Add(types, 1, wxEXPAND | wxALL, 10);
-
-        auto* elements = new wxStaticBoxSizer(wxVERTICAL, page, _("Receivers"));
-        wxWindow* ep = elements->GetStaticBox();
-        auto* elButtons = new wxBoxSizer(wxHORIZONTAL);
-        BtnAddReceiver = AddButton(ep, elButtons, ID_ADDREC, _("Add Receiver"), "ID_ADDREC", false);
-        BtnDelReceiver = AddButton(ep, elButtons, ID_DELREC, _("Del Receiver"), "ID_DELREC", false);
-        elements->Add(elButtons, 0, 0, 0);
-        ReceiverGrid = MakeGrid(ep, ID_RECGRID, "receivergrid", wxSize(leftWidth - 20, 400),
+            },
+            [&](wxWindow* box) {
+                return MakeGrid(box, ID_RECGRID, "receivergrid", wxSize(leftWidth - 20, 400),
                                 {{"X", 60, true}, {"Y", 60, true}, {"Z", 60, true}, {"Azim", 60, false},
                                  {"Receiver Type", 315, false}},
                                 -1, 0, true);
-        EditableCentred(ReceiverGrid);
-        elements->Add(ReceiverGrid, 0, 0, 0);
-        boxes->Add(elements, 1, wxEXPAND | wxALL, 10);
-        page->SetSizer(boxes);
-        Notebook1->AddPage(page, _("Receivers"), false);
+            });
+        Notebook1->AddPage(page.page, _("Receivers"), false);
+        BtnAddRecLayer = page.addType;
+        BtnDelRecLayer = page.delType;
+        BtnAddReceiver = page.addElement;
+        BtnDelReceiver = page.delElement;
+        RecLayerGrid = page.typeGrid;
+        ReceiverGrid = page.elementGrid;
     }
 
     Notebook2 = new wxNotebook(this, -1, wxDefaultPosition, wxSize(rightWidth, H), 0, "ID_NOTEBOOK2");
@@ -395,22 +436,32 @@ SorviwxFrame::~SorviwxFrame()
     delete timer;
     timer = nullptr;
     if (sala) {
-        if (sala->SimulationActive()) sala->StopSimulation();
+        try {
+            if (sala->SimulationActive()) sala->StopSimulation();
+        } catch (const SorviExit& error) {
+            // Shown already; the program is ending anyway.
+            SetExitStatus(error.Status() != 0 ? error.Status() : 1);
+        }
         if (MyGLCanvas) MyGLCanvas->SetRoom(nullptr);
         delete sala;
         sala = nullptr;
     }
-    // Each chart deletes the layers that are its own; the shared frequency axis is taken out of
-    // all four first and deleted once.
-    for (auto& chart : param_plot) {
+    // The axis layers are the window's: each is taken out of the charts that hold it and
+    // deleted once; a chart deletes the other layers it still holds (curves, legends).
+    for (int i = 0; i < 4; ++i) {
+        mpWindow* chart = param_plot[i];
         if (!chart) continue;
         if (xaxis_param) chart->DelLayer(xaxis_param, false, false);
+        if (yaxis_param[i]) chart->DelLayer(yaxis_param[i], false, false);
         delete chart;
-        chart = nullptr;
+        param_plot[i] = nullptr;
     }
     delete xaxis_param;
     xaxis_param = nullptr;
-    for (auto& axis : yaxis_param) axis = nullptr;  // deleted by their charts
+    for (auto& axis : yaxis_param) {
+        delete axis;
+        axis = nullptr;
+    }
     delete My2DPlot;
     My2DPlot = nullptr;
 }
@@ -460,7 +511,7 @@ void SorviwxFrame::CoreExit(const SorviExit& error)
 {
     std::fprintf(stderr, "Sorviwx: ending with status %d: %s\n", error.Status(), error.what());
     std::fflush(stderr);
-    SetExitStatus(error.Status());
+    SetExitStatus(error.Status() != 0 ? error.Status() : 1);
     ProjectStatus = 0;  // the room may be half read: nothing to save
     try {
         ReleaseProject(false);

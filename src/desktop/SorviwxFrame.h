@@ -14,7 +14,8 @@
 //   SorviwxFrameSources.cpp   sources, receivers and their types
 //   SorviwxFrameGeometry.cpp  planes, vertices, room information and view options
 //
-// Every question, message box and file chooser goes through Prompter::Get(). A fatal core error
+// Every question, message box and file chooser goes through Prompter::Get(); numbers typed into
+// fields and cells are read with ReadNumber (desktop/FrameText.h), whatever the user's locale. A fatal core error
 // (SorviExit) raised in a handler reaches CoreExit, which releases the room and ends the program
 // with the error's status.
 
@@ -145,10 +146,11 @@ public:
     wxSpinCtrl* ListVertex = nullptr;
     wxTimer* timer = nullptr;  // ID_TIMER, owned by the window
     wxGauge* progress = nullptr;
-    // The four parameter charts: 0 T30, 1 EDT, 2 C80, 3 centre time. The frequency axis is one
-    // layer shared by all four: never delete it through a chart (DelLayer(xaxis_param, false)
-    // before a chart deletes its layers). Every other layer a chart holds is the chart's: the
-    // destructor lets each chart delete its own layers, then deletes xaxis_param once.
+    // The four parameter charts: 0 T30, 1 EDT, 2 C80, 3 centre time. The axis layers belong to
+    // the window (the frequency axis is one layer shared by all four charts): never delete them
+    // through a chart (detach them with DelLayer(layer, false) or DelAllLayers(false)). The
+    // destructor detaches and deletes the axes once and lets each chart delete the other layers
+    // it still holds (curves, legends).
     mpWindow* param_plot[4] = {nullptr, nullptr, nullptr, nullptr};
     mpScaleX* xaxis_param = nullptr;
     mpScaleY* yaxis_param[4] = {nullptr, nullptr, nullptr, nullptr};
@@ -173,6 +175,8 @@ public:
 
     // ---- event wiring (SorviwxFrameEvents.cpp) ----
     void ConnectHandlers();
+    // Told the name of every connected handler just before it runs (tests follow the wiring).
+    static std::function<void(const char* handler)> HandlerTrace;
 
     // ---- view pages (SorviwxFrameViews.cpp) ----
     void BuildViewPages(int clientHeight);
@@ -183,6 +187,8 @@ public:
     void OnOpenFile(wxCommandEvent& event);
     void OnSaveFile(wxCommandEvent& event);
     void OpenRoomDesigner(wxCommandEvent& event);
+    // Quit closes the window: the close handler (OnClose) asks the save question, stops and
+    // joins a run and frees the room, for the menu and the close box alike.
     void OnQuit(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
     bool OpenSaveDlg();

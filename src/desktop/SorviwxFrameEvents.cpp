@@ -75,9 +75,10 @@ namespace {
 // Binds `handler` on `source` for events of `type` carrying `id` (wxID_ANY: any), guarded.
 template <class Tag, class Arg>
 void Wire(SorviwxFrame* frame, wxEvtHandler* source, const Tag& type, int id,
-             void (SorviwxFrame::*handler)(Arg&))
+          void (SorviwxFrame::*handler)(Arg&), const char* name)
 {
-    source->Bind(type, [frame, handler](Arg& event) {
+    source->Bind(type, [frame, handler, name](Arg& event) {
+        if (SorviwxFrame::HandlerTrace) SorviwxFrame::HandlerTrace(name);
         frame->RunGuarded([&] { (frame->*handler)(event); });
     }, id);
 }
@@ -85,14 +86,19 @@ void Wire(SorviwxFrame* frame, wxEvtHandler* source, const Tag& type, int id,
 // The same for a handler that takes no event.
 template <class Tag>
 void Wire(SorviwxFrame* frame, wxEvtHandler* source, const Tag& type, int id,
-             void (SorviwxFrame::*handler)())
+          void (SorviwxFrame::*handler)(), const char* name)
 {
-    source->Bind(type, [frame, handler](wxEvent&) {
+    source->Bind(type, [frame, handler, name](wxEvent&) {
+        if (SorviwxFrame::HandlerTrace) SorviwxFrame::HandlerTrace(name);
         frame->RunGuarded([&] { (frame->*handler)(); });
     }, id);
 }
 
+#define WIRE(source, type, id, handler) Wire(this, source, type, id, &SorviwxFrame::handler, #handler)
+
 }  // namespace
+
+std::function<void(const char*)> SorviwxFrame::HandlerTrace;
 
 void SorviwxFrame::RunGuarded(const std::function<void()>& body)
 {
@@ -105,62 +111,61 @@ void SorviwxFrame::RunGuarded(const std::function<void()>& body)
 
 void SorviwxFrame::ConnectHandlers()
 {
-    using F = SorviwxFrame;
-    Wire(this, this, wxEVT_BUTTON, ID_BUTTON1, &F::OnButton1Click);              // 1
-    Wire(this, this, wxEVT_BUTTON, ID_BUTTON2, &F::DrawCurves);                  // 2 (no control)
-    Wire(this, this, wxEVT_BUTTON, ID_BTN_INV, &F::InvertPlaneSequence);         // 3
-    Wire(this, this, wxEVT_MENU, wxID_FILE1, &F::OnImportClicked);               // 4
-    Wire(this, this, wxEVT_MENU, wxID_FILE2, &F::OnNewProject);                  // 5
-    Wire(this, this, wxEVT_MENU, wxID_OPEN, &F::OnOpenFile);                     // 6
-    Wire(this, this, wxEVT_MENU, wxID_SAVE, &F::OnSaveFile);                     // 7
-    Wire(this, this, wxEVT_BUTTON, ID_LINLOGBTN, &F::OnLinLogClick);             // 8 (no control)
-    Wire(this, this, wxEVT_MENU, ID_ROOM_DES, &F::OpenRoomDesigner);             // 9
-    Wire(this, this, wxEVT_MENU, wxID_EXIT, &F::OnQuit);                         // 10
-    Wire(this, this, wxEVT_MENU, wxID_ABOUT, &F::OnAbout);                       // 11
-    Wire(this, this, wxEVT_SPINCTRL, ID_SpinPlaneId, &F::OnSpinPlaneChange);     // 12
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW1, &F::OnCBView1Click);            // 13-19
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW2, &F::OnCBView2Click);
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW3, &F::OnCBView3Click);
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW4, &F::OnCBView4Click);
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW5, &F::OnCBView5Click);
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW6, &F::OnCBView6Click);
-    Wire(this, this, wxEVT_CHECKBOX, ID_CBVIEW7, &F::OnCBView7Click);
-    Wire(this, this, wxEVT_TIMER, ID_TIMER, &F::OnTimer);                        // 20
-    Wire(this, this, wxEVT_CHOICE, ID_LISTBOXLAYER, &F::OnPlaneLayerChange);     // 21
-    Wire(this, this, wxEVT_SPINCTRL, ID_LISTVERTEX, &F::OnVertexChange);         // 22
-    Wire(this, this, wxEVT_BUTTON, ID_ADDMAT, &F::OnAddMaterial);                // 23
-    Wire(this, this, wxEVT_BUTTON, ID_DELMAT, &F::OnDelMaterial);                // 24
-    Wire(this, this, wxEVT_BUTTON, ID_ADDSRC, &F::OnAddSource);                  // 25
-    Wire(this, this, wxEVT_BUTTON, ID_DELSRC, &F::OnDelSource);                  // 26
-    Wire(this, this, wxEVT_BUTTON, ID_ADDSRCLAYER, &F::OnAddSrcLayer);           // 27
-    Wire(this, this, wxEVT_BUTTON, ID_DELSRCLAYER, &F::OnDelSrcLayer);           // 28
-    Wire(this, this, wxEVT_BUTTON, ID_ADDREC, &F::OnAddReceiver);                // 29
-    Wire(this, this, wxEVT_BUTTON, ID_DELREC, &F::OnDelReceiver);                // 30
-    Wire(this, this, wxEVT_BUTTON, ID_ADDRECLAYER, &F::OnAddRecLayer);           // 31
-    Wire(this, this, wxEVT_BUTTON, ID_DELRECLAYER, &F::OnDelRecLayer);           // 32
+    WIRE(this, wxEVT_BUTTON, ID_BUTTON1, OnButton1Click);              // 1
+    WIRE(this, wxEVT_BUTTON, ID_BUTTON2, DrawCurves);                  // 2 (no control)
+    WIRE(this, wxEVT_BUTTON, ID_BTN_INV, InvertPlaneSequence);         // 3
+    WIRE(this, wxEVT_MENU, wxID_FILE1, OnImportClicked);               // 4
+    WIRE(this, wxEVT_MENU, wxID_FILE2, OnNewProject);                  // 5
+    WIRE(this, wxEVT_MENU, wxID_OPEN, OnOpenFile);                     // 6
+    WIRE(this, wxEVT_MENU, wxID_SAVE, OnSaveFile);                     // 7
+    WIRE(this, wxEVT_BUTTON, ID_LINLOGBTN, OnLinLogClick);             // 8 (no control)
+    WIRE(this, wxEVT_MENU, ID_ROOM_DES, OpenRoomDesigner);             // 9
+    WIRE(this, wxEVT_MENU, wxID_EXIT, OnQuit);                         // 10
+    WIRE(this, wxEVT_MENU, wxID_ABOUT, OnAbout);                       // 11
+    WIRE(this, wxEVT_SPINCTRL, ID_SpinPlaneId, OnSpinPlaneChange);     // 12
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW1, OnCBView1Click);            // 13-19
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW2, OnCBView2Click);
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW3, OnCBView3Click);
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW4, OnCBView4Click);
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW5, OnCBView5Click);
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW6, OnCBView6Click);
+    WIRE(this, wxEVT_CHECKBOX, ID_CBVIEW7, OnCBView7Click);
+    WIRE(this, wxEVT_TIMER, ID_TIMER, OnTimer);                        // 20
+    WIRE(this, wxEVT_CHOICE, ID_LISTBOXLAYER, OnPlaneLayerChange);     // 21
+    WIRE(this, wxEVT_SPINCTRL, ID_LISTVERTEX, OnVertexChange);         // 22
+    WIRE(this, wxEVT_BUTTON, ID_ADDMAT, OnAddMaterial);                // 23
+    WIRE(this, wxEVT_BUTTON, ID_DELMAT, OnDelMaterial);                // 24
+    WIRE(this, wxEVT_BUTTON, ID_ADDSRC, OnAddSource);                  // 25
+    WIRE(this, wxEVT_BUTTON, ID_DELSRC, OnDelSource);                  // 26
+    WIRE(this, wxEVT_BUTTON, ID_ADDSRCLAYER, OnAddSrcLayer);           // 27
+    WIRE(this, wxEVT_BUTTON, ID_DELSRCLAYER, OnDelSrcLayer);           // 28
+    WIRE(this, wxEVT_BUTTON, ID_ADDREC, OnAddReceiver);                // 29
+    WIRE(this, wxEVT_BUTTON, ID_DELREC, OnDelReceiver);                // 30
+    WIRE(this, wxEVT_BUTTON, ID_ADDRECLAYER, OnAddRecLayer);           // 31
+    WIRE(this, wxEVT_BUTTON, ID_DELRECLAYER, OnDelRecLayer);           // 32
     // 33-35: the plane-layer buttons' own bindings handle their clicks and end them there, so
     // the window-level binding never sees a click of the button: one click, one run.
-    Wire(this, this, wxEVT_BUTTON, ID_ADDPLANELAYER, &F::OnAddPlaneLayer);       // 33
-    Wire(this, BtnAddPlaneLayer, wxEVT_BUTTON, wxID_ANY, &F::OnAddPlaneLayer);   // 34
-    Wire(this, BtnDelPlaneLayer, wxEVT_BUTTON, wxID_ANY, &F::OnDelPlaneLayer);   // 35
+    WIRE(this, wxEVT_BUTTON, ID_ADDPLANELAYER, OnAddPlaneLayer);       // 33
+    WIRE(BtnAddPlaneLayer, wxEVT_BUTTON, wxID_ANY, OnAddPlaneLayer);   // 34
+    WIRE(BtnDelPlaneLayer, wxEVT_BUTTON, wxID_ANY, OnDelPlaneLayer);   // 35
     for (long id : {ID_TEXT_DECAY, ID_TEXT_HUMIDITY, ID_TEXT_IR_DUR, ID_TEXT_MAX_REF, ID_TEXT_NUMRAYS,
                     ID_TEXT_PRESSURE, ID_TEXT_SRATE, ID_TEXT_TEMPERATURE})
-        Wire(this, this, wxEVT_TEXT, id, &F::UpdateRoomFromInterface);           // 36-43
-    Wire(this, this, wxEVT_GRID_CELL_CHANGED, ID_SRCLGRID, &F::OnSrcLGridChanged);        // 44
-    Wire(this, this, wxEVT_GRID_CELL_CHANGED, ID_SRCGRID, &F::OnSourceGridChanged);       // 45
-    Wire(this, this, wxEVT_GRID_CELL_CHANGED, ID_RECLGRID, &F::OnRecLGridChanged);        // 46
-    Wire(this, this, wxEVT_GRID_CELL_CHANGED, ID_RECGRID, &F::OnReceiverGridChanged);     // 47
-    Wire(this, this, wxEVT_GRID_CELL_CHANGED, ID_MATGRID, &F::OnMaterialGridChanged);     // 48
-    Wire(this, this, wxEVT_GRID_CELL_CHANGED, ID_PLANELGRID, &F::OnPlaneLGridChanged);    // 49
-    Wire(this, this, wxEVT_GRID_EDITOR_HIDDEN, ID_SRCLGRID, &F::OnSrcLGridChanged);       // 50
-    Wire(this, this, wxEVT_GRID_EDITOR_HIDDEN, ID_SRCGRID, &F::OnSourceGridChanged);      // 51
-    Wire(this, this, wxEVT_GRID_EDITOR_HIDDEN, ID_RECLGRID, &F::OnRecLGridChanged);       // 52
-    Wire(this, this, wxEVT_GRID_EDITOR_HIDDEN, ID_PLANELGRID, &F::OnPlaneLGridEditorHidden); // 53
-    Wire(this, this, wxEVT_GRID_CELL_LEFT_CLICK, ID_PLANELGRID, &F::OnPlaneLGridLeftClick); // 54
+        WIRE(this, wxEVT_TEXT, id, UpdateRoomFromInterface);           // 36-43
+    WIRE(this, wxEVT_GRID_CELL_CHANGED, ID_SRCLGRID, OnSrcLGridChanged);        // 44
+    WIRE(this, wxEVT_GRID_CELL_CHANGED, ID_SRCGRID, OnSourceGridChanged);       // 45
+    WIRE(this, wxEVT_GRID_CELL_CHANGED, ID_RECLGRID, OnRecLGridChanged);        // 46
+    WIRE(this, wxEVT_GRID_CELL_CHANGED, ID_RECGRID, OnReceiverGridChanged);     // 47
+    WIRE(this, wxEVT_GRID_CELL_CHANGED, ID_MATGRID, OnMaterialGridChanged);     // 48
+    WIRE(this, wxEVT_GRID_CELL_CHANGED, ID_PLANELGRID, OnPlaneLGridChanged);    // 49
+    WIRE(this, wxEVT_GRID_EDITOR_HIDDEN, ID_SRCLGRID, OnSrcLGridChanged);       // 50
+    WIRE(this, wxEVT_GRID_EDITOR_HIDDEN, ID_SRCGRID, OnSourceGridChanged);      // 51
+    WIRE(this, wxEVT_GRID_EDITOR_HIDDEN, ID_RECLGRID, OnRecLGridChanged);       // 52
+    WIRE(this, wxEVT_GRID_EDITOR_HIDDEN, ID_PLANELGRID, OnPlaneLGridEditorHidden); // 53
+    WIRE(this, wxEVT_GRID_CELL_LEFT_CLICK, ID_PLANELGRID, OnPlaneLGridLeftClick); // 54
     // 55, 56: drop-down notifications of the grids' lists never carry the grids' identifiers
     // (and are not grid events): not connected.
-    Wire(this, this, wxEVT_GRID_CELL_LEFT_CLICK, ID_SRPLOTCTR, &F::OnSRPlotCtrLeftClick); // 57
-    Wire(this, this, wxEVT_CHOICE, ID_GRAPHCHC, &F::OnGraphicChange);            // 58
+    WIRE(this, wxEVT_GRID_CELL_LEFT_CLICK, ID_SRPLOTCTR, OnSRPlotCtrLeftClick); // 57
+    WIRE(this, wxEVT_CHOICE, ID_GRAPHCHC, OnGraphicChange);            // 58
 
     // The close box and Close() run the Quit logic and may be vetoed.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) { RunGuarded([&] { OnClose(event); }); });

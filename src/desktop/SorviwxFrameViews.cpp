@@ -23,7 +23,7 @@
 void SorviwxFrame::BuildViewPages(int clientHeight)
 {
     const wxGLAttributes attributes = ViewDisplayAttributes();
-    const int width = Notebook2->GetSize().x;
+    const int width = Notebook2->GetSize().x - 12;  // inside the notebook's frame
     const int canvasHeight = static_cast<int>(clientHeight * 0.7);
 
     // "Visualization".
@@ -73,8 +73,6 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     SRPlotGrid = new wxGrid(sp, ID_SRPLOTCTR, wxDefaultPosition, wxSize(width - 20, 240),
                             wxFULL_REPAINT_ON_RESIZE, "Visualization Control");
     SRPlotGrid->CreateGrid(0, 1, wxGrid::wxGridSelectCells);
-    SRPlotGrid->EnableCellEditControl(true);
-    SRPlotGrid->ShowCellEditControl();
     SRPlotGrid->SetRowLabelSize(20);
     SRPlotGrid->SetColLabelSize(20);
     SRPlotGrid->SetDefaultCellAlignment(wxALIGN_CENTER, wxALIGN_CENTER);

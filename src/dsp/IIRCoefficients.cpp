@@ -100,9 +100,14 @@ const char* kWrongStages = "Only 2 or 3 stages for IIR Filter Design!!";
 
 }  // namespace
 
+bool OctaveIIRRateSupported(float Fsample)
+{
+    return Fsample == 44100.0f || Fsample == 48000.0f;
+}
+
 void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band, float Fsample)
 {
-    if (Fsample != 44100.0f && Fsample != 48000.0f) {
+    if (!OctaveIIRRateSupported(Fsample)) {
         ShowErrorAndThrowExit(1, utilFormat("Frequency Sample %f NOT supported for filter design!", Fsample));
     }
     const int band = static_cast<int>(Band);

@@ -8,6 +8,8 @@
 // increasing pole radius, the whole gain in section 0. Fsample must be 44100 or 48000
 // (otherwise an error and status 1); any other band writes nothing.
 void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band, float Fsample);
+// Whether GetOctaveIIRParamButter designs filters at that rate (44100 or 48000 Hz).
+bool OctaveIIRRateSupported(float Fsample);
 
 // Octave band-pass of NumStages (2 or 3) sections with numerators (1, 0, -1), Butterworth
 // poles and equal section gains that give unit gain at the band centre.

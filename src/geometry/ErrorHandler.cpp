@@ -8,6 +8,9 @@ namespace {
 std::mutex handlerMutex;
 ErrorHandler installedHandler;
 
+// The longest text the error box shows (its buffer holds 512 characters with the zero).
+constexpr std::size_t kMaxErrorText = 511;
+
 int DefaultHandler(const std::string& text)
 {
     std::fprintf(stderr, "Error: %s", text.c_str());
@@ -27,8 +30,10 @@ ErrorHandler SetErrorHandler(ErrorHandler handler)
     return previous;
 }
 
-int ShowErrorText(const std::string& text)
+int ShowErrorText(const std::string& full)
 {
+    // A text built from a file (a reader's message quoting a huge token) is cut like any other.
+    const std::string text = full.size() > kMaxErrorText ? full.substr(0, kMaxErrorText) : full;
     ErrorHandler handler;
     {
         std::lock_guard<std::mutex> lock(handlerMutex);
@@ -47,5 +52,5 @@ SorviExit::SorviExit(int status, const std::string& message)
 void ShowErrorAndThrowExit(int status, const std::string& text)
 {
     ShowErrorText(text);
-    throw SorviExit(status, text);
+    throw SorviExit(status, text.size() > kMaxErrorText ? text.substr(0, kMaxErrorText) : text);
 }

@@ -46,6 +46,13 @@ bool ParseValue(const std::string& token, double& value)
     return true;
 }
 
+// A setting outside what the physics allows: the message, an empty room and status 1.
+[[noreturn]] void RefuseSetting(TRoom& room, const std::string& msg)
+{
+    room.LiberaMemoria();
+    ShowErrorAndThrowExit(1, msg);
+}
+
 }  // namespace
 
 // ---- Construction ----------------------------------------------------------------------------
@@ -383,6 +390,14 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
         std::printf("Setting MAX_TIME = 2.0 (default)\n");
         SetMaxTime(2.0f);
     } else {
+        // A length beyond the sample counter was cut to it without a word.
+        // (A second to spare, so that the length as saved, rounded, reads back.)
+        if (static_cast<double>(v) * FSample >=
+            static_cast<double>(std::numeric_limits<unsigned int>::max()) - FSample) {
+            std::fclose(fid);
+            RefuseSetting(*this, utilFormat("MAX_TIME = %g s at %1.0f Hz is longer than a response can be.\n",
+                                            static_cast<double>(v), static_cast<double>(FSample)));
+        }
         SetMaxTime(v);
     }
 
@@ -481,15 +496,32 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
         std::printf(DiffuseProcessing != 0 ? "Diffuse Processing is ON\n" : "Diffuse Processing is OFF\n");
     }
 
+    std::fclose(fid);
+    fid = nullptr;
+    // At or below absolute zero there is no sound (the linear speed of sound turns negative at
+    // -552.33 C, and the run hung or wrote nan).
+    if (!(static_cast<float>(Temperature) > -273.15f))
+        RefuseSetting(*this, utilFormat("TEMPERATURE = %g C lies at or below absolute zero (-273.15 C).\n",
+                                        Temperature));
+    // No air, no sound: a pressure that saves as 0.00 would not read back either.
+    if (!(static_cast<float>(Pressure) >= 0.01f))
+        RefuseSetting(*this, utilFormat("PRESSURE = %g atm lies below 0.01 atm.\n", Pressure));
+    if (!(Humidity >= 0.0 && Humidity <= 100.0))
+        RefuseSetting(*this, utilFormat("HUMIDITY = %g %% lies outside 0 ... 100.\n", Humidity));
+
     NumRays = 0;
     VSound = static_cast<float>(331.4 + 0.6 * Temperature);
     if (AirAbs.size() < NumBands) AirAbs.assign(NumBands, 0.0);
     CalculateAirAbsCoefs(static_cast<float>(Temperature + 273.15), static_cast<float>(Pressure),
                          static_cast<float>(Humidity), NumBands, AirAbs.data());
+    for (unsigned int b = 0; b < NumBands; ++b)
+        if (!(std::isfinite(AirAbs[b]) && AirAbs[b] >= 0.0))
+            RefuseSetting(*this, utilFormat("TEMPERATURE = %g C, PRESSURE = %g atm and HUMIDITY = %g %% give no "
+                                            "air absorption.\n",
+                                            Temperature, Pressure, Humidity));
     // The length in seconds and back: rounded, so that the round trip cannot lose a sample.
     MaxLength = static_cast<unsigned int>(std::lround(static_cast<double>(GetMaxTime()) * FSample));
 
-    std::fclose(fid);
     std::printf("========================================================\n");
 }
 

@@ -298,11 +298,18 @@ void TRoom::AddMaterialsTxt(const char* FileName)
         if (GetMaterialID(name.c_str()) >= 0) continue;
         auto mat = std::make_unique<TMaterial>(NumBands);
         mat->nome = name;
+        // A negative absorption adds energy at every reflection; 1 and above is kept just below 1.
         for (unsigned int b = 0; b < NumBands; ++b) {
             const float a = e.Float(1 + b);
+            if (a < 0.0f)
+                ShowErrorAndThrowExit(1, utilFormat("Absorption '%s' on MATERIALS section, line %d, is below 0.",
+                                                    e.Item(1 + b).c_str(), static_cast<int>(m + 1)));
             mat->abs[b] = a >= 1.0f ? 0.999f : a;
         }
         const float scattering = e.Float(1 + NumBands);
+        if (!(scattering >= 0.0f && scattering <= 1.0f))
+            ShowErrorAndThrowExit(1, utilFormat("Scattering '%s' on MATERIALS section, line %d, lies outside 0 ... 1.",
+                                                e.Item(1 + NumBands).c_str(), static_cast<int>(m + 1)));
         for (unsigned int b = 0; b < NumBands; ++b) mat->dif[b] = scattering;
         mat->AverageAbsortion();
         added.push_back(std::move(mat));

@@ -96,6 +96,9 @@ public:
     std::vector<std::vector<float>> globalIR;  // [ch][MaxLength] broadband response
     float SrcRecDistance = 0.0f;           // m
     std::vector<TMonoParams> Param;        // [NumBands + 1]; the last is the broadband set
+    // Direct-sound lines of a stored parameter file, written again in place of the computed ones
+    // when the response was read back (its direct sound is not known then); empty otherwise.
+    std::string KeptDirectSound;
     uint32_t AudioOutputLength = 0;
     // Highest reflection order treated as early, compared as unsigned: a negative cluster-order
     // setting makes every arrival early.
@@ -105,6 +108,11 @@ public:
     // many arrivals, so memory and time stay bounded (the pairwise angle list grows with the
     // square of the block).
     uint32_t MaxClusterBlock = 1024;
+    // Threads that read and group the early arrivals; the output is the same for any count.
+    uint32_t ClusterThreads = 1;
+    // An early ray file larger than this is clustered some reflection orders at a time, each
+    // batch of orders holding about this many bytes of arrivals in memory.
+    uint64_t ClusterMemoryBytes = uint64_t{768} << 20;
 
     // Set while the synthesis reads the records that precede the clustered ones in a ray file
     // (the late arrivals a run stored before the direct sound's record): they take the late

@@ -3,19 +3,26 @@
 // each group enters the response once, with the summed energies of its rays and the timing and
 // direction of the ray that passed closest to the receiver's centre.
 //
-// The early ray file is read once into memory and grouped there. Sorting is stable, so equal
-// keys keep their file order and the result does not depend on the sort implementation.
+// The early ray file is read once into memory and grouped there; the pieces are grouped by
+// direction on several threads and written in order. Sorting is stable, so equal keys keep
+// their file order and the result does not depend on the sort implementation.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <unistd.h>
 
 #include "geometry/ErrorHandler.h"
 #include "geometry/util.h"
+#include "simulation/DirectionGroups.h"
+#include "simulation/ParallelFor.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
 
@@ -23,178 +30,199 @@ namespace {
 
 // A time gap of more than this many samples starts a new block.
 constexpr uint32_t kBlockGapSamples = 10;
-// A gap of more than this many degrees between consecutive sorted pair angles separates groups.
-constexpr float kGroupGapDegrees = 10.0f;
-// A block without such a gap whose widest pair exceeds this angle gets kGroupGapDegrees.
-constexpr float kWideBlockDegrees = 50.0f;
-
-// One record of the early ray file as read back (the values of its text line).
-struct EarlyRecord {
-    uint32_t index;
-    float fatordist;
-    TDirection dir;
-    TDirection startDir;
-    int32_t reflections;
-    int32_t ID;
-};
-
-// An arrival as clustering sees it, with where its full record is kept.
+// An arrival as clustering sees it: the values of its line that the grouping reads, its line
+// number in the early ray file (and early hit file) and where the rest of its record is kept.
 struct Member {
-    TSubRay sub;  // FileListIndex: its line in the early ray file (and early hit file)
+    uint32_t index;
+    float azim, elev;
+    float fatordist;
+    uint32_t line;
+    uint32_t order;
     uint32_t record;
 };
 
-// Unit vector of a direction in degrees, exactly as TDirection::Distancia forms it, so that
-// angles from cached vectors equal Distancia's.
-TVector UnitFromDegrees(TDirection d)
+// The rest of an arrival's record (its band energies are kept apart).
+struct EarlyRecord {
+    TDirection startDir;
+    int32_t ID;
+};
+
+// Index, then azimuth, then elevation, ascending (as SubRayCmp_Index orders TSubRay records).
+bool ByIndex(const Member& a, const Member& b)
 {
-    constexpr double kPi = 3.1415926535897931;
-    const float el = static_cast<float>(d.elev * kPi / 180.0);
-    const float az = static_cast<float>(d.azim * kPi / 180.0);
-    const float cel = std::cos(el);
-    return {std::cos(az) * cel, std::sin(az) * cel, std::sin(el)};
+    if (a.index != b.index) return a.index < b.index;
+    if (a.azim != b.azim) return a.azim < b.azim;
+    return a.elev < b.elev;
 }
 
-float Angle(const TVector& a, const TVector& b) { return static_cast<float>(a.Angle(b)); }
+// The early ray file's arrivals as read back: records in file order, NumBands energies each, and
+// the clustering's view of them.
+struct EarlyArrivals {
+    std::vector<EarlyRecord> records;
+    std::vector<float> energies;
+    std::vector<Member> members;
+    int64_t highestOrder = -1;
+    unsigned malformed = 0;
+    // Records per order (below kCountedOrders), and whether a higher order occurs.
+    std::vector<uint64_t> perOrder;
+    bool highOrders = false;
+};
 
-// Every pair i < j of the block with its angle, in ascending angle; equal angles keep the order
-// (i, j) in which the pairs are formed, as a stable sort with Dist_cmp gives. Angles are never
-// negative, so their bit patterns order like their values: a stable radix sort on the bits
-// (two passes of 16 bits) does it in linear time.
-std::vector<dist_st> SortedPairs(const std::vector<TVector>& unit)
+constexpr uint32_t kCountedOrders = 1u << 16;
+
+// The fifth field of a line (the reflection order of a ray-file line), split at blanks as
+// SplitFields splits; empty when the line has fewer fields.
+std::string_view FifthField(std::string_view line)
 {
-    const std::size_t NE = unit.size();
-    std::vector<dist_st> formed;
-    formed.reserve(NE * (NE - 1) / 2);
-    for (std::size_t i = 0; i < NE; ++i)
-        for (std::size_t j = i + 1; j < NE; ++j)
-            formed.push_back({Angle(unit[i], unit[j]), static_cast<int32_t>(i), static_cast<int32_t>(j)});
-    const std::size_t P = formed.size();
-    std::vector<uint32_t> bits(P), order(P), next(P);
-    for (std::size_t k = 0; k < P; ++k) {
-        std::memcpy(&bits[k], &formed[k].dist, sizeof(uint32_t));
-        order[k] = static_cast<uint32_t>(k);
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+    std::size_t i = 0;
+    for (int field = 0;; ++field) {
+        while (i < line.size() && blank(line[i])) ++i;
+        if (i == line.size()) return {};
+        const std::size_t start = i;
+        while (i < line.size() && !blank(line[i])) ++i;
+        if (field == 4) return line.substr(start, i - start);
     }
-    std::vector<std::size_t> start(65537);
-    for (int shift : {0, 16}) {
-        std::fill(start.begin(), start.end(), 0);
-        for (std::size_t k = 0; k < P; ++k) ++start[((bits[k] >> shift) & 0xFFFFu) + 1];
-        for (std::size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
-        for (uint32_t k : order) next[start[(bits[k] >> shift) & 0xFFFFu]++] = k;
-        order.swap(next);
-    }
-    std::vector<dist_st> sorted(P);
-    for (std::size_t k = 0; k < P; ++k) sorted[k] = formed[order[k]];
-    return sorted;
 }
 
-// Groups positions 0 .. NE-1 of one block by direction; groups in order of creation, each
-// holding its members in block order.
-std::vector<std::vector<int>> GroupByDirection(const Member* block, unsigned NE)
+// Reads the early ray file from its start, in large pieces whose lines are parsed in parts on
+// the worker threads and taken in file order. Lines of blanks are skipped without a number.
+// With `store`, keeps the arrivals of orders lo .. hi; otherwise only counts every order's
+// arrivals, the highest order and the malformed lines.
+void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, uint32_t lo, uint32_t hi,
+               EarlyArrivals& out)
 {
-    std::vector<TVector> unit(NE);
-    for (unsigned i = 0; i < NE; ++i) unit[i] = UnitFromDegrees(block[i].sub.dir);
-
-    const std::vector<dist_st> pairs = SortedPairs(unit);
-
-    // The threshold is the smallest gap above kGroupGapDegrees in the sorted angle list.
-    unsigned expected = 1;
-    float T = 360.0f;
-    for (std::size_t k = 0; k + 1 < pairs.size(); ++k) {
-        const float gap = pairs[k + 1].dist - pairs[k].dist;
-        if (gap > kGroupGapDegrees) {
-            ++expected;
-            if (gap < T) T = gap;
-        }
-    }
-    if (expected == 1 && pairs.back().dist > kWideBlockDegrees) {
-        T = kGroupGapDegrees;
-        expected = 2;
-    }
-
-    std::vector<std::vector<int>> groups;  // members kept in block order
-    if (expected == 1) {
-        groups.emplace_back();
-        for (unsigned i = 0; i < NE; ++i) groups[0].push_back(static_cast<int>(i));
-        return groups;
-    }
-
-    float strongest = 0.0f;
-    for (unsigned i = 0; i < NE; ++i)
-        if (block[i].sub.fatordist > strongest) strongest = block[i].sub.fatordist;
-    const dist_st* start = nullptr;
-    for (const dist_st& p : pairs)
-        if (block[p.i].sub.fatordist == strongest || block[p.j].sub.fatordist == strongest) {
-            start = &p;
-            break;
-        }
-    if (!start) {
-        ShowErrorAndThrowExit(1, "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n");
-    }
-
-    // Group centres: the plain means of the members' azimuths and elevations in degrees, summed
-    // in block order; recomputed only for a group that gained a member.
-    std::vector<int> groupOf(NE, -1);
-    std::vector<TVector> centre;
-    std::vector<char> stale;
-    unsigned placed = 0;
-    auto join = [&](int elem, int g) {
-        std::vector<int>& m = groups[static_cast<std::size_t>(g)];
-        m.insert(std::upper_bound(m.begin(), m.end(), elem), elem);
-        groupOf[static_cast<std::size_t>(elem)] = g;
-        stale[static_cast<std::size_t>(g)] = 1;
-        ++placed;
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::rewind(f);
+    const int fd = ::fileno(f);
+    uint64_t offset = 0;  // of the next piece in the file
+    struct Part {
+        std::string_view text;
+        std::vector<EarlyRecord> records;
+        std::vector<float> energies;
+        std::vector<Member> members;  // line numbers within the part
+        std::vector<uint64_t> perOrder;
+        int64_t highestOrder = -1;
+        bool highOrders = false;
+        uint32_t lines = 0;
+        unsigned malformed = 0;
     };
-    auto newGroup = [&](int elem) {
-        groups.emplace_back();
-        centre.emplace_back();
-        stale.push_back(1);
-        join(elem, static_cast<int>(groups.size()) - 1);
-    };
-    newGroup(start->i);
-    if (T > pairs[0].dist)
-        join(start->j, 0);
-    else
-        newGroup(start->j);
-
-    std::vector<float> angle;
-    // The nearest group centre receives elem when nearer than T; otherwise elem starts a group.
-    auto place = [&](int elem) {
-        const std::size_t G = groups.size();
-        angle.resize(G);
-        for (std::size_t g = 0; g < G; ++g) {
-            if (stale[g]) {
-                float azim = 0.0f, elev = 0.0f;
-                for (int p : groups[g]) {
-                    azim += block[p].sub.dir.azim;
-                    elev += block[p].sub.dir.elev;
-                }
-                const float n = static_cast<float>(groups[g].size());
-                TDirection c;
-                c.Set(azim / n, elev / n, 1.0f);
-                centre[g] = UnitFromDegrees(c);
-                stale[g] = 0;
+    std::vector<Part> parts(threads);
+    // Pieces of 32 MB at most, no larger than the file (a small file allocates little).
+    const std::size_t kReadBytes = std::min<std::size_t>(std::size_t{32} << 20, size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
+    // The buffer is not cleared before reading into it: it grows only for a line longer than a
+    // piece.
+    std::size_t capacity = 2 * kReadBytes;
+    auto text = std::make_unique_for_overwrite<char[]>(capacity);
+    std::size_t carried = 0;  // bytes of an unfinished line kept at the front of `text`
+    uint32_t lineNumber = 0;
+    for (bool end = false; !end;) {
+        if (carried + kReadBytes > capacity) {
+            capacity = 2 * (carried + kReadBytes);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            std::memcpy(grown.get(), text.get(), carried);
+            text = std::move(grown);
+        }
+        // The piece is copied from the file in one slice per thread (positioned reads, which
+        // leave the stream's position alone).
+        std::vector<std::size_t> slice(threads, 0);
+        const std::size_t sliceBytes = (kReadBytes + threads - 1) / threads;
+        ParallelFor(threads, threads, [&](std::size_t t) {
+            const std::size_t begin = std::min(kReadBytes, t * sliceBytes);
+            const std::size_t want = std::min(kReadBytes, begin + sliceBytes) - begin;
+            char* to = text.get() + carried + begin;
+            while (slice[t] < want) {
+                const ssize_t n = ::pread(fd, to + slice[t], want - slice[t], static_cast<off_t>(offset + begin + slice[t]));
+                if (n <= 0) break;
+                slice[t] += static_cast<std::size_t>(n);
             }
-            angle[g] = Angle(centre[g], unit[static_cast<std::size_t>(elem)]);
+        });
+        std::size_t got = 0;
+        for (std::size_t t = 0; t < threads && got == std::min(kReadBytes, t * sliceBytes); ++t) got += slice[t];
+        offset += got;
+        end = got < kReadBytes;
+        const std::string_view read(text.get(), carried + got);
+        // Whole lines only, unless the file ends (its last line may lack a newline).
+        std::size_t whole = read.size();
+        if (!end) {
+            const std::size_t lastNewline = read.rfind('\n');
+            whole = lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
         }
-        const unsigned g = TResult::findPosMinFloat(angle.data(), static_cast<unsigned>(G));
-        if (T > angle[g])
-            join(elem, static_cast<int>(g));
-        else
-            newGroup(elem);
-    };
-
-    for (std::size_t k = 0; k < pairs.size() && placed < NE; ++k) {
-        const int I = pairs[k].i, J = pairs[k].j;
-        const float d = pairs[k].dist;
-        const int gI = groupOf[static_cast<std::size_t>(I)], gJ = groupOf[static_cast<std::size_t>(J)];
-        if (gI >= 0 && gJ >= 0) continue;
-        if (gI >= 0 && T > d) join(J, gI);
-        if (gJ >= 0 && T > d) join(I, gJ);
-        if (groupOf[static_cast<std::size_t>(I)] < 0) place(I);
-        if (groupOf[static_cast<std::size_t>(J)] < 0) place(J);
+        const std::string_view all = read.substr(0, whole);
+        std::size_t from = 0;
+        for (unsigned t = 0; t < threads; ++t) {
+            std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
+            if (to < from) to = from;
+            if (to < all.size()) {
+                const std::size_t nl = all.find('\n', to == 0 ? 0 : to - 1);
+                to = nl == std::string_view::npos ? all.size() : nl + 1;
+            }
+            parts[t].text = all.substr(from, to - from);
+            from = to;
+        }
+        ParallelFor(threads, threads, [&](std::size_t t) {
+            Part& part = parts[t];
+            part.records.clear();
+            part.energies.clear();
+            part.members.clear();
+            part.perOrder.clear();
+            part.lines = 0;
+            part.malformed = 0;
+            TRay ray(numBands);
+            std::string_view rest = part.text;
+            while (!rest.empty()) {
+                const std::size_t nl = rest.find('\n');
+                std::string_view line = rest.substr(0, nl);
+                rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+                const uint32_t number = part.lines++;
+                if (store && (lo > 0 || hi < 0xFFFFFFFFu)) {
+                    // Only the order decides whether the line is wanted.
+                    uint32_t order = 0;
+                    if (!ParseInt32Bits(FifthField(line), order) || order < lo || order > hi) continue;
+                }
+                if (!ray.ParseLine(line)) {
+                    ++part.malformed;
+                    continue;
+                }
+                const uint32_t order = static_cast<uint32_t>(ray.reflections);
+                part.highestOrder = std::max<int64_t>(part.highestOrder, order);
+                if (!store) {
+                    if (order >= kCountedOrders) {
+                        part.highOrders = true;
+                    } else {
+                        if (part.perOrder.size() <= order) part.perOrder.resize(order + 1, 0);
+                        ++part.perOrder[order];
+                    }
+                    continue;
+                }
+                part.members.push_back({ray.index, ray.dir.azim, ray.dir.elev, ray.fatordist, number, order,
+                                        static_cast<uint32_t>(part.records.size())});
+                part.records.push_back({ray.startDir, ray.ID});
+                part.energies.insert(part.energies.end(), ray.spectrum.begin(), ray.spectrum.end());
+            }
+        });
+        for (Part& part : parts) {
+            const uint32_t firstRecord = static_cast<uint32_t>(out.records.size());
+            for (Member m : part.members) {
+                m.line += lineNumber;
+                m.record += firstRecord;
+                out.members.push_back(m);
+            }
+            out.records.insert(out.records.end(), part.records.begin(), part.records.end());
+            out.energies.insert(out.energies.end(), part.energies.begin(), part.energies.end());
+            if (out.perOrder.size() < part.perOrder.size()) out.perOrder.resize(part.perOrder.size(), 0);
+            for (std::size_t r = 0; r < part.perOrder.size(); ++r) out.perOrder[r] += part.perOrder[r];
+            out.highOrders = out.highOrders || part.highOrders;
+            out.highestOrder = std::max(out.highestOrder, part.highestOrder);
+            lineNumber += part.lines;
+            out.malformed += part.malformed;
+        }
+        carried = read.size() - whole;
+        std::memmove(text.get(), text.get() + whole, carried);
     }
-    return groups;
 }
 
 }  // namespace
@@ -265,44 +293,57 @@ void TResult::Cluster()
         earlyHitLinesLoaded_ = false;  // CopyHit reads the completed file
     }
 
-    // Every record of the early ray file, once.
-    std::vector<EarlyRecord> records;
-    std::vector<float> energies;  // NumBands per record
-    std::vector<Member> members;
+    // The arrivals are held in memory, all at once or, when the file is large, a batch of
+    // orders at a time, each batch read from the file again.
+    const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
+    constexpr uint32_t kAllOrders = 0xFFFFFFFFu;
+    struct Batch {
+        uint32_t lo, hi;
+    };
+    std::vector<Batch> batches;
+    EarlyArrivals arrivals;
     int64_t highestOrder = -1;
-    if (std::FILE* f = utilOpenFile(EarlyFileName, "rt")) {
-        std::string line;
-        uint32_t lineNumber = 0;
+    std::FILE* f = utilOpenFile(EarlyFileName, "rt");
+    if (f) {
+        std::fseek(f, 0, SEEK_END);
+        const long bytes = std::ftell(f);
         unsigned malformed = 0;
-        while (ReadTextLine(f, line)) {
-            if (line.find_first_not_of(" \t") == std::string::npos) continue;
-            const uint32_t number = lineNumber++;
-            if (!work.ParseLine(line)) {
-                ++malformed;
-                continue;
+        if (bytes >= 0 && static_cast<uint64_t>(bytes) > ClusterMemoryBytes) {
+            EarlyArrivals counted;
+            ReadEarly(f, NumBands, threads, false, 0, kAllOrders, counted);
+            highestOrder = counted.highestOrder;
+            malformed = counted.malformed;
+            const std::size_t perRecord = sizeof(EarlyRecord) + sizeof(Member) + NumBands * sizeof(float);
+            const uint64_t budget = std::max<uint64_t>(1, ClusterMemoryBytes / perRecord);
+            uint64_t held = 0;
+            for (uint32_t r = 0; r < counted.perOrder.size() && !counted.highOrders; ++r) {
+                if (batches.empty() || (held > 0 && held + counted.perOrder[r] > budget)) {
+                    batches.push_back({r, r});
+                    held = 0;
+                }
+                batches.back().hi = r;
+                held += counted.perOrder[r];
             }
-            Member m;
-            m.sub.index = work.index;
-            m.sub.dir = work.dir;
-            m.sub.fatordist = work.fatordist;
-            m.sub.FileListIndex = number;
-            m.sub.Reflections = static_cast<uint32_t>(work.reflections);
-            m.record = static_cast<uint32_t>(records.size());
-            members.push_back(m);
-            records.push_back({work.index, work.fatordist, work.dir, work.startDir, work.reflections, work.ID});
-            energies.insert(energies.end(), work.spectrum.begin(), work.spectrum.end());
-            highestOrder = std::max<int64_t>(highestOrder, m.sub.Reflections);
+            if (batches.size() == 1) batches.clear();
+            if (!batches.empty()) batches.back().hi = kAllOrders;
         }
-        std::fclose(f);
+        if (batches.empty()) {
+            ReadEarly(f, NumBands, threads, true, 0, kAllOrders, arrivals);
+            highestOrder = arrivals.highestOrder;
+            malformed = arrivals.malformed;
+            batches.push_back({0, kAllOrders});
+        }
         if (malformed) ErrorMessage("%u malformed lines skipped in %s\n", malformed, EarlyFileName.c_str());
     }
 
-    auto writeRecord = [&](const EarlyRecord& r, const float* bands) {
-        work.index = r.index;
-        work.fatordist = r.fatordist;
-        work.dir = r.dir;
+    auto writeRecord = [&](const Member& m, const float* bands) {
+        const EarlyRecord& r = arrivals.records[m.record];
+        work.index = m.index;
+        work.fatordist = m.fatordist;
+        work.dir.azim = m.azim;
+        work.dir.elev = m.elev;
         work.startDir = r.startDir;
-        work.reflections = r.reflections;
+        work.reflections = static_cast<int32_t>(m.order);
         work.ID = r.ID;
         work.SetSpectrum(bands);
         if (!RayFile.IsOpen()) {
@@ -313,60 +354,126 @@ void TResult::Cluster()
         work.AppendLine(RayFile.Buffer());
         RayFile.Appended();
     };
+    auto energiesOf = [&](const Member& m) { return &arrivals.energies[static_cast<std::size_t>(m.record) * NumBands]; };
     auto writeAlone = [&](const Member& m) {
-        if (hits) CopyHit(m.sub.FileListIndex, 1);
-        writeRecord(records[m.record], &energies[static_cast<std::size_t>(m.record) * NumBands]);
-        if (m.sub.index < DirectSoundIndex) DirectSoundIndex = m.sub.index;
+        if (hits) CopyHit(m.line, 1);
+        writeRecord(m, energiesOf(m));
+        if (m.index < DirectSoundIndex) DirectSoundIndex = m.index;
     };
     std::vector<float> sums(NumBands);
-    auto writeGroups = [&](const Member* block, unsigned NE) {
-        for (const std::vector<int>& group : GroupByDirection(block, NE)) {
+    auto writeGroups = [&](const Member* block, const TDirectionGroupList& groups) {
+        if (groups.empty()) ShowErrorAndThrowExit(1, "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n");
+        for (const std::vector<int>& group : groups) {
             std::fill(sums.begin(), sums.end(), 0.0f);
             const Member* rep = &block[group[0]];
             for (int pos : group) {
                 const Member& m = block[pos];
-                const float* e = &energies[static_cast<std::size_t>(m.record) * NumBands];
+                const float* e = energiesOf(m);
                 for (unsigned b = 0; b < NumBands; ++b) sums[b] += e[b];
-                if (m.sub.fatordist > rep->sub.fatordist) rep = &m;
+                if (m.fatordist > rep->fatordist) rep = &m;
             }
-            if (hits) CopyHit(rep->sub.FileListIndex, static_cast<int>(group.size()));
-            writeRecord(records[rep->record], sums.data());
+            if (hits) CopyHit(rep->line, static_cast<int>(group.size()));
+            writeRecord(*rep, sums.data());
         }
     };
 
-    // By reflection order (file order kept within an order), then by time.
-    std::stable_sort(members.begin(), members.end(),
-                     [](const Member& a, const Member& b) { return a.sub.Reflections < b.sub.Reflections; });
-    std::size_t next = 0;
-    for (int64_t r = 0; r <= highestOrder; ++r) {
-        std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
-        std::size_t end = next;
-        while (end < members.size() && members[end].sub.Reflections == static_cast<uint32_t>(r)) ++end;
-        if (end == next) {
-            std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));
-            continue;
+    int64_t r = 0;  // the next order to report
+    for (const Batch& batch : batches) {
+        if (batches.size() > 1) {
+            arrivals = EarlyArrivals();
+            ReadEarly(f, NumBands, threads, true, batch.lo, batch.hi, arrivals);
         }
-        Member* first = members.data() + next;
-        const std::size_t n = end - next;
-        next = end;
-        std::stable_sort(first, first + n,
-                         [](const Member& a, const Member& b) { return SubRayCmp_Index(a.sub, b.sub); });
+        std::vector<Member>& members = arrivals.members;
 
-        for (std::size_t b0 = 0; b0 < n;) {
-            std::size_t b1 = b0 + 1;
-            while (b1 < n && first[b1].sub.index - first[b1 - 1].sub.index <= kBlockGapSamples) ++b1;
-            // Long blocks (diffuse arrivals) are grouped in consecutive pieces.
-            const std::size_t limit = std::max<uint32_t>(MaxClusterBlock, 2);
-            for (std::size_t p0 = b0; p0 < b1; p0 += limit) {
-                const unsigned NE = static_cast<unsigned>(std::min(limit, b1 - p0));
-                if (NE == 1)
-                    writeAlone(first[p0]);
-                else
-                    writeGroups(first + p0, NE);
+        // By reflection order (file order kept within an order), then by time; the orders are
+        // sorted by time on the worker threads.
+        if (arrivals.highestOrder < (int64_t{1} << 20)) {
+            std::vector<std::size_t> count(static_cast<std::size_t>(arrivals.highestOrder + 2), 0);
+            for (const Member& m : members) ++count[m.order + 1];
+            for (std::size_t k = 1; k < count.size(); ++k) count[k] += count[k - 1];
+            std::vector<Member> byOrder(members.size());
+            for (const Member& m : members) byOrder[count[m.order]++] = m;
+            members.swap(byOrder);
+        } else {
+            std::stable_sort(members.begin(), members.end(),
+                             [](const Member& a, const Member& b) { return a.order < b.order; });
+        }
+        std::vector<std::size_t> orderStart;  // where each order present begins, and the end
+        for (std::size_t k = 0; k < members.size(); ++k)
+            if (k == 0 || members[k].order != members[k - 1].order) orderStart.push_back(k);
+        orderStart.push_back(members.size());
+        ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
+            std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
+                             members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]),
+                             ByIndex);
+        });
+
+        // Time blocks; long blocks (diffuse arrivals) are grouped in consecutive pieces.
+        struct Piece {
+            std::size_t first;
+            unsigned NE;
+        };
+        std::vector<Piece> pieces;
+        const std::size_t limit = std::max<uint32_t>(MaxClusterBlock, 2);
+        for (std::size_t o = 0; o + 1 < orderStart.size(); ++o) {
+            const std::size_t end = orderStart[o + 1];
+            for (std::size_t b0 = orderStart[o]; b0 < end;) {
+                std::size_t b1 = b0 + 1;
+                while (b1 < end && members[b1].index - members[b1 - 1].index <= kBlockGapSamples) ++b1;
+                for (std::size_t p0 = b0; p0 < b1; p0 += limit)
+                    pieces.push_back({p0, static_cast<unsigned>(std::min(limit, b1 - p0))});
+                b0 = b1;
             }
-            b0 = b1;
+        }
+
+        // The pieces of two or more arrivals are grouped on the worker threads, the results
+        // written in order on this one.
+        std::vector<TDirectionGroupList> grouped(pieces.size());
+        {
+            std::vector<std::size_t> todo;
+            for (std::size_t k = 0; k < pieces.size(); ++k)
+                if (pieces[k].NE > 1) todo.push_back(k);
+            // Largest pieces first, so that no thread is left with a long one at the end.
+            std::stable_sort(todo.begin(), todo.end(),
+                             [&](std::size_t a, std::size_t b) { return pieces[a].NE > pieces[b].NE; });
+            ParallelFor(todo.size(), threads, [&](std::size_t w) {
+                thread_local TDirectionGroupsWork buffers;
+                thread_local std::vector<TDirection> dirs;
+                thread_local std::vector<float> factors;
+                const Piece& p = pieces[todo[w]];
+                dirs.resize(p.NE);
+                factors.resize(p.NE);
+                for (unsigned i = 0; i < p.NE; ++i) {
+                    dirs[i].Set(members[p.first + i].azim, members[p.first + i].elev, 1.0f);
+                    factors[i] = members[p.first + i].fatordist;
+                }
+                grouped[todo[w]] = GroupDirections(dirs.data(), factors.data(), p.NE, buffers);
+            });
+        }
+
+        std::size_t piece = 0;
+        for (; r <= highestOrder && r <= static_cast<int64_t>(batch.hi); ++r) {
+            std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
+            auto inOrder = [&] {
+                return piece < pieces.size() &&
+                       members[pieces[piece].first].order == static_cast<uint32_t>(r);
+            };
+            if (!inOrder()) {
+                std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));
+                continue;
+            }
+            for (; inOrder(); ++piece) {
+                const Piece& p = pieces[piece];
+                if (p.NE == 1)
+                    writeAlone(members[p.first]);
+                else
+                    writeGroups(&members[p.first], grouped[piece]);
+                TDirectionGroupList().swap(grouped[piece]);
+            }
         }
     }
+    arrivals = EarlyArrivals();
+    if (f) std::fclose(f);
 
     CloseRayFile();
     if (hits) CloseHitFile();

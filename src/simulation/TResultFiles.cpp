@@ -159,6 +159,13 @@ void TResult::SaveParams(const char* filename)
         text += '\n';
     }
 
+    if (!KeptDirectSound.empty()) {
+        text += KeptDirectSound;
+        if (!WriteAll(f, text)) std::printf("Impossivel abrir arquivo %s para gravar\n", filename);
+        std::fclose(f);
+        return;
+    }
+
     // Direct sound: its distance, the rays gathered, and its level calibrated as the response.
     const TRay empty(NumBands);
     const TRay& D = DirectSoundRay ? *DirectSoundRay : empty;

@@ -43,7 +43,7 @@ void TRoom::SimulateDecay()
         MeanFreePath = static_cast<float>(4.0 * Volume / Area);
         const float d = DistanceForRayProb(1.0f / static_cast<float>(src->NumberOfRays), receiver[0]->GetRadius());
         std::printf("Max. Effective Raytracing Distance: %1.2f m (%1.2f sec, %d samples)\n", static_cast<double>(d),
-                    static_cast<double>(d / VSound), static_cast<int>(d / VSound * FSample));
+                    static_cast<double>(d / VSound), static_cast<int>(std::fmin(d / VSound * FSample, 2147483520.0f)));
         std::printf("Estimated Mean Free Path = %1.2f m\n", static_cast<double>(MeanFreePath));
         for (unsigned b = 0; b < NumBands; ++b) {
             const float t60 = T60.empty() || b >= T60[0].size() ? 0.0f : T60[0][b];

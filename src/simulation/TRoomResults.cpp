@@ -87,7 +87,7 @@ void TRoom::CreateResults()
                                                    static_cast<float>(rec->Radius));
                 std::printf("Max. Effective Raytracing Distance for src[%d]-rec[%d] is %1.2f m "
                             "(%1.2f sec, %d samples)\n",
-                            S + 1, R + 1, d, d / VSound, static_cast<int>(d / VSound * FSample));
+                            S + 1, R + 1, d, d / VSound, static_cast<int>(std::fmin(d / VSound * FSample, 2147483520.0f)));
                 order = AutomaticClusterOrder(d, MeanFreePath);
             }
             std::printf("Setting S[%.3d]-R[%.3d] maximum reflection order for clustering to %d\n",

@@ -48,16 +48,20 @@ bool Matches(std::string_view pattern, std::string_view name)
 }
 
 // Deletes the regular files of folder whose names match pattern. Nothing else is touched:
-// no subfolder, no file reached through a link.
-void DeleteMatching(const std::string& folder, const char* pattern)
+// no subfolder, no file reached through a link, and never `keep` (the project file, whatever
+// its name).
+void DeleteMatching(const std::string& folder, const char* pattern, const std::string& keep)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        if (!it->is_symlink(kind) && it->is_regular_file(kind) && Matches(pattern, it->path().filename().string()))
+        if (!it->is_symlink(kind) && it->is_regular_file(kind) && Matches(pattern, it->path().filename().string())) {
+            std::error_code same;
+            if (!keep.empty() && fs::equivalent(it->path(), keep, same)) continue;
             doomed.push_back(it->path());
+        }
     }
     if (ec) std::printf("Cannot list %s: %s\n", folder.c_str(), ec.message().c_str());
     for (const fs::path& p : doomed) {
@@ -177,7 +181,7 @@ void TRoom::CleanResultFiles()
     std::printf("Removing old files: \n");
     for (const Kind& k : kinds) {
         std::printf("%s%s\n", k.label, ProjectFile(k.shown).c_str());
-        DeleteMatching(ProjectFolder, k.deleted);
+        DeleteMatching(ProjectFolder, k.deleted, ProjectFile(ProjectName));
     }
     PlaneHitsBeforeRun.clear();
 }
@@ -185,13 +189,13 @@ void TRoom::CleanResultFiles()
 void TRoom::CleanRayFiles()
 {
     std::printf("Removing old files: %s\n", ProjectFile("RAYS*.txt").c_str());
-    DeleteMatching(ProjectFolder, "RAYS*.txt");
+    DeleteMatching(ProjectFolder, "RAYS*.txt", ProjectFile(ProjectName));
 }
 
 void TRoom::CleanHitFiles()
 {
     std::printf("Removing old files: %s\n", ProjectFile("HITS*.txt").c_str());
-    DeleteMatching(ProjectFolder, "HITS*.txt");
+    DeleteMatching(ProjectFolder, "HITS*.txt", ProjectFile(ProjectName));
 }
 
 void TRoom::ListDeathPlanes()

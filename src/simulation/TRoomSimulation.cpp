@@ -71,6 +71,7 @@ void TRoom::CalculateResponses()
             TResult& pair = *spcresult[r][s];
             std::printf("\n=========== Processing SRC [%.2d] - REC [%.2d] =============\n", s + 1, r + 1);
             pair.ProcessDirectSound(static_cast<int>(NumPlaneLayers));
+            pair.ClusterThreads = TracerThreadCount();
             std::printf("\rClustering early reflections up order %d:\n", static_cast<int>(pair.ClusterOrder));
             pair.Cluster();
             std::printf(" Done!\n");

@@ -33,6 +33,7 @@
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
+#include "simulation/UsableCores.h"
 
 namespace {
 
@@ -398,10 +399,15 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
                 const TVector specularDir = ray.v / Module(ray.v);
+                // The reflected ray leaves on the side it came from: only receivers on that side
+                // of the plane hear the scattered part (a centre on the plane hears none).
+                const double leaving = ray.v * pl.normal;
                 for (unsigned r = 0; r < nrec; ++r) {
-                    if (!scene.Visible(X, job.recPos[r], P, w.stack)) continue;
                     const TVector toRec(job.recPos[r] - X);
+                    if (!((toRec * pl.normal) * leaving > 0.0)) continue;
                     const float scattDist = static_cast<float>(Module(toRec));
+                    if (!(scattDist > 0.0f)) continue;
+                    if (!scene.Visible(X, job.recPos[r], P, w.stack)) continue;
                     const TVector diffuseDir = toRec / scattDist;
                     const float costheta = static_cast<float>(std::fabs(diffuseDir * specularDir));
                     const float theta = std::acos(costheta) / 3.14159265358979323846f;
@@ -795,8 +801,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
 unsigned TRoom::TracerThreadCount() const
 {
     if (run.TracerThreads) return run.TracerThreads;
-    const unsigned hw = std::thread::hardware_concurrency();
-    return hw ? hw : 1;
+    return UsableCores();
 }
 
 double TRoom::RayTracingReception(const Raio_st& y, int /*S*/, int R)

@@ -17,7 +17,7 @@ public:
     TSimulationRun& operator=(const TSimulationRun&) = delete;
 
     // The tracer's paths; every combination gives the same outputs, byte for byte.
-    unsigned int TracerThreads = 0;  // threads tracing rays; 0: one per core
+    unsigned int TracerThreads = 0;  // threads tracing rays; 0: one per core this process may use
     bool TracerAcceleration = true;  // prune plane candidates with a bounding-volume tree
     bool TracerWideSearch = true;    // small rooms searched on 256-bit registers where the processor has them
     bool TracerPairedRays = true;    // with the wide search, rooms of up to 8 planes traced two rays at a time

@@ -14,6 +14,12 @@ namespace console_test {
 using testsupport::BoxOptions;
 using testsupport::BoxProject;
 
+// The text up to the first `before` (the whole text when it does not occur).
+inline std::string Cut(const std::string& text, const std::string& before)
+{
+    return text.substr(0, text.find(before));
+}
+
 inline void WriteFile(const std::filesystem::path& path, const std::string& text)
 {
     std::filesystem::create_directories(path.parent_path());

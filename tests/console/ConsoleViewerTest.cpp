@@ -260,3 +260,23 @@ TEST_F(ViewerOnBox, RunKeyTwiceStartsFromEmptyResults)
         EXPECT_NE(out.find("Calculating acoustic parameters ... Done!"), std::string::npos) << out;
     }
 }
+
+// A room without a receiver is refused by the run key with its message; the old results stay
+// and the viewer goes on.
+TEST(ConsoleViewerRunKey, RoomThatCannotRunKeepsTheResultsOnDisk)
+{
+    ScratchDir dir("viewer-norec");
+    WriteFile(dir.path() / "box.txt", Cut(BoxProject(), "<RECEIVERS>"));
+    WriteFile(dir.path() / "S001-R001.txt", "0.5\n");
+    std::unique_ptr<TRoom> room = LoadRoom(dir.path() / "box.txt");
+    ConsoleViewer viewer(room);
+    viewer.SetCamera();
+    viewer.Initialize();
+    ErrorCapture cap;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(viewer.Key('r'), ConsoleViewer::KeyAction::Redraw);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cap.messages, std::vector<std::string>{"No receiver was defined\nSimulation aborted!\n"});
+    EXPECT_EQ(ReadFile(dir.path() / "S001-R001.txt"), "0.5\n");
+    EXPECT_NE(room, nullptr);
+}

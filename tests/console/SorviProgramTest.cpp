@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -197,7 +199,7 @@ TEST(SorviRun, ProjectInASubfolderThenRayFilesThenAuralize)
 {
     ScratchDir dir("run");
     const fs::path proj = dir.path() / "proj";
-    WriteFile(proj / "box.txt", BoxProject({.auralization = 1}));
+    WriteFile(proj / "box.txt", BoxProject({.auralization = 1, .lateRays = 1}));
 
     const RunResult run = RunSorvi(dir.path(), {"proj/box.txt"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -399,6 +401,190 @@ TEST(SorviViewer, KeysFirstFrameAndConvertedDrawing)
     ExpectInOrder(written, {"<PLANES>", "<SOURCES>", "<RECEIVERS>", "<ENVIRONMENT>", "<SIMULATION>", "<MATERIALS>",
                             "DEFAULT_MAT"});
     EXPECT_FALSE(fs::exists(dir.path() / "conv" / "S001-R001.txt"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bad input against results already on disk: every case ends with its message and status 1,
+// and the files of an earlier good run stay byte for byte as they were.
+
+using Snapshot = std::map<std::string, std::string>;
+
+// Every file under the folder (relative name -> bytes), without the captured outputs.
+Snapshot Take(const fs::path& folder)
+{
+    Snapshot s;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (!e.is_regular_file()) continue;
+        const std::string name = fs::relative(e.path(), folder).string();
+        if (name.starts_with(".std")) continue;
+        s[name] = ReadFile(e.path());
+    }
+    return s;
+}
+
+// A finished run of the box (auralized, late arrivals stored) in <dir>/proj, made once.
+const fs::path& GoodRun()
+{
+    static ScratchDir dir("goodrun");
+    static bool done = false;
+    if (!done) {
+        WriteFile(dir.path() / "proj" / "box.txt", BoxProject({.rays = 202, .auralization = 1, .lateRays = 1}));
+        const RunResult r = RunSorvi(dir.path(), {"proj/box.txt"});
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        done = true;
+    }
+    return dir.path();
+}
+
+struct BadCase {
+    const char* name;
+    std::vector<std::string> args;                   // run in the case's folder
+    std::function<void(const fs::path&)> damage;     // on the copy of the good run's folder
+    std::string message;                             // part of what the error output says
+};
+
+void Put(const fs::path& p, const std::string& text) { WriteFile(p, text); }
+
+// The text with its first line replaced.
+std::string FirstLine(const std::string& text, const std::string& line)
+{
+    std::string out = line;
+    out.append(text, text.find('\n'), std::string::npos);
+    return out;
+}
+
+TEST(SorviBadInput, RefusedWithAMessageAndNothingOnDiskChanged)
+{
+    const fs::path good = GoodRun();
+    ASSERT_TRUE(fs::exists(good / "proj" / "PARAMS-S001-R001.txt"));
+    const std::string box = BoxProject({.rays = 202, .auralization = 1, .lateRays = 1});
+    const std::string proj = "proj/box.txt";
+    const std::string rays = "proj/RAYS-S001-R001.txt", response = "proj/S001-R001.txt";
+    const auto project = [&](std::string text) { return [text](const fs::path& d) { Put(d / "proj/box.txt", text); }; };
+    const auto file = [](std::string name, std::function<std::string(std::string)> f) {
+        return [name, f](const fs::path& d) { Put(d / name, f(ReadFile(d / name))); };
+    };
+    const std::string carpet = "Carpet 0.10 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 0.10\n";
+    static const char kJunk[] = "\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE<\x01";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : box) utf16 += std::string{c, '\0'};
+
+    const std::vector<BadCase> cases = {
+        // The run: nothing is deleted before the project is known to be able to run.
+        {"empty project", {proj}, project(""), "No receiver was defined"},
+        {"binary junk", {proj}, project(std::string(kJunk, sizeof kJunk - 1)), "No receiver was defined"},
+        {"UTF-16 project", {proj}, project(utf16), "No receiver was defined"},
+        {"cut before the receivers", {proj}, project(Cut(box, "<LAYERS::RECEIVER>")), "No receiver was defined"},
+        {"lower-case tags", {proj}, project(Replace(Replace(box, "<RECEIVERS>", "<receivers>"), "</RECEIVERS>", "</receivers>")),
+         "No receiver was defined"},
+        {"project is a folder", {"proj"}, [](const fs::path&) {}, "proj is a folder, not a project file"},
+        {"temperature -600", {proj}, project(Replace(box, "TEMPERATURE = 20.0", "TEMPERATURE = -600")), "absolute zero"},
+        {"temperature -552.33", {proj}, project(Replace(box, "TEMPERATURE = 20.0", "TEMPERATURE = -552.33")), "absolute zero"},
+        {"absorption -0.5", {proj}, project(Replace(box, carpet, "Carpet -0.5 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 0.10\n")),
+         "Absorption '-0.5' on MATERIALS section, line 1, is below 0."},
+        {"scattering -2", {proj}, project(Replace(box, carpet, "Carpet 0.10 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 -2\n")),
+         "Scattering '-2' on MATERIALS section, line 1, lies outside 0 ... 1."},
+        {"MAX_TIME 1e9", {proj}, project(Replace(box, "MAX_TIME = 0.30", "MAX_TIME = 1e9")), "longer than a response can be"},
+        {"rays and length beyond memory", {proj},
+         project(Replace(Replace(box, " 202 0.0", " 2147483647 0.0"), "MAX_TIME = 0.30", "MAX_TIME = 90000")),
+         "GB of memory"},
+        {"unsupported sample rate", {proj}, project(Replace(box, "SAMPLE_RATE = 44100", "SAMPLE_RATE = 22050")),
+         "SAMPLE_RATE = 22050 Hz is not supported"},
+        {"huge bad token", {proj}, project(Replace(box, " 202 0.0", " " + std::string(1 << 20, '7') + "x 0.0")),
+         "Invalid number '777"},
+        {"project named as a response", {"proj/S001-R001.txt"},
+         [&](const fs::path& d) { fs::copy_file(d / "proj/S001-R001.txt", d / "proj/keep.txt"); Put(d / "proj/S001-R001.txt", box); },
+         "has the name of a result file"},
+        // Responses rebuilt from ray files: every ray file is checked first.
+        {"rayfiles without late arrivals", {"-rayfiles", proj}, project(Replace(box, "SAVE_LATE_RAYS = 1", "SAVE_LATE_RAYS = 0")),
+         "SAVE_LATE_RAYS = 0"},
+        {"ray file missing", {"-rayfiles", proj}, [&](const fs::path& d) { fs::remove(d / rays); }, "is missing"},
+        {"ray file empty", {"-rayfiles", proj}, file(rays, [](std::string) { return std::string(); }), "is empty"},
+        {"ray file junk", {"-rayfiles", proj}, file(rays, [](std::string) { return std::string("junk\n"); }),
+         "line 1, is not an arrival record"},
+        {"ray file cut", {"-rayfiles", proj}, file(rays, [](std::string t) { return t.substr(0, t.size() / 2 + 3); }),
+         "is cut short"},
+        {"ray file nan", {"-rayfiles", proj},
+         file(rays, [](std::string t) { const auto b = t.find(' ', t.find(' ') + 1); return t.substr(0, b) + " nan" + t.substr(t.find(' ', b + 1)); }),
+         "line 1, is not an arrival record"},
+        // Responses auralized again: every response and its direct sound are checked first.
+        {"response missing", {"-auralize", proj}, [&](const fs::path& d) { fs::remove(d / response); }, "is missing"},
+        {"response empty", {"-auralize", proj}, file(response, [](std::string) { return std::string(); }), "is empty"},
+        {"response junk", {"-auralize", proj}, file(response, [](std::string) { return std::string("junk\n"); }),
+         "line 1, does not hold 1 finite values"},
+        {"response truncated", {"-auralize", proj},
+         file(response, [](std::string t) { return t.substr(0, t.find('\n', t.size() / 2) + 1); }), "of the 13230 values"},
+        {"response nan", {"-auralize", proj}, file(response, [](std::string t) { return FirstLine(t, "nan"); }),
+         "line 1, does not hold 1 finite values"},
+        {"response 1e38", {"-auralize", proj}, file(response, [](std::string t) { return FirstLine(t, "1e38"); }),
+         "line 1, does not hold 1 finite values"},
+        {"parameters missing", {"-auralize", proj}, [](const fs::path& d) { fs::remove(d / "proj/PARAMS-S001-R001.txt"); },
+         "holds no direct sound"},
+        // A conversion never writes over its own drawing.
+        {"dxf2txt onto itself", {"-dxf2txt", "proj/room.dxf", "proj/room.dxf"},
+         [](const fs::path& d) { fs::copy_file(fs::path(SORVI_SOURCE_DIR) / "tests/room/dxf/room.dxf", d / "proj/room.dxf"); },
+         "is the drawing itself"},
+    };
+    for (const BadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir(std::string("bad-") + std::to_string(&c - cases.data()));
+        fs::copy(good, dir.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        c.damage(dir.path());
+        const Snapshot before = Take(dir.path());
+        const RunResult r = RunSorvi(dir.path(), c.args);
+        EXPECT_EQ(r.status, 1) << r.out << r.err.substr(0, 2000);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 2000);
+        EXPECT_LT(r.err.size(), 2048u) << "messages are cut at 511 characters";
+        const Snapshot after = Take(dir.path());
+        for (const auto& [name, bytes] : before) {
+            if (name == "SIM-INFO.txt") continue;  // the report of the project just read
+            const auto it = after.find(name);
+            ASSERT_NE(it, after.end()) << name << " was deleted";
+            EXPECT_TRUE(it->second == bytes) << name << " was changed";
+        }
+        for (const auto& [name, bytes] : after)
+            EXPECT_TRUE(before.count(name) || name == "SIM-INFO.txt") << name << " was written";
+    }
+}
+
+// What may run does, and keeps what it must: a project named like a result file survives its own
+// clean-up, and auralizing good results again writes them back as they were, direct sound too.
+TEST(SorviBadInput, ProjectFileSurvivesItsRunAndAuralizingKeepsTheResults)
+{
+    for (const char* name : {"RAYS-hall.txt", "PARAMS-hall.txt", "S001-R002.txt"}) {
+        ScratchDir dir(std::string("name-") + name);
+        const std::string box = BoxProject({.rays = 202});
+        WriteFile(dir.path() / name, box);
+        const RunResult r = RunSorvi(dir.path(), {name});
+        EXPECT_EQ(r.status, 0) << name << r.out << r.err;
+        EXPECT_EQ(ReadFile(dir.path() / name), box) << name;
+    }
+
+    // Responses rebuilt from the ray files of a run with hit files leave the hit files alone.
+    {
+        ScratchDir hits("rayfiles-hits");
+        std::string box = BoxProject({.rays = 202, .lateRays = 1});
+        box.insert(box.find("</SIMULATION>"), "HIT_FILES = 1\n");
+        WriteFile(hits.path() / "box.txt", box);
+        ASSERT_EQ(RunSorvi(hits.path(), {"box.txt"}).status, 0);
+        const std::string hitFile = ReadFile(hits.path() / "HITS-S001-R001.txt");
+        const std::string earlyHits = ReadFile(hits.path() / "HITS-S001-R001-EARLY.txt");
+        EXPECT_FALSE(hitFile.empty() && earlyHits.empty());
+        const RunResult again = RunSorvi(hits.path(), {"-rayfiles", "box.txt"});
+        EXPECT_EQ(again.status, 0) << again.out << again.err;
+        EXPECT_EQ(ReadFile(hits.path() / "HITS-S001-R001.txt"), hitFile);
+        EXPECT_EQ(ReadFile(hits.path() / "HITS-S001-R001-EARLY.txt"), earlyHits);
+    }
+
+    ScratchDir dir("auralize-again");
+    fs::copy(GoodRun(), dir.path(), fs::copy_options::recursive);
+    const Snapshot before = Take(dir.path() / "proj");
+    const RunResult r = RunSorvi(dir.path(), {"-auralize", "proj/box.txt"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const Snapshot after = Take(dir.path() / "proj");
+    for (const char* f : {"PARAMS-S001-R001.txt", "S001-R001.txt", "RAYS-S001-R001.txt"})
+        EXPECT_EQ(after.at(f), before.at(f)) << f;
+    EXPECT_EQ(after.at("PARAMS-S001-R001.txt").find("-inf"), std::string::npos);
 }
 
 }  // namespace

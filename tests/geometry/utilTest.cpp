@@ -127,6 +127,15 @@ TEST(UtilFormat, OutputIsBoundedTo511Characters)
 
     const std::string wide = Shown("%100000d", 1);
     EXPECT_EQ(wide.size(), 511u);
+
+    // Texts formatted before they reach the box (a reader's message quoting a huge token).
+    ErrorCapture cap;
+    std::string built = "Invalid number '" + std::string(100000, '9') + "'";
+    ErrorMessage(built);
+    ErrorMessage(built.data());
+    ASSERT_EQ(cap.messages.size(), 2u);
+    EXPECT_EQ(cap.messages[0], built.substr(0, 511));
+    EXPECT_EQ(cap.messages[1], built.substr(0, 511));
 }
 
 TEST(UtilFormat, OneArgumentFormShowsTextUnchanged)

@@ -328,6 +328,48 @@ TEST_F(RoomFiles, UnreadableProjectEndsWithStatus1)
     EXPECT_EQ(cap.messages, std::vector<std::string>{"Cannot open " + missing + " for reading\n"});
 }
 
+// Settings no physics allows end the reading with a message and status 1: they made a
+// negative speed of sound, nan or a hang, or a response length cut silently to the counter.
+TEST_F(RoomFiles, ImpossibleSettingsAreRefused)
+{
+    struct Case {
+        std::string environment;
+        std::string simulation;
+        const char* message;  // start of the one message shown
+    };
+    const std::vector<Case> cases = {
+        {"TEMPERATURE = -600\n", "", "TEMPERATURE = -600 C lies at or below absolute zero"},
+        {"TEMPERATURE = -552.33\n", "", "TEMPERATURE = -552.33 C lies at or below absolute zero"},
+        {"TEMPERATURE = -273.15\n", "", "TEMPERATURE = -273.15 C lies at or below absolute zero"},
+        {"PRESSURE = 0\n", "", "PRESSURE = 0 atm lies below 0.01 atm"},
+        {"PRESSURE = 0.004\n", "", "PRESSURE = 0.004 atm lies below 0.01 atm"},
+        {"HUMIDITY = 140\n", "", "HUMIDITY = 140 % lies outside 0 ... 100"},
+        {"", "MAX_TIME = 1e9\n", "MAX_TIME = 1e+09 s at 44100 Hz is longer than a response can be"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Write("case.txt", "<ENVIRONMENT>\n" + c.environment + "</ENVIRONMENT>\n<SIMULATION>\n" +
+                                                       c.simulation + "</SIMULATION>\n");
+        auto room = QuietRoom();
+        ErrorCapture cap;
+        int status = 0;
+        testing::internal::CaptureStdout();
+        try {
+            room->EnviromentSetupTXT(path.c_str());
+        } catch (const SorviExit& e) {
+            status = e.Status();
+        }
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, 1) << c.message;
+        ASSERT_EQ(cap.messages.size(), 1u) << c.message;
+        EXPECT_EQ(cap.messages[0].rfind(c.message, 0), 0u) << cap.messages[0];
+    }
+    // The coldest air that still carries sound is read as it is.
+    const std::string path = Write("cold.txt", "<ENVIRONMENT>\nTEMPERATURE = -270\n</ENVIRONMENT>\n");
+    auto room = QuietRoom();
+    Setup(*room, path);
+    EXPECT_GT(room->VSound, 0.0f);
+}
+
 TEST_F(RoomFiles, ResponseLengthIsLockedAgainstGrowthWhileResultsExist)
 {
     auto room = QuietRoom();

@@ -48,6 +48,15 @@ public:
     std::filesystem::path dir;
 };
 
+// The whole file, bytes unchanged.
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 inline std::vector<std::string> ReadLines(const std::string& path)
 {
     std::ifstream in(path);

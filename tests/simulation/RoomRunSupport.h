@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,6 +104,15 @@ inline bool AllFinite(const std::vector<float>& v)
     for (float x : v)
         if (!std::isfinite(x)) return false;
     return true;
+}
+
+// The whole file as bytes ("" when it cannot be read).
+inline std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
 // "S%.3d-R%.3d<tail>" style names in the folder, numbers from 1.

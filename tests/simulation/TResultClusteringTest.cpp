@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -273,4 +277,40 @@ TEST(ClusteringHelpers, SmallestPositionAndGroupLookup)
     TResult::showgrupos(grupo, 2, 3);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "=========================================================\ngrupo [00] = 000 \ngrupo [01] = 001 002 \n");
+}
+
+// The file is read and the pieces grouped on several threads, and a large file is clustered a
+// few orders at a time: the files and the printed lines are the same as on one thread at once.
+TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
+{
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-80.0f, 80.0f), fd(0.0f, 1.0f);
+    std::vector<Early> in;
+    for (unsigned k = 0; k < 3000; ++k) {
+        const unsigned order = 1 + gen() % 4;
+        const unsigned index = order == 4 ? 900 + 40 * (k % 7) : 100 + order * 50 + gen() % 200;
+        in.push_back({index, azim(gen), elev(gen), order, fd(gen), 1.0f + static_cast<float>(k % 5), static_cast<int>(k)});
+    }
+    std::string reference[3];
+    const std::pair<unsigned, uint64_t> runs[] = {{1, 1u << 30}, {4, 1u << 30}, {7, 1u << 30}, {1, 1}, {3, 40000}};
+    for (auto [threads, memory] : runs) {
+        SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(memory) + " bytes");
+        TearDown();
+        SetUp();
+        pair->MaxClusterBlock = 100;
+        pair->ClusterThreads = threads;
+        pair->ClusterMemoryBytes = memory;
+        Write(in);
+        // Lines the reading skips: malformed ones, with and without an order field.
+        pair->EarlyRayFile.Close();
+        std::ofstream(dir / "RAYS-S001-R001-EARLY.txt", std::ios::app) << "500 0.5 10 20 2 x\n1 2\n\n";
+        const std::string printed = Run();
+        const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"), ReadFile(dir / "HITS-S001-R001.txt")};
+        if (threads == 1 && memory > 1) {
+            std::copy(std::begin(files), std::end(files), reference);
+            EXPECT_GT(files[1].size(), 10000u);
+            continue;
+        }
+        for (int f = 0; f < 3; ++f) EXPECT_TRUE(files[f] == reference[f]) << f;
+    }
 }

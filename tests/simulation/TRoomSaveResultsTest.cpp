@@ -19,14 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 void Touch(const std::string& path, const std::string& text = "x")
 {
     std::ofstream(path, std::ios::binary) << text;

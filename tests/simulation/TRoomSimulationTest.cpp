@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -302,4 +303,45 @@ TEST(SimulationRun, ProgressBarIsEmptyUntilTheEnd)
         const char* out;
     } cases[] = {{0, 10, 5, "\r"}, {9.9f, 10, 5, "\r"}, {10, 10, 5, "\r====="}, {3, 0, 5, "\r"}, {10, 10, 0, "\r"}};
     for (const auto& c : cases) EXPECT_EQ(Quiet([&] { ProgressBar(c.pos, c.total, c.cols); }), c.out) << c.pos;
+}
+
+// A whole run with diffuse processing and hit files on one thread and on several: every file
+// written (ray and hit files, responses, parameters) and every line printed are the same.
+TEST(SimulationRun, ThreadCountChangesNoFileAndNoPrintedLine)
+{
+    auto runOn = [](unsigned threads) {
+        Scratch dir("sorvi-run-threads");
+        auto room = MakeBox(dir.dir.string(), 7, 5, 3, 0.2f, 0.3f);
+        room->run.TracerThreads = threads;
+        room->DiffuseProcessing = 1;
+        room->HitFilesFlag = 1;
+        room->ClusterOrderGlobal = -1;  // automatic: many orders clustered
+        AddSource(*room, {1, 1, 1.5}, 3000);
+        AddSource(*room, {5, 4, 1.5}, 2000);
+        AddReceiver(*room, {3, 2.5, 1.2});
+        AddReceiver(*room, {6, 4, 2.0}, 0.4);
+        std::map<std::string, std::string> out;
+        out["printed"] = Quiet([&] {
+            room->CreateResults();
+            room->Simulate();
+            room->CalculateResponses();
+            room->SaveResults();
+        });
+        for (const auto& e : std::filesystem::directory_iterator(dir.dir))
+            out[e.path().filename().string()] = resulttest::ReadFile(e.path().string());
+        Free(room);
+        // The folder's name appears in the printed lines.
+        for (auto& [name, text] : out)
+            for (std::size_t at; (at = text.find(dir.dir.string())) != std::string::npos;)
+                text.replace(at, dir.dir.string().size(), "<dir>");
+        return out;
+    };
+    const auto reference = runOn(1);
+    EXPECT_GT(reference.at("RAYS-S001-R001.txt").size(), 10000u);
+    for (unsigned threads : {3u, 8u}) {
+        const auto other = runOn(threads);
+        ASSERT_EQ(other.size(), reference.size()) << threads;
+        for (const auto& [name, text] : reference)
+            EXPECT_TRUE(other.at(name) == text) << name << " differs on " << threads << " threads";
+    }
 }

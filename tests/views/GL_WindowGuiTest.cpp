@@ -97,14 +97,11 @@ protected:
 
     void Mouse(wxEventType type, wxPoint at, bool left = false, bool right = false, int wheel = 0)
     {
-        wxMouseEvent event(type);
-        event.SetEventObject(view);
-        event.SetPosition(at);
-        event.m_leftDown = left;
-        event.m_rightDown = right;
-        event.m_wheelRotation = wheel;
-        event.m_wheelDelta = 120;
-        view->GetEventHandler()->ProcessEvent(event);
+        MouseState state;
+        state.left = left;
+        state.right = right;
+        state.wheelRotation = wheel;
+        SendMouse(view, type, at, state);
     }
 
     TRoom room;

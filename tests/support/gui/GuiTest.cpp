@@ -48,6 +48,22 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     }
 }
 
+bool SendMouse(wxWindow* window, wxEventType type, wxPoint at, const MouseState& state)
+{
+    wxMouseEvent event(type);
+    event.SetEventObject(window);
+    event.SetId(window->GetId());
+    event.SetPosition(at);
+    event.m_leftDown = state.left;
+    event.m_middleDown = state.middle;
+    event.m_rightDown = state.right;
+    event.m_wheelRotation = state.wheelRotation;
+    event.m_wheelDelta = 120;
+    event.SetControlDown(state.ctrl);
+    event.SetShiftDown(state.shift);
+    return window->GetEventHandler()->ProcessEvent(event);
+}
+
 void GuiTest::SetUp()
 {
     log.Clear();

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include <wx/event.h>
+#include <wx/window.h>
+
 #include "geometry/ErrorHandler.h"
 #include "support/gui/ModalScript.h"
 #include "support/gui/RecordingLog.h"
@@ -32,6 +35,17 @@ void PumpEvents();
 // Pumps until `done` holds or `timeout` passes; the window system answers asynchronously.
 bool WaitUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Buttons, wheel and keys of a mouse event made by a test.
+struct MouseState {
+    bool left = false, middle = false, right = false;
+    int wheelRotation = 0;  // multiples of 120 are whole notches
+    bool ctrl = false, shift = false;
+};
+
+// Hands the window's handlers a mouse event of `type` at `at` (client pixels), as the toolkit
+// would; true when a handler processed it.
+bool SendMouse(wxWindow* window, wxEventType type, wxPoint at, const MouseState& state = {});
 
 class GuiTest : public ::testing::Test {
 protected:

@@ -16,6 +16,7 @@
 #include <wx/log.h>
 #include <wx/toplevel.h>
 
+#include "support/gui/DisplayCheck.h"
 #include "support/gui/GuiTest.h"
 
 namespace {
@@ -42,6 +43,10 @@ int main(int argc, char** argv)
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     if (!std::getenv("DISPLAY")) {
         std::fprintf(stderr, "GUI tests need an X display: run them under xvfb-run\n");
+        return 1;
+    }
+    if (!DisplayReachable()) {
+        std::fprintf(stderr, "the X display %s cannot be opened\n", std::getenv("DISPLAY"));
         return 1;
     }
     // OpenGL through GLX on the X display; no desktop services behind the toolkit.

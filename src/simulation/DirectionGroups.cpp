@@ -1,0 +1,464 @@
+// Grouping of a time block by direction.
+//
+// Pairs are taken in ascending angle (equal angles in the order (i, j) in which they are
+// formed). The threshold T is the smallest gap above 10 degrees between consecutive sorted
+// angles; a block without such a gap whose widest pair exceeds 50 degrees gets T = 10. Without a
+// threshold the block is one group. Otherwise the start pair (the first sorted pair holding the
+// strongest arrival) opens one group, or two when T does not exceed the smallest angle; then the
+// sorted pairs are visited until every arrival is placed: an arrival paired with a placed one
+// within T joins its group, and one still unplaced goes to the nearest group centre (the plain
+// mean of the members' azimuths and elevations) within T or starts a group.
+//
+// The fast form relies on one fact: the angle is a non-increasing function of the cosine, and
+// a cosine more than kCosMargin below another always gives a strictly larger float angle
+// (|d acos / dc| >= 1, and 1e-6 radians is more than two float steps of any angle up to 180
+// degrees, far above the rounding of the cosines). So wherever a minimum or maximum angle
+// decides, cosines pick the few candidates and exact angles decide among them.
+
+#include "simulation/DirectionGroups.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "simulation/TRay.h"
+
+namespace {
+
+constexpr float kGroupGapDegrees = 10.0f;
+constexpr float kWideBlockDegrees = 50.0f;
+constexpr double kCosMargin = 1e-6;
+// Bins of equal cosine width; none spans more than 3.6 degrees of angle.
+constexpr unsigned kBins = 1024;
+
+using Pair = TDirectionGroupsWork::Pair;
+
+// Unit vector of a direction in degrees, exactly as TDirection::Distancia forms it.
+TVector UnitFromDegrees(TDirection d)
+{
+    constexpr double kPi = 3.1415926535897931;
+    const float el = static_cast<float>(d.elev * kPi / 180.0);
+    const float az = static_cast<float>(d.azim * kPi / 180.0);
+    const float cel = std::cos(el);
+    return {std::cos(az) * cel, std::sin(az) * cel, std::sin(el)};
+}
+
+float Angle(const TVector& a, const TVector& b) { return static_cast<float>(a.Angle(b)); }
+
+bool PairBefore(const Pair& a, const Pair& b)
+{
+    if (a.dist != b.dist) return a.dist < b.dist;
+    if (a.i != b.i) return a.i < b.i;
+    return a.j < b.j;
+}
+
+unsigned BinOf(double c)
+{
+    const double x = (c + 1.0) * (kBins / 2);
+    if (!(x > 0.0)) return 0;
+    return std::min(static_cast<unsigned>(x), kBins - 1);
+}
+
+// Expected group count and threshold from the sorted angles' gaps; the widest angle last.
+void Threshold(const float* sorted, std::size_t n, unsigned& expected, float& T)
+{
+    expected = 1;
+    T = 360.0f;
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const float gap = sorted[k + 1] - sorted[k];
+        if (gap > kGroupGapDegrees) {
+            ++expected;
+            if (gap < T) T = gap;
+        }
+    }
+    if (expected == 1 && sorted[n - 1] > kWideBlockDegrees) {
+        T = kGroupGapDegrees;
+        expected = 2;
+    }
+}
+
+// The placement of a block's arrivals into groups, visiting sorted pairs.
+class Placement {
+public:
+    Placement(const TDirection* dir, unsigned NE, float T, TDirectionGroupsWork& w, bool cosines)
+        : dir_(dir), NE_(NE), T_(T), w_(w), cosines_(cosines)
+    {
+        w_.groupOf.assign(NE, -1);
+        w_.centre.clear();
+        w_.centreN.clear();
+        w_.stale.clear();
+    }
+
+    // Opens the first group, or two, with the start pair.
+    void Start(float minAngle, Pair start)
+    {
+        NewGroup(start.i);
+        if (T_ > minAngle)
+            Join(start.j, 0);
+        else
+            NewGroup(start.j);
+    }
+    // Visits the next sorted pairs; true once every arrival is placed.
+    bool Visit(const Pair* pairs, std::size_t count)
+    {
+        std::vector<int>& groupOf = w_.groupOf;
+        for (std::size_t k = 0; k < count && placed_ < NE_; ++k) {
+            const int I = pairs[k].i, J = pairs[k].j;
+            const float d = pairs[k].dist;
+            const int gI = groupOf[static_cast<std::size_t>(I)], gJ = groupOf[static_cast<std::size_t>(J)];
+            if (gI >= 0 && gJ >= 0) continue;
+            if (gI >= 0 && T_ > d) Join(J, gI);
+            if (gJ >= 0 && T_ > d) Join(I, gJ);
+            if (groupOf[static_cast<std::size_t>(I)] < 0) Place(I);
+            if (groupOf[static_cast<std::size_t>(J)] < 0) Place(J);
+        }
+        return placed_ >= NE_;
+    }
+    TDirectionGroupList Take() { return std::move(groups_); }
+
+private:
+    void Join(int elem, int g)
+    {
+        std::vector<int>& m = groups_[static_cast<std::size_t>(g)];
+        m.insert(std::upper_bound(m.begin(), m.end(), elem), elem);
+        w_.groupOf[static_cast<std::size_t>(elem)] = g;
+        w_.stale[static_cast<std::size_t>(g)] = 1;
+        ++placed_;
+    }
+    void NewGroup(int elem)
+    {
+        groups_.emplace_back();
+        w_.centre.emplace_back();
+        w_.centreN.insert(w_.centreN.end(), 3, 0.0);
+        w_.stale.push_back(1);
+        Join(elem, static_cast<int>(groups_.size()) - 1);
+    }
+    // Centres: the plain means of the members' azimuths and elevations in degrees, summed in
+    // block order; recomputed only for a group that gained a member.
+    void Refresh(std::size_t g)
+    {
+        if (!w_.stale[g]) return;
+        float azim = 0.0f, elev = 0.0f;
+        for (int p : groups_[g]) {
+            azim += dir_[p].azim;
+            elev += dir_[p].elev;
+        }
+        const float n = static_cast<float>(groups_[g].size());
+        TDirection c;
+        c.Set(azim / n, elev / n, 1.0f);
+        const TVector u = UnitFromDegrees(c);
+        w_.centre[g] = u;
+        const double m = u.Module();
+        w_.centreN[3 * g] = u.x / m;
+        w_.centreN[3 * g + 1] = u.y / m;
+        w_.centreN[3 * g + 2] = u.z / m;
+        w_.stale[g] = 0;
+    }
+    // The nearest group centre (the first of equal angles) receives elem when nearer than T;
+    // otherwise elem starts a group.
+    void Place(int elem)
+    {
+        const std::size_t G = groups_.size();
+        const std::size_t e = static_cast<std::size_t>(elem);
+        for (std::size_t g = 0; g < G; ++g) Refresh(g);
+        std::size_t best = 0;
+        float bestAngle = std::numeric_limits<float>::infinity();
+        if (!cosines_) {
+            for (std::size_t g = 0; g < G; ++g) {
+                const float a = Angle(w_.centre[g], w_.unit[e]);
+                if (a < bestAngle) {
+                    bestAngle = a;
+                    best = g;
+                }
+            }
+        } else {
+            const double x = w_.nx[e], y = w_.ny[e], z = w_.nz[e];
+            double top = -std::numeric_limits<double>::infinity();
+            w_.cosine.resize(G);
+            for (std::size_t g = 0; g < G; ++g) {
+                const double c = w_.centreN[3 * g] * x + w_.centreN[3 * g + 1] * y + w_.centreN[3 * g + 2] * z;
+                w_.cosine[g] = c;
+                top = std::max(top, c);
+            }
+            for (std::size_t g = 0; g < G; ++g)
+                if (w_.cosine[g] >= top - kCosMargin) {
+                    const float a = Angle(w_.centre[g], w_.unit[e]);
+                    if (a < bestAngle) {
+                        bestAngle = a;
+                        best = g;
+                    }
+                }
+        }
+        if (T_ > bestAngle)
+            Join(elem, static_cast<int>(best));
+        else
+            NewGroup(elem);
+    }
+
+    const TDirection* dir_;
+    unsigned NE_;
+    float T_;
+    TDirectionGroupsWork& w_;
+    bool cosines_;
+    TDirectionGroupList groups_;
+    unsigned placed_ = 0;
+};
+
+float StrongestFactor(const float* fatordist, unsigned NE)
+{
+    float strongest = 0.0f;
+    for (unsigned i = 0; i < NE; ++i)
+        if (fatordist[i] > strongest) strongest = fatordist[i];
+    return strongest;
+}
+
+// Every pair i < j of the unit vectors once: rowMax / rowMin receive each arrival's largest and
+// smallest cosine, occupied[BinOf(c)] is set for each. Four pairs per step in the same
+// arithmetic as the scalar cosine, so every value is the same bit for bit; compiled for 256-bit
+// registers too, picked when the processor has them.
+typedef double V4 __attribute__((vector_size(32)));
+typedef int32_t I4 __attribute__((vector_size(16)));
+
+__attribute__((target_clones("avx2", "default"))) void CosinePass(const double* nx, const double* ny,
+                                                                 const double* nz, unsigned NE, double* rowMax,
+                                                                 double* rowMin, uint8_t* occupied)
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    for (unsigned i = 0; i + 1 < NE; ++i) {
+        const double xi = nx[i], yi = ny[i], zi = nz[i];
+        const V4 x4 = {xi, xi, xi, xi}, y4 = {yi, yi, yi, yi}, z4 = {zi, zi, zi, zi};
+        V4 hi = {-inf, -inf, -inf, -inf}, lo = {inf, inf, inf, inf};
+        unsigned j = i + 1;
+        for (; j + 4 <= NE; j += 4) {
+            V4 X, Y, Z, mj, nj;
+            std::memcpy(&X, nx + j, sizeof X);
+            std::memcpy(&Y, ny + j, sizeof Y);
+            std::memcpy(&Z, nz + j, sizeof Z);
+            std::memcpy(&mj, rowMax + j, sizeof mj);
+            std::memcpy(&nj, rowMin + j, sizeof nj);
+            const V4 c = x4 * X + y4 * Y + z4 * Z;
+            hi = c > hi ? c : hi;
+            lo = c < lo ? c : lo;
+            mj = c > mj ? c : mj;
+            nj = c < nj ? c : nj;
+            std::memcpy(rowMax + j, &mj, sizeof mj);
+            std::memcpy(rowMin + j, &nj, sizeof nj);
+            V4 x = (c + 1.0) * static_cast<double>(kBins / 2);
+            x = x > 0.0 ? x : 0.0;
+            I4 b = __builtin_convertvector(x, I4);
+            b = b < static_cast<int32_t>(kBins - 1) ? b : static_cast<int32_t>(kBins - 1);
+            occupied[b[0]] = occupied[b[1]] = occupied[b[2]] = occupied[b[3]] = 1;
+        }
+        double h = std::max({hi[0], hi[1], hi[2], hi[3]}), l = std::min({lo[0], lo[1], lo[2], lo[3]});
+        for (; j < NE; ++j) {
+            const double c = xi * nx[j] + yi * ny[j] + zi * nz[j];
+            h = std::max(h, c);
+            l = std::min(l, c);
+            rowMax[j] = std::max(rowMax[j], c);
+            rowMin[j] = std::min(rowMin[j], c);
+            occupied[BinOf(c)] = 1;
+        }
+        rowMax[i] = std::max(rowMax[i], h);
+        rowMin[i] = std::min(rowMin[i], l);
+    }
+}
+
+// Every pair i < j of the unit vectors once more: appends (i, j) to `out` when its cosine (as
+// CosinePass forms it) reaches floor[i] or floor[j], so that it may be the first pair of i or of j.
+typedef int64_t L4 __attribute__((vector_size(32)));
+
+__attribute__((target_clones("avx2", "default"))) void NearPairs(const double* nx, const double* ny,
+                                                                const double* nz, unsigned NE, const double* floor,
+                                                                std::vector<std::pair<int, int>>& out)
+{
+    for (unsigned i = 0; i + 1 < NE; ++i) {
+        const double xi = nx[i], yi = ny[i], zi = nz[i], fi = floor[i];
+        const V4 x4 = {xi, xi, xi, xi}, y4 = {yi, yi, yi, yi}, z4 = {zi, zi, zi, zi}, f4 = {fi, fi, fi, fi};
+        unsigned j = i + 1;
+        for (; j + 4 <= NE; j += 4) {
+            V4 X, Y, Z, F;
+            std::memcpy(&X, nx + j, sizeof X);
+            std::memcpy(&Y, ny + j, sizeof Y);
+            std::memcpy(&Z, nz + j, sizeof Z);
+            std::memcpy(&F, floor + j, sizeof F);
+            const V4 c = x4 * X + y4 * Y + z4 * Z;
+            const L4 hit = (c >= f4) | (c >= F);
+            if ((hit[0] | hit[1] | hit[2] | hit[3]) == 0) continue;
+            for (unsigned k = 0; k < 4; ++k)
+                if (hit[k]) out.emplace_back(static_cast<int>(i), static_cast<int>(j + k));
+        }
+        for (; j < NE; ++j) {
+            const double c = xi * nx[j] + yi * ny[j] + zi * nz[j];
+            if (c >= fi || c >= floor[j]) out.emplace_back(static_cast<int>(i), static_cast<int>(j));
+        }
+    }
+}
+
+TDirectionGroupList OneGroup(unsigned NE)
+{
+    TDirectionGroupList groups(1);
+    for (unsigned i = 0; i < NE; ++i) groups[0].push_back(static_cast<int>(i));
+    return groups;
+}
+
+}  // namespace
+
+TDirectionGroupList GroupDirectionsAllPairs(const TDirection* dir, const float* fatordist, unsigned NE)
+{
+    TDirectionGroupsWork w;
+    w.unit.resize(NE);
+    for (unsigned i = 0; i < NE; ++i) w.unit[i] = UnitFromDegrees(dir[i]);
+    std::vector<Pair> pairs;
+    pairs.reserve(static_cast<std::size_t>(NE) * (NE - 1) / 2);
+    for (unsigned i = 0; i < NE; ++i)
+        for (unsigned j = i + 1; j < NE; ++j)
+            pairs.push_back({Angle(w.unit[i], w.unit[j]), static_cast<int>(i), static_cast<int>(j)});
+    // Angles are never negative, so their bit patterns order like their values; a NaN (from a
+    // direction that is not a number) goes last.
+    auto bits = [](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, sizeof u);
+        return u;
+    };
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [&](const Pair& a, const Pair& b) { return bits(a.dist) < bits(b.dist); });
+
+    std::vector<float> sorted(pairs.size());
+    for (std::size_t k = 0; k < pairs.size(); ++k) sorted[k] = pairs[k].dist;
+    unsigned expected = 1;
+    float T = 360.0f;
+    Threshold(sorted.data(), sorted.size(), expected, T);
+    if (expected == 1) return OneGroup(NE);
+
+    const float strongest = StrongestFactor(fatordist, NE);
+    const Pair* start = nullptr;
+    for (const Pair& p : pairs)
+        if (fatordist[p.i] == strongest || fatordist[p.j] == strongest) {
+            start = &p;
+            break;
+        }
+    if (!start) return {};
+    Placement placement(dir, NE, T, w, false);
+    placement.Start(pairs[0].dist, *start);
+    placement.Visit(pairs.data(), pairs.size());
+    return placement.Take();
+}
+
+TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordist, unsigned NE,
+                                    TDirectionGroupsWork& w)
+{
+    for (unsigned i = 0; i < NE; ++i)
+        if (!std::isfinite(dir[i].azim) || !std::isfinite(dir[i].elev))
+            return GroupDirectionsAllPairs(dir, fatordist, NE);
+
+    w.unit.resize(NE);
+    w.nx.resize(NE);
+    w.ny.resize(NE);
+    w.nz.resize(NE);
+    for (unsigned i = 0; i < NE; ++i) {
+        const TVector u = UnitFromDegrees(dir[i]);
+        const double m = u.Module();
+        w.unit[i] = u;
+        w.nx[i] = u.x / m;
+        w.ny[i] = u.y / m;
+        w.nz[i] = u.z / m;
+    }
+    const double* nx = w.nx.data();
+    const double* ny = w.ny.data();
+    const double* nz = w.nz.data();
+    auto cosine = [&](unsigned i, unsigned j) { return nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j]; };
+    // i < j always: the angle divides by the first vector's length first.
+    auto angle = [&](unsigned i, unsigned j) { return Angle(w.unit[i], w.unit[j]); };
+
+    // Every pair's cosine once: each arrival's largest and smallest, and which bins hold one.
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    w.rowMax.assign(NE, -inf);
+    w.rowMin.assign(NE, inf);
+    double* rowMax = w.rowMax.data();
+    double* rowMin = w.rowMin.data();
+    uint8_t occupied[kBins] = {};
+    CosinePass(nx, ny, nz, NE, rowMax, rowMin, occupied);
+    double topCos = -inf, lowCos = inf;
+    for (unsigned i = 0; i < NE; ++i) {
+        topCos = std::max(topCos, rowMax[i]);
+        lowCos = std::min(lowCos, rowMin[i]);
+    }
+
+    // Gaps above 10 degrees: with every bin between the extremes holding a pair there is none
+    // (two neighbouring bins span at most 7.2 degrees). Otherwise the gaps are those between the
+    // exact extremes of the occupied bins: the two angles around a gap of more than a bin's
+    // span are the largest of one bin and the smallest of another.
+    bool contiguous = true;
+    for (unsigned b = BinOf(lowCos); b <= BinOf(topCos); ++b)
+        if (!occupied[b]) contiguous = false;
+    unsigned expected = 1;
+    float T = 360.0f;
+    if (contiguous) {
+        // The widest angle: among the pairs within the margin of the smallest cosine.
+        float widest = 0.0f;
+        for (unsigned i = 0; i + 1 < NE; ++i) {
+            if (rowMin[i] > lowCos + kCosMargin) continue;
+            for (unsigned j = i + 1; j < NE; ++j)
+                if (cosine(i, j) <= lowCos + kCosMargin) widest = std::max(widest, angle(i, j));
+        }
+        Threshold(&widest, 1, expected, T);
+    } else {
+        std::vector<double> binTop(kBins, -inf), binLow(kBins, inf);
+        for (unsigned i = 0; i + 1 < NE; ++i)
+            for (unsigned j = i + 1; j < NE; ++j) {
+                const double c = cosine(i, j);
+                const unsigned b = BinOf(c);
+                binTop[b] = std::max(binTop[b], c);
+                binLow[b] = std::min(binLow[b], c);
+            }
+        std::vector<float> least(kBins, std::numeric_limits<float>::infinity()), most(kBins, -1.0f);
+        for (unsigned i = 0; i + 1 < NE; ++i)
+            for (unsigned j = i + 1; j < NE; ++j) {
+                const double c = cosine(i, j);
+                const unsigned b = BinOf(c);
+                if (c >= binTop[b] - kCosMargin) least[b] = std::min(least[b], angle(i, j));
+                if (c <= binLow[b] + kCosMargin) most[b] = std::max(most[b], angle(i, j));
+            }
+        std::vector<float> extremes;
+        for (unsigned b = 0; b < kBins; ++b)
+            if (binTop[b] >= binLow[b]) {
+                extremes.push_back(least[b]);
+                extremes.push_back(most[b]);
+            }
+        std::sort(extremes.begin(), extremes.end());
+        Threshold(extremes.data(), extremes.size(), expected, T);
+    }
+    if (expected == 1) return OneGroup(NE);
+
+    // Each arrival's first pair in sorted order: it is placed when that pair is visited (the
+    // start pair's two from the outset), so a later pair finds both its arrivals placed and
+    // does nothing. Visiting only the first pairs, in sorted order, places exactly the same.
+    w.pairs.assign(NE, Pair{std::numeric_limits<float>::infinity(), -1, -1});
+    w.cosine.resize(NE);
+    for (unsigned x = 0; x < NE; ++x) w.cosine[x] = rowMax[x] - kCosMargin;
+    w.near.clear();
+    NearPairs(nx, ny, nz, NE, w.cosine.data(), w.near);
+    for (const auto& [i, j] : w.near) {
+        const Pair p{angle(static_cast<unsigned>(i), static_cast<unsigned>(j)), i, j};
+        for (int x : {i, j})
+            if (w.pairs[x].i < 0 || PairBefore(p, w.pairs[x])) w.pairs[x] = p;
+    }
+
+    // The start pair: the first, in sorted order, that holds an arrival of the strongest factor.
+    const float strongest = StrongestFactor(fatordist, NE);
+    Pair start{std::numeric_limits<float>::infinity(), -1, -1};
+    for (unsigned s = 0; s < NE; ++s)
+        if (fatordist[s] == strongest && (start.i < 0 || PairBefore(w.pairs[s], start))) start = w.pairs[s];
+    if (start.i < 0) return {};
+
+    std::sort(w.pairs.begin(), w.pairs.end(), PairBefore);
+    w.pairs.erase(std::unique(w.pairs.begin(), w.pairs.end(),
+                              [](const Pair& a, const Pair& b) { return a.i == b.i && a.j == b.j; }),
+                  w.pairs.end());
+    Placement placement(dir, NE, T, w, true);
+    placement.Start(w.pairs[0].dist, start);
+    placement.Visit(w.pairs.data(), w.pairs.size());
+    return placement.Take();
+}

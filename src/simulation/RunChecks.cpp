@@ -1,0 +1,272 @@
+#include "simulation/RunChecks.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dsp/IIRCoefficients.h"
+#include "geometry/ErrorHandler.h"
+#include "geometry/TVector.h"
+#include "geometry/util.h"
+#include "room/TReceiver.h"
+#include "room/TRoom.h"
+#include "room/TSource.h"
+#include "simulation/TRay.h"
+#include "simulation/TResult.h"
+#include "simulation/TextFields.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void Refuse(const std::string& msg)
+{
+    ShowErrorAndThrowExit(1, msg);
+}
+
+std::string PairName(const char* format, unsigned S, unsigned R)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, format, S + 1, R + 1);
+    return name;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// A stored file that is there, not empty and ends with a complete line; "" when it is, else why not.
+std::string StoredFileFault(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return "is missing";
+    const auto size = fs::file_size(path, ec);
+    if (ec) return "cannot be read";
+    if (size == 0) return "is empty";
+    File f(std::fopen(path.c_str(), "rb"));
+    if (!f) return "cannot be read";
+    if (std::fseek(f.get(), -1, SEEK_END) != 0 || std::fgetc(f.get()) != '\n') return "is cut short (no complete last line)";
+    return "";
+}
+
+// A value a response may hold: finite, and so is its energy in single precision.
+bool UsableSample(float v)
+{
+    return std::isfinite(v) && std::isfinite(v * v);
+}
+
+// Physical memory of the machine, bytes; 0 when unknown.
+double PhysicalMemory()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long size = ::sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) : 0.0;
+}
+
+// The stored direct-sound lines of a parameter file ("Direct Sound: Distance = ... m, Rays = ...")
+// and what they say; false when the file has none that can be read.
+bool ReadStoredDirectSound(const std::string& path, std::string& lines, double& distance, int& rays)
+{
+    File f(std::fopen(path.c_str(), "rb"));
+    if (!f) return false;
+    std::string line;
+    bool found = false;
+    lines.clear();
+    while (ReadTextLine(f.get(), line)) {
+        if (!found && line.rfind("Direct Sound: Distance = ", 0) == 0) {
+            const std::string_view v(line);
+            const std::size_t d0 = std::string_view("Direct Sound: Distance = ").size();
+            const std::size_t d1 = v.find(" m, Rays = ", d0);
+            if (d1 == std::string_view::npos) return false;
+            const std::size_t r0 = d1 + std::string_view(" m, Rays = ").size();
+            const std::size_t r1 = v.find(',', r0);
+            if (r1 == std::string_view::npos) return false;
+            int32_t n = 0;
+            if (!ParseDouble(v.substr(d0, d1 - d0), distance) || !ParseInt(v.substr(r0, r1 - r0), n)) return false;
+            if (!(std::isfinite(distance) && distance >= 0.0) || n < 0) return false;
+            rays = n;
+            lines = line + "\n";
+            found = true;
+        } else if (found && line.rfind("Expected NumRays: ", 0) == 0) {
+            lines += line + "\n";
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+void CheckProjectFile(const std::string& path, bool writesReport)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    // A file that cannot be opened is the reader's to report.
+    if (fs::is_directory(st)) Refuse(utilFormat("%s is a folder, not a project file.\n", path.c_str()));
+    if (writesReport && fs::equivalent(path, "SIM-INFO.txt", ec))
+        Refuse(utilFormat("The project file %s is the information report SIM-INFO.txt that the program writes.\n"
+                          "Please rename the project file.\n",
+                          path.c_str()));
+}
+
+void CheckConversionTarget(const std::string& drawing, const std::string& project)
+{
+    std::error_code ec;
+    if (drawing == project || fs::equivalent(drawing, project, ec))
+        Refuse(utilFormat("The project file to write, %s, is the drawing itself.\nPlease give another name.\n",
+                          project.c_str()));
+}
+
+void CheckRoomCanRun(TRoom& room, bool synthesises)
+{
+    if (room.NumReceivers == 0) Refuse("No receiver was defined\nSimulation aborted!\n");
+    if (room.NumSources == 0) Refuse("No source was defined\nSimulation aborted!\n");
+
+    // A project file of the name of a file the run writes would be overwritten by it.
+    std::vector<std::string> written = {"report.txt", "LostRays.txt"};
+    for (unsigned S = 0; S < room.NumSources; ++S)
+        for (unsigned R = 0; R < room.NumReceivers; ++R)
+            for (const char* format : {"S%.3d-R%.3d.txt", "PARAMS-S%.3d-R%.3d.txt", "RAYS-S%.3d-R%.3d.txt",
+                                       "RAYS-S%.3d-R%.3d-EARLY.txt", "HITS-S%.3d-R%.3d.txt", "HITS-S%.3d-R%.3d-EARLY.txt"})
+                written.push_back(PairName(format, S, R));
+    for (const std::string& name : written)
+        if (name == room.ProjectName)
+            Refuse(utilFormat("The project file %s has the name of a result file that a run writes.\nPlease rename "
+                              "the project file.\n",
+                              name.c_str()));
+
+    if (synthesises && !OctaveIIRRateSupported(room.FSample))
+        Refuse(utilFormat("SAMPLE_RATE = %1.0f Hz is not supported: the band filters work at 44100 or 48000 Hz.\n",
+                          static_cast<double>(room.FSample)));
+
+    // The response of every pair, as long as the farthest pair needs (the room check lengthens
+    // it so), held for its bands twice and once broadband; and one source's ray directions.
+    double farthest = 0.0;
+    for (unsigned S = 0; S < room.NumSources; ++S)
+        for (unsigned R = 0; R < room.NumReceivers; ++R)
+            farthest = std::max(farthest, static_cast<double>(Module(room.receiver[R]->Position - room.source[S]->Position)));
+    const double samples = std::max(static_cast<double>(room.MaxLength),
+                                    (farthest + 1.0) / room.VSound * static_cast<double>(room.FSample));
+    if (!(samples < static_cast<double>(std::numeric_limits<unsigned int>::max())))
+        Refuse(utilFormat("Source and receiver lie %1.0f m apart: the response would be longer than a response "
+                          "can be.\n",
+                          farthest));
+    const double pairs = static_cast<double>(room.NumSources) * room.NumReceivers;
+    const double responseBytes = pairs * samples * (2.0 * room.NumBands + 1.0) * sizeof(float);
+    double rays = 0.0;
+    if (synthesises)
+        for (unsigned S = 0; S < room.NumSources; ++S)
+            rays = std::max(rays, static_cast<double>(room.source[S]->NumberOfRays));
+    const double rayBytes = rays * sizeof(TVector);
+    const double memory = PhysicalMemory();
+    if (memory > 0.0 && responseBytes + rayBytes > memory)
+        Refuse(utilFormat("The run needs at least %1.1f GB of memory (%1.0f rays, %1.0f samples for each of %1.0f "
+                          "pairs); this machine has %1.1f GB.\n",
+                          (responseBytes + rayBytes) / 1e9, rays, samples, pairs, memory / 1e9));
+}
+
+void CheckStoredRayFiles(TRoom& room)
+{
+    if (room.SaveLateRaysFlag == 0)
+        Refuse("The project stores no late arrivals (SAVE_LATE_RAYS = 0): its ray files hold only the early part "
+               "and would make a response that ends too soon.\nRun the simulation with SAVE_LATE_RAYS = 1 to "
+               "rebuild responses from ray files.\n");
+    TRay ray(room.NumBands);
+    std::string line;
+    for (unsigned S = 0; S < room.NumSources; ++S)
+        for (unsigned R = 0; R < room.NumReceivers; ++R) {
+            const std::string path = room.ProjectFile(PairName("RAYS-S%.3d-R%.3d.txt", S, R));
+            const std::string fault = StoredFileFault(path);
+            if (!fault.empty()) Refuse(utilFormat("Ray file %s %s.\nNo results were changed.\n", path.c_str(), fault.c_str()));
+            File f(std::fopen(path.c_str(), "rb"));
+            unsigned lineNo = 0;
+            while (ReadTextLine(f.get(), line)) {
+                ++lineNo;
+                if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+                bool ok = ray.ParseLine(line) && std::isfinite(ray.fatordist) && std::isfinite(ray.dir.azim) &&
+                          std::isfinite(ray.dir.elev);
+                for (unsigned b = 0; ok && b < room.NumBands; ++b) ok = std::isfinite(ray.spectrum[b]);
+                if (!ok)
+                    Refuse(utilFormat("Ray file %s, line %u, is not an arrival record of finite numbers.\nNo "
+                                      "results were changed.\n",
+                                      path.c_str(), lineNo));
+            }
+        }
+}
+
+void CheckStoredResponses(TRoom& room)
+{
+    std::string line;
+    for (unsigned S = 0; S < room.NumSources; ++S)
+        for (unsigned R = 0; R < room.NumReceivers; ++R) {
+            TResult& pair = *room.spcresult[R][S];
+            const std::string path = room.ProjectFile(PairName("S%.3d-R%.3d.txt", S, R));
+            const std::string fault = StoredFileFault(path);
+            if (!fault.empty())
+                Refuse(utilFormat("Response file %s %s.\nNo results were changed.\n", path.c_str(), fault.c_str()));
+            const unsigned long long wanted = static_cast<unsigned long long>(pair.MaxLength) * pair.NumChannels;
+            unsigned long long got = 0;
+            File f(std::fopen(path.c_str(), "rb"));
+            unsigned lineNo = 0;
+            std::vector<std::string_view> fields(pair.NumChannels + 1);
+            while (got < wanted && ReadTextLine(f.get(), line)) {
+                ++lineNo;
+                const std::size_t n = SplitFields(line, fields.data(), fields.size());
+                bool ok = n == pair.NumChannels;
+                for (std::size_t i = 0; ok && i < n; ++i) {
+                    float v = 0.0f;
+                    ok = ParseFloat(fields[i], v) && UsableSample(v);
+                }
+                if (!ok)
+                    Refuse(utilFormat("Response file %s, line %u, does not hold %u finite values.\nNo results were "
+                                      "changed.\n",
+                                      path.c_str(), lineNo, pair.NumChannels));
+                got += n;
+            }
+            if (got < wanted)
+                Refuse(utilFormat("Response file %s holds %llu of the %llu values of its response.\nNo results were "
+                                  "changed.\n",
+                                  path.c_str(), got, wanted));
+
+            const std::string params = room.ProjectFile(PairName("PARAMS-S%.3d-R%.3d.txt", S, R));
+            std::string kept;
+            double distance = 0.0;
+            int rays = 0;
+            if (!ReadStoredDirectSound(params, kept, distance, rays))
+                Refuse(utilFormat("Parameter file %s is missing or holds no direct sound.\nNo results were "
+                                  "changed.\n",
+                                  params.c_str()));
+            const double index = std::round(distance / pair.VSound * pair.FSample);
+            pair.DirectSoundIndex = index < pair.MaxLength ? static_cast<uint32_t>(index) : (pair.MaxLength ? pair.MaxLength - 1 : 0);
+            if (pair.DirectSoundRay) pair.DirectSoundRay->reflections = rays;
+            pair.KeptDirectSound = kept;
+        }
+}
+
+void CheckResultsFinite(TRoom& room)
+{
+    for (unsigned R = 0; R < room.NumReceivers; ++R)
+        for (unsigned S = 0; S < room.NumSources; ++S) {
+            TResult& pair = *room.spcresult[R][S];
+            bool finite = true;
+            for (const auto& channel : pair.globalIR)
+                for (float v : channel) finite = finite && std::isfinite(v);
+            if (finite) {
+                pair.GetMonoParams();
+                for (const TMonoParams& p : pair.Param)
+                    finite = finite && std::isfinite(p.SPL) && std::isfinite(p.SPL_A);
+            }
+            if (!finite)
+                Refuse(utilFormat("The response of S%.3d-R%.3d holds values that are not finite numbers.\nNo "
+                                  "results were saved.\n",
+                                  S + 1, R + 1));
+        }
+}
