@@ -105,11 +105,7 @@ protected:
     {
         GuiTest::SetUp();
         folder_ = std::make_unique<ScopedWorkingFolder>();
-        // The window's construction opens the material grid's editor on a grid without rows,
-        // which the toolkit asserts against; that is the window's business, not these pages'.
-        wxAssertHandler_t previous = wxSetAssertHandler(nullptr);
         frame_ = new SorviwxFrame(nullptr);
-        wxSetAssertHandler(previous);
         frame_->Show();
         PumpEvents();
         Load(kRoom);
