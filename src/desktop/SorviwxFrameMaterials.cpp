@@ -188,11 +188,13 @@ void SorviwxFrame::OnPlaneLGridLeftClick(wxGridEvent& event)
     if (sala->SimulationActive()) return;
     const int r = event.GetRow();
     if (event.GetCol() == 2 && r >= 0 && r < static_cast<int>(sala->NumPlaneLayers)) {
-        // One dialog at a time: the previous pick's dialog is released first.
-        if (colorDlg) colorDlg->Destroy();
-        colorDlg = new wxColourDialog(this);
-        if (colorDlg->ShowModal() == wxID_OK) {
-            const wxColour colour = colorDlg->GetColourData().GetColour();
+        // The dialog lives for the pick only; colorDlg names it while it is open.
+        wxColourDialog dialog(this);
+        colorDlg = &dialog;
+        const bool picked = dialog.ShowModal() == wxID_OK;
+        colorDlg = nullptr;
+        if (picked) {
+            const wxColour colour = dialog.GetColourData().GetColour();
             sala->planeLayer[r].SetColor(colour.Red(), colour.Green(), colour.Blue());
             FillPlaneLayerGrid();
         }
@@ -209,7 +211,7 @@ void SorviwxFrame::OnPlaneLGridEditorCreated(wxGridEvent& event)
 
 void SorviwxFrame::OnSortClosing(wxCommandEvent& event)
 {
-    (void)(wxDynamicCast(event.GetEventObject(), wxComboBox) != nullptr);
+    (void)(dynamic_cast<wxComboBox*>(event.GetEventObject()) != nullptr);
 }
 
 void SorviwxFrame::OnEditorCreated(wxGridEditorCreatedEvent& event)

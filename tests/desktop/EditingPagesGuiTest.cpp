@@ -150,9 +150,9 @@ protected:
         ASSERT_TRUE(grid->IsCellEditControlShown()) << row << "," << col;
         wxGridCellEditor* editor = grid->GetCellEditor(row, col);
         wxControl* control = editor->GetControl();
-        if (auto* combo = wxDynamicCast(control, wxComboBox))
+        if (auto* combo = dynamic_cast<wxComboBox*>(control))
             combo->SetValue(text);
-        else if (auto* entry = wxDynamicCast(control, wxTextCtrl))
+        else if (auto* entry = dynamic_cast<wxTextCtrl*>(control))
             entry->SetValue(text);
         else
             ADD_FAILURE() << "unexpected editor control";
