@@ -406,6 +406,8 @@ TEST_F(EditingPagesTest, SourcesAndReceiversAreAddedWithTheirTypesPatterns)
     ASSERT_EQ(Room().NumSources, 2u);
     EXPECT_EQ(frame_->SourceGrid->GetCellValue(1, 5), "94.00");
     EXPECT_EQ(frame_->SourceGrid->GetCellValue(1, 7), "NONE");
+    EXPECT_EQ(Room().source[1]->SoundFolder, Room().ProjectFolder);
+    EXPECT_FALSE(Room().ProjectFolder.empty());
     EXPECT_STREQ(Room().source[1]->directivity->GetPatternName(), "OMNI");
     Type(frame_->SourceGrid, 1, 6, "Horn");
     EXPECT_EQ(Room().source[1]->LayerID, 1);
