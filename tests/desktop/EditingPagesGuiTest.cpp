@@ -549,6 +549,41 @@ TEST_F(EditingPagesTest, RoomInformationListsTheMaterialsAndCounts)
               "material [2] - Wood\nmaterial [3] - Glass\nNumPlanes  = 3\nNumPlaneLayers  = 2\n");
 }
 
+TEST_F(EditingPagesTest, TheUnconnectedGridHandlersOnlyLogOrPassTheEventOn)
+{
+    log.Take();
+    wxGridEvent click(frame_->PlaneLayerGrid->GetId(), wxEVT_GRID_CELL_LEFT_CLICK, frame_->PlaneLayerGrid, 0, 1);
+    frame_->OnBoolCellLClick(click);
+    EXPECT_TRUE(click.GetSkipped());
+    frame_->OnPlaneLGridEditorCreated(click);
+    wxMouseEvent press(wxEVT_LEFT_DOWN);
+    frame_->OnBoolEditorClicked(press);
+    EXPECT_TRUE(press.GetSkipped());
+    wxCommandEvent closing(wxEVT_COMBOBOX_CLOSEUP);
+    frame_->OnSortClosing(closing);
+    wxGridEditorCreatedEvent created(frame_->PlaneLayerGrid->GetId(), wxEVT_GRID_EDITOR_CREATED,
+                                     frame_->PlaneLayerGrid, 0, 0, nullptr);
+    frame_->OnEditorCreated(created);  // column 0: nothing
+    // Column 1: logged, and presses on the editor's control reach OnBoolEditorClicked.
+    auto* control = new wxTextCtrl(frame_->PlaneLayerGrid, wxID_ANY);
+    wxGridEditorCreatedEvent created1(frame_->PlaneLayerGrid->GetId(), wxEVT_GRID_EDITOR_CREATED,
+                                      frame_->PlaneLayerGrid, 0, 1, control);
+    frame_->OnEditorCreated(created1);
+    wxMouseEvent onControl(wxEVT_LEFT_DOWN);
+    onControl.SetEventObject(control);
+    control->ProcessWindowEvent(onControl);
+    control->Destroy();
+    const auto entries = log.Take();
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].text, "Bool cell clicked.");
+    EXPECT_EQ(entries[0].level, wxLOG_Message);
+    EXPECT_EQ(entries[1].text, "Bool editor clicked.");
+    EXPECT_EQ(entries[2].text, "Bool editor created.");
+    EXPECT_EQ(entries[3].text, "Bool editor clicked.");
+    EXPECT_EQ(Room().NumMaterials, 3u);
+    EXPECT_EQ(frame_->ProjectStatus, 1);
+}
+
 TEST_F(EditingPagesTest, ARunLocksTheEditing)
 {
     frame_->LockEditing(true);
