@@ -478,10 +478,8 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
         const int answer = Prompter::Get().Question(_("The actual project was changed.\n Save it?"),
                                                     _("Question"), buttons, this);
         if (answer == wxID_CANCEL && canCancel) return false;
-        if (answer == wxID_YES) {
-            wxCommandEvent save(wxEVT_MENU, wxID_SAVE);
-            OnSaveFile(save);
-        }
+        // A save that was cancelled or failed keeps the project open.
+        if (answer == wxID_YES && !OpenSaveDlg() && canCancel) return false;
         ProjectStatus = 0;
     }
     if (timer) timer->Stop();

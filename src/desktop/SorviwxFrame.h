@@ -24,6 +24,8 @@
 #include <wx/frame.h>
 #include <wx/string.h>
 
+#include "desktop/ResponsePlots.h"
+
 class GL_Plot2D;
 class GL_Window;
 class ImportDialog;
@@ -162,7 +164,7 @@ public:
     // ---- start-up, title, closing (SorviwxFrame.cpp) ----
     void AdjustTitle();
     // Save question (Yes/No, and Cancel when `canCancel`), a run stopped and joined, the room
-    // freed. False when the user cancelled.
+    // freed. False when the user cancelled or the save was cancelled or failed.
     bool ReleaseProject(bool canCancel);
     // The close box and Close(): ReleaseProject, vetoed by Cancel when the event can be vetoed.
     void OnClose(wxCloseEvent& event);
@@ -201,6 +203,9 @@ public:
     void InterfaceControls(bool enable);
     void OnButton1Click(wxCommandEvent& event);
     void OnTimer(wxTimerEvent& event);
+    // Ends a run before the room is replaced or merged into: stopped and joined, timer stopped,
+    // button and fields back to idle.
+    void EndRun();
 
     // ---- plots (SorviwxFramePlots.cpp) ----
     void CreatePlotResults();
@@ -211,6 +216,11 @@ public:
     void OnSRPlotCtrLeftClick(wxGridEvent& event);
     void OnLinLogClick(wxCommandEvent& event);
     void PlotResponses();
+    // The curves no longer show the room's results: New, Open without responses, adding or
+    // deleting sources or receivers, the start of a run. Views and grid clicks then do nothing
+    // until the next DrawCurves.
+    void InvalidatePlots();
+    ResponsePlots plots;  // what the 2D plot's curves were drawn from
 
     // ---- materials and plane layers (SorviwxFrameMaterials.cpp) ----
     void FillMaterialTable();

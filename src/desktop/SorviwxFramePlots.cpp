@@ -1,17 +1,90 @@
-// Response curves and parameter charts.
+// Response curves and parameter charts: the handlers read the controls, call the plot logic
+// (ResponsePlots, ParameterCurves) and write the controls back.
 
 #include "desktop/SorviwxFrame.h"
 
+#include <wx/button.h>
+#include <wx/choice.h>
 #include <wx/event.h>
 #include <wx/grid.h>
-#include <wx/spinctrl.h>
-#include <wx/timer.h>
 
-void SorviwxFrame::CreatePlotResults() {}
-void SorviwxFrame::DrawCurves() {}
-void SorviwxFrame::PlotParameter(int) {}
-void SorviwxFrame::OnGraphicChange(wxCommandEvent&) {}
-void SorviwxFrame::FillSRPlotCtrGrid() {}
-void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent&) {}
-void SorviwxFrame::OnLinLogClick(wxCommandEvent&) {}
+#include "desktop/PairGrid.h"
+#include "desktop/ParameterChartFill.h"
+#include "desktop/ParameterCurves.h"
+#include "room/TRoom.h"
+#include "views/GL_Plot2D.h"
+
+namespace {
+bool RunActive(const TRoom& room)
+{
+    return room.SimulationActive() || room.IsRunning;
+}
+}  // namespace
+
+void SorviwxFrame::CreatePlotResults()
+{
+    DrawCurves();
+    for (int i = 0; i < NumParameterCharts; ++i) PlotParameter(i);
+}
+
+void SorviwxFrame::DrawCurves()
+{
+    if (sala == nullptr || My2DPlot == nullptr) return;
+    plots.DrawCurves(My2DPlot->Model(), *sala, LinScale);
+    NumPlotsCreated = plots.Layout().NumPairs();
+    My2DPlot->Refresh(false);
+    FillSRPlotCtrGrid();
+}
+
+void SorviwxFrame::PlotParameter(int PIndex)
+{
+    if (sala == nullptr) return;
+    const ParameterChart chart = ParameterCurves(*sala, PIndex);
+    if (PIndex < 0 || PIndex >= NumParameterCharts || param_plot[PIndex] == nullptr) return;
+    FillParameterChart(*param_plot[PIndex], chart, PIndex == 0);
+}
+
+void SorviwxFrame::OnGraphicChange(wxCommandEvent& event)
+{
+    if (sala != nullptr && My2DPlot != nullptr &&
+        plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), RunActive(*sala)))
+        My2DPlot->Refresh(false);
+    event.Skip();
+}
+
+void SorviwxFrame::FillSRPlotCtrGrid()
+{
+    if (sala == nullptr || SRPlotGrid == nullptr) return;
+    FillPairGrid(*SRPlotGrid, sala->NumSources, sala->NumReceivers);
+}
+
+void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
+{
+    const int row = event.GetRow(), col = event.GetCol();
+    if (sala != nullptr && My2DPlot != nullptr && row >= 0 && col >= 0 && row < SRPlotGrid->GetNumberRows() &&
+        col < SRPlotGrid->GetNumberCols()) {
+        const auto text = plots.ToggleCell(My2DPlot->Model(), *sala, static_cast<unsigned int>(row),
+                                           static_cast<unsigned int>(col),
+                                           SRPlotGrid->GetCellValue(row, col).ToStdString());
+        if (text) {
+            SRPlotGrid->SetCellValue(row, col, wxString::FromUTF8(*text));
+            My2DPlot->Refresh(false);
+        }
+    }
+    event.Skip();
+}
+
+void SorviwxFrame::OnLinLogClick(wxCommandEvent&)
+{
+    if (sala == nullptr || My2DPlot == nullptr) return;
+    const std::string label = plots.SwitchLinLog(My2DPlot->Model(), *sala, LinScale, RunActive(*sala));
+    if (BtnLinLog != nullptr) BtnLinLog->SetLabel(wxString::FromUTF8(label));
+    My2DPlot->Refresh(false);
+}
+
 void SorviwxFrame::PlotResponses() {}
+
+void SorviwxFrame::InvalidatePlots()
+{
+    plots.Invalidate();
+}

@@ -2,19 +2,212 @@
 
 #include "desktop/SorviwxFrame.h"
 
+#include <fstream>
+#include <string>
+
+#include <wx/button.h>
 #include <wx/event.h>
+#include <wx/filedlg.h>
 #include <wx/grid.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/spinctrl.h>
 #include <wx/timer.h>
 
-void SorviwxFrame::OnImportClicked(wxCommandEvent&) {}
-void SorviwxFrame::OnNewProject(wxCommandEvent&) {}
-void SorviwxFrame::OnOpenFile(wxCommandEvent&) {}
-void SorviwxFrame::OnSaveFile(wxCommandEvent&) {}
-void SorviwxFrame::OpenRoomDesigner(wxCommandEvent&) {}
+#include "desktop/HandOverFile.h"
+#include "desktop/ImportDialog.h"
+#include "desktop/ProjectCommands.h"
+#include "desktop/RoomDesigner.h"
+#include "room/TRoom.h"
+#include "views/GL_Window.h"
+#include "views/Prompter.h"
+
+namespace {
+
+const char compilation_date[] = __DATE__;
+const char compilation_time[] = __TIME__;
+
+const char kProjectWildcard[] = "TXT files (*.txt)|*.txt";
+
+// A path as the core takes it: in the file system's encoding.
+std::string CorePath(const wxString& path)
+{
+    return std::string(path.fn_str());
+}
+
+// The save question before the open project is dropped or replaced; false when the command
+// must not go on (Cancel, or a save that was cancelled or failed).
+bool SaveQuestionLetsGo(SorviwxFrame& frame)
+{
+    auto ask = [&] {
+        const int answer = Prompter::Get().Question(_("The actual project was changed.\n Save it?"), _("Question"),
+                                                    wxYES_NO | wxCANCEL | wxICON_QUESTION, &frame);
+        if (answer == wxID_YES) return SaveAnswer::Yes;
+        if (answer == wxID_NO) return SaveAnswer::No;
+        return SaveAnswer::Cancel;
+    };
+    return ProceedPastSaveQuestion(frame.ProjectStatus, ask, [&] { return frame.OpenSaveDlg(); });
+}
+
+// Hands the view the new room before the old one goes, so that it never draws a freed room.
+void ReplaceRoom(SorviwxFrame& frame, TRoom* room)
+{
+    frame.EndRun();
+    TRoom* old = frame.sala;
+    frame.sala = room;
+    frame.MyGLCanvas->SetRoom(room);
+    delete old;
+}
+
+void FillGrids(SorviwxFrame& frame)
+{
+    frame.FillPlaneLayerGrid();
+    frame.FillMaterialTable();
+    frame.FillPlanesSection();
+    frame.FillReceiverGrid();
+    frame.FillReceiverLayerGrid();
+    frame.FillSourceGrid();
+    frame.FillSourceLayerGrid();
+}
+
+// The project at `file` in place of the open one; false (the open project kept) when it does
+// not load, the reason shown by the core.
+bool LoadRoomFile(SorviwxFrame& frame, const std::string& file)
+{
+    ProjectLoad load = LoadProjectRoom(file);
+    if (!load) return false;
+    ReplaceRoom(frame, load.room.release());
+    TRoom& room = *frame.sala;
+
+    frame.FillEnvironmentFields();
+    FillGrids(frame);
+    if (room.NumReceiverLayers > 0) {
+        frame.BtnAddReceiver->Enable();
+        frame.BtnDelReceiver->Enable();
+    }
+    if (LoadStoredResponses(room)) frame.CreatePlotResults();
+
+    frame.MyGLCanvas->SetRoom(frame.sala);
+    frame.MyGLCanvas->view.SetDefaultViewOptions();
+    frame.MyGLCanvas->view.DrawRoom = true;
+    if (room.NumPlanes > 0) frame.EnablePlaneControls(true);
+    frame.Button1->Enable(room.NumSources > 0 && room.NumReceivers > 0);
+    frame.MenuItem3->Enable(true);
+    frame.ProjectStatus = 1;
+    frame.AdjustTitle();
+    return true;
+}
+
+// The Simulation page into the room, the room into `file`; true when the file was written.
+bool SaveRoomFile(SorviwxFrame& frame, const std::string& file)
+{
+    frame.UpdateRoomFromInterface();
+    const wxString name = wxString(file.c_str(), wxConvFile);
+    const bool saved = frame.sala->SaveRoom(file.c_str()) != 0;
+    if (saved) {
+        Prompter::Get().MessageBox(wxString::Format("File '%s' saved\n", name), _("Save File"), wxOK | wxCENTRE,
+                                   &frame);
+        frame.ProjectStatus = 1;
+    } else {
+        wxLogError("Error: File '%s' could not be saved", name);
+    }
+    frame.AdjustTitle();
+    return saved;
+}
+
+}  // namespace
+
+void SorviwxFrame::OnNewProject(wxCommandEvent&)
+{
+    if (!sala || !SaveQuestionLetsGo(*this)) return;
+    if (ProjectStatus != 0) {
+        MyGLCanvas->view.DrawRoom = false;
+        ReplaceRoom(*this, new TRoom());
+        ProjectStatus = 0;
+    }
+    AdjustTitle();
+    FillGrids(*this);
+}
+
+void SorviwxFrame::OnOpenFile(wxCommandEvent&)
+{
+    if (!sala || !SaveQuestionLetsGo(*this)) return;
+    const wxString path = Prompter::Get().ChooseFile(_("Open Sorvi Project file"), wxEmptyString, wxEmptyString,
+                                                     kProjectWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST, this);
+    if (path.empty()) return;
+    const std::string file = CorePath(path);
+    if (!std::ifstream(file).is_open()) {
+        wxLogError("Cannot open file '%s'.", path);
+        return;
+    }
+    LoadRoomFile(*this, file);
+}
+
+void SorviwxFrame::OnImportClicked(wxCommandEvent&)
+{
+    if (!sala || !DXFFrame->OpenFile()) return;
+    if (DXFFrame->ShowModal() != wxID_OK) return;
+    if (ImportReplacesProject(DXFFrame->NewFile, ProjectStatus)) {
+        if (!SaveQuestionLetsGo(*this) || !LoadRoomFile(*this, kHandOverFileName)) return;
+    } else {
+        EndRun();
+        if (!AppendProject(*sala, kHandOverFileName)) return;
+        FillGrids(*this);
+        MyGLCanvas->SetRoom(sala);
+        MyGLCanvas->view.DrawRoom = true;
+    }
+    ProjectStatus = 2;
+}
+
+void SorviwxFrame::OnSaveFile(wxCommandEvent&) { OpenSaveDlg(); }
+
+void SorviwxFrame::OpenRoomDesigner(wxCommandEvent&)
+{
+    if (!sala) return;
+    int result = wxID_CANCEL;
+    {
+        RoomDesigner designer(this, wxID_ANY);
+        result = designer.ShowModal();
+    }
+    if (result != wxID_OK) return;
+    if (!SaveQuestionLetsGo(*this) || !LoadRoomFile(*this, kHandOverFileName)) return;
+    ProjectStatus = 2;
+    MyGLCanvas->SetRoom(sala);
+    MyGLCanvas->view.DrawRoom = true;
+    MyGLCanvas->Refresh(true);
+}
+
 // Closing asks the save question and stops a run (OnClose).
 void SorviwxFrame::OnQuit(wxCommandEvent&) { Close(false); }
-void SorviwxFrame::OnAbout(wxCommandEvent&) {}
-bool SorviwxFrame::OpenSaveDlg() { return false; }
-void SorviwxFrame::LoadRoom(char*) {}
-void SorviwxFrame::SaveRoom(char*) {}
+
+void SorviwxFrame::OnAbout(wxCommandEvent&)
+{
+    Prompter::Get().MessageBox(AboutText(compilation_date, compilation_time), wxGetTranslation("SORVI info"),
+                               wxOK | wxCENTRE, this);
+}
+
+bool SorviwxFrame::OpenSaveDlg()
+{
+    if (!sala) return false;
+    const wxString path =
+        Prompter::Get().ChooseFile(_("Save Sorvi Project"), wxEmptyString, wxString(sala->ProjectName.c_str(), wxConvFile),
+                                   kProjectWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, this);
+    if (path.empty()) return false;
+    const std::string file = CorePath(path);
+    if (!CanWriteProjectFile(file)) {
+        wxLogError("Cannot save file '%s'.", path);
+        return false;
+    }
+    return SaveRoomFile(*this, file);
+}
+
+void SorviwxFrame::LoadRoom(char* file)
+{
+    if (file) LoadRoomFile(*this, file);
+}
+
+void SorviwxFrame::SaveRoom(char* file)
+{
+    if (file && sala) SaveRoomFile(*this, file);
+}

@@ -510,10 +510,7 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
         RefuseSetting(*this, utilFormat("HUMIDITY = %g %% lies outside 0 ... 100.\n", Humidity));
 
     NumRays = 0;
-    VSound = static_cast<float>(331.4 + 0.6 * Temperature);
-    if (AirAbs.size() < NumBands) AirAbs.assign(NumBands, 0.0);
-    CalculateAirAbsCoefs(static_cast<float>(Temperature + 273.15), static_cast<float>(Pressure),
-                         static_cast<float>(Humidity), NumBands, AirAbs.data());
+    DeriveAirFromEnvironment();
     for (unsigned int b = 0; b < NumBands; ++b)
         if (!(std::isfinite(AirAbs[b]) && AirAbs[b] >= 0.0))
             RefuseSetting(*this, utilFormat("TEMPERATURE = %g C, PRESSURE = %g atm and HUMIDITY = %g %% give no "
@@ -523,6 +520,21 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     MaxLength = static_cast<unsigned int>(std::lround(static_cast<double>(GetMaxTime()) * FSample));
 
     std::printf("========================================================\n");
+}
+
+bool TRoom::EnvironmentInRange(double temperatureC, double pressureAtm, double humidityPercent)
+{
+    // The bounds the reader refuses below.
+    return static_cast<float>(temperatureC) > -273.15f && static_cast<float>(pressureAtm) >= 0.01f &&
+           humidityPercent >= 0.0 && humidityPercent <= 100.0;
+}
+
+void TRoom::DeriveAirFromEnvironment()
+{
+    VSound = static_cast<float>(331.4 + 0.6 * Temperature);
+    if (AirAbs.size() < NumBands) AirAbs.assign(NumBands, 0.0);
+    CalculateAirAbsCoefs(static_cast<float>(Temperature + 273.15), static_cast<float>(Pressure),
+                         static_cast<float>(Humidity), NumBands, AirAbs.data());
 }
 
 void TRoom::SaveSetup(const char* FileName)

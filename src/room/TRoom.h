@@ -168,6 +168,12 @@ public:
     void SaveSetup(const char* FileName);
     void WriteDefaultSetup(const char* FileName);
     void WriteDefaultSections(const char* FileName);
+    // VSound and AirAbs derived from Temperature, Humidity and Pressure (the reader and the
+    // desktop's settings page, so that an edited environment reaches the next run).
+    void DeriveAirFromEnvironment();
+    // False for an environment the reader refuses (at or below absolute zero, under 0.01 atm,
+    // humidity outside 0 ... 100 %).
+    static bool EnvironmentInRange(double temperatureC, double pressureAtm, double humidityPercent);
 
     float GetMaxTime();
     // -1 (with an error box) when results exist and the response would grow.
@@ -383,8 +389,8 @@ public:
     // PercentageStatus runs 0-50 over the rays and 50-100 over the pairs. A run still going is
     // not replaced (message); a thread that cannot start leaves IsRunning cleared. With
     // auralization on, a source's sound file that cannot be auralized ends the process
-    // (status 1) before the run starts.
-    void StartSimulation();
+    // (status 1) before the run starts. True when the run's thread was started.
+    bool StartSimulation();
     // True while a run's thread works (from StartSimulation until its body has returned).
     bool SimulationActive() const { return run.Active(); }
     // Waits for the run to end by itself; a fatal exit raised on its thread (SorviExit) is

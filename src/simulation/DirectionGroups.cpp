@@ -218,10 +218,23 @@ float StrongestFactor(const float* fatordist, unsigned NE)
 // smallest cosine, occupied[BinOf(c)] is set for each. Four pairs per step in the same
 // arithmetic as the scalar cosine, so every value is the same bit for bit; compiled for 256-bit
 // registers too, picked when the processor has them.
+// The processor's variant is chosen by a resolver that runs while the program is loaded, before
+// the thread sanitizer's runtime is up: a sanitized build keeps the default variant only.
+#if defined(__SANITIZE_THREAD__)
+#define SORVI_AVX2_CLONES
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define SORVI_AVX2_CLONES
+#endif
+#endif
+#ifndef SORVI_AVX2_CLONES
+#define SORVI_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 typedef double V4 __attribute__((vector_size(32)));
 typedef int32_t I4 __attribute__((vector_size(16)));
 
-__attribute__((target_clones("avx2", "default"))) void CosinePass(const double* nx, const double* ny,
+SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny,
                                                                  const double* nz, unsigned NE, double* rowMax,
                                                                  double* rowMin, uint8_t* occupied)
 {
@@ -269,7 +282,7 @@ __attribute__((target_clones("avx2", "default"))) void CosinePass(const double* 
 // CosinePass forms it) reaches floor[i] or floor[j], so that it may be the first pair of i or of j.
 typedef int64_t L4 __attribute__((vector_size(32)));
 
-__attribute__((target_clones("avx2", "default"))) void NearPairs(const double* nx, const double* ny,
+SORVI_AVX2_CLONES void NearPairs(const double* nx, const double* ny,
                                                                 const double* nz, unsigned NE, const double* floor,
                                                                 std::vector<std::pair<int, int>>& out)
 {

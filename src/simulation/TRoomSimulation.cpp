@@ -11,11 +11,11 @@
 #include "room/TRoom.h"
 #include "simulation/TResult.h"
 
-void TRoom::StartSimulation()
+bool TRoom::StartSimulation()
 {
     if (run.Active()) {
         ErrorMessage("A simulation is already running.");
-        return;
+        return false;
     }
     run.Wait();  // the last run has ended
     // Learnt now rather than when the results of a long run are saved.
@@ -23,7 +23,7 @@ void TRoom::StartSimulation()
 
     MarkPlaneHitsBeforeRun();
     PrepareRun();
-    run.Start([this] { staticEntryPoint(this); });
+    return run.Start([this] { staticEntryPoint(this); });
 }
 
 void* TRoom::staticEntryPoint(void* c)

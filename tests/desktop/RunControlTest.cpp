@@ -1,0 +1,163 @@
+// The road of a desktop run without the window: start, progress ticks, stop, restart, the end
+// with the results saved, a finished thread seen at the first tick, and core errors.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "desktop/DesktopProjectSupport.h"
+#include "desktop/ProjectCommands.h"
+#include "desktop/RunControl.h"
+#include "dsp/WavFile.h"
+#include "room/TSource.h"
+#include "support/ErrorCapture.h"
+
+using namespace desktoptest;
+
+namespace {
+
+class RunFolder : public WorkingFolder {
+protected:
+    // The tiny project loaded as the window loads it.
+    std::unique_ptr<TRoom> Load(const std::string& text)
+    {
+        WriteText("room.txt", text);
+        ProjectLoad load;
+        projtest::Quietly([&] { load = LoadProjectRoom("room.txt"); });
+        EXPECT_TRUE(load) << load.error;
+        return std::move(load.room);
+    }
+    void TearDown() override
+    {
+        projtest::Quietly([&] { room.reset(); });
+        WorkingFolder::TearDown();
+    }
+    // Ticks (every 5 ms, standing in for the timer's second) until the run has ended.
+    RunTick TickToEnd()
+    {
+        RunTick tick = PollRun(*room);
+        for (int i = 0; i < 12000 && !tick.finished; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            tick = PollRun(*room);
+        }
+        return tick;
+    }
+    std::unique_ptr<TRoom> room;
+};
+
+}  // namespace
+
+TEST(RunControl, PressByStatusAndStartConditions)
+{
+    EXPECT_EQ(PressByStatus(0), RunPress::EmptyProject);
+    EXPECT_EQ(PressByStatus(1), RunPress::Go);
+    EXPECT_EQ(PressByStatus(2), RunPress::SaveFirst);
+}
+
+TEST_F(RunFolder, RunToTheEndSavesTheResponses)
+{
+    room = Load(TinyProject());
+    ASSERT_TRUE(room);
+    EXPECT_FALSE(CanStartRun(*room, false));
+    ASSERT_TRUE(CanStartRun(*room, true));
+    room->SetNumRays(10000);
+    WriteText("S001-R001.txt", "stale");
+    WriteText("RAYS-S001-R001.txt", "stale");
+
+    bool started = false;
+    projtest::Quietly([&] { started = StartRun(*room); });
+    ASSERT_TRUE(started);
+    // Every source traces the icosahedron count of the room's ray count; the old files went.
+    EXPECT_EQ(room->source[0]->GetNumRays(), 10u * 32u * 32u + 2u);
+    EXPECT_FALSE(fs::exists("S001-R001.txt"));
+    EXPECT_FALSE(CanStartRun(*room, true)) << "a second run while one is active";
+
+    RunTick tick;
+    projtest::Quietly([&] { tick = TickToEnd(); });
+    ASSERT_TRUE(tick.finished);
+    EXPECT_EQ(tick.gauge, 100);
+    bool saved = false;
+    projtest::Quietly([&] { saved = FinishRun(*room); });
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(fs::exists("S001-R001.txt"));
+    EXPECT_TRUE(fs::exists("PARAMS-S001-R001.txt"));
+    EXPECT_GT(fs::file_size("S001-R001.txt"), 100u);
+
+    // Reopened, the project finds its stored responses; with one missing, none are read.
+    auto reopened = Load(TinyProject());
+    ASSERT_TRUE(reopened);
+    bool loaded = false;
+    projtest::Quietly([&] { loaded = LoadStoredResponses(*reopened); });
+    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(reopened->ResultsCreated);
+    projtest::Quietly([&] { reopened.reset(); });
+    fs::remove("S001-R001.txt");
+    reopened = Load(TinyProject());
+    projtest::Quietly([&] { loaded = LoadStoredResponses(*reopened); });
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(reopened->ResultsCreated);
+    projtest::Quietly([&] { reopened.reset(); });
+}
+
+TEST_F(RunFolder, StopJoinsTheRunAndAFreshRunFollows)
+{
+    room = Load(TinyProject("1.00"));
+    ASSERT_TRUE(room);
+    room->SetNumRays(200000);
+    bool ok = false;
+    ErrorCapture errors;  // the run says it was interrupted
+    projtest::Quietly([&] {
+        ok = StartRun(*room);
+        const RunTick tick = PollRun(*room);
+        EXPECT_FALSE(tick.finished);
+        EXPECT_EQ(tick.text.rfind("Percent = ", 0), 0u);
+        EXPECT_TRUE(StopRun(*room));
+    });
+    ASSERT_TRUE(ok);
+    EXPECT_FALSE(room->SimulationActive());
+    EXPECT_FALSE(room->IsRunning.load());
+    EXPECT_FALSE(fs::exists("S001-R001.txt"));
+
+    // Again, with a count that finishes before the first look.
+    room->SetNumRays(100);
+    projtest::Quietly([&] {
+        ok = StartRun(*room);
+        room->WaitForSimulation();
+    });
+    ASSERT_TRUE(ok);
+    const RunTick tick = PollRun(*room);
+    EXPECT_TRUE(tick.finished);
+    EXPECT_EQ(tick.gauge, 100);
+    projtest::Quietly([&] { ok = FinishRun(*room); });
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(fs::exists("S001-R001.txt"));
+}
+
+TEST_F(RunFolder, CoreErrorAtTheStartStartsNothing)
+{
+    // Auralization of a stereo sound file.
+    const std::vector<float> frames(2 * 4410, 0.1f);
+    ASSERT_TRUE(writeWAVData("stereo.wav", frames.data(), frames.size() / 2, 44100, 2));
+    std::string text = projtest::Replace(TinyProject(), "AURALIZATION = 0", "AURALIZATION = 1");
+    text = projtest::Replace(text, "94.0 Speaker NONE", "94.0 Speaker stereo.wav");
+    room = Load(text);
+    ASSERT_TRUE(room);
+    ErrorCapture errors;
+    bool ok = true;
+    projtest::Quietly([&] { ok = StartRun(*room); });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(errors.messages.empty());
+    EXPECT_FALSE(room->SimulationActive());
+    EXPECT_FALSE(room->IsRunning.load());
+
+    // A ray file that cannot be created: the project folder is gone.
+    auto other = Load(TinyProject());
+    ASSERT_TRUE(other);
+    other->SetProjectFolder("no/such/folder/");
+    projtest::Quietly([&] { ok = StartRun(*other); });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(other->SimulationActive());
+    projtest::Quietly([&] { other.reset(); });
+}
