@@ -230,6 +230,7 @@ void SorviwxFrame::OnAddSource(wxCommandEvent&)
                 sala->ProjectFolder);
     src.SetDirectivity(sala->sourceLayer[0]->directivity);
     sala->AddSource(&src);
+    InvalidatePlots();  // the curves no longer match the pairs
     FillSourceGrid();
     ProjectStatus = 2;
 }
@@ -241,6 +242,7 @@ void SorviwxFrame::OnDelSource(wxCommandEvent&)
     if (!EraseResultsFirst(*sala, this, "You are removing a source, the results will be erased!\n Continue?"))
         return;
     sala->DelSource(row);
+    InvalidatePlots();  // the curves no longer match the pairs
     FillSourceGrid();
     ProjectStatus = 2;
 }
@@ -255,6 +257,7 @@ void SorviwxFrame::OnAddReceiver(wxCommandEvent&)
     TReceiver rec(sala->Center, 0.4, 0.0, 0);
     rec.SetDirectivity(sala->receiverLayer[0]->directivity);
     sala->AddReceiver(&rec);
+    InvalidatePlots();  // the curves no longer match the pairs
     FillReceiverGrid();
     ProjectStatus = 2;
 }
@@ -266,6 +269,7 @@ void SorviwxFrame::OnDelReceiver(wxCommandEvent&)
     if (!EraseResultsFirst(*sala, this, "You are removing a receiver, the results will be erased!\n Continue?"))
         return;
     sala->DelReceiver(row);
+    InvalidatePlots();  // the curves no longer match the pairs
     FillReceiverGrid();
     ProjectStatus = 2;
 }

@@ -586,13 +586,13 @@ TEST_F(EditingPagesTest, TheUnconnectedGridHandlersOnlyLogOrPassTheEventOn)
 
 TEST_F(EditingPagesTest, ARunLocksTheEditing)
 {
-    frame_->LockEditing(true);
+    frame_->InterfaceControls(false);  // what the run's start does
     for (size_t page = 1; page < 4; ++page) EXPECT_FALSE(frame_->Notebook1->GetPage(page)->IsEnabled()) << page;
     EXPECT_TRUE(frame_->Notebook1->GetPage(0)->IsEnabled());
     for (int id : {wxID_FILE2, wxID_OPEN, wxID_FILE1, wxID_SAVE}) EXPECT_FALSE(frame_->MenuBar1->IsEnabled(id)) << id;
     EXPECT_FALSE(frame_->MenuBar1->IsEnabledTop(1));
     EXPECT_FALSE(frame_->CBView7->IsEnabled());
-    frame_->LockEditing(false);
+    frame_->InterfaceControls(true);
     EXPECT_TRUE(frame_->Notebook1->GetPage(2)->IsEnabled());
     EXPECT_TRUE(frame_->MenuBar1->IsEnabled(wxID_SAVE));
     EXPECT_TRUE(frame_->MenuBar1->IsEnabledTop(1));
