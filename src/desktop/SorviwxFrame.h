@@ -30,6 +30,7 @@ class GL_Plot2D;
 class GL_Window;
 class ImportDialog;
 class SorviExit;
+class TPlane;
 class TRoom;
 class mpScaleX;
 class mpScaleY;
@@ -272,6 +273,13 @@ public:
     void OnCBView5Click(wxCommandEvent& event);
     void OnCBView6Click(wxCommandEvent& event);
     void OnCBView7Click(wxCommandEvent& event);
+    // While a run goes on, the room must not change under it: the editing pages, the project
+    // menu entries, the Rooms menu, "Lost rays" and the plot controls are disabled (true) or
+    // enabled again (false). Called by the run's start and end.
+    void LockEditing(bool locked);
+    // The X, Y, Z fields show vertex `index` of `plane` ("%.2f"); nothing for a plane without
+    // vertices.
+    void ShowVertex(const TPlane& plane, int index);
 
     // Runs a handler; a fatal core error it raises goes to CoreExit instead of the event loop.
     void RunGuarded(const std::function<void()>& body);

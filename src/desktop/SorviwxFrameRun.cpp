@@ -91,6 +91,7 @@ void SorviwxFrame::InterfaceControls(bool enable)
     input_maxreflex->Enable(enable);
     input_numrays->Enable(enable);
     for (wxCheckBox* box : Options(*this)) box->Enable(enable);
+    LockEditing(!enable);
 }
 
 void SorviwxFrame::EndRun()

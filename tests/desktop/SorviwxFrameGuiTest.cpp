@@ -254,6 +254,9 @@ TEST_F(SorviwxFrameTest, EveryControlReachesItsHandlerOnce)
         Send(c.control->GetEventHandler(), click);
         EXPECT_EQ(trace, std::vector<std::string>{c.handler}) << c.control->GetName();
     }
+    // The editing buttons added a material, types and a plane layer; the menus are sent on an
+    // unchanged project, so that New and Open ask no save question.
+    f.ProjectStatus = 0;
 
     const std::pair<int, const char*> menus[] = {
         {wxID_FILE2, "OnNewProject"}, {wxID_OPEN, "OnOpenFile"},  {wxID_FILE1, "OnImportClicked"},
