@@ -1,5 +1,7 @@
 #include "views/GL_Window.h"
 
+#include "views/GlutText.h"
+
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
@@ -56,16 +58,6 @@ void AimingLine(double azimDeg, double elevDeg)
     DrawAimingLine(azimDeg, elevDeg);
 }
 
-// Bitmap text needs GLUT started; a program that did not start it gets it started here.
-void EnsureGlut()
-{
-    if (glutGet(GLUT_INIT_STATE)) return;
-    int argc = 1;
-    char name[] = "Sorviwx";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-}
-
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(GL_Window, wxGLCanvas)
@@ -93,7 +85,7 @@ GL_Window::GL_Window(float c, wxWindow* parent, const wxGLAttributes& dispAttrs,
       m_context(std::make_unique<wxGLContext>(this))
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    EnsureGlut();
+    GlutTextReady();  // the labels' bitmap text
 }
 
 GL_Window::~GL_Window()

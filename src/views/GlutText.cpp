@@ -4,9 +4,7 @@
 
 #include <cstdlib>
 
-namespace {
-
-bool GlutReady()
+bool GlutTextReady()
 {
     static const bool ready = [] {
         if (glutGet(GLUT_INIT_STATE)) return true;
@@ -22,11 +20,9 @@ bool GlutReady()
     return ready;
 }
 
-}  // namespace
-
 bool DrawBitmapString(void* font, const char* text)
 {
-    if (!GlutReady()) return false;
+    if (!GlutTextReady()) return false;
     for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(font, static_cast<unsigned char>(*c));
     return true;
 }
