@@ -14,8 +14,7 @@ constexpr std::size_t kMaxErrorText = 511;
 int DefaultHandler(const std::string& text)
 {
     std::fprintf(stderr, "Error: %s", text.c_str());
-    if (text.empty() || text.back() != '\n')
-        std::fputc('\n', stderr);
+    if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
     std::fflush(stderr);
     return 1;
 }
@@ -44,10 +43,8 @@ int ShowErrorText(const std::string& full)
 }
 
 SorviExit::SorviExit(int status, const std::string& message)
-    : std::runtime_error(message.empty() ? "exit status " + std::to_string(status) : message),
-      status_(status)
-{
-}
+    : std::runtime_error(message.empty() ? "exit status " + std::to_string(status) : message), status_(status)
+{}
 
 void ShowErrorAndThrowExit(int status, const std::string& text)
 {

@@ -61,9 +61,8 @@ TResult::TResult(const TResultParam* params, TReceiver* rec, TSource* src)
 
     const TDirectivity* recPattern = rec ? rec->directivity : nullptr;
     const TDirectivity* srcPattern = src ? src->directivity : nullptr;
-    NumChannels = recPattern && recPattern->GetNumChannels() > 0
-                      ? static_cast<uint32_t>(recPattern->GetNumChannels())
-                      : 1u;
+    NumChannels =
+        recPattern && recPattern->GetNumChannels() > 0 ? static_cast<uint32_t>(recPattern->GetNumChannels()) : 1u;
     SourceIRLength = PatternIRLength(srcPattern);
     SourceIR.assign(SourceIRLength, 0.0f);
     SourceSpectrum.assign(NumBands, 0.0f);

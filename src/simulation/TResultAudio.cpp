@@ -76,8 +76,8 @@ bool TResult::WaveWriteIR(const char* filename, float gain)
 {
     std::printf("Writing WavFile %s ... ", filename);
     const std::vector<float> frames = Interleave(globalIR, MaxLength, gain);
-    const bool ok =
-        writeWAVData<float>(filename, frames.data(), MaxLength, static_cast<int>(FSample), static_cast<int>(NumChannels));
+    const bool ok = writeWAVData<float>(filename, frames.data(), MaxLength, static_cast<int>(FSample),
+                                        static_cast<int>(NumChannels));
     std::printf(ok ? "Done!\n" : "Failed!\n");
     return ok;
 }
@@ -86,14 +86,16 @@ float TResult::GetMaxAudioAmplitude()
 {
     float peak = 0.0f;
     if (!AudioCreated) return peak;
-    for (const auto& ch : Audio) peak = std::max(peak, utilGetMaxAbs(ch.data(), std::min<std::size_t>(ch.size(), AudioOutputLength)));
+    for (const auto& ch : Audio)
+        peak = std::max(peak, utilGetMaxAbs(ch.data(), std::min<std::size_t>(ch.size(), AudioOutputLength)));
     return peak;
 }
 
 float TResult::GetMaxIRAmplitude()
 {
     float peak = 0.0f;
-    for (const auto& ch : globalIR) peak = std::max(peak, utilGetMaxAbs(ch.data(), std::min<std::size_t>(ch.size(), MaxLength)));
+    for (const auto& ch : globalIR)
+        peak = std::max(peak, utilGetMaxAbs(ch.data(), std::min<std::size_t>(ch.size(), MaxLength)));
     return peak;
 }
 

@@ -110,7 +110,8 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
     };
     std::vector<Part> parts(threads);
     // Pieces of 32 MB at most, no larger than the file (a small file allocates little).
-    const std::size_t kReadBytes = std::min<std::size_t>(std::size_t{32} << 20, size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
+    const std::size_t kReadBytes =
+        std::min<std::size_t>(std::size_t{32} << 20, size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
     // The buffer is not cleared before reading into it: it grows only for a line longer than a
     // piece.
     std::size_t capacity = 2 * kReadBytes;
@@ -133,7 +134,8 @@ void ReadEarly(std::FILE* f, unsigned numBands, unsigned threads, bool store, ui
             const std::size_t want = std::min(kReadBytes, begin + sliceBytes) - begin;
             char* to = text.get() + carried + begin;
             while (slice[t] < want) {
-                const ssize_t n = ::pread(fd, to + slice[t], want - slice[t], static_cast<off_t>(offset + begin + slice[t]));
+                const ssize_t n =
+                    ::pread(fd, to + slice[t], want - slice[t], static_cast<off_t>(offset + begin + slice[t]));
                 if (n <= 0) break;
                 slice[t] += static_cast<std::size_t>(n);
             }
@@ -239,8 +241,7 @@ unsigned TResult::findPosMinFloat(const float* list, unsigned list_size)
     return pos;
 }
 
-int TResult::ElementoTemGrupo(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados,
-                              unsigned elem)
+int TResult::ElementoTemGrupo(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados, unsigned elem)
 {
     for (unsigned g = 0; g < grupos_criados && g < grupo.size(); ++g)
         if (elem < grupo[g].size() && grupo[g][elem] != 0) return static_cast<int>(g);
@@ -354,7 +355,9 @@ void TResult::Cluster()
         work.AppendLine(RayFile.Buffer());
         RayFile.Appended();
     };
-    auto energiesOf = [&](const Member& m) { return &arrivals.energies[static_cast<std::size_t>(m.record) * NumBands]; };
+    auto energiesOf = [&](const Member& m) {
+        return &arrivals.energies[static_cast<std::size_t>(m.record) * NumBands];
+    };
     auto writeAlone = [&](const Member& m) {
         if (hits) CopyHit(m.line, 1);
         writeRecord(m, energiesOf(m));
@@ -404,8 +407,7 @@ void TResult::Cluster()
         orderStart.push_back(members.size());
         ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
             std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
-                             members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]),
-                             ByIndex);
+                             members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]), ByIndex);
         });
 
         // Time blocks; long blocks (diffuse arrivals) are grouped in consecutive pieces.
@@ -455,8 +457,7 @@ void TResult::Cluster()
         for (; r <= highestOrder && r <= static_cast<int64_t>(batch.hi); ++r) {
             std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
             auto inOrder = [&] {
-                return piece < pieces.size() &&
-                       members[pieces[piece].first].order == static_cast<uint32_t>(r);
+                return piece < pieces.size() && members[pieces[piece].first].order == static_cast<uint32_t>(r);
             };
             if (!inOrder()) {
                 std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));

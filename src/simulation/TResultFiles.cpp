@@ -21,7 +21,10 @@ namespace {
 // A-weighting at the nominal octave centres 62.5 Hz ... 16 kHz, dB.
 constexpr float kAWeighting[9] = {-26.2f, -16.1f, -8.6f, -3.2f, 0.0f, 1.2f, 1.0f, -1.1f, -6.6f};
 
-float AWeighting(unsigned band) { return band < 9 ? kAWeighting[band] : 0.0f; }
+float AWeighting(unsigned band)
+{
+    return band < 9 ? kAWeighting[band] : 0.0f;
+}
 
 // "%1.<decimals>f" in the "C" locale; undefined values read the same on every platform.
 void AppendValue(std::string& out, float value, int decimals)
@@ -145,11 +148,10 @@ void TResult::SaveParams(const char* filename)
         float TMonoParams::*field;
         int decimals;
     };
-    const Row rows[] = {{"T20(s)", &TMonoParams::T20, 2}, {"T30(s)", &TMonoParams::T30, 2},
-                        {"T60(s)", &TMonoParams::T60, 2}, {"EDT(s)", &TMonoParams::EDT, 2},
-                        {"C80(dB)", &TMonoParams::C80, 2}, {"D50(%)", &TMonoParams::D50, 2},
-                        {"CT(ms) ", &TMonoParams::CT, 1},  {"SPL(dB)", &TMonoParams::SPL, 2},
-                        {"SPL(A)", &TMonoParams::SPL_A, 2}};
+    const Row rows[] = {
+        {"T20(s)", &TMonoParams::T20, 2}, {"T30(s)", &TMonoParams::T30, 2},  {"T60(s)", &TMonoParams::T60, 2},
+        {"EDT(s)", &TMonoParams::EDT, 2}, {"C80(dB)", &TMonoParams::C80, 2}, {"D50(%)", &TMonoParams::D50, 2},
+        {"CT(ms) ", &TMonoParams::CT, 1}, {"SPL(dB)", &TMonoParams::SPL, 2}, {"SPL(A)", &TMonoParams::SPL_A, 2}};
     for (const Row& row : rows) {
         text += row.label;
         for (uint32_t b = 0; b <= NumBands && b < Param.size(); ++b) {

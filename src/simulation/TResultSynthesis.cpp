@@ -28,7 +28,10 @@ namespace {
     ShowErrorAndThrowExit(1, text);
 }
 
-unsigned FrontDelay(TDirectivity* pattern) { return pattern ? pattern->GetFrontDelay() : 0u; }
+unsigned FrontDelay(TDirectivity* pattern)
+{
+    return pattern ? pattern->GetFrontDelay() : 0u;
+}
 
 }  // namespace
 
@@ -41,9 +44,7 @@ float TResult::DirectSoundSPL() const
     const TRay& D = *DirectSoundRay;
     // The direct sound's sample (the record keeps none when it was read back from a ray file).
     const float metres = static_cast<float>(DirectSoundIndex) * (VSound / FSample);
-    auto air = [&](uint32_t b) {
-        return b < AirAbs.size() ? static_cast<float>(std::exp(-AirAbs[b] * metres)) : 1.0f;
-    };
+    auto air = [&](uint32_t b) { return b < AirAbs.size() ? static_cast<float>(std::exp(-AirAbs[b] * metres)) : 1.0f; };
     // A receiver given by band magnitudes weights the direct sound per channel, and the
     // parameters take the mean of the channels.
     std::vector<float> receiverGain(NumBands, 1.0f);
@@ -107,7 +108,10 @@ void TResult::ProcessDirectSound(int NumPlaneLayers)
     D.reflections = count;
 }
 
-float TResult::GetSPL() { return Param.size() > NumBands ? Param[NumBands].SPL : 0.0f; }
+float TResult::GetSPL()
+{
+    return Param.size() > NumBands ? Param[NumBands].SPL : 0.0f;
+}
 
 void TResult::GetImpulseResponses()
 {
@@ -144,7 +148,8 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
         try {
             IR_Early[ch].resize(NumBands);
         } catch (const std::bad_alloc&) {
-            EarlyPartFailure("Impossible to alocate memory for IR_Early[%d] - Programing error.\n", static_cast<int>(ch));
+            EarlyPartFailure("Impossible to alocate memory for IR_Early[%d] - Programing error.\n",
+                             static_cast<int>(ch));
         }
         for (uint32_t b = 0; b < NumBands; ++b) {
             try {
@@ -182,8 +187,7 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
             }
             RecordsBeforeClustered = false;
             std::fclose(f);
-            if (malformed)
-                std::printf("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
+            if (malformed) std::printf("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
         }
     }
 

@@ -50,7 +50,10 @@ std::mt19937_64 TailStream(unsigned long long seed, int srcID, int recID, unsign
 }
 
 // Uniform in [0, 1) from the top 53 bits.
-double Uniform(std::mt19937_64& gen) { return static_cast<double>(gen() >> 11) * (1.0 / 9007199254740992.0); }
+double Uniform(std::mt19937_64& gen)
+{
+    return static_cast<double>(gen() >> 11) * (1.0 / 9007199254740992.0);
+}
 
 }  // namespace
 
@@ -84,8 +87,8 @@ void TResult::UseRandomTailSeed()
     st.started = false;
 }
 
-void TResult::TailNoise(float* noise, unsigned int Length, float thr, unsigned long long seed, int srcID,
-                        int recID, unsigned int band)
+void TResult::TailNoise(float* noise, unsigned int Length, float thr, unsigned long long seed, int srcID, int recID,
+                        unsigned int band)
 {
     std::mt19937_64 gen = TailStream(seed, srcID, recID, band);
     for (unsigned int n = 0; n < Length; ++n) {

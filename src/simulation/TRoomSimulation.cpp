@@ -19,7 +19,8 @@ bool TRoom::StartSimulation()
     }
     run.Wait();  // the last run has ended
     // Learnt now rather than when the results of a long run are saved.
-    if (AuralizationFlag && !CheckAuralizationInputs()) throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
+    if (AuralizationFlag && !CheckAuralizationInputs())
+        throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
     MarkPlaneHitsBeforeRun();
     PrepareRun();

@@ -81,8 +81,9 @@ TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
     for (float p : seen) {
         ASSERT_GE(p, 0.0f);
         if (p <= 50.0f) continue;
-        EXPECT_TRUE(std::any_of(std::begin(expected), std::end(expected), [&](float e) { return std::fabs(e - p) < 1e-4f; }))
-            << p;
+        EXPECT_TRUE(std::any_of(std::begin(expected), std::end(expected), [&](float e) {
+            return std::fabs(e - p) < 1e-4f;
+        })) << p;
     }
     // Pairs are processed sources outer, receivers inner, and every one gets its response.
     std::size_t at = 0;
@@ -166,7 +167,8 @@ TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePai
             room->WaitForSimulation();
             room->StopSimulation();
         });
-        const bool message = cap.Joined().find("Interrupted by the user! Results not calculated!!") != std::string::npos;
+        const bool message =
+            cap.Joined().find("Interrupted by the user! Results not calculated!!") != std::string::npos;
         EXPECT_EQ(message, c.interrupted) << cap.Joined();
         EXPECT_FALSE(Silent(*room->spcresult[0][0]));  // the first pair is always done
         const bool lastPair = out.find("Processing SRC [02] - REC [03]") != std::string::npos;
