@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "geometry/HeldOutput.h"
+
 namespace {
 
 std::mutex handlerMutex;
@@ -33,6 +35,7 @@ int ShowErrorText(const std::string& full)
 {
     // A text built from a file (a reader's message quoting a huge token) is cut like any other.
     const std::string text = full.size() > kMaxErrorText ? full.substr(0, kMaxErrorText) : full;
+    if (HeldOutput* held = ThreadOutputHold(); held && held->HoldError(text)) return 1;
     ErrorHandler handler;
     {
         std::lock_guard<std::mutex> lock(handlerMutex);

@@ -12,7 +12,8 @@ using ErrorHandler = std::function<int(const std::string& text)>;
 // Installs a handler and returns the previous one; an empty handler restores the default.
 ErrorHandler SetErrorHandler(ErrorHandler handler);
 
-// Passes the text, cut at 511 characters, to the installed handler. Safe to call from any thread.
+// Passes the text, cut at 511 characters, to the installed handler, or into the calling thread's
+// held output (see HeldOutput.h). Safe to call from any thread.
 int ShowErrorText(const std::string& text);
 
 // "The process ends with status N": the library throws this and the program's main() turns

@@ -1,6 +1,8 @@
 #include "simulation/PairFile.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "geometry/util.h"
 
@@ -39,4 +41,26 @@ bool TPairFile::Close()
     const bool ok = Flush();
     open_ = false;
     return ok;
+}
+
+TPairFile::Mark TPairFile::Remember() const
+{
+    Mark mark;
+    mark.pending = buffer_;
+    mark.open = open_;
+    mark.failed = failed_;
+    std::error_code ec;
+    if (open_) mark.size = std::filesystem::file_size(path_, ec);
+    if (ec) mark.size = 0;
+    return mark;
+}
+
+void TPairFile::Restore(const Mark& mark)
+{
+    if (!open_ && !mark.open) return;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path_, ec)) std::filesystem::resize_file(path_, mark.size, ec);
+    buffer_ = mark.pending;
+    open_ = mark.open;
+    failed_ = mark.failed;
 }

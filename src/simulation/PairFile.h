@@ -3,6 +3,7 @@
 // lines gather in memory and are appended to the file in blocks, so a run with a thousand
 // pairs (four files each) stays far below the process's open-file limit.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,17 @@ public:
     bool Flush();
     // Flush and mark closed (nothing more is written). Harmless when not open.
     bool Close();
+
+    // What the file holds on disk and in memory, and whether it is open: Restore puts it back
+    // as it was, dropping whatever was appended since.
+    struct Mark {
+        std::uintmax_t size = 0;
+        std::string pending;
+        bool open = false;
+        bool failed = false;
+    };
+    Mark Remember() const;
+    void Restore(const Mark& mark);
 
     static constexpr std::size_t kBlockBytes = 32 * 1024;
 

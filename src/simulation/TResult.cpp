@@ -8,6 +8,7 @@
 #include "directivity/TDirectivity.h"
 #include "dsp/AcousticParams.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
@@ -176,7 +177,7 @@ void TResult::SaveRay(TRay* ray, int flag)
 {
     TPairFile& file = flag == 0 ? EarlyRayFile : RayFile;
     if (!file.IsOpen()) {
-        std::printf("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
+        Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
         return;
     }
     ray->FixAzimuth();
@@ -193,7 +194,7 @@ void TResult::SaveRay(TRay* ray, int flag)
 void TResult::SaveRay(std::FILE* outfile, TRay* ray)
 {
     if (!outfile) {
-        std::printf("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
+        Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
         return;
     }
     ray->Save(outfile);
@@ -228,7 +229,7 @@ void TResult::InsertHit(TRay* ray, const unsigned* Hit, int HitSize, int flag, f
 {
     TPairFile& file = flag == 0 ? EarlyHitFile : HitFile;
     if (!file.IsOpen()) {
-        std::printf("Erro de programação - arquivo para gravar HITS nao está aberto!!!\n");
+        Print("Erro de programação - arquivo para gravar HITS nao está aberto!!!\n");
         return;
     }
     AppendHitLine(file.Buffer(), *ray, Hit, HitSize, 1, acum_costheta);
@@ -248,7 +249,7 @@ void TResult::CopyHit(unsigned line, int NumRClustered)
     }
     if (line >= earlyHitLines_.size()) return;
     if (!HitFile.IsOpen()) {
-        std::printf("Erro de programação - arquivo para gravar HITS nao está aberto!!!\n");
+        Print("Erro de programação - arquivo para gravar HITS nao está aberto!!!\n");
         return;
     }
 

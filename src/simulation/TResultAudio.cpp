@@ -9,6 +9,7 @@
 #include "dsp/FIRDesign.h"
 #include "dsp/WavFile.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TSource.h"
 #include "simulation/TResult.h"
@@ -44,7 +45,7 @@ unsigned long TResult::Auralize(const char* SoundFile)
         }
         readWAVData(std::string(SoundFile), dry);
     } else {
-        std::printf("\nAuralization: No sound file assigned to the source!\n");
+        Print("\nAuralization: No sound file assigned to the source!\n");
         dry.assign(MaxLength, 0.0f);
         if (!dry.empty()) dry[0] = 1.0f;
     }
@@ -63,7 +64,7 @@ unsigned long TResult::Auralize(const char* SoundFile)
 bool TResult::SaveAudios(const char* prefix, float Amplitude)
 {
     if (!AudioCreated) {
-        std::printf("No audio was processed!!.\n");
+        Print("No audio was processed!!.\n");
         return false;
     }
     const std::string name = std::string(prefix ? prefix : "") + ".wav";
@@ -74,11 +75,11 @@ bool TResult::SaveAudios(const char* prefix, float Amplitude)
 
 bool TResult::WaveWriteIR(const char* filename, float gain)
 {
-    std::printf("Writing WavFile %s ... ", filename);
+    Print("Writing WavFile %s ... ", filename);
     const std::vector<float> frames = Interleave(globalIR, MaxLength, gain);
     const bool ok = writeWAVData<float>(filename, frames.data(), MaxLength, static_cast<int>(FSample),
                                         static_cast<int>(NumChannels));
-    std::printf(ok ? "Done!\n" : "Failed!\n");
+    Print(ok ? "Done!\n" : "Failed!\n");
     return ok;
 }
 

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "simulation/DirectionGroups.h"
 #include "simulation/ParallelFor.h"
@@ -270,12 +271,12 @@ int TResult::getIndiceMaxFatorDist(const TSubRay* subset, unsigned NE)
 
 void TResult::showgrupos(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados, unsigned NE)
 {
-    std::printf("=========================================================\n");
+    Print("=========================================================\n");
     for (unsigned g = 0; g < grupos_criados && g < grupo.size(); ++g) {
-        std::printf("grupo [%.2u] = ", g);
+        Print("grupo [%.2u] = ", g);
         for (unsigned e = 0; e < NE && e < grupo[g].size(); ++e)
-            if (grupo[g][e] != 0) std::printf("%.3u ", e);
-        std::printf("\n");
+            if (grupo[g][e] != 0) Print("%.3u ", e);
+        Print("\n");
     }
 }
 
@@ -348,7 +349,7 @@ void TResult::Cluster()
         work.ID = r.ID;
         work.SetSpectrum(bands);
         if (!RayFile.IsOpen()) {
-            std::printf("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
+            Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
             return;
         }
         work.FixAzimuth();
@@ -455,12 +456,12 @@ void TResult::Cluster()
 
         std::size_t piece = 0;
         for (; r <= highestOrder && r <= static_cast<int64_t>(batch.hi); ++r) {
-            std::printf("\rClustering reflections of order %d ...", static_cast<int>(r));
+            Print("\rClustering reflections of order %d ...", static_cast<int>(r));
             auto inOrder = [&] {
                 return piece < pieces.size() && members[pieces[piece].first].order == static_cast<uint32_t>(r);
             };
             if (!inOrder()) {
-                std::printf(" - No rays of order %d for clustering\n", static_cast<int>(r));
+                Print(" - No rays of order %d for clustering\n", static_cast<int>(r));
                 continue;
             }
             for (; inOrder(); ++piece) {

@@ -10,6 +10,7 @@
 
 #include "dsp/AcousticParams.h"
 #include "dsp/FIRDesign.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
@@ -91,8 +92,8 @@ void DecayParameters(TMonoParams& p, const std::vector<float>& r, unsigned First
 void TResult::GetMonoParams()
 {
     if (NumChannels > 1)
-        std::printf("\nWarning: Calculating acoustic parameters over multichannel responses!\nUsing average of all "
-                    "channels\n");
+        Print("\nWarning: Calculating acoustic parameters over multichannel responses!\nUsing average of all "
+              "channels\n");
     const uint32_t N = MaxLength;
     auto average = [&](std::vector<float>& r) {
         r.assign(N, 0.0f);
@@ -163,7 +164,7 @@ void TResult::SaveParams(const char* filename)
 
     if (!KeptDirectSound.empty()) {
         text += KeptDirectSound;
-        if (!WriteAll(f, text)) std::printf("Impossivel abrir arquivo %s para gravar\n", filename);
+        if (!WriteAll(f, text)) Print("Impossivel abrir arquivo %s para gravar\n", filename);
         std::fclose(f);
         return;
     }
@@ -186,7 +187,7 @@ void TResult::SaveParams(const char* filename)
     AppendValue(text, expected, 0);
     text += "\n";
 
-    if (!WriteAll(f, text)) std::printf("Impossivel abrir arquivo %s para gravar\n", filename);
+    if (!WriteAll(f, text)) Print("Impossivel abrir arquivo %s para gravar\n", filename);
     std::fclose(f);
 }
 
@@ -194,7 +195,7 @@ void TResult::SaveGlobalIR(const char* filename)
 {
     std::FILE* f = std::fopen(filename, "wb");
     if (!f) {
-        std::printf("Impossivel abrir arquivo %s para gravar\n", filename);
+        Print("Impossivel abrir arquivo %s para gravar\n", filename);
         return;
     }
     std::string text;
@@ -217,7 +218,7 @@ void TResult::SaveGlobalIR(const char* filename)
     }
     if (ok) ok = WriteAll(f, text);
     if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::printf("Impossivel abrir arquivo %s para gravar\n", filename);
+    if (!ok) Print("Impossivel abrir arquivo %s para gravar\n", filename);
 }
 
 void TResult::GetImpulseResponsesfromFile(const char* SRFileName)
@@ -248,8 +249,8 @@ void TResult::GetImpulseResponsesfromFile(const char* SRFileName)
     }
     std::fclose(f);
     if (got < wanted) {
-        std::printf("Warning: %s holds %llu of the %llu response values; the rest is set to 0\n", SRFileName,
-                    static_cast<unsigned long long>(got), static_cast<unsigned long long>(wanted));
+        Print("Warning: %s holds %llu of the %llu response values; the rest is set to 0\n", SRFileName,
+              static_cast<unsigned long long>(got), static_cast<unsigned long long>(wanted));
         for (uint64_t i = got; i < wanted; ++i) globalIR[i % NumChannels][i / NumChannels] = 0.0f;
     }
 }
@@ -320,6 +321,6 @@ void TResult::SaveIR_HTML(const char* filename)
             text += ' ';
         }
     text += "\"/>\n</g></svg></body></html>\n";
-    if (!WriteAll(f, text)) std::printf("Impossivel abrir arquivo %s para gravar\n", filename);
+    if (!WriteAll(f, text)) Print("Impossivel abrir arquivo %s para gravar\n", filename);
     std::fclose(f);
 }

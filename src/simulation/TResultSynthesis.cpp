@@ -13,6 +13,7 @@
 #include "directivity/TDirectivity.h"
 #include "dsp/FIRDesign.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
@@ -83,19 +84,19 @@ float TResult::DirectSoundSPL() const
 void TResult::ProcessDirectSound(int NumPlaneLayers)
 {
     if (!DirectSoundRay || DirectSoundRay->reflections == 0) {
-        std::printf("No Direct Sound!\n");
+        Print("No Direct Sound!\n");
         return;
     }
     TRay& D = *DirectSoundRay;
     const int count = D.reflections;
-    std::printf("Direct Sound: ");
-    std::printf("Index: %d (%1.2f m)", static_cast<int>(DirectSoundIndex),
-                static_cast<double>(DirectSoundIndex / FSample * VSound));
-    std::printf(" - ");
-    std::printf("Rays: %d", count);
-    std::printf(" - ");
-    std::printf("SPL: %1.2f\n", static_cast<double>(DirectSoundSPL()));
-    std::printf("\n");
+    Print("Direct Sound: ");
+    Print("Index: %d (%1.2f m)", static_cast<int>(DirectSoundIndex),
+          static_cast<double>(DirectSoundIndex / FSample * VSound));
+    Print(" - ");
+    Print("Rays: %d", count);
+    Print(" - ");
+    Print("SPL: %1.2f\n", static_cast<double>(DirectSoundSPL()));
+    Print("\n");
 
     // The direct sound enters the clustering as one order-0 arrival with the summed energies.
     D.reflections = 0;
@@ -135,7 +136,7 @@ void TResult::GetGlobalIR()
 void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
 {
     TRay ray(NumBands);
-    std::printf("Creating Impulse Responses from Reflections ...\n");
+    Print("Creating Impulse Responses from Reflections ...\n");
 
     // The early part, created zeroed for this step only.
     IR_Early.clear();
@@ -187,7 +188,7 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
             }
             RecordsBeforeClustered = false;
             std::fclose(f);
-            if (malformed) std::printf("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
+            if (malformed) Print("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
         }
     }
 
@@ -206,7 +207,7 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
             }
         }
     }
-    std::printf(" Done.\n");
+    Print(" Done.\n");
 
     if (NoiseTail) AddArtificialTail_LateRays();
 
@@ -214,7 +215,7 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
     // delay, so that the broadband response is flat and the early part hands over to the late
     // part without a step. The early part needs filtering only over the samples that can hold
     // early energy.
-    std::printf("Subband Filtering ...");
+    Print("Subband Filtering ...");
     std::vector<float> BandFilter(BaseLength, 0.0f);
     const uint64_t shortEnd = static_cast<uint64_t>(MaxFirstIndex) + BaseLength;
     const uint32_t ShortLength = shortEnd < MaxLength ? static_cast<uint32_t>(shortEnd) : MaxLength;
@@ -226,9 +227,9 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
                 if (MaxLength > 0) Filter(IR[ch][b].data(), MaxLength, BandFilter.data(), BaseLength);
             }
         }
-        std::printf("\rSubband Filtering ... %d/%d    ", static_cast<int>(b + 1), static_cast<int>(NumBands));
+        Print("\rSubband Filtering ... %d/%d    ", static_cast<int>(b + 1), static_cast<int>(NumBands));
     }
-    std::printf("\rSubband Filtering ... Done!\n");
+    Print("\rSubband Filtering ... Done!\n");
 
     GetGlobalIR();
 
@@ -237,8 +238,8 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
                            FrontDelay(receiver ? receiver->directivity : nullptr);
     if (Delay > 0) {
         if (Delay >= MaxLength)
-            std::printf("Warning: front delay of %llu samples is not shorter than the response (%u samples)\n",
-                        static_cast<unsigned long long>(Delay), MaxLength);
+            Print("Warning: front delay of %llu samples is not shorter than the response (%u samples)\n",
+                  static_cast<unsigned long long>(Delay), MaxLength);
         for (uint32_t ch = 0; ch < NumChannels; ++ch) {
             float* g = globalIR[ch].data();
             if (Delay >= MaxLength) {

@@ -11,6 +11,7 @@
 
 #include "dsp/AcousticParams.h"
 #include "dsp/Noise.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
@@ -66,7 +67,7 @@ unsigned long long TResult::StartTailRun()
         st.seed = (static_cast<unsigned long long>(rd()) << 32) ^ rd();
     }
     st.started = true;
-    std::printf("Artificial tail noise seed: %llu\n", st.seed);
+    Print("Artificial tail noise seed: %llu\n", st.seed);
     return st.seed;
 }
 
@@ -99,7 +100,7 @@ void TResult::TailNoise(float* noise, unsigned int Length, float thr, unsigned l
 
 void TResult::SetNoiseStart(unsigned int value)
 {
-    std::printf("Setting noise start to %d samples.\n", static_cast<int>(value));
+    Print("Setting noise start to %d samples.\n", static_cast<int>(value));
     noiseStart = value;
 }
 
@@ -113,10 +114,10 @@ void TResult::AddArtificialTail_LateRays()
 {
     const unsigned long long seed = CurrentTailSeed();  // printed when the run starts here
     SetNoiseStart(MinFirstIndex);
-    std::printf("Adding artificial tail at %1.3f sec (%d - %1.2f m) - end of transition time = %1.2f\n",
-                static_cast<double>(noiseStart / FSample), static_cast<int>(noiseStart),
-                static_cast<double>(noiseStart / FSample * VSound), static_cast<double>(MaxFirstIndex / FSample));
-    std::printf("T60 Estimation from preliminary rays:");
+    Print("Adding artificial tail at %1.3f sec (%d - %1.2f m) - end of transition time = %1.2f\n",
+          static_cast<double>(noiseStart / FSample), static_cast<int>(noiseStart),
+          static_cast<double>(noiseStart / FSample * VSound), static_cast<double>(MaxFirstIndex / FSample));
+    Print("T60 Estimation from preliminary rays:");
 
     const int srcID = source ? source->srcID : 0;
     const int recID = receiver ? receiver->recID : 0;
@@ -142,9 +143,9 @@ void TResult::AddArtificialTail_LateRays()
             }
             const auto K = static_cast<unsigned>(x.size());
             if (!(static_cast<double>(K) > minPoints)) {
-                std::printf("Less than 1%% of rays collected! No artificial tail will be generated for ch %.2d - "
-                            "band %.2d\n",
-                            static_cast<int>(ch + 1), static_cast<int>(b + 1));
+                Print("Less than 1%% of rays collected! No artificial tail will be generated for ch %.2d - "
+                      "band %.2d\n",
+                      static_cast<int>(ch + 1), static_cast<int>(b + 1));
                 continue;
             }
             const TPoint3D fit = LinearFitting(x.data(), y.data(), K);
@@ -152,8 +153,8 @@ void TResult::AddArtificialTail_LateRays()
             const float m = -std::fabs(static_cast<float>(fit.y));
             // One point, or points at one time, give no slope: such a tail would never decay.
             if (!(m < 0.0f) || !std::isfinite(m) || !std::isfinite(a)) {
-                std::printf("No decay could be fitted! No artificial tail will be generated for ch %.2d - band %.2d\n",
-                            static_cast<int>(ch + 1), static_cast<int>(b + 1));
+                Print("No decay could be fitted! No artificial tail will be generated for ch %.2d - band %.2d\n",
+                      static_cast<int>(ch + 1), static_cast<int>(b + 1));
                 continue;
             }
             const float beta = -std::fabs(m / log10e);
@@ -172,7 +173,7 @@ void TResult::AddArtificialTail_LateRays()
             const float A = std::pow(10.0f, a);
 
             T60_estimate[b] = -60.0f / (m * 20.0f * FSample);
-            std::printf("%1.2f ", static_cast<double>(T60_estimate[b]));
+            Print("%1.2f ", static_cast<double>(T60_estimate[b]));
 
             for (uint32_t n = noiseStart; n < MaxLength; ++n)
                 tail[n] = std::exp(static_cast<float>(n) * beta) * (std::fabs(noise[n]) * A);
@@ -190,15 +191,15 @@ void TResult::AddArtificialTail_LateRays()
             for (; n < MaxLength; ++n) late[n] += tail[n];
         }
     }
-    std::printf(" Done!\n");
+    Print(" Done!\n");
 }
 
 void TResult::AddArtificialTail()
 {
     const unsigned long long seed = CurrentTailSeed();
     SetNoiseStart(MinFirstIndex);
-    std::printf("Adding artificial tail at %1.3f sec (%d - %1.2f m) ...", static_cast<double>(noiseStart / FSample),
-                static_cast<int>(noiseStart), static_cast<double>(noiseStart / FSample * VSound));
+    Print("Adding artificial tail at %1.3f sec (%d - %1.2f m) ...", static_cast<double>(noiseStart / FSample),
+          static_cast<int>(noiseStart), static_cast<double>(noiseStart / FSample * VSound));
 
     const int raysK = source ? static_cast<int>(std::lround(source->NumberOfRays / 1000.0)) : 0;
     char name[64];
@@ -240,8 +241,8 @@ void TResult::AddArtificialTail()
                     y.push_back(20.0f * std::log10(first[n]));
                 }
             if (x.size() <= 4) {
-                std::printf("Error getting first reflection data to generate artificial tail.\nNo tail will be "
-                            "generated.\n");
+                Print("Error getting first reflection data to generate artificial tail.\nNo tail will be "
+                      "generated.\n");
                 continue;
             }
             const TPoint3D fit = LinearFitting(x.data(), y.data(), static_cast<unsigned>(x.size()));
@@ -264,5 +265,5 @@ void TResult::AddArtificialTail()
         }
     }
     if (betas) std::fclose(betas);
-    std::printf("Done!\n");
+    Print("Done!\n");
 }

@@ -9,11 +9,13 @@
 #include <system_error>
 #include <vector>
 
+#include "geometry/HeldOutput.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
+#include "simulation/OrderedSteps.h"
 #include "simulation/TResult.h"
 
 namespace {
@@ -80,16 +82,24 @@ void TRoom::SaveResults()
             std::printf("No results to save.\n");
             return;
         }
-        for (unsigned R = 0; R < NumReceivers; ++R)
-            for (unsigned S = 0; S < NumSources; ++S)
-                spcresult[R][S]->SaveGlobalIR(PairFile(*this, "S%.3d-R%.3d.txt", S, R).c_str());
-        for (unsigned R = 0; R < NumReceivers; ++R)
-            for (unsigned S = 0; S < NumSources; ++S) {
-                std::printf("Calculating acoustic parameters ... (S%.3d-R%.3d)\r", S + 1, R + 1);
-                TResult& pair = *spcresult[R][S];
-                pair.GetMonoParams();
-                pair.SaveParams(PairFile(*this, "PARAMS-S%.3d-R%.3d.txt", S, R).c_str());
-            }
+        // Each pair writes its own files; the pairs run side by side, their lines in this order.
+        const unsigned count = NumReceivers * NumSources;
+        const unsigned threads = std::min(std::max(1u, TracerThreadCount()), count);
+        OrderedSteps responses;
+        responses.step = [&](unsigned k) {
+            const unsigned R = k / NumSources, S = k % NumSources;
+            spcresult[R][S]->SaveGlobalIR(PairFile(*this, "S%.3d-R%.3d.txt", S, R).c_str());
+        };
+        responses.Run(count, threads);
+        OrderedSteps params;
+        params.step = [&](unsigned k) {
+            const unsigned R = k / NumSources, S = k % NumSources;
+            Print("Calculating acoustic parameters ... (S%.3d-R%.3d)\r", S + 1, R + 1);
+            TResult& pair = *spcresult[R][S];
+            pair.GetMonoParams();
+            pair.SaveParams(PairFile(*this, "PARAMS-S%.3d-R%.3d.txt", S, R).c_str());
+        };
+        params.Run(count, threads);
         std::printf("Calculating acoustic parameters ... Done!             \n");
     }
     if (AuralizationFlag) {

@@ -2,13 +2,18 @@
 // with a running flag and a percentage that other threads read. Also the responses rebuilt
 // from stored ray files.
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/TRoom.h"
+#include "simulation/OrderedSteps.h"
 #include "simulation/TResult.h"
 
 bool TRoom::StartSimulation()
@@ -53,7 +58,7 @@ bool TRoom::SimulationIdle(const char* operation)
 void TRoom::CalculateResponses()
 {
     if (NumSources > 0 && NumReceivers > 0 && !HasPairResults()) {
-        std::printf("No results were created: no responses calculated.\n");
+        Print("No results were created: no responses calculated.\n");
         IsRunning.store(false);
         return;
     }
@@ -65,48 +70,87 @@ void TRoom::CalculateResponses()
     IsRunning.store(true);
     PercentageStatus.store(50.0f);
     if (ArtificialTailFlag) TResult::StartTailRun();  // one noise seed per run
-    const float pairs = static_cast<float>(NumReceivers) * static_cast<float>(NumSources);
-    bool interrupted = false;
-    for (unsigned s = 0; s < NumSources && !interrupted; ++s)
-        for (unsigned r = 0; r < NumReceivers; ++r) {
-            TResult& pair = *spcresult[r][s];
-            std::printf("\n=========== Processing SRC [%.2d] - REC [%.2d] =============\n", s + 1, r + 1);
-            pair.ProcessDirectSound(static_cast<int>(NumPlaneLayers));
-            pair.ClusterThreads = TracerThreadCount();
-            std::printf("\rClustering early reflections up order %d:\n", static_cast<int>(pair.ClusterOrder));
-            pair.Cluster();
-            std::printf(" Done!\n");
-            std::printf("Calculating impulse response:\n");
-            pair.GetImpulseResponses();
-            const float pct = static_cast<float>(r + s * NumReceivers + 1) / pairs * 50.0f + 50.0f;
-            PercentageStatus.store(pct);
-            if ((!IsRunning.load() || run.StopRequested()) && pct < 100.0f) {
-                ErrorMessage("Interrupted by the user! Results not calculated!!");
-                interrupted = true;
-                break;
-            }
+    const unsigned count = NumReceivers * NumSources;
+    const float pairs = static_cast<float>(count);
+    const unsigned threads = std::max(1u, TracerThreadCount());
+    const unsigned side = std::min(threads, count);  // pairs worked on at once
+    auto pairAt = [&](unsigned k) -> TResult& { return *spcresult[k % NumReceivers][k / NumReceivers]; };
+
+    // The pair steps append to the ray and hit files and close the early ones: a pair that ran
+    // past the end of the run is put back as the tracing left it.
+    struct PairFiles {
+        TPairFile::Mark rays, early, hits, earlyHits;
+    };
+    std::vector<PairFiles> marks(side > 1 ? count : 0);
+    for (unsigned k = 0; k < marks.size(); ++k) {
+        TResult& pair = pairAt(k);
+        marks[k] = {pair.RayFile.Remember(), pair.EarlyRayFile.Remember(), pair.HitFile.Remember(),
+                    pair.EarlyHitFile.Remember()};
+    }
+
+    OrderedSteps steps;
+    steps.step = [&](unsigned k) {
+        TResult& pair = pairAt(k);
+        Print("\n=========== Processing SRC [%.2d] - REC [%.2d] =============\n", k / NumReceivers + 1,
+              k % NumReceivers + 1);
+        pair.ProcessDirectSound(static_cast<int>(NumPlaneLayers));
+        // The cores shared among the pairs that can still run beside this one, the clustering's
+        // memory among all pairs side by side.
+        pair.ClusterThreads = std::max(1u, threads / std::min(side, count - k));
+        const uint64_t memory = pair.ClusterMemoryBytes;
+        pair.ClusterMemoryBytes = std::max<uint64_t>(memory / side, 1);
+        Print("\rClustering early reflections up order %d:\n", static_cast<int>(pair.ClusterOrder));
+        pair.Cluster();
+        pair.ClusterMemoryBytes = memory;
+        Print(" Done!\n");
+        Print("Calculating impulse response:\n");
+        pair.GetImpulseResponses();
+    };
+    bool told = false;
+    steps.commit = [&](unsigned k) {
+        const float pct = static_cast<float>(k + 1) / pairs * 50.0f + 50.0f;
+        PercentageStatus.store(pct);
+        if ((!IsRunning.load() || run.StopRequested()) && pct < 100.0f) {
+            ErrorMessage("Interrupted by the user! Results not calculated!!");
+            told = true;
+            return false;
         }
+        return true;
+    };
+    steps.stopStarting = [&] { return !IsRunning.load() || run.StopRequested(); };
+    steps.undo = [&](unsigned k) {
+        TResult& pair = pairAt(k);
+        pair.RayFile.Restore(marks[k].rays);
+        pair.EarlyRayFile.Restore(marks[k].early);
+        pair.HitFile.Restore(marks[k].hits);
+        pair.EarlyHitFile.Restore(marks[k].earlyHits);
+    };
+    // A stop that came between a pair's end and the next pair's start is told here.
+    if (steps.Run(count, side) < count && !told) ErrorMessage("Interrupted by the user! Results not calculated!!");
     IsRunning.store(false);
 }
 
 void TRoom::CalculateResponsesFromRayFiles()
 {
     if (NumSources > 0 && NumReceivers > 0 && !HasPairResults()) {
-        std::printf("No results were created: no responses calculated.\n");
+        Print("No results were created: no responses calculated.\n");
         return;
     }
     if (ArtificialTailFlag) TResult::StartTailRun();
     const std::string prefix = ProjectFile("RAYS");
-    for (unsigned s = 0; s < NumSources; ++s)
-        for (unsigned r = 0; r < NumReceivers; ++r) {
-            std::printf("=========== Processing SRC [%.2d] - REC [%.2d] =============\n", s + 1, r + 1);
-            char tail[32];
-            std::snprintf(tail, sizeof tail, "-S%.3d-R%.3d.txt", s + 1, r + 1);
-            TResult& pair = *spcresult[r][s];
-            std::printf("Calculating impulse responses: \n");
-            pair.GetImpulseResponsesfromRAYS((prefix + tail).c_str());
-            std::printf("Calculating acoustic parameters ... ");
-            pair.GetMonoParams();
-            std::printf(" Done!\n");
-        }
+    const unsigned count = NumReceivers * NumSources;
+    OrderedSteps steps;
+    steps.step = [&](unsigned k) {
+        const unsigned s = k / NumReceivers, r = k % NumReceivers;
+        Print("=========== Processing SRC [%.2d] - REC [%.2d] =============\n", s + 1, r + 1);
+        char tail[32];
+        std::snprintf(tail, sizeof tail, "-S%.3d-R%.3d.txt", s + 1, r + 1);
+        TResult& pair = *spcresult[r][s];
+        Print("Calculating impulse responses: \n");
+        pair.GetImpulseResponsesfromRAYS((prefix + tail).c_str());
+        Print("Calculating acoustic parameters ... ");
+        pair.GetMonoParams();
+        Print(" Done!\n");
+    };
+    steps.Run(count, std::min(std::max(1u, TracerThreadCount()), count));
 }

@@ -307,10 +307,12 @@ TEST(SimulationRun, ProgressBarIsEmptyUntilTheEnd)
     for (const auto& c : cases) EXPECT_EQ(Quiet([&] { ProgressBar(c.pos, c.total, c.cols); }), c.out) << c.pos;
 }
 
-// A whole run with diffuse processing and hit files on one thread and on several: every file
-// written (ray and hit files, responses, parameters) and every line printed are the same.
+// A whole run with diffuse processing, hit files and the artificial tail on one thread and on
+// several (pairs side by side): every file written (ray and hit files, responses, parameters),
+// every line printed and every error text are the same.
 TEST(SimulationRun, ThreadCountChangesNoFileAndNoPrintedLine)
 {
+    TResult::SetTailSeed(20261211);
     auto runOn = [](unsigned threads) {
         Scratch dir("sorvi-run-threads");
         auto room = MakeBox(dir.dir.string(), 7, 5, 3, 0.2f, 0.3f);
@@ -322,13 +324,18 @@ TEST(SimulationRun, ThreadCountChangesNoFileAndNoPrintedLine)
         AddSource(*room, {5, 4, 1.5}, 2000);
         AddReceiver(*room, {3, 2.5, 1.2});
         AddReceiver(*room, {6, 4, 2.0}, 0.4);
+        AddReceiver(*room, {2, 4, 1.0}, 0.6);
+        room->ArtificialTailFlag = 1;
+        room->MaxRayTracReflections = 6;
         std::map<std::string, std::string> out;
+        ErrorCapture errors;
         out["printed"] = Quiet([&] {
             room->CreateResults();
             room->Simulate();
             room->CalculateResponses();
             room->SaveResults();
         });
+        out["errors"] = errors.Joined();
         for (const auto& e : std::filesystem::directory_iterator(dir.dir))
             out[e.path().filename().string()] = resulttest::ReadFile(e.path().string());
         Free(room);
@@ -340,10 +347,60 @@ TEST(SimulationRun, ThreadCountChangesNoFileAndNoPrintedLine)
     };
     const auto reference = runOn(1);
     EXPECT_GT(reference.at("RAYS-S001-R001.txt").size(), 10000u);
+    EXPECT_NE(reference.at("printed").find("Adding artificial tail"), std::string::npos);
     for (unsigned threads : {3u, 8u}) {
         const auto other = runOn(threads);
         ASSERT_EQ(other.size(), reference.size()) << threads;
         for (const auto& [name, text] : reference)
             EXPECT_TRUE(other.at(name) == text) << name << " differs on " << threads << " threads";
     }
+    TResult::UseRandomTailSeed();
+}
+
+// A pair that ends the run with a fatal error while later pairs run beside it: the files, the
+// printed lines and the error texts are those of the run on one thread, where the later pairs
+// never started (their ray and hit files hold only what the tracing wrote).
+TEST(SimulationRun, AFatalErrorInAMiddlePairLeavesTheLaterPairsAsTheTracingLeftThem)
+{
+    auto runOn = [](unsigned threads) {
+        Scratch dir("sorvi-run-fatal");
+        auto room = MakeBox(dir.dir.string(), 7, 5, 3, 0.2f, 0.3f);
+        room->run.TracerThreads = threads;
+        room->DiffuseProcessing = 1;
+        room->HitFilesFlag = 1;
+        AddSource(*room, {1, 1, 1.5}, 2000);
+        AddSource(*room, {5, 4, 1.5}, 2000);
+        for (TPoint3D at : {TPoint3D(3, 2.5, 1.2), TPoint3D(6, 4, 2.0), TPoint3D(2, 4, 1.0)}) AddReceiver(*room, at);
+        std::map<std::string, std::string> out;
+        ErrorCapture errors;
+        int status = 0;
+        out["printed"] = Quiet([&] {
+            room->CreateResults();
+            room->Simulate();
+            // The second pair's ray file cannot be read back.
+            const std::string rays = PairPath(dir.dir.string(), "RAYS-S%.3d-R%.3d.txt", 1, 2);
+            std::filesystem::remove(rays);
+            std::filesystem::create_directory(rays);
+            try {
+                room->CalculateResponses();
+            } catch (const SorviExit& e) {
+                status = e.Status();
+            }
+            room.reset();
+        });
+        EXPECT_EQ(status, 1) << threads;
+        out["errors"] = errors.Joined();
+        for (const auto& e : std::filesystem::directory_iterator(dir.dir))
+            if (e.is_regular_file()) out[e.path().filename().string()] = resulttest::ReadFile(e.path().string());
+        for (auto& [name, text] : out)
+            for (std::size_t at; (at = text.find(dir.dir.string())) != std::string::npos;)
+                text.replace(at, dir.dir.string().size(), "<dir>");
+        return out;
+    };
+    const auto reference = runOn(1);
+    EXPECT_NE(reference.at("printed").find("SRC [01] - REC [02]"), std::string::npos);
+    EXPECT_EQ(reference.at("printed").find("SRC [01] - REC [03]"), std::string::npos);
+    const auto other = runOn(6);
+    ASSERT_EQ(other.size(), reference.size());
+    for (const auto& [name, text] : reference) EXPECT_TRUE(other.at(name) == text) << name << " differs";
 }
