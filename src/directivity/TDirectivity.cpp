@@ -274,15 +274,8 @@ unsigned int TDirectivity::GetMinDelay(float azim, float elev)
     return best;
 }
 
-unsigned int TDirectivity::GetFrontDelay()
-{
-    FrontDelay = kMaxDelay;
-    for (int ch = 0; ch < NumChannels; ch++) {
-        const unsigned int d = GetDelay(0.0f, 0.0f, static_cast<unsigned int>(ch));
-        if (d < FrontDelay) FrontDelay = d;
-    }
-    return FrontDelay;
-}
+// Read only: pairs side by side ask a shared pattern at once.
+unsigned int TDirectivity::GetFrontDelay() { return GetMinDelay(0.0f, 0.0f); }
 
 float TDirectivity::GetMaxEnergy(float azim, float elev)
 {

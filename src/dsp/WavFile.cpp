@@ -14,6 +14,7 @@
 
 #include "dsp/AcousticParams.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 
 namespace {
@@ -308,7 +309,7 @@ std::size_t DecodeSamples(ByteSource& src, const Layout& layout, SampleKind kind
 
 void PrintNotice(const char* name, const Layout& layout)
 {
-    if (!layout.notice.empty()) std::printf("Warning: wav file %s %s.\n", name, layout.notice.c_str());
+    if (!layout.notice.empty()) Print("Warning: wav file %s %s.\n", name, layout.notice.c_str());
 }
 
 // Opens and lays out a file for the readers that end the process on failure.
@@ -428,7 +429,7 @@ bool WavIsCompatible(const char* SoundFile)
     const WaveHeader& h = layout.header;
     bool ok = true;
     if (h.PcmFormat != WAVE_FORMAT_PCM && h.PcmFormat != WAVE_FORMAT_IEEE_FLOAT) {
-        std::printf("Wave Format not Supported: %d", h.PcmFormat);
+        Print("Wave Format not Supported: %d", h.PcmFormat);
         std::fflush(stdout);
         ok = false;
     }
@@ -539,7 +540,7 @@ void WavReaderNovo(const char* fileName, const char* fileToSave)
     FileSource src(fileName ? fileName : "");
     unsigned char h[36];
     if (!src.Ok() || !src.Read(0, h, sizeof h)) {
-        std::printf("Erro no arquivo %s", fileName ? fileName : "(null)");
+        Print("Erro no arquivo %s", fileName ? fileName : "(null)");
         std::fflush(stdout);
         throw SorviExit(1, "Erro no arquivo");  // printed, not shown
     }
@@ -556,19 +557,19 @@ void WavReaderNovo(const char* fileName, const char* fileToSave)
     w.blockAlign = U16(h + 32);
     w.bitsPerSample = U16(h + 34);
 
-    std::printf("WAV File Header read:\n");
-    std::printf("File Type: %.4s\n", w.chunkID);
-    std::printf("File Size: %ld\n", static_cast<long>(w.chunkSize));
-    std::printf("WAV Marker: %.4s\n", w.format);
-    std::printf("Format Name: %.4s\n", w.subchunk1ID);
-    std::printf("Format Length: %ld\n", static_cast<long>(w.subchunk1Size));
-    std::printf("Format Type: %hd\n", static_cast<short>(w.audioFormat));
-    std::printf("Number of Channels: %hd\n", static_cast<short>(w.numChannels));
-    std::printf("Sample Rate: %ld\n", static_cast<long>(w.sampleRate));
-    std::printf("Sample Rate * Bits/Sample * Channels / 8: %ld\n", static_cast<long>(w.byteRate));
-    std::printf("Bits per Sample * Channels / 8.1: %hd\n", static_cast<short>(w.blockAlign));
-    std::printf("Bits per Sample: %hd\n", static_cast<short>(w.bitsPerSample));
-    std::printf("id\tsize\n");
+    Print("WAV File Header read:\n");
+    Print("File Type: %.4s\n", w.chunkID);
+    Print("File Size: %ld\n", static_cast<long>(w.chunkSize));
+    Print("WAV Marker: %.4s\n", w.format);
+    Print("Format Name: %.4s\n", w.subchunk1ID);
+    Print("Format Length: %ld\n", static_cast<long>(w.subchunk1Size));
+    Print("Format Type: %hd\n", static_cast<short>(w.audioFormat));
+    Print("Number of Channels: %hd\n", static_cast<short>(w.numChannels));
+    Print("Sample Rate: %ld\n", static_cast<long>(w.sampleRate));
+    Print("Sample Rate * Bits/Sample * Channels / 8: %ld\n", static_cast<long>(w.byteRate));
+    Print("Bits per Sample * Channels / 8.1: %hd\n", static_cast<short>(w.blockAlign));
+    Print("Bits per Sample: %hd\n", static_cast<short>(w.bitsPerSample));
+    Print("id\tsize\n");
 
     // The chunks after the fmt chunk, whatever its size.
     uint64_t offset = 20 + static_cast<uint64_t>(w.subchunk1Size) + (w.subchunk1Size & 1u);
@@ -578,7 +579,7 @@ void WavReaderNovo(const char* fileName, const char* fileToSave)
     while (src.Read(offset, ch, sizeof ch)) {
         std::memcpy(c.ID, ch, 4);
         c.size = U32(ch + 4);
-        std::printf("%c%c%c%c\t%li\n", c.ID[0], c.ID[1], c.ID[2], c.ID[3], static_cast<long>(c.size));
+        Print("%c%c%c%c\t%li\n", c.ID[0], c.ID[1], c.ID[2], c.ID[3], static_cast<long>(c.size));
         if (IdIs(ch, "data")) {
             found = true;
             break;
@@ -588,7 +589,7 @@ void WavReaderNovo(const char* fileName, const char* fileToSave)
     const unsigned int bytesPer = std::max(1, w.bitsPerSample / 8);
     uint64_t dataBytes = found ? std::min<uint64_t>(c.size, src.Size() - (offset + 8)) : 0;
     const uint64_t count = dataBytes / bytesPer;
-    std::printf("Samples count = %i\n", static_cast<int>(std::min<uint64_t>(count, INT_MAX)));
+    Print("Samples count = %i\n", static_cast<int>(std::min<uint64_t>(count, INT_MAX)));
 
     FILE* f = utilOpenFile(fileToSave ? fileToSave : "", "w");
     if (f == nullptr) return;

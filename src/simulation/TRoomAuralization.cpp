@@ -8,10 +8,12 @@
 
 #include "dsp/WavFile.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
+#include "simulation/OrderedSteps.h"
 #include "simulation/TResult.h"
 
 namespace {
@@ -60,18 +62,22 @@ void TRoom::Auralization()
     }
 
     std::vector<std::vector<float>> AudioAmp(NumReceivers, std::vector<float>(NumSources, 0.0f));
-    std::vector<std::vector<bool>> written(NumReceivers, std::vector<bool>(NumSources, false));
-    for (unsigned S = 0; S < NumSources; ++S)
-        for (unsigned R = 0; R < NumReceivers; ++R) {
-            TResult& pair = *spcresult[R][S];
-            std::printf("\rSource[%d]->Receiver[%d] (Normalized) ... ", S + 1, R + 1);
-            pair.Auralize();
-            AudioAmp[R][S] = pair.GetMaxAudioAmplitude();
-            const std::string prefix = PairName(*this, "S%.3d-R%.3d", S, R);
-            written[R][S] = pair.SaveAudios(prefix.c_str(), NormalisingGain(AudioAmp[R][S]));
-            pair.FreeAudio();
-            std::printf("\rSource[%d]->Receiver[%d] (Normalized) - Max. Amp. = %1.4f\n", S + 1, R + 1, AudioAmp[R][S]);
-        }
+    std::vector<std::vector<char>> written(NumReceivers, std::vector<char>(NumSources, 0));
+    // The pairs side by side, each convolving and writing its own file; lines in this order.
+    const unsigned count = NumSources * NumReceivers;
+    OrderedSteps pairs;
+    pairs.step = [&](unsigned k) {
+        const unsigned S = k / NumReceivers, R = k % NumReceivers;
+        TResult& pair = *spcresult[R][S];
+        Print("\rSource[%d]->Receiver[%d] (Normalized) ... ", S + 1, R + 1);
+        pair.Auralize();
+        AudioAmp[R][S] = pair.GetMaxAudioAmplitude();
+        const std::string prefix = PairName(*this, "S%.3d-R%.3d", S, R);
+        written[R][S] = pair.SaveAudios(prefix.c_str(), NormalisingGain(AudioAmp[R][S]));
+        pair.FreeAudio();
+        Print("\rSource[%d]->Receiver[%d] (Normalized) - Max. Amp. = %1.4f\n", S + 1, R + 1, AudioAmp[R][S]);
+    };
+    pairs.Run(count, std::min(std::max(1u, TracerThreadCount()), count));
 
     float MaxAmp = 0.0f;
     for (const auto& row : AudioAmp)
