@@ -796,7 +796,10 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
 
     const uint32_t K = static_cast<uint32_t>(slots.size());
     std::mutex m;
-    std::condition_variable cvDone, cvFree;
+    std::condition_variable cvDone;  // the committing thread waits for its next chunk
+    // Per slot: the workers holding a later chunk of the slot wait for it to be committed
+    // (waking every worker after each commit costs the commit more than the commit itself).
+    std::vector<std::condition_variable> cvFree(K);
     std::vector<char> done(K, 0);
     uint32_t committed = 0;  // chunks committed so far
     bool abort = false;
@@ -809,7 +812,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             if (c >= numChunks) return;
             {
                 std::unique_lock<std::mutex> lock(m);
-                cvFree.wait(lock, [&] { return abort || c < committed + K; });
+                cvFree[c % K].wait(lock, [&] { return abort || c < committed + K; });
                 if (abort) return;
             }
             uint32_t first = 0, count = 0;
@@ -819,7 +822,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
                 std::lock_guard<std::mutex> lock(m);
                 done[c % K] = 1;
             }
-            cvDone.notify_all();
+            cvDone.notify_one();
         }
     };
     // The calling thread is one of the `threads`: it commits in order and traces whenever the
@@ -860,7 +863,10 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             committed = c + 1;
             if (!ok) abort = true;
         }
-        cvFree.notify_all();
+        if (ok)
+            cvFree[slot].notify_all();
+        else
+            for (std::condition_variable& cv : cvFree) cv.notify_all();
         if (!ok) break;
         ++c;
     }
