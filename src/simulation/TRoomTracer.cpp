@@ -1,7 +1,8 @@
 // TRoom: the tracing phase of a run. Rays are traced by a pool of workers in chunks of
-// consecutive rays; the calling thread commits each ray's outputs (arrivals, lost-ray line,
-// mean-free-path update, percentage and progress) strictly in ray order, so every file and
-// every sum is the same for any number of threads.
+// consecutive rays, each chunk with its arrivals' ray-file and hit-file lines written; the
+// calling thread commits each ray's outputs (those lines, the arrivals into the responses,
+// lost-ray line, mean-free-path update, percentage and progress) strictly in ray order, so
+// every file and every sum is the same for any number of threads.
 
 #include <algorithm>
 #include <atomic>
