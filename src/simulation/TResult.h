@@ -174,6 +174,13 @@ public:
     // Late and scattered arrivals take a polarity drawn from the record; the direct sound and
     // the clustered early ones are positive.
     void InsertRay(TRay* ray);
+    // A late arrival (order past ClusterOrder) weighed on another thread: LateAmplitudes gives
+    // what InsertRay adds to IR at its sample, out[channel * NumBands + band], and changes
+    // nothing, so it may run beside the other calls; InsertLate then counts the arrival and adds
+    // them as InsertRay does. Only where LateAmplitudesApart() (patterns given by a formula).
+    bool LateAmplitudesApart() const;
+    void LateAmplitudes(const TRay& ray, float* out, std::vector<float>& srcMag, std::vector<float>& recMag) const;
+    void InsertLate(uint32_t index, uint32_t order, const float* amplitudes);
     // Gathers a direct arrival into DirectSoundRay, weighted by the source pattern.
     void AcumulateDirectSound(TRay* ray);
 

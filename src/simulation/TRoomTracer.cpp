@@ -163,9 +163,12 @@ struct RayOutcome {
 };
 
 // An arrival's file lines, written by the tracing thread: text[at, rayEnd) is its ray-file
-// line, [rayEnd, hitEnd) its hit-file line, [hitEnd, end) its scattered-arrival hit line.
+// line, [rayEnd, hitEnd) its hit-file line, [hitEnd, end) its scattered-arrival hit line. A late
+// arrival weighed there has its amplitudes from `amplitudes` on.
 struct ArrivalLines {
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
     uint32_t at, rayEnd, hitEnd, end;
+    uint32_t amplitudes = kNone;
 };
 
 // The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
@@ -179,6 +182,7 @@ struct alignas(64) Chunk {
     std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
     std::string text;
     std::vector<ArrivalLines> lines;  // per arrival
+    std::vector<float> amplitudes;
 };
 
 // What every ray of one source shares.
@@ -205,9 +209,11 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
     bool saveDiffuseRays = false;
     unsigned numLayers = 0;
     unsigned recordBands = 0;  // bands of an arrival's record (TRay)
-    // This source's pairs, per receiver: whether there is one and its cluster order.
-    std::vector<char> paired;
+    // This source's pairs, per receiver (0: none), their cluster orders, and whether their late
+    // arrivals are weighed by the tracing threads (TResult::LateAmplitudesApart).
+    std::vector<const TResult*> pairs;
     std::vector<uint32_t> clusterOrder;
+    std::vector<char> lateApart;
     std::vector<TPoint3D> recPos;
     std::vector<double> recRadius;
     std::vector<double> recReach2;  // ReachSquared of each radius
@@ -287,6 +293,7 @@ struct Scratch {
     TRaySceneStack stack;
     std::vector<uint32_t> planeCount;
     TRay record;  // of the arrival whose lines are written
+    std::vector<float> srcMag, recMag;
     // Small rooms: the second ray traced beside this one's, and the outputs of rays traced
     // while an earlier ray is still going, by place in the chunk.
     std::unique_ptr<Scratch> partner;
@@ -625,6 +632,7 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
 {
     c.text.clear();
     c.lines.clear();
+    c.amplitudes.clear();
     const int numLayers = static_cast<int>(job.numLayers);
     for (uint32_t j = 0; j < c.count; ++j) {
         const RayOutcome& ray = c.rays[j];
@@ -633,7 +641,7 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
             ArrivalLines l{};
             l.at = static_cast<uint32_t>(c.text.size());
             l.rayEnd = l.hitEnd = l.at;
-            if (job.paired[a.receiver]) {
+            if (job.pairs[a.receiver]) {
                 const Route route = RouteOf(job, a);
                 MakeRecord(c, a, c.first + j, ray, w.record);
                 if (route.record == Route::kEarlyFile || route.record == Route::kLateFile) w.record.AppendLine(c.text);
@@ -642,6 +650,12 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
                 if (route.hit >= 0) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
                 l.hitEnd = static_cast<uint32_t>(c.text.size());
                 if (route.diffuseHit) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
+                if (route.record == Route::kInsert && job.lateApart[a.receiver]) {
+                    const TResult& pair = *job.pairs[a.receiver];
+                    l.amplitudes = static_cast<uint32_t>(c.amplitudes.size());
+                    c.amplitudes.resize(c.amplitudes.size() + std::size_t{pair.NumChannels} * pair.NumBands);
+                    pair.LateAmplitudes(w.record, &c.amplitudes[l.amplitudes], w.srcMag, w.recMag);
+                }
             }
             l.end = static_cast<uint32_t>(c.text.size());
             c.lines.push_back(l);
@@ -675,6 +689,7 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
     c.planeReflections.reserve(job.scene->NumPlanes());
     c.lines.reserve(256);
     c.text.reserve(256 * 128);
+    c.amplitudes.reserve(256 * static_cast<std::size_t>(job.numBands));
 }
 
 }  // namespace
@@ -747,13 +762,17 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
     void Apply(const Chunk& c, uint32_t n, uint32_t i, const RayOutcome& ray)
     {
         const Arrival& a = c.arrivals[n];
-        if (!job.paired[a.receiver]) return;
+        if (!job.pairs[a.receiver]) return;
         TResult* pair = room.spcresult[a.receiver][job.s].get();
         const Route route = RouteOf(job, a);
         const ArrivalLines& l = c.lines[n];
         const std::string_view text(c.text);
         switch (route.record) {
         case Route::kInsert:
+            if (l.amplitudes != ArrivalLines::kNone) {
+                pair->InsertLate(a.index, a.order, &c.amplitudes[l.amplitudes]);
+                break;
+            }
             MakeRecord(c, a, i, ray, record);
             pair->InsertRay(&record);
             break;
@@ -1020,12 +1039,16 @@ void TRoom::TraceRays()
         const unsigned numExtra = toRec.empty() ? 0u : RemoveRepeatedRays(toRec.data(), static_cast<unsigned>(toRec.size()));
         job.s = s;
         job.origin = src.Position;
-        job.paired.assign(NumReceivers, 0);
+        job.pairs.assign(NumReceivers, nullptr);
         job.clusterOrder.assign(NumReceivers, 0);
+        job.lateApart.assign(NumReceivers, 0);
         for (unsigned r = 0; r < NumReceivers; ++r) {
             const TResult* pair = r < spcresult.size() && s < spcresult[r].size() ? spcresult[r][s].get() : nullptr;
-            job.paired[r] = pair != nullptr;
-            if (pair) job.clusterOrder[r] = pair->ClusterOrder;
+            job.pairs[r] = pair;
+            if (pair) {
+                job.clusterOrder[r] = pair->ClusterOrder;
+                job.lateApart[r] = pair->LateAmplitudesApart();
+            }
         }
         job.numExtra = numExtra;
         job.extraSph.clear();
