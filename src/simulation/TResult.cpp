@@ -173,15 +173,16 @@ void TResult::CloseRayFile()
     RayFileOpen = 0;
 }
 
-void TResult::SaveRay(TRay* ray, int flag)
+TPairFile* TResult::RayFileFor(int flag)
 {
     TPairFile& file = flag == 0 ? EarlyRayFile : RayFile;
-    if (!file.IsOpen()) {
-        Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
-        return;
-    }
-    ray->FixAzimuth();
-    ray->AppendLine(file.Buffer());
+    if (file.IsOpen()) return &file;
+    Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
+    return nullptr;
+}
+
+void TResult::RayLineAppended(TPairFile& file, int flag)
+{
     file.Appended();
     // Arrivals kept in a file count like inserted ones, so that the pair is clustered and
     // synthesised even when no direct ray reached the receiver.
@@ -189,6 +190,23 @@ void TResult::SaveRay(TRay* ray, int flag)
         ++EarlyRefCount;
     else
         ++LateRefCount;
+}
+
+void TResult::SaveRay(TRay* ray, int flag)
+{
+    TPairFile* file = RayFileFor(flag);
+    if (!file) return;
+    ray->FixAzimuth();
+    ray->AppendLine(file->Buffer());
+    RayLineAppended(*file, flag);
+}
+
+void TResult::SaveRayLine(std::string_view line, int flag)
+{
+    TPairFile* file = RayFileFor(flag);
+    if (!file) return;
+    file->Buffer().append(line);
+    RayLineAppended(*file, flag);
 }
 
 void TResult::SaveRay(std::FILE* outfile, TRay* ray)
@@ -225,16 +243,34 @@ void TResult::CloseHitFile()
     HitFileCreated = 0;
 }
 
-void TResult::InsertHit(TRay* ray, const unsigned* Hit, int HitSize, int flag, float acum_costheta)
+TPairFile* TResult::HitFileFor(int flag)
 {
     TPairFile& file = flag == 0 ? EarlyHitFile : HitFile;
-    if (!file.IsOpen()) {
-        Print("Erro de programação - arquivo para gravar HITS nao está aberto!!!\n");
-        return;
-    }
-    AppendHitLine(file.Buffer(), *ray, Hit, HitSize, 1, acum_costheta);
+    if (file.IsOpen()) return &file;
+    Print("Erro de programação - arquivo para gravar HITS nao está aberto!!!\n");
+    return nullptr;
+}
+
+void TResult::HitLineAppended(TPairFile& file, int flag)
+{
     file.Appended();
     if (flag == 0) earlyHitLinesLoaded_ = false;
+}
+
+void TResult::InsertHit(TRay* ray, const unsigned* Hit, int HitSize, int flag, float acum_costheta)
+{
+    TPairFile* file = HitFileFor(flag);
+    if (!file) return;
+    AppendHitLine(file->Buffer(), *ray, Hit, HitSize, 1, acum_costheta);
+    HitLineAppended(*file, flag);
+}
+
+void TResult::InsertHitLine(std::string_view line, int flag)
+{
+    TPairFile* file = HitFileFor(flag);
+    if (!file) return;
+    file->Buffer().append(line);
+    HitLineAppended(*file, flag);
 }
 
 void TResult::CopyHit(unsigned line, int NumRClustered)

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dsp/TMonoParams.h"
@@ -148,6 +149,8 @@ public:
     // Appends the arrival's ray-file line to the early ray file (flag 0) or the ray file
     // (flag 1) and counts it as an early or late arrival. Not open: a message, nothing written.
     void SaveRay(TRay* ray, int flag);
+    // The same with the line already written (TRay::AppendLine of the record, azimuth fixed).
+    void SaveRayLine(std::string_view line, int flag);
     // Writes the ray-file line to a stream (a message when there is none).
     void SaveRay(std::FILE* outfile, TRay* ray);
     void SetRayFileName(const char* Filename) { RayFileName = Filename; }
@@ -156,6 +159,8 @@ public:
     void CloseHitFile();
     // One hit-file line to the early hit file (flag 0) or the hit file (flag 1).
     void InsertHit(TRay* ray, const unsigned* Hit, int HitSize, int flag, float acum_costheta);
+    // The same with the line already written (AppendHitLine with a count of 1).
+    void InsertHitLine(std::string_view line, int flag);
     // Appends line `line` (from 0) of the early hit file to the hit file with its arrival count
     // replaced by NumRClustered. Lines are read whole.
     void CopyHit(unsigned line, int NumRClustered);
@@ -169,6 +174,13 @@ public:
     // Late and scattered arrivals take a polarity drawn from the record; the direct sound and
     // the clustered early ones are positive.
     void InsertRay(TRay* ray);
+    // A late arrival (order past ClusterOrder) weighed on another thread: LateAmplitudes gives
+    // what InsertRay adds to IR at its sample, out[channel * NumBands + band], and changes
+    // nothing, so it may run beside the other calls; InsertLate then counts the arrival and adds
+    // them as InsertRay does. Only where LateAmplitudesApart() (patterns given by a formula).
+    bool LateAmplitudesApart() const;
+    void LateAmplitudes(const TRay& ray, float* out, std::vector<float>& srcMag, std::vector<float>& recMag) const;
+    void InsertLate(uint32_t index, uint32_t order, const float* amplitudes);
     // Gathers a direct arrival into DirectSoundRay, weighted by the source pattern.
     void AcumulateDirectSound(TRay* ray);
 
@@ -273,6 +285,13 @@ public:
     float GetAudio(int ch, int sample);
 
 private:
+    // The early (flag 0) or late file, or 0 after the message of a file not open.
+    TPairFile* RayFileFor(int flag);
+    TPairFile* HitFileFor(int flag);
+    // Flushes a block when due and counts the line.
+    void RayLineAppended(TPairFile& file, int flag);
+    void HitLineAppended(TPairFile& file, int flag);
+
     // Whole lines of the early hit file, read once when CopyHit first needs them.
     std::vector<std::string> earlyHitLines_;
     bool earlyHitLinesLoaded_ = false;

@@ -155,6 +155,54 @@ void TResult::InsertRay(TRay* ray)
     }
 }
 
+bool TResult::LateAmplitudesApart() const
+{
+    // Patterns given by a formula read nothing that changes; data files are read through
+    // buffers of their own.
+    auto formula = [](const TDirectivity* d) { return !d || d->PatternType != DIRECTIVITY_DAFF; };
+    return formula(source ? source->directivity : nullptr) && formula(receiver ? receiver->directivity : nullptr);
+}
+
+void TResult::LateAmplitudes(const TRay& ray, float* out, std::vector<float>& srcMag, std::vector<float>& recMag) const
+{
+    // As InsertRay for a late arrival, both patterns magnitudes.
+    srcMag.resize(NumBands);
+    recMag.resize(NumBands);
+    TDirectivity* srcPattern = source ? source->directivity : nullptr;
+    TDirectivity* recPattern = receiver ? receiver->directivity : nullptr;
+    const float recAzim = FixAzimuth(ray.dir.azim - (receiver ? static_cast<float>(receiver->AzimRotation) : 0.0f));
+    const float recElev = ray.dir.elev;
+    const float srcAzim = ray.startDir.azim - (source ? source->AzimRotation : 0.0f);
+    const float srcElev = ray.startDir.elev - (source ? source->ElevRotation : 0.0f);
+    const float* E = ray.spectrum.data();
+    const float polarity = ArrivalPolarity(ray, true);
+    Magnitudes(srcPattern, srcAzim, srcElev, 0, srcMag);
+    for (unsigned c = 0; c < NumChannels; ++c) {
+        Magnitudes(recPattern, recAzim, recElev, c, recMag);
+        for (unsigned b = 0; b < NumBands; ++b) {
+            const float A = polarity * std::sqrt(E[b] * srcMag[b]);
+            out[c * NumBands + b] = recMag[b] * A;
+        }
+    }
+}
+
+void TResult::InsertLate(uint32_t index, uint32_t order, const float* amplitudes)
+{
+    // InsertRay's bookkeeping for an arrival past ClusterOrder (never the direct sound).
+    if (index >= MaxLength) return;
+    DirectSoundIndex = std::min(DirectSoundIndex, index);
+    ++LateRefCount;
+    if (index < MinFirstIndex) MinFirstIndex = index;
+    if (order > MaxReflection) {
+        MaxReflection = order;
+        MaxReflectionIndex = index;
+    }
+    ++NumReflections;
+    if (IR.size() < NumChannels) return;
+    for (unsigned c = 0; c < NumChannels; ++c)
+        for (unsigned b = 0; b < NumBands; ++b) IR[c][b][index] += amplitudes[c * NumBands + b];
+}
+
 void TResult::AcumulateDirectSound(TRay* ray)
 {
     TRay& D = *DirectSoundRay;

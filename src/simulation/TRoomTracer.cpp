@@ -1,7 +1,8 @@
 // TRoom: the tracing phase of a run. Rays are traced by a pool of workers in chunks of
-// consecutive rays; the calling thread commits each ray's outputs (arrivals, lost-ray line,
-// mean-free-path update, percentage and progress) strictly in ray order, so every file and
-// every sum is the same for any number of threads.
+// consecutive rays, each chunk with its arrivals' ray-file and hit-file lines written; the
+// calling thread commits each ray's outputs (those lines, the arrivals into the responses,
+// lost-ray line, mean-free-path update, percentage and progress) strictly in ray order, so
+// every file and every sum is the same for any number of threads.
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -29,6 +31,7 @@
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
 #include "simulation/RayDirections.h"
+#include "simulation/THitLine.h"
 #include "simulation/TRay.h"
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
@@ -159,6 +162,15 @@ struct RayOutcome {
     unsigned reflections = 0;
 };
 
+// An arrival's file lines, written by the tracing thread: text[at, rayEnd) is its ray-file
+// line, [rayEnd, hitEnd) its hit-file line, [hitEnd, end) its scattered-arrival hit line. A late
+// arrival weighed there has its amplitudes from `amplitudes` on.
+struct ArrivalLines {
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+    uint32_t at, rayEnd, hitEnd, end;
+    uint32_t amplitudes = kNone;
+};
+
 // The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
 // workers append to neighbouring chunks at the same time.
 struct alignas(64) Chunk {
@@ -168,6 +180,9 @@ struct alignas(64) Chunk {
     std::vector<float> energies;
     std::vector<unsigned> hits;
     std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
+    std::string text;
+    std::vector<ArrivalLines> lines;  // per arrival
+    std::vector<float> amplitudes;
 };
 
 // What every ray of one source shares.
@@ -190,7 +205,15 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
     bool artificialTail = false;
     bool diffuse = false;
     bool hitFiles = false;
+    bool saveLateRays = false;
+    bool saveDiffuseRays = false;
     unsigned numLayers = 0;
+    unsigned recordBands = 0;  // bands of an arrival's record (TRay)
+    // This source's pairs, per receiver (0: none), their cluster orders, and whether their late
+    // arrivals are weighed by the tracing threads (TResult::LateAmplitudesApart).
+    std::vector<const TResult*> pairs;
+    std::vector<uint32_t> clusterOrder;
+    std::vector<char> lateApart;
     std::vector<TPoint3D> recPos;
     std::vector<double> recRadius;
     std::vector<double> recReach2;  // ReachSquared of each radius
@@ -203,11 +226,47 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
 // Whether a chunk's rays are traced two at a time (TraceRaysWide).
 inline bool TracePaired(const SourceJob& job) { return job.pairedRays && job.scene->WideSmall(); }
 
+// Where an arrival of a paired receiver goes. Fixed before tracing: the pair's cluster order
+// and the run's file flags.
+struct Route {
+    enum Record : uint8_t { kInsert, kDirect, kEarlyFile, kLateFile } record;
+    int8_t hit = -1;          // hit file of its line: 0 early, 1 late, -1 none
+    bool diffuseHit = false;  // a second line, to the late hit file
+};
+
+Route RouteOf(const SourceJob& job, const Arrival& a)
+{
+    Route r{};
+    const bool late = a.order > job.clusterOrder[a.receiver];
+    if (late)
+        r.record = job.saveLateRays ? Route::kLateFile : Route::kInsert;
+    else if (a.order == 0 && !a.diffuse)
+        r.record = Route::kDirect;
+    else
+        r.record = Route::kEarlyFile;
+    if (job.hitFiles && r.record != Route::kDirect && !(late && a.diffuse)) r.hit = late ? 1 : 0;
+    r.diffuseHit = job.hitFiles && a.diffuse && job.saveDiffuseRays;
+    return r;
+}
+
+// The record of arrival a of ray i.
+void MakeRecord(const Chunk& c, const Arrival& a, uint32_t i, const RayOutcome& ray, TRay& rec)
+{
+    const float* energy = &c.energies[a.energy];
+    if (!a.diffuse) {
+        rec.Set(a.index, energy, a.dir, a.order, a.fatordist, ray.startDir);
+    } else {
+        rec.Set(a.index, energy, a.dir, a.order, 1.0f, ray.startDir);
+        rec.MultiplyBy(a.attenuation);
+    }
+    rec.SetId(static_cast<int>(i));
+}
+
 // Per-thread working state, sized once.
 struct Scratch {
     explicit Scratch(const SourceJob& job, bool lead = true)
         : ray(job.numBands), hit(job.recPos.size()), distRec(job.recPos.size()), fatordist(job.recPos.size()),
-          Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad)
+          Hits(job.numLayers), planeCount(job.scene->NumPlanes() + 2 * kCountPad), record(job.recordBands)
     {
         if (lead && TracePaired(job)) {
             partner = std::make_unique<Scratch>(job, false);
@@ -233,6 +292,8 @@ struct Scratch {
     float scatt[MAX_NUMBANDS + 1] = {};
     TRaySceneStack stack;
     std::vector<uint32_t> planeCount;
+    TRay record;  // of the arrival whose lines are written
+    std::vector<float> srcMag, recMag;
     // Small rooms: the second ray traced beside this one's, and the outputs of rays traced
     // while an earlier ray is still going, by place in the chunk.
     std::unique_ptr<Scratch> partner;
@@ -566,6 +627,42 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
     }
 }
 
+// The file lines of a traced chunk's arrivals: the commit appends them as they are.
+void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
+{
+    c.text.clear();
+    c.lines.clear();
+    c.amplitudes.clear();
+    const int numLayers = static_cast<int>(job.numLayers);
+    for (uint32_t j = 0; j < c.count; ++j) {
+        const RayOutcome& ray = c.rays[j];
+        for (uint32_t n = ray.firstArrival; n < ray.firstArrival + ray.numArrivals; ++n) {
+            const Arrival& a = c.arrivals[n];
+            ArrivalLines l{};
+            l.at = static_cast<uint32_t>(c.text.size());
+            l.rayEnd = l.hitEnd = l.at;
+            if (job.pairs[a.receiver]) {
+                const Route route = RouteOf(job, a);
+                MakeRecord(c, a, c.first + j, ray, w.record);
+                if (route.record == Route::kEarlyFile || route.record == Route::kLateFile) w.record.AppendLine(c.text);
+                l.rayEnd = static_cast<uint32_t>(c.text.size());
+                const unsigned* hits = job.hitFiles ? &c.hits[a.hits] : nullptr;
+                if (route.hit >= 0) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
+                l.hitEnd = static_cast<uint32_t>(c.text.size());
+                if (route.diffuseHit) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
+                if (route.record == Route::kInsert && job.lateApart[a.receiver]) {
+                    const TResult& pair = *job.pairs[a.receiver];
+                    l.amplitudes = static_cast<uint32_t>(c.amplitudes.size());
+                    c.amplitudes.resize(c.amplitudes.size() + std::size_t{pair.NumChannels} * pair.NumBands);
+                    pair.LateAmplitudes(w.record, &c.amplitudes[l.amplitudes], w.srcMag, w.recMag);
+                }
+            }
+            l.end = static_cast<uint32_t>(c.text.size());
+            c.lines.push_back(l);
+        }
+    }
+}
+
 void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, uint32_t count)
 {
     out.first = first;
@@ -580,6 +677,7 @@ void TraceChunk(const SourceJob& job, Scratch& w, Chunk& out, uint32_t first, ui
     else
         for (uint32_t i = first; i < first + count; ++i) TraceRay(job, w, i, out);
     out.planeReflections.assign(w.planeCount.begin() + Scratch::kCountPad, w.planeCount.end() - Scratch::kCountPad);
+    WriteLines(job, w, out);
 }
 
 void PrepareChunk(Chunk& c, const SourceJob& job)
@@ -589,6 +687,9 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
     c.energies.reserve(256 * static_cast<std::size_t>(job.numBands));
     if (job.hitFiles) c.hits.reserve(256 * static_cast<std::size_t>(job.numLayers));
     c.planeReflections.reserve(job.scene->NumPlanes());
+    c.lines.reserve(256);
+    c.text.reserve(256 * 128);
+    c.amplitudes.reserve(256 * static_cast<std::size_t>(job.numBands));
 }
 
 }  // namespace
@@ -597,8 +698,7 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
 struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
     TRoom& room;
     SourceJob& job;
-    TRay auxRay;
-    TRay difRay;
+    TRay record;  // of the arrival inserted
     std::FILE* lostFile = nullptr;
     std::string lostText;
     unsigned lostCount = 0;
@@ -608,7 +708,7 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
     unsigned progressStep = 1;
     bool stopped = false;
 
-    TRoomTraceCommit(TRoom& r, SourceJob& j) : room(r), job(j), auxRay(r.NumBands), difRay(r.NumBands) {}
+    TRoomTraceCommit(TRoom& r, SourceJob& j) : room(r), job(j), record(r.NumBands) {}
 
     void FlushLost()
     {
@@ -624,7 +724,7 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
         for (uint32_t j = 0; j < c.count; ++j) {
             const uint32_t i = c.first + j;
             const RayOutcome& ray = c.rays[j];
-            for (uint32_t a = ray.firstArrival; a < ray.firstArrival + ray.numArrivals; ++a) Apply(c, c.arrivals[a], i, ray);
+            for (uint32_t n = ray.firstArrival; n < ray.firstArrival + ray.numArrivals; ++n) Apply(c, n, i, ray);
             if (ray.lost) {
                 ++lostCount;
                 if (lostFile) {
@@ -657,44 +757,36 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
         return !stopped;
     }
 
-    void Apply(const Chunk& c, const Arrival& a, uint32_t i, const RayOutcome& ray)
+    // Arrival n of the chunk, of ray i: into its pair's response or its prepared lines into
+    // the pair's files.
+    void Apply(const Chunk& c, uint32_t n, uint32_t i, const RayOutcome& ray)
     {
-        if (a.receiver >= room.spcresult.size() || job.s >= room.spcresult[a.receiver].size()) return;
+        const Arrival& a = c.arrivals[n];
+        if (!job.pairs[a.receiver]) return;
         TResult* pair = room.spcresult[a.receiver][job.s].get();
-        if (!pair) return;
-        const float* energy = &c.energies[a.energy];
-        const unsigned* hits = job.hitFiles ? &c.hits[a.hits] : nullptr;
-        const int numLayers = static_cast<int>(job.numLayers);
-        if (!a.diffuse) {
-            auxRay.Set(a.index, energy, a.dir, a.order, a.fatordist, ray.startDir);
-            auxRay.SetId(static_cast<int>(i));
-            if (a.order > pair->ClusterOrder) {
-                if (room.SaveLateRaysFlag)
-                    pair->SaveRay(&auxRay, 1);
-                else
-                    pair->InsertRay(&auxRay);
-                if (hits) pair->InsertHit(&auxRay, hits, numLayers, 1, a.acum);
-            } else if (a.order == 0) {
-                pair->AcumulateDirectSound(&auxRay);
-            } else {
-                pair->SaveRay(&auxRay, 0);
-                if (hits) pair->InsertHit(&auxRay, hits, numLayers, 0, a.acum);
+        const Route route = RouteOf(job, a);
+        const ArrivalLines& l = c.lines[n];
+        const std::string_view text(c.text);
+        switch (route.record) {
+        case Route::kInsert:
+            if (l.amplitudes != ArrivalLines::kNone) {
+                pair->InsertLate(a.index, a.order, &c.amplitudes[l.amplitudes]);
+                break;
             }
-            return;
+            MakeRecord(c, a, i, ray, record);
+            pair->InsertRay(&record);
+            break;
+        case Route::kDirect:
+            MakeRecord(c, a, i, ray, record);
+            pair->AcumulateDirectSound(&record);
+            break;
+        case Route::kEarlyFile:
+        case Route::kLateFile:
+            pair->SaveRayLine(text.substr(l.at, l.rayEnd - l.at), route.record == Route::kLateFile ? 1 : 0);
+            break;
         }
-        difRay.Set(a.index, energy, a.dir, a.order, 1.0f, ray.startDir);
-        difRay.MultiplyBy(a.attenuation);
-        difRay.SetId(static_cast<int>(i));
-        if (a.order > pair->ClusterOrder) {
-            if (room.SaveLateRaysFlag)
-                pair->SaveRay(&difRay, 1);
-            else
-                pair->InsertRay(&difRay);
-        } else {
-            pair->SaveRay(&difRay, 0);
-            if (hits) pair->InsertHit(&difRay, hits, numLayers, 0, a.acum);
-        }
-        if (hits && room.SaveDiffuseRaysFlag) pair->InsertHit(&difRay, hits, numLayers, 1, a.acum);
+        if (route.hit >= 0) pair->InsertHitLine(text.substr(l.rayEnd, l.hitEnd - l.rayEnd), route.hit);
+        if (route.diffuseHit) pair->InsertHitLine(text.substr(l.hitEnd, l.end - l.hitEnd), 1);
     }
 };
 
@@ -724,7 +816,10 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
 
     const uint32_t K = static_cast<uint32_t>(slots.size());
     std::mutex m;
-    std::condition_variable cvDone, cvFree;
+    std::condition_variable cvDone;  // the committing thread waits for its next chunk
+    // Per slot: the workers holding a later chunk of the slot wait for it to be committed
+    // (waking every worker after each commit costs the commit more than the commit itself).
+    std::vector<std::condition_variable> cvFree(K);
     std::vector<char> done(K, 0);
     uint32_t committed = 0;  // chunks committed so far
     bool abort = false;
@@ -737,7 +832,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             if (c >= numChunks) return;
             {
                 std::unique_lock<std::mutex> lock(m);
-                cvFree.wait(lock, [&] { return abort || c < committed + K; });
+                cvFree[c % K].wait(lock, [&] { return abort || c < committed + K; });
                 if (abort) return;
             }
             uint32_t first = 0, count = 0;
@@ -747,7 +842,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
                 std::lock_guard<std::mutex> lock(m);
                 done[c % K] = 1;
             }
-            cvDone.notify_all();
+            cvDone.notify_one();
         }
     };
     // The calling thread is one of the `threads`: it commits in order and traces whenever the
@@ -788,7 +883,10 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             committed = c + 1;
             if (!ok) abort = true;
         }
-        cvFree.notify_all();
+        if (ok)
+            cvFree[slot].notify_all();
+        else
+            for (std::condition_variable& cv : cvFree) cv.notify_all();
         if (!ok) break;
         ++c;
     }
@@ -901,6 +999,9 @@ void TRoom::TraceRays()
     job.artificialTail = ArtificialTailFlag;
     job.diffuse = DiffuseProcessing != 0;
     job.hitFiles = HitFilesFlag != 0;
+    job.saveLateRays = SaveLateRaysFlag != 0;
+    job.saveDiffuseRays = SaveDiffuseRaysFlag != 0;
+    job.recordBands = NumBands;
     job.numLayers = NumPlaneLayers;
     for (unsigned r = 0; r < NumReceivers; ++r) {
         job.recPos.push_back(receiver[r]->Position);
@@ -938,6 +1039,17 @@ void TRoom::TraceRays()
         const unsigned numExtra = toRec.empty() ? 0u : RemoveRepeatedRays(toRec.data(), static_cast<unsigned>(toRec.size()));
         job.s = s;
         job.origin = src.Position;
+        job.pairs.assign(NumReceivers, nullptr);
+        job.clusterOrder.assign(NumReceivers, 0);
+        job.lateApart.assign(NumReceivers, 0);
+        for (unsigned r = 0; r < NumReceivers; ++r) {
+            const TResult* pair = r < spcresult.size() && s < spcresult[r].size() ? spcresult[r][s].get() : nullptr;
+            job.pairs[r] = pair;
+            if (pair) {
+                job.clusterOrder[r] = pair->ClusterOrder;
+                job.lateApart[r] = pair->LateAmplitudesApart();
+            }
+        }
         job.numExtra = numExtra;
         job.extraSph.clear();
         job.dirs.assign(toRec.begin(), toRec.begin() + numExtra);

@@ -99,6 +99,58 @@ TEST(InsertRay, OmniArrivalAddsTheRootOfItsBandEnergies)
     }
 }
 
+// A late arrival weighed apart (LateAmplitudes, then InsertLate) leaves the result exactly as
+// InsertRay does, for patterns given by a formula, turned or not; data-file patterns are not
+// weighed apart.
+TEST(InsertLate, MatchesInsertRayBitForBit)
+{
+    struct Case {
+        const char* source;
+        const char* receiver;
+        float srcAzimRotation, recAzimRotation;
+    };
+    const Case cases[] = {{"OMNI", "OMNI", 0, 0},
+                          {"CARDIOID", "OMNI", 40, 0},
+                          {"OMNI", "HYPERCARD", 0, 75},
+                          {"OMNI2CARD", "EIGHTFIG", -30, 200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.source << " source, " << c.receiver << " receiver");
+        TDirectivity src(c.source, kBands), rec(c.receiver, kBands);
+        PairSetup setup;
+        setup.source.directivity = &src;
+        setup.source.AzimRotation = c.srcAzimRotation;
+        setup.source.ElevRotation = 10;
+        setup.receiver.SetDirectivity(&rec);
+        setup.receiver.AzimRotation = c.recAzimRotation;
+        auto direct = setup.Make(1, 1000), apart = setup.Make(1, 1000);
+        ASSERT_TRUE(apart->LateAmplitudesApart());
+        std::vector<float> amplitudes(std::size_t{apart->NumChannels} * kBands), srcMag, recMag;
+        for (unsigned k = 0; k < 6; ++k) {
+            TRay a = Arrival(100 + 7 * (k % 3), 37.0f + 61.0f * k, 25.0f - 9.0f * k, 2 + k, 0.3f, 1.5f + k, 11 * k);
+            a.startDir.azim = 13.0f * k - 50.0f;
+            a.startDir.elev = 5.0f * k;
+            for (unsigned b = 0; b < kBands; ++b) a.SetSpectrum(b, 0.1f * (b + 1) + 0.7f * k);
+            direct->InsertRay(&a);
+            apart->LateAmplitudes(a, amplitudes.data(), srcMag, recMag);
+            apart->InsertLate(a.index, static_cast<uint32_t>(a.reflections), amplitudes.data());
+        }
+        TRay past = Arrival(1000, 0.0f, 0.0f, 3, 0.3f);
+        direct->InsertRay(&past);
+        apart->InsertLate(past.index, 3, amplitudes.data());
+        EXPECT_TRUE(direct->IR == apart->IR);
+        EXPECT_EQ(direct->LateRefCount, apart->LateRefCount);
+        EXPECT_EQ(direct->NumReflections, apart->NumReflections);
+        EXPECT_EQ(direct->DirectSoundIndex, apart->DirectSoundIndex);
+        EXPECT_EQ(direct->MinFirstIndex, apart->MinFirstIndex);
+        EXPECT_EQ(direct->MaxReflection, apart->MaxReflection);
+        EXPECT_EQ(direct->MaxReflectionIndex, apart->MaxReflectionIndex);
+    }
+    DaffPattern two(dafftest::magnitudeGrid(), "apart");
+    PairSetup setup;
+    setup.receiver.SetDirectivity(&two.pattern);
+    EXPECT_FALSE(setup.Make(1, 1000)->LateAmplitudesApart());
+}
+
 // A two-channel magnitude receiver: each channel gets its own magnitude times the amplitude.
 TEST(InsertRay, TwoChannelReceiverWeightsEachChannel)
 {

@@ -412,6 +412,55 @@ INSTANTIATE_TEST_SUITE_P(Rooms, TracerExactness,
                                           testing::Values(Mode::Specular, Mode::Diffuse, Mode::Tail)),
                          CaseName);
 
+// An arrival goes to the early files up to the cluster order and to the late ones past it; the
+// late ray file only with SAVE_LATE_RAYS (else into the response), a scattered arrival's second
+// hit line to the late hit file only with SAVE_DIFFUSE_RAYS. Hit lines follow their arrivals.
+TEST(TracerFiles, ArrivalsGoWhereTheirOrderAndTheFlagsSendThem)
+{
+    struct Files {
+        std::vector<TRay> early, late;
+        std::vector<std::string> earlyHits, lateHits;
+    };
+    auto run = [](bool saveLate, bool saveDiffuse) {
+        TracerRoom box(ShoeboxQuads(10, 8, 6), 0.2f, 0.3f);
+        box.AddSource({2, 2, 1.5}, 800);
+        box.AddReceiver({6, 5, 1.2}, 0.5);
+        box.room->DiffuseProcessing = 1;
+        box.room->HitFilesFlag = 1;
+        box.room->SaveLateRaysFlag = saveLate;
+        box.room->SaveDiffuseRaysFlag = saveDiffuse;
+        box.room->MaxLength = 44100 / 4;
+        box.room->run.TracerThreads = 3;
+        box.Run();
+        return Files{ReadRays(box.File("RAYS", 1, 1, "-EARLY.txt")), ReadRays(box.File("RAYS", 1, 1)),
+                     ReadLines(box.File("HITS", 1, 1, "-EARLY.txt")), ReadLines(box.File("HITS", 1, 1))};
+    };
+    // Scattered arrivals carry a distance factor of exactly 1.
+    auto scattered = [](const std::vector<TRay>& rays) {
+        return static_cast<std::size_t>(
+            std::count_if(rays.begin(), rays.end(), [](const TRay& r) { return r.fatordist == 1.0f; }));
+    };
+    for (const bool saveDiffuse : {false, true}) {
+        SCOPED_TRACE(saveDiffuse ? "scattered hits saved" : "scattered hits not saved");
+        const Files kept = run(true, saveDiffuse), inserted = run(false, saveDiffuse);
+        const std::size_t early = kept.early.size(), late = kept.late.size();
+        ASSERT_GT(scattered(kept.early), 0u);
+        ASSERT_GT(late - scattered(kept.late), 0u);
+        for (const TRay& r : kept.early) EXPECT_TRUE(r.reflections >= 1 && r.reflections <= 2) << r.reflections;
+        for (const TRay& r : kept.late) EXPECT_GT(r.reflections, 2);
+        ASSERT_EQ(kept.earlyHits.size(), early);
+        for (std::size_t i = 0; i < early; ++i)
+            EXPECT_EQ(std::stoul(kept.earlyHits[i]), kept.early[i].index) << kept.earlyHits[i];
+        const std::size_t scatteredHits = saveDiffuse ? scattered(kept.early) + scattered(kept.late) : 0;
+        EXPECT_EQ(kept.lateHits.size(), late - scattered(kept.late) + scatteredHits);
+        // Inserting the late arrivals instead changes no other file.
+        EXPECT_TRUE(inserted.late.empty());
+        EXPECT_EQ(inserted.early.size(), early);
+        EXPECT_EQ(inserted.earlyHits, kept.earlyHits);
+        EXPECT_EQ(inserted.lateHits, kept.lateHits);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Receivers, visibility and the run's bookkeeping.
 // ---------------------------------------------------------------------------------------------
