@@ -132,7 +132,9 @@ TEST(OrderedSteps, EndingEarlyUndoesTheLaterStepsThatRan)
             std::sort(later.begin(), later.end());
             std::sort(undone.begin(), undone.end());
             EXPECT_EQ(undone, later);
-            if (threads == 1) EXPECT_TRUE(undone.empty());
+            if (threads == 1) {
+                EXPECT_TRUE(undone.empty());
+            }
         }
     }
 }
