@@ -27,6 +27,17 @@ bool Silent(const TResult& pair)
     return true;
 }
 
+// Adds every file of a run's folder to `out` by name, then writes the folder's name as "<dir>"
+// wherever it appears (printed lines name it).
+void AddRunFolder(const std::filesystem::path& dir, std::map<std::string, std::string>& out)
+{
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.is_regular_file()) out[e.path().filename().string()] = resulttest::ReadFile(e.path().string());
+    const std::string folder = dir.string();
+    for (auto& [name, text] : out)
+        for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "<dir>");
+}
+
 // Waits (polling, as the programs do) until the flag drops or the percentage passes `until`.
 std::vector<float> Watch(TRoom& room, float until = 1000.0f)
 {
@@ -336,13 +347,8 @@ TEST(SimulationRun, ThreadCountChangesNoFileAndNoPrintedLine)
             room->SaveResults();
         });
         out["errors"] = errors.Joined();
-        for (const auto& e : std::filesystem::directory_iterator(dir.dir))
-            out[e.path().filename().string()] = resulttest::ReadFile(e.path().string());
         Free(room);
-        // The folder's name appears in the printed lines.
-        for (auto& [name, text] : out)
-            for (std::size_t at; (at = text.find(dir.dir.string())) != std::string::npos;)
-                text.replace(at, dir.dir.string().size(), "<dir>");
+        AddRunFolder(dir.dir, out);
         return out;
     };
     const auto reference = runOn(1);
@@ -390,11 +396,7 @@ TEST(SimulationRun, AFatalErrorInAMiddlePairLeavesTheLaterPairsAsTheTracingLeftT
         });
         EXPECT_EQ(status, 1) << threads;
         out["errors"] = errors.Joined();
-        for (const auto& e : std::filesystem::directory_iterator(dir.dir))
-            if (e.is_regular_file()) out[e.path().filename().string()] = resulttest::ReadFile(e.path().string());
-        for (auto& [name, text] : out)
-            for (std::size_t at; (at = text.find(dir.dir.string())) != std::string::npos;)
-                text.replace(at, dir.dir.string().size(), "<dir>");
+        AddRunFolder(dir.dir, out);
         return out;
     };
     const auto reference = runOn(1);
