@@ -1,7 +1,10 @@
 #include "desktop/RunControl.h"
 
+#include <atomic>
 #include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
@@ -39,16 +42,47 @@ bool CanStartRun(const TRoom& room, bool roomShown)
     return roomShown && room.NumSources > 0 && room.NumReceivers > 0 && !room.SimulationActive();
 }
 
-bool StartRun(TRoom& room)
+void RunBeside(const std::function<void()>& work, const std::function<void()>& pump)
+{
+    if (!pump) {
+        work();
+        return;
+    }
+    std::atomic<bool> done{false};
+    std::exception_ptr error;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            done.store(true);
+        });
+    } catch (const std::system_error&) {
+        work();
+        return;
+    }
+    while (!done.load()) pump();
+    worker.join();
+    if (error) std::rethrow_exception(error);
+}
+
+bool StartRun(TRoom& room, const std::function<void()>& pump)
 {
     bool started = false;
     const bool ok = Guarded([&] {
         const unsigned int rays = room.GetNumRays();
         for (unsigned int s = 0; s < room.NumSources; ++s) room.source[s]->SetNumRays(rays);
-        if (room.ResultsCreated) room.ClearResults();
-        room.CleanRayFiles();
-        room.CleanResultFiles();
-        room.CreateResults();
+        RunBeside(
+            [&] {
+                if (room.ResultsCreated) room.ClearResults();
+                room.CleanRayFiles();
+                room.CleanResultFiles();
+                room.CreateResults();
+            },
+            pump);
         started = room.StartSimulation();
     });
     return ok && started;
@@ -68,15 +102,25 @@ RunTick PollRun(const TRoom& room)
     return tick;
 }
 
-bool FinishRun(TRoom& room)
+bool FinishRun(TRoom& room, const std::function<void()>& pump)
 {
     return Guarded([&] {
         room.WaitForSimulation();
-        room.SaveResults();
+        RunBeside([&] { room.SaveResults(); }, pump);
     });
 }
 
-bool StopRun(TRoom& room)
+bool StopRun(TRoom& room, const std::function<void()>& pump)
 {
-    return Guarded([&] { room.StopSimulation(); });
+    return Guarded([&] {
+        if (pump) {
+            // Asked again at every turn: a tracer that starts after the first request sets the
+            // running flag once more.
+            while (room.SimulationActive()) {
+                room.RequestSimulationStop();
+                pump();
+            }
+        }
+        room.StopSimulation();  // joins a thread that has ended (or waits without a pump)
+    });
 }

@@ -4,6 +4,7 @@
 // and the stop. A fatal core error on any of these steps has been shown through the error
 // handler when these return false; nothing is left running.
 
+#include <functional>
 #include <string>
 
 class TRoom;
@@ -16,11 +17,17 @@ RunPress PressByStatus(int status);
 // it is active.
 bool CanStartRun(const TRoom& room, bool roomShown);
 
+// Runs `work` on a thread of its own while the calling thread calls `pump` (the window's
+// repaints) until it has ended; what `work` throws is thrown again here. Without a pump, or
+// when no thread can be started, `work` runs on the calling thread.
+void RunBeside(const std::function<void()>& work, const std::function<void()>& pump);
+
 // Every source's ray count from the room's, old results cleared, the project folder's old ray
-// and result files deleted, the results created and the thread started. False when a core
-// error stopped it (a sound file that cannot be auralized, a ray file that cannot be created)
-// or the thread could not start: no run is going then.
-bool StartRun(TRoom& room);
+// and result files deleted, the results created and the thread started. The deleting and the
+// creating (gigabytes of old ray files after a large run, the mean free path) run beside
+// `pump`. False when a core error stopped it (a sound file that cannot be auralized, a ray
+// file that cannot be created) or the thread could not start: no run is going then.
+bool StartRun(TRoom& room, const std::function<void()>& pump = {});
 
 // One tick of the progress timer.
 struct RunTick {
@@ -30,10 +37,11 @@ struct RunTick {
 };
 RunTick PollRun(const TRoom& room);
 
-// A run whose thread has ended: joined and its results saved. False when the run or the
-// saving raised a fatal core error (shown); nothing more is saved then.
-bool FinishRun(TRoom& room);
+// A run whose thread has ended: joined and its results saved (the saving beside `pump`). False
+// when the run or the saving raised a fatal core error (shown); nothing more is saved then.
+bool FinishRun(TRoom& room, const std::function<void()>& pump = {});
 
-// Asks the run to stop and waits for it (the current ray or pair is finished first). False when
-// the run had raised a fatal core error (shown). Nothing is saved.
-bool StopRun(TRoom& room);
+// Asks the run to stop and waits for it (the current ray or pair is finished first), calling
+// `pump` meanwhile: the thread is joined only once it has ended, so the caller never blocks on
+// it. False when the run had raised a fatal core error (shown). Nothing is saved.
+bool StopRun(TRoom& room, const std::function<void()>& pump = {});

@@ -26,6 +26,7 @@
 
 #include "desktop/FrameText.h"
 #include "desktop/ImportDialog.h"
+#include "desktop/RunControl.h"
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
 #include "views/GL_Plot2D.h"
@@ -46,7 +47,7 @@ wxTextCtrl* AddField(wxWindow* parent, wxFlexGridSizer* grid, const wxString& la
                      const wxString& value)
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, 0, 0);
-    auto* field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxDefaultSize, 0);
+    auto* field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
     grid->Add(field, 1, wxEXPAND, 0);
     return field;
 }
@@ -484,8 +485,9 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
     }
     if (timer) timer->Stop();
     if (sala) {
-        // A run reads and writes the room: it ends before the room is freed.
-        if (sala->SimulationActive() || sala->IsRunning) sala->StopSimulation();
+        // A run reads and writes the room: it ends before the room is freed (the window
+        // repainting meanwhile).
+        if (sala->SimulationActive() || sala->IsRunning) StopRun(*sala, [this] { RepaintWhileWaiting(); });
         if (MyGLCanvas) {
             MyGLCanvas->view.DrawRoom = false;
             MyGLCanvas->SetRoom(nullptr);
@@ -498,6 +500,11 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
 
 void SorviwxFrame::OnClose(wxCloseEvent& event)
 {
+    // A close box pressed while the window waits for a thread: the wait finishes first.
+    if (WaitingForThread && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
     if (!ReleaseProject(event.CanVeto())) {
         event.Veto();
         return;

@@ -7,6 +7,7 @@
 #include <wx/button.h>
 #include <wx/grid.h>
 #include <wx/spinctrl.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include "geometry/ErrorHandler.h"
@@ -166,6 +167,18 @@ void SorviwxFrame::ConnectHandlers()
     // (and are not grid events): not connected.
     WIRE(this, wxEVT_GRID_CELL_LEFT_CLICK, ID_SRPLOTCTR, OnSRPlotCtrLeftClick); // 57
     WIRE(this, wxEVT_CHOICE, ID_GRAPHCHC, OnGraphicChange);            // 58
+
+    // A field is committed when it is left or Enter is pressed there: a value the room does not
+    // take is refused then, not at every keystroke. Later, so that no box opens while the
+    // focus moves.
+    for (wxTextCtrl* field : {input_temperature, input_pressure, input_humidity, input_irduration, input_stopdecay,
+                              input_maxreflex, input_numrays}) {
+        field->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
+            event.Skip();
+            CallAfter([this] { RunGuarded([this] { CommitSimulationPage(); }); });
+        });
+        field->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { RunGuarded([this] { CommitSimulationPage(); }); });
+    }
 
     // The close box and Close() run the Quit logic and may be vetoed.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) { RunGuarded([&] { OnClose(event); }); });
