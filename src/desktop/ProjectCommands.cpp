@@ -139,7 +139,10 @@ void MakeUntitled(TRoom& room)
 SaveChooserStart SaveChooserStartFor(const TRoom& room, int status)
 {
     if (status == 0 || room.ProjectName.empty()) return {};
-    return {room.ProjectFolder, room.ProjectName};
+    // A chooser opens a folder given from the root only.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(room.ProjectFolder, ec);
+    return {ec ? room.ProjectFolder : folder.lexically_normal().string(), room.ProjectName};
 }
 
 bool LoadStoredResponses(TRoom& room)
