@@ -46,6 +46,7 @@ class wxGauge;
 class wxGrid;
 class wxGridEvent;
 class wxGridEditorCreatedEvent;
+class wxKeyEvent;
 class wxMenu;
 class wxMenuBar;
 class wxMenuItem;
@@ -177,6 +178,8 @@ public:
 
     // ---- event wiring (SorviwxFrameEvents.cpp) ----
     void ConnectHandlers();
+    // The enabled menu entry that `key` is the shortcut of (wxID_NONE: none).
+    int MenuShortcut(const wxKeyEvent& key);
     // Told the name of every connected handler just before it runs (tests follow the wiring).
     static std::function<void(const char* handler)> HandlerTrace;
 

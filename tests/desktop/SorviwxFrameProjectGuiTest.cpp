@@ -15,6 +15,7 @@
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include "desktop/DesktopProjectSupport.h"
 #include "desktop/DialogInput.h"
@@ -594,4 +595,52 @@ TEST_F(FrameTest, StopAndCloseDuringARunEndIt)
     EXPECT_TRUE(closed);
     EXPECT_EQ(frame->sala, nullptr);
     Quiet([&] { frame = new SorviwxFrame(nullptr); });  // for TearDown
+}
+
+// Keys typed through the window system (one test at a time on the display).
+class FrameRealInput : public FrameTest {};
+
+TEST_F(FrameRealInput, MenuShortcutsWorkWhereverTheFocusIs)
+{
+    Open("room.txt");
+    frame->Show();
+    frame->Raise();
+    ASSERT_TRUE(WaitUntil([&] { return frame->input_temperature->IsShownOnScreen(); }));
+    wxUIActionSimulator input;
+    // The pointer over the window, so that the keys go to it also without a window manager.
+    const wxPoint centre = frame->GetScreenRect().GetPosition() + wxPoint(50, 50);
+    input.MouseMove(centre);
+    WaitUntil([&] { return wxGetMousePosition() == centre; });
+
+    struct Case {
+        const char* where;
+        wxWindow* focus;
+        int key;
+        const char* asked;
+    };
+    const Case cases[] = {
+        {"Temperature field", frame->input_temperature, 'o', "Open Sorvi Project file"},
+        {"Temperature field", frame->input_temperature, 's', "Save Sorvi Project"},
+        {"Temperature field", frame->input_temperature, 'n', "The actual project was changed.\n Save it?"},
+        {"3D view", frame->MyGLCanvas, 'o', "Open Sorvi Project file"},
+        {"3D view", frame->MyGLCanvas, 's', "Save Sorvi Project"},
+        {"3D view", frame->MyGLCanvas, 'n', "The actual project was changed.\n Save it?"},
+    };
+    if (frame->Notebook2->GetSelection() != 0) frame->Notebook2->SetSelection(0);  // the 3D view shown
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.where << " Ctrl+" << static_cast<char>(c.key));
+        frame->ProjectStatus = c.key == 'n' ? 2 : 1;  // New asks the save question
+        prompter.Reset();
+        if (c.key == 'n')
+            prompter.AnswerQuestion(wxID_CANCEL);
+        else
+            prompter.AnswerFile("");
+        c.focus->SetFocus();
+        ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == c.focus; }, std::chrono::seconds(5)));
+        input.Char(c.key, wxMOD_CONTROL);
+        EXPECT_TRUE(WaitUntil([&] { return !prompter.Asked().empty(); }, std::chrono::seconds(5)));
+        if (!prompter.Asked().empty()) EXPECT_EQ(prompter.Asked()[0].message, c.asked);
+        EXPECT_EQ(prompter.Unused(), 0u);
+        prompter.Reset();
+    }
 }
