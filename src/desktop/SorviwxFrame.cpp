@@ -429,6 +429,12 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     ProjectStatus = 0;
     AdjustTitle();
     Maximize(true);
+    // The toolkit gives the first field the focus before the window is shown, and the shown
+    // window then takes no key (not even the menu's shortcuts) until it is clicked: the focus
+    // is given again once the window is up.
+    CallAfter([this] {
+        if (input_temperature && IsShown()) input_temperature->SetFocus();
+    });
 }
 
 SorviwxFrame::~SorviwxFrame()

@@ -612,6 +612,14 @@ TEST_F(FrameRealInput, MenuShortcutsWorkWhereverTheFocusIs)
     input.MouseMove(centre);
     WaitUntil([&] { return wxGetMousePosition() == centre; });
 
+    // Right after start-up, before anything was clicked: the Temperature field takes the keys.
+    PumpEvents();
+    EXPECT_EQ(wxWindow::FindFocus(), frame->input_temperature);
+    prompter.AnswerFile("");
+    input.Char('o', wxMOD_CONTROL);
+    EXPECT_TRUE(WaitUntil([&] { return !prompter.Asked().empty(); }, std::chrono::seconds(5)));
+    prompter.Reset();
+
     struct Case {
         const char* where;
         wxWindow* focus;
