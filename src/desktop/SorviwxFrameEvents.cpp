@@ -188,16 +188,21 @@ void SorviwxFrame::ConnectHandlers()
     WIRE(this, wxEVT_GRID_CELL_LEFT_CLICK, ID_SRPLOTCTR, OnSRPlotCtrLeftClick); // 57
     WIRE(this, wxEVT_CHOICE, ID_GRAPHCHC, OnGraphicChange);            // 58
 
-    // A field is committed when it is left or Enter is pressed there: a value the room does not
-    // take is refused then, not at every keystroke. Later, so that no box opens while the
-    // focus moves.
+    // A field the user typed into is committed when it is left or Enter is pressed there: a
+    // value the room does not take is refused then, not at every keystroke. Later, so that no
+    // box opens while the focus moves.
     for (wxTextCtrl* field : {input_temperature, input_pressure, input_humidity, input_irduration, input_stopdecay,
                               input_maxreflex, input_numrays}) {
-        field->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
+        field->Bind(wxEVT_KILL_FOCUS, [this, field](wxFocusEvent& event) {
             event.Skip();
+            if (!field->IsModified()) return;
+            field->DiscardEdits();
             CallAfter([this] { RunGuarded([this] { CommitSimulationPage(); }); });
         });
-        field->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { RunGuarded([this] { CommitSimulationPage(); }); });
+        field->Bind(wxEVT_TEXT_ENTER, [this, field](wxCommandEvent&) {
+            field->DiscardEdits();
+            RunGuarded([this] { CommitSimulationPage(); });
+        });
     }
 
     // The menu's shortcuts wherever the focus is: some controls (the 3D view) take every key

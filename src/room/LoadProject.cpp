@@ -1,8 +1,6 @@
 #include "room/LoadProject.h"
 
 #include <exception>
-#include <fstream>
-#include <string>
 #include <new>
 
 #include "geometry/ErrorHandler.h"
@@ -15,34 +13,12 @@ void Step(const std::function<void(TRoom&)>& step, TRoom& room)
     if (step) step(room);
 }
 
-// A text in which no line opens a section of a project file (a README, a note) is no project:
-// read as one it would become an empty project that a save writes over the text.
-void RefuseTextWithoutSections(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return;  // the readers say that it cannot be opened
-    static const char* const kSections[] = {"<ENVIRONMENT>", "<SIMULATION>",      "<MATERIALS>",
-                                            "<LAYERS::PLANE>", "<LAYERS::COLOR>", "<PLANES>",
-                                            "<LAYERS::SOURCE>", "<SOURCES>",      "<LAYERS::RECEIVER>",
-                                            "<RECEIVERS>"};
-    // Found as the readers find a section: anywhere in a line.
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find('<') == std::string::npos) continue;
-        for (const char* section : kSections)
-            if (line.find(section) != std::string::npos) return;
-    }
-    ShowErrorAndThrowExit(1, "File '" + path + "' is not a Sorvi project: none of its lines opens a project section "
-                             "such as <ENVIRONMENT> or <PLANES>.");
-}
-
 }  // namespace
 
 void ReadProjectChain(TRoom& room, const std::string& path, ProjectChain chain, const ProjectLoadSteps& steps)
 {
     // Materials before plane layers (a layer names its material), plane layers before planes,
     // directivities before the source and receiver types, each type before its elements.
-    RefuseTextWithoutSections(path);
     const char* f = path.c_str();
     room.PathSetup(f);
     room.EnviromentSetupTXT(f);
