@@ -568,6 +568,23 @@ TEST_F(FrameTest, SimulationPageRefusesValuesTheRoomDoesNotTake)
     frame->input_humidity->SetValue("60");
     frame->input_humidity->GetEventHandler()->ProcessEvent(enter);
     EXPECT_DOUBLE_EQ(frame->sala->Humidity, 60.0);
+
+    // Leaving a field the user typed into refuses it too; one the program filled is left alone.
+    auto leave = [&](wxTextCtrl* field) {
+        wxFocusEvent lost(wxEVT_KILL_FOCUS, field->GetId());
+        lost.SetEventObject(field);
+        field->GetEventHandler()->ProcessEvent(lost);
+        PumpEvents();
+    };
+    frame->input_pressure->SetValue("-1");
+    frame->input_pressure->MarkDirty();  // typed
+    prompter.AnswerMessageBox(wxOK);
+    leave(frame->input_pressure);
+    EXPECT_EQ(prompter.Asked().back().message, "Pressure (atm) takes a number of at least 0.01: \"-1\" is refused.\n");
+    EXPECT_EQ(frame->input_pressure->GetValue(), "1.0");
+    const size_t asked = prompter.Asked().size();
+    leave(frame->input_pressure);
+    EXPECT_EQ(prompter.Asked().size(), asked);
 }
 
 TEST_F(FrameTest, StopAndCloseDuringARunEndIt)
