@@ -602,6 +602,7 @@ TEST_F(FrameTest, StopAndCloseDuringARunEndIt)
     EXPECT_FALSE(frame->WaitingForThread);
 
     // Closed while it runs: stopped, the room freed, the window gone.
+    Quiet([&] { frame->FillEnvironmentFields(); });
     frame->ProjectStatus = 1;
     Press();
     ASSERT_TRUE(frame->sala->SimulationActive());
