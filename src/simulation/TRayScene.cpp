@@ -236,12 +236,6 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     tieNear_ = 1e-12 * scale + 1e-280;
     tieNear2_ = (1.01 * tieNear_) * (1.01 * tieNear_);
 
-    keeps_.assign(static_cast<std::size_t>(n) * nbands, 0.0f);
-    for (unsigned P = 0; P < n; ++P) {
-        float* keep = keeps_.data() + static_cast<std::size_t>(P) * nbands;
-        for (unsigned b = 0; b < nbands; ++b) keep[b] = 1 - planes_[P].abs[b];
-        planes_[P].keep = keep;
-    }
 
     if (n < kMinPlanesForTree) {
         few_ = true;
@@ -449,16 +443,8 @@ __attribute__((always_inline)) inline int TRayScene::PickInside(const WideRayIn&
         equal |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmpeq_pd(c, least))) << k;
         close |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmple_pd(c, near))) << k;
     }
-    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
-    if (close == (1u << m)) {
-        const TPoint3D Xm(cx[m], cy[m], cz[m]);
-        if (InsideAt(m, Xm)) {
-            X = Xm;
-            dist = std::sqrt(s);
-            return static_cast<int>(m);
-        }
-    }
-    return PickInOrder(r, mask, cd, cx, cy, cz, X, dist);
+    const int first = PickFirst(equal, close, s, cx, cy, cz, X, dist);
+    return first >= 0 ? first : PickInOrder(r, mask, cd, cx, cy, cz, X, dist);
 }
 
 // Rare: near ties, or the nearest plane does not hold its point. The candidates of `mask` by
@@ -667,6 +653,15 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
         bestIdx = static_cast<int>(P);
         X = XP;
     };
+    // Candidate P at q, d: kept when it comes first and holds its point.
+    auto weigh = [&](unsigned P, bool first) {
+        if (!first)
+            other = std::min(other, d);
+        else if (InsideAt(P, q))
+            keep(P, d, q);
+        else if (d < missed && NearEdge(P, q))
+            missed = d;
+    };
     auto answer = [&] {
         if (bestIdx >= 0) dist = best;
         const bool corner = std::min(other, missed) <= std::max(best * kTie2, 1.01 * tieNear_);
@@ -677,15 +672,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
         // The plain loop in index order: the reference the other searches reproduce.
         for (unsigned P = 0; P < n; ++P) {
             if (static_cast<int>(P) == skip) continue;
-            if (!Candidate(planes_[P], p, v, vn, P1, best, q, d)) continue;
-            if (d < best) {
-                if (InsideAt(P, q))
-                    keep(P, d, q);
-                else if (d < missed && NearEdge(P, q))
-                    missed = d;
-            } else {
-                other = std::min(other, d);
-            }
+            if (Candidate(planes_[P], p, v, vn, P1, best, q, d)) weigh(P, d < best);
         }
         return answer();
     }
@@ -789,14 +776,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
             const LeafPlane& lp = leafPlanes_[k];
             if (!CandidateOf(lp.normal, lp.vertex0, p, v, vn, P1, best, q, d)) continue;
             // The plain loop keeps the first plane in index order at the smallest distance.
-            if (d < best || (d == best && static_cast<int>(P) < bestIdx)) {
-                if (InsideAt(P, q))
-                    keep(P, d, q);
-                else if (d < missed && NearEdge(P, q))
-                    missed = d;
-            } else {
-                other = std::min(other, d);
-            }
+            weigh(P, d < best || (d == best && static_cast<int>(P) < bestIdx));
         }
     }
     return answer();

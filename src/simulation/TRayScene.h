@@ -109,7 +109,6 @@ public:
         bool testable = false;  // more than two vertices
         const float* abs = nullptr;  // NumBands absorption coefficients
         const float* dif = nullptr;  // NumBands scattering coefficients
-        const float* keep = nullptr;  // NumBands factors 1 - abs, as the reflection computes them
         int layer = -1;              // plane layer index, -1 when outside the list
         double lo[3] = {}, hi[3] = {};  // inflated bounding box: holds every point Inside accepts
     };
@@ -244,6 +243,20 @@ private:
                    double& dist) const;
     int NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
                        TPoint3D& X, double& dist) const;
+    // The usual pick: the first lane of `equal` (those holding the least squared distance s)
+    // when no other lane is `close` to s and it holds its point; -1 otherwise, and the
+    // candidates go to PickInOrder.
+    __attribute__((always_inline)) int PickFirst(unsigned equal, unsigned close, double s, const double* cx,
+                                                 const double* cy, const double* cz, TPoint3D& X, double& dist) const
+    {
+        const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
+        if (close != (1u << m)) return -1;
+        const TPoint3D Xm(cx[m], cy[m], cz[m]);
+        if (!InsideAt(m, Xm)) return -1;
+        X = Xm;
+        dist = std::sqrt(s);
+        return static_cast<int>(m);
+    }
     int PickInside(const WideRayIn& r, unsigned mask, unsigned lanes, const double* ck, const double* cd,
                    const double* cx, const double* cy, const double* cz, TPoint3D& X, double& dist) const;
     int PickInOrder(const WideRayIn& r, unsigned mask, const double* cd, const double* cx, const double* cy,
@@ -269,7 +282,6 @@ private:
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
     std::vector<TriPair> pairs_;
-    std::vector<float> keeps_;  // Plane::keep of every plane
     std::vector<Node> nodes_;
     std::vector<NodePair> packed_;
     uint32_t rootRef_ = 0;  // reference of nodes_[0] (see NodePair)
@@ -383,7 +395,6 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
                            static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, sv, _CMP_EQ_OQ))) << 4;
     const unsigned close = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, near, _CMP_LE_OQ))) |
                            static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, near, _CMP_LE_OQ))) << 4;
-    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
     alignas(32) double cd[8], cx[8], cy[8], cz[8];
     _mm256_store_pd(cx, a.x);
     _mm256_store_pd(cx + 4, b.x);
@@ -391,14 +402,8 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
     _mm256_store_pd(cy + 4, b.y);
     _mm256_store_pd(cz, a.z);
     _mm256_store_pd(cz + 4, b.z);
-    if (close == (1u << m)) {
-        const TPoint3D Xm(cx[m], cy[m], cz[m]);
-        if (InsideAt(m, Xm)) {
-            X = Xm;
-            dist = std::sqrt(s);
-            return static_cast<int>(m);
-        }
-    }
+    const int first = PickFirst(equal, close, s, cx, cy, cz, X, dist);
+    if (first >= 0) return first;
     const __m256d inf = _mm256_set1_pd(HUGE_VAL);
     const unsigned mask = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, inf, _CMP_LT_OQ))) |
                           static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, inf, _CMP_LT_OQ))) << 4;
