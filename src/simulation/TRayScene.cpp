@@ -230,6 +230,13 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
         }
     }
 
+    keeps_.assign(static_cast<std::size_t>(n) * nbands, 0.0f);
+    for (unsigned P = 0; P < n; ++P) {
+        float* keep = keeps_.data() + static_cast<std::size_t>(P) * nbands;
+        for (unsigned b = 0; b < nbands; ++b) keep[b] = 1 - planes_[P].abs[b];
+        planes_[P].keep = keep;
+    }
+
     // Rounding puts an intersection some 1e-15 of the scale off; the boxes' margins hold both.
     edgeSlack_ = 1e-8 * scale + 1e-12;
     edgeGap_ = 1e-6 * scale + 1e-12;
@@ -425,7 +432,7 @@ __attribute__((always_inline)) inline int TRayScene::PickInside(const WideRayIn&
                                                                 const double* cy, const double* cz, TPoint3D& X,
                                                                 double& dist) const
 {
-    if (!mask) return Watertight(r, -1, X, dist);
+    if (!mask) return Watertight(CopyOf(r), -1, X, dist);
     // The least square and the first lane holding it, without branches: the root is
     // monotone, so no distance is below its root.
     __m128d least = _mm_load_pd(ck);
@@ -444,12 +451,12 @@ __attribute__((always_inline)) inline int TRayScene::PickInside(const WideRayIn&
         close |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmple_pd(c, near))) << k;
     }
     const int first = PickFirst(equal, close, s, cx, cy, cz, X, dist);
-    return first >= 0 ? first : PickInOrder(r, mask, cd, cx, cy, cz, X, dist);
+    return first >= 0 ? first : PickInOrder(CopyOf(r), mask, cd, cx, cy, cz, X, dist);
 }
 
 // Rare: near ties, or the nearest plane does not hold its point. The candidates of `mask` by
 // their distances themselves (roots of cd), in index order.
-int TRayScene::PickInOrder(const WideRayIn& r, unsigned mask, const double* cd, const double* cx, const double* cy,
+int TRayScene::PickInOrder(const RayCopy& r, unsigned mask, const double* cd, const double* cx, const double* cy,
                            const double* cz, TPoint3D& X, double& dist) const
 {
     bool nearEdge = false;  // a nearer candidate failed near an edge
@@ -504,7 +511,7 @@ bool TRayScene::NearEdge(unsigned P, const TPoint3D& X) const
     return false;
 }
 
-int TRayScene::Watertight(const WideRayIn& r, int found, TPoint3D& X, double& dist) const
+int TRayScene::Watertight(const RayCopy& r, int found, TPoint3D& X, double& dist) const
 {
     const unsigned n = static_cast<unsigned>(planes_.size());
     const double limit = found >= 0 ? dist - edgeGap_ : kFar;
@@ -549,7 +556,7 @@ int TRayScene::Watertight(const WideRayIn& r, int found, TPoint3D& X, double& di
 // Plane W met at X: when X lies on or beyond another plane that the ray crosses there too (a
 // corner), the reflection moves back along the ray until X is on the ray's side of every such
 // plane, which the next searches then meet in turn.
-int TRayScene::Corner(const WideRayIn& r, int W, TPoint3D& X, double& dist) const
+int TRayScene::Corner(const RayCopy& r, int W, TPoint3D& X, double& dist) const
 {
     constexpr unsigned kMaxCorner = 8;
     unsigned corner[kMaxCorner];
@@ -665,7 +672,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
     auto answer = [&] {
         if (bestIdx >= 0) dist = best;
         const bool corner = std::min(other, missed) <= std::max(best * kTie2, 1.01 * tieNear_);
-        return bestIdx < 0 || missed < best || corner ? Watertight(ray, bestIdx, X, dist) : bestIdx;
+        return bestIdx < 0 || missed < best || corner ? Watertight(CopyOf(ray), bestIdx, X, dist) : bestIdx;
     };
 
     if (nodes_.empty() && n >= kMinPlanesForTree) {

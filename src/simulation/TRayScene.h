@@ -88,6 +88,15 @@ public:
         const TPoint3D& P1;
         int skip;
     };
+    // The same ray by value, for the rare paths: built only there, so that the usual path
+    // keeps the ray in registers.
+    struct RayCopy {
+        TPoint3D p;
+        TVector v, vn;
+        TPoint3D P1;
+        int skip;
+    };
+    static RayCopy CopyOf(const WideRayIn& r) { return RayCopy{r.p, r.v, r.vn, r.P1, r.skip}; }
     // NearestWide for two rays at once (their searches overlap): the results of the first
     // ray in X0, dist0, returned in P0, those of the second in X1, dist1, returned in P1.
     __attribute__((target("avx"), always_inline)) inline void NearestWide2(const WideRayIn& r0, const WideRayIn& r1,
@@ -109,6 +118,7 @@ public:
         bool testable = false;  // more than two vertices
         const float* abs = nullptr;  // NumBands absorption coefficients
         const float* dif = nullptr;  // NumBands scattering coefficients
+        const float* keep = nullptr;  // NumBands factors 1 - abs, as the reflection computes them
         int layer = -1;              // plane layer index, -1 when outside the list
         double lo[3] = {}, hi[3] = {};  // inflated bounding box: holds every point Inside accepts
     };
@@ -259,7 +269,7 @@ private:
     }
     int PickInside(const WideRayIn& r, unsigned mask, unsigned lanes, const double* ck, const double* cd,
                    const double* cx, const double* cy, const double* cz, TPoint3D& X, double& dist) const;
-    int PickInOrder(const WideRayIn& r, unsigned mask, const double* cd, const double* cx, const double* cy,
+    int PickInOrder(const RayCopy& r, unsigned mask, const double* cd, const double* cx, const double* cy,
                     const double* cz, TPoint3D& X, double& dist) const;
     // Whether X (a point of plane P's plane) lies within edgeSlack_ of an edge of one of P's
     // triangles, measured in the plane's frame.
@@ -269,8 +279,8 @@ private:
     // by more than edgeGap_ (the ray slipped through that edge); else found. With nothing
     // ahead at all, a plane whose surface the ray starts on, within edgeSlack_ (a corner left
     // by rounding on its outer side), reflecting the ray where it stands.
-    int Watertight(const WideRayIn& r, int found, TPoint3D& X, double& dist) const;
-    int Corner(const WideRayIn& r, int W, TPoint3D& X, double& dist) const;
+    int Watertight(const RayCopy& r, int found, TPoint3D& X, double& dist) const;
+    int Corner(const RayCopy& r, int W, TPoint3D& X, double& dist) const;
     int NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
                    TRaySceneStack& stack) const;
     static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
@@ -282,6 +292,7 @@ private:
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
     std::vector<TriPair> pairs_;
+    std::vector<float> keeps_;  // Plane::keep of every plane
     std::vector<Node> nodes_;
     std::vector<NodePair> packed_;
     uint32_t rootRef_ = 0;  // reference of nodes_[0] (see NodePair)
@@ -387,7 +398,7 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
     const WideLanes& a = f.a;
     const WideLanes& b = f.b;
     const double s = f.s;
-    if (!(s < HUGE_VAL)) return Watertight(r, -1, X, dist);  // no candidate
+    if (!(s < HUGE_VAL)) return Watertight(CopyOf(r), -1, X, dist);  // no candidate
     // A plane met within 3e-12 of it or near the start (an edge or a corner) leaves the choice
     // to PickInOrder.
     const __m256d sv = _mm256_set1_pd(s), near = _mm256_set1_pd(std::max(s * (1.0 + 3e-12), tieNear2_));
@@ -409,5 +420,5 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
                           static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, inf, _CMP_LT_OQ))) << 4;
     _mm256_store_pd(cd, a.d2);
     _mm256_store_pd(cd + 4, b.d2);
-    return PickInOrder(r, mask, cd, cx, cy, cz, X, dist);
+    return PickInOrder(CopyOf(r), mask, cd, cx, cy, cz, X, dist);
 }

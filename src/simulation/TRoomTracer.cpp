@@ -415,8 +415,8 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
             // |X - p| as the search measured it; without diffuse processing nothing reads the
             // scattered energy.
-            energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, job.numBands,
-                                  static_cast<float>(job.numBands), job.diffuse, job.diffuse ? w.scatt : nullptr);
+            energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+                                  static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
