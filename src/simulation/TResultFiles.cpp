@@ -121,7 +121,7 @@ void TResult::GetMonoParams()
     for (uint32_t b = 0; b < NumBands; ++b) {
         average(r);
         if (BaseLength > 0) {
-            OctaveBandDesign(filter.data(), BaseLength, octaveFreqs[b]);
+            AnalysisBandDesign(filter.data(), BaseLength, octaveFreqs.data(), NumBands, b);
             Filter(r.data(), N, filter.data(), BaseLength);
         }
         DecayParameters(Param[b], r, firstSound, FSample);
