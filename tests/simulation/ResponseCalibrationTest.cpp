@@ -284,8 +284,8 @@ TEST(CalibratedResponses, BandsDecayAsTheirOwnArrivals)
         const double C80 = GetC80(p.data(), N, first, static_cast<float>(kFs));
         const TMonoParams& q = pair.Param[b];
         SCOPED_TRACE(testing::Message() << "band " << 62.5 * std::ldexp(1.0, static_cast<int>(b)) << " Hz: T30 "
-                                        << q.T30 << " s, arrivals " << T30 << " s; C80 " << q.C80
-                                        << " dB, arrivals " << C80 << " dB");
+                                        << q.T30 << " s, arrivals " << T30 << " s; C80 " << q.C80 << " dB, arrivals "
+                                        << C80 << " dB");
         EXPECT_NEAR(q.T30, T30, 0.05 * T30);
         EXPECT_NEAR(q.C80, C80, 1.0);
     }

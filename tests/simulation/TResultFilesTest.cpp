@@ -161,7 +161,8 @@ TEST(PairFiles, BandPastTheNyquistFrequencyReadsSilent)
     r.DirectSoundIndex = 100;
     r.GetMonoParams();
     const TMonoParams& top = r.Param[kBands - 1];
-    for (float v : {top.T20, top.T30, top.T60, top.EDT, top.C80, top.D50, top.SPL, top.SPL_A, top.CT}) EXPECT_EQ(v, 0.0f);
+    for (float v : {top.T20, top.T30, top.T60, top.EDT, top.C80, top.D50, top.SPL, top.SPL_A, top.CT})
+        EXPECT_EQ(v, 0.0f);
     for (unsigned b = 0; b + 1 < kBands; ++b) {
         EXPECT_TRUE(std::isfinite(r.Param[b].T30) && r.Param[b].T30 > 0.0f) << b;
         EXPECT_TRUE(std::isfinite(r.Param[b].SPL)) << b;
