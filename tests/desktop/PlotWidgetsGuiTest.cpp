@@ -88,7 +88,7 @@ TEST_F(PlotWidgetsTest, PairGridHasARowPerSourceAndAColumnPerReceiver)
     auto* grid = new wxGrid(panel, wxID_ANY);
     grid->CreateGrid(0, 0);
     frame->Show();
-    FillPairGrid(*grid, 3, 2);
+    FillPairGrid(*grid, 3, 2, [](unsigned int S, unsigned int R) { return S == 2 && R == 0; });
     ASSERT_EQ(grid->GetNumberRows(), 3);
     ASSERT_EQ(grid->GetNumberCols(), 2);
     EXPECT_TRUE(grid->IsEnabled());
@@ -97,14 +97,15 @@ TEST_F(PlotWidgetsTest, PairGridHasARowPerSourceAndAColumnPerReceiver)
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 2; ++c) {
             EXPECT_TRUE(grid->IsReadOnly(r, c));
-            EXPECT_EQ(grid->GetCellValue(r, c), "");
+            // Ticked exactly where the pair's curves are shown.
+            EXPECT_EQ(grid->GetCellValue(r, c), r == 2 && c == 0 ? "1" : "") << r << c;
         }
     grid->SetCellValue(0, 0, "1");
-    FillPairGrid(*grid, 1, 1);
+    FillPairGrid(*grid, 1, 1, [](unsigned int, unsigned int) { return false; });
     EXPECT_EQ(grid->GetNumberRows(), 1);
     EXPECT_EQ(grid->GetCellValue(0, 0), "");
 
-    FillPairGrid(*grid, 0, 4);
+    FillPairGrid(*grid, 0, 4, [](unsigned int, unsigned int) { return true; });
     EXPECT_FALSE(grid->IsEnabled());
     EXPECT_EQ(grid->GetNumberRows(), 1);
     EXPECT_EQ(grid->GetNumberCols(), 1);
