@@ -212,7 +212,10 @@ void GL_Window::mouseWheelMoved(wxMouseEvent& event)
 }
 
 void GL_Window::mouseReleased(wxMouseEvent&) {}
-void GL_Window::rightClick(wxMouseEvent&) {}
+void GL_Window::rightClick(wxMouseEvent& event)
+{
+    lastPos = event.GetPosition();  // the pan starts where the button went down
+}
 void GL_Window::mouseLeftWindow(wxMouseEvent&) {}
 void GL_Window::keyPressed(wxKeyEvent&) {}
 void GL_Window::keyReleased(wxKeyEvent&) {}
@@ -221,6 +224,8 @@ void GL_Window::OnMouseWheel(wxMouseEvent&) {}
 void GL_Window::viewExtent(wxMouseEvent&)
 {
     view.SetDefaultViewOptions();
+    if (view.DrawRoom && sala)
+        view.d = std::max(view.d, WholeRoomDistance(sala->GetMaxRoomLength(), view.fov, view.Aspect()));
 }
 
 void GL_Window::resized(wxSizeEvent&)
@@ -260,8 +265,7 @@ void GL_Window::setYRotation(int angle)
 
 void GL_Window::setTranslation(float dx, float dy)
 {
-    pan_x += dx;
-    pan_y += dy;
+    view.Pan(dx, dy);
 }
 
 // ---- GL state and camera -----------------------------------------------------------------
@@ -287,7 +291,8 @@ void GL_Window::AdjustView()
 {
     ApplyViewGLState();
     view.ForceFrameConstants();
-    view.target = view.DrawRoom && sala ? ViewTarget(*sala) : TPoint3D(0, 0, 0);
+    view.target = (view.DrawRoom && sala ? ViewTarget(*sala) : TPoint3D(0, 0, 0)) + view.pan;
+    view.reach = view.DrawRoom && sala ? sala->GetMaxRoomLength() / 2.0 : 0.0;
     view.width = getWidth();
     view.height = getHeight();
     view.UpdateFrame();
@@ -299,7 +304,6 @@ void GL_Window::AdjustView()
     glLoadIdentity();
     gluLookAt(view.viewpt.x, view.viewpt.y, view.viewpt.z, view.target.x, view.target.y,
               view.target.z, view.Up.x, view.Up.y, view.Up.z);
-    glTranslatef(pan_x, pan_y, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
