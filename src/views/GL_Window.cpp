@@ -150,7 +150,7 @@ bool GL_Window::MakeCurrent()
 bool GL_Window::NeedsRedraw() const
 {
     if (!IsShownOnScreen()) return false;
-    if (dirty_ || !(view == drawnView_)) return true;
+    if (dirty_ || hiddenSinceDrawn_ || !(view == drawnView_)) return true;
     return sala && Fingerprint(*sala) != drawnRoom_;
 }
 
@@ -174,6 +174,7 @@ bool GL_Window::RenderFrame()
     drawnView_ = view;
     drawnRoom_ = sala ? Fingerprint(*sala) : 0;
     dirty_ = false;
+    hiddenSinceDrawn_ = false;
     return true;
 }
 
@@ -242,6 +243,9 @@ void GL_Window::render(wxPaintEvent&)
 
 void GL_Window::OnIdle(wxIdleEvent&)
 {
+    // A canvas shown again (its notebook page chosen) draws anew even when no paint event
+    // comes: its window's contents are not kept while hidden.
+    if (!IsShownOnScreen()) hiddenSinceDrawn_ = true;
     if (autoRedraw_ && NeedsRedraw()) draw();
 }
 

@@ -111,6 +111,7 @@ private:
     std::unique_ptr<wxGLContext> m_context;
     bool autoRedraw_ = true;
     bool dirty_ = true;
+    bool hiddenSinceDrawn_ = false;  // hidden on an idle event since the last picture
     ViewControl drawnView_;
     std::uint64_t drawnRoom_ = 0;
 

@@ -330,11 +330,22 @@ TEST_F(GLWindowGuiTest, RedrawsOnlyAfterTheViewOrTheRoomChanged)
     view->MarkDirty();
     EXPECT_TRUE(view->NeedsRedraw());
 
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
+
     // Hidden: nothing to draw, nothing drawn.
     frame->Hide();
     ASSERT_TRUE(WaitUntil([&] { return !view->IsShownOnScreen(); }));
     EXPECT_FALSE(view->NeedsRedraw());
     EXPECT_FALSE(view->RenderFrame());
+    // Shown again (a notebook page chosen again), unchanged: the picture is drawn anew, with
+    // or without a paint event, since the hidden window kept none.
+    PumpEvents();
+    view->SetAutoRedraw(false);
+    frame->Show();
+    ASSERT_TRUE(WaitUntil([&] { return view->IsShownOnScreen(); }));
+    EXPECT_TRUE(view->NeedsRedraw());
+    view->SetAutoRedraw(true);
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
 }
 
 // A preview freed with its dialog (the room designer's) must not end the program's loop.
