@@ -108,8 +108,8 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     }
     for (int i = 0; i < 4; ++i) {
         // Below the plot room for the band labels and, under them, the axis title (which
-        // otherwise is written inside the plot over the curves).
-        param_plot[i]->SetMargins(40, 40, 56, 40);
+        // otherwise is written inside the plot over the curves); at the left for "100.0".
+        param_plot[i]->SetMargins(40, 40, 56, 46);
         param_plot[i]->AddLayer(xaxis_param);
         param_plot[i]->AddLayer(yaxis_param[i]);
     }

@@ -169,10 +169,12 @@ AxisDrawing LayoutScaleX(const ChartView& view, const AxisSettings& axis, const 
 
     int labelH = 0, maxExtent = 0;
     if (!axis.fixedTicks.empty()) {
-        // Labels at least 4 pixels apart, left to right.
-        constexpr int kGap = 4;
-        bool placed = false;
-        int lastRight = 0;
+        struct Shown {
+            int p;
+            const std::string* text;
+            TextSize size;
+        };
+        std::vector<Shown> shown;
         for (const AxisTick& tick : axis.fixedTicks) {
             const double px = (tick.value - view.posX) * view.scaleX;
             if (!std::isfinite(px)) continue;
@@ -182,12 +184,21 @@ AxisDrawing LayoutScaleX(const ChartView& view, const AxisSettings& axis, const 
             if (tick.label.empty()) continue;
             const TextSize s = measure(tick.label);
             labelH = std::max(labelH, s.height);
-            const int left = p - s.width / 2;
-            if (placed && left < lastRight + kGap) continue;
-            place(tick.label, p, s);
-            placed = true;
-            lastRight = left + s.width;
+            shown.push_back({p, &tick.label, s});
         }
+        // Every k-th label, the smallest k that leaves 4 pixels between neighbours.
+        constexpr int kGap = 4;
+        auto fits = [&](std::size_t k) {
+            for (std::size_t i = k; i < shown.size(); i += k) {
+                const Shown& a = shown[i - k];
+                const Shown& b = shown[i];
+                if (b.p - b.size.width / 2 < a.p - a.size.width / 2 + a.size.width + kGap) return false;
+            }
+            return true;
+        };
+        std::size_t k = 1;
+        while (k < shown.size() && !fits(k)) ++k;
+        for (std::size_t i = 0; i < shown.size(); i += k) place(*shown[i].text, shown[i].p, shown[i].size);
     } else {
         ForEachTick(first, ts.step, end, [&](double n) {
             const int p = pixel(n);

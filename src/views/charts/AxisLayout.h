@@ -82,7 +82,8 @@ struct AxisSettings {
     std::string labelFormat;
     bool drawOutsideMargins = true;
     // When set, the horizontal axis marks these values only, whatever the zoom, and labels
-    // each with its own text; a label that would touch the one before it is left out.
+    // each with its own text; when neighbouring labels would touch, every second (third ...)
+    // label is written, from the first.
     std::vector<AxisTick> fixedTicks;
 };
 
