@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <malloc.h>
 #include <system_error>
 
 namespace {
@@ -151,6 +152,8 @@ bool EarlyArrivalStore::SpillAll()
     }
     if (f && std::fclose(f) != 0) ok = false;
     spilledBytes_ = end;
+    // The freed chunks go back to the system now, not when the heap's top happens to be free.
+    ::malloc_trim(0);
     // Blocks recorded before a failed write are read back by their offsets; the rest stays held.
     if (!ok) spillBroken_ = true;
     return ok;

@@ -226,7 +226,10 @@ void TResult::KeepEarly(std::string_view line, const uint32_t* record)
         }
         record = parsed.data();
     }
-    const uint64_t budget = ClusterMemoryBytes / std::max<uint32_t>(ArrivalMemoryShare, 1);
+    // Held while they can be clustered in one batch; past that they are spilled, as the
+    // clustering would read them in batches from the spill anyway.
+    const uint64_t share = ClusterMemoryBytes / std::max<uint32_t>(ArrivalMemoryShare, 1);
+    const uint64_t budget = ClusteredRecords(share, NumBands) * EarlyArrivalStore::Words(NumBands) * sizeof(uint32_t);
     if (!EarlyArrivals.Add(record, budget) && !spillFailed_) {
         // The records stay in memory: nothing is lost, the memory grows.
         spillFailed_ = true;

@@ -203,6 +203,8 @@ public:
     // Groups the early arrivals by order, time block and direction and appends one
     // representative per group (summed energies) to the ray file; closes the pair's files.
     void Cluster();
+    // Early records the clustering holds at once (with its view of them) in `bytes`; at least 1.
+    static uint64_t ClusteredRecords(uint64_t bytes, unsigned numBands);
     // Position of the first smallest entry.
     static unsigned findPosMinFloat(const float* list, unsigned list_size);
     // First group g < grupos_criados holding elem, or -1.

@@ -108,6 +108,12 @@ void TResult::showgrupos(const std::vector<std::vector<int>>& grupo, unsigned gr
     }
 }
 
+uint64_t TResult::ClusteredRecords(uint64_t bytes, unsigned numBands)
+{
+    const uint64_t perRecord = EarlyArrivalStore::Words(numBands) * sizeof(uint32_t) + sizeof(Member);
+    return std::max<uint64_t>(1, bytes / perRecord);
+}
+
 void TResult::Cluster()
 {
     if (EarlyRefCount == 0) {
@@ -135,8 +141,7 @@ void TResult::Cluster()
     };
     std::vector<Batch> batches;
     const int64_t highestOrder = store.HighestOrder();
-    const uint64_t perRecord = stride * sizeof(uint32_t) + sizeof(Member);
-    const uint64_t budget = std::max<uint64_t>(1, ClusterMemoryBytes / perRecord);
+    const uint64_t budget = ClusteredRecords(ClusterMemoryBytes, NumBands);
     if (store.Count() > budget && store.HighOrders() == 0) {
         uint64_t held = 0;
         for (uint32_t r = 0; r < store.PerOrder().size(); ++r) {

@@ -163,6 +163,8 @@ void TRoom::CalculateResponsesFromRayFiles()
     if (ArtificialTailFlag) TResult::StartTailRun();
     const std::string prefix = ProjectFile("RAYS");
     const unsigned count = NumReceivers * NumSources;
+    const unsigned threads = std::max(1u, TracerThreadCount());
+    const unsigned side = std::min(threads, count);  // pairs worked on at once
     OrderedSteps steps;
     steps.step = [&](unsigned k) {
         const unsigned s = k / NumReceivers, r = k % NumReceivers;
@@ -170,11 +172,13 @@ void TRoom::CalculateResponsesFromRayFiles()
         char tail[32];
         std::snprintf(tail, sizeof tail, "-S%.3d-R%.3d.txt", s + 1, r + 1);
         TResult& pair = *spcresult[r][s];
+        // The cores shared among the pairs that can still run beside this one.
+        pair.ClusterThreads = std::max(1u, threads / std::min(side, count - k));
         Print("Calculating impulse responses: \n");
         pair.GetImpulseResponsesfromRAYS((prefix + tail).c_str());
         Print("Calculating acoustic parameters ... ");
         pair.GetMonoParams();
         Print(" Done!\n");
     };
-    steps.Run(count, std::min(std::max(1u, TracerThreadCount()), count));
+    steps.Run(count, side);
 }
