@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,6 +64,7 @@ private:
 struct BenchRoom {
     BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers)
     {
+        Quiet q;  // the patterns and the room report themselves
         folder = std::filesystem::temp_directory_path() / ("sorvi-bench-tracer-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         room.ProjectFolder = folder.string();
@@ -82,15 +84,13 @@ struct BenchRoom {
             rec.SetDirectivity(omni);
             room.AddReceiver(&rec);
         }
-        Quiet q;
         room.AcousticParameters();
     }
     ~BenchRoom()
     {
-        {
-            Quiet q;
-            room.ClearResults();
-        }
+        // Silent until the room (destroyed after this body) has said its farewell lines.
+        farewell.emplace();
+        room.ClearResults();
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
@@ -115,6 +115,7 @@ struct BenchRoom {
     }
 
     std::filesystem::path folder;
+    std::optional<Quiet> farewell;  // declared before the room: restores the output after it
     TRoom room;
 };
 
