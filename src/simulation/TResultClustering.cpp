@@ -215,18 +215,32 @@ void TResult::Cluster()
             ShowErrorAndThrowExit(1, "Impossible to read file " + EarlyFileName + ".records");
         // The members in order of their bucket (orders one by one, then the highest bucket),
         // each bucket in line order; a single batch reads the held records in place.
-        auto take = [&](const uint32_t* rec, std::size_t count) {
-            for (std::size_t k = 0; k < count; ++k, rec += stride)
-                members.push_back({rec[Store::kIndex], FloatOf(rec[Store::kAzim]), FloatOf(rec[Store::kElev]),
-                                   FloatOf(rec[Store::kFatordist]), rec[Store::kLine], rec[Store::kOrder], rec});
+        struct Span {
+            const uint32_t* records;
+            std::size_t count, first;  // first: its first member
         };
-        if (readBack) {
-            members.reserve(words.size() / stride);
+        std::vector<Span> spans;
+        std::size_t total = 0;
+        auto take = [&](const uint32_t* rec, std::size_t count) {
+            // Spans of at most 64k records, so that the threads share the work.
+            for (std::size_t k = 0; k < count; k += 65536) {
+                const std::size_t n = std::min<std::size_t>(65536, count - k);
+                spans.push_back({rec + k * stride, n, total});
+                total += n;
+            }
+        };
+        if (readBack)
             take(words.data(), words.size() / stride);
-        } else {
-            members.reserve(store.Count());
-            store.ForEachHeld([&](const uint32_t* rec, std::size_t count) { take(rec, count); });
-        }
+        else
+            store.ForEachHeld(take);
+        members.resize(total);
+        ParallelFor(spans.size(), threads, [&](std::size_t k) {
+            const uint32_t* rec = spans[k].records;
+            Member* m = &members[spans[k].first];
+            for (std::size_t i = 0; i < spans[k].count; ++i, rec += stride)
+                m[i] = {rec[Store::kIndex], FloatOf(rec[Store::kAzim]), FloatOf(rec[Store::kElev]),
+                        FloatOf(rec[Store::kFatordist]), rec[Store::kLine], rec[Store::kOrder], rec};
+        });
 
         // By reflection order (file order kept within an order), then by time; the orders are
         // sorted by time on the worker threads.
