@@ -105,10 +105,10 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes)
     Chunks& chunks = held_[bucket];
     if (chunks.empty() || chunks.back().size() + stride_ > chunks.back().capacity()) {
         chunks.emplace_back();
-        const std::size_t records = std::size_t{256} << std::min<std::size_t>(chunks.size() - 1, 6);
+        const std::size_t records = std::size_t{256} << std::min<std::size_t>(chunks.size() - 1, 8);
         chunks.back().reserve(records * stride_);
     }
-    std::vector<uint32_t>& to = chunks.back();
+    Chunk& to = chunks.back();
     const std::size_t at = to.size();
     to.insert(to.end(), words, words + stride_);
     to[at + kLine] = static_cast<uint32_t>(count_);
@@ -137,7 +137,7 @@ bool EarlyArrivalStore::SpillAll()
     std::vector<Block> blocks;
     for (std::size_t b = 0; b < held_.size() && ok; ++b) {
         blocks.clear();
-        for (const std::vector<uint32_t>& words : held_[b]) {
+        for (const Chunk& words : held_[b]) {
             if (words.empty()) continue;
             const uint64_t bytes = words.size() * sizeof(uint32_t);
             ok = std::fwrite(words.data(), 1, bytes, f) == bytes;
@@ -159,7 +159,7 @@ bool EarlyArrivalStore::SpillAll()
     return ok;
 }
 
-bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, std::vector<uint32_t>& out) const
+bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out) const
 {
     const uint32_t first = std::min(lo, kBuckets - 1), last = std::min(hi, kBuckets - 1);
     std::size_t words = out.size();
@@ -167,7 +167,7 @@ bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, std::vector<uint32_t>& 
         if (b < spilled_.size())
             for (const Block& k : spilled_[b]) words += k.records * stride_;
         if (b < held_.size())
-            for (const std::vector<uint32_t>& chunk : held_[b]) words += chunk.size();
+            for (const Chunk& chunk : held_[b]) words += chunk.size();
     }
     out.reserve(words);
     std::FILE* f = nullptr;
@@ -184,7 +184,7 @@ bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, std::vector<uint32_t>& 
                 if (!ok) break;
             }
         if (b < held_.size())
-            for (const std::vector<uint32_t>& chunk : held_[b]) out.insert(out.end(), chunk.begin(), chunk.end());
+            for (const Chunk& chunk : held_[b]) out.insert(out.end(), chunk.begin(), chunk.end());
     }
     if (f) std::fclose(f);
     // The highest bucket holds every order from its own on: only those asked for are kept.
@@ -213,7 +213,7 @@ void EarlyArrivalStore::Truncate(uint64_t count)
     };
     for (Chunks& chunks : held_) {
         while (!chunks.empty()) {
-            std::vector<uint32_t>& words = chunks.back();
+            Chunk& words = chunks.back();
             if (!words.empty() && words[words.size() - stride_ + kLine] < count) break;
             if (!words.empty()) {
                 drop(&words[words.size() - stride_]);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "simulation/BigBlockAllocator.h"
+
 class EarlyArrivalStore {
 public:
     // The words of a record: this head, then the band energies (float bits). Floats are kept
@@ -50,14 +52,15 @@ public:
     // The records of orders lo .. hi appended to out in order of their bucket (orders below
     // CountedOrders() one by one, the higher ones together), each bucket in line order.
     // False when the scratch file could not be read.
-    bool Gather(uint32_t lo, uint32_t hi, std::vector<uint32_t>& out) const;
+    using RecordWords = std::vector<uint32_t, BigBlockAllocator<uint32_t>>;
+    bool Gather(uint32_t lo, uint32_t hi, RecordWords& out) const;
 
     // Calls fn(records, count) for the records held in memory, bucket by bucket.
     template <class F>
     void ForEachHeld(F&& fn) const
     {
         for (const Chunks& chunks : held_)
-            for (const std::vector<uint32_t>& words : chunks)
+            for (const Chunk& words : chunks)
                 if (!words.empty()) fn(words.data(), words.size() / stride_);
     }
 
@@ -75,7 +78,8 @@ private:
     std::string spillPath_;
     // A bucket's records in memory: chunks of growing size, each filled up to the capacity it
     // was given, so that no record is copied while the records come in.
-    using Chunks = std::vector<std::vector<uint32_t>>;
+    using Chunk = std::vector<uint32_t, BigBlockAllocator<uint32_t>>;
+    using Chunks = std::vector<Chunk>;
     std::vector<Chunks> held_;  // [bucket]
     std::vector<std::vector<Block>> spilled_;  // [bucket]
     std::vector<uint64_t> perOrder_;

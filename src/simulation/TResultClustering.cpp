@@ -21,6 +21,7 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/HeldOutput.h"
 #include "geometry/util.h"
+#include "simulation/BigBlockAllocator.h"
 #include "simulation/DirectionGroups.h"
 #include "simulation/ParallelFor.h"
 #include "simulation/TResult.h"
@@ -47,6 +48,14 @@ bool ByIndex(const Member& a, const Member& b)
     if (a.index != b.index) return a.index < b.index;
     if (a.azim != b.azim) return a.azim < b.azim;
     return a.elev < b.elev;
+}
+
+// ByIndex, ties in line order.
+bool ByIndexThenLine(const Member& a, const Member& b)
+{
+    if (ByIndex(a, b)) return true;
+    if (ByIndex(b, a)) return false;
+    return a.line < b.line;
 }
 
 float FloatOf(uint32_t bits)
@@ -204,8 +213,8 @@ void TResult::Cluster()
         }
     };
 
-    std::vector<uint32_t> words;  // records of the batch read back from the spill
-    std::vector<Member> members;
+    Store::RecordWords words;  // records of the batch read back from the spill
+    std::vector<Member, BigBlockAllocator<Member>> members;
     int64_t r = 0;  // the next order to report
     for (const Batch& batch : batches) {
         StopPoint();
@@ -235,6 +244,7 @@ void TResult::Cluster()
             store.ForEachHeld(take);
         members.resize(total);
         ParallelFor(spans.size(), threads, [&](std::size_t k) {
+            StopPoint();
             const uint32_t* rec = spans[k].records;
             Member* m = &members[spans[k].first];
             for (std::size_t i = 0; i < spans[k].count; ++i, rec += stride)
@@ -253,8 +263,16 @@ void TResult::Cluster()
             if (k == 0 || members[k].order != members[k - 1].order) orderStart.push_back(k);
         orderStart.push_back(members.size());
         ParallelFor(orderStart.size() - 1, threads, [&](std::size_t o) {
-            std::stable_sort(members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]),
-                             members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]), ByIndex);
+            StopPoint();
+            const auto first = members.begin() + static_cast<std::ptrdiff_t>(orderStart[o]);
+            const auto last = members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]);
+            // Members of an order are in line order: ties broken by the line are what a stable
+            // sort gives, sorted in place. A NaN direction would leave that order inconsistent.
+            const bool nan = std::any_of(first, last, [](const Member& m) { return m.azim != m.azim || m.elev != m.elev; });
+            if (nan)
+                std::stable_sort(first, last, ByIndex);
+            else
+                std::sort(first, last, ByIndexThenLine);
         });
         StopPoint();
 
@@ -319,7 +337,7 @@ void TResult::Cluster()
                 continue;
             }
             for (; inOrder(); ++piece) {
-                if (piece % 4096 == 4095) StopPoint();
+                if (piece % 256 == 255) StopPoint();
                 const Piece& p = pieces[piece];
                 if (p.NE == 1)
                     writeAlone(members[p.first]);
