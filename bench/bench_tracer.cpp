@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,10 +60,17 @@ private:
     int saved_;
 };
 
+std::unique_ptr<TRoom> NewRoom()
+{
+    Quiet q;
+    return std::make_unique<TRoom>();
+}
+
 struct BenchRoom {
-    BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers)
+    BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers) : owned(NewRoom())
     {
-        Quiet q;  // the patterns and the room report themselves
+        // Rooms, sources and receivers name their directivities as they start.
+        Quiet q;
         folder = std::filesystem::temp_directory_path() / ("sorvi-bench-tracer-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         room.ProjectFolder = folder.string();
@@ -88,9 +94,12 @@ struct BenchRoom {
     }
     ~BenchRoom()
     {
-        // Silent until the room (destroyed after this body) has said its farewell lines.
-        farewell.emplace();
-        room.ClearResults();
+        {
+            // The room lists what it frees as it goes: kept out of the benchmark's table.
+            Quiet q;
+            room.ClearResults();
+            owned.reset();
+        }
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
@@ -114,9 +123,9 @@ struct BenchRoom {
         return std::chrono::duration<double>(t1 - t0).count();
     }
 
+    std::unique_ptr<TRoom> owned;
+    TRoom& room = *owned;
     std::filesystem::path folder;
-    std::optional<Quiet> farewell;  // declared before the room: restores the output after it
-    TRoom room;
 };
 
 void Report(benchmark::State& state, unsigned long reflections, double seconds, unsigned threads, unsigned planes)
