@@ -12,14 +12,10 @@
 
 #include <sys/mman.h>
 
-template <class T>
-struct BigBlockAllocator {
+template <class T> struct BigBlockAllocator {
     using value_type = T;
     BigBlockAllocator() = default;
-    template <class U>
-    BigBlockAllocator(const BigBlockAllocator<U>&) noexcept
-    {
-    }
+    template <class U> BigBlockAllocator(const BigBlockAllocator<U>&) noexcept {}
     static constexpr std::size_t kHuge = std::size_t{2} << 20;
     T* allocate(std::size_t n)
     {
@@ -38,16 +34,10 @@ struct BigBlockAllocator {
         else
             std::free(p);
     }
-    template <class U>
-    void construct(U* p) noexcept
-    {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* p, Args&&... args)
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args)
     {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
     bool operator==(const BigBlockAllocator&) const noexcept { return true; }
 };
-

@@ -10,7 +10,10 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // The next blank-separated field of rest, which is left after it; empty at the end.
 std::string_view NextField(std::string_view& rest)
@@ -25,8 +28,7 @@ std::string_view NextField(std::string_view& rest)
 }
 
 // Whole-field conversions as the ray-file reader makes them (a leading '+' accepted).
-template <typename T>
-bool Whole(std::string_view field, T& value)
+template <typename T> bool Whole(std::string_view field, T& value)
 {
     if (!field.empty() && field.front() == '+') field.remove_prefix(1);
     if (field.empty()) return false;

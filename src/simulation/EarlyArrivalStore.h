@@ -56,8 +56,7 @@ public:
     bool Gather(uint32_t lo, uint32_t hi, RecordWords& out) const;
 
     // Calls fn(records, count) for the records held in memory, bucket by bucket.
-    template <class F>
-    void ForEachHeld(F&& fn) const
+    template <class F> void ForEachHeld(F&& fn) const
     {
         for (const Chunks& chunks : held_)
             for (const Chunk& words : chunks)
@@ -80,7 +79,7 @@ private:
     // was given, so that no record is copied while the records come in.
     using Chunk = std::vector<uint32_t, BigBlockAllocator<uint32_t>>;
     using Chunks = std::vector<Chunk>;
-    std::vector<Chunks> held_;  // [bucket]
+    std::vector<Chunks> held_;                 // [bucket]
     std::vector<std::vector<Block>> spilled_;  // [bucket]
     std::vector<uint64_t> perOrder_;
     uint64_t high_ = 0;

@@ -248,8 +248,13 @@ void TResult::Cluster()
             const uint32_t* rec = spans[k].records;
             Member* m = &members[spans[k].first];
             for (std::size_t i = 0; i < spans[k].count; ++i, rec += stride)
-                m[i] = {rec[Store::kIndex], FloatOf(rec[Store::kAzim]), FloatOf(rec[Store::kElev]),
-                        FloatOf(rec[Store::kFatordist]), rec[Store::kLine], rec[Store::kOrder], rec};
+                m[i] = {rec[Store::kIndex],
+                        FloatOf(rec[Store::kAzim]),
+                        FloatOf(rec[Store::kElev]),
+                        FloatOf(rec[Store::kFatordist]),
+                        rec[Store::kLine],
+                        rec[Store::kOrder],
+                        rec};
         });
 
         // By reflection order (file order kept within an order), then by time; the orders are
@@ -268,7 +273,8 @@ void TResult::Cluster()
             const auto last = members.begin() + static_cast<std::ptrdiff_t>(orderStart[o + 1]);
             // Members of an order are in line order: ties broken by the line are what a stable
             // sort gives, sorted in place. A NaN direction would leave that order inconsistent.
-            const bool nan = std::any_of(first, last, [](const Member& m) { return m.azim != m.azim || m.elev != m.elev; });
+            const bool nan =
+                std::any_of(first, last, [](const Member& m) { return m.azim != m.azim || m.elev != m.elev; });
             if (nan)
                 std::stable_sort(first, last, ByIndex);
             else

@@ -78,7 +78,8 @@ unsigned ReadRayRecords(std::FILE* f, unsigned numBands, unsigned threads, const
         }
         ParallelFor(threads, threads, [&](std::size_t t) {
             Part& part = parts[t];
-            const std::size_t lines = static_cast<std::size_t>(std::count(part.text.begin(), part.text.end(), '\n')) + 1;
+            const std::size_t lines =
+                static_cast<std::size_t>(std::count(part.text.begin(), part.text.end(), '\n')) + 1;
             part.words.resize(lines * stride);
             part.records = 0;
             part.malformed = 0;

@@ -138,7 +138,7 @@ struct alignas(64) Chunk {
     std::vector<unsigned> hits;
     std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
     std::string text;
-    std::vector<uint32_t> early;  // the early lines' records, as the clustering reads them
+    std::vector<uint32_t> early;      // the early lines' records, as the clustering reads them
     std::vector<ArrivalLines> lines;  // per arrival
     std::vector<float> amplitudes;
 };

@@ -61,10 +61,10 @@ TEST(EarlyArrivalStore, RecordsHoldWhatTheRayReaderReads)
         "+12 0.5 +10 20 -1 1 2 1 2 3 4 5 6 7 8 9 -7",  // '+' signs and an order written signed
         "4294967295 1e-3 359.9995 -0 4294967295 0 0 1e-45 3.4e38 0 0 0 0 0 0 nan 2147483647\r",
         "\t5  0.5\t10 20 3 1 2 1 2 3 4 5 6 7 8 9 7  ",
-        "12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9",        // one band short
-        "12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9 7 8",    // one field too many
+        "12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9",      // one band short
+        "12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9 7 8",  // one field too many
         "12 0.5 10 20 x 1 2 1 2 3 4 5 6 7 8 9 7",
-        "-12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9 7",     // negative sample
+        "-12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9 7",  // negative sample
         "12 0.5 10 20 4294967296 1 2 1 2 3 4 5 6 7 8 9 7",
         "12 0.5 10 20 3 1 2 1 2 3 4 5 6 7 8 9 1.5",
         "",
@@ -121,7 +121,8 @@ TEST(EarlyArrivalStore, SpilledRecordsComeBackAsHeldOnes)
     struct Range {
         uint32_t lo, hi;
     };
-    const Range ranges[] = {{0, 0xFFFFFFFFu}, {0, 0}, {2, 5}, {high - 1, high - 1}, {high, high + 1}, {high + 1, 0xFFFFFFFFu}};
+    const Range ranges[] = {{0, 0xFFFFFFFFu},     {0, 0},           {2, 5},
+                            {high - 1, high - 1}, {high, high + 1}, {high + 1, 0xFFFFFFFFu}};
     // What a range must give: orders below `high` one by one, then the higher ones together,
     // each in the order added; cut: the records kept.
     auto expected = [&](Range r, std::size_t cut) {
@@ -155,7 +156,8 @@ TEST(EarlyArrivalStore, SpilledRecordsComeBackAsHeldOnes)
                 Store::RecordWords got;
                 ASSERT_TRUE(store.Gather(r.lo, r.hi, got));
                 const std::vector<uint32_t> want = expected(r, cut);
-                EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin(), want.end())) << r.lo << ".." << r.hi << " of " << cut;
+                EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin(), want.end()))
+                    << r.lo << ".." << r.hi << " of " << cut;
             }
         }
         EXPECT_EQ(store.HighestOrder(), -1);

@@ -299,7 +299,8 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
     const std::tuple<unsigned, uint64_t, uint32_t> runs[] = {
         {1, 1u << 30, 1}, {4, 1u << 30, 1}, {7, 1u << 30, 1}, {1, 1, 1}, {3, 40000, 1}, {2, 1u << 30, 1u << 20}};
     for (auto [threads, memory, share] : runs) {
-        SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(memory) + " bytes / " + std::to_string(share));
+        SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(memory) + " bytes / " +
+                     std::to_string(share));
         TearDown();
         SetUp();
         pair->MaxClusterBlock = 100;

@@ -309,13 +309,14 @@ TEST(Synthesis, RayFileReadOnThreadsGivesTheSameResponse)
         std::mt19937 gen(17);
         std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-90.0f, 90.0f), e(1e-9f, 1e-4f);
         for (unsigned k = 0; k < 120000; ++k) {
-            TRay r = Arrival(600 + gen() % 3000, azim(gen), elev(gen), 1 + gen() % 6, 0.5f, e(gen), static_cast<int>(k));
+            TRay r =
+                Arrival(600 + gen() % 3000, azim(gen), elev(gen), 1 + gen() % 6, 0.5f, e(gen), static_cast<int>(k));
             r.AppendLine(text);
             if (k % 9999 == 0) text += "\n  \t\n";
             if (k % 7777 == 0) text.insert(text.size() - 1, "\r");
             if (k % 5555 == 0) text += "12 0.5 10 20 3 1 2 bad line\n";
         }
-        text.pop_back();  // the last line without its newline
+        text.pop_back();                                // the last line without its newline
         ASSERT_GT(text.size(), std::size_t{17} << 20);  // more than one piece
         std::FILE* f = std::fopen(path.c_str(), "wb");
         ASSERT_NE(f, nullptr);
