@@ -4,19 +4,22 @@
 #   scripts/test.sh --sanitize   address + undefined-behaviour sanitizers in build-asan/
 #   scripts/test.sh --tsan       thread sanitizer, without the GUI, in build-tsan/
 #   scripts/test.sh --release    optimised build with warnings as errors in build-release/
+#   scripts/test.sh --werror     the normal build (optimised too) with warnings as errors, in
+#                                build/: what CI runs, one build for the suite and the warnings
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 mode=${1:-}
 build=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVI_WERROR=OFF)
 case "$mode" in
   "") ;;
+  --werror) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVI_WERROR=ON) ;;
   --sanitize) build=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DSORVI_SANITIZE=ON -DSORVI_BENCH=OFF) ;;
   --tsan) build=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVI_TSAN=ON -DSORVI_BENCH=OFF -DSORVI_GUI=OFF) ;;
   --release) build=build-release; flags=(-DCMAKE_BUILD_TYPE=Release -DSORVI_WERROR=ON) ;;
-  *) echo "usage: scripts/test.sh [--sanitize|--tsan|--release]" >&2; exit 2 ;;
+  *) echo "usage: scripts/test.sh [--werror|--sanitize|--tsan|--release]" >&2; exit 2 ;;
 esac
 jobs=$(nproc)
 skip=()
