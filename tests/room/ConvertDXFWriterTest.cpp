@@ -6,17 +6,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "geometry/TPlane.h"
 #include "room/ConvertDXF.h"
 #include "room/ProjectFileSupport.h"
 #include "room/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -63,8 +63,7 @@ std::vector<std::string> Lines(const fs::path& p, const std::string& open, const
 // Every line the conversion writes is read back without a complaint.
 TEST(ConvertedFixture, LoadsEveryElement)
 {
-    const fs::path dir = fs::temp_directory_path() / ("sorvi_dxf_fixture_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const TempDir dir("dxf-fixture");
     const std::string project = (dir / "room.txt").string();
     ErrorCapture cap;
     ::testing::internal::CaptureStdout();
@@ -77,21 +76,20 @@ TEST(ConvertedFixture, LoadsEveryElement)
     for (unsigned i = 0; i < room.NumPlanes; ++i) EXPECT_GE(room.plane[i]->LayerID, 0) << "plane " << i;
     EXPECT_EQ(room.NumSources, 1u);
     EXPECT_EQ(room.NumReceivers, 1u);
-    fs::remove_all(dir);
 }
 
 class ShoeboxTest : public ::testing::TestWithParam<const char*> {
 protected:
     static void SetUpTestSuite()
     {
-        dir_ = fs::temp_directory_path() / ("sorvi_dxf_shoebox_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
+        temp_ = std::make_unique<TempDir>("dxf-shoebox");
+        dir_ = temp_->path() / "drawings";
         python_ = PythonWithEzdxf();
         if (python_.empty()) return;
         const std::string cmd = python_ + " \"" + kScript.string() + "\" \"" + dir_.string() + "\"";
         generated_ = std::system(cmd.c_str()) == 0;
     }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
+    static void TearDownTestSuite() { temp_.reset(); }
 
     void SetUp() override
     {
@@ -99,11 +97,13 @@ protected:
         ASSERT_TRUE(generated_) << "the drawing script failed";
     }
 
+    static std::unique_ptr<TempDir> temp_;
     static fs::path dir_;
     static std::string python_;
     static bool generated_;
 };
 
+std::unique_ptr<TempDir> ShoeboxTest::temp_;
 fs::path ShoeboxTest::dir_;
 std::string ShoeboxTest::python_;
 bool ShoeboxTest::generated_ = false;
@@ -163,6 +163,7 @@ TEST_P(ShoeboxTest, LoadsAsTheClosedRoom)
     EXPECT_EQ(room.NumReceivers, 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ezdxf, ShoeboxTest, ::testing::Values("faces_r2000", "faces_r12", "mesh_r2000", "mesh_r12"));
+INSTANTIATE_TEST_SUITE_P(Ezdxf, ShoeboxTest, ::testing::Values("faces_r2000", "faces_r12", "mesh_r2000", "mesh_r12"),
+                         [](const testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
 
 }  // namespace

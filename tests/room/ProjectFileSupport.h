@@ -19,6 +19,7 @@
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "support/ProjectText.h"
+#include "support/TempDir.h"
 
 namespace projtest {
 
@@ -102,16 +103,6 @@ inline std::string Quietly(const std::function<void()>& fn)
 
 class ProjectFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("sorvi_project_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     std::string Write(const std::string& name, const std::string& content) const
     {
@@ -128,7 +119,8 @@ protected:
         return names;
     }
 
-    fs::path dir_;
+    TempDir temp_{"project"};
+    fs::path dir_ = temp_.path();
 };
 
 }  // namespace projtest
