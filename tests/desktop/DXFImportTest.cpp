@@ -243,7 +243,7 @@ TEST_F(DXFImport, EzdxfDrawingsImportAsTheirBox)
 {
     if (std::system("/usr/bin/python3 -c \"import ezdxf\" >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "python3 with ezdxf is not installed";
-    const std::string script = std::string(SORVI_SOURCE_DIR) + "/tests/room/dxf/make_shoebox.py";
+    const std::string script = SORVI_SOURCE_DIR "/tests/room/dxf/make_shoebox.py";
     ASSERT_EQ(std::system(("/usr/bin/python3 \"" + script + "\" drawings").c_str()), 0);
 
     for (const char* name : {"faces_r12", "faces_r2000", "mesh_r12", "mesh_r2000"}) {

@@ -19,18 +19,13 @@
 #include "room/ProjectFileSupport.h"
 #include "room/TRoom.h"
 #include "support/TempDir.h"
+#include "support/FileText.h"
 
 namespace desktoptest {
 
 namespace fs = std::filesystem;
 
-inline std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+inline std::string ReadText(const fs::path& path) { return ReadFile(path); }
 
 inline void WriteText(const fs::path& path, const std::string& text)
 {

@@ -12,6 +12,7 @@
 
 #include "support/ErrorCapture.h"
 #include "support/TempDir.h"
+#include "support/FileText.h"
 
 namespace {
 
@@ -21,13 +22,7 @@ struct FixedSeed {
     ~FixedSeed() { NoiseUseClockSeed(); }
 };
 
-std::string ReadAll(const std::filesystem::path& p)
-{
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string ReadAll(const std::filesystem::path& p) { return ReadFile(p); }
 
 }  // namespace
 

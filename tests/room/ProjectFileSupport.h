@@ -20,18 +20,13 @@
 #include "room/TRoom.h"
 #include "support/ProjectText.h"
 #include "support/TempDir.h"
+#include "support/FileText.h"
 
 namespace projtest {
 
 namespace fs = std::filesystem;
 
-inline std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using ::ReadFile;
 
 inline std::string Shoebox() { return testsupport::ShoeboxProjectText(); }
 
