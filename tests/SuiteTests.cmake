@@ -3,7 +3,8 @@
 # Registers one ctest test per test suite of a GoogleTest program (named after the suite, run
 # with --gtest_filter=Suite.*): a program that starts the toolkit or prepares fixtures does so
 # once per suite instead of once per test, and a failing test still names itself in the
-# output. The suites are listed when ctest starts, so that new tests need no new configure.
+# output. Parameterised suites (Prefix/Suite) get one test per case instead. The suites are
+# listed when ctest starts, so that new tests need no new configure.
 function(sorvi_add_suites target)
   cmake_parse_arguments(PARSE_ARGV 1 _arg "" "FILTER" "PROPERTIES")
   set(_base "${CMAKE_CURRENT_BINARY_DIR}/${target}_suites")
@@ -31,12 +32,23 @@ if(NOT _rc EQUAL 0)
   return()
 endif()
 string(REPLACE \"\\n\" \";\" _lines \"\${_out}\")
+set(_suite \"\")
 foreach(_line IN LISTS _lines)
-  # Suite lines start in the first column and end in a dot (typed suites add a comment).
+  # Suite lines start in the first column and end in a dot (typed suites add a comment); the
+  # test lines below them are indented.
   if(_line MATCHES \"^([^ #][^ ]*)\\\\.( .*)?$\")
     set(_suite \"\${CMAKE_MATCH_1}\")
-    add_test(\"\${_suite}\" \"\${_exe}\" \"--gtest_filter=\${_suite}.*\")
-    set_tests_properties(\"\${_suite}\" PROPERTIES WORKING_DIRECTORY \"\${_dir}\"${_props})
+    set(_name \"\${_suite}\")
+    if(NOT _suite MATCHES \"/\")
+      add_test(\"\${_name}\" \"\${_exe}\" \"--gtest_filter=\${_suite}.*\")
+      set_tests_properties(\"\${_name}\" PROPERTIES WORKING_DIRECTORY \"\${_dir}\"${_props})
+    endif()
+  elseif(_suite MATCHES \"/\" AND _line MATCHES \"^  ([^ ]+)\")
+    # A parameterised suite is a table of cases, some of them long: one test per case, so
+    # that they spread over the cores.
+    set(_name \"\${_suite}.\${CMAKE_MATCH_1}\")
+    add_test(\"\${_name}\" \"\${_exe}\" \"--gtest_filter=\${_name}\")
+    set_tests_properties(\"\${_name}\" PROPERTIES WORKING_DIRECTORY \"\${_dir}\"${_props})
   endif()
 endforeach()
 ")

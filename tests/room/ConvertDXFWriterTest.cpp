@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,7 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kFixtures = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf";
-const fs::path kScript = kFixtures / "make_shoebox.py";
 
 // Completes the converted file with the default settings and material and reads it like the
 // console does.
@@ -43,16 +40,6 @@ void Load(TRoom& room, const std::string& project)
     room.AddSourcesTxt(f);
     room.AddReceiverLayersTxt(f);
     room.AddReceiversTxt(f);
-}
-
-// A Python that has ezdxf, or "" when there is none.
-std::string PythonWithEzdxf()
-{
-    for (const char* python : {"python3", "/usr/bin/python3"}) {
-        const std::string cmd = std::string(python) + " -c \"import ezdxf\" >/dev/null 2>&1";
-        if (std::system(cmd.c_str()) == 0) return python;
-    }
-    return "";
 }
 
 std::vector<std::string> Lines(const fs::path& p, const std::string& open, const std::string& close)
@@ -78,39 +65,26 @@ TEST(ConvertedFixture, LoadsEveryElement)
     EXPECT_EQ(room.NumReceivers, 1u);
 }
 
+// The drawings ezdxf writes, made once when the tests are built (see tests/CMakeLists.txt).
+#ifdef SORVI_EZDXF_DIR
+const fs::path kEzdxfDrawings = SORVI_EZDXF_DIR;
+#else
+const fs::path kEzdxfDrawings;  // python3 with ezdxf was not there
+#endif
+
 class ShoeboxTest : public ::testing::TestWithParam<const char*> {
 protected:
-    static void SetUpTestSuite()
-    {
-        temp_ = std::make_unique<TempDir>("dxf-shoebox");
-        dir_ = temp_->path() / "drawings";
-        python_ = PythonWithEzdxf();
-        if (python_.empty()) return;
-        const std::string cmd = python_ + " \"" + kScript.string() + "\" \"" + dir_.string() + "\"";
-        generated_ = std::system(cmd.c_str()) == 0;
-    }
-    static void TearDownTestSuite() { temp_.reset(); }
-
     void SetUp() override
     {
-        if (python_.empty()) GTEST_SKIP() << "python3 with ezdxf is not installed";
-        ASSERT_TRUE(generated_) << "the drawing script failed";
+        if (kEzdxfDrawings.empty()) GTEST_SKIP() << "python3 with ezdxf was not installed when the tests were built";
     }
 
-    static std::unique_ptr<TempDir> temp_;
-    static fs::path dir_;
-    static std::string python_;
-    static bool generated_;
+    const fs::path dxf = kEzdxfDrawings / (std::string(GetParam()) + ".dxf");
+    const TempDir dir_{"dxf-shoebox"};
 };
-
-std::unique_ptr<TempDir> ShoeboxTest::temp_;
-fs::path ShoeboxTest::dir_;
-std::string ShoeboxTest::python_;
-bool ShoeboxTest::generated_ = false;
 
 TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
 {
-    const fs::path dxf = dir_ / (std::string(GetParam()) + ".dxf");
     const fs::path out = dir_ / (std::string(GetParam()) + ".txt");
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), out.c_str(), 0, 1, 1, 1));
@@ -142,7 +116,6 @@ TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
 // With the default settings and material appended, the file loads as the closed 60 m3 box.
 TEST_P(ShoeboxTest, LoadsAsTheClosedRoom)
 {
-    const fs::path dxf = dir_ / (std::string(GetParam()) + ".dxf");
     const std::string project = (dir_ / (std::string(GetParam()) + "_project.txt")).string();
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), project.c_str(), 0, 1, 1, 1));
