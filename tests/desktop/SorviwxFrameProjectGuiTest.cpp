@@ -194,7 +194,7 @@ TEST_F(FrameTest, ImportAndDesignerOnAModifiedProject)
     Open("room.txt");
     frame->ProjectStatus = 2;
     TRoom* room = frame->sala;
-    const std::string dxf = std::string(SORVI_SOURCE_DIR) + "/tests/room/dxf/room.dxf";
+    const std::string dxf = SORVI_SOURCE_DIR "/tests/room/dxf/room.dxf";
 
     // Import as a new project, then Cancel at the save question: the room stays.
     prompter.AnswerFile(dxf);

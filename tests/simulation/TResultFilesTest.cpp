@@ -10,6 +10,7 @@
 
 #include "support/DaffTestWriter.h"
 #include "simulation/ResultTestSupport.h"
+#include "support/FileText.h"
 
 using namespace resulttest;
 
@@ -17,13 +18,7 @@ namespace {
 
 constexpr float kFs = 44100.0f;
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string ReadAll(const std::string& path) { return ReadFile(path); }
 
 // Exponentially decaying noise from sample `start`: T60 seconds, seeded.
 std::vector<float> DecayingNoise(unsigned length, unsigned start, double T60, unsigned seed)
