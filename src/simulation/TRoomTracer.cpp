@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -20,6 +21,7 @@
 
 #include <emmintrin.h>
 
+#include "geometry/FileLayer.h"
 #include "geometry/GeoMath.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
@@ -36,6 +38,7 @@
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
+#include "simulation/ThreadStart.h"
 #include "simulation/UsableCores.h"
 
 namespace {
@@ -849,8 +852,20 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
     // next chunk to commit is not ready yet and a chunk is free to take.
     const unsigned nworkers = std::min<unsigned>(threads - 1, numChunks);
     std::vector<std::thread> pool;
-    pool.reserve(nworkers);
-    for (unsigned t = 0; t < nworkers; ++t) pool.emplace_back(worker);
+    StartPool(pool, nworkers, worker, false);  // fewer when the system refuses some
+    // A commit that throws (out of memory, a stop by a signal) lets the workers go first.
+    struct Release {
+        std::function<void()> release;
+        ~Release() { release(); }
+    } release{[&] {
+        {
+            std::lock_guard<std::mutex> lock(m);
+            abort = true;
+        }
+        for (std::condition_variable& cv : cvFree) cv.notify_all();
+        for (std::thread& t : pool)
+            if (t.joinable()) t.join();
+    }};
 
     bool ok = true;
     Scratch own(job);
@@ -979,9 +994,10 @@ void TRoom::TraceRays()
     SourceJob job;
     TRoomTraceCommit commit(*this, job);
     commit.MFP_estimate = MFP_estimate;
+    CheckedFile lostOut;  // its failures are reported, or kept by the result set
     if (SaveLostRays) {
-        LostFileName = ProjectFile("LostRays.txt");
-        commit.lostFile = utilOpenFile(LostFileName, "wt");
+        LostFileName = ResultFile("LostRays.txt");
+        commit.lostFile = lostOut.Open(LostFileName, "wt") ? lostOut.Stream() : nullptr;
     }
     IsRunning.store(true);
 
@@ -1077,7 +1093,7 @@ void TRoom::TraceRays()
     }
 
     commit.FlushLost();
-    if (commit.lostFile) std::fclose(commit.lostFile);
+    lostOut.Close();
     std::printf("\n");
 }
 
