@@ -8,8 +8,9 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
-#include <functional>
 #include <cstdio>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -828,7 +829,8 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
     bool abort = false;
     std::atomic<uint32_t> next{0};
 
-    auto worker = [&] {
+    std::exception_ptr workerError;  // the first a worker threw (out of memory), under m
+    auto work = [&] {
         Scratch w(job);
         for (;;) {
             const uint32_t c = next.fetch_add(1);
@@ -846,6 +848,19 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
                 done[c % K] = 1;
             }
             cvDone.notify_one();
+        }
+    };
+    auto worker = [&] {
+        try {
+            work();
+        } catch (...) {
+            {
+                std::lock_guard<std::mutex> lock(m);
+                if (!workerError) workerError = std::current_exception();
+                abort = true;
+            }
+            cvDone.notify_all();
+            for (std::condition_variable& cv : cvFree) cv.notify_all();
         }
     };
     // The calling thread is one of the `threads`: it commits in order and traces whenever the
@@ -889,7 +904,8 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
                 continue;
             }
             std::unique_lock<std::mutex> lock(m);
-            cvDone.wait(lock, [&] { return done[slot] != 0; });
+            cvDone.wait(lock, [&] { return done[slot] != 0 || workerError; });
+            if (workerError) break;
         }
         ok = commit.Commit(slots[slot]);
         {
@@ -906,6 +922,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
         ++c;
     }
     for (std::thread& t : pool) t.join();
+    if (workerError) std::rethrow_exception(workerError);
     return ok;
 }
 

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <thread>
+
+#include <unistd.h>
 
 #include "desktop/DesktopProjectSupport.h"
 #include "desktop/ProjectCommands.h"
@@ -221,4 +223,15 @@ TEST_F(RunFolder, AFailedOrStoppedRunKeepsTheEarlierResults)
     });
     EXPECT_TRUE(ok);
     EXPECT_EQ(FolderFiles(), before);
+
+    // A run of another process going in the folder: refused at once, named.
+    WriteText(".sorvi-run.lock", std::to_string(::getppid()) + "\n");
+    const auto locked = FolderFiles();
+    errors.messages.clear();
+    projtest::Quietly([&] { ok = StartRun(*room); });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(room->SimulationActive());
+    ASSERT_FALSE(errors.messages.empty());
+    EXPECT_NE(errors.messages.back().find("Another run is going in folder"), std::string::npos) << errors.messages.back();
+    EXPECT_EQ(FolderFiles(), locked);
 }
