@@ -5,8 +5,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string>
 #include <system_error>
@@ -15,11 +15,11 @@
 #include "console/ProcessingTime.h"
 #include "dsp/Transform.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/StagedFiles.h"
 #include "geometry/util.h"
 #include "room/ConvertDXF.h"
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
-#include "geometry/StagedFiles.h"
 #include "simulation/RunChecks.h"
 #include "simulation/RunLock.h"
 
@@ -37,8 +37,9 @@ std::atomic<TSimulationRun*> signalledRun{nullptr};
 extern "C" void OnStopSignal(int sig)
 {
     stopSignal = sig;
-    if (TSimulationRun* run = signalledRun.load()) run->RequestStop();  // two lock-free stores
-    std::signal(sig, SIG_DFL);  // a second signal ends the process at once
+    // Two lock-free stores; a second signal ends the process at once.
+    if (TSimulationRun* run = signalledRun.load()) run->RequestStop();
+    std::signal(sig, SIG_DFL);
 }
 
 void CatchStopSignals()

@@ -64,9 +64,15 @@ StagedFiles::~StagedFiles()
     registry.erase(std::remove(registry.begin(), registry.end(), this), registry.end());
 }
 
-std::string StagedFiles::Path(const std::string& name) const { return prefix_ + name; }
+std::string StagedFiles::Path(const std::string& name) const
+{
+    return prefix_ + name;
+}
 
-std::string StagedFiles::Target(const std::string& name) const { return Join(folder_, name); }
+std::string StagedFiles::Target(const std::string& name) const
+{
+    return Join(folder_, name);
+}
 
 void StagedFiles::Fail(const std::string& path, const std::string& why)
 {

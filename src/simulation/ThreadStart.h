@@ -13,8 +13,7 @@
 std::function<bool()> SetThreadStartFault(std::function<bool()> fault);
 bool ThreadStartRefused();
 
-template <class F>
-std::thread StartThread(F&& body)
+template <class F> std::thread StartThread(F&& body)
 {
     if (ThreadStartRefused())
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
@@ -25,8 +24,7 @@ std::thread StartThread(F&& body)
 // Starts count threads running body into pool; when the system refuses one, those started so far
 // are kept and the rest are left out. The first refusal is rethrown only when none started and
 // `needOne`.
-template <class F>
-void StartPool(std::vector<std::thread>& pool, std::size_t count, const F& body, bool needOne)
+template <class F> void StartPool(std::vector<std::thread>& pool, std::size_t count, const F& body, bool needOne)
 {
     pool.reserve(count);
     for (std::size_t t = 0; t < count; ++t) {

@@ -66,7 +66,9 @@ struct Faults {
     // errno `err` at `step` on the files whose name contains `part`.
     void File(FileStep step, std::string part, int err)
     {
-        SetFileFault([=](FileStep s, const std::string& path) { return s == step && path.find(part) != std::string::npos ? err : 0; });
+        SetFileFault([=](FileStep s, const std::string& path) {
+            return s == step && path.find(part) != std::string::npos ? err : 0;
+        });
     }
 };
 
@@ -107,36 +109,49 @@ struct FaultCase {
 TEST_F(ConsoleFaults, ARunThatCannotFinishLeavesTheFolderAsItWas)
 {
     const std::string box = ReadFile(good_->path() / "box.txt");
-    auto project = [](std::string text) { return [text](const fs::path& d, Faults&) { WriteFile(d / "box.txt", text); }; };
+    auto project = [](std::string text) {
+        return [text](const fs::path& d, Faults&) { WriteFile(d / "box.txt", text); };
+    };
     auto withSound = [&](const char* file) {
         std::string text = box;
         text.replace(text.find("Speaker NONE"), 12, std::string("Speaker ") + file);
         return text;
     };
     const std::vector<FaultCase> cases = {
-        {"disk full on a parameter file", {"box.txt"},
+        {"disk full on a parameter file",
+         {"box.txt"},
          [](const fs::path&, Faults& f) { f.File(FileStep::Write, "PARAMS-S001-R001.txt", ENOSPC); },
          "PARAMS-S001-R001.txt: No space left on device"},
-        {"disk full on a ray file while tracing", {"box.txt"},
+        {"disk full on a ray file while tracing",
+         {"box.txt"},
          [](const fs::path&, Faults& f) { f.File(FileStep::Write, "RAYS-S001-R001-EARLY.txt", ENOSPC); },
          "RAYS-S001-R001-EARLY.txt: No space left on device"},
-        {"disk full when the response is closed", {"box.txt"},
+        {"disk full when the response is closed",
+         {"box.txt"},
          [](const fs::path&, Faults& f) { f.File(FileStep::Flush, "S001-R001.txt", ENOSPC); },
          "S001-R001.txt: No space left on device"},
-        {"a result that cannot be put in place", {"box.txt"},
+        {"a result that cannot be put in place",
+         {"box.txt"},
          [](const fs::path&, Faults& f) { f.File(FileStep::Rename, ".sorvi-part-SALL-R001.wav", EIO); },
          "SALL-R001.wav: cannot put it in place"},
-        {"disk full during -auralize", {"-auralize", "box.txt"},
+        {"disk full during -auralize",
+         {"-auralize", "box.txt"},
          [](const fs::path&, Faults& f) { f.File(FileStep::Write, "SALL-R001.wav", ENOSPC); },
          "SALL-R001.wav: No space left on device"},
-        {"-auralize in a folder that cannot be written", {"-auralize", "box.txt"},
-         [](const fs::path&, Faults& f) { f.File(FileStep::Open, ".sorvi-part-", EACCES); }, "Permission denied"},
-        {"disk full during -rayfiles", {"-rayfiles", "box.txt"},
+        {"-auralize in a folder that cannot be written",
+         {"-auralize", "box.txt"},
+         [](const fs::path&, Faults& f) { f.File(FileStep::Open, ".sorvi-part-", EACCES); },
+         "Permission denied"},
+        {"disk full during -rayfiles",
+         {"-rayfiles", "box.txt"},
          [](const fs::path&, Faults& f) { f.File(FileStep::Close, "PARAMS-S001-R001.txt", ENOSPC); },
          "No space left on device"},
-        {"the run's thread cannot start", {"box.txt"},
-         [](const fs::path&, Faults&) { SetThreadStartFault([] { return true; }); }, "could not be started"},
-        {"out of memory during the run", {"box.txt"},
+        {"the run's thread cannot start",
+         {"box.txt"},
+         [](const fs::path&, Faults&) { SetThreadStartFault([] { return true; }); },
+         "could not be started"},
+        {"out of memory during the run",
+         {"box.txt"},
          [](const fs::path&, Faults&) {
              // Once: an allocation that fails while a pair's response is written on a worker.
              SetFileFault([thrown = false](FileStep s, const std::string& p) mutable -> int {
@@ -148,22 +163,38 @@ TEST_F(ConsoleFaults, ARunThatCannotFinishLeavesTheFolderAsItWas)
              });
          },
          "Not enough memory"},
-        {"a 6-channel dry sound file", {"box.txt"},
-         [&](const fs::path& d, Faults&) { PutWav(d / "six.wav", 6, 0.5f); WriteFile(d / "box.txt", withSound("six.wav")); },
+        {"a 6-channel dry sound file",
+         {"box.txt"},
+         [&](const fs::path& d, Faults&) {
+             PutWav(d / "six.wav", 6, 0.5f);
+             WriteFile(d / "box.txt", withSound("six.wav"));
+         },
          "has 6 channels"},
-        {"a dry sound file that is no WAV", {"-auralize", "box.txt"},
-         [&](const fs::path& d, Faults&) { WriteFile(d / "dry.wav", "not a sound\n"); WriteFile(d / "box.txt", withSound("dry.wav")); },
+        {"a dry sound file that is no WAV",
+         {"-auralize", "box.txt"},
+         [&](const fs::path& d, Faults&) {
+             WriteFile(d / "dry.wav", "not a sound\n");
+             WriteFile(d / "box.txt", withSound("dry.wav"));
+         },
          "is no WAV file the reader takes"},
-        {"a dry WAV of NaN samples", {"-auralize", "box.txt"},
-         [&](const fs::path& d, Faults&) { PutWav(d / "nan.wav", 1, std::numeric_limits<float>::quiet_NaN()); WriteFile(d / "box.txt", withSound("nan.wav")); },
+        {"a dry WAV of NaN samples",
+         {"-auralize", "box.txt"},
+         [&](const fs::path& d, Faults&) {
+             PutWav(d / "nan.wav", 1, std::numeric_limits<float>::quiet_NaN());
+             WriteFile(d / "box.txt", withSound("nan.wav"));
+         },
          "not a finite number"},
-        {"another run going in the folder", {"box.txt"},
+        {"another run going in the folder",
+         {"box.txt"},
          [](const fs::path& d, Faults&) { WriteFile(d / ".sorvi-run.lock", std::to_string(::getppid()) + "\n"); },
          "Another run is going in folder"},
-        {"a plane that cannot be triangulated", {"box.txt"},
-         project(Cut(box, "</PLANES>") + "4 0.00 0.00 1.00 4.00 3.00 1.00 4.00 0.00 1.00 0.00 3.00 1.00 Walls\n</PLANES>\n"),
+        {"a plane that cannot be triangulated",
+         {"box.txt"},
+         project(Cut(box, "</PLANES>") +
+                 "4 0.00 0.00 1.00 4.00 3.00 1.00 4.00 0.00 1.00 0.00 3.00 1.00 Walls\n</PLANES>\n"),
          "cannot be triangulated"},
-        {"a ray record of order 2000000000", {"-rayfiles", "box.txt"},
+        {"a ray record of order 2000000000",
+         {"-rayfiles", "box.txt"},
          [](const fs::path& d, Faults&) {
              std::string t = ReadFile(d / "RAYS-S001-R001.txt");
              std::size_t at = t.find(' ');
@@ -172,7 +203,8 @@ TEST_F(ConsoleFaults, ARunThatCannotFinishLeavesTheFolderAsItWas)
              WriteFile(d / "RAYS-S001-R001.txt", t);
          },
          "RAYS-S001-R001.txt, line 1: its reflection order is out of range"},
-        {"a ray record of a negative ray number", {"-rayfiles", "box.txt"},
+        {"a ray record of a negative ray number",
+         {"-rayfiles", "box.txt"},
          [](const fs::path& d, Faults&) {
              std::string t = ReadFile(d / "RAYS-S001-R001.txt");
              const std::size_t end = t.find('\n');
@@ -181,8 +213,11 @@ TEST_F(ConsoleFaults, ARunThatCannotFinishLeavesTheFolderAsItWas)
          },
          "line 1: its ray number is negative"},
         {"a file with no project section", {"box.txt"}, project("just some words\n"), "holds no project section"},
-        {"random bytes as a drawing", {"-dxf2txt", "noise.dxf", "box.txt"},
-         [](const fs::path& d, Faults&) { WriteFile(d / "noise.dxf", std::string("\x13\x9a 0\nzz\x01\xff\n999\n", 14)); },
+        {"random bytes as a drawing",
+         {"-dxf2txt", "noise.dxf", "box.txt"},
+         [](const fs::path& d, Faults&) {
+             WriteFile(d / "noise.dxf", std::string("\x13\x9a 0\nzz\x01\xff\n999\n", 14));
+         },
          "holds no entity that can be converted"},
     };
     for (const FaultCase& c : cases) {

@@ -33,7 +33,10 @@ public:
     }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
     std::string str() const { return path_.string(); }
-    void Put(const std::string& name, const std::string& text) const { std::ofstream(path_ / name, std::ios::binary) << text; }
+    void Put(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(path_ / name, std::ios::binary) << text;
+    }
     // Every file of the folder, hidden ones included, and its bytes.
     std::map<std::string, std::string> Files() const
     {
@@ -154,6 +157,6 @@ TEST(StagedFiles, WithoutASetAFailureIsShownWithTheFileAndTheReason)
     Folder dir;
     ErrorCapture cap;
     EXPECT_FALSE(Write(dir / "missing/x.txt", "text"));
-    EXPECT_EQ(cap.messages, std::vector<std::string>{"Cannot write " + (dir / "missing/x.txt") +
-                                                     ": No such file or directory\n"});
+    EXPECT_EQ(cap.messages,
+              std::vector<std::string>{"Cannot write " + (dir / "missing/x.txt") + ": No such file or directory\n"});
 }

@@ -64,7 +64,7 @@ TEST(RunLock, HeldWhileAliveAndRefusedToASecondRun)
         }
         ASSERT_EQ(cap.messages.size(), 1u);
         EXPECT_NE(cap.messages[0].find("Another run is going in folder " + dir.path.string() + " (process " +
-                                        std::to_string(::getpid())),
+                                       std::to_string(::getpid())),
                   std::string::npos)
             << cap.messages[0];
     }
