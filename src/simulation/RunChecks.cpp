@@ -306,7 +306,7 @@ void CheckRunInputs(TRoom& room)
                               P + 1, pl.NumVert));
     }
     if (room.AuralizationFlag && !room.CheckAuralizationInputs())
-        Refuse("A dry sound file cannot be auralized (see above).\nNo results were changed.\n");
+        throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
     // Probe directions off the axes, so that a probe does not run along a wall or an edge.
     static const TVector kProbes[] = {{1.0, 0.0123, 0.0371},  {-1.0, -0.0217, 0.0133}, {0.0311, 1.0, -0.0157},
