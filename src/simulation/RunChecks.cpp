@@ -1,5 +1,6 @@
 #include "simulation/RunChecks.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,6 +74,14 @@ double PhysicalMemory()
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long size = ::sysconf(_SC_PAGE_SIZE);
     return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) : 0.0;
+}
+
+// The address space this process may use (its limit), bytes; 0 when unlimited.
+double AddressSpaceLimit()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0.0;
+    return static_cast<double>(limit.rlim_cur);
 }
 
 // The stored direct-sound lines of a parameter file ("Direct Sound: Distance = ... m, Rays = ...")
@@ -189,6 +198,11 @@ void CheckRoomCanRun(TRoom& room, bool synthesises)
         Refuse(utilFormat("The run needs at least %1.1f GB of memory (%1.0f rays, %1.0f samples for each of %1.0f "
                           "pairs); this machine has %1.1f GB.\n",
                           (responseBytes + rayBytes) / 1e9, rays, samples, pairs, memory / 1e9));
+    const double limit = AddressSpaceLimit();
+    if (limit > 0.0 && responseBytes + rayBytes > limit)
+        Refuse(utilFormat("The run needs at least %1.1f GB of memory (%1.0f rays, %1.0f samples for each of %1.0f "
+                          "pairs); this process may use %1.2f GB (its address-space limit).\n",
+                          (responseBytes + rayBytes) / 1e9, rays, samples, pairs, limit / 1e9));
 }
 
 void CheckStoredRayFiles(TRoom& room)
