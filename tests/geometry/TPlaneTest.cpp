@@ -319,7 +319,7 @@ TEST(Plane, TriangulationDoesNotDependOnTheScale)
             EXPECT_TRUE(cap.messages.empty()) << cap.Joined();
             ASSERT_EQ(p.NumTriang, pts.size() - 2);
             double sum = 0;
-            for (const TTriangle& t : p.triangulo) {
+            for (TTriangle t : p.triangulo) {
                 sum += t.TriangleArea();
                 for (unsigned k = 0; k < 3; ++k)
                     EXPECT_NE(std::find(pts.begin(), pts.end(), t.GetVertex(k)), pts.end()) << "a corner is no vertex";
