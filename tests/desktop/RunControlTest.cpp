@@ -232,6 +232,7 @@ TEST_F(RunFolder, AFailedOrStoppedRunKeepsTheEarlierResults)
     EXPECT_FALSE(ok);
     EXPECT_FALSE(room->SimulationActive());
     ASSERT_FALSE(errors.messages.empty());
-    EXPECT_NE(errors.messages.back().find("Another run is going in folder"), std::string::npos) << errors.messages.back();
+    EXPECT_NE(errors.messages.back().find("Another run is going in folder"), std::string::npos)
+        << errors.messages.back();
     EXPECT_EQ(FolderFiles(), locked);
 }
