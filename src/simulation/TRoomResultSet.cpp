@@ -34,8 +34,9 @@ void ListRunFiles(const TRoom& room)
     for (const Kind& k : kRunFiles) std::printf("%s%s\n", k.label, room.ProjectFile(k.shown).c_str());
 }
 
-// The pairs' ray and hit files closed, their pending text written: nothing of the set is
-// written after it has been put in place or dropped.
+// The pairs' ray and hit files closed, their pending text written, and the early arrivals'
+// scratch files beside them gone: nothing of the set is written after it has been put in place
+// or dropped, and no scratch file is put in place with it.
 void CloseSetFiles(TRoom& room)
 {
     for (auto& row : room.spcresult)
@@ -43,6 +44,7 @@ void CloseSetFiles(TRoom& room)
             if (pair) {
                 pair->CloseRayFile();
                 pair->CloseHitFile();
+                pair->EarlyArrivals.Clear();
             }
 }
 
