@@ -156,11 +156,11 @@ TEST_F(DXFTest, DrawingThatCannotBeOpenedIsAnError)
     cap.messages.clear();
     EXPECT_FALSE(ConvertDXF_RoomFile((kFixtures / "room.dxf").c_str(), (dir_ / "no" / "out.txt").c_str(), 0, 1, 1, 1));
     ASSERT_EQ(cap.messages.size(), 1u);
-    EXPECT_NE(cap.messages[0].find("escrita"), std::string::npos);
+    EXPECT_EQ(cap.messages[0], "Cannot write " + (dir_ / "no" / "out.txt").string() + ": No such file or directory\n");
 }
 
-// A 3D polyline of two vertices ends the whole-room conversion (status 1) before any polyline
-// is written; the per-layer converter leaves it out. Outlines that clean down to fewer than
+// A 3D polyline of two vertices ends the whole-room conversion (status 1) with nothing written;
+// the per-layer converter leaves it out. Outlines that clean down to fewer than
 // three vertices are skipped with a notice in both.
 TEST_F(DXFTest, ShortPolylineEndsTheRoomConversion)
 {
@@ -176,9 +176,7 @@ TEST_F(DXFTest, ShortPolylineEndsTheRoomConversion)
     ::testing::internal::GetCapturedStdout();
     ASSERT_EQ(cap.messages.size(), 1u);
     EXPECT_EQ(cap.messages[0], "Existem polilinhas com 2 vertices\n");
-    const std::string text = ReadFile(out);
-    ASSERT_GE(text.size(), 9u);
-    EXPECT_EQ(text.substr(text.size() - 9), "<PLANES>\n");
+    EXPECT_FALSE(fs::exists(out));
 
     unsigned n = 0;
     const std::string lines = PerLayer(kFixtures / "short_polyline.dxf", ConvertDXF_3DPOLY, "Layer1", n);
