@@ -23,40 +23,8 @@ bool ProceedPastSaveQuestion(int status, const std::function<SaveAnswer()>& ask,
     return false;
 }
 
-namespace {
-
-// A text in which no line opens a section of a project file (a README, a note) is no project:
-// read as one it would become an empty project that a save writes over the text.
-bool HoldsProjectSection(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return true;  // the loader says that it cannot be opened
-    static const char* const kSections[] = {"<ENVIRONMENT>", "<SIMULATION>",      "<MATERIALS>",
-                                            "<LAYERS::PLANE>", "<LAYERS::COLOR>", "<PLANES>",
-                                            "<LAYERS::SOURCE>", "<SOURCES>",      "<LAYERS::RECEIVER>",
-                                            "<RECEIVERS>"};
-    // Found as the readers find a section: anywhere in a line.
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find('<') == std::string::npos) continue;
-        for (const char* section : kSections)
-            if (line.find(section) != std::string::npos) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 ProjectLoad LoadProjectRoom(const std::string& path)
 {
-    if (!HoldsProjectSection(path)) {
-        ProjectLoad refused;
-        refused.error = "File '" + path + "' is not a Sorvi project: none of its lines opens a project section such as "
-                        "<ENVIRONMENT> or <PLANES>.";
-        refused.status = 1;
-        ShowErrorText(refused.error);
-        return refused;
-    }
     ProjectLoad load = LoadProject(path, ProjectChain::Full);
     if (!load) return load;
     TRoom& room = *load.room;

@@ -19,9 +19,8 @@ enum class SaveAnswer { Yes, No, Cancel };
 bool ProceedPastSaveQuestion(int status, const std::function<SaveAnswer()>& ask, const std::function<bool()>& save);
 
 // The project at `path` in a new room, with what the window shows derived: external planes,
-// volume, area, reverberation estimates, centre, and the summary printed. A text in which no
-// line opens a project section (a README) is refused rather than read as an empty project. On
-// failure the message has been shown and the caller's room is untouched.
+// volume, area, reverberation estimates, centre, and the summary printed. On failure (a text
+// that is no project among them) the message has been shown and the caller's room is untouched.
 ProjectLoad LoadProjectRoom(const std::string& path);
 
 // An import appended to the open project: when the hand-over file reads as a project of its

@@ -3,12 +3,14 @@
 #include <atomic>
 #include <exception>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
 
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
+#include "simulation/RunChecks.h"
 #include "simulation/TextFields.h"
 
 namespace {
@@ -23,7 +25,10 @@ bool Guarded(Step step)
     } catch (const SorviExit&) {
         return false;
     } catch (const std::bad_alloc&) {
-        ShowErrorText("Not enough memory for the simulation.");
+        ShowErrorText("Not enough memory for the simulation.\nNo results were changed.");
+        return false;
+    } catch (const std::system_error& e) {
+        ShowErrorText(std::string("The system refused the run: ") + e.what() + ".\nNo results were changed.");
         return false;
     }
 }
@@ -75,16 +80,20 @@ bool StartRun(TRoom& room, const std::function<void()>& pump)
     const bool ok = Guarded([&] {
         const unsigned int rays = room.GetNumRays();
         for (unsigned int s = 0; s < room.NumSources; ++s) room.source[s]->SetNumRays(rays);
+        // Checked before anything changes; the run's files replace the earlier ones whole. The
+        // checks (sound files read) and the creation run beside `pump`.
         RunBeside(
             [&] {
                 if (room.ResultsCreated) room.ClearResults();
-                room.CleanRayFiles();
-                room.CleanResultFiles();
+                CheckRoomCanRun(room, true);
+                CheckRunInputs(room);
+                room.BeginResultSet(true);
                 room.CreateResults();
             },
             pump);
         started = room.StartSimulation();
     });
+    if (!(ok && started)) room.DiscardResultSet();
     return ok && started;
 }
 
@@ -104,15 +113,24 @@ RunTick PollRun(const TRoom& room)
 
 bool FinishRun(TRoom& room, const std::function<void()>& pump)
 {
-    return Guarded([&] {
+    const bool ok = Guarded([&] {
         room.WaitForSimulation();
-        RunBeside([&] { room.SaveResults(); }, pump);
+        // The saving, and the earlier files replaced (gigabytes of ray files after a large run).
+        RunBeside(
+            [&] {
+                CheckResultsFinite(room);
+                room.SaveResults();
+                room.CommitResultSet();
+            },
+            pump);
     });
+    if (!ok) room.DiscardResultSet();
+    return ok;
 }
 
 bool StopRun(TRoom& room, const std::function<void()>& pump)
 {
-    return Guarded([&] {
+    const bool ok = Guarded([&] {
         if (pump) {
             // Asked again at every turn: a tracer that starts after the first request sets the
             // running flag once more.
@@ -123,4 +141,7 @@ bool StopRun(TRoom& room, const std::function<void()>& pump)
         }
         room.StopSimulation();  // joins a thread that has ended (or waits without a pump)
     });
+    // A stopped run saves nothing; the earlier files stay and the run's own go.
+    Guarded([&] { RunBeside([&] { room.DiscardResultSet(); }, pump); });
+    return ok;
 }

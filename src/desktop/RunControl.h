@@ -22,11 +22,12 @@ bool CanStartRun(const TRoom& room, bool roomShown);
 // when no thread can be started, `work` runs on the calling thread.
 void RunBeside(const std::function<void()>& work, const std::function<void()>& pump);
 
-// Every source's ray count from the room's, old results cleared, the project folder's old ray
-// and result files deleted, the results created and the thread started. The deleting and the
-// creating (gigabytes of old ray files after a large run, the mean free path) run beside
-// `pump`. False when a core error stopped it (a sound file that cannot be auralized, a ray
-// file that cannot be created) or the thread could not start: no run is going then.
+// Every source's ray count from the room's, old results cleared, the run's checks passed, the
+// folder's run lock taken, the results created (their files written as one set, see
+// TRoom::BeginResultSet) and the thread started; all but the start run beside `pump`. False
+// when a core error stopped it (another run in the folder, a sound file that cannot be
+// auralized, a plane not triangulated) or the thread could not start: no run is going then and
+// the folder is as it was.
 bool StartRun(TRoom& room, const std::function<void()>& pump = {});
 
 // One tick of the progress timer.
@@ -37,11 +38,13 @@ struct RunTick {
 };
 RunTick PollRun(const TRoom& room);
 
-// A run whose thread has ended: joined and its results saved (the saving beside `pump`). False
-// when the run or the saving raised a fatal core error (shown); nothing more is saved then.
+// A run whose thread has ended: joined, its results saved and put in place (beside `pump`).
+// False when the run or the saving raised a fatal core error (shown): the folder keeps its
+// earlier files then.
 bool FinishRun(TRoom& room, const std::function<void()>& pump = {});
 
 // Asks the run to stop and waits for it (the current ray or pair is finished first), calling
 // `pump` meanwhile: the thread is joined only once it has ended, so the caller never blocks on
-// it. False when the run had raised a fatal core error (shown). Nothing is saved.
+// it. False when the run had raised a fatal core error (shown). Nothing is saved: the folder
+// keeps its earlier files.
 bool StopRun(TRoom& room, const std::function<void()>& pump = {});
