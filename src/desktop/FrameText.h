@@ -5,7 +5,8 @@
 #include <string>
 
 // "SORVI - " followed by "Untitled Project" (status 0), the project name (1) or the project
-// name and " *modified" (2).
+// name and " *modified" (2); a project without a name (designed or imported, not saved yet)
+// reads "Untitled Project" there.
 std::string ProjectTitle(int projectStatus, const std::string& projectName);
 
 // The label of octave band `band` (0..8): "63", "125", "250", "500", "1k" ... "16k".

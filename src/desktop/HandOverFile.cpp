@@ -1,8 +1,13 @@
 #include "desktop/HandOverFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
+
+#include <stdlib.h>
 
 #include <unistd.h>
 
@@ -21,6 +26,30 @@ std::uintmax_t SizeOf(const std::string& path)
 }
 
 }  // namespace
+
+HandOverFile::HandOverFile()
+{
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec) temp = "/tmp";
+    std::string pattern = (temp / "sorvi-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    // mkdtemp makes a new folder of mode 0700 under a name nobody else holds.
+    if (!mkdtemp(name.data())) {
+        error_ = "Cannot create a temporary folder in '" + temp.string() + "': " + std::strerror(errno) + ".";
+        return;
+    }
+    folder_ = name.data();
+    path_ = folder_ + "/project.txt";
+}
+
+HandOverFile::~HandOverFile()
+{
+    if (folder_.empty()) return;
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+}
 
 std::string WriteHandOverFile(const std::string& path, const std::function<bool(const std::string& scratch)>& write)
 {

@@ -5,8 +5,25 @@
 #include <functional>
 #include <string>
 
-// In the working directory.
-inline constexpr const char* kHandOverFileName = "Temporary.txt";
+// A hand-over file private to the process: a file in a folder of its own (readable by this user
+// only) in the system's temporary folder, never in the user's folders and never under a name
+// the user sees. The folder and whatever was written into it go with the object.
+class HandOverFile {
+public:
+    HandOverFile();
+    ~HandOverFile();
+    HandOverFile(const HandOverFile&) = delete;
+    HandOverFile& operator=(const HandOverFile&) = delete;
+
+    // False when the folder could not be made: Error() says why.
+    explicit operator bool() const { return !path_.empty(); }
+    // Where a dialog writes the project (the file does not exist before it is written).
+    const std::string& Path() const { return path_; }
+    const std::string& Error() const { return error_; }
+
+private:
+    std::string folder_, path_, error_;
+};
 
 // Writes `path` through a scratch file beside it: `write` fills the scratch file (given by
 // name) and returns false when a step failed; only a complete scratch file replaces `path`,

@@ -17,7 +17,6 @@
 #include <wx/statbox.h>
 #include <wx/wfstream.h>
 
-#include "desktop/HandOverFile.h"
 #include "views/Prompter.h"
 
 const long ImportDialog::ID_LISTCTRL1 = wxNewId();
@@ -305,7 +304,7 @@ void ImportDialog::OnSelect(wxCommandEvent&) {}
 
 void ImportDialog::OnButton1Click(wxCommandEvent&)
 {
-    const std::string message = WriteDXFImport(ImportFileName, kHandOverFileName, Choice());
+    const std::string message = WriteDXFImport(ImportFileName, HandOverPath, Choice());
     if (!message.empty()) {
         // Nothing is handed over; the sorting stays for another try or "Cancel".
         wxLogError("%s", Shown(message));

@@ -2,9 +2,9 @@
 // The DXF import dialog: the drawing's layers are sorted into source, receiver and plane
 // layers, and "Import" writes the project into the hand-over file.
 //
-// Use: OpenFile() (false: nothing to show), then ShowModal(): wxID_OK when the hand-over file
-// "Temporary.txt" in the working directory is complete, wxID_CANCEL otherwise; NewFile then
-// tells a new project from one to append.
+// Use: OpenFile() (false: nothing to show), set HandOverPath, then ShowModal(): wxID_OK when
+// the hand-over file is complete, wxID_CANCEL otherwise; NewFile then tells a new project from
+// one to append.
 
 #include <map>
 #include <string>
@@ -44,6 +44,7 @@ public:
 
     bool NewFile = true;         // new project (true) or append (false)
     std::string ImportFileName;  // the drawing of the last successful OpenFile
+    std::string HandOverPath;    // where "Import" writes the project (HandOverFile::Path)
 
     wxListCtrl* ListLayerSrc = nullptr;
     wxListCtrl* ListLayerRec = nullptr;

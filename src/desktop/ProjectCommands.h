@@ -19,15 +19,27 @@ enum class SaveAnswer { Yes, No, Cancel };
 bool ProceedPastSaveQuestion(int status, const std::function<SaveAnswer()>& ask, const std::function<bool()>& save);
 
 // The project at `path` in a new room, with what the window shows derived: external planes,
-// volume, area, reverberation estimates, centre, and the summary printed. On failure the
-// message has been shown and the caller's room is untouched.
+// volume, area, reverberation estimates, centre, and the summary printed. On failure (a text
+// that is no project among them) the message has been shown and the caller's room is untouched.
 ProjectLoad LoadProjectRoom(const std::string& path);
 
 // An import appended to the open project: when the hand-over file reads as a project of its
 // own, its materials and layers the room lacks and all its planes, receivers and sources are
-// appended and the external planes marked again. False (message shown, room untouched) when
-// the file does not read.
+// appended and the external planes marked again. False (message shown) when the file does not
+// read or a step of the merge fails: the room then holds what it held before.
 bool AppendProject(TRoom& room, const std::string& path);
+
+// A room read from a hand-over file becomes a project without a file: no name, the working
+// directory as its folder, so that nothing is saved over the hand-over file or read beside it.
+void MakeUntitled(TRoom& room);
+
+// Where the save chooser opens: the project's own folder and file name; nothing proposed for a
+// project that has no file yet (status 0, or untitled), so that its name is asked for.
+struct SaveChooserStart {
+    std::string folder;
+    std::string file;
+};
+SaveChooserStart SaveChooserStartFor(const TRoom& room, int status);
 
 // An import replaces the project when the dialog chose a new project or the project is empty.
 inline bool ImportReplacesProject(bool newFileChosen, int status) { return newFileChosen || status == 0; }

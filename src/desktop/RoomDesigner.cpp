@@ -15,7 +15,6 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-#include "desktop/HandOverFile.h"
 #include "room/TRoom.h"
 #include "views/GL_Window.h"
 
@@ -213,7 +212,7 @@ void RoomDesigner::OnTextCtrlChange(wxCommandEvent&)
 void RoomDesigner::OnButton1Click(wxCommandEvent&)
 {
     if (!room) return;
-    const std::string message = WriteStandardRoom(*room, kHandOverFileName);
+    const std::string message = WriteStandardRoom(*room, HandOverPath);
     if (!message.empty()) {
         // The design stays open: the user may try again or cancel.
         wxLogError("%s", wxString::FromUTF8(message));

@@ -2,12 +2,12 @@
 // The standard-room designer: nine dimensions of a room of three sections, a sketch and a live
 // 3D preview; "Apply" writes the room into the hand-over file.
 //
-// Use: create, ShowModal(): wxID_OK when "Temporary.txt" in the working directory is
-// complete, 0 after "Cancel" (nothing written); then destroy it (its room and 3D view go with
-// it).
+// Use: create, set HandOverPath, ShowModal(): wxID_OK when the hand-over file is complete, 0
+// after "Cancel" (nothing written); then destroy it (its room and 3D view go with it).
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include <wx/dialog.h>
 
@@ -37,6 +37,7 @@ public:
     void UpdateRoom();
 
     std::unique_ptr<TRoom> room;                                  // the preview room
+    std::string HandOverPath;  // where "Apply" writes the room (HandOverFile::Path)
     std::array<TPoint3D, kStandardRoomVertices> vert{};            // the ten vertices
     static constexpr int NumPlanes = kStandardRoomPlanes;
     float L1 = 0, L = 0, L2 = 0, W1 = 0, W = 0, W2 = 0, H1 = 0, H = 0, H2 = 0;

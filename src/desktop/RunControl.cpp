@@ -1,9 +1,11 @@
 #include "desktop/RunControl.h"
 
+#include <atomic>
 #include <exception>
 #include <new>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
@@ -45,18 +47,50 @@ bool CanStartRun(const TRoom& room, bool roomShown)
     return roomShown && room.NumSources > 0 && room.NumReceivers > 0 && !room.SimulationActive();
 }
 
-bool StartRun(TRoom& room)
+void RunBeside(const std::function<void()>& work, const std::function<void()>& pump)
+{
+    if (!pump) {
+        work();
+        return;
+    }
+    std::atomic<bool> done{false};
+    std::exception_ptr error;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            done.store(true);
+        });
+    } catch (const std::system_error&) {
+        work();
+        return;
+    }
+    while (!done.load()) pump();
+    worker.join();
+    if (error) std::rethrow_exception(error);
+}
+
+bool StartRun(TRoom& room, const std::function<void()>& pump)
 {
     bool started = false;
     const bool ok = Guarded([&] {
         const unsigned int rays = room.GetNumRays();
         for (unsigned int s = 0; s < room.NumSources; ++s) room.source[s]->SetNumRays(rays);
-        if (room.ResultsCreated) room.ClearResults();
-        // Checked before anything changes; the run's files replace the earlier ones whole.
-        CheckRoomCanRun(room, true);
-        CheckRunInputs(room);
-        room.BeginResultSet(true);
-        room.CreateResults();
+        // Checked before anything changes; the run's files replace the earlier ones whole. The
+        // checks (sound files read) and the creation run beside `pump`.
+        RunBeside(
+            [&] {
+                if (room.ResultsCreated) room.ClearResults();
+                CheckRoomCanRun(room, true);
+                CheckRunInputs(room);
+                room.BeginResultSet(true);
+                room.CreateResults();
+            },
+            pump);
         started = room.StartSimulation();
     });
     if (!(ok && started)) room.DiscardResultSet();
@@ -77,21 +111,37 @@ RunTick PollRun(const TRoom& room)
     return tick;
 }
 
-bool FinishRun(TRoom& room)
+bool FinishRun(TRoom& room, const std::function<void()>& pump)
 {
     const bool ok = Guarded([&] {
         room.WaitForSimulation();
-        CheckResultsFinite(room);
-        room.SaveResults();
-        room.CommitResultSet();
+        // The saving, and the earlier files replaced (gigabytes of ray files after a large run).
+        RunBeside(
+            [&] {
+                CheckResultsFinite(room);
+                room.SaveResults();
+                room.CommitResultSet();
+            },
+            pump);
     });
     if (!ok) room.DiscardResultSet();
     return ok;
 }
 
-bool StopRun(TRoom& room)
+bool StopRun(TRoom& room, const std::function<void()>& pump)
 {
-    const bool ok = Guarded([&] { room.StopSimulation(); });
-    room.DiscardResultSet();  // a stopped run saves nothing; the earlier files stay
+    const bool ok = Guarded([&] {
+        if (pump) {
+            // Asked again at every turn: a tracer that starts after the first request sets the
+            // running flag once more.
+            while (room.SimulationActive()) {
+                room.RequestSimulationStop();
+                pump();
+            }
+        }
+        room.StopSimulation();  // joins a thread that has ended (or waits without a pump)
+    });
+    // A stopped run saves nothing; the earlier files stay and the run's own go.
+    Guarded([&] { RunBeside([&] { room.DiscardResultSet(); }, pump); });
     return ok;
 }

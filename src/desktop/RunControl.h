@@ -4,6 +4,7 @@
 // and the stop. A fatal core error on any of these steps has been shown through the error
 // handler when these return false; nothing is left running.
 
+#include <functional>
 #include <string>
 
 class TRoom;
@@ -16,12 +17,18 @@ RunPress PressByStatus(int status);
 // it is active.
 bool CanStartRun(const TRoom& room, bool roomShown);
 
+// Runs `work` on a thread of its own while the calling thread calls `pump` (the window's
+// repaints) until it has ended; what `work` throws is thrown again here. Without a pump, or
+// when no thread can be started, `work` runs on the calling thread.
+void RunBeside(const std::function<void()>& work, const std::function<void()>& pump);
+
 // Every source's ray count from the room's, old results cleared, the run's checks passed, the
 // folder's run lock taken, the results created (their files written as one set, see
-// TRoom::BeginResultSet) and the thread started. False when a core error stopped it (another
-// run in the folder, a sound file that cannot be auralized, a plane not triangulated) or the
-// thread could not start: no run is going then and the folder is as it was.
-bool StartRun(TRoom& room);
+// TRoom::BeginResultSet) and the thread started; all but the start run beside `pump`. False
+// when a core error stopped it (another run in the folder, a sound file that cannot be
+// auralized, a plane not triangulated) or the thread could not start: no run is going then and
+// the folder is as it was.
+bool StartRun(TRoom& room, const std::function<void()>& pump = {});
 
 // One tick of the progress timer.
 struct RunTick {
@@ -31,11 +38,13 @@ struct RunTick {
 };
 RunTick PollRun(const TRoom& room);
 
-// A run whose thread has ended: joined, its results saved and put in place. False when the run
-// or the saving raised a fatal core error (shown): the folder keeps its earlier files then.
-bool FinishRun(TRoom& room);
+// A run whose thread has ended: joined, its results saved and put in place (beside `pump`).
+// False when the run or the saving raised a fatal core error (shown): the folder keeps its
+// earlier files then.
+bool FinishRun(TRoom& room, const std::function<void()>& pump = {});
 
-// Asks the run to stop and waits for it (the current ray or pair is finished first). False when
-// the run had raised a fatal core error (shown). Nothing is saved: the folder keeps its earlier
-// files.
-bool StopRun(TRoom& room);
+// Asks the run to stop and waits for it (the current ray or pair is finished first), calling
+// `pump` meanwhile: the thread is joined only once it has ended, so the caller never blocks on
+// it. False when the run had raised a fatal core error (shown). Nothing is saved: the folder
+// keeps its earlier files.
+bool StopRun(TRoom& room, const std::function<void()>& pump = {});

@@ -93,24 +93,31 @@ SettingsCopy CopySettingsToRoom(TRoom& room, const SettingsPage& page)
     const Snapshot before = Take(room);
     double v = 0.0;
     long long n = 0;
+    // A value the room does not take is left out (the page says so when it is committed).
+    const std::vector<SettingRefusal> refused = RefusedSettings(room, page);
+    auto edited = [&](SettingField field, double& value) {
+        for (const SettingRefusal& r : refused)
+            if (r.field == field) return false;
+        return Edited(room, page, field, value);
+    };
 
-    if (Edited(room, page, kFieldIRDuration, v) && room.SetMaxTime(static_cast<float>(v)) < 0.0f) {
+    if (edited(kFieldIRDuration, v) && room.SetMaxTime(static_cast<float>(v)) < 0.0f) {
         copy.durationRefused = true;
         copy.durationText = SettingText(room, kFieldIRDuration);
     }
-    if (Edited(room, page, kFieldSampleRate, v) && v > 0.0) room.FSample = static_cast<float>(v);
-    if (Edited(room, page, kFieldNumRays, v) && Truncated(v, 0.0, std::numeric_limits<unsigned int>::max(), n))
+    if (edited(kFieldSampleRate, v) && v > 0.0) room.FSample = static_cast<float>(v);
+    if (edited(kFieldNumRays, v) && Truncated(v, 0.0, std::numeric_limits<unsigned int>::max(), n))
         room.SetNumRays(static_cast<unsigned int>(n));
     room.ClusterOrderGlobal = -1;
     double humidity = room.Humidity, pressure = room.Pressure, temperature = room.Temperature;
-    if (Edited(room, page, kFieldHumidity, v) && TRoom::EnvironmentInRange(temperature, pressure, v)) humidity = v;
-    if (Edited(room, page, kFieldPressure, v) && TRoom::EnvironmentInRange(temperature, v, humidity)) pressure = v;
-    if (Edited(room, page, kFieldTemperature, v) && TRoom::EnvironmentInRange(v, pressure, humidity)) temperature = v;
+    if (edited(kFieldHumidity, v) && TRoom::EnvironmentInRange(temperature, pressure, v)) humidity = v;
+    if (edited(kFieldPressure, v) && TRoom::EnvironmentInRange(temperature, v, humidity)) pressure = v;
+    if (edited(kFieldTemperature, v) && TRoom::EnvironmentInRange(v, pressure, humidity)) temperature = v;
     room.Humidity = humidity;
     room.Pressure = pressure;
     room.Temperature = temperature;
-    if (Edited(room, page, kFieldStopDecay, v)) room.StopDecay = static_cast<float>(v);
-    if (Edited(room, page, kFieldMaxReflections, v) &&
+    if (edited(kFieldStopDecay, v)) room.StopDecay = static_cast<float>(v);
+    if (edited(kFieldMaxReflections, v) &&
         Truncated(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), n))
         room.MaxRayTracReflections = static_cast<int>(n);
     room.DiffuseProcessing = page.option[0] ? 1 : 0;
@@ -122,6 +129,44 @@ SettingsCopy CopySettingsToRoom(TRoom& room, const SettingsPage& page)
     room.DeriveAirFromEnvironment();
     copy.changed = !(Take(room) == before);
     return copy;
+}
+
+std::vector<SettingRefusal> RefusedSettings(TRoom& room, const SettingsPage& page)
+{
+    // The longest response a sample counter holds, a second to spare (as the project reader).
+    const double longest =
+        std::floor((static_cast<double>(std::numeric_limits<unsigned int>::max()) - room.FSample) / room.FSample);
+    struct Rule {
+        SettingField field;
+        const char* label;
+        double low, high;
+        bool lowOpen;  // the low end itself is refused
+        std::string range;
+    };
+    const Rule rules[] = {
+        {kFieldTemperature, "Temperature (C)", -273.15, HUGE_VAL, true, "a number above -273.15"},
+        {kFieldPressure, "Pressure (atm)", 0.01, HUGE_VAL, false, "a number of at least 0.01"},
+        {kFieldHumidity, "Humidity (%)", 0.0, 100.0, false, "a number from 0 to 100"},
+        {kFieldIRDuration, "IR Duration (s)", 0.0, longest, true, "a number above 0 and up to " + Int(static_cast<long long>(longest))},
+        {kFieldStopDecay, "Energy Decay (dB)", -HUGE_VAL, 0.0, false, "a number below 0"},
+        {kFieldMaxReflections, "Max. Reflections", -1.0, std::numeric_limits<int>::max(), false,
+         "-1 (no limit) or a whole number from 0 to " + Int(std::numeric_limits<int>::max())},
+        {kFieldNumRays, "Number of Rays", 1.0, std::numeric_limits<unsigned int>::max(), false,
+         "a whole number from 1 to " + Int(std::numeric_limits<unsigned int>::max())},
+    };
+    std::vector<SettingRefusal> refused;
+    for (const Rule& r : rules) {
+        const std::string& text = page.text[r.field];
+        if (text == SettingText(room, r.field)) continue;
+        double v = 0.0;
+        bool ok = ReadNumber(text, v) && std::isfinite(v);
+        // Counts are truncated toward zero, as they are copied.
+        if (ok && (r.field == kFieldMaxReflections || r.field == kFieldNumRays)) v = std::trunc(v);
+        // The decay is refused at 0 too: a ray would end at its start.
+        if (ok) ok = (r.lowOpen ? v > r.low : v >= r.low) && (r.field == kFieldStopDecay ? v < r.high : v <= r.high);
+        if (!ok) refused.push_back({r.field, std::string(r.label) + " takes " + r.range + ": \"" + text + "\" is refused."});
+    }
+    return refused;
 }
 
 std::string SettingsListing(TRoom& room)

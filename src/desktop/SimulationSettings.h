@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class TRoom;
 
@@ -44,11 +45,22 @@ struct SettingsCopy {
 
 // Copies the page into the room in the page's order (the response length first, with the
 // sample rate the room has at that moment) and sets the cluster order to automatic. A field
-// that still shows the room's value keeps it unrounded; a field that is not a number (e.g.
-// cleared while retyping), a negative ray count or an environment the project file could not
-// hold (see TRoom::EnvironmentInRange) leaves its value as it is. The speed of
-// sound and the air absorption follow the environment.
+// that still shows the room's value keeps it unrounded; a field that RefusedSettings refuses
+// (not a number, e.g. cleared while retyping, or out of its range) leaves its value as it is.
+// The speed of sound and the air absorption follow the environment.
 SettingsCopy CopySettingsToRoom(TRoom& room, const SettingsPage& page);
+
+// A field whose text the room does not take, with the message for the user: the field's label
+// and the range it takes.
+struct SettingRefusal {
+    SettingField field;
+    std::string message;
+};
+
+// The fields of the page (sample rate aside: it is not edited) that are no number or lie
+// outside what the room takes, in the page's order. A field that shows the room's value is
+// never refused.
+std::vector<SettingRefusal> RefusedSettings(TRoom& room, const SettingsPage& page);
 
 // The settings listing, one "Name = value" line each, from the room's values.
 std::string SettingsListing(TRoom& room);

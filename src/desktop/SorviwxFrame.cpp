@@ -26,6 +26,7 @@
 
 #include "desktop/FrameText.h"
 #include "desktop/ImportDialog.h"
+#include "desktop/RunControl.h"
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
 #include "views/GL_Plot2D.h"
@@ -46,7 +47,7 @@ wxTextCtrl* AddField(wxWindow* parent, wxFlexGridSizer* grid, const wxString& la
                      const wxString& value)
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, 0, 0);
-    auto* field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxDefaultSize, 0);
+    auto* field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
     grid->Add(field, 1, wxEXPAND, 0);
     return field;
 }
@@ -445,6 +446,12 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     ProjectStatus = 0;
     AdjustTitle();
     Maximize(true);
+    // The toolkit gives the first field the focus before the window is shown, and the shown
+    // window then takes no key (not even the menu's shortcuts) until it is clicked: the focus
+    // is given again once the window is up.
+    CallAfter([this] {
+        if (input_temperature && IsShown()) input_temperature->SetFocus();
+    });
 }
 
 SorviwxFrame::~SorviwxFrame()
@@ -501,8 +508,9 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
     }
     if (timer) timer->Stop();
     if (sala) {
-        // A run reads and writes the room: it ends before the room is freed.
-        if (sala->SimulationActive() || sala->IsRunning) sala->StopSimulation();
+        // A run reads and writes the room: it ends before the room is freed (the window
+        // repainting meanwhile).
+        if (sala->SimulationActive() || sala->IsRunning) StopRun(*sala, [this] { RepaintWhileWaiting(); });
         if (MyGLCanvas) {
             MyGLCanvas->view.DrawRoom = false;
             MyGLCanvas->SetRoom(nullptr);
@@ -515,6 +523,11 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
 
 void SorviwxFrame::OnClose(wxCloseEvent& event)
 {
+    // A close box pressed while the window waits for a thread: the wait finishes first.
+    if (WaitingForThread && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
     if (!ReleaseProject(event.CanVeto())) {
         event.Veto();
         return;

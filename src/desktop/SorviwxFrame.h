@@ -46,6 +46,7 @@ class wxGauge;
 class wxGrid;
 class wxGridEvent;
 class wxGridEditorCreatedEvent;
+class wxKeyEvent;
 class wxMenu;
 class wxMenuBar;
 class wxMenuItem;
@@ -177,6 +178,8 @@ public:
 
     // ---- event wiring (SorviwxFrameEvents.cpp) ----
     void ConnectHandlers();
+    // The enabled menu entry that `key` is the shortcut of (wxID_NONE: none).
+    int MenuShortcut(const wxKeyEvent& key);
     // Told the name of every connected handler just before it runs (tests follow the wiring).
     static std::function<void(const char* handler)> HandlerTrace;
 
@@ -206,6 +209,14 @@ public:
     // Ends a run before the room is replaced or merged into: stopped and joined, timer stopped,
     // button and fields back to idle.
     void EndRun();
+    // One turn of waiting for a thread on the interface thread: the windows repaint (input
+    // waits until the thread has ended), then a short sleep.
+    void RepaintWhileWaiting();
+    bool WaitingForThread = false;  // RepaintWhileWaiting is being called: a close waits
+    // Copies the Simulation page into the room; a field the room does not take is refused
+    // with a message that names it and its range, and shows the room's value again. False
+    // when a field was refused.
+    bool CommitSimulationPage();
 
     // ---- plots (SorviwxFramePlots.cpp) ----
     void CreatePlotResults();
@@ -220,6 +231,9 @@ public:
     // deleting sources or receivers, the start of a run. Views and grid clicks then do nothing
     // until the next DrawCurves.
     void InvalidatePlots();
+    // The room was replaced (or merged into) and none of its own results are shown: the
+    // curves, the pair grid and the four charts are emptied.
+    void EmptyPlots();
     ResponsePlots plots;  // what the 2D plot's curves were drawn from
 
     // ---- materials and plane layers (SorviwxFrameMaterials.cpp) ----

@@ -4,9 +4,14 @@
 
 #include "desktop/SorviwxFrame.h"
 
+#include <memory>
+
+#include <wx/accel.h>
 #include <wx/button.h>
+#include <wx/menu.h>
 #include <wx/grid.h>
 #include <wx/spinctrl.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include "geometry/ErrorHandler.h"
@@ -94,6 +99,20 @@ void Wire(SorviwxFrame* frame, wxEvtHandler* source, const Tag& type, int id,
     }, id);
 }
 
+// The enabled menu entry whose shortcut the key is, or wxID_NONE.
+int EntryForKey(wxMenuBar* bar, const wxKeyEvent& key)
+{
+    if (!bar) return wxID_NONE;
+    for (size_t m = 0; m < bar->GetMenuCount(); ++m) {
+        for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems()) {
+            std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+            if (!accel || accel->GetKeyCode() != key.GetKeyCode() || accel->GetFlags() != key.GetModifiers()) continue;
+            return item->IsEnabled() ? item->GetId() : wxID_NONE;
+        }
+    }
+    return wxID_NONE;
+}
+
 #define WIRE(source, type, id, handler) Wire(this, source, type, id, &SorviwxFrame::handler, #handler)
 
 }  // namespace
@@ -108,6 +127,8 @@ void SorviwxFrame::RunGuarded(const std::function<void()>& body)
         CoreExit(error);
     }
 }
+
+int SorviwxFrame::MenuShortcut(const wxKeyEvent& key) { return EntryForKey(GetMenuBar(), key); }
 
 void SorviwxFrame::ConnectHandlers()
 {
@@ -166,6 +187,37 @@ void SorviwxFrame::ConnectHandlers()
     // (and are not grid events): not connected.
     WIRE(this, wxEVT_GRID_CELL_LEFT_CLICK, ID_SRPLOTCTR, OnSRPlotCtrLeftClick); // 57
     WIRE(this, wxEVT_CHOICE, ID_GRAPHCHC, OnGraphicChange);            // 58
+
+    // A field the user typed into is committed when it is left or Enter is pressed there: a
+    // value the room does not take is refused then, not at every keystroke. Later, so that no
+    // box opens while the focus moves.
+    for (wxTextCtrl* field : {input_temperature, input_pressure, input_humidity, input_irduration, input_stopdecay,
+                              input_maxreflex, input_numrays}) {
+        field->Bind(wxEVT_KILL_FOCUS, [this, field](wxFocusEvent& event) {
+            event.Skip();
+            if (!field->IsModified()) return;
+            field->DiscardEdits();
+            CallAfter([this] { RunGuarded([this] { CommitSimulationPage(); }); });
+        });
+        field->Bind(wxEVT_TEXT_ENTER, [this, field](wxCommandEvent&) {
+            field->DiscardEdits();
+            RunGuarded([this] { CommitSimulationPage(); });
+        });
+    }
+
+    // The menu's shortcuts wherever the focus is: some controls (the 3D view) take every key
+    // before the menu sees it. The key goes to the window first; one that is a shortcut of an
+    // enabled menu entry runs the entry instead.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        const int id = MenuShortcut(event);
+        if (id == wxID_NONE) {
+            event.Skip();
+            return;
+        }
+        wxCommandEvent command(wxEVT_MENU, id);
+        command.SetEventObject(this);
+        GetEventHandler()->ProcessEvent(command);
+    });
 
     // The close box and Close() run the Quit logic and may be vetoed.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) { RunGuarded([&] { OnClose(event); }); });

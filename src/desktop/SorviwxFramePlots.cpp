@@ -102,3 +102,19 @@ void SorviwxFrame::InvalidatePlots()
 {
     plots.Invalidate();
 }
+
+void SorviwxFrame::EmptyPlots()
+{
+    InvalidatePlots();
+    NumPlotsCreated = 0;
+    if (My2DPlot != nullptr) {
+        My2DPlot->DeleteGraphs();
+        My2DPlot->Refresh(false);
+    }
+    if (SRPlotGrid != nullptr) {
+        if (SRPlotGrid->GetNumberRows() > 0) SRPlotGrid->DeleteRows(0, SRPlotGrid->GetNumberRows());
+        if (SRPlotGrid->GetNumberCols() > 0) SRPlotGrid->DeleteCols(0, SRPlotGrid->GetNumberCols());
+    }
+    for (int i = 0; i < NumParameterCharts; ++i)
+        if (param_plot[i] != nullptr) FillParameterChart(*param_plot[i], ParameterChart{}, i == 0);
+}

@@ -3,6 +3,7 @@
 #include "desktop/SorviwxFrame.h"
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include <wx/button.h>
@@ -51,10 +52,11 @@ bool SaveQuestionLetsGo(SorviwxFrame& frame)
 }
 
 // Hands the view the new room before the old one goes, so that it never draws a freed room.
+// The curves, the pair grid and the charts showed the old room's results: they are emptied.
 void ReplaceRoom(SorviwxFrame& frame, TRoom* room)
 {
     frame.EndRun();
-    frame.InvalidatePlots();  // the curves drawn belong to the old room's results
+    frame.EmptyPlots();
     TRoom* old = frame.sala;
     frame.sala = room;
     frame.MyGLCanvas->SetRoom(room);
@@ -72,12 +74,16 @@ void FillGrids(SorviwxFrame& frame)
     frame.FillSourceLayerGrid();
 }
 
+enum class Source { ProjectFile, HandOver };
+
 // The project at `file` in place of the open one; false (the open project kept) when it does
-// not load, the reason shown by the core.
-bool LoadRoomFile(SorviwxFrame& frame, const std::string& file)
+// not load, the reason shown by the core. A project handed over by a dialog has no file of its
+// own: it is untitled and modified, and nothing beside the hand-over file is read as its results.
+bool LoadRoomFile(SorviwxFrame& frame, const std::string& file, Source source = Source::ProjectFile)
 {
     ProjectLoad load = LoadProjectRoom(file);
     if (!load) return false;
+    if (source == Source::HandOver) MakeUntitled(*load.room);
     ReplaceRoom(frame, load.room.release());
     TRoom& room = *frame.sala;
 
@@ -87,7 +93,7 @@ bool LoadRoomFile(SorviwxFrame& frame, const std::string& file)
         frame.BtnAddReceiver->Enable();
         frame.BtnDelReceiver->Enable();
     }
-    if (LoadStoredResponses(room)) frame.CreatePlotResults();
+    if (source == Source::ProjectFile && LoadStoredResponses(room)) frame.CreatePlotResults();
 
     frame.MyGLCanvas->SetRoom(frame.sala);
     frame.MyGLCanvas->view.SetDefaultViewOptions();
@@ -95,15 +101,26 @@ bool LoadRoomFile(SorviwxFrame& frame, const std::string& file)
     if (room.NumPlanes > 0) frame.EnablePlaneControls(true);
     frame.Button1->Enable(room.NumSources > 0 && room.NumReceivers > 0);
     frame.MenuItem3->Enable(true);
-    frame.ProjectStatus = 1;
+    frame.ProjectStatus = source == Source::HandOver ? 2 : 1;
     frame.AdjustTitle();
     return true;
+}
+
+// Runs a dialog that writes a project into a private hand-over file; false when it could not
+// be prepared or did not end with OK.
+bool HandedOver(SorviwxFrame& frame, const HandOverFile& handOver, const std::function<int()>& showModal)
+{
+    if (!handOver) {
+        wxLogError("%s", wxString::FromUTF8(handOver.Error()));
+        return false;
+    }
+    return showModal() == wxID_OK;
 }
 
 // The Simulation page into the room, the room into `file`; true when the file was written.
 bool SaveRoomFile(SorviwxFrame& frame, const std::string& file)
 {
-    frame.UpdateRoomFromInterface();
+    frame.CommitSimulationPage();  // a refused field shows the room's value, which is saved
     const wxString name = wxString(file.c_str(), wxConvFile);
     const bool saved = frame.sala->SaveRoom(file.c_str()) != 0;
     if (saved) {
@@ -124,7 +141,9 @@ void SorviwxFrame::OnNewProject(wxCommandEvent&)
     if (!sala || !SaveQuestionLetsGo(*this)) return;
     if (ProjectStatus != 0) {
         MyGLCanvas->view.DrawRoom = false;
-        ReplaceRoom(*this, new TRoom());
+        auto* room = new TRoom();
+        MakeUntitled(*room);
+        ReplaceRoom(*this, room);
         ProjectStatus = 0;
     }
     AdjustTitle();
@@ -148,17 +167,22 @@ void SorviwxFrame::OnOpenFile(wxCommandEvent&)
 void SorviwxFrame::OnImportClicked(wxCommandEvent&)
 {
     if (!sala || !DXFFrame->OpenFile()) return;
-    if (DXFFrame->ShowModal() != wxID_OK) return;
+    HandOverFile handOver;
+    DXFFrame->HandOverPath = handOver.Path();
+    if (!HandedOver(*this, handOver, [&] { return DXFFrame->ShowModal(); })) return;
     if (ImportReplacesProject(DXFFrame->NewFile, ProjectStatus)) {
-        if (!SaveQuestionLetsGo(*this) || !LoadRoomFile(*this, kHandOverFileName)) return;
-    } else {
-        EndRun();
-        if (!AppendProject(*sala, kHandOverFileName)) return;
-        FillGrids(*this);
-        MyGLCanvas->SetRoom(sala);
-        MyGLCanvas->view.DrawRoom = true;
+        if (!SaveQuestionLetsGo(*this)) return;
+        LoadRoomFile(*this, handOver.Path(), Source::HandOver);
+        return;
     }
+    EndRun();
+    if (!AppendProject(*sala, handOver.Path())) return;
+    EmptyPlots();  // the room the curves were drawn for has changed
+    FillGrids(*this);
+    MyGLCanvas->SetRoom(sala);
+    MyGLCanvas->view.DrawRoom = true;
     ProjectStatus = 2;
+    AdjustTitle();
 }
 
 void SorviwxFrame::OnSaveFile(wxCommandEvent&) { OpenSaveDlg(); }
@@ -166,16 +190,13 @@ void SorviwxFrame::OnSaveFile(wxCommandEvent&) { OpenSaveDlg(); }
 void SorviwxFrame::OpenRoomDesigner(wxCommandEvent&)
 {
     if (!sala) return;
-    int result = wxID_CANCEL;
-    {
+    HandOverFile handOver;
+    const bool ok = HandedOver(*this, handOver, [&] {
         RoomDesigner designer(this, wxID_ANY);
-        result = designer.ShowModal();
-    }
-    if (result != wxID_OK) return;
-    if (!SaveQuestionLetsGo(*this) || !LoadRoomFile(*this, kHandOverFileName)) return;
-    ProjectStatus = 2;
-    MyGLCanvas->SetRoom(sala);
-    MyGLCanvas->view.DrawRoom = true;
+        designer.HandOverPath = handOver.Path();
+        return designer.ShowModal();
+    });
+    if (!ok || !SaveQuestionLetsGo(*this) || !LoadRoomFile(*this, handOver.Path(), Source::HandOver)) return;
     MyGLCanvas->Refresh(true);
 }
 
@@ -191,9 +212,11 @@ void SorviwxFrame::OnAbout(wxCommandEvent&)
 bool SorviwxFrame::OpenSaveDlg()
 {
     if (!sala) return false;
-    const wxString path =
-        Prompter::Get().ChooseFile(_("Save Sorvi Project"), wxEmptyString, wxString(sala->ProjectName.c_str(), wxConvFile),
-                                   kProjectWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, this);
+    // In the project's own folder, under its own name: Enter saves it where it was opened.
+    const SaveChooserStart start = SaveChooserStartFor(*sala, ProjectStatus);
+    const wxString path = Prompter::Get().ChooseFile(_("Save Sorvi Project"), wxString(start.folder.c_str(), wxConvFile),
+                                                     wxString(start.file.c_str(), wxConvFile), kProjectWildcard,
+                                                     wxFD_SAVE | wxFD_OVERWRITE_PROMPT, this);
     if (path.empty()) return false;
     const std::string file = CorePath(path);
     if (!CanWriteProjectFile(file)) {

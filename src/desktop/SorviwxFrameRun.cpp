@@ -14,6 +14,7 @@
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/evtloop.h>
 #include <wx/utils.h>
 
 #include "desktop/RunControl.h"
@@ -80,6 +81,40 @@ void SorviwxFrame::UpdateRoomFromInterface()
     ShowText(textinfo, SettingsListing(*sala));
 }
 
+bool SorviwxFrame::CommitSimulationPage()
+{
+    if (!sala || !EnableInterfaceUpdate || sala->SimulationActive()) return true;
+    SettingsPage page;
+    const auto fields = Fields(*this);
+    for (int f = 0; f < kSettingFieldCount; ++f) page.text[f] = fields[f]->GetValue().ToStdString(wxConvUTF8);
+    const std::vector<SettingRefusal> refused = RefusedSettings(*sala, page);
+    UpdateRoomFromInterface();  // what the room takes
+    if (refused.empty()) return true;
+    std::string text;
+    for (const SettingRefusal& r : refused) {
+        text += r.message + "\n";
+        fields[r.field]->ChangeValue(wxString::FromUTF8(SettingText(*sala, r.field)));
+    }
+    Prompter::Get().MessageBox(wxString::FromUTF8(text), _("Simulation settings"), wxOK | wxICON_WARNING | wxCENTRE,
+                               this);
+    return false;
+}
+
+void SorviwxFrame::RepaintWhileWaiting()
+{
+    const bool waiting = WaitingForThread;
+    WaitingForThread = true;
+    // Paints and resizes only: a click or a key waits until the thread has ended.
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+        loop->YieldFor(wxEVT_CATEGORY_UI);
+    } else {
+        wxGUIEventLoop outside;  // called before or outside the main loop
+        outside.YieldFor(wxEVT_CATEGORY_UI);
+    }
+    wxMilliSleep(5);
+    WaitingForThread = waiting;
+}
+
 void SorviwxFrame::InterfaceControls(bool enable)
 {
     input_temperature->Enable(enable);
@@ -99,7 +134,7 @@ void SorviwxFrame::EndRun()
     if (timer) timer->Stop();
     if (sala && sala->SimulationActive()) {
         wxBusyCursor busy;  // the run finishes its current ray or pair
-        StopRun(*sala);
+        StopRun(*sala, [this] { RepaintWhileWaiting(); });
     }
     Button1->SetLabel(_("Start Simulation"));
     InterfaceControls(true);
@@ -113,7 +148,7 @@ void SorviwxFrame::OnButton1Click(wxCommandEvent&)
         EndRun();
         return;
     }
-    UpdateRoomFromInterface();
+    if (!CommitSimulationPage()) return;  // refused with a message: no run on that value
     switch (PressByStatus(ProjectStatus)) {
     case RunPress::EmptyProject:
         Prompter::Get().MessageBox(_("Empty Project! Nothing to Simulate. Please save project first!"),
@@ -133,8 +168,8 @@ void SorviwxFrame::OnButton1Click(wxCommandEvent&)
     InvalidatePlots();  // the run replaces the results the curves were drawn from
     bool started = false;
     {
-        wxBusyCursor busy;  // results created, mean free path estimated
-        started = StartRun(*sala);
+        wxBusyCursor busy;  // old files deleted, results created, mean free path estimated
+        started = StartRun(*sala, [this] { RepaintWhileWaiting(); });
     }
     if (!started) {
         EndRun();  // the reason was shown
@@ -163,7 +198,7 @@ void SorviwxFrame::OnTimer(wxTimerEvent&)
     bool saved = false;
     {
         wxBusyCursor busy;
-        saved = FinishRun(*sala);
+        saved = FinishRun(*sala, [this] { RepaintWhileWaiting(); });
     }
     if (saved) {
         Notebook2->ChangeSelection(kResponsesPage);

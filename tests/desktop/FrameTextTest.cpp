@@ -13,6 +13,8 @@ TEST(FrameText, TitleFollowsTheProjectStatus)
     EXPECT_EQ(ProjectTitle(0, "hall.txt"), "SORVI - Untitled Project");
     EXPECT_EQ(ProjectTitle(1, "hall.txt"), "SORVI - hall.txt");
     EXPECT_EQ(ProjectTitle(2, "Temporary.txt"), "SORVI - Temporary.txt *modified");
+    // A designed or imported room has no file yet.
+    EXPECT_EQ(ProjectTitle(2, ""), "SORVI - Untitled Project *modified");
 }
 
 TEST(FrameText, BandLabelsOfTheNineOctaves)

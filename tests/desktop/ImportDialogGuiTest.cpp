@@ -63,6 +63,7 @@ protected:
         WriteText("room.dxf", kDrawing);
         drawing_ = (folder_->Path() / "room.dxf").string();
         dialog_ = new ImportDialog(nullptr);
+        dialog_->HandOverPath = "Temporary.txt";  // the window gives a private file; here the test's folder
     }
     void TearDown() override
     {

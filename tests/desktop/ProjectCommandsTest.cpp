@@ -55,9 +55,11 @@ TEST_F(ProjectFolder, LoadDerivesTheRoomOrReportsTheFailure)
     EXPECT_FALSE(load.room->IsRunning.load());
     projtest::Quietly([&] { load.room.reset(); });
 
-    // A malformed file and a missing one: a message, no room, the process alive.
+    // A malformed file, a missing one and a text that is no project: a message, no room, the
+    // process alive.
     WriteText("bad.txt", projtest::Replace(TinyProject(), "2.00 4.00 1.50 1002", "2.00 4.00 x 1002"));
-    for (const char* name : {"bad.txt", "missing.txt"}) {
+    WriteText("README.md", "# Notes\n\nA <b>text</b>, no project.\n");
+    for (const char* name : {"bad.txt", "missing.txt", "README.md"}) {
         SCOPED_TRACE(name);
         ErrorCapture errors;
         projtest::Quietly([&] { load = LoadProjectRoom(name); });
@@ -96,6 +98,31 @@ TEST_F(ProjectFolder, AppendMergesOrLeavesTheRoomAlone)
     EXPECT_EQ(room.NumPlanes, 12u);
     EXPECT_EQ(room.NumSources, 2u);
     EXPECT_EQ(room.NumReceivers, 2u);
+    projtest::Quietly([&] { load.room.reset(); });
+}
+
+TEST_F(ProjectFolder, SaveChooserStartsAtTheProjectsFile)
+{
+    fs::create_directory("hall");
+    WriteText("hall/room.txt", TinyProject());
+    ProjectLoad load;
+    projtest::Quietly([&] { load = LoadProjectRoom("hall/room.txt"); });
+    ASSERT_TRUE(load);
+    TRoom& room = *load.room;
+    const std::string folder = fs::absolute("hall").lexically_normal().string();
+    for (int status : {1, 2}) {
+        const SaveChooserStart start = SaveChooserStartFor(room, status);
+        EXPECT_EQ(fs::path(start.folder).lexically_normal(), folder) << status;
+        EXPECT_EQ(start.file, "room.txt") << status;
+    }
+    // An empty project and a handed-over one have no file: nothing is proposed.
+    EXPECT_EQ(SaveChooserStartFor(room, 0).file, "");
+    MakeUntitled(room);
+    for (int status : {0, 2}) {
+        const SaveChooserStart start = SaveChooserStartFor(room, status);
+        EXPECT_EQ(start.folder, "");
+        EXPECT_EQ(start.file, "");
+    }
     projtest::Quietly([&] { load.room.reset(); });
 }
 

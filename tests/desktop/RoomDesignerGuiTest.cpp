@@ -38,6 +38,7 @@ protected:
         GuiTest::SetUp();
         folder_ = std::make_unique<ScopedWorkingFolder>();
         projtest::Quietly([this] { designer_ = new RoomDesigner(nullptr); });  // the room's listings
+        designer_->HandOverPath = "Temporary.txt";  // the window gives a private file; here the test's folder
     }
     void TearDown() override
     {

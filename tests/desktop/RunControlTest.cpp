@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "desktop/ProjectCommands.h"
 #include "desktop/RunControl.h"
 #include "dsp/WavFile.h"
+#include "geometry/ErrorHandler.h"
 #include "geometry/FileLayer.h"
 #include "room/TSource.h"
 #include "support/ErrorCapture.h"
@@ -182,6 +184,64 @@ TEST_F(RunFolder, CoreErrorAtTheStartStartsNothing)
     EXPECT_FALSE(ok);
     EXPECT_FALSE(other->SimulationActive());
     projtest::Quietly([&] { other.reset(); });
+}
+
+TEST(RunControl, WorkBesideThePumpNeverBlocksTheCaller)
+{
+    // The work ends only after the caller has pumped three times: a caller that waited for it
+    // without pumping would never return (the work gives up after ten seconds and says so).
+    std::atomic<int> pumped{0};
+    bool sawPumps = false;
+    const std::thread::id caller = std::this_thread::get_id();
+    std::thread::id worker;
+    RunBeside(
+        [&] {
+            worker = std::this_thread::get_id();
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (pumped.load() < 3 && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+            sawPumps = pumped.load() >= 3;
+        },
+        [&] { pumped.fetch_add(1); });
+    EXPECT_TRUE(sawPumps);
+    EXPECT_NE(worker, caller);
+
+    // What the work throws reaches the caller; without a pump the work runs on the caller.
+    EXPECT_THROW(RunBeside([] { throw SorviExit(1, "failed"); }, [] {}), SorviExit);
+    RunBeside([&] { worker = std::this_thread::get_id(); }, {});
+    EXPECT_EQ(worker, caller);
+}
+
+TEST_F(RunFolder, StartAndStopWithTheWindowPumping)
+{
+    room = Load(TinyProject("1.00"));
+    ASSERT_TRUE(room);
+    room->SetNumRays(200000);
+    int pumps = 0;
+    const auto pump = [&] {
+        ++pumps;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    bool started = false, stopped = false;
+    ErrorCapture errors;  // the run says it was interrupted
+    projtest::Quietly([&] {
+        started = StartRun(*room, pump);
+        stopped = StopRun(*room, pump);
+    });
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(room->SimulationActive());
+    EXPECT_FALSE(room->IsRunning.load());
+
+    // A fresh run after the stop ends and saves with the pump.
+    room->SetNumRays(100);
+    projtest::Quietly([&] {
+        started = StartRun(*room, pump);
+        while (!PollRun(*room).finished) pump();
+        stopped = FinishRun(*room, pump);
+    });
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(fs::exists("S001-R001.txt"));
 }
 
 // A desktop run goes through the same result set as the console's: a full disk or a stop leaves

@@ -112,6 +112,59 @@ TEST(SimulationSettings, TextThatIsNoNumberKeepsTheValue)
     EXPECT_DOUBLE_EQ(room->Humidity, 45.0);
 }
 
+TEST(SimulationSettings, RefusedFieldsNameTheirRangeAndReachNothing)
+{
+    struct Case {
+        SettingField field;
+        const char* text;
+        bool refused;
+    };
+    const Case cases[] = {
+        {kFieldTemperature, "abc", true},      {kFieldTemperature, "-273.15", true},
+        {kFieldTemperature, "-273", false},    {kFieldPressure, "0", true},
+        {kFieldPressure, "0.01", false},       {kFieldHumidity, "150", true},
+        {kFieldHumidity, "-1", true},          {kFieldHumidity, "100", false},
+        {kFieldIRDuration, "0", true},         {kFieldIRDuration, "-1", true},
+        {kFieldIRDuration, "97391", true},     {kFieldIRDuration, "0.1", false},
+        {kFieldStopDecay, "0", true},          {kFieldStopDecay, "10", true},
+        {kFieldStopDecay, "-0.5", false},      {kFieldMaxReflections, "abc", true},
+        {kFieldMaxReflections, "-2", true},    {kFieldMaxReflections, "0", false},
+        {kFieldMaxReflections, "2147483648", true}, {kFieldMaxReflections, "7.9", false},
+        {kFieldNumRays, "-5", true},           {kFieldNumRays, "0", true},
+        {kFieldNumRays, "0.5", true},          {kFieldNumRays, "4294967296", true},
+        {kFieldNumRays, "1", false},           {kFieldNumRays, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.text << "\"");
+        auto room = SettingsRoom();
+        SettingsPage page = SettingsFromRoom(*room);
+        EXPECT_TRUE(RefusedSettings(*room, page).empty()) << "the room's own values";
+        page.text[c.field] = c.text;
+        const std::vector<SettingRefusal> refused = RefusedSettings(*room, page);
+        if (!c.refused) {
+            EXPECT_TRUE(refused.empty());
+            EXPECT_TRUE(CopySettingsToRoom(*room, page).changed);
+            continue;
+        }
+        ASSERT_EQ(refused.size(), 1u);
+        EXPECT_EQ(refused[0].field, c.field);
+        EXPECT_NE(refused[0].message.find(" takes "), std::string::npos);
+        EXPECT_NE(refused[0].message.find(std::string("\"") + c.text + "\" is refused."), std::string::npos);
+        const SettingsPage shown = SettingsFromRoom(*room);
+        EXPECT_FALSE(CopySettingsToRoom(*room, page).changed) << "nothing of it reaches the room";
+        EXPECT_EQ(SettingsFromRoom(*room).text, shown.text);
+    }
+    // Several at once, in the page's order, each naming its field.
+    auto room = SettingsRoom();
+    SettingsPage page = SettingsFromRoom(*room);
+    page.text[kFieldNumRays] = "-5";
+    page.text[kFieldTemperature] = "abc";
+    const std::vector<SettingRefusal> refused = RefusedSettings(*room, page);
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[0].message, "Temperature (C) takes a number above -273.15: \"abc\" is refused.");
+    EXPECT_EQ(refused[1].message, "Number of Rays takes a whole number from 1 to 4294967295: \"-5\" is refused.");
+}
+
 TEST(SimulationSettings, LongerResponseRefusedOnceResultsExist)
 {
     auto room = SettingsRoom();

@@ -12,19 +12,25 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/gauge.h>
+#include <wx/grid.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include "desktop/DesktopProjectSupport.h"
+#include "desktop/DialogInput.h"
 #include "desktop/ImportDialog.h"
+#include "desktop/RoomDesigner.h"
 #include "desktop/SorviwxFrame.h"
 #include "dsp/WavFile.h"
 #include "geometry/FileLayer.h"
 #include "room/TMaterial.h"
 #include "room/TRoom.h"
 #include "support/gui/GuiTest.h"
+#include "views/GL_Plot2D.h"
 #include "views/GL_Window.h"
+#include "views/charts/mpWindow.h"
 
 using namespace desktoptest;
 
@@ -80,15 +86,50 @@ protected:
         Quiet([&] { frame->OnTimer(tick); });
     }
     // Scripts the modal dialog that the next command runs as ending with OK after writing
-    // `handOver` as the hand-over file.
+    // `handOver` into the hand-over file the window gave it (kept in handOverPaths).
     void DialogHandsOver(const std::string& handOver, bool newFile = true)
     {
-        modals.Expect([handOver, newFile](wxDialog& dialog) {
-            WriteText("Temporary.txt", handOver);
-            if (auto* import = dynamic_cast<ImportDialog*>(&dialog)) import->NewFile = newFile;
+        modals.Expect([this, handOver, newFile](wxDialog& dialog) {
+            std::string path;
+            if (auto* import = dynamic_cast<ImportDialog*>(&dialog)) {
+                import->NewFile = newFile;
+                path = import->HandOverPath;
+            }
+            if (auto* designer = dynamic_cast<RoomDesigner*>(&dialog)) path = designer->HandOverPath;
+            EXPECT_FALSE(path.empty());
+            handOverPaths.push_back(path);
+            WriteText(path, handOver);
             return static_cast<int>(wxID_OK);
         });
     }
+    // What the window shows of results: curves, ticked pair-grid cells and rows, curve layers
+    // of the charts.
+    struct Shown {
+        unsigned int curves;
+        int ticked, rows;
+        size_t chartLayers;
+    };
+    Shown ShownResults() const
+    {
+        size_t layers = 0;
+        for (mpWindow* chart : frame->param_plot) layers += chart->CountAllLayers() - 2;  // the axes
+        wxGrid& grid = *frame->SRPlotGrid;
+        int ticked = 0;
+        for (int r = 0; r < grid.GetNumberRows(); ++r)
+            for (int c = 0; c < grid.GetNumberCols(); ++c) ticked += grid.GetCellValue(r, c) == "1";
+        return {frame->My2DPlot->Model().getNumGraphs(), ticked, grid.GetNumberRows(), layers};
+    }
+    // A short run of the open, saved project to its end: its results saved and shown.
+    void RunToTheEnd()
+    {
+        Press();
+        ASSERT_TRUE(frame->timer->IsRunning());
+        Quiet([&] { frame->sala->WaitForSimulation(); });
+        Tick();
+        ASSERT_FALSE(frame->timer->IsRunning());
+    }
+
+    std::vector<std::string> handOverPaths;
 
     std::unique_ptr<ScopedWorkingFolder> folder_;
     SorviwxFrame* frame = nullptr;
@@ -212,13 +253,13 @@ TEST_F(FrameTest, ImportAndDesignerOnAModifiedProject)
     Menu(&SorviwxFrame::OpenRoomDesigner);
     EXPECT_EQ(frame->sala, room);
 
-    // The designer's Apply and No: its project, modified, under the hand-over file's name.
+    // The designer's Apply and No: its project, modified and untitled.
     DialogHandsOver(TinyProject());
     prompter.AnswerQuestion(wxID_NO);
     Menu(&SorviwxFrame::OpenRoomDesigner);
     EXPECT_NE(frame->sala, room);
     EXPECT_EQ(frame->ProjectStatus, 2);
-    EXPECT_EQ(Title(), "SORVI - Temporary.txt");
+    EXPECT_EQ(Title(), "SORVI - Untitled Project *modified");
     EXPECT_TRUE(frame->MyGLCanvas->view.DrawRoom);
 
     // Appended: the planes come twice; a broken hand-over file merges nothing.
@@ -336,6 +377,300 @@ TEST_F(FrameTest, CoreErrorAtTheStartLeavesTheWindowIdle)
     EXPECT_FALSE(frame->timer->IsRunning());
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
     EXPECT_TRUE(frame->input_temperature->IsEnabled());
+}
+
+TEST_F(FrameTest, DesignedRoomIsAnUntitledProjectWithoutResults)
+{
+    // A project with saved results, then the old trap: the save question's chooser proposed
+    // the hand-over file, and saving over it brought the old project back.
+    WriteText("room.txt", TinyProject());
+    Open("room.txt");
+    frame->input_numrays->SetValue("1000");
+    frame->ProjectStatus = 1;
+    RunToTheEnd();
+    ASSERT_TRUE(fs::exists("S001-R001.txt"));
+    frame->ProjectStatus = 2;
+    const auto before = folder_->Listing();
+
+    modals.Expect([](wxDialog& dialog) {
+        auto& designer = dynamic_cast<RoomDesigner&>(dialog);
+        Click(designer.Button1);  // Apply
+        return designer.GetReturnCode();
+    });
+    prompter.AnswerQuestion(wxID_YES);
+    prompter.AnswerFile((folder_->Path() / "room.txt").string());
+    prompter.AnswerMessageBox(wxOK);  // saved
+    Menu(&SorviwxFrame::OpenRoomDesigner);
+    EXPECT_EQ(frame->sala->NumPlanes, 17u) << "the designed room, not the saved project";
+    EXPECT_EQ(frame->sala->NumSources, 0u);
+    EXPECT_EQ(frame->ProjectStatus, 2);
+    EXPECT_EQ(Title(), "SORVI - Untitled Project *modified");
+    EXPECT_FALSE(frame->sala->ResultsCreated);
+    EXPECT_EQ(folder_->Listing(), before) << "nothing written into the working folder";
+
+    // A hand-over holding the old project's pair does not take the folder's responses as its own.
+    DialogHandsOver(TinyProject());
+    prompter.AnswerQuestion(wxID_NO);
+    Menu(&SorviwxFrame::OpenRoomDesigner);
+    EXPECT_EQ(frame->sala->NumSources, 1u);
+    EXPECT_FALSE(frame->sala->ResultsCreated);
+    ASSERT_EQ(handOverPaths.size(), 1u);
+    EXPECT_FALSE(fs::exists(handOverPaths[0])) << "removed once read";
+    EXPECT_FALSE(fs::exists(fs::path(handOverPaths[0]).parent_path()));
+
+    // Save asks for the name: the chooser proposes none.
+    prompter.AnswerFile("designed.txt");
+    prompter.AnswerMessageBox(wxOK);
+    Menu(&SorviwxFrame::OnSaveFile);
+    const Prompt& chooser = prompter.Asked()[prompter.Asked().size() - 2];
+    EXPECT_EQ(chooser.message, "Save Sorvi Project");
+    EXPECT_EQ(chooser.defaultFile, "");
+    EXPECT_EQ(frame->ProjectStatus, 1);
+    EXPECT_EQ(Title(), "SORVI - designed.txt");
+
+    // An import as a new project is the same: untitled, modified, its hand-over file gone.
+    prompter.AnswerFile(std::string(SORVI_SOURCE_DIR) + "/tests/room/dxf/room.dxf");
+    DialogHandsOver(TinyProject());
+    Menu(&SorviwxFrame::OnImportClicked);
+    EXPECT_EQ(Title(), "SORVI - Untitled Project *modified");
+    ASSERT_EQ(handOverPaths.size(), 2u);
+    EXPECT_FALSE(fs::exists(handOverPaths[1]));
+}
+
+TEST_F(FrameTest, SaveChoosersStartInTheProjectsFolderWithItsName)
+{
+    fs::create_directory("hall");
+    WriteText("hall/room.txt", TinyProject());
+    Open("hall/room.txt");
+    const std::string folder = fs::absolute("hall").lexically_normal().string();
+
+    prompter.AnswerFile("");
+    Menu(&SorviwxFrame::OnSaveFile);
+    EXPECT_EQ(fs::path(prompter.Asked().back().defaultDir.ToStdString()).lexically_normal(), folder);
+    EXPECT_EQ(prompter.Asked().back().defaultFile, "room.txt");
+
+    // The one behind "Please save the project before simulating".
+    frame->input_numrays->SetValue("1000");
+    ASSERT_EQ(frame->ProjectStatus, 2);
+    prompter.AnswerQuestion(wxID_OK);
+    prompter.AnswerFile("");
+    Press();
+    EXPECT_EQ(prompter.Asked().back().message, "Save Sorvi Project");
+    EXPECT_EQ(fs::path(prompter.Asked().back().defaultDir.ToStdString()).lexically_normal(), folder);
+    EXPECT_EQ(prompter.Asked().back().defaultFile, "room.txt");
+    EXPECT_FALSE(frame->sala->SimulationActive());
+
+    // A new project has no file yet: nothing proposed.
+    prompter.AnswerQuestion(wxID_NO);
+    Menu(&SorviwxFrame::OnNewProject);
+    prompter.AnswerFile("");
+    Menu(&SorviwxFrame::OnSaveFile);
+    EXPECT_EQ(prompter.Asked().back().defaultDir, "");
+    EXPECT_EQ(prompter.Asked().back().defaultFile, "");
+}
+
+TEST_F(FrameTest, TextThatIsNoProjectIsRefused)
+{
+    Open("room.txt");
+    TRoom* room = frame->sala;
+    WriteText("README.md", "# Notes\n\nNothing of a project here.\n");
+    Open("README.md");
+    EXPECT_EQ(frame->sala, room);
+    EXPECT_EQ(frame->ProjectStatus, 1);
+    EXPECT_EQ(Title(), "SORVI - room.txt");
+    const std::vector<std::string> errors = TakeCoreErrors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("README.md"), std::string::npos) << errors[0];
+}
+
+TEST_F(FrameTest, ReplacedRoomsShowNoOtherProjectsResults)
+{
+    fs::create_directory("bare");
+    WriteText("bare/bare.txt", TinyProject());
+    Open("room.txt");
+    frame->input_numrays->SetValue("1000");
+    frame->ProjectStatus = 1;
+    RunToTheEnd();
+    const Shown shown = ShownResults();
+    ASSERT_GT(shown.curves, 0u);
+    ASSERT_GT(shown.chartLayers, 1u);
+
+    struct Step {
+        const char* what;
+        std::function<void()> replace;
+    };
+    const Step steps[] = {
+        {"new", [&] { Menu(&SorviwxFrame::OnNewProject); }},
+        {"open without responses", [&] { Open("bare/bare.txt"); }},
+        {"designer",
+         [&] {
+             DialogHandsOver(TinyProject());
+             Menu(&SorviwxFrame::OpenRoomDesigner);
+         }},
+        {"import",
+         [&] {
+             prompter.AnswerFile(std::string(SORVI_SOURCE_DIR) + "/tests/room/dxf/room.dxf");
+             DialogHandsOver(TinyProject());
+             Menu(&SorviwxFrame::OnImportClicked);
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        frame->ProjectStatus = 1;
+        Open("room.txt");  // its stored responses come back
+        ASSERT_EQ(ShownResults().curves, shown.curves);
+        step.replace();
+        EXPECT_EQ(ShownResults().curves, 0u);
+        EXPECT_EQ(ShownResults().ticked, 0);
+        EXPECT_LE(ShownResults().rows, static_cast<int>(frame->sala->NumSources));
+        EXPECT_EQ(ShownResults().chartLayers, 1u) << "only chart 0's hidden legend";
+    }
+}
+
+TEST_F(FrameTest, SimulationPageRefusesValuesTheRoomDoesNotTake)
+{
+    Open("room.txt");
+    struct Case {
+        wxTextCtrl* SorviwxFrame::*field;
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {&SorviwxFrame::input_temperature, "abc", "Temperature (C) takes a number above -273.15: \"abc\" is refused.\n"},
+        {&SorviwxFrame::input_humidity, "150", "Humidity (%) takes a number from 0 to 100: \"150\" is refused.\n"},
+        {&SorviwxFrame::input_pressure, "0", "Pressure (atm) takes a number of at least 0.01: \"0\" is refused.\n"},
+        {&SorviwxFrame::input_numrays, "-5",
+         "Number of Rays takes a whole number from 1 to 4294967295: \"-5\" is refused.\n"},
+        {&SorviwxFrame::input_maxreflex, "abc",
+         "Max. Reflections takes -1 (no limit) or a whole number from 0 to 2147483647: \"abc\" is refused.\n"},
+        {&SorviwxFrame::input_irduration, "0", "IR Duration (s) takes a number above 0 and up to 97390: \"0\" is refused.\n"},
+        {&SorviwxFrame::input_stopdecay, "10", "Energy Decay (dB) takes a number below 0: \"10\" is refused.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        wxTextCtrl* field = frame->*c.field;
+        const wxString shown = field->GetValue();
+        field->SetValue(c.text);
+        EXPECT_EQ(frame->ProjectStatus, 1) << "nothing taken while typing";
+        prompter.AnswerMessageBox(wxOK);
+        Press();
+        EXPECT_EQ(prompter.Asked().back().message.ToStdString(), c.message);
+        EXPECT_EQ(field->GetValue(), shown) << "the room's value again";
+        EXPECT_FALSE(frame->sala->SimulationActive());
+        EXPECT_EQ(frame->ProjectStatus, 1);
+    }
+
+    // Enter in a field refuses it there; a value in range is taken.
+    frame->input_humidity->SetValue("101");
+    prompter.AnswerMessageBox(wxOK);
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, frame->input_humidity->GetId());
+    frame->input_humidity->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_EQ(prompter.Asked().back().message, "Humidity (%) takes a number from 0 to 100: \"101\" is refused.\n");
+    EXPECT_EQ(frame->input_humidity->GetValue(), "50.0");
+    frame->input_humidity->SetValue("60");
+    frame->input_humidity->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_DOUBLE_EQ(frame->sala->Humidity, 60.0);
+
+    // Leaving a field the user typed into refuses it too; one the program filled is left alone.
+    auto leave = [&](wxTextCtrl* field) {
+        wxFocusEvent lost(wxEVT_KILL_FOCUS, field->GetId());
+        lost.SetEventObject(field);
+        field->GetEventHandler()->ProcessEvent(lost);
+        PumpEvents();
+    };
+    frame->input_pressure->SetValue("-1");
+    frame->input_pressure->MarkDirty();  // typed
+    prompter.AnswerMessageBox(wxOK);
+    leave(frame->input_pressure);
+    EXPECT_EQ(prompter.Asked().back().message, "Pressure (atm) takes a number of at least 0.01: \"-1\" is refused.\n");
+    EXPECT_EQ(frame->input_pressure->GetValue(), "1.0");
+    const size_t asked = prompter.Asked().size();
+    leave(frame->input_pressure);
+    EXPECT_EQ(prompter.Asked().size(), asked);
+}
+
+TEST_F(FrameTest, StopAndCloseDuringARunEndIt)
+{
+    WriteText("room.txt", TinyProject("1.00"));
+    Open("room.txt");
+    frame->input_numrays->SetValue("400000");
+    frame->ProjectStatus = 1;
+    Press();
+    ASSERT_TRUE(frame->sala->SimulationActive());
+    Press();  // Stop
+    TakeCoreErrors();         // the run says it was interrupted
+    EXPECT_FALSE(frame->sala->SimulationActive());
+    EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
+    EXPECT_FALSE(frame->WaitingForThread);
+
+    // Closed while it runs: stopped, the room freed, the window gone.
+    Quiet([&] { frame->FillEnvironmentFields(); });
+    frame->ProjectStatus = 1;
+    Press();
+    ASSERT_TRUE(frame->sala->SimulationActive());
+    bool closed = false;
+    Quiet([&] { closed = frame->Close(false); });
+    PumpEvents();
+    TakeCoreErrors();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(frame->sala, nullptr);
+    Quiet([&] { frame = new SorviwxFrame(nullptr); });  // for TearDown
+}
+
+// Keys typed through the window system (one test at a time on the display).
+class FrameRealInput : public FrameTest {};
+
+TEST_F(FrameRealInput, MenuShortcutsWorkWhereverTheFocusIs)
+{
+    Open("room.txt");
+    frame->Show();
+    frame->Raise();
+    ASSERT_TRUE(WaitUntil([&] { return frame->input_temperature->IsShownOnScreen(); }));
+    wxUIActionSimulator input;
+    // The pointer over the window, so that the keys go to it also without a window manager.
+    const wxPoint centre = frame->GetScreenRect().GetPosition() + wxPoint(50, 50);
+    input.MouseMove(centre);
+    WaitUntil([&] { return wxGetMousePosition() == centre; });
+
+    // Right after start-up, before anything was clicked: the Temperature field takes the keys.
+    PumpEvents();
+    EXPECT_EQ(wxWindow::FindFocus(), frame->input_temperature);
+    prompter.AnswerFile("");
+    input.Char('o', wxMOD_CONTROL);
+    EXPECT_TRUE(WaitUntil([&] { return !prompter.Asked().empty(); }, std::chrono::seconds(5)));
+    prompter.Reset();
+
+    struct Case {
+        const char* where;
+        wxWindow* focus;
+        int key;
+        const char* asked;
+    };
+    const Case cases[] = {
+        {"Temperature field", frame->input_temperature, 'o', "Open Sorvi Project file"},
+        {"Temperature field", frame->input_temperature, 's', "Save Sorvi Project"},
+        {"Temperature field", frame->input_temperature, 'n', "The actual project was changed.\n Save it?"},
+        {"3D view", frame->MyGLCanvas, 'o', "Open Sorvi Project file"},
+        {"3D view", frame->MyGLCanvas, 's', "Save Sorvi Project"},
+        {"3D view", frame->MyGLCanvas, 'n', "The actual project was changed.\n Save it?"},
+    };
+    if (frame->Notebook2->GetSelection() != 0) frame->Notebook2->SetSelection(0);  // the 3D view shown
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.where << " Ctrl+" << static_cast<char>(c.key));
+        frame->ProjectStatus = c.key == 'n' ? 2 : 1;  // New asks the save question
+        prompter.Reset();
+        if (c.key == 'n')
+            prompter.AnswerQuestion(wxID_CANCEL);
+        else
+            prompter.AnswerFile("");
+        c.focus->SetFocus();
+        ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == c.focus; }, std::chrono::seconds(5)));
+        input.Char(c.key, wxMOD_CONTROL);
+        EXPECT_TRUE(WaitUntil([&] { return !prompter.Asked().empty(); }, std::chrono::seconds(5)));
+        if (!prompter.Asked().empty()) EXPECT_EQ(prompter.Asked()[0].message, c.asked);
+        EXPECT_EQ(prompter.Unused(), 0u);
+        prompter.Reset();
+    }
 }
 
 // A run whose results cannot be written (a full disk): the window shows why, stays idle and

@@ -42,9 +42,9 @@ int ScriptedPrompter::MessageBox(const wxString& message, const wxString& captio
     return Next(boxes_, static_cast<int>(wxCANCEL), "message box", message);
 }
 
-wxString ScriptedPrompter::ChooseFile(const wxString& message, const wxString&, const wxString&,
-                                      const wxString&, long style, wxWindow*)
+wxString ScriptedPrompter::ChooseFile(const wxString& message, const wxString& defaultDir,
+                                      const wxString& defaultFile, const wxString&, long style, wxWindow*)
 {
-    asked_.push_back({Prompt::Kind::ChooseFile, message, wxString(), style});
+    asked_.push_back({Prompt::Kind::ChooseFile, message, wxString(), style, defaultDir, defaultFile});
     return Next(files_, wxString(), "file chooser", message);
 }

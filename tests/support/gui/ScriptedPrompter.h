@@ -13,6 +13,8 @@ struct Prompt {
     wxString message;
     wxString caption;
     long style;
+    wxString defaultDir = wxString();   // a file chooser's starting folder
+    wxString defaultFile = wxString();  // and the file name it proposes
 };
 
 class ScriptedPrompter : public Prompter {
