@@ -485,7 +485,7 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
     if (timer) timer->Stop();
     if (sala) {
         // A run reads and writes the room: it ends before the room is freed.
-        if (sala->SimulationActive() || sala->IsRunning) sala->StopSimulation();
+        if (sala->SimulationActive()) sala->StopSimulation();
         if (MyGLCanvas) {
             MyGLCanvas->view.DrawRoom = false;
             MyGLCanvas->SetRoom(nullptr);

@@ -14,13 +14,6 @@
 #include "room/TRoom.h"
 #include "views/GL_Plot2D.h"
 
-namespace {
-bool RunActive(const TRoom& room)
-{
-    return room.SimulationActive() || room.IsRunning;
-}
-}  // namespace
-
 void SorviwxFrame::CreatePlotResults()
 {
     DrawCurves();
@@ -47,7 +40,7 @@ void SorviwxFrame::PlotParameter(int PIndex)
 void SorviwxFrame::OnGraphicChange(wxCommandEvent& event)
 {
     if (sala != nullptr && My2DPlot != nullptr &&
-        plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), RunActive(*sala)))
+        plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), sala->SimulationActive()))
         My2DPlot->Refresh(false);
     event.Skip();
 }
@@ -77,7 +70,7 @@ void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
 void SorviwxFrame::OnLinLogClick(wxCommandEvent&)
 {
     if (sala == nullptr || My2DPlot == nullptr) return;
-    const std::string label = plots.SwitchLinLog(My2DPlot->Model(), *sala, LinScale, RunActive(*sala));
+    const std::string label = plots.SwitchLinLog(My2DPlot->Model(), *sala, LinScale, sala->SimulationActive());
     if (BtnLinLog != nullptr) BtnLinLog->SetLabel(wxString::FromUTF8(label));
     My2DPlot->Refresh(false);
 }
