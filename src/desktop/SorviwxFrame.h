@@ -176,9 +176,9 @@ public:
     static void SetExitStatus(int status);
 
     // ---- event wiring (SorviwxFrameEvents.cpp) ----
+    // Every connected handler's name is traced (wxLogTrace, mask "handlers") just before it
+    // runs: WXTRACE=handlers shows which handler a control reaches.
     void ConnectHandlers();
-    // Told the name of every connected handler just before it runs (tests follow the wiring).
-    static std::function<void(const char* handler)> HandlerTrace;
 
     // ---- view pages (SorviwxFrameViews.cpp) ----
     void BuildViewPages(int clientHeight);
