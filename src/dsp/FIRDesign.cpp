@@ -146,6 +146,61 @@ void SynthesisBandDesign(float* coefs, unsigned int FilterLength, const float* c
     fir2(static_cast<int>(FilterLength), 6, ww, aa, coefs);
 }
 
+void AnalysisBandDesign(float* coefs, unsigned int FilterLength, const float* centres, unsigned int NumBands,
+                        unsigned int band)
+{
+    if (FilterLength == 0) return;
+    std::fill(coefs, coefs + FilterLength, 0.0f);
+    if (band >= NumBands) return;
+    for (unsigned int b = 0; b < band; b++)
+        if (!InnerEdgeFits(centres, NumBands, b)) return;
+
+    // A shared edge whose crossover ramp spans enough of the design grid is met inside the ramp,
+    // over the half where this band holds more than half the amplitude; a narrower ramp would
+    // only be smeared by the window, and the band keeps the octave filter's skirt there.
+    // The half ramp must span the window's main lobe, four steps of the design grid, which
+    // are about 2 / FilterLength apart.
+    const float minRamp = 16.0f / static_cast<float>(FilterLength);
+    auto resolved = [&](float edge) { return edge * (kCrossoverRatio - 1.0f / kCrossoverRatio) >= minRamp; };
+    const float fc = centres[band];
+    const float r2 = std::sqrt(2.0f);
+    const float lo = band > 0 ? centres[band - 1] * r2 : fc / r2;
+    const float hi = fc * r2;
+    float ww[6], aa[6] = {0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f};
+    // Energy gain of the share of the spectrum the band stands for: its octave between the
+    // shared edges, with the outer skirts where the set ends.
+    float share = 0.0f;
+    ww[0] = 0.0f;
+    if (band > 0 && resolved(lo)) {
+        ww[1] = lo;
+        ww[2] = lo * kCrossoverRatio;
+        share -= lo;
+    } else {
+        ww[1] = 0.85f * lo;
+        ww[2] = lo;
+        share -= band == 0 ? lo - (ww[2] - ww[1]) / 3.0f : lo;
+    }
+    const bool inner = InnerEdgeFits(centres, NumBands, band);
+    if (inner && resolved(hi)) {
+        ww[3] = hi / kCrossoverRatio;
+        ww[4] = hi;
+        share += hi;
+    } else {
+        OuterUpperEdge(fc, ww[3], ww[4]);
+        share += inner ? hi : ww[3] + (ww[4] - ww[3]) / 3.0f;
+    }
+    ww[5] = 1.0f;
+    if (!(ww[1] < ww[2] && ww[2] < ww[3] && ww[3] < ww[4] && ww[4] < 1.0f)) return;
+    fir2(static_cast<int>(FilterLength), 6, ww, aa, coefs);
+    // Parseval: the sum of squared taps is the energy gain over 0 ... 1.
+    double energy = 0.0;
+    for (unsigned int n = 0; n < FilterLength; n++) energy += static_cast<double>(coefs[n]) * coefs[n];
+    if (energy > 0.0) {
+        const auto g = static_cast<float>(std::sqrt(share / energy));
+        for (unsigned int n = 0; n < FilterLength; n++) coefs[n] *= g;
+    }
+}
+
 void Filter(float* x, unsigned int size_x, const float* h, unsigned int size_h)
 {
     if (size_x == 0 || size_h == 0) return;

@@ -22,6 +22,15 @@ void OctaveBandDesign(float* coefs, unsigned int FilterLength, float freqCenter)
 void SynthesisBandDesign(float* coefs, unsigned int FilterLength, const float* centres, unsigned int NumBands,
                          unsigned int band);
 
+// Octave band-pass of FilterLength taps that measures band `band` of the synthesis set above
+// without its neighbours: flat where that band alone passes, falling to 0 at each shared edge
+// within its crossover ramp (where the ramp is too narrow for FilterLength taps to resolve, the
+// octave filter's skirt beyond the edge instead), with the set's outer edges. Its energy gain
+// is the band's share of the spectrum, so that the bands of a flat spectrum add up to it.
+// Bands the set leaves silent are 0.
+void AnalysisBandDesign(float* coefs, unsigned int FilterLength, const float* centres, unsigned int NumBands,
+                        unsigned int band);
+
 // Filters x in place with the FIR h, removing the delay of a symmetric filter of odd length
 // (x[n] becomes sample n + size_h / 2 of the full convolution).
 void Filter(float* x, unsigned int size_x, const float* h, unsigned int size_h);

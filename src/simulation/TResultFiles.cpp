@@ -121,7 +121,13 @@ void TResult::GetMonoParams()
     for (uint32_t b = 0; b < NumBands; ++b) {
         average(r);
         if (BaseLength > 0) {
-            OctaveBandDesign(filter.data(), BaseLength, octaveFreqs[b]);
+            AnalysisBandDesign(filter.data(), BaseLength, octaveFreqs.data(), NumBands, b);
+            // A band past the Nyquist frequency is not in the response: it reads as silent.
+            if (std::all_of(filter.begin(), filter.end(), [](float v) { return v == 0.0f; })) {
+                TMonoParams& p = Param[b];
+                p.T20 = p.T30 = p.T60 = p.EDT = p.C80 = p.D50 = p.SPL = p.SPL_A = p.CT = 0.0f;
+                continue;
+            }
             Filter(r.data(), N, filter.data(), BaseLength);
         }
         DecayParameters(Param[b], r, firstSound, FSample);

@@ -28,6 +28,19 @@ double MaxAbs(const std::vector<double>& v)
     return m;
 }
 
+// Energy (sum of squares) of the cascade of two filters: by Parseval, their product's energy
+// gain over the spectrum.
+double CascadeEnergy(const std::vector<float>& a, const std::vector<float>& b)
+{
+    double e = 0.0;
+    for (size_t n = 0; n + 1 < a.size() + b.size(); n++) {
+        double y = 0.0;
+        for (size_t k = n >= b.size() ? n - b.size() + 1 : 0; k < a.size() && k <= n; k++) y += double(a[k]) * b[n - k];
+        e += y * y;
+    }
+    return e;
+}
+
 }  // namespace
 
 TEST(FIRDesign, OctaveBandsPassTheirOwnOctave)
@@ -107,6 +120,53 @@ TEST(FIRDesign, SynthesisBandsAddUpToOne)
             }
             if (b + 1 < c.live && b >= 1) {
                 EXPECT_LT(ResponseDb(bands[b], 2 * fc, c.fs), -20.0);
+            }
+        }
+    }
+}
+
+// The analysis bands of the parameters measure their own synthesis band: where a band's lower
+// neighbour decays more slowly, a leak of -14 dB (the octave filters' skirts past the edge
+// and the crossover) carried that decay into the band's late part. Their energy gains are the
+// bands' shares of the spectrum, so that a flat spectrum's band levels add up to it (the
+// octave filters read it 0.86 dB high); bands past the Nyquist frequency are silent.
+TEST(FIRDesign, AnalysisBandsKeepOutTheirNeighbours)
+{
+    struct Case {
+        double fs;
+        unsigned sharp;  // first band whose lower edge falls within the crossover
+        unsigned live;
+    };
+    const Case cases[] = {{44100.0, 5, 9}, {48000.0, 5, 9}, {22050.0, 4, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fs << " Hz");
+        std::vector<float> centres(9);
+        for (unsigned b = 0; b < 9; b++) centres[b] = static_cast<float>(62.5 * std::pow(2.0, b) / (c.fs / 2));
+        std::vector<std::vector<float>> synthesis(9, std::vector<float>(2047)), analysis = synthesis;
+        double gains = 0.0, bank = 0.0;
+        std::vector<double> sum(2047, 0.0);
+        for (unsigned b = 0; b < 9; b++) {
+            SynthesisBandDesign(synthesis[b].data(), 2047, centres.data(), 9, b);
+            AnalysisBandDesign(analysis[b].data(), 2047, centres.data(), 9, b);
+            for (float v : analysis[b]) gains += double(v) * v;
+            for (unsigned n = 0; n < 2047; n++) sum[n] += synthesis[b][n];
+        }
+        for (double v : sum) bank += v * v;
+        // A flat spectrum through the synthesis bank, and the analysis bands of it.
+        EXPECT_NEAR(10.0 * std::log10(gains / bank), 0.0, 0.15);
+        for (unsigned b = 1; b < 9; b++) {
+            const double fc = 62.5 * std::pow(2.0, b);
+            SCOPED_TRACE(testing::Message() << "band " << fc << " Hz");
+            if (b >= c.live) {
+                for (float v : analysis[b]) ASSERT_EQ(v, 0.0f);
+                continue;
+            }
+            const double own = CascadeEnergy(analysis[b], synthesis[b]);
+            if (b >= c.sharp) {
+                EXPECT_LT(10.0 * std::log10(CascadeEnergy(analysis[b], synthesis[b - 1]) / own), -25.0);
+            }
+            if (b + 1 < c.live && b + 1 >= c.sharp) {
+                EXPECT_LT(10.0 * std::log10(CascadeEnergy(analysis[b], synthesis[b + 1]) / own), -25.0);
             }
         }
     }

@@ -148,6 +148,28 @@ TEST(PairFiles, ParametersOfAnExponentialDecay)
     EXPECT_FLOAT_EQ(r->GetSPL(), g.SPL);
 }
 
+// At 22.05 kHz the 16 kHz band lies past the Nyquist frequency: the response does not carry it,
+// and it reads as silent (0 in every row) instead of undefined; the bands below are measured.
+TEST(PairFiles, BandPastTheNyquistFrequencyReadsSilent)
+{
+    PairSetup setup;
+    const std::vector<double> air(kBands, 0.0);
+    const std::vector<float> rc(kBands, 5.0f);
+    const TResultParam p(kBands, 2, 343.0f, 22050.0f, rc.data(), 2047, 22050, air.data(), false);
+    TResult r(&p, &setup.receiver, &setup.source);
+    r.globalIR[0] = DecayingNoise(22050, 100, 0.3, 5);
+    r.DirectSoundIndex = 100;
+    r.GetMonoParams();
+    const TMonoParams& top = r.Param[kBands - 1];
+    for (float v : {top.T20, top.T30, top.T60, top.EDT, top.C80, top.D50, top.SPL, top.SPL_A, top.CT})
+        EXPECT_EQ(v, 0.0f);
+    for (unsigned b = 0; b + 1 < kBands; ++b) {
+        EXPECT_TRUE(std::isfinite(r.Param[b].T30) && r.Param[b].T30 > 0.0f) << b;
+        EXPECT_TRUE(std::isfinite(r.Param[b].SPL)) << b;
+    }
+    EXPECT_TRUE(std::isfinite(r.Param[kBands].SPL_A));
+}
+
 // Channels are averaged before the parameters, with a warning.
 TEST(PairFiles, TwoChannelParametersUseTheAverage)
 {
