@@ -60,9 +60,17 @@ private:
     int saved_;
 };
 
+std::unique_ptr<TRoom> NewRoom()
+{
+    Quiet q;
+    return std::make_unique<TRoom>();
+}
+
 struct BenchRoom {
-    BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers)
+    BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers) : owned(NewRoom())
     {
+        // Rooms, sources and receivers name their directivities as they start.
+        Quiet q;
         folder = std::filesystem::temp_directory_path() / ("sorvi-bench-tracer-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         room.ProjectFolder = folder.string();
@@ -82,14 +90,15 @@ struct BenchRoom {
             rec.SetDirectivity(omni);
             room.AddReceiver(&rec);
         }
-        Quiet q;
         room.AcousticParameters();
     }
     ~BenchRoom()
     {
         {
+            // The room lists what it frees as it goes: kept out of the benchmark's table.
             Quiet q;
             room.ClearResults();
+            owned.reset();
         }
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -114,8 +123,9 @@ struct BenchRoom {
         return std::chrono::duration<double>(t1 - t0).count();
     }
 
+    std::unique_ptr<TRoom> owned;
+    TRoom& room = *owned;
     std::filesystem::path folder;
-    TRoom room;
 };
 
 void Report(benchmark::State& state, unsigned long reflections, double seconds, unsigned threads, unsigned planes)

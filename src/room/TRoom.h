@@ -290,7 +290,7 @@ public:
     unsigned long CreateImageList(unsigned int RecIndex, TPoint3D* ImageList);
 
     // Marks with IsExternal the planes that probe rays from a grid just outside the bounding
-    // box hit first; the others are cleared. Every inside test that succeeds counts a hit.
+    // box meet first along any of their directions; the others are cleared. Every inside test that succeeds counts a hit.
     void GetExternalPlanes();
 
     // =========================================================================================

@@ -20,6 +20,11 @@ constexpr double kFar = 1.7976931348623158e307;
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
 
+// Planes met within this factor of the nearest distance meet the ray at one edge or corner
+// (rounding alone apart them); kTie2 for squared distances, with room to spare.
+constexpr double kTie = 1.0 + 1e-12;
+constexpr double kTie2 = 1.0 + 3e-12;
+
 // The small-room candidates: for every plane (columns nx, ny, nz, ox, oy, oz, zero beyond n)
 // the intersection terms, lane for lane the arithmetic of the scalar search: the squared
 // distance cd (its root is the distance) and the point (cx, cy, cz), and a bit per plane whose
@@ -128,6 +133,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     planes_.resize(n);
     std::vector<Box> boxes(n);
     std::vector<double> centre(3 * static_cast<std::size_t>(n));
+    double scale = 0.0;  // metres: the room's size and distance from the origin
     for (unsigned P = 0; P < n; ++P) {
         const TPlane& src = *room.plane[P];
         Plane& pl = planes_[P];
@@ -207,6 +213,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
             extent = std::max(extent, b.hi[a] - b.lo[a]);
             mag = std::max({mag, std::fabs(b.lo[a]), std::fabs(b.hi[a])});
         }
+        if (finite) scale = std::max({scale, extent, mag});
         const double margin = 1e-4 * extent + 1e-6 * mag + 1e-9;
         for (int a = 0; a < 3; ++a) {
             if (finite) {
@@ -229,6 +236,13 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
         for (unsigned b = 0; b < nbands; ++b) keep[b] = 1 - planes_[P].abs[b];
         planes_[P].keep = keep;
     }
+
+    // Rounding puts an intersection some 1e-15 of the scale off; the boxes' margins hold both.
+    edgeSlack_ = 1e-8 * scale + 1e-12;
+    edgeGap_ = 1e-6 * scale + 1e-12;
+    tieNear_ = 1e-12 * scale + 1e-280;
+    tieNear2_ = (1.01 * tieNear_) * (1.01 * tieNear_);
+
 
     if (n < kMinPlanesForTree) {
         few_ = true;
@@ -413,12 +427,12 @@ int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dis
 // The candidates' inside tests nearest first (ties: lower index); the first plane that holds
 // its point is the one the index-order loop keeps. ck holds the squared distance of every
 // candidate and +inf elsewhere, in `lanes` entries (even); cd the squared distances.
-__attribute__((always_inline)) inline int TRayScene::PickInside(unsigned mask, unsigned lanes, const double* ck,
-                                                                const double* cd, const double* cx,
+__attribute__((always_inline)) inline int TRayScene::PickInside(const WideRayIn& r, unsigned mask, unsigned lanes,
+                                                                const double* ck, const double* cd, const double* cx,
                                                                 const double* cy, const double* cz, TPoint3D& X,
                                                                 double& dist) const
 {
-    if (!mask) return -1;
+    if (!mask) return Watertight(CopyOf(r), -1, X, dist);
     // The least square and the first lane holding it, without branches: the root is
     // monotone, so no distance is below its root.
     __m128d least = _mm_load_pd(ck);
@@ -428,30 +442,25 @@ __attribute__((always_inline)) inline int TRayScene::PickInside(unsigned mask, u
     least = _mm_unpacklo_pd(least, least);
     // A lower lane whose (larger) square has the same root would come first: such a square
     // lies within a few units in the last place of s.
-    const __m128d near = _mm_set1_pd(s * (1.0 + 1e-15) + 1e-300);
+    // A plane met within kTie of it (an edge or a corner) leaves the choice to PickInOrder too.
+    const __m128d near = _mm_set1_pd(std::max(s * kTie2, tieNear2_));
     unsigned equal = 0, close = 0;
     for (unsigned k = 0; k < lanes; k += 2) {
         const __m128d c = _mm_load_pd(ck + k);
         equal |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmpeq_pd(c, least))) << k;
         close |= static_cast<unsigned>(_mm_movemask_pd(_mm_cmple_pd(c, near))) << k;
     }
-    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
-    if (!(close & ((1u << m) - 1u))) {
-        const TPoint3D Xm(cx[m], cy[m], cz[m]);
-        if (InsideAt(m, Xm)) {
-            X = Xm;
-            dist = std::sqrt(s);
-            return static_cast<int>(m);
-        }
-    }
-    return PickInOrder(mask, cd, cx, cy, cz, X, dist);
+    const int first = PickFirst(equal, close, s, cx, cy, cz, X, dist);
+    return first >= 0 ? first : PickInOrder(CopyOf(r), mask, cd, cx, cy, cz, X, dist);
 }
 
 // Rare: near ties, or the nearest plane does not hold its point. The candidates of `mask` by
 // their distances themselves (roots of cd), in index order.
-int TRayScene::PickInOrder(unsigned mask, const double* cd, const double* cx, const double* cy, const double* cz,
-                           TPoint3D& X, double& dist) const
+int TRayScene::PickInOrder(const RayCopy& r, unsigned mask, const double* cd, const double* cx, const double* cy,
+                           const double* cz, TPoint3D& X, double& dist) const
 {
+    bool nearEdge = false;  // a nearer candidate failed near an edge
+    const unsigned all = mask;
     while (mask) {
         unsigned k0 = static_cast<unsigned>(__builtin_ctz(mask));
         double dm = std::sqrt(cd[k0]);
@@ -467,11 +476,144 @@ int TRayScene::PickInOrder(unsigned mask, const double* cd, const double* cx, co
         if (InsideAt(k0, Xm)) {
             X = Xm;
             dist = dm;
-            return static_cast<int>(k0);
+            // Another plane met at about the same distance: an edge or a corner.
+            for (unsigned rest = all & ~(1u << k0); rest && !nearEdge; rest &= rest - 1)
+                nearEdge = cd[__builtin_ctz(rest)] <= std::max(cd[k0] * kTie2, tieNear2_);
+            return nearEdge ? Watertight(r, static_cast<int>(k0), X, dist) : static_cast<int>(k0);
         }
+        nearEdge = nearEdge || NearEdge(k0, Xm);
         mask &= ~(1u << k0);
     }
-    return -1;
+    return Watertight(r, -1, X, dist);
+}
+
+bool TRayScene::NearEdge(unsigned P, const TPoint3D& X) const
+{
+    const Plane& pl = planes_[P];
+    if (!pl.testable) return false;
+    if (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2])
+        return false;
+    const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
+    const double qx = pl.Mi[0][0] * ex + pl.Mi[0][1] * ey + pl.Mi[0][2] * ez;
+    const double qy = pl.Mi[1][0] * ex + pl.Mi[1][1] * ey + pl.Mi[1][2] * ez;
+    const double slack2 = edgeSlack_ * edgeSlack_;
+    auto near = [&](const TPoint3D& a, const TPoint3D& b) {
+        const double sx = b.x - a.x, sy = b.y - a.y, wx = qx - a.x, wy = qy - a.y;
+        const double len2 = sx * sx + sy * sy;
+        const double t = len2 > 0 ? std::clamp((wx * sx + wy * sy) / len2, 0.0, 1.0) : 0.0;
+        const double dx = wx - t * sx, dy = wy - t * sy;
+        return dx * dx + dy * dy <= slack2;
+    };
+    for (uint32_t k = pl.firstTri; k < pl.firstTri + pl.numTri; ++k) {
+        const Tri& t = tris_[k];
+        if (near(t.a, t.b) || near(t.b, t.c) || near(t.c, t.a)) return true;
+    }
+    return false;
+}
+
+int TRayScene::Watertight(const RayCopy& r, int found, TPoint3D& X, double& dist) const
+{
+    const unsigned n = static_cast<unsigned>(planes_.size());
+    const double limit = found >= 0 ? dist - edgeGap_ : kFar;
+    int best = -1;
+    double bestDist = limit;
+    TPoint3D q;
+    double d = 0.0;
+    for (unsigned P = 0; P < n; ++P) {
+        if (static_cast<int>(P) == r.skip) continue;
+        if (CandidateOf(planes_[P].normal, planes_[P].vertex0, r.p, r.v, r.vn, r.P1, kFar, q, d) && d < bestDist &&
+            NearEdge(P, q)) {
+            best = static_cast<int>(P);
+            bestDist = d;
+            X = q;
+        }
+    }
+    if (best >= 0) {
+        dist = bestDist;
+        return Corner(r, best, X, dist);
+    }
+    if (found >= 0) return Corner(r, found, X, dist);
+    // Nothing ahead: the ray may stand a rounding beyond a plane at a corner, leaving.
+    double least = edgeSlack_;
+    for (unsigned P = 0; P < n; ++P) {
+        if (static_cast<int>(P) == r.skip) continue;
+        const Plane& pl = planes_[P];
+        const double len = Module(pl.normal);
+        if (!(len > 0)) continue;
+        const double off = std::fabs(pl.normal * TVector(r.p - pl.vertex0)) / len;
+        if (off <= least && (InsideAt(P, r.p) || NearEdge(P, r.p))) {
+            best = static_cast<int>(P);
+            least = off;
+        }
+    }
+    if (best >= 0) {
+        X = r.p;
+        dist = 0.0;
+    }
+    return best;
+}
+
+// Plane W met at X: when X lies on or beyond another plane that the ray crosses there too (a
+// corner), the reflection moves back along the ray until X is on the ray's side of every such
+// plane, which the next searches then meet in turn.
+int TRayScene::Corner(const RayCopy& r, int W, TPoint3D& X, double& dist) const
+{
+    constexpr unsigned kMaxCorner = 8;
+    unsigned corner[kMaxCorner];
+    double side[kMaxCorner];
+    unsigned nc = 0;
+    double t = dist;
+    const Plane& w = planes_[static_cast<unsigned>(W)];
+    bool seam = false;  // a plane of W's own plane meets the ray at an edge shared with W
+    TPoint3D q;
+    double d = 0.0;
+    // X on or beyond P, seen from the ray's start; sp: the start's side.
+    auto beyond = [&](const Plane& pl, double& sp) {
+        sp = pl.normal * TVector(r.p - pl.vertex0);
+        return sp != 0.0 && !(sp * (pl.normal * TVector(X - pl.vertex0)) > 0.0);
+    };
+    for (unsigned P = 0; P < planes_.size() && nc + 1 < kMaxCorner; ++P) {
+        if (static_cast<int>(P) == r.skip || static_cast<int>(P) == W) continue;
+        const Plane& pl = planes_[P];
+        if (!CandidateOf(pl.normal, pl.vertex0, r.p, r.v, r.vn, r.P1, kFar, q, d) ||
+            !(d <= std::max(dist * kTie, tieNear_)))
+            continue;
+        const bool edge = NearEdge(P, q);
+        if (Module(pl.normal / w.normal) < 1e-9) {
+            // Coplanar: a neighbour across an edge (a copy of W meets the ray inside, not there).
+            seam = seam || edge;
+            continue;
+        }
+        double sp = 0.0;
+        if (!(edge || InsideAt(P, q)) || !beyond(pl, sp)) continue;
+        corner[nc] = P;
+        side[nc++] = sp;
+        t = std::min(t, d);
+    }
+    // With a corner or a seam, X must also lie before W itself: beyond it, the ray reflected
+    // there would cross W's plane again into a neighbour.
+    double sw = 0.0;
+    if ((nc || seam) && beyond(w, sw)) {
+        corner[nc] = static_cast<unsigned>(W);
+        side[nc++] = sw;
+    }
+    if (!nc) return W;
+    // The start itself lies on its own side of every plane.
+    for (const double back : {1e-9, 1e-6, 1.0}) {
+        const double tb = t * (1.0 - back);
+        const TPoint3D Y = back < 1.0 ? TPoint3D(r.p.x + r.vn.x * tb, r.p.y + r.vn.y * tb, r.p.z + r.vn.z * tb) : r.p;
+        bool before = true;
+        for (unsigned k = 0; k < nc; ++k) {
+            const Plane& pl = planes_[corner[k]];
+            before = before && side[k] * (pl.normal * TVector(Y - pl.vertex0)) > 0.0;
+        }
+        if (before || back == 1.0) {
+            X = Y;
+            dist = back < 1.0 ? tb : 0.0;
+            break;
+        }
+    }
+    return W;
 }
 
 // Every plane ahead is a candidate (see FlatTermsPairs).
@@ -484,7 +626,7 @@ int TRayScene::NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn
     const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
     unsigned mask = FlatTermsPairs(cols, n, skip, p, v, vn, P1, ck, cd, cx, cy, cz) & ((1u << n) - 1u);
     if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
-    return PickInside(mask, (n + 1) & ~1u, ck, cd, cx, cy, cz, X, dist);
+    return PickInside(WideRayIn{p, v, vn, P1, skip}, mask, (n + 1) & ~1u, ck, cd, cx, cy, cz, X, dist);
 }
 
 __attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn,
@@ -498,7 +640,7 @@ __attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, 
     alignas(32) double ck[K], cd[K], cx[K], cy[K], cz[K];
     unsigned mask = FlatTermsWide(cols, n, skip, p, v, vn, P1, ck, cd, cx, cy, cz) & ((1u << n) - 1u);
     if (skip >= 0 && static_cast<unsigned>(skip) < n) mask &= ~(1u << skip);
-    return PickInside(mask, (n + 3) & ~3u, ck, cd, cx, cy, cz, X, dist);
+    return PickInside(WideRayIn{p, v, vn, P1, skip}, mask, (n + 3) & ~3u, ck, cd, cx, cy, cz, X, dist);
 }
 
 int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
@@ -509,19 +651,37 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
     TPoint3D q;
     double d = 0.0;
     const unsigned n = static_cast<unsigned>(planes_.size());
+    const WideRayIn ray{p, v, vn, P1, skip};
+    double missed = kFar;  // the nearest candidate that failed near an edge
+    double other = kFar;   // the nearest other candidate at or beyond the best
+    auto keep = [&](unsigned P, double dP, const TPoint3D& XP) {
+        other = std::min(other, best);
+        best = dP;
+        bestIdx = static_cast<int>(P);
+        X = XP;
+    };
+    // Candidate P at q, d: kept when it comes first and holds its point.
+    auto weigh = [&](unsigned P, bool first) {
+        if (!first)
+            other = std::min(other, d);
+        else if (InsideAt(P, q))
+            keep(P, d, q);
+        else if (d < missed && NearEdge(P, q))
+            missed = d;
+    };
+    auto answer = [&] {
+        if (bestIdx >= 0) dist = best;
+        const bool corner = std::min(other, missed) <= std::max(best * kTie2, 1.01 * tieNear_);
+        return bestIdx < 0 || missed < best || corner ? Watertight(CopyOf(ray), bestIdx, X, dist) : bestIdx;
+    };
 
     if (nodes_.empty() && n >= kMinPlanesForTree) {
         // The plain loop in index order: the reference the other searches reproduce.
         for (unsigned P = 0; P < n; ++P) {
             if (static_cast<int>(P) == skip) continue;
-            if (Candidate(planes_[P], p, v, vn, P1, best, q, d) && d < best && InsideAt(P, q)) {
-                best = d;
-                bestIdx = static_cast<int>(P);
-                X = q;
-            }
+            if (Candidate(planes_[P], p, v, vn, P1, best, q, d)) weigh(P, d < best);
         }
-        if (bestIdx >= 0) dist = best;
-        return bestIdx;
+        return answer();
     }
     if (nodes_.empty()) {
         // Few planes: every plane ahead is a candidate; the inside tests then run nearest
@@ -555,11 +715,12 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
                 if (cd[k] < cd[m]) m = k;  // in index order: ties keep the first
             const TPoint3D Xm(cx[m], cy[m], cz[m]);
             if (InsideAt(cp[m], Xm)) {
-                best = cd[m];
-                bestIdx = static_cast<int>(cp[m]);
-                X = Xm;
+                keep(cp[m], cd[m], Xm);
+                for (unsigned k = 0; k < nc; ++k)
+                    if (k != m) other = std::min(other, cd[k]);
                 break;
             }
+            if (cd[m] < missed && NearEdge(cp[m], Xm)) missed = cd[m];
             DropCandidate(cd, cx, cy, cz, cp, m, nc);
         }
     }
@@ -568,10 +729,7 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
     InverseDirection(vn, inv);
     unsigned top = 0;
     double enter = 0.0;
-    if (!Reach(nodes_[0].box, o, inv, Limit(best), enter)) {
-        if (bestIdx >= 0) dist = best;
-        return bestIdx;
-    }
+    if (!Reach(nodes_[0].box, o, inv, Limit(best), enter)) return answer();
     stack.node[top] = rootRef_;
     stack.t[top++] = enter;
     const __m128d ox = _mm_set1_pd(o[0]), oy = _mm_set1_pd(o[1]), oz = _mm_set1_pd(o[2]);
@@ -625,15 +783,10 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
             const LeafPlane& lp = leafPlanes_[k];
             if (!CandidateOf(lp.normal, lp.vertex0, p, v, vn, P1, best, q, d)) continue;
             // The plain loop keeps the first plane in index order at the smallest distance.
-            if ((d < best || (d == best && static_cast<int>(P) < bestIdx)) && InsideAt(P, q)) {
-                best = d;
-                bestIdx = static_cast<int>(P);
-                X = q;
-            }
+            weigh(P, d < best || (d == best && static_cast<int>(P) < bestIdx));
         }
     }
-    if (bestIdx >= 0) dist = best;
-    return bestIdx;
+    return answer();
 }
 
 int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const

@@ -8,7 +8,13 @@
 // lowest index. The hierarchy skips only planes whose inflated box the ray cannot reach before
 // the best distance so far, so results do not depend on it. The scene is read-only while
 // tracing; every thread brings its own TRaySceneStack.
+//
+// Watertight: a ray aimed at an edge or a corner may find every plane's point a rounding
+// outside its polygon. When a nearer candidate fails its inside test within edgeSlack of a
+// triangle's edge, or no plane counts at all, Watertight decides (see there); the ordinary
+// result stands otherwise, so only rays that would slip through an edge change.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -74,8 +80,7 @@ public:
     __attribute__((target("avx"))) inline int NearestWide(const TPoint3D& p, const TVector& v,
                                                                          const TVector& vn, const TPoint3D& P1,
                                                                          int skip, TPoint3D& X, double& dist) const;
-    // NearestWide for two rays at once (their searches overlap): the results of the first
-    // ray in X0, dist0, returned in P0, those of the second in X1, dist1, returned in P1.
+    // A search's ray: p, v, vn = UnitLike(v), P1 = p + vn and the plane to skip.
     struct WideRayIn {
         const TPoint3D& p;
         const TVector& v;
@@ -83,6 +88,17 @@ public:
         const TPoint3D& P1;
         int skip;
     };
+    // The same ray by value, for the rare paths: built only there, so that the usual path
+    // keeps the ray in registers.
+    struct RayCopy {
+        TPoint3D p;
+        TVector v, vn;
+        TPoint3D P1;
+        int skip;
+    };
+    static RayCopy CopyOf(const WideRayIn& r) { return RayCopy{r.p, r.v, r.vn, r.P1, r.skip}; }
+    // NearestWide for two rays at once (their searches overlap): the results of the first
+    // ray in X0, dist0, returned in P0, those of the second in X1, dist1, returned in P1.
     __attribute__((target("avx"), always_inline)) inline void NearestWide2(const WideRayIn& r0, const WideRayIn& r1,
                                                                           int& P0, TPoint3D& X0, double& dist0,
                                                                           int& P1, TPoint3D& X1,
@@ -124,8 +140,8 @@ public:
     __attribute__((target("avx"), always_inline)) inline WideFound WideFind(const TPoint3D& p, const TVector& v,
                                                                            const TVector& vn, const TPoint3D& P1,
                                                                            int skip) const;
-    __attribute__((target("avx"), always_inline)) inline int WidePick(const WideFound& f, TPoint3D& X,
-                                                                     double& dist) const;
+    __attribute__((target("avx"), always_inline)) inline int WidePick(const WideFound& f, const WideRayIn& r,
+                                                                     TPoint3D& X, double& dist) const;
     __attribute__((target("avx"), always_inline)) static WideRay WideRayOf(const TPoint3D& p, const TVector& v,
                                                                            const TVector& vn, const TPoint3D& P1,
                                                                            int skip)
@@ -237,10 +253,34 @@ private:
                    double& dist) const;
     int NearestFewWide(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip,
                        TPoint3D& X, double& dist) const;
-    int PickInside(unsigned mask, unsigned lanes, const double* ck, const double* cd, const double* cx,
-                   const double* cy, const double* cz, TPoint3D& X, double& dist) const;
-    int PickInOrder(unsigned mask, const double* cd, const double* cx, const double* cy, const double* cz, TPoint3D& X,
-                    double& dist) const;
+    // The usual pick: the first lane of `equal` (those holding the least squared distance s)
+    // when no other lane is `close` to s and it holds its point; -1 otherwise, and the
+    // candidates go to PickInOrder.
+    __attribute__((always_inline)) int PickFirst(unsigned equal, unsigned close, double s, const double* cx,
+                                                 const double* cy, const double* cz, TPoint3D& X, double& dist) const
+    {
+        const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
+        if (close != (1u << m)) return -1;
+        const TPoint3D Xm(cx[m], cy[m], cz[m]);
+        if (!InsideAt(m, Xm)) return -1;
+        X = Xm;
+        dist = std::sqrt(s);
+        return static_cast<int>(m);
+    }
+    int PickInside(const WideRayIn& r, unsigned mask, unsigned lanes, const double* ck, const double* cd,
+                   const double* cx, const double* cy, const double* cz, TPoint3D& X, double& dist) const;
+    int PickInOrder(const RayCopy& r, unsigned mask, const double* cd, const double* cx, const double* cy,
+                    const double* cz, TPoint3D& X, double& dist) const;
+    // Whether X (a point of plane P's plane) lies within edgeSlack_ of an edge of one of P's
+    // triangles, measured in the plane's frame.
+    bool NearEdge(unsigned P, const TPoint3D& X) const;
+    // The search's answer once a nearer candidate failed near an edge, or none counted (found
+    // -1): the nearest plane whose point lies near an edge of it and before found's distance
+    // by more than edgeGap_ (the ray slipped through that edge); else found. With nothing
+    // ahead at all, a plane whose surface the ray starts on, within edgeSlack_ (a corner left
+    // by rounding on its outer side), reflecting the ray where it stands.
+    int Watertight(const RayCopy& r, int found, TPoint3D& X, double& dist) const;
+    int Corner(const RayCopy& r, int W, TPoint3D& X, double& dist) const;
     int NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
                    TRaySceneStack& stack) const;
     static bool Reach(const Box& b, const double o[3], const double inv[3], double limit, double& enter);
@@ -265,6 +305,11 @@ private:
         double nx[kMinPlanesForTree + 4], ny[kMinPlanesForTree + 4], nz[kMinPlanesForTree + 4];
         double ox[kMinPlanesForTree + 4], oy[kMinPlanesForTree + 4], oz[kMinPlanesForTree + 4];
     } flat_{};
+    double edgeSlack_ = 0.0;  // metres: far above the rounding of an intersection, far below any real gap
+    double edgeGap_ = 0.0;    // metres
+    // Planes met within tieNear_ of the ray's start (metres) meet it at one corner, wherever
+    // the others are; tieNear2_ bounds their squared distances.
+    double tieNear_ = 0.0, tieNear2_ = 0.0;
     bool wideAllowed_ = true;
     bool wide_ = false;
     bool few_ = false;  // NearestFew serves every search
@@ -331,7 +376,7 @@ __attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D&
                                                                 const TVector& vn, const TPoint3D& P1, int skip,
                                                                 TPoint3D& X, double& dist) const
 {
-    return WidePick(WideFind(p, v, vn, P1, skip), X, dist);
+    return WidePick(WideFind(p, v, vn, P1, skip), WideRayIn{p, v, vn, P1, skip}, X, dist);
 }
 
 __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide2(const WideRayIn& r0,
@@ -342,23 +387,25 @@ __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide
 {
     const WideFound f0 = WideFind(r0.p, r0.v, r0.vn, r0.P1, r0.skip);
     const WideFound f1 = WideFind(r1.p, r1.v, r1.vn, r1.P1, r1.skip);
-    P0 = WidePick(f0, X0, dist0);
-    P1 = WidePick(f1, X1, dist1);
+    P0 = WidePick(f0, r0, X0, dist0);
+    P1 = WidePick(f1, r1, X1, dist1);
 }
 
-__attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(const WideFound& f, TPoint3D& X,
+__attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(const WideFound& f,
+                                                                            const WideRayIn& r, TPoint3D& X,
                                                                             double& dist) const
 {
     const WideLanes& a = f.a;
     const WideLanes& b = f.b;
     const double s = f.s;
-    if (!(s < HUGE_VAL)) return -1;  // no candidate
-    const __m256d sv = _mm256_set1_pd(s), near = _mm256_set1_pd(s * (1.0 + 1e-15) + 1e-300);
+    if (!(s < HUGE_VAL)) return Watertight(CopyOf(r), -1, X, dist);  // no candidate
+    // A plane met within 3e-12 of it or near the start (an edge or a corner) leaves the choice
+    // to PickInOrder.
+    const __m256d sv = _mm256_set1_pd(s), near = _mm256_set1_pd(std::max(s * (1.0 + 3e-12), tieNear2_));
     const unsigned equal = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, sv, _CMP_EQ_OQ))) |
                            static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, sv, _CMP_EQ_OQ))) << 4;
     const unsigned close = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, near, _CMP_LE_OQ))) |
                            static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, near, _CMP_LE_OQ))) << 4;
-    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
     alignas(32) double cd[8], cx[8], cy[8], cz[8];
     _mm256_store_pd(cx, a.x);
     _mm256_store_pd(cx + 4, b.x);
@@ -366,18 +413,12 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
     _mm256_store_pd(cy + 4, b.y);
     _mm256_store_pd(cz, a.z);
     _mm256_store_pd(cz + 4, b.z);
-    if (!(close & ((1u << m) - 1u))) {
-        const TPoint3D Xm(cx[m], cy[m], cz[m]);
-        if (InsideAt(m, Xm)) {
-            X = Xm;
-            dist = std::sqrt(s);
-            return static_cast<int>(m);
-        }
-    }
+    const int first = PickFirst(equal, close, s, cx, cy, cz, X, dist);
+    if (first >= 0) return first;
     const __m256d inf = _mm256_set1_pd(HUGE_VAL);
     const unsigned mask = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, inf, _CMP_LT_OQ))) |
                           static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, inf, _CMP_LT_OQ))) << 4;
     _mm256_store_pd(cd, a.d2);
     _mm256_store_pd(cd + 4, b.d2);
-    return PickInOrder(mask, cd, cx, cy, cz, X, dist);
+    return PickInOrder(CopyOf(r), mask, cd, cx, cy, cz, X, dist);
 }

@@ -10,25 +10,14 @@
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
+#include "simulation/RunOpening.h"
 #include "simulation/TRay.h"
 #include "simulation/TResult.h"
 
 void TRoom::SimulateDecay()
 {
-    std::printf("\n=======================\n");
-    std::printf("STARTING DECAY SIMULATION\n");
-    std::printf("=======================\n");
-    if (NumReceivers == 0) {
-        ErrorMessage("No receiver was defined\nSimulation aborted!\n");
-        return;
-    }
-    if (NumSources == 0) {
-        ErrorMessage("No source was defined\nSimulation aborted!\n");
-        return;
-    }
-    std::printf("Start Processing ...\n");
-    CalcCriticalDist();
-    std::printf("Critical Distance: %1.2f m\n", static_cast<double>(CriticalDistance));
+    if (!OpenRun(*this, "DECAY SIMULATION", false)) return;
+    ShowCriticalDistance(*this);
     IsRunning.store(true);
 
     const float log10e = 0.4342944819032518f;

@@ -1,6 +1,7 @@
 // Marking of the planes that enclose the room: probe rays from grids of points just outside
-// each face of the bounding box; the nearest plane hit by a point's first hitting probe is
-// external.
+// each face of the bounding box; the nearest plane hit by every probe of every point is
+// external (a point's first hit alone misses planes that only some directions reach, such as
+// a step in the room's width seen past the narrower part).
 
 #include <cmath>
 #include <cstdio>
@@ -99,10 +100,7 @@ void TRoom::GetExternalPlanes()
                     found = static_cast<int>(j);
                 }
             }
-            if (found >= 0) {
-                plane[static_cast<std::size_t>(found)]->IsExternal = true;
-                return;
-            }
+            if (found >= 0) plane[static_cast<std::size_t>(found)]->IsExternal = true;
         }
     };
 

@@ -31,6 +31,7 @@
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
 #include "simulation/RayDirections.h"
+#include "simulation/RunOpening.h"
 #include "simulation/THitLine.h"
 #include "simulation/TRay.h"
 #include "simulation/TRayScene.h"
@@ -80,51 +81,6 @@ inline double Reception(TPoint3D p, TVector v, TVector vn, TPoint3D P1, TPoint3D
     const float dist = static_cast<float>(std::sqrt(FC.x * FC.x + FC.y * FC.y + FC.z * FC.z));
     if (radius > dist) return 1.0 - static_cast<double>(dist) * dist / (radius * radius);
     return std::numeric_limits<double>::quiet_NaN();
-}
-
-// ReflectRay (the reflection of PlaneInteraction) with |X - p| already known: the nearest-plane
-// search computed it with the same expression. Returns the energy of the reflected ray as
-// Raio_st::GetEnergy sums it (in double from band 0), summed as the bands are written. Without
-// diffuse processing the scattered energy is left alone: nothing reads it then.
-inline double ReflectAt(Raio_st& ray, const TPoint3D& X, double dist, const TVector& n, const float* abs,
-                        const float* dif, const float* __restrict keep, unsigned nbands, float scattDivisor,
-                        bool diffuse, float* scattEnergy)
-{
-    double sum = 0;
-    ray.dist += dist;
-    ray.p = X;
-    ray.v = ray.v - n * (2 * (ray.v * n));
-    ray.reflections += 1;
-    if (diffuse) {
-        for (unsigned b = 0; b < nbands; ++b) {
-            float s = dif[b] / scattDivisor;
-            float specular_energ = ray.e[b] * (1 - abs[b]);
-            scattEnergy[b] = s * specular_energ;
-            ray.e[b] = (1 - s) * specular_energ;
-            sum += ray.e[b];
-        }
-    } else {
-        // keep[b] is 1 - abs[b]: the products need no order, the sum keeps its own.
-        float* __restrict e = ray.e;
-        unsigned b = 0;
-        // Four bands per step; their energies join the sum one by one, in band order.
-        __m128d acc = _mm_setzero_pd();
-        for (; b + 4 <= nbands; b += 4) {
-            const __m128 v = _mm_mul_ps(_mm_loadu_ps(e + b), _mm_loadu_ps(keep + b));
-            _mm_storeu_ps(e + b, v);
-            const __m128d lo = _mm_cvtps_pd(v), hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
-            acc = _mm_add_sd(acc, lo);
-            acc = _mm_add_sd(acc, _mm_unpackhi_pd(lo, lo));
-            acc = _mm_add_sd(acc, hi);
-            acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
-        }
-        sum = _mm_cvtsd_f64(acc);
-        for (; b < nbands; ++b) {
-            e[b] = e[b] * keep[b];
-            sum += e[b];
-        }
-    }
-    return sum;
 }
 
 // Whole reflections that fit into the response length: 0 when the mean free path is unknown.
@@ -353,10 +309,13 @@ __attribute__((always_inline)) inline void BeginRay(const SourceJob& job, Scratc
     }
 }
 
+// What StepRay does of a step: all of it, or the part up to the nearest-plane search (which
+// the caller then runs, for two rays at once) and the part after it.
+enum class StepPart { Whole, BeforeSearch, AfterSearch };
+
 // One step of a ray: its arrivals up to the next plane and the reflection there. Wide: the
-// small-room search inlined, for callers compiled for 256-bit registers. Half 1: up to the
-// search, half 3: up to it without it (the caller searches), half 2: the rest, 0: all.
-template <bool Wide, int Half = 0>
+// small-room search inlined, for callers compiled for 256-bit registers.
+template <bool Wide, StepPart Part = StepPart::Whole>
 __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch& w, uint32_t* planeCount,
                                                    RayState& s, Chunk& out)
 {
@@ -375,11 +334,11 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
     double* const fatordist = w.fatordist.data();
     // A whole step keeps these in locals (the search, when not inlined, then writes no memory
     // the rest reads); the halves pass them on in the state.
-    ValueOrRef<Half == 0, unsigned> nh = s.nh;
-    ValueOrRef<Half == 0, TPoint3D> X = s.X;
-    ValueOrRef<Half == 0, double> planeDist = s.planeDist;
-    ValueOrRef<Half == 0, int> P = s.P;
-    if constexpr (Half != 2) {
+    ValueOrRef<Part == StepPart::Whole, unsigned> nh = s.nh;
+    ValueOrRef<Part == StepPart::Whole, TPoint3D> X = s.X;
+    ValueOrRef<Part == StepPart::Whole, double> planeDist = s.planeDist;
+    ValueOrRef<Part == StepPart::Whole, int> P = s.P;
+    if constexpr (Part != StepPart::AfterSearch) {
         const TVector vn = UnitLike(ray.v);
         const TPoint3D P1(ray.p.x + vn.x, ray.p.y + vn.y, ray.p.z + vn.z);
         s.vn = vn;
@@ -425,14 +384,14 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
         }
 
         planeDist = 0.0;
-        if constexpr (Half != 3) {
+        if constexpr (Part == StepPart::Whole) {
             if constexpr (Wide)
                 P = scene.NearestWide(ray.p, ray.v, vn, P1, last, X, planeDist);
             else
                 P = scene.Nearest(ray.p, ray.v, vn, P1, last, X, planeDist, w.stack);
         }
     }
-    if constexpr (Half == 0 || Half == 2) {
+    if constexpr (Part != StepPart::BeforeSearch) {
         double energy = 0.0;
         // Specular arrivals: receivers nearer than the plane the ray meets.
         for (unsigned h = 0; h < nh; ++h) {
@@ -454,8 +413,10 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
         if (P >= 0) {
             const TRayScene::Plane& pl = scene.plane(static_cast<unsigned>(P));
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
-            energy = ReflectAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
-                               static_cast<float>(job.numBands), job.diffuse, w.scatt);
+            // |X - p| as the search measured it; without diffuse processing nothing reads the
+            // scattered energy.
+            energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+                                  static_cast<float>(job.numBands), job.diffuse, w.scatt);
             acum = static_cast<float>(acum * 1.0);
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
@@ -608,12 +569,12 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
             Chunk& oa = *sink[0];
             Chunk& ob = *sink[1];
             do {
-                StepRay<true, 3>(job, wa, counts, a, oa);
-                StepRay<true, 3>(job, wb, counts, b, ob);
+                StepRay<true, StepPart::BeforeSearch>(job, wa, counts, a, oa);
+                StepRay<true, StepPart::BeforeSearch>(job, wb, counts, b, ob);
                 job.scene->NearestWide2({wa.ray.p, wa.ray.v, a.vn, a.P1, a.last}, {wb.ray.p, wb.ray.v, b.vn, b.P1, b.last},
                                         a.P, a.X, a.planeDist, b.P, b.X, b.planeDist);
-                StepRay<true, 2>(job, wa, counts, a, oa);
-                StepRay<true, 2>(job, wb, counts, b, ob);
+                StepRay<true, StepPart::AfterSearch>(job, wa, counts, a, oa);
+                StepRay<true, StepPart::AfterSearch>(job, wb, counts, b, ob);
             } while (!a.stop && !b.stop);
             st[0] = a;
             st[1] = b;
@@ -944,21 +905,7 @@ void TRoom::TraceRays()
     const float VS = FSample / VSound;
     const float MaxDistance = static_cast<float>(MaxLength) / FSample * VSound;
     const float MFP_estimate = MeanFreePath;
-    if (!ResultsCreated) {
-        ErrorMessage("Programming Error: ResultsCreate Function not Called!!!!");
-        return;
-    }
-    std::printf("\n=======================\n");
-    std::printf("STARTING NEW SIMULATION\n");
-    std::printf("=======================\n");
-    if (NumReceivers == 0) {
-        ErrorMessage("No receiver was defined\nSimulation aborted!\n");
-        return;
-    }
-    if (NumSources == 0) {
-        ErrorMessage("No source was defined\nSimulation aborted!\n");
-        return;
-    }
+    if (!OpenRun(*this, "NEW SIMULATION", true)) return;
     if (TailLimitNotice) {
         TailLimitNotice = false;
         const char* line = "========================================================\n";
@@ -968,9 +915,7 @@ void TRoom::TraceRays()
         std::printf("Setting MAX_RAYTRAC_REF = %d.\n", MaxRayTracReflections);
         std::printf("%s", line);
     }
-    std::printf("Start Processing ...\n");
-    CalcCriticalDist();
-    std::printf("Critical Distance: %1.2f m\n", CriticalDistance);
+    ShowCriticalDistance(*this);
     if (DiffuseProcessing)
         std::printf("Starting Ray-tracing (Specular + Diffusion):\n");
     else
@@ -1095,18 +1040,7 @@ void TRoom::SimulateModes()
     if (!ModalFlag) return;
     const float VS = FSample / VSound;
     const float MaxDistance = static_cast<float>(MaxLength) / FSample * VSound;
-    if (!ResultsCreated) {
-        ErrorMessage("Programming Error: ResultsCreate Function not Called!!!!");
-        return;
-    }
-    if (NumReceivers == 0) {
-        ErrorMessage("No receiver was defined\nSimulation aborted!\n");
-        return;
-    }
-    if (NumSources == 0) {
-        ErrorMessage("No source was defined\nSimulation aborted!\n");
-        return;
-    }
+    if (!OpenRun(*this, nullptr, true)) return;
     std::printf("Start Modal Processing ...\n");
     // The lost rays are counted for the progress line only: NumLostRays stays the length of
     // the (empty) list the views draw.

@@ -76,6 +76,20 @@ TEST(StandardRoom, ChangingTheHeightMovesOnlyTheCeilingVertices)
     }
 }
 
+// The default room: a front part 3 x 6 m, 4 m high over a 1 m step, a middle part 4 x 8 x 5 m
+// and a rear part narrowing to 3 m and rising to 1.5 m over 5 m (120 m3): 352 m3, the strips
+// at x = L1 included.
+TEST(StandardRoom, DefaultRoomVolume)
+{
+    projtest::RoomHandle room = DesignedRoom(RoomDimensions{});
+    double volume = 0;
+    projtest::Quietly([&] {
+        room->GetExternalPlanes();
+        volume = room->CalculateVolumeGeometry();
+    });
+    EXPECT_NEAR(volume, 352.0, 1e-3);
+}
+
 TEST(StandardRoom, MaterialsAndLayers)
 {
     projtest::RoomHandle room = DesignedRoom(RoomDimensions{});

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,114 @@ TEST_P(ExternalPlanes, MarksThePlanesSeenFromOutside)
 
 INSTANTIATE_TEST_SUITE_P(Box, ExternalPlanes, testing::ValuesIn(ExtraCases()),
                          [](const testing::TestParamInfo<ExtraCase>& i) { return std::string(i.param.name); });
+
+namespace {
+
+// A plane of the given outline (its normal follows the order of the corners).
+TPlane Outline(const std::vector<TPoint3D>& corners)
+{
+    TPlane p(static_cast<unsigned>(corners.size()));
+    for (unsigned c = 0; c < corners.size(); ++c) p.SetVertex(c, corners[c]);
+    p.LayerID = 0;
+    return p;
+}
+
+// The planes of a prism: the floor outline (x, y, counter-clockwise seen from above) from z = 0
+// to z = h, every wall and both caps facing out.
+std::vector<TPlane> Prism(const std::vector<TPoint3D>& floor, double h)
+{
+    std::vector<TPlane> out;
+    std::vector<TPoint3D> bottom(floor.rbegin(), floor.rend()), top;
+    for (const TPoint3D& c : floor) top.push_back({c.x, c.y, h});
+    out.push_back(Outline(bottom));
+    out.push_back(Outline(top));
+    for (std::size_t k = 0; k < floor.size(); ++k) {
+        const TPoint3D a = floor[k], b = floor[(k + 1) % floor.size()];
+        out.push_back(Outline({a, b, {b.x, b.y, h}, {a.x, a.y, h}}));
+    }
+    return out;
+}
+
+// The room designer's default room: a front part 3 m long, 6 m wide, from 1 m up to 5 m; a
+// middle part 4 x 8 x 5 m; a rear part 5 m long narrowing to 3 m, its floor rising to 1.5 m.
+// Between front and middle the wall at x = 3 is three strips around the opening. Corner k of
+// the table is vertex k, or vertex -k mirrored in y = 0.
+std::vector<TPlane> SteppedRoom()
+{
+    const TPoint3D v[10] = {{0, 3, 1}, {0, 3, 5}, {3, 3, 5},  {3, 3, 1},      {3, 4, 0},
+                            {3, 4, 5}, {7, 4, 5}, {7, 4, 0}, {12, 1.5, 1.5}, {12, 1.5, 5}};
+    const int corners[18][4] = {
+        {1, 2, -2, -1},   {1, -1, -4, 4}, {2, 3, -3, -2},    {1, 4, 3, 2},   {-1, -2, -3, -4}, {3, 4, 5, 6},
+        {-3, -6, -5, -4}, {-3, 3, 6, -6}, {5, 4, -4, -5},    {5, 8, 7, 6},   {-8, -5, -6, -7}, {5, -5, -8, 8},
+        {6, 7, -7, -6},   {7, 8, 9, 10},  {-8, -7, -10, -9}, {8, -8, -9, 9}, {7, 10, -10, -7}, {9, -9, -10, 10},
+    };
+    std::vector<TPlane> out;
+    for (const auto& q : corners) {
+        std::vector<TPoint3D> outline;
+        for (const int k : q) {
+            TPoint3D p = v[std::abs(k) - 1];
+            if (k < 0) p.y = -p.y;
+            outline.push_back(p);
+        }
+        out.push_back(Outline(outline));
+    }
+    return out;
+}
+
+// A shed: section x 0..10 with the roof rising from 3 m to 5 m, y 0..8.
+std::vector<TPlane> ShedRoom()
+{
+    std::vector<TPlane> out;
+    auto quad = [&](TPoint3D a, TPoint3D b, TPoint3D c, TPoint3D d) { out.push_back(Outline({a, b, c, d})); };
+    quad({0, 0, 0}, {0, 8, 0}, {10, 8, 0}, {10, 0, 0});
+    quad({0, 0, 3}, {10, 0, 5}, {10, 8, 5}, {0, 8, 3});
+    quad({0, 0, 0}, {0, 0, 3}, {0, 8, 3}, {0, 8, 0});
+    quad({10, 0, 0}, {10, 8, 0}, {10, 8, 5}, {10, 0, 5});
+    out.push_back(Outline({{0, 0, 0}, {10, 0, 0}, {10, 0, 5}, {0, 0, 3}}));
+    out.push_back(Outline({{0, 8, 0}, {0, 8, 3}, {10, 8, 5}, {10, 8, 0}}));
+    return out;
+}
+
+struct ClosedRoom {
+    const char* name;
+    std::vector<TPlane> planes;
+    double volume;  // m3
+};
+
+class ClosedRoomVolume : public testing::TestWithParam<ClosedRoom> {};
+
+}  // namespace
+
+// Every plane of a closed room bounds it, however the room steps or folds; the volume follows.
+TEST_P(ClosedRoomVolume, EveryPlaneCountsAndTheVolumeIsExact)
+{
+    const ClosedRoom& c = GetParam();
+    QuietRoom room;
+    roomtest::AddPlanes(*room, c.planes);
+    ASSERT_EQ(room->NumPlanes, c.planes.size());
+    MarkGetExternal(*room);
+    // Every plane with an area (the designer's table has one of none, a line at x = 3).
+    std::vector<bool> bounding;
+    for (const auto& p : room->plane) bounding.push_back(p->PlaneArea() > 0);
+    EXPECT_EQ(Marks(*room), bounding);
+    testing::internal::CaptureStdout();
+    const double v = room->CalculateVolumeGeometry();
+    testing::internal::GetCapturedStdout();
+    EXPECT_NEAR(v, c.volume, c.volume * 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rooms, ClosedRoomVolume,
+    testing::Values(ClosedRoom{"Stepped", SteppedRoom(), 3 * 6 * 4 + 4 * 8 * 5 + 120},
+                    ClosedRoom{"LShape", Prism({{0, 0, 0}, {10, 0, 0}, {10, 4, 0}, {4, 4, 0}, {4, 8, 0}, {0, 8, 0}}, 3),
+                               (10 * 4 + 4 * 4) * 3},
+                    ClosedRoom{"UShape",
+                               Prism({{0, 0, 0}, {9, 0, 0}, {9, 7, 0}, {6, 7, 0}, {6, 2, 0}, {3, 2, 0}, {3, 7, 0},
+                                      {0, 7, 0}},
+                                     3),
+                               (9 * 7 - 3 * 5) * 3},
+                    ClosedRoom{"Shed", ShedRoom(), 10 * 4 * 8}),
+    [](const testing::TestParamInfo<ClosedRoom>& i) { return std::string(i.param.name); });
 
 TEST(ExternalPlanesRuns, RepeatGivesTheSameMarksAndCountsHits)
 {

@@ -314,6 +314,80 @@ TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
     EXPECT_GT(visibleDiffer, 100u);
 }
 
+// Rays aimed exactly at the edges and corners of closed rooms (axis-aligned and turned, small
+// and tree-searched) always find a plane, and go on finding one, reflection after reflection:
+// no ray leaves a closed room through an edge or a vertex, on any search path.
+TEST(RayScene, RaysAimedAtEdgesAndCornersStayInAClosedRoom)
+{
+    // The shoebox turned 30 degrees about z, tilted 20 about x and moved off the origin.
+    const double cz = std::cos(0.5235987755982988), sz = std::sin(0.5235987755982988);
+    const double cx = std::cos(0.3490658503988659), sx = std::sin(0.3490658503988659);
+    auto turn = [&](TPoint3D q) {
+        const TPoint3D a(cz * q.x - sz * q.y, sz * q.x + cz * q.y, q.z);
+        return TPoint3D(a.x + 3.7, cx * a.y - sx * a.z - 1.3, sx * a.y + cx * a.z + 0.9);
+    };
+    std::vector<Quad> turned = ShoeboxQuads(10, 8, 4);
+    for (Quad& q : turned)
+        for (TPoint3D& c : q) c = turn(c);
+    struct Case {
+        const char* name;
+        std::vector<Quad> quads;
+        bool turned;
+    };
+    const Case cases[] = {
+        {"box", ShoeboxQuads(10, 8, 4), false},
+        {"turned box", turned, true},
+        {"strip floor", StripFloorQuads(10, 8, 4), false},
+        {"coffered hall", CofferedHallQuads(10, 8, 4, 3, 2), false},
+    };
+    const TPoint3D starts[] = {{5, 4, 2}, {1.3, 6.9, 0.4}, {8.8, 0.7, 3.5}};
+    const double along[] = {0.0, 1.0 / 3.0, 0.5, 0.7310585786300049};
+    for (const Case& c : cases)
+        for (const bool accelerate : {false, true})
+            for (const bool wide : {false, true}) {
+                TracerRoom room(c.quads);
+                TRayScene scene;
+                scene.AllowWideSearch(wide);
+                scene.Build(*room.room, accelerate);
+                TRaySceneStack stack;
+                unsigned aimed = 0;
+                for (const Quad& q : c.quads)
+                    for (std::size_t e = 0; e < q.size(); ++e)
+                        for (const double t : along)
+                            for (TPoint3D p : starts) {
+                                if (c.turned) p = turn(p);
+                                const TPoint3D a = q[e], b = q[(e + 1) % q.size()];
+                                const TPoint3D target(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t,
+                                                      a.z + (b.z - a.z) * t);
+                                TVector v(target.x - p.x, target.y - p.y, target.z - p.z);
+                                int skip = -1;
+                                ++aimed;
+                                std::ostringstream path;
+                                path.precision(17);
+                                for (int k = 0; k < 40; ++k) {
+                                    TPoint3D X;
+                                    double d = -1;
+                                    const int P = scene.Nearest(p, v, skip, X, d, stack);
+                                    ASSERT_GE(P, 0) << c.name << " tree " << accelerate << " wide " << wide
+                                                    << ": aimed at " << target.x << ' ' << target.y << ' '
+                                                    << target.z << " from " << p.x << ' ' << p.y << ' ' << p.z
+                                                    << ", lost after " << k << " reflections" << path.str();
+                                    // Walls are no nearer than the aimed point (coffers may be).
+                                    if (k == 0 && c.quads.size() < 12) {
+                                        ASSERT_LT(Module(X - target), 1e-6) << c.name;
+                                    }
+                                    ASSERT_GE(d, 0.0);
+                                    path << "\n " << P << " at " << X.x << ' ' << X.y << ' ' << X.z << " v " << v.x << ' ' << v.y << ' ' << v.z;
+                                    const TVector n = scene.plane(static_cast<unsigned>(P)).normal;
+                                    v = v - n * (2 * (v * n));
+                                    p = X;
+                                    skip = P;
+                                }
+                            }
+                EXPECT_GT(aimed, 280u);
+            }
+}
+
 namespace {
 
 enum class Room { Box, StripFloor, Hall };
