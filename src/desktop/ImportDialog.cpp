@@ -117,7 +117,8 @@ private:
 
 ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, const wxSize&)
 {
-    Create(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE | wxSTAY_ON_TOP, "id");
+    Create(parent, id, _("Import from DXF"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE | wxSTAY_ON_TOP,
+           "id");
     SetClientSize(wxSize(1024, 768));
 
     auto* columns = new wxFlexGridSizer(1, 3, 0, 0);

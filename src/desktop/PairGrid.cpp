@@ -2,7 +2,8 @@
 
 #include <wx/grid.h>
 
-void FillPairGrid(wxGrid& grid, unsigned int numSources, unsigned int numReceivers)
+void FillPairGrid(wxGrid& grid, unsigned int numSources, unsigned int numReceivers,
+                  const std::function<bool(unsigned int S, unsigned int R)>& shown)
 {
     if (numSources == 0 || numReceivers == 0) {
         grid.Enable(false);
@@ -23,7 +24,7 @@ void FillPairGrid(wxGrid& grid, unsigned int numSources, unsigned int numReceive
             grid.SetCellRenderer(row, col, new wxGridCellBoolRenderer);
             grid.SetCellEditor(row, col, new wxGridCellBoolEditor);
             grid.SetReadOnly(row, col, true);
-            grid.SetCellValue(row, col, wxEmptyString);
+            grid.SetCellValue(row, col, shown(S, R) ? wxString("1") : wxString());
         }
     }
 }

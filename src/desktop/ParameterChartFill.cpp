@@ -26,14 +26,19 @@ void FillParameterChart(mpWindow& chart, const ParameterChart& data, bool legend
         colour.SetRGB(c.colour);
         curve->SetPen(wxPen(colour, 2, wxPENSTYLE_SOLID));
         curve->SetDrawOutsideMargins(false);
+        curve->ShowName(false);
         chart.AddLayer(curve, false);
     }
-    if (auto* x = dynamic_cast<mpScaleX*>(chart.GetLayer(0))) x->SetLabelFormat("%.0f");
+    if (auto* x = dynamic_cast<mpScaleX*>(chart.GetLayer(0))) {
+        x->SetLabelFormat("%.0f");
+        std::vector<charts::AxisTick> ticks;
+        for (const BandTick& t : data.ticks) ticks.push_back({t.x, t.label});
+        x->SetTickLabels(std::move(ticks));
+    }
     if (auto* y = dynamic_cast<mpScaleY*>(chart.GetLayer(1))) y->SetLabelFormat("%1.1f");
     if (legend) {
         auto* info = new mpInfoLegend(wxRect(200, 20, 40, 40), wxTRANSPARENT_BRUSH);
         chart.AddLayer(info, false);
-        info->SetVisible(false);
     }
     chart.Fit(ParameterFitXMin, ParameterFitXMax, data.ymin, data.ymax);
 }

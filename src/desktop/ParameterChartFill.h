@@ -7,6 +7,8 @@
 class mpWindow;
 
 // One continuous curve per pair, pen width 2 in the pair's colour, not drawn outside the
-// margins; axis labels "%.0f" (x: band numbers) and "%1.1f" (y); with `legend` a hidden
-// legend; then the chart fitted to x 0.5 .. 9.5 and the curves' y range.
+// margins; the curves do not write their names (they would lie on top of each other): with
+// `legend` a legend lists each pair's name beside its colour. The x axis is ticked at the
+// bands and labelled with their frequencies, the y axis "%1.1f"; then the chart is fitted to
+// x 0.5 .. 9.5 and the curves' y range.
 void FillParameterChart(mpWindow& chart, const ParameterChart& data, bool legend);

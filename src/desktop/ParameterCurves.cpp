@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "desktop/FrameText.h"
 #include "desktop/PlotColours.h"
 #include "dsp/TMonoParams.h"
 #include "geometry/util.h"
@@ -32,6 +33,13 @@ std::string PairName(unsigned int S, unsigned int R)
 }
 }  // namespace
 
+std::vector<BandTick> ParameterBandTicks(unsigned int bands)
+{
+    std::vector<BandTick> ticks;
+    for (unsigned int b = 0; b < bands; ++b) ticks.push_back({b + 1.0, BandLabel(static_cast<int>(b))});
+    return ticks;
+}
+
 ParameterChart ParameterCurves(const TRoom& room, int PIndex)
 {
     ParameterChart chart;
@@ -39,6 +47,7 @@ ParameterChart ParameterCurves(const TRoom& room, int PIndex)
         ErrorMessage(std::string("Parameter Not Defined!"));
         return chart;
     }
+    chart.ticks = ParameterBandTicks(room.NumBands);
     if (!room.ResultsCreated || !room.HasPairResults()) return chart;
     bool any = false;
     double lo = 0.0, hi = 0.0;

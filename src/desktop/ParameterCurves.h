@@ -18,6 +18,13 @@ constexpr double ParameterFitXMax = 9.5;
 constexpr double ParameterDefaultYMin = 0.0;
 constexpr double ParameterDefaultYMax = 1.0;
 
+// A tick of the charts' x axis: band b at x = b + 1, labelled with its centre frequency.
+struct BandTick {
+    double x = 0;
+    std::string label;  // "63" ... "1k" ... "16k"
+};
+std::vector<BandTick> ParameterBandTicks(unsigned int bands);
+
 struct ParameterCurve {
     std::string name;        // "S01-R02"
     std::vector<double> x;   // band numbers from 1
@@ -27,6 +34,7 @@ struct ParameterCurve {
 
 struct ParameterChart {
     std::vector<ParameterCurve> curves;  // receivers outermost, then sources
+    std::vector<BandTick> ticks;         // the room's bands
     double ymin = ParameterDefaultYMin;
     double ymax = ParameterDefaultYMax;
 };

@@ -1,7 +1,6 @@
 #include "desktop/ResponsePlots.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "desktop/PlotColours.h"
@@ -26,13 +25,13 @@ std::vector<TPoint3D> CurvePoints(const TRoom& room, const ResponseCurveLayout::
 }
 }  // namespace
 
-void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room, bool linScale)
+void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room, int view)
 {
     plot.DeleteGraphs();
     layout = ResponseCurveLayout::OfRoom(room);
     valid = HasResults(room);
+    if (!IsResponseView(view)) view = VIEW_PRESSURE_LIN;
     if (valid) {
-        const int view = linScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG;
         unsigned int i = 0;
         for (const ResponseCurveLayout::Curve& c : layout.Curves()) {
             plot.AddGraph(nullptr, nullptr, 0);
@@ -41,8 +40,10 @@ void ResponsePlots::DrawCurves(Plot2DModel& plot, const TRoom& room, bool linSca
             plot.SetGraphColor(static_cast<int>(i), PlotColour(i));
             ++i;
         }
+        SetViewRange(plot, view);
     }
-    shownUnit = AxisUnit::Seconds;
+    shownUnit = ViewXUnit(view);
+    shownView = view;
 }
 
 // Curves drawn from the room's present results, with nothing changed since.
@@ -69,6 +70,12 @@ void ResponsePlots::Recompute(Plot2DModel& plot, const TRoom& room, int view)
     const AxisUnit unit = ViewXUnit(view);
     if (unit == shownUnit) plot.SetXRange(static_cast<float>(xRange.x), static_cast<float>(xRange.y));
     shownUnit = unit;
+    shownView = view;
+    SetViewRange(plot, view);
+}
+
+void ResponsePlots::SetViewRange(Plot2DModel& plot, int view)
+{
     if (view == VIEW_DECAY) plot.SetYRange(DecayFloorDB, static_cast<float>(plot.GetYRange().y));
     if (view == VIEW_DECAY_NORMALIZED) plot.SetYRange(DecayFloorDB, 0.0f);
 }
@@ -80,14 +87,20 @@ bool ResponsePlots::ShowView(Plot2DModel& plot, const TRoom& room, int view, boo
     return true;
 }
 
+bool ResponsePlots::PairShown(const Plot2DModel& plot, const TRoom& room, unsigned int S, unsigned int R) const
+{
+    if (!layout.HasPair(S, R) || layout.Channels(R) == 0 || !Current(plot, room)) return false;
+    return plot.Graph(layout.FirstCurve(S, R)).GetViewState();
+}
+
 std::optional<std::string> ResponsePlots::ToggleCell(Plot2DModel& plot, const TRoom& room, unsigned int S,
-                                                     unsigned int R, const std::string& cellText)
+                                                     unsigned int R)
 {
     if (!layout.HasPair(S, R) || !Current(plot, room)) return std::nullopt;
-    const int value = std::strtod(cellText.c_str(), nullptr) == 0.0 ? 1 : 0;
+    const bool show = !PairShown(plot, room, S, R);
     const unsigned int first = layout.FirstCurve(S, R);
-    for (unsigned int k = 0; k < layout.Channels(R); ++k) plot.SetGraphViewStatus(static_cast<int>(first + k), value == 1);
-    return std::to_string(value);
+    for (unsigned int k = 0; k < layout.Channels(R); ++k) plot.SetGraphViewStatus(static_cast<int>(first + k), show);
+    return std::string(show ? "1" : "0");
 }
 
 std::string ResponsePlots::SwitchLinLog(Plot2DModel& plot, const TRoom& room, bool& linScale, bool runActive)

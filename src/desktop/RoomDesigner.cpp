@@ -98,7 +98,8 @@ wxGLAttributes PreviewAttributes()
 
 RoomDesigner::RoomDesigner(wxWindow* parent, wxWindowID, const wxPoint&, const wxSize&)
 {
-    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE, "wxID_ANY");
+    Create(parent, wxID_ANY, _("Create Standard Rooms"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE,
+           "wxID_ANY");
     auto* outer = new wxBoxSizer(wxHORIZONTAL);
     auto* grid = new wxFlexGridSizer(0, 2, 0, 0);
 

@@ -54,8 +54,10 @@ wxTextCtrl* AddField(wxWindow* parent, wxFlexGridSizer* grid, const wxString& la
 wxButton* AddButton(wxWindow* parent, wxSizer* row, long id, const wxString& label,
                     const wxString& name, bool enabled)
 {
-    auto* button = new wxButton(parent, id, label, wxDefaultPosition, wxSize(120, 25), 0,
-                                wxDefaultValidator, name);
+    auto* button = new wxButton(parent, id, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+    // 120 x 25 at least, wider or taller where the label needs it.
+    const wxSize best = button->GetBestSize();
+    button->SetInitialSize(wxSize(std::max(120, best.x), std::max(25, best.y)));
     button->Enable(enabled);
     row->Add(button, 0, 0, 0);
     return button;
@@ -99,6 +101,13 @@ wxGrid* MakeGrid(wxWindow* parent, long id, const wxString& name, wxSize size,
         ++col;
     }
     bands();
+    // No column narrower than its label.
+    const wxFont font = grid->GetLabelFont();
+    for (int k = 0; k < count; ++k) {
+        int w = 0, h = 0;
+        grid->GetTextExtent(grid->GetColLabelValue(k), &w, &h, nullptr, nullptr, &font);
+        if (grid->GetColSize(k) < w + 12) grid->SetColSize(k, w + 12);
+    }
     grid->SetRowLabelSize(20);
     return grid;
 }
@@ -277,7 +286,9 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         wxWindow* pp = planes->GetStaticBox();
         auto* planeGrid = new wxFlexGridSizer(2, 3, 5, 5);
 
-        auto* planeSel = new wxFlexGridSizer(1, 2, 5, 5);
+        // "Invert" beside the plane it turns; the layer choice takes what the row leaves (at
+        // most 250 pixels), so that nothing is cut on narrow screens.
+        auto* planeSel = new wxFlexGridSizer(1, 3, 5, 5);
         planeSel->Add(new wxStaticText(pp, wxID_ANY, _("Plane ID"), wxDefaultPosition, wxSize(70, 30), 0,
                                        "ID_STATICTEXT1"), 0, 0, 0);
         SpinPlaneId = new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxDefaultSize, 0, 0,
@@ -285,17 +296,19 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         SpinPlaneId->SetValue("1");
         FitSpin(SpinPlaneId);
         planeSel->Add(SpinPlaneId, 0, 0, 0);
-        planeGrid->Add(planeSel, 0, 0, 0);
-        planeGrid->Add(30, 0, 0, 0, 0);
-
-        auto* layerRow = new wxFlexGridSizer(1, 3, 3, 3);
-        layerRow->Add(new wxStaticText(pp, wxID_ANY, _("Layer"), wxDefaultPosition, wxSize(50, 30), 0,
-                                       "ID_STATICTEXT2"), 0, wxALIGN_CENTER, 0);
-        ListBoxLayer = new wxChoice(pp, ID_LISTBOXLAYER, wxDefaultPosition, wxSize(250, 30));
-        layerRow->Add(ListBoxLayer, 0, wxALIGN_CENTER, 0);
         BtnInvPlane = new wxButton(pp, ID_BTN_INV, _("Invert"), wxDefaultPosition, wxDefaultSize, 0,
                                    wxDefaultValidator, "ID_BTN_INV");
-        layerRow->Add(BtnInvPlane, 0, 0, 0);
+        planeSel->Add(BtnInvPlane, 0, 0, 0);
+        planeGrid->Add(planeSel, 0, 0, 0);
+        planeGrid->Add(10, 0, 0, 0, 0);
+
+        auto* layerRow = new wxFlexGridSizer(1, 2, 3, 3);
+        layerRow->Add(new wxStaticText(pp, wxID_ANY, _("Layer"), wxDefaultPosition, wxSize(50, 30), 0,
+                                       "ID_STATICTEXT2"), 0, wxALIGN_CENTER, 0);
+        const int rowRest = planeSel->CalcMin().x + 10 + 50 + 2 * 5 + 3 + 60;
+        ListBoxLayer = new wxChoice(pp, ID_LISTBOXLAYER, wxDefaultPosition,
+                                    wxSize(std::clamp(leftWidth - rowRest, 100, 250), 30));
+        layerRow->Add(ListBoxLayer, 0, wxALIGN_CENTER, 0);
         planeGrid->Add(layerRow, 0, 0, 0);
 
         auto* vertexSel = new wxFlexGridSizer(2, 2, 5, 5);
@@ -311,14 +324,18 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         NumVertPlane->Disable();
         vertexSel->Add(NumVertPlane, 0, 0, 0);
         planeGrid->Add(vertexSel, 0, 0, 0);
-        planeGrid->Add(30, 0, 0, 0, 0);
+        planeGrid->Add(10, 0, 0, 0, 0);
 
         auto* coords = new wxFlexGridSizer(2, 3, 5, 5);
         for (const char* axis : {"X", "Y", "Z"})
             coords->Add(new wxStaticText(pp, wxID_ANY, axis, wxDefaultPosition, wxSize(15, 20), 0,
                                          "ID_STATICTEXT1"), 0, wxALIGN_CENTER, 0);
+        // Three fields in what the row leaves beside the plane selection (the wider column).
+        const int coordWidth =
+            std::clamp((leftWidth - std::max(planeSel->CalcMin().x, vertexSel->CalcMin().x) - 10 - 2 * 5 - 60) / 3 - 5,
+                       60, 100);
         for (auto& field : vertex) {
-            field = new wxTextCtrl(pp, -1, "0.00");
+            field = new wxTextCtrl(pp, -1, "0.00", wxDefaultPosition, wxSize(coordWidth, -1));
             coords->Add(field, 0, wxALIGN_CENTER, 0);
         }
         planeGrid->Add(coords, 0, 0, 0);

@@ -14,6 +14,18 @@
 #include "room/TRoom.h"
 #include "views/GL_Plot2D.h"
 
+namespace {
+// The view the curves are drawn in: the choice's, linear or level pressure by the lin/log
+// switch.
+int ChosenView(const wxChoice* choice, bool linScale)
+{
+    const int view = choice != nullptr ? choice->GetSelection() : VIEW_PRESSURE_LIN;
+    if (!IsResponseView(view) || view == VIEW_PRESSURE_LIN || view == VIEW_PRESSURE_LOG)
+        return linScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG;
+    return view;
+}
+}  // namespace
+
 void SorviwxFrame::CreatePlotResults()
 {
     DrawCurves();
@@ -23,7 +35,7 @@ void SorviwxFrame::CreatePlotResults()
 void SorviwxFrame::DrawCurves()
 {
     if (sala == nullptr || My2DPlot == nullptr) return;
-    plots.DrawCurves(My2DPlot->Model(), *sala, LinScale);
+    plots.DrawCurves(My2DPlot->Model(), *sala, ChosenView(graphChoice, LinScale));
     NumPlotsCreated = plots.Layout().NumPairs();
     My2DPlot->Refresh(false);
     FillSRPlotCtrGrid();
@@ -39,16 +51,21 @@ void SorviwxFrame::PlotParameter(int PIndex)
 
 void SorviwxFrame::OnGraphicChange(wxCommandEvent& event)
 {
-    if (sala != nullptr && My2DPlot != nullptr &&
-        plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), sala->SimulationActive()))
-        My2DPlot->Refresh(false);
+    if (sala != nullptr && My2DPlot != nullptr) {
+        if (plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), sala->SimulationActive()))
+            My2DPlot->Refresh(false);
+        else if (My2DPlot->Model().getNumGraphs() > 0)
+            graphChoice->SetSelection(plots.ShownView());  // the curves shown were not recomputed
+    }
     event.Skip();
 }
 
 void SorviwxFrame::FillSRPlotCtrGrid()
 {
     if (sala == nullptr || SRPlotGrid == nullptr) return;
-    FillPairGrid(*SRPlotGrid, sala->NumSources, sala->NumReceivers);
+    FillPairGrid(*SRPlotGrid, sala->NumSources, sala->NumReceivers, [this](unsigned int S, unsigned int R) {
+        return My2DPlot != nullptr && plots.PairShown(My2DPlot->Model(), *sala, S, R);
+    });
 }
 
 void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
@@ -57,8 +74,7 @@ void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
     if (sala != nullptr && My2DPlot != nullptr && row >= 0 && col >= 0 && row < SRPlotGrid->GetNumberRows() &&
         col < SRPlotGrid->GetNumberCols()) {
         const auto text = plots.ToggleCell(My2DPlot->Model(), *sala, static_cast<unsigned int>(row),
-                                           static_cast<unsigned int>(col),
-                                           SRPlotGrid->GetCellValue(row, col).ToStdString());
+                                           static_cast<unsigned int>(col));
         if (text) {
             SRPlotGrid->SetCellValue(row, col, wxString::FromUTF8(*text));
             My2DPlot->Refresh(false);

@@ -3,6 +3,8 @@
 
 #include "desktop/SorviwxFrame.h"
 
+#include <algorithm>
+
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/font.h>
@@ -69,6 +71,9 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     graphChoice->Append(_("Decay curve Normalized (LOG scale)"));
     graphChoice->Append(_("Frequency Response (LOG scale)"));
     graphChoice->SetSelection(0);
+    // Wide and tall enough for its longest entry ("Frequency Response (LOG scale)" was cut).
+    const wxSize best = graphChoice->GetBestSize();
+    graphChoice->SetInitialSize(wxSize(std::max(250, best.x), std::max(30, best.y)));
     selection->Add(graphChoice, 0, 0, 0);
     SRPlotGrid = new wxGrid(sp, ID_SRPLOTCTR, wxDefaultPosition, wxSize(width - 20, 240),
                             wxFULL_REPAINT_ON_RESIZE, "Visualization Control");
@@ -102,7 +107,9 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
         axis->SetDrawOutsideMargins(false);
     }
     for (int i = 0; i < 4; ++i) {
-        param_plot[i]->SetMargins(50, 40, 40, 40);
+        // Below the plot room for the band labels and, under them, the axis title (which
+        // otherwise is written inside the plot over the curves); at the left for "100.0".
+        param_plot[i]->SetMargins(40, 40, 56, 46);
         param_plot[i]->AddLayer(xaxis_param);
         param_plot[i]->AddLayer(yaxis_param[i]);
     }

@@ -12,12 +12,17 @@
 
 namespace {
 
-void* const labelFont = GLUT_BITMAP_TIMES_ROMAN_10;
+// The labels' bitmap font: its size is in device pixels, so a scaled display takes the larger.
+void* labelFont = GLUT_BITMAP_TIMES_ROMAN_10;
 
-PlotPixel Pointer(const wxMouseEvent& event)
+void* LabelFontFor(double pixelScale)
 {
-    const wxPoint p = event.GetPosition();
-    return PlotPixel{p.x, p.y};
+    return pixelScale >= 1.5 ? GLUT_BITMAP_TIMES_ROMAN_24 : GLUT_BITMAP_TIMES_ROMAN_10;
+}
+
+int DevicePixels(int logical, double scale)
+{
+    return static_cast<int>(std::lround(logical * scale));
 }
 
 // A 2D projection of the current viewport: x from x0 to x1, y from y0 to y1.
@@ -67,7 +72,8 @@ bool GL_Plot2D::RenderFrame()
     SetCurrent(*m_context);
 
     const wxSize canvas = GetClientSize();
-    glViewport(0, 0, canvas.x, canvas.y);
+    glViewport(0, 0, DevicePixels(canvas.x, plot.PixelScale()), DevicePixels(canvas.y, plot.PixelScale()));
+    labelFont = LabelFontFor(plot.PixelScale());
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
@@ -351,8 +357,16 @@ void GL_Plot2D::mouseLeftWindow(wxMouseEvent&) {}
 void GL_Plot2D::resized(wxSizeEvent& event)
 {
     const wxSize size = event.GetSize();
-    plot.Resize(size.x, size.y);
+    const double scale = GetContentScaleFactor();
+    plot.SetPixelScale(scale);
+    plot.Resize(DevicePixels(size.x, scale), DevicePixels(size.y, scale));
     Refresh();
+}
+
+PlotPixel GL_Plot2D::Pointer(const wxMouseEvent& event) const
+{
+    const wxPoint p = event.GetPosition();
+    return PlotPixel{DevicePixels(p.x, plot.PixelScale()), DevicePixels(p.y, plot.PixelScale())};
 }
 
 void GL_Plot2D::keyPressed(wxKeyEvent& event)

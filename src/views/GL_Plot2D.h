@@ -116,6 +116,9 @@ private:
     void render(wxPaintEvent& event);
     void OnIdle(wxIdleEvent& event);
 
+    // A mouse position in the model's device pixels.
+    PlotPixel Pointer(const wxMouseEvent& event) const;
+
     Plot2DModel plot;
     std::unique_ptr<wxGLContext> m_context;
     PlotSegments lines;  // reused from frame to frame

@@ -150,7 +150,7 @@ bool GL_Window::MakeCurrent()
 bool GL_Window::NeedsRedraw() const
 {
     if (!IsShownOnScreen()) return false;
-    if (dirty_ || !(view == drawnView_)) return true;
+    if (dirty_ || hiddenSinceDrawn_ || !(view == drawnView_)) return true;
     return sala && Fingerprint(*sala) != drawnRoom_;
 }
 
@@ -174,6 +174,7 @@ bool GL_Window::RenderFrame()
     drawnView_ = view;
     drawnRoom_ = sala ? Fingerprint(*sala) : 0;
     dirty_ = false;
+    hiddenSinceDrawn_ = false;
     return true;
 }
 
@@ -212,7 +213,10 @@ void GL_Window::mouseWheelMoved(wxMouseEvent& event)
 }
 
 void GL_Window::mouseReleased(wxMouseEvent&) {}
-void GL_Window::rightClick(wxMouseEvent&) {}
+void GL_Window::rightClick(wxMouseEvent& event)
+{
+    lastPos = event.GetPosition();  // the pan starts where the button went down
+}
 void GL_Window::mouseLeftWindow(wxMouseEvent&) {}
 void GL_Window::keyPressed(wxKeyEvent&) {}
 void GL_Window::keyReleased(wxKeyEvent&) {}
@@ -221,6 +225,8 @@ void GL_Window::OnMouseWheel(wxMouseEvent&) {}
 void GL_Window::viewExtent(wxMouseEvent&)
 {
     view.SetDefaultViewOptions();
+    if (view.DrawRoom && sala)
+        view.d = std::max(view.d, WholeRoomDistance(sala->GetMaxRoomLength(), view.fov, view.Aspect()));
 }
 
 void GL_Window::resized(wxSizeEvent&)
@@ -237,6 +243,9 @@ void GL_Window::render(wxPaintEvent&)
 
 void GL_Window::OnIdle(wxIdleEvent&)
 {
+    // A canvas shown again (its notebook page chosen) draws anew even when no paint event
+    // comes: its window's contents are not kept while hidden.
+    if (!IsShownOnScreen()) hiddenSinceDrawn_ = true;
     if (autoRedraw_ && NeedsRedraw()) draw();
 }
 
@@ -260,8 +269,7 @@ void GL_Window::setYRotation(int angle)
 
 void GL_Window::setTranslation(float dx, float dy)
 {
-    pan_x += dx;
-    pan_y += dy;
+    view.Pan(dx, dy);
 }
 
 // ---- GL state and camera -----------------------------------------------------------------
@@ -287,7 +295,8 @@ void GL_Window::AdjustView()
 {
     ApplyViewGLState();
     view.ForceFrameConstants();
-    view.target = view.DrawRoom && sala ? ViewTarget(*sala) : TPoint3D(0, 0, 0);
+    view.target = (view.DrawRoom && sala ? ViewTarget(*sala) : TPoint3D(0, 0, 0)) + view.pan;
+    view.reach = view.DrawRoom && sala ? sala->GetMaxRoomLength() / 2.0 : 0.0;
     view.width = getWidth();
     view.height = getHeight();
     view.UpdateFrame();
@@ -299,7 +308,6 @@ void GL_Window::AdjustView()
     glLoadIdentity();
     gluLookAt(view.viewpt.x, view.viewpt.y, view.viewpt.z, view.target.x, view.target.y,
               view.target.z, view.Up.x, view.Up.y, view.Up.z);
-    glTranslatef(pan_x, pan_y, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

@@ -30,7 +30,6 @@ public:
 
     ViewControl view;
     int xRot = 0, yRot = 0, zRot = 0;  // drag angles of the left button, degrees (0..360)
-    float pan_x = 0, pan_y = 0;        // pan along world x and y, one unit per pixel dragged
     bool IsActive = true;
     float c_ = 0, rotate_ = 0;
     wxPoint lastPos;
@@ -72,6 +71,7 @@ public:
     void mouseLeftWindow(wxMouseEvent& event);
     void keyPressed(wxKeyEvent& event);
     void keyReleased(wxKeyEvent& event);
+    // Left double click: the default camera, without pan, far enough to show the whole room.
     void viewExtent(wxMouseEvent& event);
     void resized(wxSizeEvent& event);
     void render(wxPaintEvent& event);
@@ -80,6 +80,7 @@ public:
 
     void setXRotation(int angle);
     void setYRotation(int angle);
+    // A right drag of (dx, dy) pixels: the picture follows the pointer (view.pan).
     void setTranslation(float dx, float dy);
 
     // GL state and camera (the context must be current).
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<wxGLContext> m_context;
     bool autoRedraw_ = true;
     bool dirty_ = true;
+    bool hiddenSinceDrawn_ = false;  // hidden on an idle event since the last picture
     ViewControl drawnView_;
     std::uint64_t drawnRoom_ = 0;
 

@@ -285,6 +285,21 @@ void Plot2DModel::Resize(int canvasWidth, int canvasHeight)
     SetViewPort();
 }
 
+void Plot2DModel::SetPixelScale(double scale)
+{
+    if (!(scale > 0) || !std::isfinite(scale) || scale == pixelScale) return;
+    // The margins at scale 1: bottom, left, right, top.
+    constexpr int base[4] = {25, 35, 15, 15};
+    auto scaled = [scale](int m) { return static_cast<int>(std::lround(m * scale)); };
+    margin_bottom = scaled(base[0]);
+    margin_left = scaled(base[1]);
+    margin_right = scaled(base[2]);
+    margin_top = scaled(base[3]);
+    pixelScale = scale;
+    dirty = true;
+    SetViewPort();
+}
+
 bool Plot2DModel::SetViewPort()
 {
     width = MainViewPortSize.x - margin_left - margin_right;

@@ -77,8 +77,13 @@ public:
     PlotPixel world2view(TPoint3D P) const;
     PlotMapping Mapping() const;
 
-    // Size event: the canvas's reported size; sets the plot area's size.
+    // Size event: the canvas's reported size in device pixels; sets the plot area's size.
     void Resize(int canvasWidth, int canvasHeight);
+    // Device pixels per window-system pixel (2 on a display scaled by 2): the margins grow with
+    // it, so that the labels keep their room; sizes and pointer positions are given in device
+    // pixels.
+    void SetPixelScale(double scale);
+    double PixelScale() const { return pixelScale; }
     bool HasSize() const { return sizeKnown; }
     // Plot-area size from the latest size; false when it has no pixels.
     bool SetViewPort();
@@ -139,6 +144,7 @@ private:
     std::vector<double> Grid(double lo, double hi, int n) const;
     std::vector<double> Ticks(double lo, double hi, int n) const;
 
+    double pixelScale = 1.0;
     std::vector<std::unique_ptr<TGraph>> graph;
     PlotPixel canvasSize;
     bool sizeKnown = false;

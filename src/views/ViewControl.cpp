@@ -1,5 +1,6 @@
 #include "views/ViewControl.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "views/ViewMath.h"
@@ -19,6 +20,7 @@ void ViewControl::SetDefaultViewOptions()
     g = 0.2;
     e = 40;
     d = 15.0 / 2.0 / std::tan(15 * kDegree);
+    pan = TPoint3D(0, 0, 0);
     pintura = 1;
     ViewSinglePlane = 0;
     ViewTriangles = 0;
@@ -31,6 +33,14 @@ void ViewControl::Zoom(const wxPoint&, float, bool InOut)
     d = ZoomedDistance(d, 4 * g * std::tan(0.5) / std::tan(fov), InOut);
 }
 
+void ViewControl::Pan(double dx_px, double dy_px)
+{
+    const OrbitFrame frame = OrbitCameraFrame(target, d, alpha, beta, e * g);
+    const TPoint3D step = PanStep(target, frame, d, fov, height, dx_px, dy_px);
+    pan += step;
+    target += step;
+}
+
 void ViewControl::ForceFrameConstants()
 {
     fov = 0.5;
@@ -40,7 +50,7 @@ void ViewControl::ForceFrameConstants()
 
 void ViewControl::UpdateFrame()
 {
-    const OrbitFrame frame = OrbitCameraFrame(target, d, alpha, beta, e * g);
+    const OrbitFrame frame = OrbitCameraFrame(target, d, alpha, beta, std::max(e * g, reach));
     viewpt = frame.eye;
     Up = frame.up;
     df = frame.df;

@@ -16,7 +16,8 @@ public:
     double g = 0.2;         // zoom step factor; with e, the depth margin
     double e = 40;          // depth margin factor (e g = 8 m)
     double d = 1;           // camera distance from the target, metres (always > 0)
-    TPoint3D target;        // point looked at
+    TPoint3D target;        // point looked at: the room's centre moved by pan
+    TPoint3D pan;           // move of the target from the room's centre, metres (right drag)
     TPoint3D viewpt;        // eye position
     TVector Up;             // camera up vector
     int width = 0, height = 0;  // viewport, pixels
@@ -31,17 +32,22 @@ public:
     bool drawReceivers = true;
     bool drawSourceIDs = true;
     bool drawReceiverIDs = true;
+    double reach = 0;  // half the room's diagonal, metres: the depth bounds reach around the room
     double df = 0;  // near-plane offset, computed on every frame
     double db = 0;  // far bound, computed on every frame
 
     // Azimuth 225 and elevation 40 degrees, field of view 0.5 rad, distance 15 / 2 / tan 15
-    // degrees; planes filled, single-plane and triangle modes off, plane 0 and receiver 0
-    // active. Leaves DrawRoom, activeTriangle, DrawLostRays and the draw... flags alone.
+    // degrees, no pan; planes filled, single-plane and triangle modes off, plane 0 and receiver
+    // 0 active. Leaves DrawRoom, activeTriangle, DrawLostRays and the draw... flags alone.
     void SetDefaultViewOptions();
     // One wheel notch towards the target (InOut) or away from it: 4 g tan 0.5 / tan fov metres
     // (0.8 m with the defaults). The distance stays positive: a notch that would reach the
     // target halves it instead. centerPoint and zoomFactor are not used.
     void Zoom(const wxPoint& centerPoint, float zoomFactor, bool InOut);
+
+    // A right drag of (dx, dy) pixels (x to the right, y downward): the picture follows the
+    // pointer (see PanStep), from the camera of the last frame.
+    void Pan(double dx_px, double dy_px);
 
     // The camera's fixed constants, forced on every frame.
     void ForceFrameConstants();

@@ -28,6 +28,28 @@ OrbitFrame OrbitCameraFrame(const TPoint3D& target, double distance_m, double az
     return f;
 }
 
+TPoint3D PanStep(const TPoint3D& target, const OrbitFrame& frame, double distance_m, double fov, int height_px,
+                 double dx_px, double dy_px)
+{
+    if (height_px <= 0 || !(distance_m > 0)) return {};
+    const TVector forward = Normal(TVector(target.x - frame.eye.x, target.y - frame.eye.y, target.z - frame.eye.z));
+    const TVector up = Normal(frame.up);
+    const TVector right = Normal(forward / up);
+    const double metresPerPixel = 2 * distance_m * std::tan(fov / 2) / height_px;
+    const TVector step = (up * dy_px - right * dx_px) * metresPerPixel;
+    if (!std::isfinite(step.x) || !std::isfinite(step.y) || !std::isfinite(step.z)) return {};
+    return {step.x, step.y, step.z};
+}
+
+double WholeRoomDistance(double diagonal_m, double fov, double aspect)
+{
+    // The bounding sphere inside the narrower of the two fields of view.
+    const double horizontal = 2 * std::atan(std::tan(fov / 2) * (aspect > 0 ? aspect : 1.0));
+    const double half = std::min(fov, horizontal) / 2;
+    if (!(diagonal_m > 0) || !(half > 0)) return 0;
+    return diagonal_m / 2 / std::sin(half);
+}
+
 double ZoomedDistance(double distance_m, double step_m, bool in)
 {
     if (!in) return distance_m + step_m;
@@ -63,7 +85,9 @@ ViewColor LostRayColor(unsigned reflections, int maxReflections)
 {
     // No reflected lost ray: every ray has no reflection and takes the full red.
     const double red = maxReflections > 0 ? 1.0 - 0.2 * reflections / maxReflections : 1.0;
-    return {Saturate(red), Saturate(reflections % 2), Saturate(reflections % 4)};
+    // Green and blue at most 0.4: at full strength an odd count gave near-white.
+    constexpr double kTint = 0.4;
+    return {Saturate(red), Saturate(kTint * (reflections % 2)), Saturate(kTint * (reflections % 4 != 0))};
 }
 
 std::string ElementLabel(char prefix, unsigned index)

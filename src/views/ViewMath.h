@@ -33,6 +33,16 @@ OrbitFrame OrbitCameraFrame(const TPoint3D& target, double distance_m, double az
 // It stays positive: a step that would reach the target halves the distance instead.
 double ZoomedDistance(double distance_m, double step_m, bool in);
 
+// The move of the camera's target, metres, for a pointer drag of (dx, dy) pixels (x to the
+// right, y downward) over a view `height_px` tall with the vertical field of view `fov`: the
+// picture moves with the pointer, a point at the target's depth staying under it.
+TPoint3D PanStep(const TPoint3D& target, const OrbitFrame& frame, double distance_m, double fov, int height_px,
+                 double dx_px, double dy_px);
+
+// The camera distance from which a room whose bounding box has the diagonal `diagonal_m` is
+// seen whole through the vertical field of view `fov` at the aspect width / height.
+double WholeRoomDistance(double diagonal_m, double fov, double aspect);
+
 // One colour per plane layer of the room: its stored colour / 255, or, for a layer without a
 // colour (-1), a colour derived from its index.
 std::vector<ViewColor> LayerColorTable(const TRoom& room);
@@ -41,7 +51,8 @@ std::vector<ViewColor> LayerColorTable(const TRoom& room);
 ViewColor TableColor(const std::vector<ViewColor>& table, int layer);
 
 // A lost ray with `reflections` reflections when the most reflected lost ray had
-// `maxReflections`: from red towards dark red as it was reflected more; components in 0..1.
+// `maxReflections`: red, salmon or crimson by the reflection count, darker as it was
+// reflected more; never so light that it fades into the white background.
 ViewColor LostRayColor(unsigned reflections, int maxReflections);
 
 // The label of source or receiver `index` (from 0): prefix, then index + 1 in two digits at

@@ -251,6 +251,7 @@ TEST_F(ImportDialogTest, ListsHaveOneNameColumnAndNoHeader)
         EXPECT_FALSE(list->HasFlag(wxLC_SINGLE_SEL));
     }
     EXPECT_EQ(dialog_->GetClientSize(), wxSize(1024, 768));
+    EXPECT_EQ(dialog_->GetTitle(), "Import from DXF");  // once without a title
     EXPECT_TRUE(dialog_->NewFile);
     EXPECT_TRUE(dialog_->RadioButton1->GetValue());
 }

@@ -38,6 +38,25 @@ TEST(ParameterCurvesTest, OneCurvePerPairReceiversOutermostWithBandValues)
     EXPECT_DOUBLE_EQ(c80.ymax, 8.0);
 }
 
+// The x axis is ticked at the curves' band positions and reads their centre frequencies (not
+// band numbers); a room without results gets the same ticks.
+TEST(ParameterCurvesTest, TicksAtTheBandsReadTheirFrequencies)
+{
+    PlotResultsFixture fx(1, {1});
+    const char* const labels[] = {"63", "125", "250", "500", "1k", "2k", "4k", "8k", "16k"};
+    for (bool results : {true, false}) {
+        fx.room->ResultsCreated = results;
+        const ParameterChart c = ParameterCurves(*fx.room, 1);
+        ASSERT_EQ(c.ticks.size(), 9u);
+        for (unsigned int b = 0; b < 9; ++b) {
+            EXPECT_EQ(c.ticks[b].label, labels[b]);
+            EXPECT_EQ(c.ticks[b].x, b + 1.0);
+            if (results) EXPECT_EQ(c.ticks[b].x, c.curves[0].x[b]);
+        }
+    }
+    EXPECT_TRUE(ParameterBandTicks(0).empty());
+}
+
 TEST(ParameterCurvesTest, RangeLeavesOutValuesThatAreNotFinite)
 {
     PlotResultsFixture fx(1, {1});

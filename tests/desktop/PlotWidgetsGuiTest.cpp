@@ -39,7 +39,7 @@ protected:
     wxPanel* panel = nullptr;
 };
 
-TEST_F(PlotWidgetsTest, ChartHoldsTheAxesThenOneCurvePerPairAndAHiddenLegend)
+TEST_F(PlotWidgetsTest, ChartHoldsTheAxesThenOneCurvePerPairAndALegend)
 {
     mpWindow* chart = MakeChart();
     mpLayer* xaxis = chart->GetLayer(0);
@@ -57,10 +57,18 @@ TEST_F(PlotWidgetsTest, ChartHoldsTheAxesThenOneCurvePerPairAndAHiddenLegend)
         EXPECT_FALSE(curve->GetDrawOutsideMargins());
         EXPECT_EQ(curve->GetPen().GetWidth(), 2);
         EXPECT_EQ(curve->GetPen().GetColour().GetRGB(), PlotColourValue(i));
+        // Names at the curves' ends would lie on top of each other: the legend names them.
+        EXPECT_FALSE(curve->GetShowName());
     }
     auto* legend = dynamic_cast<mpInfoLegend*>(chart->GetLayer(6));
     ASSERT_NE(legend, nullptr);
-    EXPECT_FALSE(legend->IsVisible());
+    EXPECT_TRUE(legend->IsVisible());
+    // The x axis reads the bands' frequencies at the bands.
+    const std::vector<charts::AxisTick>& ticks = dynamic_cast<mpScaleX*>(xaxis)->GetTickLabels();
+    ASSERT_EQ(ticks.size(), 9u);
+    EXPECT_EQ(ticks.front(), (charts::AxisTick{1.0, "63"}));
+    EXPECT_EQ(ticks[4], (charts::AxisTick{5.0, "1k"}));
+    EXPECT_EQ(ticks.back(), (charts::AxisTick{9.0, "16k"}));
     EXPECT_EQ(dynamic_cast<mpScaleX*>(xaxis)->SetLabelFormat(), "%.0f");
     EXPECT_EQ(dynamic_cast<mpScaleY*>(yaxis)->SetLabelFormat(), "%1.1f");
     EXPECT_DOUBLE_EQ(chart->GetDesiredXmin(), 0.5);
@@ -88,7 +96,7 @@ TEST_F(PlotWidgetsTest, PairGridHasARowPerSourceAndAColumnPerReceiver)
     auto* grid = new wxGrid(panel, wxID_ANY);
     grid->CreateGrid(0, 0);
     frame->Show();
-    FillPairGrid(*grid, 3, 2);
+    FillPairGrid(*grid, 3, 2, [](unsigned int S, unsigned int R) { return S == 2 && R == 0; });
     ASSERT_EQ(grid->GetNumberRows(), 3);
     ASSERT_EQ(grid->GetNumberCols(), 2);
     EXPECT_TRUE(grid->IsEnabled());
@@ -97,14 +105,15 @@ TEST_F(PlotWidgetsTest, PairGridHasARowPerSourceAndAColumnPerReceiver)
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 2; ++c) {
             EXPECT_TRUE(grid->IsReadOnly(r, c));
-            EXPECT_EQ(grid->GetCellValue(r, c), "");
+            // Ticked exactly where the pair's curves are shown.
+            EXPECT_EQ(grid->GetCellValue(r, c), r == 2 && c == 0 ? "1" : "") << r << c;
         }
     grid->SetCellValue(0, 0, "1");
-    FillPairGrid(*grid, 1, 1);
+    FillPairGrid(*grid, 1, 1, [](unsigned int, unsigned int) { return false; });
     EXPECT_EQ(grid->GetNumberRows(), 1);
     EXPECT_EQ(grid->GetCellValue(0, 0), "");
 
-    FillPairGrid(*grid, 0, 4);
+    FillPairGrid(*grid, 0, 4, [](unsigned int, unsigned int) { return true; });
     EXPECT_FALSE(grid->IsEnabled());
     EXPECT_EQ(grid->GetNumberRows(), 1);
     EXPECT_EQ(grid->GetNumberCols(), 1);

@@ -17,7 +17,7 @@ protected:
     Plot2DModel plot{400, 300};
     ResponsePlots plots;
 
-    void SetUp() override { plots.DrawCurves(plot, *fx.room, true); }
+    void SetUp() override { plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN); }
 
     std::vector<bool> Shown() const
     {
@@ -75,24 +75,66 @@ TEST_F(ResponsePlotsTest, DrawsOneLinearCurvePerSourceReceiverAndChannelInItsCol
 
 TEST_F(ResponsePlotsTest, GridCellOfSecondSourceAndReceiverTogglesCurvesFourAndFive)
 {
-    // Cell text before the click, text after, curves shown after.
-    struct Step {
-        const char* before;
+    // Drawn curves are shown, and the cells say so; every click flips the pair and its cell.
+    for (unsigned int S = 0; S < 2; ++S)
+        for (unsigned int R = 0; R < 2; ++R) EXPECT_TRUE(plots.PairShown(plot, *fx.room, S, R)) << S << R;
+    const struct {
         const char* after;
         bool shown;
-    };
-    const Step steps[] = {{"", "1", true}, {"1", "0", false}, {"0", "1", true}};
-    for (const Step& s : steps) {
-        const auto text = plots.ToggleCell(plot, *fx.room, 1, 1, s.before);
+    } steps[] = {{"0", false}, {"1", true}, {"0", false}};
+    for (const auto& s : steps) {
+        const auto text = plots.ToggleCell(plot, *fx.room, 1, 1);
         ASSERT_TRUE(text.has_value());
         EXPECT_EQ(*text, s.after);
+        EXPECT_EQ(plots.PairShown(plot, *fx.room, 1, 1), s.shown);
         EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, s.shown, s.shown}));
     }
-    // A one-channel pair hides its one curve.
-    plots.ToggleCell(plot, *fx.room, 0, 0, "1");
-    EXPECT_EQ(Shown(), (std::vector<bool>{false, true, true, true, true, true}));
-    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 2, 0, "").has_value());
-    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 2, "").has_value());
+    // A one-channel pair hides its one curve; the other pairs keep their state.
+    EXPECT_EQ(plots.ToggleCell(plot, *fx.room, 0, 0), "0");
+    EXPECT_EQ(Shown(), (std::vector<bool>{false, true, true, true, false, false}));
+    EXPECT_TRUE(plots.PairShown(plot, *fx.room, 1, 0));
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 2, 0).has_value());
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 2).has_value());
+    EXPECT_FALSE(plots.PairShown(plot, *fx.room, 2, 0));
+    // New curves are all shown again.
+    plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN);
+    EXPECT_TRUE(plots.PairShown(plot, *fx.room, 0, 0));
+    EXPECT_TRUE(plots.PairShown(plot, *fx.room, 1, 1));
+}
+
+// New results are drawn in the view that is chosen, with that view's ranges, and the plot
+// reports which view it shows.
+TEST_F(ResponsePlotsTest, NewCurvesAreDrawnInTheChosenView)
+{
+    struct Case {
+        int view;
+        unsigned int length;
+        AxisUnit unit;
+    };
+    const Case cases[] = {{VIEW_PRESSURE_LIN, 2205, AxisUnit::Seconds},
+                          {VIEW_PRESSURE_LOG, 2205, AxisUnit::Seconds},
+                          {VIEW_DECAY, 2205, AxisUnit::Seconds},
+                          {VIEW_DECAY_NORMALIZED, 2205, AxisUnit::Seconds},
+                          {VIEW_SPECTRUM, 4096, AxisUnit::Hertz}};
+    for (const Case& c : cases) {
+        plots.DrawCurves(plot, *fx.room, c.view);
+        EXPECT_EQ(plots.ShownView(), c.view);
+        ASSERT_EQ(plot.getNumGraphs(), 6u);
+        EXPECT_EQ(plot.Graph(5).GetLength(), c.length) << c.view;
+        // The same points as choosing the view afterwards.
+        const std::vector<TPoint3D> drawn(plot.Graph(5).Points(), plot.Graph(5).Points() + plot.Graph(5).GetLength());
+        const TPoint3D yRange = plot.GetYRange();
+        ASSERT_TRUE(plots.ShowView(plot, *fx.room, c.view, false));
+        for (unsigned int n = 0; n < c.length; n += 97) EXPECT_EQ(drawn[n], plot.Graph(5).Points()[n]) << c.view << " " << n;
+        EXPECT_FLOAT_EQ(plot.GetYRange().x, yRange.x) << c.view;
+        EXPECT_FLOAT_EQ(plot.GetYRange().y, yRange.y) << c.view;
+        if (c.unit == AxisUnit::Hertz) EXPECT_GT(plot.GetXRange().y, 20000.0f);
+    }
+    plots.DrawCurves(plot, *fx.room, VIEW_DECAY_NORMALIZED);
+    EXPECT_FLOAT_EQ(plot.GetYRange().x, -100.0f);
+    EXPECT_FLOAT_EQ(plot.GetYRange().y, 0.0f);
+    plots.DrawCurves(plot, *fx.room, NumResponseViews);  // out of range: linear pressure
+    EXPECT_EQ(plots.ShownView(), VIEW_PRESSURE_LIN);
 }
 
 TEST_F(ResponsePlotsTest, TimeViewsGiveLevelAndDecayCurves)
@@ -149,18 +191,18 @@ TEST_F(ResponsePlotsTest, StaleCurvesIgnoreViewsAndClicksUntilRedrawn)
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, true));  // run active
     plots.Invalidate();
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, false));
-    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 0, "").has_value());
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 0).has_value());
     EXPECT_FLOAT_EQ(plot.Graph(0).Points()[0].y, first);
 
-    plots.DrawCurves(plot, *fx.room, true);
+    plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN);
     EXPECT_TRUE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LOG, false));
 
     // A receiver added behind the plots' back: the curves no longer match the room.
     fx.AddReceiver(1);
     EXPECT_FALSE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LIN, false));
-    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 0, "").has_value());
+    EXPECT_FALSE(plots.ToggleCell(plot, *fx.room, 0, 0).has_value());
     fx.FillResults();
-    plots.DrawCurves(plot, *fx.room, true);
+    plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN);
     EXPECT_EQ(plot.getNumGraphs(), 8u);
     EXPECT_EQ(plots.Layout().NumPairs(), 6u);
     EXPECT_TRUE(plots.ShowView(plot, *fx.room, VIEW_PRESSURE_LIN, false));
@@ -169,7 +211,7 @@ TEST_F(ResponsePlotsTest, StaleCurvesIgnoreViewsAndClicksUntilRedrawn)
 TEST_F(ResponsePlotsTest, RoomWithoutResultsLeavesThePlotEmpty)
 {
     fx.room->ResultsCreated = false;
-    plots.DrawCurves(plot, *fx.room, true);
+    plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN);
     EXPECT_EQ(plot.getNumGraphs(), 0u);
     EXPECT_EQ(plots.Layout().NumPairs(), 4u);
     EXPECT_FALSE(plots.Valid());
@@ -183,13 +225,13 @@ TEST_F(ResponsePlotsTest, LinLogSwitchRedrawsAndNamesTheScaleLeft)
     EXPECT_FALSE(linScale);
     const float p0 = PlotResultsFixture::Identity(0, 0, 0);
     EXPECT_NEAR(plot.Graph(0).Points()[0].y, 10.0 * std::log10(p0 + 1e-7), 1e-4);
-    plots.DrawCurves(plot, *fx.room, linScale);
+    plots.DrawCurves(plot, *fx.room, linScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG);
     EXPECT_NEAR(plot.Graph(0).Points()[0].y, 10.0 * std::log10(p0 + 1e-7), 1e-4);
     plots.Invalidate();  // the scale still switches on stale curves, which stay as they are
     EXPECT_EQ(plots.SwitchLinLog(plot, *fx.room, linScale, false), "Log Scale");
     EXPECT_TRUE(linScale);
     EXPECT_NEAR(plot.Graph(0).Points()[0].y, 10.0 * std::log10(p0 + 1e-7), 1e-4);
-    plots.DrawCurves(plot, *fx.room, linScale);
+    plots.DrawCurves(plot, *fx.room, linScale ? VIEW_PRESSURE_LIN : VIEW_PRESSURE_LOG);
     EXPECT_FLOAT_EQ(plot.Graph(0).Points()[0].y, p0);
 }
 
@@ -204,7 +246,7 @@ TEST(PlotColoursTest, FiftySixthCurveTakesTheFirstColour)
     PlotResultsFixture fx(28, {1, 1}, 16);
     Plot2DModel plot(400, 300);
     ResponsePlots plots;
-    plots.DrawCurves(plot, *fx.room, true);
+    plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN);
     ASSERT_EQ(plot.getNumGraphs(), 56u);
     EXPECT_EQ(plot.GetGraphColor(55).x, plot.GetGraphColor(0).x);
     EXPECT_EQ(plot.GetGraphColor(55).z, plot.GetGraphColor(0).z);

@@ -62,6 +62,7 @@ TEST_F(RoomDesignerTest, StartsFromTheDefaultRoom)
         EXPECT_DOUBLE_EQ(designer_->SpinCtrl[i]->GetMax(), 1000.0);
         EXPECT_DOUBLE_EQ(designer_->SpinCtrl[i]->GetIncrement(), 0.5);
     }
+    EXPECT_EQ(designer_->GetTitle(), "Create Standard Rooms");  // once without a title
     ASSERT_NE(designer_->room, nullptr);
     EXPECT_EQ(designer_->room->NumPlanes, 18u);
     EXPECT_EQ(designer_->room->NumMaterials, 3u);

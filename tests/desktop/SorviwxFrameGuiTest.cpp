@@ -222,6 +222,34 @@ TEST_F(SorviwxFrameTest, GridsStartEmptyWithTheirColumns)
     EXPECT_EQ(frame->PlaneLayerGrid->GetSelectionMode(), wxGrid::wxGridSelectCells);
 }
 
+// No text of the window is cut: every grid column is as wide as its label and every
+// button as its label needs ("SPL (1m)", "scatt", "Color", "Add Receiver Type", "Invert" once
+// were cut).
+TEST_F(SorviwxFrameTest, LabelsOfTheLeftPanelFitTheirControls)
+{
+    for (wxGrid* grid : {frame->MaterialGrid, frame->SrcLayerGrid, frame->PlaneLayerGrid, frame->SourceGrid,
+                         frame->ReceiverGrid, frame->RecLayerGrid}) {
+        const wxFont font = grid->GetLabelFont();
+        for (int c = 0; c < grid->GetNumberCols(); ++c) {
+            int w = 0, h = 0;
+            grid->GetTextExtent(grid->GetColLabelValue(c), &w, &h, nullptr, nullptr, &font);
+            EXPECT_GE(grid->GetColSize(c), w + 8) << grid->GetName() << " " << grid->GetColLabelValue(c);
+        }
+    }
+    for (wxButton* button : {frame->BtnInvPlane, frame->BtnAddMaterial, frame->BtnDelMaterial, frame->BtnAddPlaneLayer,
+                             frame->BtnDelPlaneLayer, frame->BtnAddSrcLayer, frame->BtnDelSrcLayer, frame->BtnAddSource,
+                             frame->BtnDelSource, frame->BtnAddRecLayer, frame->BtnDelRecLayer, frame->BtnAddReceiver,
+                             frame->BtnDelReceiver}) {
+        const wxSize best = button->GetBestSize();
+        EXPECT_GE(button->GetSize().x, best.x) << button->GetLabel();
+        EXPECT_GE(button->GetSize().y, best.y) << button->GetLabel();
+        // Not clipped by the box that holds it.
+        EXPECT_LE(button->GetRect().GetRight(), button->GetParent()->GetClientSize().x) << button->GetLabel();
+    }
+    // The view choice shows its longest entry whole.
+    EXPECT_GE(frame->graphChoice->GetSize().x, frame->graphChoice->GetBestSize().x);
+}
+
 TEST_F(SorviwxFrameTest, ChartsShareOneFrequencyAxisAndTileTheView)
 {
     for (int i = 0; i < 4; ++i) {

@@ -113,17 +113,27 @@ TEST_F(SorviwxFramePlotsTest, ResultsGiveCurvesGridAndCharts)
     EXPECT_NE(dynamic_cast<mpInfoLegend*>(frame->param_plot[0]->GetLayer(6)), nullptr);
 }
 
+// Every box is ticked exactly when its pair's curves are shown: all after results arrive,
+// and each click flips both.
 TEST_F(SorviwxFramePlotsTest, GridClicksToggleThePairsCurves)
 {
     ShowResults(big);
+    wxGrid& grid = *frame->SRPlotGrid;
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c) EXPECT_EQ(grid.GetCellValue(r, c), "1") << r << c;
     ClickCell(1, 1);
-    EXPECT_EQ(frame->SRPlotGrid->GetCellValue(1, 1), "1");
-    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, true, true}));
-    ClickCell(1, 1);
-    EXPECT_EQ(frame->SRPlotGrid->GetCellValue(1, 1), "0");
+    EXPECT_EQ(grid.GetCellValue(1, 1), "0");
     EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, false, false}));
     ClickCell(1, 1);
+    EXPECT_EQ(grid.GetCellValue(1, 1), "1");
     EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, true, true}));
+    ClickCell(0, 0);
+    EXPECT_EQ(grid.GetCellValue(0, 0), "0");
+    EXPECT_EQ(Shown(), (std::vector<bool>{false, true, true, true, true, true}));
+    // New results: all shown, all ticked again.
+    ShowResults(small);
+    EXPECT_EQ(grid.GetCellValue(0, 0), "1");
+    EXPECT_EQ(Shown(), (std::vector<bool>{true}));
 }
 
 TEST_F(SorviwxFramePlotsTest, ViewChoiceRecomputesUnlessStaleOrRunning)
@@ -138,6 +148,7 @@ TEST_F(SorviwxFramePlotsTest, ViewChoiceRecomputesUnlessStaleOrRunning)
         const view_test::HeldRun run(*frame->sala);
         ChooseView(VIEW_SPECTRUM);
         EXPECT_EQ(Plot().Graph(0).GetLength(), 2205u);  // still the decay curve
+        EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_DECAY_NORMALIZED);  // and the choice says so
     }
     ChooseView(VIEW_SPECTRUM);
     EXPECT_EQ(Plot().Graph(0).GetLength(), 4096u);  // 2205 samples: FFT 8192, every bin below fs/2
@@ -146,14 +157,38 @@ TEST_F(SorviwxFramePlotsTest, ViewChoiceRecomputesUnlessStaleOrRunning)
     frame->InvalidatePlots();
     ChooseView(VIEW_PRESSURE_LIN);
     EXPECT_EQ(Plot().Graph(0).GetLength(), 4096u);
+    EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_SPECTRUM);
     ClickCell(0, 0);
-    EXPECT_EQ(frame->SRPlotGrid->GetCellValue(0, 0), "");
+    EXPECT_EQ(frame->SRPlotGrid->GetCellValue(0, 0), "1");
+    EXPECT_EQ(Shown()[0], true);
 
-    // The next results draw linear pressure again and work with the views.
+    // The next results are drawn in the chosen view and work with the views.
     projtest::Quietly([&] { frame->CreatePlotResults(); });
-    EXPECT_EQ(Plot().Graph(0).GetLength(), 2205u);
+    EXPECT_EQ(Plot().Graph(0).GetLength(), 4096u);
+    EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_SPECTRUM);
     ChooseView(VIEW_PRESSURE_LOG);
     EXPECT_NEAR(Plot().Graph(0).Points()[0].y, 10 * std::log10(PlotResultsFixture::Identity(0, 0, 0) + 1e-7), 1e-4);
+}
+
+// A second run's results show the view the choice reads (once they came as linear pressure
+// under "Frequency Response (LOG scale)").
+TEST_F(SorviwxFramePlotsTest, NewResultsShowTheChosenView)
+{
+    ShowResults(big);
+    ChooseView(VIEW_DECAY_NORMALIZED);
+    projtest::Quietly([&] { frame->CreatePlotResults(); });  // the next run's results
+    EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_DECAY_NORMALIZED);
+    ASSERT_EQ(Plot().getNumGraphs(), 6u);
+    for (unsigned int i = 0; i < 6; ++i) EXPECT_NEAR(Peak(i), 0.0, 1e-6) << i;
+    EXPECT_FLOAT_EQ(Plot().GetYRange().x, -100.0f);
+    EXPECT_FLOAT_EQ(Plot().GetYRange().y, 0.0f);
+
+    ChooseView(VIEW_SPECTRUM);
+    ShowResults(small);
+    EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_SPECTRUM);
+    ASSERT_EQ(Plot().getNumGraphs(), 1u);
+    EXPECT_EQ(Plot().Graph(0).GetLength(), 4096u);
+    EXPECT_GT(Plot().GetXRange().y, 20000.0);  // hertz
 }
 
 TEST_F(SorviwxFramePlotsTest, FewerPairsRebuildEveryChartWithOnlyTheNewCurves)
@@ -187,15 +222,16 @@ TEST_F(SorviwxFramePlotsRealInput, ClickingACellTogglesThePairsCurves)
     wxUIActionSimulator input;
     input.MouseMove(at);
     ASSERT_TRUE(WaitUntil([&] { return wxGetMousePosition() == at; }));
+    ASSERT_EQ(grid.GetCellValue(1, 1), "1");
     input.MouseClick();
-    ASSERT_TRUE(WaitUntil([&] { return grid.GetCellValue(1, 1) == "1"; }, std::chrono::seconds(5)));
-    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, true, true}));
+    ASSERT_TRUE(WaitUntil([&] { return grid.GetCellValue(1, 1) == "0"; }, std::chrono::seconds(5)));
+    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, false, false}));
     // Past the double-click interval, or the second click counts as a double click.
     const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
     WaitUntil([&] { return std::chrono::steady_clock::now() > later; });
     input.MouseClick();
-    ASSERT_TRUE(WaitUntil([&] { return grid.GetCellValue(1, 1) == "0"; }, std::chrono::seconds(5)));
-    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, false, false}));
+    ASSERT_TRUE(WaitUntil([&] { return grid.GetCellValue(1, 1) == "1"; }, std::chrono::seconds(5)));
+    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, true, true, true, true}));
 }
 
 }  // namespace

@@ -117,6 +117,47 @@ TEST_F(GL_Plot2DGuiTest, CurvesLandWhereWorld2ViewPredicts)
     EXPECT_GT(Count(0, 15, 35, 300, Rgb{0, 0, 0}), 100);
 }
 
+// On a scaled display (GDK_SCALE=2) the plot once filled a quarter of its canvas: the model
+// takes the canvas in device pixels, so the plot area and the margins scale with the display,
+// and a curve spans the plot area's full width in the back buffer at any scale.
+TEST_F(GL_Plot2DGuiTest, PlotFillsItsCanvasInDevicePixelsAtAnyScale)
+{
+    Open();
+    const double scale = plot->GetContentScaleFactor();
+    const Plot2DModel& m = plot->Model();
+    EXPECT_EQ(m.PixelScale(), scale);
+    const int W = static_cast<int>(std::lround(455 * scale)), H = static_cast<int>(std::lround(345 * scale));
+    EXPECT_EQ(m.width + m.margin_left + m.margin_right + 5, W);
+    EXPECT_EQ(m.height + m.margin_bottom + m.margin_top + 5, H);
+    EXPECT_EQ(m.margin_left, static_cast<int>(std::lround(35 * scale)));
+
+    Add({0, 10}, {0, 1});  // the window, hidden
+    plot->SetGraphViewStatus(0, false);
+    const float row = 0.517f;  // between grid lines
+    Add({0, 10}, {row, row});
+    ASSERT_TRUE(plot->RenderFrame());
+    std::vector<unsigned char> rgb(3 * static_cast<size_t>(W));
+    const wxPoint mid = plot->world2view(TPoint3D(5, row));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, H - 1 - mid.y, W, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    int first = -1, last = -1;
+    for (int x = 0; x < W; ++x)
+        if (rgb[3 * x] == 255 && rgb[3 * x + 1] == 0 && rgb[3 * x + 2] == 0) {
+            if (first < 0) first = x;
+            last = x;
+        }
+    EXPECT_NEAR(first, m.margin_left, 2);
+    EXPECT_NEAR(last, m.margin_left + m.width, 2);
+    // The pointer is read in device pixels: the middle of the canvas is the middle of the data.
+    wxMouseEvent event(wxEVT_LEFT_DOWN);
+    event.SetEventObject(plot);
+    const wxPoint logical(static_cast<int>(mid.x / scale), static_cast<int>(mid.y / scale));
+    event.SetPosition(logical);
+    plot->ProcessWindowEvent(event);
+    EXPECT_NEAR(m.CrossHairPoint().x, 5, 0.1);
+}
+
 TEST_F(GL_Plot2DGuiTest, LongResponseKeepsItsPeaks)
 {
     Open();

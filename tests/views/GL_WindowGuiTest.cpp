@@ -248,12 +248,24 @@ TEST_F(GLWindowGuiTest, MouseDragOrbitsRightDragPansWheelZoomsDoubleClickResets)
     Render();
     EXPECT_TRUE(Near(source, 2, IsRed));
 
-    // Motion without a button moves nothing; right drag pans one unit per pixel.
+    // Motion without a button moves nothing; a right drag moves the picture with the pointer
+    // (the source at the target's depth by as many pixels) and is a reason to redraw.
     Mouse(wxEVT_MOTION, {200, 200});
     EXPECT_EQ(view->yRot, 20);
-    Mouse(wxEVT_MOTION, {205, 198}, false, true);
-    EXPECT_FLOAT_EQ(view->pan_x, 5);
-    EXPECT_FLOAT_EQ(view->pan_y, -2);
+    Render();
+    EXPECT_FALSE(view->NeedsRedraw());
+    const wxPoint before = Project(source);
+    Mouse(wxEVT_RIGHT_DOWN, {200, 200}, false, true);
+    Mouse(wxEVT_MOTION, {230, 188}, false, true);
+    Mouse(wxEVT_RIGHT_UP, {230, 188});
+    EXPECT_TRUE(view->NeedsRedraw());
+    Render();
+    const wxPoint after = Project(source);
+    EXPECT_NEAR(after.x - before.x, 30, 2);
+    EXPECT_NEAR(after.y - before.y, -12, 2);
+    EXPECT_TRUE(Near(source, 2, IsRed));
+    const TPoint3D panned = view->view.pan;
+    EXPECT_NE(panned, TPoint3D(0, 0, 0));
 
     // Wheel: 0.8 m per notch; however far forward, the camera stays before the target.
     Mouse(wxEVT_MOUSEWHEEL, {200, 200}, false, false, 120);
@@ -266,14 +278,15 @@ TEST_F(GLWindowGuiTest, MouseDragOrbitsRightDragPansWheelZoomsDoubleClickResets)
     Render();
     EXPECT_GT(view->view.ZNear(), 0);
 
-    // Double click: camera and modes back to the defaults; pan and drag angles stay.
+    // Double click: camera, pan and modes back to the defaults (the small room fits at the
+    // default distance); the drag angles stay.
     view->view.ViewSinglePlane = 1;
     Mouse(wxEVT_LEFT_DCLICK, {200, 200}, true);
     EXPECT_DOUBLE_EQ(view->view.alpha, defaults.alpha);
     EXPECT_DOUBLE_EQ(view->view.beta, defaults.beta);
     EXPECT_DOUBLE_EQ(view->view.d, defaults.d);
     EXPECT_EQ(view->view.ViewSinglePlane, 0);
-    EXPECT_FLOAT_EQ(view->pan_x, 5);
+    EXPECT_EQ(view->view.pan, TPoint3D(0, 0, 0));
     EXPECT_EQ(view->xRot, 346);
 }
 
@@ -317,11 +330,22 @@ TEST_F(GLWindowGuiTest, RedrawsOnlyAfterTheViewOrTheRoomChanged)
     view->MarkDirty();
     EXPECT_TRUE(view->NeedsRedraw());
 
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
+
     // Hidden: nothing to draw, nothing drawn.
     frame->Hide();
     ASSERT_TRUE(WaitUntil([&] { return !view->IsShownOnScreen(); }));
     EXPECT_FALSE(view->NeedsRedraw());
     EXPECT_FALSE(view->RenderFrame());
+    // Shown again (a notebook page chosen again), unchanged: the picture is drawn anew, with
+    // or without a paint event, since the hidden window kept none.
+    PumpEvents();
+    view->SetAutoRedraw(false);
+    frame->Show();
+    ASSERT_TRUE(WaitUntil([&] { return view->IsShownOnScreen(); }));
+    EXPECT_TRUE(view->NeedsRedraw());
+    view->SetAutoRedraw(true);
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
 }
 
 // A preview freed with its dialog (the room designer's) must not end the program's loop.
@@ -412,12 +436,12 @@ TEST_F(GLWindowGuiTest, RefusedAttributesFallBackToOnesTheDisplayHas)
 
 namespace {
 
-TEST_F(GLWindowGuiTest, ResizingResetsTheCameraAndKeepsThePan)
+TEST_F(GLWindowGuiTest, ResizingResetsTheCameraAndThePan)
 {
     view->view.alpha = 1;
     view->view.d = 3;
     view->view.ViewTriangles = 1;
-    view->pan_x = 4;
+    view->view.pan = TPoint3D(4, 0, 0);
     frame->SetClientSize(500, 400);
     // The size event has come when the viewer took the new size (5 pixels less each way).
     ASSERT_TRUE(WaitUntil([&] {
@@ -426,7 +450,7 @@ TEST_F(GLWindowGuiTest, ResizingResetsTheCameraAndKeepsThePan)
     EXPECT_NEAR(view->view.alpha, 225 * kDeg, 1e-12);
     EXPECT_NEAR(view->view.d, 27.99, 0.005);
     EXPECT_EQ(view->view.ViewTriangles, 0);
-    EXPECT_FLOAT_EQ(view->pan_x, 4);
+    EXPECT_EQ(view->view.pan, TPoint3D(0, 0, 0));
     Render();
     EXPECT_EQ(view->view.width, view->GetClientSize().GetWidth());
     EXPECT_EQ(view->view.height, view->GetClientSize().GetHeight());
@@ -462,6 +486,36 @@ TEST_F(GLWindowGuiTest, SpareOperationsWork)
     view->SetRoom(&room);
 }
 
+// A long pan and a wheel notch keep the room on screen; however far the view went, a double
+// click shows the whole room again, also a room larger than the default distance shows.
+TEST_F(GLWindowGuiTest, AfterPanAndZoomADoubleClickShowsTheWholeRoom)
+{
+    const TPoint3D source(1, 1, 1);
+    AddSource(room, source);
+    view->view.drawSourceIDs = false;
+    Render();
+    Mouse(wxEVT_RIGHT_DOWN, {300, 200}, false, true);
+    Mouse(wxEVT_MOTION, {100, 260}, false, true);
+    Mouse(wxEVT_RIGHT_UP, {100, 260});
+    Mouse(wxEVT_MOUSEWHEEL, {100, 260}, false, false, 120);
+    Render();
+    EXPECT_TRUE(Near(source, 2, IsRed));
+
+    // A hall 150 m long: from the default 28 m it cannot be seen whole.
+    AddReceiver(room, TPoint3D(-74, -5, 0), 1.0);
+    AddReceiver(room, TPoint3D(74, 5, 10), 1.0);
+    for (int notch = 0; notch < 20; ++notch) Mouse(wxEVT_MOUSEWHEEL, {100, 260}, false, false, 120);
+    Mouse(wxEVT_LEFT_DCLICK, {200, 200}, true);
+    EXPECT_EQ(view->view.pan, TPoint3D(0, 0, 0));
+    Render();
+    const int w = view->getWidth(), h = view->getHeight();
+    for (const TPoint3D& p : {TPoint3D(-74, -5, 0), TPoint3D(74, 5, 10), source}) {
+        const wxPoint at = Project(p);
+        EXPECT_TRUE(at.x > 0 && at.x < w && at.y > 0 && at.y < h) << p.x << " at " << at.x << "," << at.y;
+    }
+    EXPECT_TRUE(Near(TPoint3D(74, 5, 10), 3, IsGreen));
+}
+
 // Real pointer input through the window system (one test at a time on the display).
 class GLWindowRealInput : public GLWindowGuiTest {};
 
@@ -482,6 +536,38 @@ TEST_F(GLWindowRealInput, DraggingWithThePointerTurnsTheCamera)
         << "yRot " << view->yRot;
     EXPECT_DOUBLE_EQ(view->view.alpha, 1.0);
     EXPECT_EQ(view->xRot, 0);
+}
+
+// A right drag with the real pointer moves the picture: the view redraws by itself and the
+// source follows the pointer.
+TEST_F(GLWindowRealInput, RightDragMovesThePictureWithThePointer)
+{
+    const TPoint3D source(1, 1, 1);
+    AddSource(room, source);
+    view->view.drawSourceIDs = false;
+    view->SetAutoRedraw(true);
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }));
+    Render();
+    const wxPoint before = Project(source);
+    const wxPoint start = view->ClientToScreen(wxPoint(200, 200));
+    wxUIActionSimulator input;
+    input.MouseMove(start);
+    ASSERT_TRUE(WaitUntil([&] { return wxGetMousePosition() == start; }));
+    input.MouseDown(wxMOUSE_BTN_RIGHT);
+    for (int step = 1; step <= 10; ++step) {
+        input.MouseMove(start + wxPoint(4 * step, 2 * step));
+        PumpEvents();
+    }
+    input.MouseUp(wxMOUSE_BTN_RIGHT);
+    ASSERT_TRUE(WaitUntil([&] { return std::abs(view->view.pan.x) + std::abs(view->view.pan.y) > 0; },
+                          std::chrono::seconds(5)));
+    // The idle redraw took the pan: nothing is left to draw.
+    ASSERT_TRUE(WaitUntil([&] { return !view->NeedsRedraw(); }, std::chrono::seconds(5)));
+    view->SetAutoRedraw(false);
+    Render();
+    const wxPoint after = Project(source);
+    EXPECT_NEAR(after.x - before.x, 40, 3);
+    EXPECT_NEAR(after.y - before.y, 20, 3);
 }
 
 }  // namespace

@@ -378,3 +378,44 @@ TEST(Plot2DModel, ChangesMarkARedraw)
     p.FrameDrawn();
     EXPECT_FALSE(p.HasCrossHair());
 }
+
+// On a display scaled by 2 the canvas has twice the device pixels each way: the plot area and
+// the margins double with it, so that the same data fill the same share of the canvas and a
+// pointer (in device pixels) lands on the same data point.
+TEST(Plot2DModel, ScaledDisplayFillsTheCanvasAndKeepsTheMarginsInProportion)
+{
+    Plot one;
+    one.Add({0, 10}, {-1, 2});
+    Plot2DModel two(455, 345);
+    two.SetPixelScale(2);
+    two.Resize(910, 690);
+    ASSERT_TRUE(two.SetViewPort());
+    const std::vector<float> x{0, 10}, y{-1, 2};
+    two.AddGraph(x.data(), y.data(), 2);
+
+    EXPECT_EQ(two.PixelScale(), 2.0);
+    EXPECT_EQ(two.margin_left, 70);
+    EXPECT_EQ(two.margin_bottom, 50);
+    EXPECT_EQ(two.margin_right, 30);
+    EXPECT_EQ(two.margin_top, 30);
+    EXPECT_EQ(two.width, 905 - 100);
+    EXPECT_EQ(two.height, 685 - 80);
+    // The plot area's share of the canvas is that of scale 1 (up to the 5-pixel border).
+    EXPECT_NEAR(double(two.width) / 910, double(one.width) / 455, 0.01);
+    EXPECT_NEAR(double(two.height) / 690, double(one.height) / 345, 0.01);
+    // The same place on the screen, counted in device pixels, is the same data point.
+    for (PlotPixel s : {PlotPixel{100, 100}, PlotPixel{235, 165}, PlotPixel{400, 300}}) {
+        const TPoint3D a = one.view2world(s);
+        const TPoint3D b = two.view2world(PlotPixel{2 * s.x, 2 * s.y});
+        EXPECT_NEAR(a.x, b.x, 0.1) << s.x << "," << s.y;
+        EXPECT_NEAR(a.y, b.y, 0.1) << s.x << "," << s.y;
+    }
+    // Back to scale 1: the margins of scale 1; nonsense scales change nothing.
+    two.SetPixelScale(1);
+    EXPECT_EQ(two.margin_left, 35);
+    for (double bad : {0.0, -2.0, std::numeric_limits<double>::quiet_NaN()}) {
+        two.SetPixelScale(bad);
+        EXPECT_EQ(two.PixelScale(), 1.0);
+        EXPECT_EQ(two.margin_bottom, 25);
+    }
+}

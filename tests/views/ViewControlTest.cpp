@@ -88,4 +88,38 @@ TEST(ViewControl, FrameLooksAtTheTargetFromTheDistance)
     EXPECT_NEAR(v.ZNear(), v.d - v.db, 1e-9);
 }
 
+// A right drag moves the target with the pointer, metres by the picture's scale (not one metre
+// per pixel); the record changes, so the view redraws; the default camera takes the pan back.
+TEST(ViewControl, PanFollowsThePointerAndTheDefaultsTakeItBack)
+{
+    ViewControl v;
+    v.SetDefaultViewOptions();
+    v.height = 500;
+    v.width = 700;
+    v.target = TPoint3D(3, 2, 1);
+    const ViewControl before = v;
+    v.Pan(50, 0);  // a tenth of the view's height to the right
+    EXPECT_FALSE(v == before);
+    const TPoint3D moved = v.target - before.target;
+    EXPECT_NEAR(v.pan.x, moved.x, 1e-12);
+    EXPECT_NEAR(v.pan.y, moved.y, 1e-12);
+    EXPECT_NEAR(v.pan.z, moved.z, 1e-12);
+    const double metres = std::sqrt(moved.x * moved.x + moved.y * moved.y + moved.z * moved.z);
+    EXPECT_NEAR(metres, 2 * v.d * std::tan(v.fov / 2) / 10, 1e-9);
+    // The camera keeps its distance from the room: the eye moves with the target.
+    v.UpdateFrame();
+    const TPoint3D eyeFromTarget = v.viewpt - v.target;
+    EXPECT_NEAR(std::sqrt(eyeFromTarget.x * eyeFromTarget.x + eyeFromTarget.y * eyeFromTarget.y +
+                          eyeFromTarget.z * eyeFromTarget.z),
+                v.d, 1e-9);
+    v.Pan(-50, 0);
+    EXPECT_NEAR(v.pan.x, 0, 1e-12);
+    EXPECT_NEAR(v.pan.y, 0, 1e-12);
+    EXPECT_NEAR(v.pan.z, 0, 1e-12);
+
+    v.Pan(400, -300);
+    v.SetDefaultViewOptions();
+    EXPECT_EQ(v.pan, TPoint3D(0, 0, 0));
+}
+
 }  // namespace

@@ -102,13 +102,69 @@ TEST(LayerColorTable, StoredColoursAndIndexDerivedColours)
 TEST(LostRayColor, FadesWithReflectionsWithinZeroToOne)
 {
     EXPECT_EQ(LostRayColor(0, 0), (ViewColor{1, 0, 0}));  // no reflected ray: no division by zero
-    const ViewColor expected[] = {{1, 0, 0}, {0.95f, 1, 1}, {0.9f, 0, 1}, {0.85f, 1, 1}, {0.8f, 0, 0}};
+    const ViewColor expected[] = {{1, 0, 0}, {0.95f, 0.4f, 0.4f}, {0.9f, 0, 0.4f}, {0.85f, 0.4f, 0.4f}, {0.8f, 0, 0}};
     for (unsigned r = 0; r < 5; ++r) {
         const ViewColor got = LostRayColor(r, 4);
         for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], expected[r][k], 1e-6) << "r " << r << " component " << k;
     }
     // Far more reflections than the reference: red saturates at 0.
     EXPECT_EQ(LostRayColor(30, 4)[0], 0.0f);
+}
+
+// Rays are drawn on white: every colour keeps a visible contrast with it (relative luminance
+// of the sRGB colour well below white's 1; odd counts once came out near-white).
+TEST(LostRayColor, StandsOutOnTheWhiteBackground)
+{
+    auto linear = [](float c) { return c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    for (int maxRef : {0, 1, 4, 30})
+        for (unsigned r = 0; r <= 40; ++r) {
+            const ViewColor c = LostRayColor(r, maxRef);
+            const double luminance = 0.2126 * linear(c[0]) + 0.7152 * linear(c[1]) + 0.0722 * linear(c[2]);
+            EXPECT_LT(luminance, 0.35) << "r " << r << " of " << maxRef;
+        }
+}
+
+// A right drag moves the target across the screen plane so that the picture follows the
+// pointer: the target's depth along the line of sight does not change, and one view height
+// dragged moves it by the height the view shows at that depth.
+TEST(PanStep, PictureFollowsThePointer)
+{
+    const TPoint3D target(2, -1, 1.5);
+    const double d = 20, fov = 0.5;
+    const int height = 400;
+    const OrbitFrame frame = OrbitCameraFrame(target, d, 225 * kDeg, 40 * kDeg, 8);
+    const TVector forward = Normal(TVector(target.x - frame.eye.x, target.y - frame.eye.y, target.z - frame.eye.z));
+    const double visibleHeight = 2 * d * std::tan(fov / 2);
+    struct Case {
+        double dx, dy;
+        double right, up;  // expected move of the target along the screen's axes, metres
+    };
+    const Case cases[] = {{0, 0, 0, 0}, {400, 0, -visibleHeight, 0}, {0, 400, 0, visibleHeight},
+                          {-100, -200, visibleHeight / 4, -visibleHeight / 2}};
+    const TVector right = Normal(forward / frame.up);
+    for (const Case& c : cases) {
+        const TPoint3D step = PanStep(target, frame, d, fov, height, c.dx, c.dy);
+        const TVector v(step.x, step.y, step.z);
+        EXPECT_NEAR(v * forward, 0, 1e-9) << c.dx << "," << c.dy;
+        EXPECT_NEAR(v * right, c.right, 1e-9) << c.dx << "," << c.dy;
+        EXPECT_NEAR(v * Normal(frame.up), c.up, 1e-9) << c.dx << "," << c.dy;
+    }
+    // A view without pixels or a camera on its target moves nothing.
+    const TPoint3D none = PanStep(target, frame, d, fov, 0, 10, 10);
+    EXPECT_EQ(none, TPoint3D(0, 0, 0));
+    const TPoint3D onTarget = PanStep(target, OrbitCameraFrame(target, 0, 0, 0, 8), 0, fov, height, 10, 10);
+    EXPECT_EQ(onTarget, TPoint3D(0, 0, 0));
+}
+
+TEST(WholeRoomDistance, TheRoomsBoundingSphereFitsTheNarrowerField)
+{
+    const double fov = 0.5;
+    // Wide view: the vertical field limits; tall view: the horizontal one does.
+    EXPECT_NEAR(WholeRoomDistance(20, fov, 2.0), 10 / std::sin(0.25), 1e-9);
+    const double horizontal = 2 * std::atan(std::tan(0.25) * 0.5);
+    EXPECT_NEAR(WholeRoomDistance(20, fov, 0.5), 10 / std::sin(horizontal / 2), 1e-9);
+    EXPECT_GT(WholeRoomDistance(20, fov, 0.5), WholeRoomDistance(20, fov, 2.0));
+    EXPECT_EQ(WholeRoomDistance(0, fov, 1.0), 0);
 }
 
 TEST(ElementLabel, TwoDigitsAtLeastAndNeverCut)

@@ -151,10 +151,7 @@ AxisDrawing LayoutScaleX(const ChartView& view, const AxisSettings& axis, const 
     auto label = [&](double n) { return LabelX(axis.labelType, axis.labelFormat, ts.dig, n, end); };
     auto pixel = [&](double n) { return TickPixel((n - view.posX) * view.scaleX); };
 
-    int labelH = 0, maxExtent = 0;
-    ForEachTick(first, ts.step, end, [&](double n) {
-        const int p = pixel(n);
-        if (p < area.startPx || p > area.endPx) return;
+    auto mark = [&](int p) {
         if (axis.ticks) {
             out.marks.push_back({p, orgy, p, axis.flags == kAxisNearBorder ? orgy - 4 : orgy + 4});
         } else if (axis.flags == kAxisNearMargin && inside) {
@@ -164,21 +161,64 @@ AxisDrawing LayoutScaleX(const ChartView& view, const AxisSettings& axis, const 
         } else {
             out.marks.push_back({p, 0, p, view.scrY});
         }
-        const TextSize s = measure(label(n));
-        labelH = std::max(labelH, s.height);
-        maxExtent = std::max(maxExtent, s.width);
-    });
-
-    const double labelStep = std::ceil((maxExtent + 64) / (view.scaleX * ts.step)) * ts.step;
-    ForEachTick(first, labelStep, end, [&](double n) {
-        const int p = pixel(n);
-        if (p < area.startPx || p > area.endPx) return;
-        std::string text = label(n);
-        if (text.empty()) return;
-        const TextSize s = measure(text);
-        const bool above = axis.flags == kAxisFarMargin || axis.flags == kAxisNearBorder;
+    };
+    const bool above = axis.flags == kAxisFarMargin || axis.flags == kAxisNearBorder;
+    auto place = [&](std::string text, int p, TextSize s) {
         out.labels.push_back({std::move(text), p - s.width / 2, above ? orgy - 4 - s.height : orgy + 4});
-    });
+    };
+
+    int labelH = 0, maxExtent = 0;
+    if (!axis.fixedTicks.empty()) {
+        struct Shown {
+            int p;
+            const std::string* text;
+            TextSize size;
+        };
+        std::vector<Shown> shown;
+        for (const AxisTick& tick : axis.fixedTicks) {
+            const double px = (tick.value - view.posX) * view.scaleX;
+            if (!std::isfinite(px)) continue;
+            const int p = pixel(tick.value);
+            if (p < area.startPx || p > area.endPx) continue;
+            mark(p);
+            if (tick.label.empty()) continue;
+            const TextSize s = measure(tick.label);
+            labelH = std::max(labelH, s.height);
+            shown.push_back({p, &tick.label, s});
+        }
+        // Every k-th label, the smallest k that leaves 4 pixels between neighbours.
+        constexpr int kGap = 4;
+        auto fits = [&](std::size_t k) {
+            for (std::size_t i = k; i < shown.size(); i += k) {
+                const Shown& a = shown[i - k];
+                const Shown& b = shown[i];
+                if (b.p - b.size.width / 2 < a.p - a.size.width / 2 + a.size.width + kGap) return false;
+            }
+            return true;
+        };
+        std::size_t k = 1;
+        while (k < shown.size() && !fits(k)) ++k;
+        for (std::size_t i = 0; i < shown.size(); i += k) place(*shown[i].text, shown[i].p, shown[i].size);
+    } else {
+        ForEachTick(first, ts.step, end, [&](double n) {
+            const int p = pixel(n);
+            if (p < area.startPx || p > area.endPx) return;
+            mark(p);
+            const TextSize s = measure(label(n));
+            labelH = std::max(labelH, s.height);
+            maxExtent = std::max(maxExtent, s.width);
+        });
+
+        const double labelStep = std::ceil((maxExtent + 64) / (view.scaleX * ts.step)) * ts.step;
+        ForEachTick(first, labelStep, end, [&](double n) {
+            const int p = pixel(n);
+            if (p < area.startPx || p > area.endPx) return;
+            std::string text = label(n);
+            if (text.empty()) return;
+            const TextSize s = measure(text);
+            place(std::move(text), p, s);
+        });
+    }
 
     const TextSize n = measure(axis.name);
     const int tx = n.width, ty = n.height;

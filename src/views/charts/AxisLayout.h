@@ -67,6 +67,13 @@ std::string AutoFormatY(double desiredYmin, double desiredYmax);
 // the window's right edge. Unknown modes give an empty label.
 std::string LabelX(unsigned mode, const std::string& format, int dig, double v, double rightEdge);
 
+// A tick of its own at a data value, with its label ("1k" at band 5).
+struct AxisTick {
+    double value = 0;
+    std::string label;
+    bool operator==(const AxisTick&) const = default;
+};
+
 struct AxisSettings {
     std::string name;
     int flags = kAxisOrigin;
@@ -74,6 +81,10 @@ struct AxisSettings {
     unsigned labelType = kLabelNumber;
     std::string labelFormat;
     bool drawOutsideMargins = true;
+    // When set, the horizontal axis marks these values only, whatever the zoom, and labels
+    // each with its own text; when neighbouring labels would touch, every second (third ...)
+    // label is written, from the first.
+    std::vector<AxisTick> fixedTicks;
 };
 
 struct AxisDrawing {

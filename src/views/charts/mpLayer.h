@@ -38,6 +38,7 @@ public:
     void SetContinuity(bool continuity) { m_continuous = continuity; }
     bool GetContinuity() const { return m_continuous; }
     void ShowName(bool show) { m_showName = show; }
+    bool GetShowName() const { return m_showName; }
     void SetName(wxString name) { m_name = name; }
     wxString GetName() const { return m_name; }
     void SetFont(wxFont& font) { m_font = font; }

@@ -1,6 +1,9 @@
 #pragma once
 // Horizontal axis layer: axis line, ticks or dotted grid lines, thinned labels and its name.
 
+#include <utility>
+#include <vector>
+
 #include "views/charts/AxisLayout.h"
 #include "views/charts/mpLayer.h"
 
@@ -35,12 +38,16 @@ public:
     unsigned int GetLabelMode() const { return m_labelType; }
     void SetLabelFormat(const wxString& format) { m_labelFormat = format; }
     const wxString& SetLabelFormat() const { return m_labelFormat; }
+    // Ticks at these values only, each with its own label; none: ticks from the zoom.
+    void SetTickLabels(std::vector<charts::AxisTick> ticks) { m_tickLabels = std::move(ticks); }
+    const std::vector<charts::AxisTick>& GetTickLabels() const { return m_tickLabels; }
 
 protected:
     int m_flags;
     bool m_ticks;
     unsigned int m_labelType;
     wxString m_labelFormat;
+    std::vector<charts::AxisTick> m_tickLabels;
 
     wxDECLARE_DYNAMIC_CLASS(mpScaleX);
 };

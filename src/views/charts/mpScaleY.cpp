@@ -18,6 +18,6 @@ void mpScaleY::Plot(wxDC& dc, mpWindow& w)
     if (!m_visible) return;
     const charts::AxisSettings axis{
         m_name.utf8_string(), m_flags, m_ticks, charts::kLabelNumber, m_labelFormat.utf8_string(),
-        m_drawOutsideMargins};
+        m_drawOutsideMargins, {}};
     charts::PlotAxis(dc, m_pen, m_font, w.GetView(), axis, charts::LayoutScaleY);
 }

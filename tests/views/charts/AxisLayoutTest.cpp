@@ -236,3 +236,85 @@ TEST(AxisLayout, ExtremeZoomStillEndsWithFewTicks)
     EXPECT_LE(y.marks.size(), 400u);
     EXPECT_GT(x.marks.size(), 0u);
 }
+
+namespace {
+
+std::vector<AxisTick> Bands()
+{
+    const char* const names[] = {"63", "125", "250", "500", "1k", "2k", "4k", "8k", "16k"};
+    std::vector<AxisTick> ticks;
+    for (int b = 0; b < 9; ++b) ticks.push_back({b + 1.0, names[b]});
+    return ticks;
+}
+
+std::vector<std::string> Texts(const AxisDrawing& d)
+{
+    std::vector<std::string> out;
+    for (const ChartText& t : d.labels) out.push_back(t.text);
+    return out;
+}
+
+}  // namespace
+
+// Ticks of its own (band frequencies at the band numbers): marks and labels only at those
+// values, whatever the zoom, so that no label repeats or shows a band number; labels that
+// would run into each other are left out, never drawn on top of each other.
+TEST(AxisLayout, OwnTicksStayAtTheirValuesAtEveryZoom)
+{
+    AxisSettings axis;
+    axis.name = "Frequency (Hz)";
+    axis.flags = kAxisNearMargin;
+    axis.drawOutsideMargins = false;
+    axis.labelFormat = "%.0f";
+    axis.fixedTicks = Bands();
+    struct Case {
+        double xmin, xmax;
+        std::vector<std::string> labels;
+    };
+    const Case cases[] = {
+        {0.5, 9.5, {"63", "125", "250", "500", "1k", "2k", "4k", "8k", "16k"}},
+        {1.8, 3.6, {"125", "250"}},  // zoomed in: once "2 2 3 3"
+        {4.5, 5.5, {"1k"}},
+        {9.6, 12, {}},
+    };
+    for (const Case& c : cases) {
+        ChartView v = View(400, 300, 1, 1, 0, 0);
+        v.marginLeft = v.marginRight = 40;
+        v.marginTop = 20;
+        v.marginBottom = 50;
+        v.Fit(c.xmin, c.xmax, 0, 1);
+        const AxisDrawing d = LayoutScaleX(v, axis, FixedMeasure(14, 7));
+        EXPECT_EQ(Texts(d), c.labels) << c.xmin << ".." << c.xmax;
+        EXPECT_EQ(d.marks.size(), c.labels.size()) << c.xmin << ".." << c.xmax;
+        for (std::size_t k = 0; k < d.labels.size(); ++k) {
+            // Centred under its band's mark.
+            const int p = d.marks[k].x0;
+            double band = 0;
+            for (const AxisTick& t : axis.fixedTicks)
+                if (t.label == c.labels[k]) band = t.value;
+            EXPECT_EQ(p, v.x2p(band)) << c.labels[k];
+            EXPECT_EQ(d.labels[k].x, p - 7 * static_cast<int>(c.labels[k].size()) / 2);
+        }
+        // With room below the labels the name is centred under them, clear of the plot.
+        EXPECT_EQ(d.name.y, 250 + 6 + (c.labels.empty() ? 0 : 14));
+    }
+
+    // Narrower axes: every second, third ... label, evenly, never two touching.
+    struct Narrow {
+        int width;
+        std::vector<std::string> labels;
+    };
+    const Narrow narrow[] = {{160, {"63", "250", "1k", "4k", "16k"}}, {90, {"63", "500", "4k"}}};
+    for (const Narrow& n : narrow) {
+        ChartView v = View(n.width, 100, 1, 1, 0, 0);
+        v.Fit(0.5, 9.5, 0, 1);
+        const AxisDrawing d = LayoutScaleX(v, axis, FixedMeasure(14, 7));
+        EXPECT_EQ(d.marks.size(), 9u);
+        EXPECT_EQ(Texts(d), n.labels) << n.width;
+        for (std::size_t k = 1; k < d.labels.size(); ++k) {
+            const ChartText& a = d.labels[k - 1];
+            const ChartText& b = d.labels[k];
+            EXPECT_GE(b.x, a.x + 7 * static_cast<int>(a.text.size()) + 4) << a.text << " " << b.text;
+        }
+    }
+}
