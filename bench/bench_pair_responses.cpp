@@ -91,9 +91,9 @@ struct PairBench {
 
 void BM_PairSynthesis(benchmark::State& state)
 {
+    Quiet quiet;  // the patterns report themselves
     PairBench bench;
     TResult::SetTailSeed(1);
-    Quiet quiet;
     for (auto _ : state) {
         state.PauseTiming();
         auto pair = bench.Make(state.range(0) != 0);
@@ -107,8 +107,8 @@ BENCHMARK(BM_PairSynthesis)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PairParametersAndFiles(benchmark::State& state)
 {
+    Quiet quiet;  // the patterns report themselves
     PairBench bench;
-    Quiet quiet;
     auto pair = bench.Make(false);
     pair->GetImpulseResponsesfromRAYS(bench.rayFile.c_str());
     const std::string ir = (bench.dir / "S001-R001.txt").string();

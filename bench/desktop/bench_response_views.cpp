@@ -29,7 +29,7 @@ void BM_ViewChangeOfSixCurves(benchmark::State& state)
     PlotResultsFixture fx(2, {1, 2}, ThreeSeconds);
     Plot2DModel plot(800, 600);
     ResponsePlots plots;
-    plots.DrawCurves(plot, *fx.room, true);
+    plots.DrawCurves(plot, *fx.room, VIEW_PRESSURE_LIN);
     int view = 0;
     for (auto _ : state) {
         view = view == VIEW_SPECTRUM ? VIEW_DECAY_NORMALIZED : VIEW_SPECTRUM;

@@ -76,9 +76,18 @@ inline double ReflectRayAt(Raio_st& ray, const TPoint3D& p, double dist, const T
         acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
     }
     sum = _mm_cvtsd_f64(acc);
-    for (; b < nbands; ++b) {
+    // At most three bands are left: unrolled, a loop's set-up costs more than they do.
+    if (b < nbands) {
         e[b] = e[b] * keep[b];
         sum += e[b];
+        if (++b < nbands) {
+            e[b] = e[b] * keep[b];
+            sum += e[b];
+            if (++b < nbands) {
+                e[b] = e[b] * keep[b];
+                sum += e[b];
+            }
+        }
     }
     return sum;
 }

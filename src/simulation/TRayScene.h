@@ -247,6 +247,9 @@ private:
                             const TVector& vn, const TPoint3D& P1, double best, TPoint3D& X, double& dist);
     // Whether the ray o + t dir (inv = 1 / dir) meets the box at some t >= 0 not beyond limit;
     // enter receives the entry distance.
+    // InsideAt: Inside for a point of the plane; Boxed rejects points outside the plane's
+    // inflated box before the triangles.
+    template <bool Boxed = true>
     bool InsideAt(unsigned P, const TPoint3D& X) const;
     // Nearest for rooms of fewer than kMinPlanesForTree planes, and for all others.
     int NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip, TPoint3D& X,
@@ -256,13 +259,16 @@ private:
     // The usual pick: the first lane of `equal` (those holding the least squared distance s)
     // when no other lane is `close` to s and it holds its point; -1 otherwise, and the
     // candidates go to PickInOrder.
+    // Boxed: the bounding-box check first (the wide path leaves it out: the nearest candidate
+    // usually holds its point, and the box never decides the answer).
+    template <bool Boxed = true>
     __attribute__((always_inline)) int PickFirst(unsigned equal, unsigned close, double s, const double* cx,
                                                  const double* cy, const double* cz, TPoint3D& X, double& dist) const
     {
         const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
         if (close != (1u << m)) return -1;
         const TPoint3D Xm(cx[m], cy[m], cz[m]);
-        if (!InsideAt(m, Xm)) return -1;
+        if (!InsideAt<Boxed>(m, Xm)) return -1;
         X = Xm;
         dist = std::sqrt(s);
         return static_cast<int>(m);
@@ -315,12 +321,13 @@ private:
     bool few_ = false;  // NearestFew serves every search
 };
 
+template <bool Boxed>
 inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
 {
     const Plane& pl = planes_[P];
     if (!pl.testable) return false;
     // Outside the inflated box the inside test cannot succeed (see Build).
-    if (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2])
+    if (Boxed && (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2]))
         return false;
     // MudaBase term for term, its first two rows: the 2D test reads no third coordinate.
     const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
@@ -413,7 +420,7 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
     _mm256_store_pd(cy + 4, b.y);
     _mm256_store_pd(cz, a.z);
     _mm256_store_pd(cz + 4, b.z);
-    const int first = PickFirst(equal, close, s, cx, cy, cz, X, dist);
+    const int first = PickFirst<false>(equal, close, s, cx, cy, cz, X, dist);
     if (first >= 0) return first;
     const __m256d inf = _mm256_set1_pd(HUGE_VAL);
     const unsigned mask = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, inf, _CMP_LT_OQ))) |

@@ -163,6 +163,8 @@ void TResult::CreateRayFile(int S, int R, const char* prefix)
     if (!EarlyRayFile.Create(EarlyFileName)) {
         ShowErrorAndThrowExit(1, "Impossibel to open file " + EarlyFileName + " for recording");
     }
+    EarlyArrivals.Reset(NumBands, EarlyFileName + ".records");
+    spillFailed_ = false;
     RayFileOpen = 1;
 }
 
@@ -197,16 +199,47 @@ void TResult::SaveRay(TRay* ray, int flag)
     TPairFile* file = RayFileFor(flag);
     if (!file) return;
     ray->FixAzimuth();
+    const std::size_t at = file->Buffer().size();
     ray->AppendLine(file->Buffer());
+    if (flag == 0) KeepEarly(std::string_view(file->Buffer()).substr(at), nullptr);
     RayLineAppended(*file, flag);
 }
 
-void TResult::SaveRayLine(std::string_view line, int flag)
+void TResult::SaveRayLine(std::string_view line, int flag, const uint32_t* record)
 {
     TPairFile* file = RayFileFor(flag);
     if (!file) return;
     file->Buffer().append(line);
+    if (flag == 0) KeepEarly(line, record);
     RayLineAppended(*file, flag);
+}
+
+void TResult::KeepEarly(std::string_view line, const uint32_t* record)
+{
+    thread_local std::vector<uint32_t> parsed;
+    if (!record) {
+        parsed.resize(EarlyArrivalStore::Words(NumBands));
+        // A line that is not a record of this pair's bands is one the clustering would skip.
+        if (!EarlyArrivalStore::FromLine(line, NumBands, parsed.data())) {
+            EarlyArrivals.SkipLine();
+            return;
+        }
+        record = parsed.data();
+    }
+    // Held while they can be clustered in one batch; past that they are spilled, as the
+    // clustering would read them in batches from the spill anyway.
+    const uint64_t share = ClusterMemoryBytes / std::max<uint32_t>(ArrivalMemoryShare, 1);
+    const uint64_t budget = ClusteredRecords(share, NumBands) * EarlyArrivalStore::Words(NumBands) * sizeof(uint32_t);
+    if (!EarlyArrivals.Add(record, budget) && !spillFailed_) {
+        // The records stay in memory: nothing is lost, the memory grows.
+        spillFailed_ = true;
+        ErrorMessage("Impossible to write file %s", (EarlyFileName + ".records").c_str());
+    }
+}
+
+void TResult::StopPoint() const
+{
+    if (StopProbe && StopProbe()) throw PairStepStopped{};
 }
 
 void TResult::SaveRay(std::FILE* outfile, TRay* ray)

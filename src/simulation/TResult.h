@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,12 +22,16 @@
 #include "dsp/TMonoParams.h"
 #include "geometry/TComplex.h"
 #include "geometry/TDirection.h"
+#include "simulation/EarlyArrivalStore.h"
 #include "simulation/PairFile.h"
 #include "simulation/TRay.h"
 #include "simulation/TResultParam.h"
 
 class TReceiver;
 class TSource;
+
+// Thrown by a pair's response steps when its StopProbe answers true: the step ended part way.
+struct PairStepStopped {};
 
 class TResult {
 public:
@@ -58,6 +63,8 @@ public:
     std::string EarlyFileName;
     std::string HitFileName;
     std::string EarlyHitFileName;
+    // The early ray file's records as the clustering reads them (held apart from the text).
+    EarlyArrivalStore EarlyArrivals;
     std::vector<double> AirAbs;        // [band] nepers per metre
     std::vector<float> T60_estimate;   // [band] seconds, fitted by the artificial tail
     std::vector<float> octaveFreqs;    // [band] 62.5 * 2^b / (FSample / 2)
@@ -114,6 +121,11 @@ public:
     // An early ray file larger than this is clustered some reflection orders at a time, each
     // batch of orders holding about this many bytes of arrivals in memory.
     uint64_t ClusterMemoryBytes = uint64_t{768} << 20;
+    // Pairs whose early records are held at once while the rays are traced: each holds at most
+    // ClusterMemoryBytes / this many bytes in memory, the rest is spilled.
+    uint32_t ArrivalMemoryShare = 1;
+    // Asked within the clustering and the synthesis; true ends the step with PairStepStopped.
+    std::function<bool()> StopProbe;
 
     // Set while the synthesis reads the records that precede the clustered ones in a ray file
     // (the late arrivals a run stored before the direct sound's record): they take the late
@@ -149,8 +161,9 @@ public:
     // Appends the arrival's ray-file line to the early ray file (flag 0) or the ray file
     // (flag 1) and counts it as an early or late arrival. Not open: a message, nothing written.
     void SaveRay(TRay* ray, int flag);
-    // The same with the line already written (TRay::AppendLine of the record, azimuth fixed).
-    void SaveRayLine(std::string_view line, int flag);
+    // The same with the line already written (TRay::AppendLine of the record, azimuth fixed)
+    // and, for an early line, its record (EarlyArrivalStore::FromLine) when it was made already.
+    void SaveRayLine(std::string_view line, int flag, const uint32_t* record = nullptr);
     // Writes the ray-file line to a stream (a message when there is none).
     void SaveRay(std::FILE* outfile, TRay* ray);
     void SetRayFileName(const char* Filename) { RayFileName = Filename; }
@@ -190,6 +203,8 @@ public:
     // Groups the early arrivals by order, time block and direction and appends one
     // representative per group (summed energies) to the ray file; closes the pair's files.
     void Cluster();
+    // Early records the clustering holds at once (with its view of them) in `bytes`; at least 1.
+    static uint64_t ClusteredRecords(uint64_t bytes, unsigned numBands);
     // Position of the first smallest entry.
     static unsigned findPosMinFloat(const float* list, unsigned list_size);
     // First group g < grupos_criados holding elem, or -1.
@@ -291,6 +306,11 @@ private:
     // Flushes a block when due and counts the line.
     void RayLineAppended(TPairFile& file, int flag);
     void HitLineAppended(TPairFile& file, int flag);
+    // Keeps the record of an early ray-file line (parsed from the line when not given).
+    void KeepEarly(std::string_view line, const uint32_t* record);
+    // Throws PairStepStopped when the StopProbe asks to stop.
+    void StopPoint() const;
+    bool spillFailed_ = false;
 
     // Whole lines of the early hit file, read once when CopyHit first needs them.
     std::vector<std::string> earlyHitLines_;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
 #include <string>
@@ -17,6 +19,7 @@
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
+#include "simulation/ParallelFor.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
 
@@ -27,6 +30,80 @@ namespace {
     char text[160];
     std::snprintf(text, sizeof text, format, ch, band);
     ShowErrorAndThrowExit(1, text);
+}
+
+// Reads a ray file from its start in pieces whose lines are parsed on `threads` threads, each
+// part into records sized for its lines beforehand, and hands the records to take(words) on
+// the calling thread in file order. Lines of blanks are skipped; returns the malformed lines.
+template <class Take>
+unsigned ReadRayRecords(std::FILE* f, unsigned numBands, unsigned threads, const std::function<void()>& stopPoint,
+                        Take&& take)
+{
+    using Store = EarlyArrivalStore;
+    const std::size_t stride = Store::Words(numBands);
+    constexpr std::size_t kPieceBytes = std::size_t{16} << 20;
+    struct Part {
+        std::string_view text;
+        std::vector<uint32_t> words;
+        std::size_t records = 0;
+        unsigned malformed = 0;
+    };
+    std::vector<Part> parts(threads);
+    std::string text;
+    std::size_t carried = 0;
+    unsigned malformed = 0;
+    for (bool end = false; !end;) {
+        if (stopPoint) stopPoint();
+        text.resize(carried + kPieceBytes);
+        const std::size_t got = std::fread(text.data() + carried, 1, kPieceBytes, f);
+        end = got < kPieceBytes;
+        text.resize(carried + got);
+        // Whole lines only, unless the file ends (its last line may lack a newline).
+        std::size_t whole = text.size();
+        if (!end) {
+            const std::size_t nl = text.rfind('\n');
+            whole = nl == std::string::npos ? 0 : nl + 1;
+        }
+        const std::string_view all(text.data(), whole);
+        std::size_t from = 0;
+        for (unsigned t = 0; t < threads; ++t) {
+            std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
+            if (to < from) to = from;
+            if (to < all.size() && to > 0) {
+                const std::size_t nl = all.find('\n', to - 1);
+                to = nl == std::string_view::npos ? all.size() : nl + 1;
+            }
+            parts[t].text = all.substr(from, to - from);
+            from = to;
+        }
+        ParallelFor(threads, threads, [&](std::size_t t) {
+            Part& part = parts[t];
+            const std::size_t lines =
+                static_cast<std::size_t>(std::count(part.text.begin(), part.text.end(), '\n')) + 1;
+            part.words.resize(lines * stride);
+            part.records = 0;
+            part.malformed = 0;
+            std::string_view rest = part.text;
+            while (!rest.empty()) {
+                const std::size_t nl = rest.find('\n');
+                std::string_view line = rest.substr(0, nl);
+                rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+                if (Store::FromLine(line, numBands, &part.words[part.records * stride]))
+                    ++part.records;
+                else
+                    ++part.malformed;
+            }
+        });
+        for (const Part& part : parts) {
+            for (std::size_t k = 0; k < part.records; ++k) take(&part.words[k * stride]);
+            malformed += part.malformed;
+        }
+        carried = text.size() - whole;
+        text.erase(0, whole);
+    }
+    return malformed;
 }
 
 unsigned FrontDelay(TDirectivity* pattern)
@@ -169,23 +246,34 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
 
     // A pair made without ray files has nothing to read; its late part is still processed.
     if (!path.empty() && utilGetFileSize(path.c_str()) != 0) {
-        if (std::FILE* f = utilOpenFile(path, "rt")) {
-            std::string line;
-            unsigned malformed = 0;
+        if (std::FILE* f = utilOpenFile(path, "rb")) {
             // A run's ray file holds its late arrivals first, then the clustered early ones,
             // which start with the direct sound's record. Where every order counts as early
             // (stored ray files), that record tells the two apart.
             RecordsBeforeClustered = ClusterOrder > static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
-            while (ReadTextLine(f, line)) {
-                if (line.find_first_not_of(" \t") == std::string::npos) continue;
-                if (!ray.ParseLine(line)) {
-                    ++malformed;
-                    continue;
-                }
-                if (ray.reflections == 0) RecordsBeforeClustered = false;
-                ++NumReflections;
-                InsertRay(&ray);
-            }
+            using Store = EarlyArrivalStore;
+            auto asFloat = [](uint32_t bits) {
+                float v;
+                std::memcpy(&v, &bits, sizeof v);
+                return v;
+            };
+            std::function<void()> stopPoint;
+            if (StopProbe) stopPoint = [this] { StopPoint(); };
+            const unsigned malformed =
+                ReadRayRecords(f, NumBands, std::max<uint32_t>(ClusterThreads, 1), stopPoint, [&](const uint32_t* w) {
+                    ray.index = w[Store::kIndex];
+                    ray.fatordist = asFloat(w[Store::kFatordist]);
+                    ray.dir.azim = asFloat(w[Store::kAzim]);
+                    ray.dir.elev = asFloat(w[Store::kElev]);
+                    ray.reflections = static_cast<int32_t>(w[Store::kOrder]);
+                    ray.startDir.azim = asFloat(w[Store::kStartAzim]);
+                    ray.startDir.elev = asFloat(w[Store::kStartElev]);
+                    ray.ID = static_cast<int32_t>(w[Store::kId]);
+                    for (uint32_t b = 0; b < NumBands; ++b) ray.spectrum[b] = asFloat(w[Store::kHeadWords + b]);
+                    if (ray.reflections == 0) RecordsBeforeClustered = false;
+                    ++NumReflections;
+                    InsertRay(&ray);
+                });
             RecordsBeforeClustered = false;
             std::fclose(f);
             if (malformed) Print("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
@@ -208,6 +296,7 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
         }
     }
     Print(" Done.\n");
+    StopPoint();
 
     if (NoiseTail) AddArtificialTail_LateRays();
 
@@ -220,6 +309,7 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
     const uint64_t shortEnd = static_cast<uint64_t>(MaxFirstIndex) + BaseLength;
     const uint32_t ShortLength = shortEnd < MaxLength ? static_cast<uint32_t>(shortEnd) : MaxLength;
     for (uint32_t b = 0; b < NumBands; ++b) {
+        StopPoint();
         if (BaseLength > 0) {
             SynthesisBandDesign(BandFilter.data(), BaseLength, octaveFreqs.data(), NumBands, b);
             for (uint32_t ch = 0; ch < NumChannels; ++ch) {

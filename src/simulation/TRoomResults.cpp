@@ -97,6 +97,7 @@ void TRoom::CreateResults()
             spcresult[R][S] = RoomPtr<TResult>(new TResult(&params, rec, src));
             TResult* pair = spcresult[R][S].get();
             pair->SetNumRays(src->NumberOfRays);
+            pair->ArrivalMemoryShare = NumSources * NumReceivers;
             if (HitFilesFlag) pair->CreateHitFile(static_cast<int>(S), static_cast<int>(R), hitPrefix.c_str());
             pair->CreateRayFile(static_cast<int>(S), static_cast<int>(R), rayPrefix.c_str());
         }

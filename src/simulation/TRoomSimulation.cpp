@@ -77,54 +77,78 @@ void TRoom::CalculateResponses()
     auto pairAt = [&](unsigned k) -> TResult& { return *spcresult[k % NumReceivers][k / NumReceivers]; };
 
     // The pair steps append to the ray and hit files and close the early ones: a pair that ran
-    // past the end of the run is put back as the tracing left it.
+    // past the end of the run, or was stopped part way, is put back as the tracing left it.
     struct PairFiles {
         TPairFile::Mark rays, early, hits, earlyHits;
+        uint64_t records = 0;
     };
-    std::vector<PairFiles> marks(side > 1 ? count : 0);
-    for (unsigned k = 0; k < marks.size(); ++k) {
+    std::vector<PairFiles> marks(count);
+    for (unsigned k = 0; k < count; ++k) {
         TResult& pair = pairAt(k);
         marks[k] = {pair.RayFile.Remember(), pair.EarlyRayFile.Remember(), pair.HitFile.Remember(),
-                    pair.EarlyHitFile.Remember()};
+                    pair.EarlyHitFile.Remember(), pair.EarlyArrivals.Count()};
     }
+    auto stopAsked = [this] { return !IsRunning.load() || run.StopRequested(); };
+    auto putBack = [&](unsigned k) {
+        TResult& pair = pairAt(k);
+        pair.RayFile.Restore(marks[k].rays);
+        pair.EarlyRayFile.Restore(marks[k].early);
+        pair.HitFile.Restore(marks[k].hits);
+        pair.EarlyHitFile.Restore(marks[k].earlyHits);
+        pair.EarlyArrivals.Truncate(marks[k].records);
+    };
+    // Pairs whose step a stop request ended part way (each written by its own step only).
+    std::vector<char> stoppedInside(count, 0);
 
     OrderedSteps steps;
     steps.step = [&](unsigned k) {
         TResult& pair = pairAt(k);
         Print("\n=========== Processing SRC [%.2d] - REC [%.2d] =============\n", k / NumReceivers + 1,
               k % NumReceivers + 1);
-        pair.ProcessDirectSound(static_cast<int>(NumPlaneLayers));
         // The cores shared among the pairs that can still run beside this one, the clustering's
         // memory among all pairs side by side.
         pair.ClusterThreads = std::max(1u, threads / std::min(side, count - k));
         const uint64_t memory = pair.ClusterMemoryBytes;
         pair.ClusterMemoryBytes = std::max<uint64_t>(memory / side, 1);
-        Print("\rClustering early reflections up order %d:\n", static_cast<int>(pair.ClusterOrder));
-        pair.Cluster();
+        pair.StopProbe = stopAsked;
+        try {
+            pair.ProcessDirectSound(static_cast<int>(NumPlaneLayers));
+            Print("\rClustering early reflections up order %d:\n", static_cast<int>(pair.ClusterOrder));
+            pair.Cluster();
+            Print(" Done!\n");
+            Print("Calculating impulse response:\n");
+            pair.GetImpulseResponses();
+        } catch (const PairStepStopped&) {
+            putBack(k);
+            stoppedInside[k] = 1;
+        } catch (...) {
+            pair.ClusterMemoryBytes = memory;
+            pair.StopProbe = nullptr;
+            throw;
+        }
         pair.ClusterMemoryBytes = memory;
-        Print(" Done!\n");
-        Print("Calculating impulse response:\n");
-        pair.GetImpulseResponses();
+        pair.StopProbe = nullptr;
     };
     bool told = false;
     steps.commit = [&](unsigned k) {
         const float pct = static_cast<float>(k + 1) / pairs * 50.0f + 50.0f;
-        PercentageStatus.store(pct);
-        if ((!IsRunning.load() || run.StopRequested()) && pct < 100.0f) {
+        if (stoppedInside[k]) {
             ErrorMessage("Interrupted by the user! Results not calculated!!");
             told = true;
             return false;
         }
+        PercentageStatus.store(pct);
+        if (stopAsked() && pct < 100.0f) {
+            ErrorMessage("Interrupted by the user! Results not calculated!!");
+            told = true;
+            return false;
+        }
+        // The clustering is done with the pair's records.
+        pairAt(k).EarlyArrivals.Clear();
         return true;
     };
-    steps.stopStarting = [&] { return !IsRunning.load() || run.StopRequested(); };
-    steps.undo = [&](unsigned k) {
-        TResult& pair = pairAt(k);
-        pair.RayFile.Restore(marks[k].rays);
-        pair.EarlyRayFile.Restore(marks[k].early);
-        pair.HitFile.Restore(marks[k].hits);
-        pair.EarlyHitFile.Restore(marks[k].earlyHits);
-    };
+    steps.stopStarting = stopAsked;
+    steps.undo = putBack;
     // A stop that came between a pair's end and the next pair's start is told here.
     if (steps.Run(count, side) < count && !told) ErrorMessage("Interrupted by the user! Results not calculated!!");
     IsRunning.store(false);
@@ -139,6 +163,8 @@ void TRoom::CalculateResponsesFromRayFiles()
     if (ArtificialTailFlag) TResult::StartTailRun();
     const std::string prefix = ProjectFile("RAYS");
     const unsigned count = NumReceivers * NumSources;
+    const unsigned threads = std::max(1u, TracerThreadCount());
+    const unsigned side = std::min(threads, count);  // pairs worked on at once
     OrderedSteps steps;
     steps.step = [&](unsigned k) {
         const unsigned s = k / NumReceivers, r = k % NumReceivers;
@@ -146,11 +172,13 @@ void TRoom::CalculateResponsesFromRayFiles()
         char tail[32];
         std::snprintf(tail, sizeof tail, "-S%.3d-R%.3d.txt", s + 1, r + 1);
         TResult& pair = *spcresult[r][s];
+        // The cores shared among the pairs that can still run beside this one.
+        pair.ClusterThreads = std::max(1u, threads / std::min(side, count - k));
         Print("Calculating impulse responses: \n");
         pair.GetImpulseResponsesfromRAYS((prefix + tail).c_str());
         Print("Calculating acoustic parameters ... ");
         pair.GetMonoParams();
         Print(" Done!\n");
     };
-    steps.Run(count, std::min(std::max(1u, TracerThreadCount()), count));
+    steps.Run(count, side);
 }

@@ -125,6 +125,7 @@ struct ArrivalLines {
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
     uint32_t at, rayEnd, hitEnd, end;
     uint32_t amplitudes = kNone;
+    uint32_t record = kNone;  // of an early line, in Chunk::early
 };
 
 // The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
@@ -137,6 +138,7 @@ struct alignas(64) Chunk {
     std::vector<unsigned> hits;
     std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
     std::string text;
+    std::vector<uint32_t> early;      // the early lines' records, as the clustering reads them
     std::vector<ArrivalLines> lines;  // per arrival
     std::vector<float> amplitudes;
 };
@@ -592,6 +594,7 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
 void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
 {
     c.text.clear();
+    c.early.clear();
     c.lines.clear();
     c.amplitudes.clear();
     const int numLayers = static_cast<int>(job.numLayers);
@@ -606,6 +609,15 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
                 const Route route = RouteOf(job, a);
                 MakeRecord(c, a, c.first + j, ray, w.record);
                 if (route.record == Route::kEarlyFile || route.record == Route::kLateFile) w.record.AppendLine(c.text);
+                if (route.record == Route::kEarlyFile) {
+                    l.record = static_cast<uint32_t>(c.early.size());
+                    c.early.resize(c.early.size() + EarlyArrivalStore::Words(job.numBands));
+                    if (!EarlyArrivalStore::FromLine(std::string_view(c.text).substr(l.at), job.numBands,
+                                                     &c.early[l.record])) {
+                        c.early.resize(l.record);
+                        l.record = ArrivalLines::kNone;
+                    }
+                }
                 l.rayEnd = static_cast<uint32_t>(c.text.size());
                 const unsigned* hits = job.hitFiles ? &c.hits[a.hits] : nullptr;
                 if (route.hit >= 0) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
@@ -650,6 +662,7 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
     c.planeReflections.reserve(job.scene->NumPlanes());
     c.lines.reserve(256);
     c.text.reserve(256 * 128);
+    c.early.reserve(256 * std::size_t{EarlyArrivalStore::Words(job.numBands)});
     c.amplitudes.reserve(256 * static_cast<std::size_t>(job.numBands));
 }
 
@@ -743,7 +756,9 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
             break;
         case Route::kEarlyFile:
         case Route::kLateFile:
-            pair->SaveRayLine(text.substr(l.at, l.rayEnd - l.at), route.record == Route::kLateFile ? 1 : 0);
+            pair->SaveRayLine(text.substr(l.at, l.rayEnd - l.at), route.record == Route::kLateFile ? 1 : 0,
+                              l.record != ArrivalLines::kNone && pair->NumBands == job.numBands ? &c.early[l.record]
+                                                                                                : nullptr);
             break;
         }
         if (route.hit >= 0) pair->InsertHitLine(text.substr(l.rayEnd, l.hitEnd - l.rayEnd), route.hit);

@@ -51,7 +51,9 @@ TEST(ParameterCurvesTest, TicksAtTheBandsReadTheirFrequencies)
         for (unsigned int b = 0; b < 9; ++b) {
             EXPECT_EQ(c.ticks[b].label, labels[b]);
             EXPECT_EQ(c.ticks[b].x, b + 1.0);
-            if (results) EXPECT_EQ(c.ticks[b].x, c.curves[0].x[b]);
+            if (results) {
+                EXPECT_EQ(c.ticks[b].x, c.curves[0].x[b]);
+            }
         }
     }
     EXPECT_TRUE(ParameterBandTicks(0).empty());

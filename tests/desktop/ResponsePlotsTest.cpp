@@ -128,7 +128,9 @@ TEST_F(ResponsePlotsTest, NewCurvesAreDrawnInTheChosenView)
         for (unsigned int n = 0; n < c.length; n += 97) EXPECT_EQ(drawn[n], plot.Graph(5).Points()[n]) << c.view << " " << n;
         EXPECT_FLOAT_EQ(plot.GetYRange().x, yRange.x) << c.view;
         EXPECT_FLOAT_EQ(plot.GetYRange().y, yRange.y) << c.view;
-        if (c.unit == AxisUnit::Hertz) EXPECT_GT(plot.GetXRange().y, 20000.0f);
+        if (c.unit == AxisUnit::Hertz) {
+            EXPECT_GT(plot.GetXRange().y, 20000.0f);
+        }
     }
     plots.DrawCurves(plot, *fx.room, VIEW_DECAY_NORMALIZED);
     EXPECT_FLOAT_EQ(plot.GetYRange().x, -100.0f);

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "simulation/ResultTestSupport.h"
@@ -292,18 +294,24 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
         in.push_back({index, azim(gen), elev(gen), order, fd(gen), 1.0f + static_cast<float>(k % 5), static_cast<int>(k)});
     }
     std::string reference[3];
-    const std::pair<unsigned, uint64_t> runs[] = {{1, 1u << 30}, {4, 1u << 30}, {7, 1u << 30}, {1, 1}, {3, 40000}};
-    for (auto [threads, memory] : runs) {
-        SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(memory) + " bytes");
+    // Threads, memory, and the pairs sharing that memory while the arrivals come in (the
+    // last run spills them then but clusters them in one batch).
+    const std::tuple<unsigned, uint64_t, uint32_t> runs[] = {
+        {1, 1u << 30, 1}, {4, 1u << 30, 1}, {7, 1u << 30, 1}, {1, 1, 1}, {3, 40000, 1}, {2, 1u << 30, 1u << 20}};
+    for (auto [threads, memory, share] : runs) {
+        SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(memory) + " bytes / " +
+                     std::to_string(share));
         TearDown();
         SetUp();
         pair->MaxClusterBlock = 100;
         pair->ClusterThreads = threads;
         pair->ClusterMemoryBytes = memory;
+        pair->ArrivalMemoryShare = share;
         Write(in);
         // Lines the reading skips: malformed ones, with and without an order field.
         pair->EarlyRayFile.Close();
         std::ofstream(dir / "RAYS-S001-R001-EARLY.txt", std::ios::app) << "500 0.5 10 20 2 x\n1 2\n\n";
+        EXPECT_EQ(pair->EarlyArrivals.Spilled(), memory < 1u << 30 || share > 1);
         const std::string printed = Run();
         const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"), ReadFile(dir / "HITS-S001-R001.txt")};
         if (threads == 1 && memory > 1) {
@@ -313,4 +321,53 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
         }
         for (int f = 0; f < 3; ++f) EXPECT_TRUE(files[f] == reference[f]) << f;
     }
+}
+
+// A stop request ends the clustering and the synthesis part way, at every point where the
+// step asks; a probe that never stops changes nothing.
+TEST_F(Clustering, AStopRequestEndsThePairsStepsPartWay)
+{
+    std::mt19937 gen(13);
+    std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-80.0f, 80.0f), fd(0.0f, 1.0f);
+    std::vector<Early> in;
+    for (unsigned k = 0; k < 1500; ++k)
+        in.push_back({100 + k / 3, azim(gen), elev(gen), 1 + k % 3, fd(gen), 1.0f, static_cast<int>(k)});
+    auto prepare = [&](unsigned threads) {
+        TearDown();
+        SetUp();
+        pair->MaxClusterBlock = 16;
+        pair->ClusterThreads = threads;
+        pair->ClusterMemoryBytes = 20000;  // several batches
+        Write(in);
+    };
+    prepare(1);
+    const std::string reference = Run() + ReadFile(dir / "RAYS-S001-R001.txt");
+
+    unsigned asked = 0;
+    prepare(1);
+    pair->StopProbe = [&] {
+        ++asked;
+        return false;
+    };
+    EXPECT_EQ(Run() + ReadFile(dir / "RAYS-S001-R001.txt"), reference);
+    ASSERT_GT(asked, 3u);
+
+    for (unsigned threads : {1u, 3u})
+        for (unsigned after : {0u, 1u, asked / 2, asked - 1}) {
+            SCOPED_TRACE(std::to_string(threads) + " threads, stop at question " + std::to_string(after + 1));
+            prepare(threads);
+            std::atomic<unsigned> n{0};
+            pair->StopProbe = [&] { return n.fetch_add(1) >= after; };
+            testing::internal::CaptureStdout();
+            EXPECT_THROW(pair->Cluster(), PairStepStopped);
+            testing::internal::GetCapturedStdout();
+            EXPECT_FALSE(pair->ClusterDone);
+        }
+
+    prepare(1);
+    Run();
+    pair->StopProbe = [] { return true; };
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(pair->GetImpulseResponses(), PairStepStopped);
+    testing::internal::GetCapturedStdout();
 }

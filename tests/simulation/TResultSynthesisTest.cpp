@@ -4,6 +4,7 @@
 #include <complex>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -293,4 +294,52 @@ TEST(Synthesis, DirectSoundIsReportedAndWrittenOnce)
     silent->CloseRayFile();
     EXPECT_EQ(silent->EarlyRefCount, 0u);
     EXPECT_TRUE(ReadLines(dir / "RAYS-S002-R002-EARLY.txt").empty());
+}
+
+// The ray file is parsed on several threads in pieces: a file longer than a piece, with blank,
+// CRLF and malformed lines, gives the same response, count and warning on any thread count as
+// on one.
+TEST(Synthesis, RayFileReadOnThreadsGivesTheSameResponse)
+{
+    Scratch dir;
+    PairSetup setup;
+    const std::string path = dir / "RAYS-many.txt";
+    {
+        std::string text;
+        std::mt19937 gen(17);
+        std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-90.0f, 90.0f), e(1e-9f, 1e-4f);
+        for (unsigned k = 0; k < 120000; ++k) {
+            TRay r =
+                Arrival(600 + gen() % 3000, azim(gen), elev(gen), 1 + gen() % 6, 0.5f, e(gen), static_cast<int>(k));
+            r.AppendLine(text);
+            if (k % 9999 == 0) text += "\n  \t\n";
+            if (k % 7777 == 0) text.insert(text.size() - 1, "\r");
+            if (k % 5555 == 0) text += "12 0.5 10 20 3 1 2 bad line\n";
+        }
+        text.pop_back();                                // the last line without its newline
+        ASSERT_GT(text.size(), std::size_t{17} << 20);  // more than one piece
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    std::vector<float> reference;
+    std::string referenceOut;
+    for (unsigned threads : {1u, 2u, 5u}) {
+        SCOPED_TRACE(threads);
+        auto r = MakePair(setup, 2, 4096, 0.0, 255);
+        r->ClusterThreads = threads;
+        testing::internal::CaptureStdout();
+        r->GetImpulseResponsesfromRAYS(path.c_str());
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(r->NumReflections, 2u * 120000u);  // counted by the reader and the insertion
+        EXPECT_NE(out.find("Warning: 22 malformed lines"), std::string::npos) << out;
+        if (threads == 1) {
+            reference = r->globalIR[0];
+            referenceOut = out;
+            continue;
+        }
+        EXPECT_TRUE(r->globalIR[0] == reference);
+        EXPECT_EQ(out, referenceOut);
+    }
 }

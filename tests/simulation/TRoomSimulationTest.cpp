@@ -192,6 +192,52 @@ TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePai
     }
 }
 
+// Whether the file holds a ray-file record of order 0 (the direct sound's, which only the
+// pair's response step writes).
+bool HasDirectRecord(const std::string& path)
+{
+    const auto lines = resulttest::ReadLines(path);
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        TRay r(kBands);
+        return r.ParseLine(line) && r.reflections == 0;
+    });
+}
+
+// A stop request that comes while the pair's response is being built (long responses take the
+// synthesis a while) ends the step part way: the run reports the interruption, the percentage
+// stays where the tracing left it, and the pair's files are put back as the tracing left them.
+TEST(SimulationRun, AStopDuringAPairsResponseEndsItWithinThePair)
+{
+    Scratch dir("sorvi-run");
+    auto room = MakeBox(dir.dir.string(), 6, 5, 3, 0.02f, 8.0f);
+    AddSource(*room, {1, 1, 1.5}, 3000);
+    AddReceiver(*room, {3, 2.5, 1.2});
+    room->ClusterOrderGlobal = 3;
+    Quiet([&] { room->CreateResults(); });
+    ErrorCapture cap;
+    const std::string early = dir / "RAYS-S001-R001-EARLY.txt";
+    const std::string out = Quiet([&] {
+        room->StartSimulation();
+        // The step has written the direct sound and closed the early file to cluster it.
+        while (room->IsRunning.load() && !HasDirectRecord(early)) {
+        }
+        room->RequestSimulationStop();
+        room->WaitForSimulation();
+        room->StopSimulation();
+    });
+    EXPECT_NE(out.find("Processing SRC [01] - REC [01]"), std::string::npos);
+    EXPECT_NE(cap.Joined().find("Interrupted by the user! Results not calculated!!"), std::string::npos)
+        << cap.Joined();
+    EXPECT_FLOAT_EQ(room->PercentageStatus.load(), 50.0f);
+    EXPECT_TRUE(Silent(*room->spcresult[0][0]));
+    Free(room);
+    // What the tracing wrote is all there; nothing of the step is.
+    EXPECT_FALSE(resulttest::ReadLines(early).empty());
+    EXPECT_FALSE(HasDirectRecord(early));
+    EXPECT_FALSE(HasDirectRecord(dir / "RAYS-S001-R001.txt"));
+    EXPECT_FALSE(std::filesystem::exists(early + ".records"));
+}
+
 TEST(SimulationRun, StopWithoutARunOnlyClearsTheFlag)
 {
     Scratch dir("sorvi-run");
