@@ -106,23 +106,21 @@ void ConsoleViewer::RunSimulation()
     // the viewer stays open.
     try {
         CheckRoomCanRun(*room_, true);
-    } catch (const SorviExit&) {
-        return;
-    }
-    // A second run starts from empty results: the first run's objects and files go first.
-    room_->ClearResults();
-    room_->CleanResultFiles();
-    room_->CreateResults();
-    room_->MarkPlaneHitsBeforeRun();
-    room_->Simulate();
-    room_->CalculateResponses();
-    try {
+        CheckRunInputs(*room_);
+        // A second run starts from empty results; its files replace the first run's whole.
+        room_->ClearResults();
+        room_->BeginResultSet(true);
+        room_->CreateResults();
+        room_->MarkPlaneHitsBeforeRun();
+        room_->Simulate();
+        room_->CalculateResponses();
         CheckResultsFinite(*room_);
+        room_->SaveResults();
+        room_->ListDeathPlanes();
+        room_->CommitResultSet();
     } catch (const SorviExit&) {
-        return;
+        room_->DiscardResultSet();  // shown; the earlier files stay
     }
-    room_->SaveResults();
-    room_->ListDeathPlanes();
 }
 
 ConsoleViewer::KeyAction ConsoleViewer::Key(unsigned char key)

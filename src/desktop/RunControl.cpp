@@ -2,10 +2,13 @@
 
 #include <exception>
 #include <new>
+#include <string>
+#include <system_error>
 
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
+#include "simulation/RunChecks.h"
 #include "simulation/TextFields.h"
 
 namespace {
@@ -20,7 +23,10 @@ bool Guarded(Step step)
     } catch (const SorviExit&) {
         return false;
     } catch (const std::bad_alloc&) {
-        ShowErrorText("Not enough memory for the simulation.");
+        ShowErrorText("Not enough memory for the simulation.\nNo results were changed.");
+        return false;
+    } catch (const std::system_error& e) {
+        ShowErrorText(std::string("The system refused the run: ") + e.what() + ".\nNo results were changed.");
         return false;
     }
 }
@@ -46,11 +52,14 @@ bool StartRun(TRoom& room)
         const unsigned int rays = room.GetNumRays();
         for (unsigned int s = 0; s < room.NumSources; ++s) room.source[s]->SetNumRays(rays);
         if (room.ResultsCreated) room.ClearResults();
-        room.CleanRayFiles();
-        room.CleanResultFiles();
+        // Checked before anything changes; the run's files replace the earlier ones whole.
+        CheckRoomCanRun(room, true);
+        CheckRunInputs(room);
+        room.BeginResultSet(true);
         room.CreateResults();
         started = room.StartSimulation();
     });
+    if (!(ok && started)) room.DiscardResultSet();
     return ok && started;
 }
 
@@ -70,13 +79,19 @@ RunTick PollRun(const TRoom& room)
 
 bool FinishRun(TRoom& room)
 {
-    return Guarded([&] {
+    const bool ok = Guarded([&] {
         room.WaitForSimulation();
+        CheckResultsFinite(room);
         room.SaveResults();
+        room.CommitResultSet();
     });
+    if (!ok) room.DiscardResultSet();
+    return ok;
 }
 
 bool StopRun(TRoom& room)
 {
-    return Guarded([&] { room.StopSimulation(); });
+    const bool ok = Guarded([&] { room.StopSimulation(); });
+    room.DiscardResultSet();  // a stopped run saves nothing; the earlier files stay
+    return ok;
 }

@@ -16,10 +16,11 @@ RunPress PressByStatus(int status);
 // it is active.
 bool CanStartRun(const TRoom& room, bool roomShown);
 
-// Every source's ray count from the room's, old results cleared, the project folder's old ray
-// and result files deleted, the results created and the thread started. False when a core
-// error stopped it (a sound file that cannot be auralized, a ray file that cannot be created)
-// or the thread could not start: no run is going then.
+// Every source's ray count from the room's, old results cleared, the run's checks passed, the
+// folder's run lock taken, the results created (their files written as one set, see
+// TRoom::BeginResultSet) and the thread started. False when a core error stopped it (another
+// run in the folder, a sound file that cannot be auralized, a plane not triangulated) or the
+// thread could not start: no run is going then and the folder is as it was.
 bool StartRun(TRoom& room);
 
 // One tick of the progress timer.
@@ -30,10 +31,11 @@ struct RunTick {
 };
 RunTick PollRun(const TRoom& room);
 
-// A run whose thread has ended: joined and its results saved. False when the run or the
-// saving raised a fatal core error (shown); nothing more is saved then.
+// A run whose thread has ended: joined, its results saved and put in place. False when the run
+// or the saving raised a fatal core error (shown): the folder keeps its earlier files then.
 bool FinishRun(TRoom& room);
 
 // Asks the run to stop and waits for it (the current ray or pair is finished first). False when
-// the run had raised a fatal core error (shown). Nothing is saved.
+// the run had raised a fatal core error (shown). Nothing is saved: the folder keeps its earlier
+// files.
 bool StopRun(TRoom& room);

@@ -14,6 +14,7 @@
 
 #include "dsp/AcousticParams.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/FileLayer.h"
 #include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 
@@ -473,29 +474,30 @@ bool writeWAVData(const char* outFile, const T* buf, std::size_t bufSize, int Sa
         ErrorMessage("Cannot write wav file %s: no file name or no samples", name);
         return false;
     }
-    std::ofstream out(outFile, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        ErrorMessage("Cannot write wav file %s: %s", name, std::strerror(errno));
-        return false;
-    }
+    // Little-endian header and samples; every write checked (a failure is reported, or kept by
+    // the result set the file belongs to).
+    auto le = [](std::string& out, uint32_t v, int bytes) {
+        for (int b = 0; b < bytes; ++b) out += static_cast<char>((v >> (8 * b)) & 0xFF);
+    };
     const uint16_t format = std::is_floating_point_v<T> ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
-    out.write("RIFF", 4);
-    write(out, static_cast<int>(dataBytes + 36));
-    out.write("WAVE", 4);
-    out.write("fmt ", 4);
-    write(out, 16);
-    write(out, static_cast<short>(format));
-    write(out, static_cast<short>(static_cast<uint16_t>(NumChannels)));
-    write(out, SampleRate);
-    write(out, static_cast<int>(static_cast<uint32_t>(byteRate)));
-    write(out, static_cast<short>(static_cast<uint16_t>(NumChannels * 4)));
-    write(out, static_cast<short>(32));
-    out.write("data", 4);
-    write(out, static_cast<int>(static_cast<uint32_t>(dataBytes)));
+    std::string block = "RIFF";
+    le(block, static_cast<uint32_t>(dataBytes + 36), 4);
+    block += "WAVEfmt ";
+    le(block, 16, 4);
+    le(block, format, 2);
+    le(block, static_cast<uint16_t>(NumChannels), 2);
+    le(block, static_cast<uint32_t>(SampleRate), 4);
+    le(block, static_cast<uint32_t>(byteRate), 4);
+    le(block, static_cast<uint16_t>(NumChannels * 4), 2);
+    le(block, 32, 2);
+    block += "data";
+    le(block, static_cast<uint32_t>(dataBytes), 4);
 
-    std::vector<char> block;
+    CheckedFile out;
+    if (!out.Open(outFile, "wb")) return false;
+    bool ok = out.Write(block);
     const std::size_t perBlock = 1 << 16;
-    for (uint64_t done = 0; done < values && out;) {
+    for (uint64_t done = 0; done < values && ok;) {
         const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(values - done, perBlock));
         block.resize(n * 4);
         for (std::size_t i = 0; i < n; ++i) {
@@ -503,15 +505,10 @@ bool writeWAVData(const char* outFile, const T* buf, std::size_t bufSize, int Sa
             std::memcpy(&u, &buf[done + i], 4);
             for (int b = 0; b < 4; ++b) block[4 * i + b] = static_cast<char>((u >> (8 * b)) & 0xFF);
         }
-        out.write(block.data(), static_cast<std::streamsize>(block.size()));
+        ok = out.Write(block);
         done += n;
     }
-    out.close();
-    if (!out) {
-        ErrorMessage("Error writing wav file %s: %s", name, std::strerror(errno));
-        return false;
-    }
-    return true;
+    return out.Close() && ok;
 }
 
 template bool writeWAVData<float>(const char*, const float*, std::size_t, int, int);

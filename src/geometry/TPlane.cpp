@@ -196,9 +196,10 @@ int TPlane::CheckForErrors()
 
 void TPlane::BuildFrame(float M[3][3])
 {
+    // Unit axes: the frame and its inverse stay well conditioned whatever the room's scale.
     origem = vertice[0];
-    const TVector vx = vertice[1] - origem;
-    const TVector vz = vx / TVector(vertice[2] - origem);
+    const TVector vx = Normal(TVector(vertice[1] - origem));
+    const TVector vz = Normal(vx / TVector(vertice[2] - origem));
     const TVector vy = vz / vx;
     const TVector axes[3] = {vx, vy, vz};
     for (int c = 0; c < 3; c++) {
@@ -243,12 +244,10 @@ void TPlane::Tecelagem()
                      NumVert, where.c_str(), cdt.Error().c_str());
         return;
     }
+    // The corners are the outline's own vertices, so that planes sharing an edge share it exactly.
     for (const p2t::Triangle* t : cdt.GetTriangles()) {
         TPoint3D corner[3];
-        for (int k = 0; k < 3; k++) {
-            const p2t::TPoint2D* p = t->GetPoint(k);
-            corner[k] = MudaBase(M, TPoint3D(p->x, p->y, 0)) + origem;
-        }
+        for (int k = 0; k < 3; k++) corner[k] = vertice[static_cast<std::size_t>(t->GetPoint(k) - points.data())];
         TTriangle tri;
         tri.p0 = corner[0];
         tri.p1 = corner[1];

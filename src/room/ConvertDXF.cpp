@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "geometry/ErrorHandler.h"
+#include "geometry/FileLayer.h"
 #include "geometry/TPlane.h"
 #include "geometry/TPoint3D.h"
 #include "geometry/util.h"
@@ -379,10 +381,19 @@ bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int 
     bool opened = false;
     const DXFDrawing drawing = ReadFile(input, opened);
     if (!opened) return false;
-    FilePtr out(utilOpenFile(output, "wt"));
-    if (!out) return false;
+    // The project is made in memory and written only when the drawing gave something to write.
+    char* made = nullptr;
+    std::size_t madeSize = 0;
+    struct Freed {  // after the stream is closed, which may move the buffer
+        char*& p;
+        ~Freed() { std::free(p); }
+    } freed{made};
+    FilePtr out(open_memstream(&made, &madeSize));
+    if (!out) {
+        ErrorMessage("Not enough memory to convert %s.\n", input);
+        return false;
+    }
     FILE* o = out.get();
-
     std::string text = "<LAYERS::PLANE>\n";
     for (const std::string& name : drawing.layers) {
         text += Selection{}.Written(name);
@@ -394,10 +405,12 @@ bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int 
     Write(o, text);
 
     const Selection all;
+    const long planesStart = std::ftell(o);
     if (Poly2D) Convert2DPolylines(drawing, o, all);
     if (Poly3D) Convert3DPolylines(drawing, o, all, true);
     if (Face3D) Convert3DFaces(drawing, o, all);
     if (PolyFaceMesh) ConvertPolyfaceMeshes(drawing, o, all);
+    const bool planes = std::ftell(o) > planesStart;
 
     Write(o,
           "</PLANES>\n"
@@ -427,10 +440,18 @@ bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int 
 
     const bool ok = std::ferror(o) == 0;
     if (std::fclose(out.release()) != 0 || !ok) {
-        ErrorMessage("\n O arquivo %s nao pode ser aberto para %s!\n", output, "escrita");
+        ErrorMessage("Not enough memory to convert %s.\n", input);
         return false;
     }
-    return true;
+    if (!planes && sources == 0 && receivers == 0) {
+        ErrorMessage("The drawing %s holds no entity that can be converted (no 3D polyline, 3D face, polyface mesh "
+                     "or polyline of three or more vertices, and no point on the sources or receivers layers).\n"
+                     "Nothing was written.\n",
+                     input);
+        return false;
+    }
+    CheckedFile file;
+    return file.Open(output, "wt") && file.Write(std::string_view(made, madeSize)) && file.Close();
 }
 
 // ---- Per-layer converters --------------------------------------------------------------------

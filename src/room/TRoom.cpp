@@ -11,6 +11,7 @@
 
 #include "dsp/acoustics.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/FileLayer.h"
 #include "geometry/util.h"
 
 namespace {
@@ -606,11 +607,11 @@ void TRoom::WriteDefaultSetup(const char* FileName)
 
 void TRoom::WriteDefaultSections(const char* FileName)
 {
-    FILE* fid = utilOpenFile(FileName, "at");
-    if (!fid) return;
-    std::fputs(kDefaultSetup, fid);
-    std::fputs(kDefaultMaterials, fid);
-    std::fclose(fid);
+    CheckedFile f;  // a failure is reported, or kept by the result set the file belongs to
+    if (!f.Open(FileName, "at")) return;
+    f.Write(kDefaultSetup);
+    f.Write(kDefaultMaterials);
+    f.Close();
 }
 
 // ---- Response length and ray count -----------------------------------------------------------

@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "geometry/StagedFiles.h"
 #include "geometry/TPoint3D.h"
 #include "room/TPlaneLayer.h"
+#include "simulation/RunLock.h"
 #include "simulation/TSimulationRun.h"
 
 class TPlane;
@@ -500,6 +502,28 @@ public:
     // and saves the results.
     void RunFile(const char* Filename);
 
+    // Result sets (src/simulation/TRoomResultSet.cpp). A run, a rebuild from ray files or a new
+    // auralization writes its files as one set: under temporary names in the project folder,
+    // all put in place by CommitResultSet, so that a run that cannot finish leaves the folder's
+    // earlier files as they were. The folder's run lock is held from BeginResultSet to the
+    // commit or the discard.
+    // The lock of the project folder; BeginResultSet takes it unless the room holds it already.
+    std::unique_ptr<RunLock> runLock;
+    // Opens the set (a set still open is discarded first). With replacesRun, the commit also
+    // removes the earlier run's files that the new one did not write, as a clean-up before the
+    // run did. Another run in the folder: message and SorviExit(1).
+    void BeginResultSet(bool replacesRun);
+    bool ResultSetOpen() const { return staged_ != nullptr; }
+    // Where the result file `name` of the project folder is written: its temporary while a set
+    // is open, else the file itself.
+    std::string ResultFile(const std::string& name) const;
+    // Puts the set in place and frees the lock. A file that could not be written or put in
+    // place: the message names it and why, the temporaries go, the earlier files stay byte for
+    // byte, and SorviExit(1) is thrown. Without an open set, nothing happens.
+    void CommitResultSet();
+    // Drops the set's temporaries and frees the lock; harmless without a set.
+    void DiscardResultSet();
+
     // WAV responses and auralization (src/simulation/TRoomAuralization.cpp).
     // Every source's sound file convolved with every pair's response ("S%.3d-R%.3d.wav", each
     // normalised to peak 1) and one mix per receiver ("SALL-R%.3d.wav", relative levels kept).
@@ -510,7 +534,8 @@ public:
     // loudest pair peaks at 1. Silent responses are written as silence.
     void SaveImpRespWAV();
     // True when every source's sound file can be auralized: a readable, compatible, mono WAV
-    // file. Otherwise shows the reason ("File %s has %d channels. ...") and returns false.
+    // file of finite samples (a source without one, "NONE", takes a unit impulse). Otherwise
+    // shows the reason ("File %s has %d channels. ...") and returns false.
     bool CheckAuralizationInputs();
     // Statistical decay (src/simulation/TRoomDecay.cpp): decaying noise at the Sabine time of
     // every band inserted into each pair from its direct-sound sample on. Results must exist.
@@ -526,6 +551,8 @@ public:
     void SaveInfo(const char* filename);
 
 private:
+    std::unique_ptr<StagedFiles> staged_;
+    bool replacesRun_ = false;
     void InitDefaults();
     // Frees the pair results (what clearing the results does) without needing TResult here.
     void ReleaseResults();

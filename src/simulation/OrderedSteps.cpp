@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry/HeldOutput.h"
+#include "simulation/ThreadStart.h"
 
 namespace {
 
@@ -60,10 +61,10 @@ unsigned OrderedSteps::Run(unsigned count, unsigned threads) const
         ++idle;
         cv.notify_all();
     };
-    const unsigned workers = std::max(1u, std::min(threads, count));
     std::vector<std::thread> pool;
-    pool.reserve(workers);
-    for (unsigned t = 0; t < workers; ++t) pool.emplace_back(worker);
+    // Fewer workers when the system refuses some; none at all is an error.
+    StartPool(pool, std::max(1u, std::min(threads, count)), worker, true);
+    const unsigned workers = static_cast<unsigned>(pool.size());
 
     unsigned committed = 0;
     std::exception_ptr error;

@@ -1,10 +1,11 @@
 #include "simulation/PairFile.h"
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
-#include "geometry/util.h"
+#include "geometry/FileLayer.h"
 
 bool TPairFile::Create(const std::string& path)
 {
@@ -12,6 +13,7 @@ bool TPairFile::Create(const std::string& path)
     path_ = path;
     buffer_.clear();
     failed_ = false;
+    // Not reported here: the caller names the file it cannot create.
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     std::fclose(f);
@@ -21,17 +23,19 @@ bool TPairFile::Create(const std::string& path)
 
 bool TPairFile::Flush()
 {
-    if (!open_ || buffer_.empty()) return true;
-    bool ok = false;
-    if (std::FILE* f = std::fopen(path_.c_str(), "ab")) {
-        ok = std::fwrite(buffer_.data(), 1, buffer_.size(), f) == buffer_.size();
-        ok = (std::fclose(f) == 0) && ok;
+    if (!open_ || buffer_.empty()) return !failed_;
+    // A file that lost text once is incomplete: nothing more is appended to it.
+    bool ok = !failed_;
+    if (ok) {
+        try {
+            CheckedFile f;
+            ok = f.Open(path_, "ab") && f.Write(buffer_) && f.Close();
+        } catch (const std::exception&) {
+            ok = false;  // out of memory while reporting: the file is incomplete all the same
+        }
     }
     buffer_.clear();
-    if (!ok && !failed_) {
-        failed_ = true;
-        ErrorMessage("Impossible to write file %s", path_.c_str());
-    }
+    failed_ = failed_ || !ok;
     return ok;
 }
 

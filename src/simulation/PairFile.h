@@ -10,13 +10,21 @@
 class TPairFile {
 public:
     TPairFile() = default;
-    ~TPairFile() { Close(); }
+    ~TPairFile()
+    {
+        try {
+            Close();
+        } catch (...) {
+            // A destructor passes nothing on; the write failure has been reported.
+        }
+    }
     TPairFile(const TPairFile&) = delete;
     TPairFile& operator=(const TPairFile&) = delete;
 
     // Creates (or empties) the file; false when it cannot be created. The file is then open.
     bool Create(const std::string& path);
     bool IsOpen() const { return open_; }
+    bool Failed() const { return failed_; }
     const std::string& Path() const { return path_; }
 
     // The pending text: append whole lines, then call Appended().
@@ -31,8 +39,9 @@ public:
         buffer_.append(text);
         Appended();
     }
-    // Appends the pending text to the file. A write failure is reported once per file; the
-    // text is dropped either way. False on failure.
+    // Appends the pending text to the file. A write failure is reported once per file (or
+    // kept by the result set the file belongs to) and the file takes no more text; the text is
+    // dropped either way. False on failure.
     bool Flush();
     // Flush and mark closed (nothing more is written). Harmless when not open.
     bool Close();

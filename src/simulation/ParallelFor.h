@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "simulation/ThreadStart.h"
+
 template <class Body>
 void ParallelFor(std::size_t count, unsigned threads, Body&& body)
 {
@@ -36,8 +38,7 @@ void ParallelFor(std::size_t count, unsigned threads, Body&& body)
     };
     const std::size_t helpers = std::min<std::size_t>(threads - 1, count - 1);
     std::vector<std::thread> pool;
-    pool.reserve(helpers);
-    for (std::size_t t = 0; t < helpers; ++t) pool.emplace_back(run);
+    StartPool(pool, helpers, run, false);  // the calling thread works too
     run();
     for (std::thread& t : pool) t.join();
     if (error) std::rethrow_exception(error);

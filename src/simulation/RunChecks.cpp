@@ -1,5 +1,6 @@
 #include "simulation/RunChecks.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,12 +15,15 @@
 
 #include "dsp/IIRCoefficients.h"
 #include "geometry/ErrorHandler.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/TVector.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TRoom.h"
 #include "room/TSource.h"
+#include "geometry/TPlane.h"
 #include "simulation/TRay.h"
+#include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
 
@@ -72,6 +76,14 @@ double PhysicalMemory()
     return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) : 0.0;
 }
 
+// The address space this process may use (its limit), bytes; 0 when unlimited.
+double AddressSpaceLimit()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0.0;
+    return static_cast<double>(limit.rlim_cur);
+}
+
 // The stored direct-sound lines of a parameter file ("Direct Sound: Distance = ... m, Rays = ...")
 // and what they say; false when the file has none that can be read.
 bool ReadStoredDirectSound(const std::string& path, std::string& lines, double& distance, int& rays)
@@ -101,6 +113,21 @@ bool ReadStoredDirectSound(const std::string& path, std::string& lines, double& 
         }
     }
     return found;
+}
+
+// Why an arrival record lies outside what a run writes, or null: reflection orders from 0 to
+// maxOrder, ray numbers from 0, distance factors and band energies not negative, elevations
+// within +-90 degrees.
+const char* RecordOutsideRun(const TRay& ray, long long maxOrder)
+{
+    if (ray.reflections < 0 || ray.reflections > maxOrder) return "its reflection order is out of range";
+    if (ray.ID < 0) return "its ray number is negative";
+    if (ray.fatordist < 0.0f) return "its distance factor is negative";
+    if (std::fabs(ray.dir.elev) > 90.001f || std::fabs(ray.startDir.elev) > 90.001f)
+        return "its elevation lies beyond +-90 degrees";
+    for (float e : ray.spectrum)
+        if (e < 0.0f) return "it holds a negative band energy";
+    return nullptr;
 }
 
 }  // namespace
@@ -171,6 +198,11 @@ void CheckRoomCanRun(TRoom& room, bool synthesises)
         Refuse(utilFormat("The run needs at least %1.1f GB of memory (%1.0f rays, %1.0f samples for each of %1.0f "
                           "pairs); this machine has %1.1f GB.\n",
                           (responseBytes + rayBytes) / 1e9, rays, samples, pairs, memory / 1e9));
+    const double limit = AddressSpaceLimit();
+    if (limit > 0.0 && responseBytes + rayBytes > limit)
+        Refuse(utilFormat("The run needs at least %1.1f GB of memory (%1.0f rays, %1.0f samples for each of %1.0f "
+                          "pairs); this process may use %1.2f GB (its address-space limit).\n",
+                          (responseBytes + rayBytes) / 1e9, rays, samples, pairs, limit / 1e9));
 }
 
 void CheckStoredRayFiles(TRoom& room)
@@ -179,6 +211,9 @@ void CheckStoredRayFiles(TRoom& room)
         Refuse("The project stores no late arrivals (SAVE_LATE_RAYS = 0): its ray files hold only the early part "
                "and would make a response that ends too soon.\nRun the simulation with SAVE_LATE_RAYS = 1 to "
                "rebuild responses from ray files.\n");
+    // The highest reflection order a run of this project writes: its limit, or with none a bound
+    // no trace comes near.
+    const long long maxOrder = room.MaxRayTracReflections >= 0 ? room.MaxRayTracReflections + 1LL : 1000000LL;
     TRay ray(room.NumBands);
     std::string line;
     for (unsigned S = 0; S < room.NumSources; ++S)
@@ -198,6 +233,10 @@ void CheckStoredRayFiles(TRoom& room)
                     Refuse(utilFormat("Ray file %s, line %u, is not an arrival record of finite numbers.\nNo "
                                       "results were changed.\n",
                                       path.c_str(), lineNo));
+                const char* outside = RecordOutsideRun(ray, maxOrder);
+                if (outside)
+                    Refuse(utilFormat("Ray file %s, line %u: %s, which no run writes.\nNo results were changed.\n",
+                                      path.c_str(), lineNo, outside));
             }
         }
 }
@@ -269,4 +308,46 @@ void CheckResultsFinite(TRoom& room)
                                   "results were saved.\n",
                                   S + 1, R + 1));
         }
+}
+
+void CheckRunInputs(TRoom& room)
+{
+    for (unsigned P = 0; P < room.NumPlanes; ++P) {
+        const TPlane& pl = *room.plane[P];
+        if (pl.NumVert >= 3 && pl.NumTriang == 0)
+            Refuse(utilFormat("Plane %u (%u vertices) cannot be triangulated: the run cannot trace it.\nNo results "
+                              "were changed.\n",
+                              P + 1, pl.NumVert));
+    }
+    if (room.AuralizationFlag && !room.CheckAuralizationInputs())
+        throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
+
+    // Probe directions off the axes, so that a probe does not run along a wall or an edge.
+    static const TVector kProbes[] = {{1.0, 0.0123, 0.0371},  {-1.0, -0.0217, 0.0133}, {0.0311, 1.0, -0.0157},
+                                      {-0.0143, -1.0, 0.0291}, {0.0173, -0.0251, 1.0},  {-0.0271, 0.0113, -1.0}};
+    TRayScene scene;
+    scene.Build(room, false);
+    TRaySceneStack stack;
+    const double reach = 4.0 * std::max(1.0, static_cast<double>(room.GetMaxRoomLength()));
+    for (unsigned R = 0; R < room.NumReceivers; ++R) {
+        const TReceiver& rec = *room.receiver[R];
+        const TPoint3D p = rec.Position;
+        bool outside = false;
+        for (const TVector& d : kProbes)
+        {
+            const TVector u = Normal(d) * reach;
+            if (scene.Visible(p, p + TPoint3D(u.x, u.y, u.z), -1, stack)) outside = true;
+        }
+        if (outside)
+            Print("Warning: receiver %u at (%1.2f, %1.2f, %1.2f) lies outside the room (a ray from it leaves the "
+                  "room): it gets no direct sound.\n",
+                  R + 1, p.x, p.y, p.z);
+        for (unsigned S = 0; S < room.NumSources; ++S) {
+            const double d = Module(rec.Position - room.source[S]->Position);
+            if (d <= rec.Radius)
+                Print("Warning: receiver %u lies at source %u (%1.2f m apart, within its radius of %1.2f m): it "
+                      "gets no direct sound from it.\n",
+                      R + 1, S + 1, d, rec.Radius);
+        }
+    }
 }

@@ -31,3 +31,10 @@ void CheckStoredResponses(TRoom& room);
 // Before saving: every pair's response and parameters are finite numbers, so that no "nan" or
 // "inf" reaches a file.
 void CheckResultsFinite(TRoom& room);
+
+// What a run needs that the loaded project may still lack, checked before any file is written:
+// every plane triangulated and, with auralization, every dry sound file usable (a mono WAV
+// file the reader takes, of finite samples). Also warns of the receivers that get no direct
+// sound: one outside the room (a ray from it leaves the room's planes) or at a source (closer
+// to it than the receiver's radius).
+void CheckRunInputs(TRoom& room);

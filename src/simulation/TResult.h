@@ -270,8 +270,12 @@ public:
     // gives zeros; parameters a band leaves undefined are NaN.
     void GetMonoParams();
     // "PARAMS" file: band heads, nine rows of values ("nan" where undefined), direct sound.
+    // Without direct sound its line gives the true distance and "SPL(dir): -999.00 (no direct
+    // sound)". Every write is checked (FileLayer.h): a failure is reported, or kept by the
+    // result set the file belongs to.
     void SaveParams(const char* filename);
-    // One line per sample, "%g " per channel.
+    static constexpr float kNoDirectSoundLevel = -999.0f;
+    // One line per sample, "%g " per channel; checked as SaveParams.
     void SaveGlobalIR(const char* filename);
     // Reads MaxLength x NumChannels numbers into globalIR; missing ones become 0 (a message).
     void GetImpulseResponsesfromFile(const char* SRFileName);

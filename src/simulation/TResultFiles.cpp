@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "dsp/AcousticParams.h"
 #include "dsp/FIRDesign.h"
+#include "geometry/FileLayer.h"
 #include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
@@ -38,9 +40,12 @@ void AppendValue(std::string& out, float value, int decimals)
         AppendFixed(out, static_cast<double>(value), decimals);
 }
 
-bool WriteAll(std::FILE* f, const std::string& text)
+// The whole text as the file; a failure is reported (or kept by the result set).
+void WriteWhole(const char* filename, const std::string& text)
 {
-    return std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    CheckedFile f;
+    if (f.Open(filename, "wt")) f.Write(text);
+    f.Close();
 }
 
 // A decay fit needs points between its two thresholds. A curve that falls through the whole
@@ -139,8 +144,6 @@ void TResult::GetMonoParams()
 
 void TResult::SaveParams(const char* filename)
 {
-    std::FILE* f = utilOpenFile(filename, "wt");
-    if (!f) return;
 
     std::string text = "-----";
     for (uint32_t b = 0; b < NumBands; ++b) {
@@ -170,44 +173,46 @@ void TResult::SaveParams(const char* filename)
 
     if (!KeptDirectSound.empty()) {
         text += KeptDirectSound;
-        if (!WriteAll(f, text)) Print("Impossivel abrir arquivo %s para gravar\n", filename);
-        std::fclose(f);
+        WriteWhole(filename, text);
         return;
     }
 
     // Direct sound: its distance, the rays gathered, and its level calibrated as the response.
+    // Without one (a receiver outside the room, or at the source) the line says so with finite
+    // numbers: the true distance and the level kNoDirectSoundLevel.
     const TRay empty(NumBands);
     const TRay& D = DirectSoundRay ? *DirectSoundRay : empty;
+    const float level = D.reflections > 0 ? DirectSoundSPL() : -std::numeric_limits<float>::infinity();
+    const bool direct = std::isfinite(level);
     text += "Direct Sound: Distance = ";
-    AppendValue(text, DirectSoundIndex / FSample * VSound, 2);
+    AppendValue(text, direct ? DirectSoundIndex / FSample * VSound : SrcRecDistance, 2);
     text += " m, Rays = ";
     AppendInt(text, D.reflections);
     text += ",  SPL(dir): ";
-    AppendValue(text, DirectSoundSPL(), 2);
+    if (direct) {
+        AppendValue(text, level, 2);
+    } else {
+        AppendValue(text, kNoDirectSoundLevel, 2);
+        text += " (no direct sound)";
+    }
     text += "\n";
 
-    const float d = D.index / FSample * VSound;
+    const float d = direct ? D.index / FSample * VSound : SrcRecDistance;
     const float radius = receiver ? receiver->GetRadius() : 0.0f;
     const float expected = RayProbability(d, radius) * static_cast<float>(source ? source->NumberOfRays : 0u);
     text += "Expected NumRays: ";
-    AppendValue(text, expected, 0);
+    AppendValue(text, std::isfinite(expected) ? expected : 0.0f, 0);
     text += "\n";
-
-    if (!WriteAll(f, text)) Print("Impossivel abrir arquivo %s para gravar\n", filename);
-    std::fclose(f);
+    WriteWhole(filename, text);
 }
 
 void TResult::SaveGlobalIR(const char* filename)
 {
-    std::FILE* f = std::fopen(filename, "wb");
-    if (!f) {
-        Print("Impossivel abrir arquivo %s para gravar\n", filename);
-        return;
-    }
+    CheckedFile f;
+    if (!f.Open(filename, "wb")) return;
     std::string text;
     text.reserve(1 << 16);
-    bool ok = true;
-    for (uint32_t n = 0; n < MaxLength && ok; ++n) {
+    for (uint32_t n = 0; n < MaxLength && f.Ok(); ++n) {
         for (uint32_t ch = 0; ch < NumChannels; ++ch) {
             const float v = globalIR[ch][n];
             if (std::isnan(v))
@@ -218,13 +223,12 @@ void TResult::SaveGlobalIR(const char* filename)
         }
         text += '\n';
         if (text.size() >= (1 << 16) - 256) {
-            ok = WriteAll(f, text);
+            f.Write(text);
             text.clear();
         }
     }
-    if (ok) ok = WriteAll(f, text);
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) Print("Impossivel abrir arquivo %s para gravar\n", filename);
+    f.Write(text);
+    f.Close();  // a failure is reported (or kept by the result set)
 }
 
 void TResult::GetImpulseResponsesfromFile(const char* SRFileName)
@@ -281,8 +285,6 @@ unsigned TResult::GetInfoFromRaysFile(const char* rayfilename)
 
 void TResult::SaveIR_HTML(const char* filename)
 {
-    std::FILE* f = utilOpenFile(filename, "wt");
-    if (!f) return;
 
     // A value range symmetric about 0, so that the flipped plot stays inside the view box.
     float peak = 0.0f;
@@ -327,6 +329,5 @@ void TResult::SaveIR_HTML(const char* filename)
             text += ' ';
         }
     text += "\"/>\n</g></svg></body></html>\n";
-    if (!WriteAll(f, text)) Print("Impossivel abrir arquivo %s para gravar\n", filename);
-    std::fclose(f);
+    WriteWhole(filename, text);
 }

@@ -2,6 +2,7 @@
 // receiver, and the responses themselves, all 32-bit float in the project folder.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,11 +19,12 @@
 
 namespace {
 
+// Where a pair's file is written (its temporary while a result set is open).
 std::string PairName(const TRoom& room, const char* format, unsigned S, unsigned R)
 {
     char name[64];
     std::snprintf(name, sizeof name, format, S + 1, R + 1);
-    return room.ProjectFile(name);
+    return room.ResultFile(name);
 }
 
 // 1 / peak; a silent signal (peak 0 or not finite) keeps its samples as they are.
@@ -34,13 +36,26 @@ bool TRoom::CheckAuralizationInputs()
 {
     for (unsigned S = 0; S < NumSources; ++S) {
         const TSource& src = *source[S];
-        if (!src.SoundFileFlag) continue;
         const std::string path = src.GetSoundFilePath();
+        if (!src.SoundFileFlag) {
+            if (src.SoundFile == "NONE") continue;  // a unit impulse stands for the dry sound
+            ErrorMessage("The sound file %s of source %u is missing or is no WAV file the reader takes.\n",
+                         path.c_str(), S + 1);
+            return false;
+        }
         if (!WavIsCompatible(path)) return false;  // it reports why
         const unsigned channels = wavGetNumChannels(path.c_str());
         if (channels != 1) {
             ErrorMessage("File %s has %d channels. Only MONO input files are supported.\n", path.c_str(),
                          static_cast<int>(channels));
+            return false;
+        }
+        std::vector<float> samples;
+        readWAVData(path, samples);
+        const auto bad = std::find_if(samples.begin(), samples.end(), [](float v) { return !std::isfinite(v); });
+        if (bad != samples.end()) {
+            ErrorMessage("File %s holds a sample that is not a finite number (sample %llu).\n", path.c_str(),
+                         static_cast<unsigned long long>(bad - samples.begin()) + 1ull);
             return false;
         }
     }
@@ -106,7 +121,7 @@ void TRoom::Auralization()
         std::printf("Saving receiver [%d] mix for all sources (Original relative levels kept).\n", R + 1);
         char mixName[32];
         std::snprintf(mixName, sizeof mixName, "SALL-R%.3d.wav", R + 1);
-        const std::string name = ProjectFile(mixName);
+        const std::string name = ResultFile(mixName);
         writeWAVData<float>(name.c_str(), mix.data(), L, static_cast<int>(FSample), Nc);
     }
 }

@@ -75,8 +75,8 @@ void TRoom::CreateResults()
     std::printf("Done!\n");
     std::printf("MeanFreePath = %1.2f\n", MeanFreePath);
 
-    const std::string rayPrefix = ProjectFile("RAYS");
-    const std::string hitPrefix = ProjectFile("HITS");
+    const std::string rayPrefix = ResultFile("RAYS");
+    const std::string hitPrefix = ResultFile("HITS");
     for (unsigned R = 0; R < NumReceivers; ++R)
         for (unsigned S = 0; S < NumSources; ++S) {
             TSource* src = source[S].get();
@@ -119,7 +119,7 @@ void TRoom::CreateResultsForRaysFiles()
     spcresult.resize(NumReceivers);
     for (auto& row : spcresult) row.resize(NumSources);
 
-    const std::string hitPrefix = ProjectFile("HITS");
+    const std::string hitPrefix = ResultFile("HITS");
     for (unsigned R = 0; R < NumReceivers; ++R)
         for (unsigned S = 0; S < NumSources; ++S) {
             TSource* src = source[S].get();

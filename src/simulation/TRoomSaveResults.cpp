@@ -9,7 +9,9 @@
 #include <system_error>
 #include <vector>
 
+#include "geometry/FileLayer.h"
 #include "geometry/HeldOutput.h"
+#include "geometry/StagedFiles.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/LoadProject.h"
@@ -27,49 +29,17 @@ std::string PairFile(const TRoom& room, const char* format, unsigned S, unsigned
     return room.ProjectFile(name);
 }
 
-// Wildcards of a file pattern: '?' one character, '*' any run of characters.
-bool Matches(std::string_view pattern, std::string_view name)
+// The file a pair's result is written to: its temporary while a result set is open.
+std::string PairOut(const TRoom& room, const char* format, unsigned S, unsigned R)
 {
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
+    char name[64];
+    std::snprintf(name, sizeof name, format, S + 1, R + 1);
+    return room.ResultFile(name);
 }
 
-// Deletes the regular files of folder whose names match pattern. Nothing else is touched:
-// no subfolder, no file reached through a link, and never `keep` (the project file, whatever
-// its name).
 void DeleteMatching(const std::string& folder, const char* pattern, const std::string& keep)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    std::vector<fs::path> doomed;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code kind;
-        if (!it->is_symlink(kind) && it->is_regular_file(kind) && Matches(pattern, it->path().filename().string())) {
-            std::error_code same;
-            if (!keep.empty() && fs::equivalent(it->path(), keep, same)) continue;
-            doomed.push_back(it->path());
-        }
-    }
-    if (ec) std::printf("Cannot list %s: %s\n", folder.c_str(), ec.message().c_str());
-    for (const fs::path& p : doomed) {
-        std::error_code rm;
-        if (!fs::remove(p, rm) && rm) std::printf("Cannot delete %s: %s\n", p.string().c_str(), rm.message().c_str());
-    }
+    StagedFiles::RemoveMatching(folder, pattern, keep);
 }
 
 }  // namespace
@@ -88,7 +58,7 @@ void TRoom::SaveResults()
         OrderedSteps responses;
         responses.step = [&](unsigned k) {
             const unsigned R = k / NumSources, S = k % NumSources;
-            spcresult[R][S]->SaveGlobalIR(PairFile(*this, "S%.3d-R%.3d.txt", S, R).c_str());
+            spcresult[R][S]->SaveGlobalIR(PairOut(*this, "S%.3d-R%.3d.txt", S, R).c_str());
         };
         responses.Run(count, threads);
         OrderedSteps params;
@@ -97,7 +67,7 @@ void TRoom::SaveResults()
             Print("Calculating acoustic parameters ... (S%.3d-R%.3d)\r", S + 1, R + 1);
             TResult& pair = *spcresult[R][S];
             pair.GetMonoParams();
-            pair.SaveParams(PairFile(*this, "PARAMS-S%.3d-R%.3d.txt", S, R).c_str());
+            pair.SaveParams(PairOut(*this, "PARAMS-S%.3d-R%.3d.txt", S, R).c_str());
         };
         params.Run(count, threads);
         std::printf("Calculating acoustic parameters ... Done!             \n");
@@ -172,30 +142,6 @@ bool TRoom::CheckSavedResults()
     return true;
 }
 
-void TRoom::CleanResultFiles()
-{
-    struct Kind {
-        const char* label;  // printed before the pattern
-        const char* shown;  // the pattern as printed
-        const char* deleted;
-    };
-    static const Kind kinds[] = {
-        {"IR Files:       ", "S?\?\?-R???.txt", "S?\?\?-R???.txt"},
-        {"PARAM Files:    ", "PARAMS-*.txt", "PARAMS-*.txt"},
-        {"RAY Files:      ", "RAYS-*.txt", "RAYS*.txt"},  // the ray and early ray files
-        {"AUDIO Files:    ", "S?\?\?-R???.wav", "S?\?\?-R???.wav"},
-        {"AUDIO Files:    ", "SALL-R???.wav", "SALL-R???.wav"},
-        {"AUDIO Files:    ", "S?\?\?-R?\?\?-IR.wav", "S?\?\?-R?\?\?-IR.wav"},
-    };
-    std::printf("=======================================\n");
-    std::printf("Removing old files: \n");
-    for (const Kind& k : kinds) {
-        std::printf("%s%s\n", k.label, ProjectFile(k.shown).c_str());
-        DeleteMatching(ProjectFolder, k.deleted, ProjectFile(ProjectName));
-    }
-    PlaneHitsBeforeRun.clear();
-}
-
 void TRoom::CleanRayFiles()
 {
     std::printf("Removing old files: %s\n", ProjectFile("RAYS*.txt").c_str());
@@ -223,8 +169,9 @@ void TRoom::ListDeathPlanes()
         return;
     }
     std::printf("There are %d non-refleting planes!\nPlease see \"report.txt\" file.\n", static_cast<int>(dead.size()));
-    std::FILE* f = utilOpenFile(ProjectFile("report.txt"), "wt");
-    if (!f) return;
+    CheckedFile out;
+    if (!out.Open(ResultFile("report.txt"), "wt")) return;
+    std::FILE* f = out.Stream();
     std::fprintf(f, "Planes without reflections: %d\nIDs: ", static_cast<int>(dead.size()));
     for (unsigned P : dead) std::fprintf(f, "%d ", static_cast<int>(P + 1));
     std::fprintf(f, "\n\n");
@@ -237,8 +184,7 @@ void TRoom::ListDeathPlanes()
     }
     std::fprintf(f, "</NON REFLECTIVE PLANES>\n");
     std::fprintf(f, "\n\n");
-    if (std::ferror(f)) std::printf("Cannot write %s\n", ProjectFile("report.txt").c_str());
-    std::fclose(f);
+    out.Close();  // a failure is reported (or kept by the result set)
 }
 
 void TRoom::MarkPlaneHitsBeforeRun()

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -20,6 +22,7 @@
 
 #include <emmintrin.h>
 
+#include "geometry/FileLayer.h"
 #include "geometry/GeoMath.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
@@ -37,6 +40,7 @@
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
+#include "simulation/ThreadStart.h"
 #include "simulation/UsableCores.h"
 
 namespace {
@@ -801,7 +805,8 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
     bool abort = false;
     std::atomic<uint32_t> next{0};
 
-    auto worker = [&] {
+    std::exception_ptr workerError;  // the first a worker threw (out of memory), under m
+    auto work = [&] {
         Scratch w(job);
         for (;;) {
             const uint32_t c = next.fetch_add(1);
@@ -821,12 +826,37 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             cvDone.notify_one();
         }
     };
+    auto worker = [&] {
+        try {
+            work();
+        } catch (...) {
+            {
+                std::lock_guard<std::mutex> lock(m);
+                if (!workerError) workerError = std::current_exception();
+                abort = true;
+            }
+            cvDone.notify_all();
+            for (std::condition_variable& cv : cvFree) cv.notify_all();
+        }
+    };
     // The calling thread is one of the `threads`: it commits in order and traces whenever the
     // next chunk to commit is not ready yet and a chunk is free to take.
     const unsigned nworkers = std::min<unsigned>(threads - 1, numChunks);
     std::vector<std::thread> pool;
-    pool.reserve(nworkers);
-    for (unsigned t = 0; t < nworkers; ++t) pool.emplace_back(worker);
+    StartPool(pool, nworkers, worker, false);  // fewer when the system refuses some
+    // A commit that throws (out of memory, a stop by a signal) lets the workers go first.
+    struct Release {
+        std::function<void()> release;
+        ~Release() { release(); }
+    } release{[&] {
+        {
+            std::lock_guard<std::mutex> lock(m);
+            abort = true;
+        }
+        for (std::condition_variable& cv : cvFree) cv.notify_all();
+        for (std::thread& t : pool)
+            if (t.joinable()) t.join();
+    }};
 
     bool ok = true;
     Scratch own(job);
@@ -850,7 +880,8 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
                 continue;
             }
             std::unique_lock<std::mutex> lock(m);
-            cvDone.wait(lock, [&] { return done[slot] != 0; });
+            cvDone.wait(lock, [&] { return done[slot] != 0 || workerError; });
+            if (workerError) break;
         }
         ok = commit.Commit(slots[slot]);
         {
@@ -867,6 +898,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
         ++c;
     }
     for (std::thread& t : pool) t.join();
+    if (workerError) std::rethrow_exception(workerError);
     return ok;
 }
 
@@ -939,9 +971,10 @@ void TRoom::TraceRays()
     SourceJob job;
     TRoomTraceCommit commit(*this, job);
     commit.MFP_estimate = MFP_estimate;
+    CheckedFile lostOut;  // its failures are reported, or kept by the result set
     if (SaveLostRays) {
-        LostFileName = ProjectFile("LostRays.txt");
-        commit.lostFile = utilOpenFile(LostFileName, "wt");
+        LostFileName = ResultFile("LostRays.txt");
+        commit.lostFile = lostOut.Open(LostFileName, "wt") ? lostOut.Stream() : nullptr;
     }
     IsRunning.store(true);
 
@@ -1037,7 +1070,7 @@ void TRoom::TraceRays()
     }
 
     commit.FlushLost();
-    if (commit.lostFile) std::fclose(commit.lostFile);
+    lostOut.Close();
     std::printf("\n");
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "geometry/ErrorHandler.h"
+#include "simulation/ThreadStart.h"
 
 TSimulationRun::~TSimulationRun()
 {
@@ -22,7 +23,7 @@ bool TSimulationRun::Start(std::function<void()> body)
     running_.store(true);
     active_.store(true);
     try {
-        thread_ = std::thread([this, body = std::move(body)] {
+        thread_ = StartThread([this, body = std::move(body)] {
             try {
                 body();
             } catch (...) {

@@ -208,7 +208,7 @@ void GL_Window::mouseDown(wxMouseEvent& event)
 
 void GL_Window::mouseWheelMoved(wxMouseEvent& event)
 {
-    view.Zoom(event.GetPosition(), 1.0f, event.GetWheelRotation() > 0);
+    view.Zoom(event.GetWheelRotation() > 0);
     event.Skip();
 }
 

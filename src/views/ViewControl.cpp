@@ -28,7 +28,7 @@ void ViewControl::SetDefaultViewOptions()
     activereceiver = 0;
 }
 
-void ViewControl::Zoom(const wxPoint&, float, bool InOut)
+void ViewControl::Zoom(bool InOut)
 {
     d = ZoomedDistance(d, 4 * g * std::tan(0.5) / std::tan(fov), InOut);
 }

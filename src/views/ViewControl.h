@@ -2,8 +2,6 @@
 // The 3D model view's camera and drawing options: a plain record that the main window and the
 // room designer write directly, with the camera's defaults, zoom and per-frame arithmetic.
 
-#include <wx/gdicmn.h>
-
 #include "geometry/TPoint3D.h"
 #include "geometry/TVector.h"
 
@@ -42,8 +40,8 @@ public:
     void SetDefaultViewOptions();
     // One wheel notch towards the target (InOut) or away from it: 4 g tan 0.5 / tan fov metres
     // (0.8 m with the defaults). The distance stays positive: a notch that would reach the
-    // target halves it instead. centerPoint and zoomFactor are not used.
-    void Zoom(const wxPoint& centerPoint, float zoomFactor, bool InOut);
+    // target halves it instead.
+    void Zoom(bool InOut);
 
     // A right drag of (dx, dy) pixels (x to the right, y downward): the picture follows the
     // pointer (see PanStep), from the camera of the last frame.

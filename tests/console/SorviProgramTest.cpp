@@ -206,10 +206,10 @@ TEST(SorviRun, ProjectInASubfolderThenRayFilesThenAuralize)
     ExpectInOrder(run.out, {"Project Path: proj\n", "Project Name: box.txt\n", "ENVIRONMENT SETUP",
                             "Volume estimated from Mean Free Path = ", "Room Volume = 30.00 m3\n",
                             "Total Surface Area = 59.00 m2\n", "Room Center: 2.00 1.50 1.25\n",
-                            "Estimated T60 (WITH AIR ABSORPTION):\n", "Area by materials:\n", "Removing old files",
+                            "Estimated T60 (WITH AIR ABSORPTION):\n", "Area by materials:\n",
                             "Press 'ESC' key to finish (interrupt) simulation.\n",
                             "Calculating acoustic parameters ... Done!", "All planes reflected rays.\n",
-                            "lost rays ...done.\n", "Room Cleared.\n"});
+                            "Removing old files", "lost rays ...done.\n", "Room Cleared.\n"});
     EXPECT_TRUE(std::regex_search(run.out, std::regex("Room Cleared\\.\nProcessing Time: 00:00:\\d\\d \\(H:M:S\\)\n$")))
         << run.out;
     EXPECT_EQ(run.out.find("nan"), std::string::npos) << run.out;
@@ -471,9 +471,9 @@ TEST(SorviBadInput, RefusedWithAMessageAndNothingOnDiskChanged)
 
     const std::vector<BadCase> cases = {
         // The run: nothing is deleted before the project is known to be able to run.
-        {"empty project", {proj}, project(""), "No receiver was defined"},
-        {"binary junk", {proj}, project(std::string(kJunk, sizeof kJunk - 1)), "No receiver was defined"},
-        {"UTF-16 project", {proj}, project(utf16), "No receiver was defined"},
+        {"empty project", {proj}, project(""), "holds no project section"},
+        {"binary junk", {proj}, project(std::string(kJunk, sizeof kJunk - 1)), "holds no project section"},
+        {"UTF-16 project", {proj}, project(utf16), "holds no project section"},
         {"cut before the receivers", {proj}, project(Cut(box, "<LAYERS::RECEIVER>")), "No receiver was defined"},
         {"lower-case tags", {proj}, project(Replace(Replace(box, "<RECEIVERS>", "<receivers>"), "</RECEIVERS>", "</receivers>")),
          "No receiver was defined"},

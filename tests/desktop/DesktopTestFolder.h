@@ -18,18 +18,14 @@
 #include "room/LoadProject.h"
 #include "room/ProjectFileSupport.h"
 #include "room/TRoom.h"
+#include "support/TempDir.h"
+#include "support/FileText.h"
 
 namespace desktoptest {
 
 namespace fs = std::filesystem;
 
-inline std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+inline std::string ReadText(const fs::path& path) { return ReadFile(path); }
 
 inline void WriteText(const fs::path& path, const std::string& text)
 {
@@ -50,25 +46,16 @@ inline projtest::RoomHandle LoadHandOver(const std::string& path = "Temporary.tx
 
 using projtest::SectionLines;
 
-// Makes a fresh folder named after the running test the working directory, and puts back
+// Makes a fresh temporary folder of its own the working directory, and puts back
 // the previous one (removing the folder) at its end.
 class ScopedWorkingFolder {
 public:
     ScopedWorkingFolder()
     {
         previous_ = fs::current_path();
-        dir_ = fs::temp_directory_path() / ("sorvi_desktop_" + std::to_string(getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         fs::current_path(dir_);
     }
-    ~ScopedWorkingFolder()
-    {
-        fs::current_path(previous_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
+    ~ScopedWorkingFolder() { fs::current_path(previous_); }  // then the folder goes
     ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
     ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
 
@@ -84,7 +71,8 @@ public:
 
 private:
     fs::path previous_;
-    fs::path dir_;
+    TempDir temp_{"desktop"};
+    fs::path dir_ = temp_.path();
 };
 
 class WorkingFolder : public ::testing::Test {

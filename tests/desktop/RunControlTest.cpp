@@ -3,20 +3,40 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <thread>
+
+#include <unistd.h>
 
 #include "desktop/DesktopProjectSupport.h"
 #include "desktop/ProjectCommands.h"
 #include "desktop/RunControl.h"
 #include "dsp/WavFile.h"
+#include "geometry/FileLayer.h"
 #include "room/TSource.h"
 #include "support/ErrorCapture.h"
 
 using namespace desktoptest;
 
 namespace {
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every file of the working folder, hidden ones included, and its bytes.
+std::map<std::string, std::string> FolderFiles()
+{
+    std::map<std::string, std::string> all;
+    for (const auto& e : fs::directory_iterator(".")) all[e.path().filename().string()] = ReadAll(e.path());
+    return all;
+}
 
 class RunFolder : public WorkingFolder {
 protected:
@@ -69,9 +89,10 @@ TEST_F(RunFolder, RunToTheEndSavesTheResponses)
     bool started = false;
     projtest::Quietly([&] { started = StartRun(*room); });
     ASSERT_TRUE(started);
-    // Every source traces the icosahedron count of the room's ray count; the old files went.
+    // Every source traces the icosahedron count of the room's ray count; the old files stay
+    // until the new ones are complete.
     EXPECT_EQ(room->source[0]->GetNumRays(), 10u * 32u * 32u + 2u);
-    EXPECT_FALSE(fs::exists("S001-R001.txt"));
+    EXPECT_EQ(ReadAll("S001-R001.txt"), "stale");
     EXPECT_FALSE(CanStartRun(*room, true)) << "a second run while one is active";
 
     RunTick tick;
@@ -84,6 +105,7 @@ TEST_F(RunFolder, RunToTheEndSavesTheResponses)
     EXPECT_TRUE(fs::exists("S001-R001.txt"));
     EXPECT_TRUE(fs::exists("PARAMS-S001-R001.txt"));
     EXPECT_GT(fs::file_size("S001-R001.txt"), 100u);
+    EXPECT_NE(ReadAll("RAYS-S001-R001.txt"), "stale");
 
     // Reopened, the project finds its stored responses; with one missing, none are read.
     auto reopened = Load(TinyProject());
@@ -160,4 +182,57 @@ TEST_F(RunFolder, CoreErrorAtTheStartStartsNothing)
     EXPECT_FALSE(ok);
     EXPECT_FALSE(other->SimulationActive());
     projtest::Quietly([&] { other.reset(); });
+}
+
+// A desktop run goes through the same result set as the console's: a full disk or a stop leaves
+// the folder's earlier results byte for byte and no temporary, and the window is told why.
+TEST_F(RunFolder, AFailedOrStoppedRunKeepsTheEarlierResults)
+{
+    room = Load(TinyProject());
+    ASSERT_TRUE(room);
+    room->SetNumRays(100);
+    bool ok = false;
+    projtest::Quietly([&] {
+        ok = StartRun(*room);
+        room->WaitForSimulation();
+        ok = ok && FinishRun(*room);
+    });
+    ASSERT_TRUE(ok);
+    const auto before = FolderFiles();
+
+    SetFileFault([](FileStep s, const std::string& path) {
+        return s == FileStep::Write && path.find("PARAMS-S001-R001.txt") != std::string::npos ? ENOSPC : 0;
+    });
+    ErrorCapture errors;
+    projtest::Quietly([&] {
+        ok = StartRun(*room);
+        room->WaitForSimulation();
+        ok = ok && FinishRun(*room);
+    });
+    SetFileFault({});
+    EXPECT_FALSE(ok);
+    ASSERT_FALSE(errors.messages.empty());
+    EXPECT_NE(errors.messages.back().find("PARAMS-S001-R001.txt: No space left on device"), std::string::npos)
+        << errors.messages.back();
+    EXPECT_EQ(FolderFiles(), before);
+
+    room->SetNumRays(200000);
+    projtest::Quietly([&] {
+        ok = StartRun(*room);
+        EXPECT_TRUE(StopRun(*room));
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(FolderFiles(), before);
+
+    // A run of another process going in the folder: refused at once, named.
+    WriteText(".sorvi-run.lock", std::to_string(::getppid()) + "\n");
+    const auto locked = FolderFiles();
+    errors.messages.clear();
+    projtest::Quietly([&] { ok = StartRun(*room); });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(room->SimulationActive());
+    ASSERT_FALSE(errors.messages.empty());
+    EXPECT_NE(errors.messages.back().find("Another run is going in folder"), std::string::npos)
+        << errors.messages.back();
+    EXPECT_EQ(FolderFiles(), locked);
 }

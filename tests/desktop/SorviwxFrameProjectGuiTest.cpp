@@ -2,6 +2,7 @@
 // and saves that fail, the import and the designer on a modified project, the Simulation page,
 // and a run driven by hand-made timer events.
 
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "desktop/ImportDialog.h"
 #include "desktop/SorviwxFrame.h"
 #include "dsp/WavFile.h"
+#include "geometry/FileLayer.h"
 #include "room/TMaterial.h"
 #include "room/TRoom.h"
 #include "support/gui/GuiTest.h"
@@ -194,7 +196,7 @@ TEST_F(FrameTest, ImportAndDesignerOnAModifiedProject)
     Open("room.txt");
     frame->ProjectStatus = 2;
     TRoom* room = frame->sala;
-    const std::string dxf = std::string(SORVI_SOURCE_DIR) + "/tests/room/dxf/room.dxf";
+    const std::string dxf = SORVI_SOURCE_DIR "/tests/room/dxf/room.dxf";
 
     // Import as a new project, then Cancel at the save question: the room stays.
     prompter.AnswerFile(dxf);
@@ -334,4 +336,44 @@ TEST_F(FrameTest, CoreErrorAtTheStartLeavesTheWindowIdle)
     EXPECT_FALSE(frame->timer->IsRunning());
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
     EXPECT_TRUE(frame->input_temperature->IsEnabled());
+}
+
+// A run whose results cannot be written (a full disk): the window shows why, stays idle and
+// the folder keeps the earlier run's files.
+TEST_F(FrameTest, ARunThatCannotBeSavedKeepsTheEarlierResults)
+{
+    Open("room.txt");
+    frame->input_numrays->SetValue("1000");
+    frame->input_irduration->SetValue("0.2");
+    frame->ProjectStatus = 1;
+    Press();
+    Quiet([&] { frame->sala->WaitForSimulation(); });
+    Tick();
+    ASSERT_EQ(frame->textinfo->GetValue(), "Simulation finished");
+    const std::string earlier = ReadText("PARAMS-S001-R001.txt");
+    ASSERT_FALSE(earlier.empty());
+    TakeCoreErrors();
+
+    SetFileFault([](FileStep step, const std::string& path) {
+        return step == FileStep::Write && path.find("PARAMS-S001-R001.txt") != std::string::npos ? ENOSPC : 0;
+    });
+    frame->textinfo->SetValue("");
+    prompter.AnswerQuestion(wxID_OK);  // saved first
+    prompter.AnswerFile("room.txt");
+    prompter.AnswerMessageBox(wxOK);
+    prompter.AnswerMessageBox(wxOK);
+    Press();
+    ASSERT_TRUE(frame->timer->IsRunning());
+    Quiet([&] { frame->sala->WaitForSimulation(); });
+    Tick();
+    SetFileFault({});
+    const std::vector<std::string> errors = TakeCoreErrors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("PARAMS-S001-R001.txt: No space left on device"), std::string::npos) << errors[0];
+    EXPECT_NE(frame->textinfo->GetValue(), "Simulation finished");
+    EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
+    EXPECT_TRUE(frame->input_temperature->IsEnabled());
+    EXPECT_EQ(ReadText("PARAMS-S001-R001.txt"), earlier);
+    for (const auto& e : fs::directory_iterator("."))
+        EXPECT_EQ(e.path().filename().string().rfind(".sorvi-", 0), std::string::npos) << e.path();
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 #include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFF.h"
@@ -87,7 +88,10 @@ TEST_P(DaffImpulseResponses, WholeAndEffectiveResponses)
     EXPECT_NEAR(ir->getOverallPeak(), 1.0, step(q));
 }
 
-INSTANTIATE_TEST_SUITE_P(Quantizations, DaffImpulseResponses, testing::Values(DAFF_INT16, DAFF_INT24, DAFF_FLOAT32));
+INSTANTIATE_TEST_SUITE_P(Quantizations, DaffImpulseResponses, testing::Values(DAFF_INT16, DAFF_INT24, DAFF_FLOAT32),
+                         [](const testing::TestParamInfo<int>& i) {
+                             return std::string(i.param == DAFF_INT16 ? "Int16" : i.param == DAFF_INT24 ? "Int24" : "Float32");
+                         });
 
 TEST(DaffContent, LeadingZerosAndTrailingZerosOfALongerFilter)
 {

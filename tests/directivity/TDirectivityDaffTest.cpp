@@ -12,6 +12,7 @@
 #include "directivity/TDirectivity.h"
 #include "directivity/daff/DAFFDefs.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -280,9 +281,8 @@ TEST(DaffPattern, ContentWithoutMagnitudesOrResponsesIsRefused)
 TEST(DaffPattern, ReaderErrorsEndWithTheirCode)
 {
     const auto old = std::filesystem::current_path();
-    const auto dir = std::filesystem::temp_directory_path() / "sorvi_daff_named_omni";
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+    const TempDir dir("daff-named-omni");
+    std::filesystem::current_path(dir.path());
     {
         // A readable file named like a built-in pattern is read as a DAFF file.
         std::ofstream("OMNI", std::ios::binary) << "FW\xaa";
@@ -298,7 +298,6 @@ TEST(DaffPattern, ReaderErrorsEndWithTheirCode)
         EXPECT_EQ(cap.messages, std::vector<std::string>{"DAFF Error: File not found for file gone.daff\n"});
     }
     std::filesystem::current_path(old);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(DaffPattern, FailedRecordReadIsReportedNotReused)

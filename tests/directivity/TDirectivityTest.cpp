@@ -8,6 +8,8 @@
 
 #include "directivity/TDirectivity.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
+#include "support/ParamName.h"
 
 namespace {
 
@@ -80,7 +82,12 @@ TEST_P(BuiltInPatterns, MagnitudePerBand)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, BuiltInPatterns, ::testing::ValuesIn(kPatternCases));
+INSTANTIATE_TEST_SUITE_P(Table, BuiltInPatterns, ::testing::ValuesIn(kPatternCases),
+                         [](const testing::TestParamInfo<PatternCase>& i) {
+                             const PatternCase& c = i.param;
+                             return std::string(c.pattern) + "_az" + ParamName(c.azim) + "_el" + ParamName(c.elev) +
+                                    (c.band == kAllBands ? std::string() : "_band" + std::to_string(c.band));
+                         });
 
 TEST(BuiltInPattern, NamesSelectTypesAndFixedProperties)
 {
@@ -139,19 +146,11 @@ protected:
     void SetUp() override
     {
         old_ = std::filesystem::current_path();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("sorvi_dir_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
+        std::filesystem::current_path(dir_.path());
     }
-    void TearDown() override
-    {
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path old_, dir_;
+    void TearDown() override { std::filesystem::current_path(old_); }
+    std::filesystem::path old_;
+    TempDir dir_{"directivity"};
 };
 
 TEST_F(InScratchDir, DirectoryNamedLikeAPatternIsNotAFile)

@@ -9,6 +9,7 @@
 
 #include "dsp/FIRDesign.h"
 #include "support/SignalReference.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -315,9 +316,8 @@ TEST(FIRDesign, SynthesisAndExtendedSpectrum)
         EXPECT_NEAR(std::pow(10.0, ResponseDb(h, freqs[i], 2.0) / 20.0), spectrum[i], 0.01) << i;
 
     const auto cwd = std::filesystem::current_path();
-    const auto dir = std::filesystem::temp_directory_path() / "sorvi_extend";
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+    const TempDir dir("extend");
+    std::filesystem::current_path(dir.path());
     const float f[] = {0.0f, 1.0f}, m[] = {0.0f, 8.0f};
     std::vector<float> out(16, -1.0f);
     ExtendRayMagSpectrum(f, m, 2, 16, out.data());

@@ -18,6 +18,7 @@
 #include "dsp/TIIR_DFII.h"
 #include "dsp/TMultiStageIIR.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -46,7 +47,8 @@ unsigned int BandArg(int band) { return static_cast<unsigned int>(band); }
 
 std::string TempFile(const std::string& name, const std::string& text)
 {
-    auto path = std::filesystem::temp_directory_path() / ("sorvi_iir_" + name);
+    static const TempDir dir("iir");  // removed when the process ends
+    auto path = dir / name;
     std::ofstream(path) << text;
     return path.string();
 }
@@ -414,8 +416,8 @@ std::string ReadAll(const std::string& path)
 
 TEST(IIRFilters, PrintedAndSavedFormats)
 {
-    const auto dir = std::filesystem::temp_directory_path();
-    const std::string path = (dir / "sorvi_iir_dump.txt").string();
+    const TempDir dir("iir-dump");
+    const std::string path = (dir / "dump.txt").string();
 
     TIIRFilter allpass(2, 2, 2, 2);
     const float num[] = {0.5f, 1.0f}, den[] = {1.0f, 0.5f};

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
+#include "support/FileText.h"
 
 namespace {
 
@@ -20,13 +22,7 @@ struct FixedSeed {
     ~FixedSeed() { NoiseUseClockSeed(); }
 };
 
-std::string ReadAll(const std::filesystem::path& p)
-{
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string ReadAll(const std::filesystem::path& p) { return ReadFile(p); }
 
 }  // namespace
 
@@ -199,8 +195,7 @@ TEST(SignalHelpers, BinaryDigitsAndRootMeanSquare)
 
 TEST(SaveArrays, OneValuePerLineAndAReportedFailure)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "sorvi_noise_test";
-    std::filesystem::create_directories(dir);
+    const TempDir dir("noise");
     const float f[] = {0.5f, 1e6f, -3.0f, 1.0f / 3.0f};
     const int i[] = {0, -12, 2147483647};
     ASSERT_TRUE(utilSaveFloat((dir / "f.txt").string(), f, 4));
@@ -211,5 +206,4 @@ TEST(SaveArrays, OneValuePerLineAndAReportedFailure)
     ErrorCapture cap;
     EXPECT_FALSE(utilSaveFloat((dir / "missing" / "f.txt").string(), f, 4));
     EXPECT_EQ(cap.messages.size(), 1u);
-    std::filesystem::remove_all(dir);
 }

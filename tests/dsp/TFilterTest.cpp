@@ -11,6 +11,7 @@
 #include "dsp/TCircBuf.h"
 #include "dsp/TFilter.h"
 #include "support/SignalReference.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -158,7 +159,8 @@ TEST(TFilter, SavedFormatsAndSizes)
     TFilter f(2, 3);
     const float c[] = {0.25f, -1.0f};
     f.FilterSetCoefs(c);
-    const std::string path = (std::filesystem::temp_directory_path() / "sorvi_fir_dump.txt").string();
+    const TempDir dir("fir");
+    const std::string path = (dir / "dump.txt").string();
     auto readAll = [&] {
         std::ifstream in(path);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

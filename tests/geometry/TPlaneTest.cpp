@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -296,6 +298,41 @@ TEST(Plane, OutlinesThatCannotBeTriangulatedGetNoTriangles)
         EXPECT_NE(cap.messages[0].find("(0, 0, 0)"), std::string::npos) << cap.messages[0];
         EXPECT_EQ(p.Inner({0.5, 0.1, 0}), -1);
         EXPECT_EQ(p.hits, 0u);
+    }
+}
+
+// Whether an outline is simple does not depend on its scale: a valid room read in other units
+// (or far larger) triangulates the same, its corners the outline's own vertices, and a bow tie
+// is refused at every scale.
+TEST(Plane, TriangulationDoesNotDependOnTheScale)
+{
+    const std::vector<TPoint3D> rectangle = {{0, 0, 0}, {10, 0, 0}, {10, 0, 8}, {0, 0, 8}};
+    const std::vector<TPoint3D> ell = {{0, 0, 0}, {4, 0, 0}, {4, 1, 0}, {1, 1, 0}, {1, 3, 0}, {0, 3, 0}};
+    const std::vector<TPoint3D> bowTie = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 0}};
+    for (double scale : {1e-3, 1.0, 1e3, 1e6, 1e9}) {
+        SCOPED_TRACE(scale);
+        for (const auto* outline : {&rectangle, &ell}) {
+            std::vector<TPoint3D> pts;
+            for (const TPoint3D& q : *outline) pts.push_back(q * scale);
+            ErrorCapture cap;
+            TPlane p(static_cast<int>(pts.size()), pts.data());
+            EXPECT_TRUE(cap.messages.empty()) << cap.Joined();
+            ASSERT_EQ(p.NumTriang, pts.size() - 2);
+            double sum = 0;
+            for (TTriangle t : p.triangulo) {
+                sum += t.TriangleArea();
+                for (unsigned k = 0; k < 3; ++k)
+                    EXPECT_NE(std::find(pts.begin(), pts.end(), t.GetVertex(k)), pts.end()) << "a corner is no vertex";
+            }
+            const double area = outline == &rectangle ? 80.0 : 6.0;
+            EXPECT_NEAR(sum / (scale * scale), area, area * 1e-9);
+            EXPECT_GE(p.Inner((pts[0] + pts[1] + pts[2]) * (1.0 / 3.0)), 0);
+        }
+        std::vector<TPoint3D> tie;
+        for (const TPoint3D& q : bowTie) tie.push_back(q * scale);
+        ErrorCapture cap;
+        TPlane p(static_cast<int>(tie.size()), tie.data());
+        EXPECT_EQ(p.NumTriang, 0u);
     }
 }
 

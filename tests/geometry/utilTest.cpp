@@ -10,6 +10,7 @@
 
 #include "geometry/util.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -26,17 +27,8 @@ std::string Shown(const char* format, Args... args)
 }
 
 // A scratch folder removed at the end of the test.
-class TempDir {
+class ScratchFolder {
 public:
-    TempDir()
-    {
-        path_ = fs::temp_directory_path() /
-                ("sorvi_util_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempDir() { fs::remove_all(path_); }
     std::string File(const std::string& name, const std::string& content) const
     {
         const std::string p = (path_ / name).string();
@@ -46,7 +38,8 @@ public:
     std::string Path(const std::string& name) const { return (path_ / name).string(); }
 
 private:
-    fs::path path_;
+    TempDir temp_{"util"};
+    fs::path path_ = temp_.path();
 };
 
 }  // namespace
@@ -160,7 +153,7 @@ TEST(UtilText, NumLineItemsCountsBlanksAndLineFeeds)
 
 TEST(UtilText, OpenFileReportsReadingAndWritingFailures)
 {
-    TempDir dir;
+    ScratchFolder dir;
     ErrorCapture cap;
     const std::string missing = dir.Path("missing.txt");
     EXPECT_EQ(utilOpenFile(missing.c_str(), "rt"), nullptr);
@@ -183,7 +176,7 @@ TEST(UtilText, OpenFileReportsReadingAndWritingFailures)
 
 TEST(UtilText, BuscaFindsTextAnywhereInLongLinesAndLeavesStreamAfterIt)
 {
-    TempDir dir;
+    ScratchFolder dir;
     // The key straddles character 199 of a 450-character line.
     std::string longLine(197, 'a');
     longLine += "<KEY>";
@@ -203,7 +196,7 @@ TEST(UtilText, BuscaFindsTextAnywhereInLongLinesAndLeavesStreamAfterIt)
 
 TEST(UtilText, BuscaExataNeedsTheWholeLine)
 {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.File("s.txt", "<PLANES>x\n </PLANES>\n<PLANES>\r\nnext\n");
     FILE* f = std::fopen(path.c_str(), "r");
     ASSERT_NE(f, nullptr);
@@ -218,7 +211,7 @@ TEST(UtilText, BuscaExataNeedsTheWholeLine)
 
 TEST(UtilText, KeyReadersTakeTheFirstUsableLineAndAnnounceDefaults)
 {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.File("cfg.txt",
                                       "# TEMPERATURE = 99\n"
                                       "TEMPERATURE = 21.5\r\n"
@@ -284,7 +277,7 @@ TEST(UtilText, NumbersAreReadInTheCLocale)
 
 TEST(UtilText, FileSizeAndFloatVector)
 {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.File("v.txt", "1.5\n-2\r\n\n3e2\n");
     EXPECT_EQ(utilGetFileSize(path.c_str()), 13);
     std::vector<float> v;
@@ -349,7 +342,7 @@ TEST(UtilNumeric, PrintDataFormats)
 
 TEST(UtilNumeric, ReadLongBufferReadsWholeWords)
 {
-    TempDir dir;
+    ScratchFolder dir;
     std::string bytes;
     for (int i = 0; i < 20000; ++i) bytes.append(reinterpret_cast<const char*>(&i), sizeof(int));
     const std::string path = dir.File("words.bin", bytes);

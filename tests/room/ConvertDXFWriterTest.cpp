@@ -3,27 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "geometry/TPlane.h"
 #include "room/ConvertDXF.h"
 #include "room/ProjectFileSupport.h"
 #include "room/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kFixtures = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf";
-const fs::path kScript = kFixtures / "make_shoebox.py";
 
 // Completes the converted file with the default settings and material and reads it like the
 // console does.
@@ -45,16 +42,6 @@ void Load(TRoom& room, const std::string& project)
     room.AddReceiversTxt(f);
 }
 
-// A Python that has ezdxf, or "" when there is none.
-std::string PythonWithEzdxf()
-{
-    for (const char* python : {"python3", "/usr/bin/python3"}) {
-        const std::string cmd = std::string(python) + " -c \"import ezdxf\" >/dev/null 2>&1";
-        if (std::system(cmd.c_str()) == 0) return python;
-    }
-    return "";
-}
-
 std::vector<std::string> Lines(const fs::path& p, const std::string& open, const std::string& close)
 {
     return projtest::SectionLines(projtest::ReadFile(p.string()), open, close);
@@ -63,8 +50,7 @@ std::vector<std::string> Lines(const fs::path& p, const std::string& open, const
 // Every line the conversion writes is read back without a complaint.
 TEST(ConvertedFixture, LoadsEveryElement)
 {
-    const fs::path dir = fs::temp_directory_path() / ("sorvi_dxf_fixture_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const TempDir dir("dxf-fixture");
     const std::string project = (dir / "room.txt").string();
     ErrorCapture cap;
     ::testing::internal::CaptureStdout();
@@ -77,40 +63,28 @@ TEST(ConvertedFixture, LoadsEveryElement)
     for (unsigned i = 0; i < room.NumPlanes; ++i) EXPECT_GE(room.plane[i]->LayerID, 0) << "plane " << i;
     EXPECT_EQ(room.NumSources, 1u);
     EXPECT_EQ(room.NumReceivers, 1u);
-    fs::remove_all(dir);
 }
+
+// The drawings ezdxf writes, made once when the tests are built (see tests/CMakeLists.txt).
+#ifdef SORVI_EZDXF_DIR
+const fs::path kEzdxfDrawings = SORVI_EZDXF_DIR;
+#else
+const fs::path kEzdxfDrawings;  // python3 with ezdxf was not there
+#endif
 
 class ShoeboxTest : public ::testing::TestWithParam<const char*> {
 protected:
-    static void SetUpTestSuite()
-    {
-        dir_ = fs::temp_directory_path() / ("sorvi_dxf_shoebox_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        python_ = PythonWithEzdxf();
-        if (python_.empty()) return;
-        const std::string cmd = python_ + " \"" + kScript.string() + "\" \"" + dir_.string() + "\"";
-        generated_ = std::system(cmd.c_str()) == 0;
-    }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
-
     void SetUp() override
     {
-        if (python_.empty()) GTEST_SKIP() << "python3 with ezdxf is not installed";
-        ASSERT_TRUE(generated_) << "the drawing script failed";
+        if (kEzdxfDrawings.empty()) GTEST_SKIP() << "python3 with ezdxf was not installed when the tests were built";
     }
 
-    static fs::path dir_;
-    static std::string python_;
-    static bool generated_;
+    const fs::path dxf = kEzdxfDrawings / (std::string(GetParam()) + ".dxf");
+    const TempDir dir_{"dxf-shoebox"};
 };
-
-fs::path ShoeboxTest::dir_;
-std::string ShoeboxTest::python_;
-bool ShoeboxTest::generated_ = false;
 
 TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
 {
-    const fs::path dxf = dir_ / (std::string(GetParam()) + ".dxf");
     const fs::path out = dir_ / (std::string(GetParam()) + ".txt");
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), out.c_str(), 0, 1, 1, 1));
@@ -142,7 +116,6 @@ TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
 // With the default settings and material appended, the file loads as the closed 60 m3 box.
 TEST_P(ShoeboxTest, LoadsAsTheClosedRoom)
 {
-    const fs::path dxf = dir_ / (std::string(GetParam()) + ".dxf");
     const std::string project = (dir_ / (std::string(GetParam()) + "_project.txt")).string();
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), project.c_str(), 0, 1, 1, 1));
@@ -163,6 +136,7 @@ TEST_P(ShoeboxTest, LoadsAsTheClosedRoom)
     EXPECT_EQ(room.NumReceivers, 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ezdxf, ShoeboxTest, ::testing::Values("faces_r2000", "faces_r12", "mesh_r2000", "mesh_r12"));
+INSTANTIATE_TEST_SUITE_P(Ezdxf, ShoeboxTest, ::testing::Values("faces_r2000", "faces_r12", "mesh_r2000", "mesh_r12"),
+                         [](const testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
 
 }  // namespace

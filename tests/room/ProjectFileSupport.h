@@ -19,18 +19,14 @@
 #include "room/LoadProject.h"
 #include "room/TRoom.h"
 #include "support/ProjectText.h"
+#include "support/TempDir.h"
+#include "support/FileText.h"
 
 namespace projtest {
 
 namespace fs = std::filesystem;
 
-inline std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using ::ReadFile;
 
 inline std::string Shoebox() { return testsupport::ShoeboxProjectText(); }
 
@@ -102,16 +98,6 @@ inline std::string Quietly(const std::function<void()>& fn)
 
 class ProjectFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("sorvi_project_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     std::string Write(const std::string& name, const std::string& content) const
     {
@@ -128,7 +114,8 @@ protected:
         return names;
     }
 
-    fs::path dir_;
+    TempDir temp_{"project"};
+    fs::path dir_ = temp_.path();
 };
 
 }  // namespace projtest

@@ -12,6 +12,7 @@
 #include "geometry/ErrorHandler.h"
 #include "room/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -19,15 +20,6 @@ namespace {
 
 class RoomFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("sorvi_room_settings_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Write(const std::string& name, const std::string& content)
     {
         const std::string p = (dir_ / name).string();
@@ -58,7 +50,8 @@ protected:
                 }};
     }
 
-    fs::path dir_;
+    TempDir temp_{"room-settings"};
+    fs::path dir_ = temp_.path();
 };
 
 const char* const kFullSettings =

@@ -10,6 +10,7 @@
 #include "dsp/acoustics.h"
 #include "room/TSource.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -70,17 +71,14 @@ class SoundFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = fs::temp_directory_path() /
-                  ("sorvi_snd_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
         fs::create_directories(folder_ / "audio");
         const std::vector<float> samples(100, 0.25f);
         ASSERT_TRUE(writeWAVData<float>((folder_ / "audio" / "voice.wav").c_str(), samples.data(), 100, 44100, 1));
         ASSERT_TRUE(writeWAVData<float>((folder_ / "fast.wav").c_str(), samples.data(), 100, 48000, 1));
     }
-    void TearDown() override { fs::remove_all(folder_); }
     std::string Folder() const { return folder_.string(); }
-    fs::path folder_;
+    TempDir temp_{"sound"};
+    fs::path folder_ = temp_.path();
 };
 
 TEST_F(SoundFiles, NameIsKeptAsWrittenAndJoinedWithTheFolderForUse)

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "simulation/RayDirections.h"
+#include "support/ParamName.h"
 
 namespace {
 
@@ -67,7 +69,10 @@ INSTANTIATE_TEST_SUITE_P(Counts, RayGrid,
                                            // between grid counts: the smaller grid
                                            GridCase{100, 92, 3}, GridCase{1001, 812, 9},
                                            // below 12: the twelve vertices
-                                           GridCase{5, 12, 1}, GridCase{0, 12, 1}));
+                                           GridCase{5, 12, 1}, GridCase{0, 12, 1}),
+                         [](const testing::TestParamInfo<GridCase>& i) {
+                             return "Requested" + ParamName(i.param.requested);
+                         });
 
 TEST(RayDirections, VerticesAndFirstEdgePointAreTheKnownPoints)
 {

@@ -18,6 +18,7 @@
 #include "simulation/TRay.h"
 #include "simulation/TResult.h"
 #include "simulation/TResultParam.h"
+#include "support/FileText.h"
 
 namespace resulttest {
 
@@ -49,13 +50,7 @@ public:
 };
 
 // The whole file, bytes unchanged.
-inline std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using ::ReadFile;
 
 inline std::vector<std::string> ReadLines(const std::string& path)
 {

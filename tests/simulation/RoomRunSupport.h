@@ -22,6 +22,7 @@
 #include "simulation/ResultTestSupport.h"
 #include "simulation/TResult.h"
 #include "support/TestRooms.h"
+#include "support/FileText.h"
 
 namespace runtest {
 
@@ -107,13 +108,7 @@ inline bool AllFinite(const std::vector<float>& v)
 }
 
 // The whole file as bytes ("" when it cannot be read).
-inline std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+inline std::string Slurp(const std::string& path) { return ReadFile(path); }
 
 // "S%.3d-R%.3d<tail>" style names in the folder, numbers from 1.
 inline std::string PairPath(const std::string& folder, const char* format, int S, int R)

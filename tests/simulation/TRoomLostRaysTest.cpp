@@ -8,26 +8,20 @@
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
 #include "support/ErrorCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
 class LostRays : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder = std::filesystem::temp_directory_path() /
-                 ("sorvi_lost_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-        room.ProjectFolder = folder.string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void SetUp() override { room.ProjectFolder = folder.string(); }
     void WriteFile(const std::string& text)
     {
         std::ofstream(folder / "LostRays.txt", std::ios::binary) << text;
     }
 
-    std::filesystem::path folder;
+    TempDir temp{"lost-rays"};
+    std::filesystem::path folder = temp.path();
     TRoom room;
 };
 

@@ -12,6 +12,7 @@
 #include "room/TRoom.h"
 #include "simulation/Raio_st.h"
 #include "simulation/RayDirections.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -139,14 +140,14 @@ TEST(TRoomRays, DirectionsAndTheirTextFile)
     room.CreateRaysDirections(42, dirs.data());
     EXPECT_EQ(dirs, MakeRayDirections(42));
 
-    const auto path = std::filesystem::temp_directory_path() / "sorvi_rays_dirs.txt";
+    const TempDir dir("rays");
+    const auto path = dir / "dirs.txt";
     room.NumRays = 3;
     room.GravaRaios(path.c_str(), dirs.data());
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "1 0.000 0.000 1.000\n2 0.276 0.851 0.447\n3 -0.724 0.526 0.447\n");
-    std::filesystem::remove(path);
 
     testing::internal::CaptureStdout();
     room.GravaRaios("/nonexistent-dir/rays.txt", dirs.data());

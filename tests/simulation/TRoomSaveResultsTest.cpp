@@ -238,7 +238,7 @@ TEST(ResultsFiles, PlaneReportListsThePlanesNoTracedRayReflectedFrom)
 TEST(ResultsFiles, RunFileSimulatesAProjectOnTheCallingThread)
 {
     Scratch dir("sorvi-save");
-    std::string project = Slurp(std::string(SORVI_SOURCE_DIR) + "/examples/shoebox.txt");
+    std::string project = Slurp(SORVI_SOURCE_DIR "/examples/shoebox.txt");
     ASSERT_FALSE(project.empty());
     const auto set = [&](const std::string& from, const std::string& to) {
         const auto at = project.find(from);

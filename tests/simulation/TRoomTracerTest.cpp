@@ -18,6 +18,7 @@
 #include "simulation/TResult.h"
 #include "simulation/TracerRooms.h"
 #include "support/ErrorCapture.h"
+#include "support/FileText.h"
 
 using namespace tracertest;
 using resulttest::kBands;
@@ -26,13 +27,7 @@ using resulttest::ReadRays;
 
 namespace {
 
-std::string Slurp(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string Slurp(const std::filesystem::path& p) { return ReadFile(p); }
 
 // Mirror images of a point in the planes of an axis-aligned Lx x Ly x H box, by order.
 std::vector<std::vector<TPoint3D>> BoxImages(TPoint3D s, double Lx, double Ly, double H, int maxOrder)

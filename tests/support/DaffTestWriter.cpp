@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include <unistd.h>
+#include "support/TempDir.h"
 
 namespace dafftest {
 
@@ -287,8 +287,8 @@ DaffTestWriter smallSpectrum(int contentType)
 
 std::string writeTempFile(const std::vector<std::uint8_t>& bytes, const std::string& name)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("sorvi-daff-tests-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    // One folder for the process, removed when it ends.
+    static const TempDir dir("daff-tests");
     const auto path = dir / name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

@@ -126,7 +126,8 @@ DaffTestWriter fullSphere5Deg();
 // 100 r + 10 c + k.
 DaffTestWriter smallSpectrum(int contentType);
 
-// Writes bytes to a fresh file in the temporary directory and returns its path.
+// Writes bytes to a file of that name in a temporary folder of the process (removed when the
+// process ends) and returns its path.
 std::string writeTempFile(const std::vector<std::uint8_t>& bytes, const std::string& name);
 
 }  // namespace dafftest

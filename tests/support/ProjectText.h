@@ -5,16 +5,12 @@
 #include <sstream>
 #include <string>
 
+#include "support/FileText.h"
+
 namespace testsupport {
 
 // examples/shoebox.txt as it stands (SORVI_SOURCE_DIR is defined for every test program).
-inline std::string ShoeboxProjectText()
-{
-    std::ifstream in(std::string(SORVI_SOURCE_DIR) + "/examples/shoebox.txt", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+inline std::string ShoeboxProjectText() { return ReadFile(SORVI_SOURCE_DIR "/examples/shoebox.txt"); }
 
 // A 4 x 3 x 2.5 m box of two layers (floor, walls) with one source and one receiver.
 struct BoxOptions {

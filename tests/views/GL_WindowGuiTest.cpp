@@ -379,7 +379,7 @@ TEST_F(GLWindowGuiTest, ViewFreedWithItsDialogLeavesTheProgramRunning)
 // written there (binary PPM) to be looked at.
 TEST_F(GLWindowGuiTest, ExampleProjectIsDrawn)
 {
-    const std::string project = std::string(SORVI_SOURCE_DIR) + "/examples/lecture_room.txt";
+    const std::string project = SORVI_SOURCE_DIR "/examples/lecture_room.txt";
     ProjectLoadSteps steps;
     steps.afterPlanes = [](TRoom& r) { r.GetExternalPlanes(); };
     ProjectLoad load = LoadProject(project, ProjectChain::Full, steps);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "views/Plot2DModel.h"
+#include "support/ParamName.h"
 
 namespace {
 
@@ -325,7 +326,10 @@ INSTANTIATE_TEST_SUITE_P(Windows, Plot2DLabels,
                          ::testing::Values(LabelCase{0, 0.5f, "25.00", "50.00"}, LabelCase{0, 1, "0.05", "0.10"},
                                            LabelCase{-0.3f, 0.7f, "-0.25", "-0.20"},
                                            LabelCase{-0.1f, 0.1f, "-90.00", "-80.00"},
-                                           LabelCase{100, 300, "110.00", "120.00"}));
+                                           LabelCase{100, 300, "110.00", "120.00"}),
+                         [](const testing::TestParamInfo<LabelCase>& i) {
+                             return ParamName(i.param.lo) + "_to_" + ParamName(i.param.hi);
+                         });
 
 TEST(Plot2DModel, LabelsOfTheLeftMargin)
 {

@@ -50,15 +50,15 @@ TEST(ViewControl, ZoomMovesPointEightMetresPerNotchAndNeverThroughTheTarget)
     ViewControl v;
     v.SetDefaultViewOptions();
     const double d0 = v.d;
-    v.Zoom(wxPoint(10, 10), 1.0f, true);
+    v.Zoom(true);
     EXPECT_NEAR(v.d, d0 - 0.8, 1e-12);
-    v.Zoom(wxPoint(), 3.0f, false);
-    v.Zoom(wxPoint(), 3.0f, false);
+    v.Zoom(false);
+    v.Zoom(false);
     EXPECT_NEAR(v.d, d0 + 0.8, 1e-12);
     // More notches forward than d / 0.8: the camera closes in but stays before the target, and
     // the near plane stays before the eye.
     for (int notch = 0; notch < 200; ++notch) {
-        v.Zoom(wxPoint(), 1.0f, true);
+        v.Zoom(true);
         v.UpdateFrame();
         ASSERT_GT(v.d, 0) << notch;
         ASSERT_GT(v.ZNear(), 0) << notch;

@@ -5,9 +5,10 @@
 // through the core's error sink, or scripted but not asked, fails the test unless the test took
 // it; the top-level windows it left are destroyed.
 //
-// GUI tests run side by side on one display. A test that sends real input through the window
-// system (wxUIActionSimulator, xdotool) belongs to a test suite whose name ends in "RealInput":
-// ctest runs each of those alone (see tests/CMakeLists.txt).
+// Each GUI test program has an X server of its own (support/gui/PrivateDisplay.h), and ctest
+// runs one program per test suite. A test that sends real input through the window system
+// (wxUIActionSimulator, xdotool) belongs to a test suite whose name ends in "RealInput": ctest
+// runs each of those alone, for when the tests share a display (see tests/CMakeLists.txt).
 
 #include <gtest/gtest.h>
 

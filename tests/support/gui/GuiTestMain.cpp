@@ -1,5 +1,6 @@
-// The main of the GUI test programs: starts the toolkit without running its main loop (tests
-// pump events themselves), makes every toolkit assertion a test failure, keeps the toolkit's log
+// The main of the GUI test programs: starts an X server of its own when Xvfb is there (else
+// uses DISPLAY), starts the toolkit without running its main loop (tests pump events
+// themselves), makes every toolkit assertion a test failure, keeps the toolkit's log
 // and its modal dialogs away from the screen, and initialises GLUT for the views' bitmap text.
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 
 #include "support/gui/DisplayCheck.h"
 #include "support/gui/GuiTest.h"
+#include "support/gui/PrivateDisplay.h"
 
 namespace {
 
@@ -41,8 +43,9 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     // Test discovery lists the tests without a display.
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "GUI tests need an X display: run them under xvfb-run\n");
+    const PrivateDisplay display;
+    if (!display.Started() && !std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "GUI tests need Xvfb or an X display\n");
         return 1;
     }
     if (!DisplayReachable()) {

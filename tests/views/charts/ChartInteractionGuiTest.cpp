@@ -279,7 +279,8 @@ TEST_F(ChartInteractionGuiTest, ScreenshotIsSavedAndTheViewKept)
     curve->SetContinuity(true);
     chart->AddLayer(curve);
     chart->Fit(0, 10, 0, 10);
-    const wxString path = wxFileName::CreateTempFileName("chart") + ".bmp";
+    const wxString base = wxFileName::CreateTempFileName("chart");  // made empty, removed below
+    const wxString path = base + ".bmp";
     EXPECT_TRUE(chart->SaveScreenshot(path, wxBITMAP_TYPE_BMP, wxSize(200, 150), true));
     wxImage image;
     ASSERT_TRUE(image.LoadFile(path, wxBITMAP_TYPE_BMP));
@@ -287,6 +288,7 @@ TEST_F(ChartInteractionGuiTest, ScreenshotIsSavedAndTheViewKept)
     EXPECT_GT(NonWhiteInRect(image, 0, 0, 200, 150), 0);
     EXPECT_EQ(chart->GetScrX(), 400);
     wxRemoveFile(path);
+    wxRemoveFile(base);
     EXPECT_FALSE(chart->SaveScreenshot("/nonexistent-dir/x.bmp", wxBITMAP_TYPE_BMP));
     log.Take();  // the failed save logs its own error
 }

@@ -1,0 +1,47 @@
+#pragma once
+// Output files whose every step is checked (open, each write, flush, close, rename), and the one
+// seam through which tests make a step fail as a full disk or a read-only folder would.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+enum class FileStep { Open, Write, Flush, Close, Rename };
+
+// Test seam: called before every checked step on `path` (the file written, or for a rename its
+// source); a non-zero errno value makes the step fail with it. Returns the previous fault.
+using FileFault = std::function<int(FileStep step, const std::string& path)>;
+FileFault SetFileFault(FileFault fault);
+
+// A file written through stdio. The first failure is kept and reported once (ReportFileFailure)
+// with the file's name and the reason; later steps then do nothing and fail.
+class CheckedFile {
+public:
+    CheckedFile() = default;
+    ~CheckedFile() { Close(); }
+    CheckedFile(const CheckedFile&) = delete;
+    CheckedFile& operator=(const CheckedFile&) = delete;
+
+    bool Open(const std::string& path, const char* mode);
+    bool Write(std::string_view bytes);
+    // For writers that print into the stream: their errors are found by Close.
+    std::FILE* Stream() { return f_; }
+    // Flushes and closes; false when this or any earlier step failed.
+    bool Close();
+    bool Ok() const { return error_.empty(); }
+    const std::string& Path() const { return path_; }
+
+private:
+    bool Fail(int err);
+    std::FILE* f_ = nullptr;
+    std::string path_;
+    std::string error_;
+};
+
+// Renames from over to (replacing it); false with the reason in `why`.
+bool RenameFile(const std::string& from, const std::string& to, std::string& why);
+
+// A failed step on `path`: kept by the staged set that owns the path (StagedFiles.h), otherwise
+// shown as "Cannot write <path>: <why>".
+void ReportFileFailure(const std::string& path, const std::string& why);
