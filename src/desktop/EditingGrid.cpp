@@ -3,7 +3,7 @@
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
 
-#include "desktop/GridEdit.h"
+#include "room/TRoom.h"
 #include "views/Prompter.h"
 
 namespace EditingGrid {
@@ -13,25 +13,47 @@ void Tell(wxWindow* parent, const std::string& text)
     Prompter::Get().MessageBox(wxString::FromUTF8(text), wxMessageBoxCaptionStr, wxOK, parent);
 }
 
-std::string CellText(wxGrid* grid, int row, int col) { return grid->GetCellValue(row, col).utf8_string(); }
+std::string CellText(wxGrid* grid, int row, int col)
+{
+    if (row < 0 || col < 0 || row >= grid->GetNumberRows() || col >= grid->GetNumberCols()) return {};
+    return grid->GetCellValue(row, col).utf8_string();
+}
 
 void ClearRows(wxGrid* grid)
 {
     if (grid->GetNumberRows() > 0) grid->DeleteRows(0, grid->GetNumberRows());
 }
 
-std::optional<std::string> TypedName(wxWindow* parent, wxGrid* grid, int row,
-                                     const std::vector<std::string>& names, const std::string& kind)
+void FillRows(wxGrid* grid, unsigned count, const std::function<RoomGrids::Row(unsigned)>& row, int choiceColumn,
+              const std::vector<std::string>& choices)
 {
-    const std::string name = GridEdit::NameFromCell(CellText(grid, row, 0));
-    const std::string refusal = GridEdit::CheckName(name, names, row, kind);
-    if (!refusal.empty()) {
-        Tell(parent, refusal);
-        grid->SetCellValue(row, 0, wxString::FromUTF8(names[row]));
-        return std::nullopt;
+    wxArrayString items;
+    for (const std::string& choice : choices) items.Add(wxString::FromUTF8(choice));
+    ClearRows(grid);
+    grid->AppendRows(static_cast<int>(count));
+    for (unsigned i = 0; i < count; ++i) {
+        const int r = static_cast<int>(i);
+        if (choiceColumn >= 0) grid->SetCellEditor(r, choiceColumn, new wxGridCellChoiceEditor(items));
+        const RoomGrids::Row texts = row(i);
+        for (size_t col = 0; col < texts.size(); ++col)
+            grid->SetCellValue(r, static_cast<int>(col), wxString::FromUTF8(texts[col]));
     }
-    grid->SetCellValue(row, 0, wxString::FromUTF8(name));
-    return name;
+}
+
+void SelectLastRow(wxGrid* grid)
+{
+    if (grid->GetNumberRows() > 0) grid->SelectRow(grid->GetNumberRows() - 1);
+}
+
+bool EditCell(wxGridEvent& event, wxWindow* parent, wxGrid* grid, TRoom& room, EditFn edit)
+{
+    event.Skip();
+    if (event.GetEventType() != wxEVT_GRID_CELL_CHANGED || room.SimulationActive()) return false;
+    const int row = event.GetRow(), col = event.GetCol();
+    const RoomGrids::CellEdit answer = edit(room, row, col, CellText(grid, row, col));
+    if (!answer.refusal.empty()) Tell(parent, answer.refusal);
+    if (answer.cell) grid->SetCellValue(row, col, wxString::FromUTF8(*answer.cell));
+    return answer.changed;
 }
 
 void PlainNumberColumns(wxGrid* grid, int first, int last)

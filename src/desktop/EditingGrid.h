@@ -1,26 +1,36 @@
 #pragma once
 // Small helpers the editing pages share for their grids and refusal messages.
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "desktop/RoomGrids.h"
+
+class TRoom;
 class wxGrid;
+class wxGridEvent;
 class wxWindow;
 
 namespace EditingGrid {
 
 // A message box with the toolkit's default caption and an OK button, through the prompter.
 void Tell(wxWindow* parent, const std::string& text);
-// The cell's text as UTF-8.
+// The cell's text as UTF-8; "" for a cell outside the grid.
 std::string CellText(wxGrid* grid, int row, int col);
 // Deletes every row.
 void ClearRows(wxGrid* grid);
-// The name typed into column 0 of `row`, blanks made '_', written back into the cell; nothing,
-// with the refusal shown and the row's name `names[row]` given back to the cell, when it is
-// empty, too long or the name of another row. `kind` names the list in the message.
-std::optional<std::string> TypedName(wxWindow* parent, wxGrid* grid, int row,
-                                     const std::vector<std::string>& names, const std::string& kind);
+// The grid emptied and filled with `count` rows of `row(i)`; column `choiceColumn` of every row
+// edited by a drop-down of `choices` (none when it is -1).
+void FillRows(wxGrid* grid, unsigned count, const std::function<RoomGrids::Row(unsigned)>& row, int choiceColumn = -1,
+              const std::vector<std::string>& choices = {});
+// Selects the last row (one just added).
+void SelectLastRow(wxGrid* grid);
+// The cell of `event` handed to `edit` once the grid has stored it (the editor's hidden
+// notification comes first, with the old text still in the cell) and unless a run reads the
+// room: the refusal shown, the cell's new text written. True when the room changed.
+using EditFn = RoomGrids::CellEdit (*)(TRoom& room, int row, int col, const std::string& text);
+bool EditCell(wxGridEvent& event, wxWindow* parent, wxGrid* grid, TRoom& room, EditFn edit);
 // Columns first..last edited and shown as plain text: the handlers read the typed text in the
 // "C" locale, so neither the locale's number format nor a rounded display may change it first.
 void PlainNumberColumns(wxGrid* grid, int first, int last);

@@ -510,7 +510,7 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
     if (sala) {
         // A run reads and writes the room: it ends before the room is freed (the window
         // repainting meanwhile).
-        if (sala->SimulationActive() || sala->IsRunning) StopRun(*sala, [this] { RepaintWhileWaiting(); });
+        if (sala->SimulationActive()) StopRun(*sala, [this] { RepaintWhileWaiting(); });
         if (MyGLCanvas) {
             MyGLCanvas->view.DrawRoom = false;
             MyGLCanvas->SetRoom(nullptr);

@@ -177,11 +177,11 @@ public:
     static void SetExitStatus(int status);
 
     // ---- event wiring (SorviwxFrameEvents.cpp) ----
+    // Every connected handler's name is traced (wxLogTrace, mask "handlers") just before it
+    // runs: WXTRACE=handlers shows which handler a control reaches.
     void ConnectHandlers();
     // The enabled menu entry that `key` is the shortcut of (wxID_NONE: none).
     int MenuShortcut(const wxKeyEvent& key);
-    // Told the name of every connected handler just before it runs (tests follow the wiring).
-    static std::function<void(const char* handler)> HandlerTrace;
 
     // ---- view pages (SorviwxFrameViews.cpp) ----
     void BuildViewPages(int clientHeight);

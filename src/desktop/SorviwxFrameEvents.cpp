@@ -10,6 +10,7 @@
 #include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/grid.h>
+#include <wx/log.h>
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -77,13 +78,15 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
+const char* const kHandlerTrace = "handlers";
+
 // Binds `handler` on `source` for events of `type` carrying `id` (wxID_ANY: any), guarded.
 template <class Tag, class Arg>
 void Wire(SorviwxFrame* frame, wxEvtHandler* source, const Tag& type, int id,
           void (SorviwxFrame::*handler)(Arg&), const char* name)
 {
     source->Bind(type, [frame, handler, name](Arg& event) {
-        if (SorviwxFrame::HandlerTrace) SorviwxFrame::HandlerTrace(name);
+        wxLogTrace(kHandlerTrace, "%s", name);
         frame->RunGuarded([&] { (frame->*handler)(event); });
     }, id);
 }
@@ -94,7 +97,7 @@ void Wire(SorviwxFrame* frame, wxEvtHandler* source, const Tag& type, int id,
           void (SorviwxFrame::*handler)(), const char* name)
 {
     source->Bind(type, [frame, handler, name](wxEvent&) {
-        if (SorviwxFrame::HandlerTrace) SorviwxFrame::HandlerTrace(name);
+        wxLogTrace(kHandlerTrace, "%s", name);
         frame->RunGuarded([&] { (frame->*handler)(); });
     }, id);
 }
@@ -116,8 +119,6 @@ int EntryForKey(wxMenuBar* bar, const wxKeyEvent& key)
 #define WIRE(source, type, id, handler) Wire(this, source, type, id, &SorviwxFrame::handler, #handler)
 
 }  // namespace
-
-std::function<void(const char*)> SorviwxFrame::HandlerTrace;
 
 void SorviwxFrame::RunGuarded(const std::function<void()>& body)
 {

@@ -15,11 +15,6 @@
 #include "views/GL_Plot2D.h"
 
 namespace {
-bool RunActive(const TRoom& room)
-{
-    return room.SimulationActive() || room.IsRunning;
-}
-
 // The view the curves are drawn in: the choice's, linear or level pressure by the lin/log
 // switch.
 int ChosenView(const wxChoice* choice, bool linScale)
@@ -57,7 +52,7 @@ void SorviwxFrame::PlotParameter(int PIndex)
 void SorviwxFrame::OnGraphicChange(wxCommandEvent& event)
 {
     if (sala != nullptr && My2DPlot != nullptr) {
-        if (plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), RunActive(*sala)))
+        if (plots.ShowView(My2DPlot->Model(), *sala, graphChoice->GetSelection(), sala->SimulationActive()))
             My2DPlot->Refresh(false);
         else if (My2DPlot->Model().getNumGraphs() > 0)
             graphChoice->SetSelection(plots.ShownView());  // the curves shown were not recomputed
@@ -91,7 +86,7 @@ void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
 void SorviwxFrame::OnLinLogClick(wxCommandEvent&)
 {
     if (sala == nullptr || My2DPlot == nullptr) return;
-    const std::string label = plots.SwitchLinLog(My2DPlot->Model(), *sala, LinScale, RunActive(*sala));
+    const std::string label = plots.SwitchLinLog(My2DPlot->Model(), *sala, LinScale, sala->SimulationActive());
     if (BtnLinLog != nullptr) BtnLinLog->SetLabel(wxString::FromUTF8(label));
     My2DPlot->Refresh(false);
 }

@@ -108,7 +108,7 @@ bool LoadRoomFile(SorviwxFrame& frame, const std::string& file, Source source = 
 
 // Runs a dialog that writes a project into a private hand-over file; false when it could not
 // be prepared or did not end with OK.
-bool HandedOver(SorviwxFrame& frame, const HandOverFile& handOver, const std::function<int()>& showModal)
+bool HandedOver(const HandOverFile& handOver, const std::function<int()>& showModal)
 {
     if (!handOver) {
         wxLogError("%s", wxString::FromUTF8(handOver.Error()));
@@ -169,7 +169,7 @@ void SorviwxFrame::OnImportClicked(wxCommandEvent&)
     if (!sala || !DXFFrame->OpenFile()) return;
     HandOverFile handOver;
     DXFFrame->HandOverPath = handOver.Path();
-    if (!HandedOver(*this, handOver, [&] { return DXFFrame->ShowModal(); })) return;
+    if (!HandedOver(handOver, [&] { return DXFFrame->ShowModal(); })) return;
     if (ImportReplacesProject(DXFFrame->NewFile, ProjectStatus)) {
         if (!SaveQuestionLetsGo(*this)) return;
         LoadRoomFile(*this, handOver.Path(), Source::HandOver);
@@ -191,7 +191,7 @@ void SorviwxFrame::OpenRoomDesigner(wxCommandEvent&)
 {
     if (!sala) return;
     HandOverFile handOver;
-    const bool ok = HandedOver(*this, handOver, [&] {
+    const bool ok = HandedOver(handOver, [&] {
         RoomDesigner designer(this, wxID_ANY);
         designer.HandOverPath = handOver.Path();
         return designer.ShowModal();

@@ -12,11 +12,6 @@
 
 namespace model_scene {
 
-bool RunActive(const TRoom& room)
-{
-    return room.SimulationActive();
-}
-
 const TPlane* PlaneAt(const TRoom& room, int index)
 {
     const std::size_t n = std::min<std::size_t>(room.NumPlanes, room.plane.size());
@@ -46,13 +41,12 @@ ViewColor SinglePlaneTriangleColor(const std::vector<ViewColor>& table, int laye
 
 bool ShowLostRays(const TRoom& room, const ViewControl& view)
 {
-    return view.DrawLostRays != 0 && room.NumLostRays > 0 && !room.lostRays.empty() &&
-           !RunActive(room);
+    return view.DrawLostRays != 0 && room.NumLostRays > 0 && !room.lostRays.empty() && !room.SimulationActive();
 }
 
 TPoint3D ViewTarget(TRoom& room)
 {
-    return RunActive(room) ? room.Center : room.GetCenter();
+    return room.SimulationActive() ? room.Center : room.GetCenter();
 }
 
 int NormalizeAngle(int degrees)
@@ -92,7 +86,7 @@ std::uint64_t Fingerprint(const TRoom& room)
 {
     Hash h;
     h.Add(&room);
-    h.Add(RunActive(room));
+    h.Add(room.SimulationActive());
     h.Add(room.NumPlanes);
     for (const auto& pl : room.plane) {
         if (!pl) continue;
@@ -126,7 +120,7 @@ std::uint64_t Fingerprint(const TRoom& room)
     }
     // The lost rays change only as a whole list (a run or a load replaces it); while a run
     // replaces them they are not drawn, and not read.
-    if (RunActive(room)) return h.Value();
+    if (room.SimulationActive()) return h.Value();
     h.Add(room.NumLostRays);
     h.Add(room.MaxLostRaysRef);
     h.Add(room.lostRays.empty() ? nullptr : room.lostRays.front().get());

@@ -14,9 +14,6 @@ class ViewControl;
 
 namespace model_scene {
 
-// A simulation is running on the room: it replaces the lost rays and refreshes the centre.
-bool RunActive(const TRoom& room);
-
 // Plane `index` of the room, or null when the room has no such plane.
 const TPlane* PlaneAt(const TRoom& room, int index);
 
@@ -29,7 +26,8 @@ ViewColor StoredLayerColor(const TRoom& room, int layer);
 ViewColor SinglePlaneTriangleColor(const std::vector<ViewColor>& table, int layer, unsigned t,
                                    unsigned triangles, bool shade);
 
-// The lost rays are drawn when asked for, present, and no run is replacing them.
+// The lost rays are drawn when asked for, present, and no run (TRoom::SimulationActive) is
+// replacing them.
 bool ShowLostRays(const TRoom& room, const ViewControl& view);
 
 // The point the camera looks at: the room's centre, refreshed unless a run is going.

@@ -12,6 +12,7 @@
 #include <wx/choice.h>
 #include <wx/gauge.h>
 #include <wx/grid.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/spinctrl.h>
@@ -37,6 +38,25 @@ using namespace desktoptest;
 
 namespace {
 
+// The names the window traces as its handlers run; every other log entry goes on to the
+// harness's log, which checks it.
+class HandlerLog : public wxLog {
+public:
+    std::vector<std::string> names;
+
+protected:
+    void DoLogRecord(wxLogLevel level, const wxString& msg, const wxLogRecordInfo& info) override
+    {
+        // The toolkit puts the mask in front of a trace: "(handlers) OnAddMaterial".
+        wxString mask, name;
+        if (level == wxLOG_Trace && info.GetStrValue(wxLOG_KEY_TRACE_MASK, &mask) && mask == "handlers" &&
+            msg.StartsWith("(handlers) ", &name))
+            names.push_back(name.utf8_string());
+        else
+            TestLog().LogRecord(level, msg, info);
+    }
+};
+
 class SorviwxFrameTest : public GuiTest {
 protected:
     void SetUp() override
@@ -46,11 +66,13 @@ protected:
         projtest::Quietly([this] { frame = new SorviwxFrame(nullptr, -1); });
         frame->Show();
         PumpEvents();
-        SorviwxFrame::HandlerTrace = [this](const char* name) { trace.push_back(name); };
+        wxLog::AddTraceMask("handlers");
+        previousLog_ = wxLog::SetActiveTarget(&handlers_);
     }
     void TearDown() override
     {
-        SorviwxFrame::HandlerTrace = nullptr;
+        wxLog::SetActiveTarget(previousLog_);
+        wxLog::RemoveTraceMask("handlers");
         Close();
         SorviwxFrame::SetExitStatus(0);
         GuiTest::TearDown();
@@ -72,10 +94,13 @@ protected:
         target->ProcessEvent(event);
     }
 
+    HandlerLog handlers_;
     wxWeakRef<SorviwxFrame> frame;
-    std::vector<std::string> trace;
+    // The handlers that ran, in order.
+    std::vector<std::string>& trace = handlers_.names;
 
 private:
+    wxLog* previousLog_ = nullptr;
     std::unique_ptr<ScopedWorkingFolder> folder_;
 };
 

@@ -15,6 +15,7 @@
 #include "support/gui/GuiTest.h"
 #include "views/GL_Plot2D.h"
 #include "views/GL_Window.h"
+#include "views/ViewTestRooms.h"
 #include "views/charts/mpFXYVector.h"
 #include "views/charts/mpInfoLayer.h"
 #include "views/charts/mpWindow.h"
@@ -143,11 +144,12 @@ TEST_F(SorviwxFramePlotsTest, ViewChoiceRecomputesUnlessStaleOrRunning)
     EXPECT_FLOAT_EQ(Plot().GetYRange().x, -100.0f);
     EXPECT_FLOAT_EQ(Plot().GetYRange().y, 0.0f);
 
-    frame->sala->IsRunning = true;
-    ChooseView(VIEW_SPECTRUM);
-    EXPECT_EQ(Plot().Graph(0).GetLength(), 2205u);  // still the decay curve
-    EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_DECAY_NORMALIZED);  // and the choice says so
-    frame->sala->IsRunning = false;
+    {
+        const view_test::HeldRun run(*frame->sala);
+        ChooseView(VIEW_SPECTRUM);
+        EXPECT_EQ(Plot().Graph(0).GetLength(), 2205u);  // still the decay curve
+        EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_DECAY_NORMALIZED);  // and the choice says so
+    }
     ChooseView(VIEW_SPECTRUM);
     EXPECT_EQ(Plot().Graph(0).GetLength(), 4096u);  // 2205 samples: FFT 8192, every bin below fs/2
     EXPECT_GT(Plot().Graph(0).Points()[1].x, 0.0);
