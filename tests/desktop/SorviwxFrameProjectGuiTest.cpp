@@ -667,7 +667,9 @@ TEST_F(FrameRealInput, MenuShortcutsWorkWhereverTheFocusIs)
         ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == c.focus; }, std::chrono::seconds(5)));
         input.Char(c.key, wxMOD_CONTROL);
         EXPECT_TRUE(WaitUntil([&] { return !prompter.Asked().empty(); }, std::chrono::seconds(5)));
-        if (!prompter.Asked().empty()) EXPECT_EQ(prompter.Asked()[0].message, c.asked);
+        if (!prompter.Asked().empty()) {
+            EXPECT_EQ(prompter.Asked()[0].message, c.asked);
+        }
         EXPECT_EQ(prompter.Unused(), 0u);
         prompter.Reset();
     }
