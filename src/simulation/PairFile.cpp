@@ -28,8 +28,8 @@ bool TPairFile::Flush()
     bool ok = !failed_;
     if (ok) {
         try {
-            CheckedFile f;
-            ok = f.Open(path_, "ab") && f.Write(buffer_) && f.Close();
+            ok = appender_.Open(path_, "ab") && appender_.Write(buffer_);
+            ok = appender_.Close() && ok;
         } catch (const std::exception&) {
             ok = false;  // out of memory while reporting: the file is incomplete all the same
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "geometry/FileLayer.h"
+
 class TPairFile {
 public:
     TPairFile() = default;
@@ -62,6 +64,8 @@ public:
 private:
     std::string path_;
     std::string buffer_;
+    // Reused by every flush, so that appending allocates nothing once its path is held.
+    CheckedFile appender_;
     bool open_ = false;
     bool failed_ = false;
 };
