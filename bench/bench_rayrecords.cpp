@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "geometry/RayDirections.h"
 #include "simulation/Raio_st.h"
-#include "simulation/RayDirections.h"
 #include "simulation/TRay.h"
 
 namespace {

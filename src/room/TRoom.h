@@ -431,7 +431,7 @@ public:
     // =========================================================================================
     // Writes the 10 n^2 + 2 grid directions for the count (n = floor(sqrt((N - 2) / 10)), at
     // least 1: counts under 12 give the twelve vertices); RaysDir must hold that many
-    // (RayDirectionCount in simulation/RayDirections.h). Reads no room state.
+    // (RayDirectionCount in geometry/RayDirections.h). Reads no room state.
     void CreateRaysDirections(double NumberOfRays, TVector* RaysDir);
     // Writes NumRays directions as "%d %1.3f %1.3f %1.3f\n" lines, numbered from 1.
     void GravaRaios(const char* arquivo, const TVector* RaysDir);

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
 #include "room/TRoom.h"
 #include "simulation/Raio_st.h"
-#include "simulation/RayDirections.h"
 #include "simulation/TRayScene.h"
 
 float TRoom::MFP_Estimation()

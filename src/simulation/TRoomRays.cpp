@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TRoom.h"
 #include "simulation/Raio_st.h"
-#include "simulation/RayDirections.h"
 #include "simulation/TextFields.h"
 
 namespace {

@@ -33,7 +33,7 @@
 #include "room/TSourceLayer.h"
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
-#include "simulation/RayDirections.h"
+#include "geometry/RayDirections.h"
 #include "simulation/RunOpening.h"
 #include "simulation/THitLine.h"
 #include "simulation/TRay.h"

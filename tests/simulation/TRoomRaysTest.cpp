@@ -7,11 +7,11 @@
 #include <sstream>
 #include <vector>
 
+#include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TRoom.h"
 #include "simulation/Raio_st.h"
-#include "simulation/RayDirections.h"
 #include "support/TempDir.h"
 
 namespace {

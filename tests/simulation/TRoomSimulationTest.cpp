@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "geometry/RayDirections.h"
 #include "simulation/ProgressBar.h"
-#include "simulation/RayDirections.h"
 #include "simulation/RoomRunSupport.h"
 #include "support/ErrorCapture.h"
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "geometry/GeoMath.h"
+#include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
 #include "room/TRoom.h"
-#include "simulation/RayDirections.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "simulation/RayDirections.h"
+#include "geometry/RayDirections.h"
 #include "support/ParamName.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "simulation/RayDirections.h"
+#include "geometry/RayDirections.h"
 
 #include <cmath>
 
