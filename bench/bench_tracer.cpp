@@ -20,10 +20,10 @@
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 #include "simulation/UsableCores.h"
 #include "support/TestRooms.h"
 

@@ -21,9 +21,9 @@
 
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "support/TestRooms.h"
 #include "views/GL_Window.h"
 #include "views/ViewAttributes.h"

@@ -19,9 +19,9 @@
 #include "geometry/util.h"
 #include "room/ConvertDXF.h"
 #include "room/LoadProject.h"
-#include "room/TRoom.h"
 #include "simulation/RunChecks.h"
 #include "simulation/RunLock.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

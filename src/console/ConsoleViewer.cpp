@@ -7,9 +7,9 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
-#include "room/TRoom.h"
 #include "simulation/Raio_st.h"
 #include "simulation/RunChecks.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

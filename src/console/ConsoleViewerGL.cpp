@@ -14,9 +14,9 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "views/ViewGL.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "console/ConsoleModes.h"
 #include "console/ConsoleViewer.h"
 #include "console/ConsoleViewerGL.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 int main(int argc, char** argv)
 {

@@ -7,7 +7,7 @@
 #include "geometry/util.h"
 #include "room/ConvertDXF.h"
 #include "room/TLayer.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
 
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/Prompter.h"
 
 namespace EditingGrid {

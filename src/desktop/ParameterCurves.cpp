@@ -8,8 +8,8 @@
 #include "desktop/PlotColours.h"
 #include "dsp/TMonoParams.h"
 #include "geometry/util.h"
-#include "room/TRoom.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 const char* const ParameterAxisTitles[NumParameterCharts] = {"T_30 (s)", "EDT (s)", "C_80 (dB)",
                                                              "Center Time (ms)"};

@@ -10,7 +10,7 @@
 
 #include "geometry/ErrorHandler.h"
 #include "room/TPlaneLayer.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 bool ProceedPastSaveQuestion(int status, const std::function<SaveAnswer()>& ask, const std::function<bool()>& save)
 {

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "room/LoadProject.h"
-
-class TRoom;
+#include "simulation/TRoom.h"
 
 // The save question asked before the project is dropped or replaced.
 enum class SaveAnswer { Yes, No, Cancel };

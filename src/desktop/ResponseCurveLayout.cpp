@@ -5,7 +5,7 @@
 
 #include "directivity/TDirectivity.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 ResponseCurveLayout::ResponseCurveLayout(unsigned int numSources_, std::vector<unsigned int> receiverChannels)
     : numSources(numSources_), channels(std::move(receiverChannels))

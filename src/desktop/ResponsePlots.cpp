@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "desktop/PlotColours.h"
-#include "room/TRoom.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 #include "views/Plot2DModel.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Window.h"
 
 const long RoomDesigner::ID_STATICBITMAP1 = wxNewId();

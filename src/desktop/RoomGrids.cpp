@@ -12,9 +12,9 @@
 #include "room/TPlaneLayer.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
+#include "simulation/TRoom.h"
 
 namespace RoomGrids {
 namespace {

@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "geometry/ErrorHandler.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/RunChecks.h"
+#include "simulation/TRoom.h"
 #include "simulation/TextFields.h"
 
 namespace {

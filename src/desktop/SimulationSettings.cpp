@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "desktop/FrameText.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "simulation/TextFields.h"
 
 namespace {

@@ -28,7 +28,7 @@
 #include "desktop/ImportDialog.h"
 #include "desktop/RunControl.h"
 #include "geometry/ErrorHandler.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Plot2D.h"
 #include "views/GL_Window.h"
 #include "views/Prompter.h"

@@ -16,7 +16,7 @@
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Window.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "desktop/EditingGrid.h"
 #include "desktop/RoomGrids.h"
 #include "room/TPlaneLayer.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Window.h"
 
 using EditingGrid::Tell;

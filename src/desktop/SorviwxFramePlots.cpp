@@ -11,7 +11,7 @@
 #include "desktop/PairGrid.h"
 #include "desktop/ParameterChartFill.h"
 #include "desktop/ParameterCurves.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Plot2D.h"
 
 namespace {

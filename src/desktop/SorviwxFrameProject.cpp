@@ -20,7 +20,7 @@
 #include "desktop/ImportDialog.h"
 #include "desktop/ProjectCommands.h"
 #include "desktop/RoomDesigner.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Window.h"
 #include "views/Prompter.h"
 

@@ -19,7 +19,7 @@
 
 #include "desktop/RunControl.h"
 #include "desktop/SimulationSettings.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Window.h"
 #include "views/Prompter.h"
 

@@ -13,7 +13,7 @@
 
 #include "desktop/EditingGrid.h"
 #include "desktop/RoomGrids.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "views/GL_Window.h"
 #include "views/Prompter.h"
 

@@ -11,7 +11,7 @@
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TPlaneLayer.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 const int kStandardRoomCorners[kStandardRoomPlanes][4] = {
     {1, 2, -2, -1},   {1, -1, -4, 4},   {2, 3, -3, -2},    {1, 4, 3, 2},     {-1, -2, -3, -4}, {3, 4, 5, 6},

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "geometry/ErrorHandler.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 
 namespace {
 
-void Step(const std::function<void(TRoom&)>& step, TRoom& room)
+void RunStep(const projectload::Step& step)
 {
-    if (step) step(room);
+    if (step) step();
 }
 
 // False for a file that opens but holds none of a project's sections (a drawing, a sound file,
@@ -41,7 +41,10 @@ bool HoldsProjectSection(const std::string& path)
 
 }  // namespace
 
-void ReadProjectChain(TRoom& room, const std::string& path, ProjectChain chain, const ProjectLoadSteps& steps)
+namespace projectload {
+
+void ReadChain(TRoomModel& room, const std::string& path, ProjectChain chain, const Step& afterMaterials,
+               const Step& afterPlanes, const Step& afterDirectivities)
 {
     // Materials before plane layers (a layer names its material), plane layers before planes,
     // directivities before the source and receiver types, each type before its elements.
@@ -53,14 +56,14 @@ void ReadProjectChain(TRoom& room, const std::string& path, ProjectChain chain, 
     room.EnviromentSetupTXT(f);
     if (chain != ProjectChain::Short) {
         room.AddMaterialsTxt(f);
-        Step(steps.afterMaterials, room);
+        RunStep(afterMaterials);
         room.AddPlaneLayersTxt(f);
         room.AssociatePlaneLayersTxT(f);
         room.AddPlanesTxT(f);
-        Step(steps.afterPlanes, room);
+        RunStep(afterPlanes);
     }
     room.AddDirectivitiesTxt(f);
-    Step(steps.afterDirectivities, room);
+    RunStep(afterDirectivities);
     room.AddSourceLayersTxt(f);
     room.AddSourcesTxt(f);
     room.AddReceiverLayersTxt(f);
@@ -68,20 +71,18 @@ void ReadProjectChain(TRoom& room, const std::string& path, ProjectChain chain, 
     if (chain == ProjectChain::Full) room.ReadColorLayers(f);
 }
 
-ProjectLoad LoadProject(const std::string& path, ProjectChain chain, const ProjectLoadSteps& steps)
+void Catch(const std::string& path, const std::function<void()>& load, std::string& error, int& status)
 {
-    ProjectLoad load;
     try {
-        auto room = std::make_unique<TRoom>();
-        ReadProjectChain(*room, path, chain, steps);
-        load.room = std::move(room);
+        load();
     } catch (const SorviExit& e) {
-        load.error = e.what();
-        load.status = e.Status();
+        error = e.what();
+        status = e.Status();
     } catch (const std::bad_alloc&) {
-        load.error = "Not enough memory to load " + path;
-        load.status = 1;
-        ShowErrorText(load.error);
+        error = "Not enough memory to load " + path;
+        status = 1;
+        ShowErrorText(error);
     }
-    return load;
 }
+
+}  // namespace projectload

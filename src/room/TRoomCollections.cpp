@@ -12,7 +12,7 @@
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 
@@ -30,7 +30,7 @@ std::string Str(const char* s)
 
 }  // namespace
 
-TRoom::TRoom(int NPlan, int NSrc, int Nrec)
+TRoomModel::TRoomModel(int NPlan, int NSrc, int Nrec)
 {
     InitDefaults();
     AirAbsorptionFlag = 1;
@@ -46,14 +46,14 @@ TRoom::TRoom(int NPlan, int NSrc, int Nrec)
 
 // ---- Planes ----------------------------------------------------------------------------------
 
-void TRoom::ClearExternalMarks()
+void TRoomModel::ClearExternalMarks()
 {
     // Stored planes are copies, which carry no external mark until the marking runs again.
     for (auto& p : plane)
         if (p) p->IsExternal = false;
 }
 
-void TRoom::CreatePlanes(TPlane** newplane, unsigned int NewNumPlanes)
+void TRoomModel::CreatePlanes(TPlane** newplane, unsigned int NewNumPlanes)
 {
     if (NewNumPlanes == 0 || !newplane) return;
     DeletePlanes();
@@ -63,7 +63,7 @@ void TRoom::CreatePlanes(TPlane** newplane, unsigned int NewNumPlanes)
     ClearExternalMarks();
 }
 
-void TRoom::AddPlane(const TPlane* pl)
+void TRoomModel::AddPlane(const TPlane* pl)
 {
     if (!pl) return;
     plane.push_back(std::make_unique<TPlane>(pl));
@@ -71,7 +71,7 @@ void TRoom::AddPlane(const TPlane* pl)
     ClearExternalMarks();
 }
 
-void TRoom::DelPlane(int pIndex)
+void TRoomModel::DelPlane(int pIndex)
 {
     if (!InRange(pIndex, plane.size())) return;
     plane.erase(plane.begin() + pIndex);
@@ -81,7 +81,7 @@ void TRoom::DelPlane(int pIndex)
 
 // ---- Sources ---------------------------------------------------------------------------------
 
-void TRoom::RenumberSources()
+void TRoomModel::RenumberSources()
 {
     for (std::size_t i = 0; i < source.size(); ++i) {
         if (!source[i]) continue;
@@ -93,7 +93,7 @@ void TRoom::RenumberSources()
     NumSources = static_cast<unsigned int>(source.size());
 }
 
-void TRoom::CreateSources(TSource** newsource, unsigned int NewNumSources)
+void TRoomModel::CreateSources(TSource** newsource, unsigned int NewNumSources)
 {
     if (NewNumSources == 0 || !newsource) return;
     DeleteSources();
@@ -102,7 +102,7 @@ void TRoom::CreateSources(TSource** newsource, unsigned int NewNumSources)
     RenumberSources();
 }
 
-void TRoom::AddSource(TSource* src)
+void TRoomModel::AddSource(TSource* src)
 {
     if (!src) return;
     if (src->LayerID < 0 || static_cast<unsigned int>(src->LayerID) >= NumSourceLayers) {
@@ -116,7 +116,7 @@ void TRoom::AddSource(TSource* src)
     RenumberSources();
 }
 
-void TRoom::AddSources(TSource** src, unsigned int NewNumSources)
+void TRoomModel::AddSources(TSource** src, unsigned int NewNumSources)
 {
     if (!src) return;
     for (unsigned int i = 0; i < NewNumSources; ++i)
@@ -124,7 +124,7 @@ void TRoom::AddSources(TSource** src, unsigned int NewNumSources)
     RenumberSources();
 }
 
-void TRoom::DelSource(int Sindex)
+void TRoomModel::DelSource(int Sindex)
 {
     if (!InRange(Sindex, source.size())) return;
     source.erase(source.begin() + Sindex);
@@ -134,7 +134,7 @@ void TRoom::DelSource(int Sindex)
 
 // ---- Receivers -------------------------------------------------------------------------------
 
-void TRoom::RenumberReceivers()
+void TRoomModel::RenumberReceivers()
 {
     for (std::size_t i = 0; i < receiver.size(); ++i) {
         if (!receiver[i]) continue;
@@ -146,7 +146,7 @@ void TRoom::RenumberReceivers()
     NumReceivers = static_cast<unsigned int>(receiver.size());
 }
 
-void TRoom::CreateReceivers(TReceiver** newreceiver, unsigned int NewNumReceivers)
+void TRoomModel::CreateReceivers(TReceiver** newreceiver, unsigned int NewNumReceivers)
 {
     if (NewNumReceivers == 0 || !newreceiver) return;
     DeleteReceivers();
@@ -155,14 +155,14 @@ void TRoom::CreateReceivers(TReceiver** newreceiver, unsigned int NewNumReceiver
     RenumberReceivers();
 }
 
-void TRoom::AddReceiver(const TReceiver* rec)
+void TRoomModel::AddReceiver(const TReceiver* rec)
 {
     if (!rec) return;
     receiver.push_back(std::make_unique<TReceiver>(rec));
     RenumberReceivers();
 }
 
-void TRoom::DelReceiver(int recIndex)
+void TRoomModel::DelReceiver(int recIndex)
 {
     if (!InRange(recIndex, receiver.size())) return;
     receiver.erase(receiver.begin() + recIndex);
@@ -171,7 +171,7 @@ void TRoom::DelReceiver(int recIndex)
 
 // ---- Plane layers ----------------------------------------------------------------------------
 
-void TRoom::AddPlaneLayer(const TPlaneLayer& pLayer)
+void TRoomModel::AddPlaneLayer(const TPlaneLayer& pLayer)
 {
     if (FindPlaneLayer(pLayer.nome.c_str()) >= 0) {
         ErrorMessage("Layer %s already defined.", pLayer.nome.c_str());
@@ -181,7 +181,7 @@ void TRoom::AddPlaneLayer(const TPlaneLayer& pLayer)
     NumPlaneLayers = static_cast<unsigned int>(planeLayer.size());
 }
 
-int TRoom::DelPlaneLayer(int Lindex)
+int TRoomModel::DelPlaneLayer(int Lindex)
 {
     if (!InRange(Lindex, planeLayer.size())) return 1;
     // The planes themselves say which layer they are on.
@@ -200,7 +200,7 @@ int TRoom::DelPlaneLayer(int Lindex)
     return 1;
 }
 
-int TRoom::FindPlaneLayer(const char* name)
+int TRoomModel::FindPlaneLayer(const char* name)
 {
     const std::string wanted = Str(name);
     for (std::size_t i = 0; i < planeLayer.size(); ++i)
@@ -208,14 +208,14 @@ int TRoom::FindPlaneLayer(const char* name)
     return -1;
 }
 
-void TRoom::AssociatePlaneToLayer(int PlaneID, const char* layerName)
+void TRoomModel::AssociatePlaneToLayer(int PlaneID, const char* layerName)
 {
     if (!InRange(PlaneID, plane.size()) || !plane[PlaneID]) return;
     const int layer = FindPlaneLayer(layerName);
     if (layer >= 0) plane[PlaneID]->LayerID = layer;
 }
 
-void TRoom::AssociatePlaneToLayer(int PlaneID, int LayerID)
+void TRoomModel::AssociatePlaneToLayer(int PlaneID, int LayerID)
 {
     if (!InRange(PlaneID, plane.size()) || !plane[PlaneID]) return;
     plane[PlaneID]->LayerID = LayerID;
@@ -223,7 +223,7 @@ void TRoom::AssociatePlaneToLayer(int PlaneID, int LayerID)
 
 // ---- Source layers ---------------------------------------------------------------------------
 
-void TRoom::CreateSourceLayers(TSourceLayer** newlayer, unsigned int NumLayers)
+void TRoomModel::CreateSourceLayers(TSourceLayer** newlayer, unsigned int NumLayers)
 {
     if (NumLayers == 0 || !newlayer) return;
     DeleteSourceLayers();
@@ -232,14 +232,14 @@ void TRoom::CreateSourceLayers(TSourceLayer** newlayer, unsigned int NumLayers)
     NumSourceLayers = static_cast<unsigned int>(sourceLayer.size());
 }
 
-void TRoom::AddSourceLayer(const TSourceLayer* srcLayer)
+void TRoomModel::AddSourceLayer(const TSourceLayer* srcLayer)
 {
     if (!srcLayer || FindSourceLayer(srcLayer->GetLayerName()) >= 0) return;
     sourceLayer.push_back(std::make_unique<TSourceLayer>(srcLayer));
     NumSourceLayers = static_cast<unsigned int>(sourceLayer.size());
 }
 
-void TRoom::AddSourceLayer(const char* layername)
+void TRoomModel::AddSourceLayer(const char* layername)
 {
     if (FindSourceLayer(layername) >= 0) return;
     if (NumDirectivities == 0) AddDirectivity("OMNI");
@@ -247,7 +247,7 @@ void TRoom::AddSourceLayer(const char* layername)
     NumSourceLayers = static_cast<unsigned int>(sourceLayer.size());
 }
 
-bool TRoom::DelSourceLayer(int Lindex)
+bool TRoomModel::DelSourceLayer(int Lindex)
 {
     if (!InRange(Lindex, sourceLayer.size())) return true;
     for (std::size_t i = 0; i < source.size(); ++i) {
@@ -264,7 +264,7 @@ bool TRoom::DelSourceLayer(int Lindex)
     return true;
 }
 
-int TRoom::FindSourceLayer(const char* name)
+int TRoomModel::FindSourceLayer(const char* name)
 {
     const std::string wanted = Str(name);
     for (std::size_t i = 0; i < sourceLayer.size(); ++i)
@@ -272,7 +272,7 @@ int TRoom::FindSourceLayer(const char* name)
     return -1;
 }
 
-void TRoom::PrintSourceLayers()
+void TRoomModel::PrintSourceLayers()
 {
     std::printf("SOURCE LAYERS:\n");
     for (std::size_t i = 0; i < sourceLayer.size(); ++i) {
@@ -287,7 +287,7 @@ void TRoom::PrintSourceLayers()
 
 // ---- Receiver layers -------------------------------------------------------------------------
 
-void TRoom::CreateReceiverLayers(TReceiverLayer** newlayer, unsigned int NumLayers)
+void TRoomModel::CreateReceiverLayers(TReceiverLayer** newlayer, unsigned int NumLayers)
 {
     if (NumLayers == 0 || !newlayer) return;
     DeleteReceiverLayers();
@@ -303,7 +303,7 @@ void TRoom::CreateReceiverLayers(TReceiverLayer** newlayer, unsigned int NumLaye
     }
 }
 
-void TRoom::AddReceiverLayer(const TReceiverLayer* recLayer)
+void TRoomModel::AddReceiverLayer(const TReceiverLayer* recLayer)
 {
     if (!recLayer) return;
     if (FindReceiverLayer(recLayer->GetLayerName()) >= 0) {
@@ -314,7 +314,7 @@ void TRoom::AddReceiverLayer(const TReceiverLayer* recLayer)
     NumReceiverLayers = static_cast<unsigned int>(receiverLayer.size());
 }
 
-void TRoom::AddReceiverLayer(const char* layername)
+void TRoomModel::AddReceiverLayer(const char* layername)
 {
     if (FindReceiverLayer(layername) >= 0) return;
     if (NumDirectivities == 0) AddDirectivity("OMNI");
@@ -322,7 +322,7 @@ void TRoom::AddReceiverLayer(const char* layername)
     NumReceiverLayers = static_cast<unsigned int>(receiverLayer.size());
 }
 
-bool TRoom::DelReceiverLayer(int Lindex)
+bool TRoomModel::DelReceiverLayer(int Lindex)
 {
     if (!InRange(Lindex, receiverLayer.size())) return true;
     for (std::size_t i = 0; i < receiver.size(); ++i) {
@@ -339,7 +339,7 @@ bool TRoom::DelReceiverLayer(int Lindex)
     return true;
 }
 
-int TRoom::FindReceiverLayer(const char* name)
+int TRoomModel::FindReceiverLayer(const char* name)
 {
     const std::string wanted = Str(name);
     for (std::size_t i = 0; i < receiverLayer.size(); ++i)
@@ -347,7 +347,7 @@ int TRoom::FindReceiverLayer(const char* name)
     return -1;
 }
 
-void TRoom::PrintReceiverLayers()
+void TRoomModel::PrintReceiverLayers()
 {
     std::printf("RECEIVER LAYERS:\n");
     for (std::size_t i = 0; i < receiverLayer.size(); ++i) {
@@ -359,7 +359,7 @@ void TRoom::PrintReceiverLayers()
 
 // ---- Materials -------------------------------------------------------------------------------
 
-void TRoom::CreateMaterials(TMaterial** newmaterial, unsigned int NumMat)
+void TRoomModel::CreateMaterials(TMaterial** newmaterial, unsigned int NumMat)
 {
     if (NumMat == 0 || !newmaterial) return;
     DeleteMaterials();
@@ -368,14 +368,14 @@ void TRoom::CreateMaterials(TMaterial** newmaterial, unsigned int NumMat)
     NumMaterials = static_cast<unsigned int>(material.size());
 }
 
-void TRoom::AddMaterial(const TMaterial* mat)
+void TRoomModel::AddMaterial(const TMaterial* mat)
 {
     if (!mat || GetMaterialID(mat->nome.c_str()) >= 0) return;
     material.push_back(std::make_unique<TMaterial>(mat));
     NumMaterials = static_cast<unsigned int>(material.size());
 }
 
-void TRoom::DelMaterial(int matIndex)
+void TRoomModel::DelMaterial(int matIndex)
 {
     if (!InRange(matIndex, material.size())) return;
     const std::string& name = material[matIndex]->nome;
@@ -392,7 +392,7 @@ void TRoom::DelMaterial(int matIndex)
         if (layer.MatID > matIndex) --layer.MatID;
 }
 
-int TRoom::GetMaterialID(const char* name)
+int TRoomModel::GetMaterialID(const char* name)
 {
     const std::string wanted = Str(name);
     for (std::size_t i = 0; i < material.size(); ++i)
@@ -400,7 +400,7 @@ int TRoom::GetMaterialID(const char* name)
     return -1;
 }
 
-void TRoom::AssociateMaterialToLayer(const char* matName, const char* layerName)
+void TRoomModel::AssociateMaterialToLayer(const char* matName, const char* layerName)
 {
     const int layer = FindPlaneLayer(layerName);
     if (layer < 0) return;
@@ -412,7 +412,7 @@ void TRoom::AssociateMaterialToLayer(const char* matName, const char* layerName)
     planeLayer[layer].MatID = mat;
 }
 
-void TRoom::AssociateMaterialToLayer(int matID, int layerID)
+void TRoomModel::AssociateMaterialToLayer(int matID, int layerID)
 {
     if (!InRange(matID, material.size()) || !InRange(layerID, planeLayer.size())) {
         ErrorMessage("Material association to layer out of range!!");
@@ -423,7 +423,7 @@ void TRoom::AssociateMaterialToLayer(int matID, int layerID)
 
 // ---- Directivity patterns --------------------------------------------------------------------
 
-void TRoom::AddDirectivity(const char* NameID)
+void TRoomModel::AddDirectivity(const char* NameID)
 {
     const std::string name = Str(NameID);
     for (const auto& d : directivity)
@@ -438,7 +438,7 @@ void TRoom::AddDirectivity(const char* NameID)
     NumDirectivities = static_cast<unsigned int>(directivity.size());
 }
 
-int TRoom::GetDirectivityID(const char* NameID)
+int TRoomModel::GetDirectivityID(const char* NameID)
 {
     const std::string name = Str(NameID);
     for (std::size_t i = 0; i < directivity.size(); ++i)
@@ -450,7 +450,7 @@ int TRoom::GetDirectivityID(const char* NameID)
     return static_cast<int>(directivity.size()) - 1;
 }
 
-void TRoom::PrintDirectivities()
+void TRoomModel::PrintDirectivities()
 {
     for (const auto& d : directivity)
         if (d) d->PrintDirectivity();

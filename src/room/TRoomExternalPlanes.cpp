@@ -10,7 +10,7 @@
 #include "geometry/GeoMath.h"
 #include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::vector<float> AxisPositions(float lo, float hi, float step)
 
 }  // namespace
 
-void TRoom::GetExternalPlanes()
+void TRoomModel::GetExternalPlanes()
 {
     std::printf("PLEASE WAIT! CHECKING EXTERNAL WALLS ...");
     if (plane.empty()) {
@@ -70,7 +70,7 @@ void TRoom::GetExternalPlanes()
     const int k = static_cast<int>(std::floor(std::sqrt(static_cast<double>((kRequestedProbes - 2) / 10)) + 0.5));
     const unsigned requested = static_cast<unsigned>(10 * k * k + 2);
     std::vector<TVector> dirs(RayDirectionCount(requested));
-    CreateRaysDirections(requested, dirs.data());
+    FillRayDirections(requested, dirs.data());
 
     // The grid lives in single precision.
     const float lo[3] = {static_cast<float>(min.x), static_cast<float>(min.y), static_cast<float>(min.z)};

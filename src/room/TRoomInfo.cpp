@@ -1,4 +1,4 @@
-// TRoom: the information report, on standard output or as a text file.
+// TRoomModel: the information report, on standard output or as a text file.
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include "geometry/util.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 
@@ -15,7 +15,7 @@ namespace {
 
 const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
 
-const char* MaterialName(const TRoom& room, const TPlaneLayer& layer)
+const char* MaterialName(const TRoomModel& room, const TPlaneLayer& layer)
 {
     if (layer.MatID < 0 || static_cast<unsigned>(layer.MatID) >= room.material.size()) return nullptr;
     const TMaterial* m = room.material[static_cast<std::size_t>(layer.MatID)].get();
@@ -24,7 +24,7 @@ const char* MaterialName(const TRoom& room, const TPlaneLayer& layer)
 
 // The lines both reports share, from the environment section to the plane layers; `full`
 // adds what only the screen report shows.
-void WriteSettings(TRoom& room, std::FILE* f, bool full)
+void WriteSettings(TRoomModel& room, std::FILE* f, bool full)
 {
     std::fprintf(f, "\nENVIRONMENT SECTION:\n");
     std::fprintf(f, "Sound Speed = %1.2f\n", room.VSound);
@@ -71,7 +71,7 @@ void WriteSettings(TRoom& room, std::FILE* f, bool full)
 
 }  // namespace
 
-void TRoom::ShowInfo(float meanFreePath)
+void TRoomModel::ShowInfo(float meanFreePath)
 {
     WriteSettings(*this, stdout, true);
     std::printf("Volume = %1.2f m3 (depends on the surface orientation)\n", Volume);
@@ -79,7 +79,7 @@ void TRoom::ShowInfo(float meanFreePath)
     std::printf("Volume estimated from Mean Free Path = %1.2f m3\n", meanFreePath * Area / 4);
 }
 
-void TRoom::SaveInfo(const char* filename)
+void TRoomModel::SaveInfo(const char* filename)
 {
     std::FILE* f = utilOpenFile(filename, "wt");
     if (!f) return;

@@ -15,7 +15,7 @@
 #include "geometry/util.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 
 namespace {
@@ -25,7 +25,7 @@ constexpr double kBoxStart = 1.7976931348623158e307;
 
 // The material of the plane's layer, or null when the plane is on no layer or its layer has no
 // material.
-const TMaterial* PlaneMaterial(const TRoom& room, const TPlane& pl)
+const TMaterial* PlaneMaterial(const TRoomModel& room, const TPlane& pl)
 {
     if (pl.LayerID < 0 || static_cast<std::size_t>(pl.LayerID) >= room.planeLayer.size()) return nullptr;
     const int m = room.planeLayer[static_cast<std::size_t>(pl.LayerID)].MatID;
@@ -48,7 +48,7 @@ int BandLabel(unsigned b)
 }
 
 // The per-band tables with the room's band count, (re)allocated when missing.
-void EnsureTables(TRoom& room)
+void EnsureTables(TRoomModel& room)
 {
     const unsigned nb = room.NumBands;
     bool ok = room.AverageAbsorptionCreated && room.AverageAbsorption.size() >= 4 && room.T60.size() >= 4 &&
@@ -76,7 +76,7 @@ struct Box {
 };
 
 // Stored plane areas (TPlane::area) summed per material; planes without material are left out.
-std::vector<double> AreasByMaterial(const TRoom& room)
+std::vector<double> AreasByMaterial(const TRoomModel& room)
 {
     std::vector<double> areas(room.material.size(), 0.0);
     for (const auto& pl : room.plane) {
@@ -87,7 +87,7 @@ std::vector<double> AreasByMaterial(const TRoom& room)
     return areas;
 }
 
-Box RoomBox(const TRoom& room)
+Box RoomBox(const TRoomModel& room)
 {
     Box box;
     for (const auto& pl : room.plane)
@@ -104,7 +104,7 @@ Box RoomBox(const TRoom& room)
 
 // ---- Area and volume -------------------------------------------------------------------------
 
-double TRoom::CalculateArea()
+double TRoomModel::CalculateArea()
 {
     double total = 0.0;
     for (auto& pl : plane)
@@ -114,7 +114,7 @@ double TRoom::CalculateArea()
     return Area;
 }
 
-double TRoom::CalculateVolumeGeometry()
+double TRoomModel::CalculateVolumeGeometry()
 {
     if (ForceVolumeFlag) return Volume;
     GetCenter();
@@ -135,7 +135,7 @@ double TRoom::CalculateVolumeGeometry()
 
 // ---- Mean absorption and room constant -------------------------------------------------------
 
-void TRoom::CalculateAbsorptionArea()
+void TRoomModel::CalculateAbsorptionArea()
 {
     EnsureTables(*this);
     Area = CalculateArea();
@@ -202,7 +202,7 @@ void TRoom::CalculateAbsorptionArea()
     ShowAbsorptionCoefficients();
 }
 
-void TRoom::CalcRoomConstant(float* RoomConstant)
+void TRoomModel::CalcRoomConstant(float* RoomConstant)
 {
     if (!RoomConstant) return;
     unsigned count = 0;
@@ -226,14 +226,14 @@ void TRoom::CalcRoomConstant(float* RoomConstant)
     }
 }
 
-void TRoom::ShowRoomConstant()
+void TRoomModel::ShowRoomConstant()
 {
     std::printf("ROOM CONST.: ");
     for (unsigned b = 0; b < NumBands && b < RoomConstant.size(); ++b) std::printf("%1.3f ", RoomConstant[b]);
     std::printf("\n");
 }
 
-void TRoom::ShowAbsorptionCoefficients()
+void TRoomModel::ShowAbsorptionCoefficients()
 {
     EnsureTables(*this);
     std::printf("Averaged absorption coefficients:\n");
@@ -248,7 +248,7 @@ void TRoom::ShowAbsorptionCoefficients()
     std::printf("\n");
 }
 
-void TRoom::CalcCriticalDist()
+void TRoomModel::CalcCriticalDist()
 {
     EnsureTables(*this);
     if (NumPlanes == 0 || NumBands == 0) {
@@ -262,7 +262,7 @@ void TRoom::CalcCriticalDist()
 
 // ---- Statistical estimate --------------------------------------------------------------------
 
-void TRoom::AcousticParameters()
+void TRoomModel::AcousticParameters()
 {
     EnsureTables(*this);
     const double c = 331.4 + 0.6 * Temperature;
@@ -287,7 +287,7 @@ void TRoom::AcousticParameters()
     }
 }
 
-void TRoom::ShowAcousticParameters()
+void TRoomModel::ShowAcousticParameters()
 {
     EnsureTables(*this);
     std::printf("Estimated T60 (WITH AIR ABSORPTION):\n");
@@ -302,7 +302,7 @@ void TRoom::ShowAcousticParameters()
     std::printf("\n");
 }
 
-double TRoom::EstimateVolume()
+double TRoomModel::EstimateVolume()
 {
     std::printf("Estimating Volume from ray-tracing. Please wait ... ");
     CalculateArea();
@@ -313,14 +313,14 @@ double TRoom::EstimateVolume()
 
 // ---- Bounding box ----------------------------------------------------------------------------
 
-TPoint3D TRoom::GetCenter()
+TPoint3D TRoomModel::GetCenter()
 {
     const Box box = RoomBox(*this);
     Center = (box.max + box.min) * 0.5;
     return Center;
 }
 
-float TRoom::GetMaxRoomLength()
+float TRoomModel::GetMaxRoomLength()
 {
     const Box box = RoomBox(*this);
     if (box.empty) return 0.0f;
@@ -329,7 +329,7 @@ float TRoom::GetMaxRoomLength()
 
 // ---- Triangle counts and areas by material and layer -----------------------------------------
 
-unsigned int TRoom::GetNumElements()
+unsigned int TRoomModel::GetNumElements()
 {
     unsigned int n = 0;
     for (const auto& pl : plane)
@@ -337,7 +337,7 @@ unsigned int TRoom::GetNumElements()
     return n;
 }
 
-unsigned int TRoom::GetMaxTriangles()
+unsigned int TRoomModel::GetMaxTriangles()
 {
     unsigned int n = 0;
     for (const auto& pl : plane)
@@ -345,7 +345,7 @@ unsigned int TRoom::GetMaxTriangles()
     return n;
 }
 
-unsigned int TRoom::MaterialAreas(float* materialArea)
+unsigned int TRoomModel::MaterialAreas(float* materialArea)
 {
     if (!materialArea) return NumPlanes;
     const std::vector<double> areas = AreasByMaterial(*this);
@@ -354,7 +354,7 @@ unsigned int TRoom::MaterialAreas(float* materialArea)
     return NumPlanes;
 }
 
-void TRoom::ShowMaterialAreas()
+void TRoomModel::ShowMaterialAreas()
 {
     const std::vector<double> areas = AreasByMaterial(*this);
     std::printf("=======================================\n");
@@ -363,7 +363,7 @@ void TRoom::ShowMaterialAreas()
         std::printf("Material %s - %1.2f m2\n", material[i] ? material[i]->nome.c_str() : "", areas[i]);
 }
 
-void TRoom::ShowLayerAreas()
+void TRoomModel::ShowLayerAreas()
 {
     std::vector<double> areas(planeLayer.size(), 0.0);
     for (const auto& pl : plane)
@@ -379,7 +379,7 @@ void TRoom::ShowLayerAreas()
     }
 }
 
-void TRoom::ShowPlanes()
+void TRoomModel::ShowPlanes()
 {
     std::printf("Number of Planes = %d\n", NumPlanes);
     for (std::size_t i = 0; i < plane.size(); ++i) {
@@ -390,7 +390,7 @@ void TRoom::ShowPlanes()
 
 // ---- Image sources ---------------------------------------------------------------------------
 
-unsigned long TRoom::CreateImageList(unsigned int RecIndex, TPoint3D* ImageList)
+unsigned long TRoomModel::CreateImageList(unsigned int RecIndex, TPoint3D* ImageList)
 {
     if (RecIndex >= receiver.size() || !receiver[RecIndex]) return 0;
     const unsigned n = static_cast<unsigned>(plane.size());

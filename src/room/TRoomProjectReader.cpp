@@ -24,7 +24,7 @@
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 
@@ -46,7 +46,7 @@ std::string Name(const char* FileName)
 }
 
 // Opens the project file; a file that cannot be read empties the room and ends with status 1.
-File OpenOrExit(TRoom& room, const char* FileName)
+File OpenOrExit(TRoomModel& room, const char* FileName)
 {
     File f = OpenText(FileName);
     if (!f) {
@@ -194,7 +194,7 @@ struct PlaneSet {
 const char* const kNoPlaneLayers =
     "Erro de programa\xE7\xE3o: \xE9 preciso carregar as layer dos planos ANTES de carregar os planos.\n";
 
-PlaneSet ParsePlanes(TRoom& room, const std::vector<std::string>& lines, bool progress)
+PlaneSet ParsePlanes(TRoomModel& room, const std::vector<std::string>& lines, bool progress)
 {
     PlaneSet set;
     set.perLayer.assign(room.planeLayer.size(), 0);
@@ -231,7 +231,7 @@ PlaneSet ParsePlanes(TRoom& room, const std::vector<std::string>& lines, bool pr
     return set;
 }
 
-void PrintUnusedLayers(const TRoom& room, const PlaneSet& set, const char* head)
+void PrintUnusedLayers(const TRoomModel& room, const PlaneSet& set, const char* head)
 {
     std::printf("%s", head);
     for (std::size_t l = 0; l < room.planeLayer.size(); ++l)
@@ -242,7 +242,7 @@ void PrintUnusedLayers(const TRoom& room, const PlaneSet& set, const char* head)
 
 // ---- Section layout --------------------------------------------------------------------------
 
-int TRoom::GetNumberOfItens(FILE* fid, const char* tag)
+int TRoomModel::GetNumberOfItens(FILE* fid, const char* tag)
 {
     if (!fid || !tag) return 0;
     const long pos = std::ftell(fid);
@@ -257,7 +257,7 @@ int TRoom::GetNumberOfItens(FILE* fid, const char* tag)
     return count;
 }
 
-int TRoom::CheckNumberOfParams(FILE* fid, const char* tag, int NParam, bool msgFlag)
+int TRoomModel::CheckNumberOfParams(FILE* fid, const char* tag, int NParam, bool msgFlag)
 {
     if (!fid || !tag) return 0;
     const long pos = std::ftell(fid);
@@ -282,7 +282,7 @@ int TRoom::CheckNumberOfParams(FILE* fid, const char* tag, int NParam, bool msgF
 
 // ---- Materials -------------------------------------------------------------------------------
 
-void TRoom::AddMaterialsTxt(const char* FileName)
+void TRoomModel::AddMaterialsTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     const int bad = CheckNumberOfParams(f.get(), "MATERIALS", 11, true);
@@ -320,7 +320,7 @@ void TRoom::AddMaterialsTxt(const char* FileName)
 
 // ---- Plane layers and colours ----------------------------------------------------------------
 
-void TRoom::ReadPlaneLayersTxt(const char* FileName)
+void TRoomModel::ReadPlaneLayersTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "LAYERS::PLANE") == 0) return;
@@ -346,7 +346,7 @@ void TRoom::ReadPlaneLayersTxt(const char* FileName)
     NumPlaneLayers = static_cast<unsigned int>(planeLayer.size());
 }
 
-void TRoom::AddPlaneLayersTxt(const char* FileName)
+void TRoomModel::AddPlaneLayersTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "LAYERS::PLANE") == 0) return;
@@ -371,7 +371,7 @@ void TRoom::AddPlaneLayersTxt(const char* FileName)
     NumPlaneLayers = static_cast<unsigned int>(planeLayer.size());
 }
 
-void TRoom::AssociatePlaneLayersTxT(const char* FileName)
+void TRoomModel::AssociatePlaneLayersTxT(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "LAYERS::PLANE") == 0) return;
@@ -389,7 +389,7 @@ void TRoom::AssociatePlaneLayersTxT(const char* FileName)
     for (const auto& [layer, mat] : pairs) AssociateMaterialToLayer(mat.c_str(), layer.c_str());
 }
 
-void TRoom::ReadColorLayers(const char* FileName)
+void TRoomModel::ReadColorLayers(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "LAYERS::COLOR") == 0) return;
@@ -411,7 +411,7 @@ void TRoom::ReadColorLayers(const char* FileName)
 
 // ---- Planes ----------------------------------------------------------------------------------
 
-void TRoom::ReadPlanesTxt(const char* FileName)
+void TRoomModel::ReadPlanesTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "PLANES") == 0) return;
@@ -429,7 +429,7 @@ void TRoom::ReadPlanesTxt(const char* FileName)
     for (std::size_t l = 0; l < planeLayer.size(); ++l) planeLayer[l].NumPlanes = set.perLayer[l];
 }
 
-void TRoom::AddPlanesTxT(const char* FileName)
+void TRoomModel::AddPlanesTxT(const char* FileName)
 {
     File f = OpenText(FileName);
     if (!f) {
@@ -451,7 +451,7 @@ void TRoom::AddPlanesTxT(const char* FileName)
     for (std::size_t l = 0; l < planeLayer.size(); ++l) planeLayer[l].NumPlanes += set.perLayer[l];
 }
 
-void TRoom::ReadPlanesTxtFrontBack(const char* FileName)
+void TRoomModel::ReadPlanesTxtFrontBack(const char* FileName)
 {
     if (planeLayer.empty()) {
         LiberaMemoria();
@@ -479,7 +479,7 @@ void TRoom::ReadPlanesTxtFrontBack(const char* FileName)
 
 // ---- Directivities and layers of sources and receivers ---------------------------------------
 
-void TRoom::AddDirectivitiesTxt(const char* FileName)
+void TRoomModel::AddDirectivitiesTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     std::vector<std::string> names;
@@ -511,7 +511,7 @@ void TRoom::AddDirectivitiesTxt(const char* FileName)
     for (const auto& name : names) AddDirectivity(name.c_str());
 }
 
-void TRoom::AddSourceLayersTxt(const char* FileName)
+void TRoomModel::AddSourceLayersTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "LAYERS::SOURCE") == 0) return;
@@ -539,7 +539,7 @@ void TRoom::AddSourceLayersTxt(const char* FileName)
     NumSourceLayers = static_cast<unsigned int>(sourceLayer.size());
 }
 
-void TRoom::AddReceiverLayersTxt(const char* FileName)
+void TRoomModel::AddReceiverLayersTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "LAYERS::RECEIVER") == 0) return;
@@ -568,7 +568,7 @@ void TRoom::AddReceiverLayersTxt(const char* FileName)
 
 // ---- Sources and receivers -------------------------------------------------------------------
 
-void TRoom::AddSourcesTxt(const char* FileName)
+void TRoomModel::AddSourcesTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "SOURCES") == 0) return;
@@ -623,7 +623,7 @@ void TRoom::AddSourcesTxt(const char* FileName)
     AddSources(raw.data(), static_cast<unsigned int>(raw.size()));
 }
 
-void TRoom::AddReceiversTxt(const char* FileName)
+void TRoomModel::AddReceiversTxt(const char* FileName)
 {
     File f = OpenOrExit(*this, FileName);
     if (GetNumberOfItens(f.get(), "RECEIVERS") == 0) return;
@@ -664,12 +664,12 @@ void TRoom::AddReceiversTxt(const char* FileName)
 
 // ---- Whole chain and triangles ---------------------------------------------------------------
 
-void TRoom::LoadFromTxtFile(const char* FileName)
+void TRoomModel::LoadFromTxtFile(const char* FileName)
 {
     ReadProjectChain(*this, Name(FileName), ProjectChain::Run);
 }
 
-void TRoom::gravatriangulos(const char* arquivo)
+void TRoomModel::gravatriangulos(const char* arquivo)
 {
     FILE* fid = arquivo ? std::fopen(arquivo, "w") : nullptr;
     if (!fid) {

@@ -26,7 +26,7 @@
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 
@@ -102,7 +102,7 @@ void CheckUnique(Section& s, const char* kind, const Collection& items, NameOf n
             s.Refuse(kind, i, "the name " + Item(nameOf(items[i])) + " is used twice");
 }
 
-Section SourceLayersText(const TRoom& room)
+Section SourceLayersText(const TRoomModel& room)
 {
     Section s;
     s.text = "<LAYERS::SOURCE>\n";
@@ -128,7 +128,7 @@ Section SourceLayersText(const TRoom& room)
     return s;
 }
 
-Section SourcesText(const TRoom& room)
+Section SourcesText(const TRoomModel& room)
 {
     Section s;
     s.text = "<SOURCES>\n";
@@ -155,7 +155,7 @@ Section SourcesText(const TRoom& room)
     return s;
 }
 
-Section ReceiverLayersText(const TRoom& room)
+Section ReceiverLayersText(const TRoomModel& room)
 {
     Section s;
     s.text = "<LAYERS::RECEIVER>\n";
@@ -171,7 +171,7 @@ Section ReceiverLayersText(const TRoom& room)
     return s;
 }
 
-Section ReceiversText(const TRoom& room)
+Section ReceiversText(const TRoomModel& room)
 {
     Section s;
     s.text = "<RECEIVERS>\n";
@@ -193,7 +193,7 @@ Section ReceiversText(const TRoom& room)
     return s;
 }
 
-Section MaterialsText(const TRoom& room)
+Section MaterialsText(const TRoomModel& room)
 {
     Section s;
     s.text = "<MATERIALS>\n";
@@ -219,7 +219,7 @@ Section MaterialsText(const TRoom& room)
     return s;
 }
 
-Section PlaneLayersText(const TRoom& room)
+Section PlaneLayersText(const TRoomModel& room)
 {
     Section s;
     s.text = "<LAYERS::PLANE>\n";
@@ -242,7 +242,7 @@ Section PlaneLayersText(const TRoom& room)
     return s;
 }
 
-Section PlanesText(const TRoom& room)
+Section PlanesText(const TRoomModel& room)
 {
     Section s;
     s.text = "<PLANES>\n";
@@ -299,42 +299,42 @@ void CannotWrite(const char* FileName)
 
 // ---- Section writers -------------------------------------------------------------------------
 
-void TRoom::SaveSourceLayers(const char* FileName)
+void TRoomModel::SaveSourceLayers(const char* FileName)
 {
     Append(FileName, SourceLayersText(*this).text);
 }
 
-void TRoom::SaveSources(const char* FileName)
+void TRoomModel::SaveSources(const char* FileName)
 {
     Append(FileName, SourcesText(*this).text);
 }
 
-void TRoom::SaveReceiverLayers(const char* FileName)
+void TRoomModel::SaveReceiverLayers(const char* FileName)
 {
     Append(FileName, ReceiverLayersText(*this).text);
 }
 
-void TRoom::SaveReceivers(const char* FileName)
+void TRoomModel::SaveReceivers(const char* FileName)
 {
     Append(FileName, ReceiversText(*this).text);
 }
 
-void TRoom::SaveMaterials(const char* FileName)
+void TRoomModel::SaveMaterials(const char* FileName)
 {
     Append(FileName, MaterialsText(*this).text);
 }
 
-void TRoom::SavePlaneLayers(const char* FileName)
+void TRoomModel::SavePlaneLayers(const char* FileName)
 {
     Append(FileName, PlaneLayersText(*this).text);
 }
 
-void TRoom::SavePlanes(const char* FileName)
+void TRoomModel::SavePlanes(const char* FileName)
 {
     Append(FileName, PlanesText(*this).text);
 }
 
-void TRoom::WriteReceivers(FILE* fid)
+void TRoomModel::WriteReceivers(FILE* fid)
 {
     if (!fid) return;
     std::string text = "<RECEIVERS>\n";
@@ -349,7 +349,7 @@ void TRoom::WriteReceivers(FILE* fid)
 
 // ---- Whole project ---------------------------------------------------------------------------
 
-int TRoom::SaveRoom(const char* FileName)
+int TRoomModel::SaveRoom(const char* FileName)
 {
     if (!FileName || !*FileName) return 0;
 

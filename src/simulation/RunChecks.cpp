@@ -16,15 +16,15 @@
 #include "dsp/IIRCoefficients.h"
 #include "geometry/ErrorHandler.h"
 #include "geometry/HeldOutput.h"
+#include "geometry/TPlane.h"
 #include "geometry/TVector.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
-#include "geometry/TPlane.h"
 #include "simulation/TRay.h"
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 #include "simulation/TextFields.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "geometry/util.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 bool OpenRun(const TRoom& room, const char* title, bool needsResults)
 {

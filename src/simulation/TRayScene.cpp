@@ -9,7 +9,7 @@
 #include "geometry/GeoMath.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "simulation/Raio_st.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include "geometry/HeldOutput.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/OrderedSteps.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

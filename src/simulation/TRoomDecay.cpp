@@ -8,11 +8,11 @@
 #include "dsp/AcousticParams.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/RunOpening.h"
 #include "simulation/TRay.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 void TRoom::SimulateDecay()
 {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "geometry/util.h"
-#include "room/TRoom.h"
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "simulation/TextFields.h"
 
 void TRoom::LoadLostRaysTxt()

@@ -5,9 +5,9 @@
 
 #include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
-#include "room/TRoom.h"
 #include "simulation/Raio_st.h"
 #include "simulation/TRayScene.h"
+#include "simulation/TRoom.h"
 
 float TRoom::MFP_Estimation()
 {

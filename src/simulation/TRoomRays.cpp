@@ -7,8 +7,8 @@
 #include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "simulation/TextFields.h"
 
 namespace {

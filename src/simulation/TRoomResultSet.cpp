@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "geometry/ErrorHandler.h"
-#include "room/TRoom.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "dsp/AcousticParams.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/TResult.h"
 #include "simulation/TResultParam.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/LoadProject.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/OrderedSteps.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

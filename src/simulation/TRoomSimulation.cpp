@@ -12,9 +12,9 @@
 #include "geometry/HeldOutput.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
-#include "room/TRoom.h"
 #include "simulation/OrderedSteps.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 bool TRoom::StartSimulation()
 {

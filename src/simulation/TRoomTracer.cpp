@@ -28,7 +28,7 @@
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/LostRayFile.h"

@@ -12,9 +12,9 @@
 
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "views/ModelScene.h"
 #include "views/ViewAttributes.h"
 #include "views/ViewGL.h"

@@ -5,9 +5,9 @@
 
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "views/ViewControl.h"
 
 namespace model_scene {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "ConsoleTestProject.h"
 #include "geometry/TPlane.h"
 #include "room/LoadProject.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 
 namespace fs = std::filesystem;

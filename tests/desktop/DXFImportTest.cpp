@@ -13,8 +13,8 @@
 #include "room/ProjectFileSupport.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 
 using namespace desktoptest;
@@ -223,7 +223,7 @@ TEST_F(DXFImport, HandOverFileLoadsAsAProject)
     ASSERT_EQ(Quiet([&] { return WriteDXFImport("d.dxf", "Temporary.txt", choice); }), "");
 
     ErrorCapture errors;
-    projtest::RoomHandle room = LoadHandOver();
+    projtest::RoomHandleOf<TRoom> room = LoadHandOver();
     EXPECT_TRUE(errors.messages.empty()) << errors.Joined();
     ASSERT_EQ(room->NumPlanes, 2u);
     ASSERT_EQ(room->NumPlaneLayers, 1u);
@@ -264,7 +264,7 @@ TEST_F(DXFImport, EzdxfDrawingsImportAsTheirBox)
         ASSERT_EQ(Quiet([&] { return WriteDXFImport(dxf, "Temporary.txt", choice); }), "") << name;
 
         ErrorCapture errors;
-        projtest::RoomHandle room = LoadHandOver();
+        projtest::RoomHandleOf<TRoom> room = LoadHandOver();
         EXPECT_TRUE(errors.messages.empty()) << name << ": " << errors.Joined();
         EXPECT_EQ(room->NumPlanes, 6u) << name;
         EXPECT_EQ(room->NumSources, 1u) << name;

@@ -17,9 +17,9 @@
 
 #include "room/LoadProject.h"
 #include "room/ProjectFileSupport.h"
-#include "room/TRoom.h"
-#include "support/TempDir.h"
+#include "simulation/TRoom.h"
 #include "support/FileText.h"
+#include "support/TempDir.h"
 
 namespace desktoptest {
 
@@ -34,12 +34,12 @@ inline void WriteText(const fs::path& path, const std::string& text)
 
 // The hand-over file read as the main window reads a project (the full chain), quietly; a
 // null room when the load failed.
-inline projtest::RoomHandle LoadHandOver(const std::string& path = "Temporary.txt")
+inline projtest::RoomHandleOf<TRoom> LoadHandOver(const std::string& path = "Temporary.txt")
 {
     ProjectLoad load;
     projtest::Quietly([&] { load = LoadProject(path, ProjectChain::Full); });
     EXPECT_TRUE(load) << load.error;
-    projtest::RoomHandle room = projtest::QuietRoom();
+    projtest::RoomHandleOf<TRoom> room = projtest::QuietRoomOf<TRoom>();
     if (load) room.reset(load.room.release());
     return room;
 }

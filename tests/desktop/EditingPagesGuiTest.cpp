@@ -27,9 +27,9 @@
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
+#include "simulation/TRoom.h"
 #include "support/gui/GuiTest.h"
 #include "views/GL_Window.h"
 

@@ -10,9 +10,9 @@
 
 #include "directivity/TDirectivity.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 
 class PlotResultsFixture {
 public:

@@ -13,7 +13,7 @@
 #include "desktop/DialogInput.h"
 #include "desktop/RoomDesigner.h"
 #include "geometry/TPlane.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/gui/GuiTest.h"
 #include "views/GL_Window.h"
 

@@ -105,7 +105,7 @@ protected:
     }
     TRoom& Room() { return *room_; }
 
-    projtest::RoomHandle room_ = projtest::QuietRoom();
+    projtest::RoomHandleOf<TRoom> room_ = projtest::QuietRoomOf<TRoom>();
 };
 
 TEST_F(RoomGridsTest, RowsShowTheRoomColumnByColumn)
@@ -439,7 +439,7 @@ TEST_F(RoomGridsTest, NewRowsAreNumberedAndTakeTheFirstTypeOrMaterial)
 
 TEST(RoomGrids, AnEmptyRoomGetsPatternsForItsFirstTypesAndNoPointsWithoutTypes)
 {
-    projtest::RoomHandle room = projtest::QuietRoom();
+    projtest::RoomHandleOf<TRoom> room = projtest::QuietRoomOf<TRoom>();
     EXPECT_FALSE(RoomGrids::AddSource(*room));
     EXPECT_FALSE(RoomGrids::AddReceiver(*room));
     EXPECT_FALSE(RoomGrids::AddPlaneLayer(*room));
@@ -449,7 +449,7 @@ TEST(RoomGrids, AnEmptyRoomGetsPatternsForItsFirstTypesAndNoPointsWithoutTypes)
     EXPECT_EQ(RoomGrids::PatternChoices(*room, ""), (std::vector<std::string>{"OMNI", ""}));
     EXPECT_EQ(Pattern(room->sourceLayer[0]->directivity), "OMNI");
 
-    projtest::RoomHandle other = projtest::QuietRoom();
+    projtest::RoomHandleOf<TRoom> other = projtest::QuietRoomOf<TRoom>();
     RoomGrids::AddReceiverType(*other);
     EXPECT_EQ(RoomGrids::PatternChoices(*other, ""),
               (std::vector<std::string>{"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG", ""}));

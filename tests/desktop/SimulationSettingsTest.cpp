@@ -5,14 +5,14 @@
 #include "desktop/SimulationSettings.h"
 #include "dsp/acoustics.h"
 #include "room/ProjectFileSupport.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 
 namespace {
 
-projtest::RoomHandle SettingsRoom()
+projtest::RoomHandleOf<TRoom> SettingsRoom()
 {
-    auto room = projtest::QuietRoom();
+    auto room = projtest::QuietRoomOf<TRoom>();
     room->Temperature = 18.55;
     room->Pressure = 0.98;
     room->Humidity = 45.0;

@@ -25,7 +25,7 @@
 #include "desktop/ImportDialog.h"
 #include "desktop/SorviwxFrame.h"
 #include "geometry/ErrorHandler.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/gui/GuiTest.h"
 #include "views/GL_Plot2D.h"
 #include "views/GL_Window.h"

@@ -26,7 +26,7 @@
 #include "dsp/WavFile.h"
 #include "geometry/FileLayer.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/gui/GuiTest.h"
 #include "views/GL_Plot2D.h"
 #include "views/GL_Window.h"

@@ -13,16 +13,16 @@
 #include "geometry/util.h"
 #include "room/ProjectFileSupport.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 
 using namespace desktoptest;
 
 namespace {
 
-projtest::RoomHandle DesignedRoom(const RoomDimensions& d)
+projtest::RoomHandleOf<TRoom> DesignedRoom(const RoomDimensions& d)
 {
-    projtest::RoomHandle room = projtest::QuietRoom();
+    projtest::RoomHandleOf<TRoom> room = projtest::QuietRoomOf<TRoom>();
     projtest::Quietly([&] {
         AddStandardRoomLayers(*room);
         BuildStandardRoomPlanes(*room, StandardRoomVertices(d));
@@ -53,7 +53,7 @@ TEST(StandardRoom, DefaultVerticesAndCentre)
         ExpectPoint(v[static_cast<std::size_t>(i)], expected[i][0], expected[i][1], expected[i][2],
                     "vertex " + std::to_string(i + 1));
 
-    projtest::RoomHandle room = DesignedRoom(RoomDimensions{});
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(RoomDimensions{});
     EXPECT_EQ(room->NumPlanes, 18u);
     TPoint3D centre;
     projtest::Quietly([&] { centre = room->GetCenter(); });
@@ -81,7 +81,7 @@ TEST(StandardRoom, ChangingTheHeightMovesOnlyTheCeilingVertices)
 // at x = L1 included.
 TEST(StandardRoom, DefaultRoomVolume)
 {
-    projtest::RoomHandle room = DesignedRoom(RoomDimensions{});
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(RoomDimensions{});
     double volume = 0;
     projtest::Quietly([&] {
         room->GetExternalPlanes();
@@ -92,7 +92,7 @@ TEST(StandardRoom, DefaultRoomVolume)
 
 TEST(StandardRoom, MaterialsAndLayers)
 {
-    projtest::RoomHandle room = DesignedRoom(RoomDimensions{});
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(RoomDimensions{});
     ASSERT_EQ(room->NumMaterials, 3u);
     EXPECT_EQ(room->material[0]->nome, "Absorptive_mat");
     EXPECT_FLOAT_EQ(room->material[0]->abs[6], 0.90f);
@@ -111,7 +111,7 @@ class StandardRoomFile : public WorkingFolder {};
 
 TEST_F(StandardRoomFile, DefaultRoomHandsOverSeventeenPlanes)
 {
-    projtest::RoomHandle room = DesignedRoom(RoomDimensions{});
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(RoomDimensions{});
     ASSERT_EQ(Write(*room, "Temporary.txt"), "");
     const std::string text = ReadText("Temporary.txt");
     const std::vector<std::string> planes = SectionLines(text, "<PLANES>", "</PLANES>");
@@ -131,7 +131,7 @@ TEST_F(StandardRoomFile, DefaultRoomHandsOverSeventeenPlanes)
 
     // It loads as a project with the same planes.
     ErrorCapture errors;
-    projtest::RoomHandle loaded = LoadHandOver();
+    projtest::RoomHandleOf<TRoom> loaded = LoadHandOver();
     EXPECT_TRUE(errors.messages.empty()) << errors.Joined();
     EXPECT_EQ(loaded->NumPlanes, 17u);
     EXPECT_EQ(loaded->NumMaterials, 3u);
@@ -150,7 +150,7 @@ TEST_F(StandardRoomFile, EditedDimensionsMoveTheFirstPlane)
     d.H1 = 0.5f;
     d.H = 6.25f;
     d.W = 10;  // equal to W1: the two side risers lie on lines as well
-    projtest::RoomHandle room = DesignedRoom(d);
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(d);
     ASSERT_EQ(Write(*room, "Temporary.txt"), "");
     const std::vector<std::string> planes = SectionLines(ReadText("Temporary.txt"), "<PLANES>", "</PLANES>");
     ASSERT_FALSE(planes.empty());
@@ -168,10 +168,10 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
         for (int i = 0; i < 9; ++i) dims[i] = values[(mask >> i) & 1];
         const RoomDimensions d{dims[0], dims[1], dims[2], dims[3], dims[4], dims[5], dims[6], dims[7], dims[8]};
         ErrorCapture errors;
-        projtest::RoomHandle room = DesignedRoom(d);
+        projtest::RoomHandleOf<TRoom> room = DesignedRoom(d);
         ASSERT_EQ(room->NumPlanes, 18u) << mask;
         ASSERT_EQ(Write(*room, "Temporary.txt"), "") << mask;
-        projtest::RoomHandle loaded = LoadHandOver();
+        projtest::RoomHandleOf<TRoom> loaded = LoadHandOver();
         EXPECT_LE(loaded->NumPlanes, 18u);
         // Nothing to show: the designer rebuilds on every keystroke.
         EXPECT_TRUE(errors.messages.empty()) << mask << ": " << errors.Joined();
@@ -187,7 +187,7 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
                           Case{{3, 4, 5, 6, 8, 3, 7, 5, 9}, true},
                           Case{{1000, 1000, 1000, 1000, 0, 1000, 1000, 0, 1000}, false}}) {
         ErrorCapture errors;
-        projtest::RoomHandle room = projtest::QuietRoom();
+        projtest::RoomHandleOf<TRoom> room = projtest::QuietRoomOf<TRoom>();
         int untriangulated = 0;
         projtest::Quietly([&] {
             AddStandardRoomLayers(*room);
@@ -200,7 +200,7 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
     }
     // The handler installed before is back after the build.
     ErrorCapture errors;
-    projtest::RoomHandle room = DesignedRoom(RoomDimensions{3, 4, 5, 6, 8, 3, 7, 5, 9});
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(RoomDimensions{3, 4, 5, 6, 8, 3, 7, 5, 9});
     std::thread([] { ErrorMessage("from a run"); }).join();
     EXPECT_EQ(errors.Joined(), "from a run");
     EXPECT_GT(built, 70);
@@ -208,7 +208,7 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
 
 TEST_F(StandardRoomFile, UnwritableHandOverFileIsReported)
 {
-    projtest::RoomHandle room = DesignedRoom(RoomDimensions{});
+    projtest::RoomHandleOf<TRoom> room = DesignedRoom(RoomDimensions{});
     ErrorCapture errors;
     EXPECT_EQ(Write(*room, "missing/Temporary.txt"), "Cannot save file 'missing/Temporary.txt'.");
     fs::create_directory("Temporary.txt");

@@ -7,7 +7,7 @@
 #include "FuzzSupport.h"
 #include "desktop/DXFImport.h"
 #include "room/LoadProject.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "FuzzSupport.h"
 #include "geometry/ErrorHandler.h"
 #include "room/LoadProject.h"
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "geometry/TPlane.h"
 #include "room/ConvertDXF.h"
 #include "room/ProjectFileSupport.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "support/ErrorCapture.h"
 #include "support/TempDir.h"
 
@@ -24,7 +24,7 @@ const fs::path kFixtures = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf"
 
 // Completes the converted file with the default settings and material and reads it like the
 // console does.
-void Load(TRoom& room, const std::string& project)
+void Load(TRoomModel& room, const std::string& project)
 {
     room.WriteDefaultSections(project.c_str());
     const char* f = project.c_str();
@@ -55,7 +55,7 @@ TEST(ConvertedFixture, LoadsEveryElement)
     ErrorCapture cap;
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(ConvertDXF_RoomFile((kFixtures / "room.dxf").c_str(), project.c_str(), 1, 1, 1, 1));
-    TRoom room;
+    TRoomModel room;
     Load(room, project);
     ::testing::internal::GetCapturedStdout();
     EXPECT_TRUE(cap.messages.empty()) << cap.Joined();
@@ -119,7 +119,7 @@ TEST_P(ShoeboxTest, LoadsAsTheClosedRoom)
     const std::string project = (dir_ / (std::string(GetParam()) + "_project.txt")).string();
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(ConvertDXF_RoomFile(dxf.c_str(), project.c_str(), 0, 1, 1, 1));
-    TRoom room;
+    TRoomModel room;
     Load(room, project);
     const double volume = room.CalculateVolumeGeometry();
     const double area = room.CalculateArea();

@@ -11,6 +11,18 @@
 
 using namespace projtest;
 
+namespace {
+
+// The room layer loads the model.
+using ProjectLoad = BasicProjectLoad<TRoomModel>;
+using ProjectLoadSteps = BasicProjectLoadSteps<TRoomModel>;
+ProjectLoad LoadProject(const std::string& path, ProjectChain chain, const ProjectLoadSteps& steps = {})
+{
+    return LoadProjectAs<TRoomModel>(path, chain, steps);
+}
+
+}  // namespace
+
 TEST_F(ProjectFiles, EachChainReadsItsSections)
 {
     // A colour that differs from the default shows whether the colours were read.
@@ -33,7 +45,7 @@ TEST_F(ProjectFiles, EachChainReadsItsSections)
         EXPECT_EQ(load.status, 0);
         EXPECT_TRUE(load.error.empty());
         EXPECT_TRUE(cap.messages.empty()) << cap.Joined();
-        TRoom& r = *load.room;
+        TRoomModel& r = *load.room;
         EXPECT_EQ(r.NumPlanes, c.planes);
         EXPECT_EQ(r.NumMaterials, c.materials);
         EXPECT_EQ(r.NumSources, 1u);
@@ -51,9 +63,9 @@ TEST_F(ProjectFiles, StepsRunBetweenTheReaders)
     const std::string path = Write("shoebox.txt", Shoebox());
     std::string order;
     ProjectLoadSteps steps;
-    steps.afterMaterials = [&](TRoom& r) { order += "materials:" + std::to_string(r.NumMaterials) + std::to_string(r.NumPlanes) + ' '; };
-    steps.afterPlanes = [&](TRoom& r) { order += "planes:" + std::to_string(r.NumPlanes) + std::to_string(r.NumDirectivities) + ' '; };
-    steps.afterDirectivities = [&](TRoom& r) { order += "patterns:" + std::to_string(r.NumSources); };
+    steps.afterMaterials = [&](TRoomModel& r) { order += "materials:" + std::to_string(r.NumMaterials) + std::to_string(r.NumPlanes) + ' '; };
+    steps.afterPlanes = [&](TRoomModel& r) { order += "planes:" + std::to_string(r.NumPlanes) + std::to_string(r.NumDirectivities) + ' '; };
+    steps.afterDirectivities = [&](TRoomModel& r) { order += "patterns:" + std::to_string(r.NumSources); };
     ProjectLoad load;
     Quietly([&] { load = LoadProject(path, ProjectChain::Run, steps); });
     ASSERT_TRUE(load);

@@ -17,7 +17,7 @@
 
 #include "geometry/ErrorHandler.h"
 #include "room/LoadProject.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "support/ProjectText.h"
 #include "support/TempDir.h"
 #include "support/FileText.h"
@@ -58,26 +58,34 @@ inline std::string Replace(std::string text, const std::string& from, const std:
     return text;
 }
 
-using RoomHandle = std::unique_ptr<TRoom, void (*)(TRoom*)>;
+template <class Room>
+using RoomHandleOf = std::unique_ptr<Room, void (*)(Room*)>;
 
 // A room whose destructor's listing stays out of the test output.
-inline RoomHandle QuietRoom()
+template <class Room>
+RoomHandleOf<Room> QuietRoomOf()
 {
-    return {new TRoom, [](TRoom* r) {
+    return {new Room, [](Room* r) {
                 testing::internal::CaptureStdout();
                 delete r;
                 testing::internal::GetCapturedStdout();
             }};
 }
 
+// The room model, for the tests of the room; the desktop's tests hold a TRoomModel.
+using RoomHandle = RoomHandleOf<TRoomModel>;
+inline RoomHandle QuietRoom() { return QuietRoomOf<TRoomModel>(); }
+
 // The full chain of LoadProject on a room the test owns (a fatal input error leaves as SorviExit).
-inline void DesktopChain(TRoom& r, const std::string& file)
+template <class Room>
+void DesktopChain(Room& r, const std::string& file)
 {
     ReadProjectChain(r, file, ProjectChain::Full);
 }
 
 // The run chain, then the colours: what the console viewer reads.
-inline void ConsoleChain(TRoom& r, const std::string& file)
+template <class Room>
+void ConsoleChain(Room& r, const std::string& file)
 {
     ReadProjectChain(r, file, ProjectChain::Run);
     r.ReadColorLayers(file.c_str());

@@ -8,14 +8,14 @@
 
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 
 namespace roomtest {
 
 // A room whose destructor listing stays out of the test output.
 class QuietRoom {
 public:
-    QuietRoom() : room_(new TRoom) {}
+    QuietRoom() : room_(new TRoomModel) {}
     ~QuietRoom()
     {
         testing::internal::CaptureStdout();
@@ -24,11 +24,11 @@ public:
     }
     QuietRoom(const QuietRoom&) = delete;
     QuietRoom& operator=(const QuietRoom&) = delete;
-    TRoom* operator->() { return room_; }
-    TRoom& operator*() { return *room_; }
+    TRoomModel* operator->() { return room_; }
+    TRoomModel& operator*() { return *room_; }
 
 private:
-    TRoom* room_;
+    TRoomModel* room_;
 };
 
 // Quadrilateral c, c + a, c + a + b, c + b; its normal is a x b (reversed order: b x a).
@@ -58,14 +58,14 @@ inline std::vector<TPlane> BoxFaces(double lx, double ly, double lz, TPoint3D o,
     return f;
 }
 
-inline void AddPlanes(TRoom& room, const std::vector<TPlane>& planes)
+inline void AddPlanes(TRoomModel& room, const std::vector<TPlane>& planes)
 {
     for (const TPlane& p : planes) room.AddPlane(&p);
 }
 
 // Material "name" with absorption a0 in the 62.5 Hz band, a in every other band, and
 // scattering s.
-inline void AddMaterial(TRoom& room, const char* name, float a0, float a, float s)
+inline void AddMaterial(TRoomModel& room, const char* name, float a0, float a, float s)
 {
     std::vector<float> abs(room.NumBands, a);
     abs[0] = a0;
@@ -76,7 +76,7 @@ inline void AddMaterial(TRoom& room, const char* name, float a0, float a, float 
 // The 10 x 8 x 3 m box: layer 0 "Floors" (floor and ceiling, 160 m2) of material "Hard"
 // (0.2 at 62.5 Hz, else 0.1, no scattering), layer 1 "Walls" (108 m2) of material "Soft"
 // (0.2 at 62.5 Hz, else 0.5, scattering 0.5).
-inline void BuildTwoMaterialBox(TRoom& room, bool inward = false, TPoint3D origin = TPoint3D(0, 0, 0))
+inline void BuildTwoMaterialBox(TRoomModel& room, bool inward = false, TPoint3D origin = TPoint3D(0, 0, 0))
 {
     AddMaterial(room, "Hard", 0.2f, 0.1f, 0.0f);
     AddMaterial(room, "Soft", 0.2f, 0.5f, 0.5f);
@@ -87,7 +87,7 @@ inline void BuildTwoMaterialBox(TRoom& room, bool inward = false, TPoint3D origi
     AddPlanes(room, BoxFaces(10, 8, 3, origin, inward, 0, 1));
 }
 
-inline void MarkAllExternal(TRoom& room)
+inline void MarkAllExternal(TRoomModel& room)
 {
     for (auto& p : room.plane) p->IsExternal = true;
 }

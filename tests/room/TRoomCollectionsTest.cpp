@@ -10,7 +10,7 @@
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TReceiverLayer.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "support/ErrorCapture.h"
@@ -19,16 +19,16 @@ namespace {
 
 // A room whose destructor listing stays out of the test output.
 struct QuietRoom {
-    QuietRoom() : room(new TRoom) {}
+    QuietRoom() : room(new TRoomModel) {}
     ~QuietRoom()
     {
         testing::internal::CaptureStdout();
         delete room;
         testing::internal::GetCapturedStdout();
     }
-    TRoom* operator->() { return room; }
-    TRoom& operator*() { return *room; }
-    TRoom* room;
+    TRoomModel* operator->() { return room; }
+    TRoomModel& operator*() { return *room; }
+    TRoomModel* room;
 };
 
 TPlane Square(double z, int layer)
@@ -55,14 +55,14 @@ TReceiver Receiver(int layer)
     return r;
 }
 
-std::vector<std::string> PatternNames(TRoom& room)
+std::vector<std::string> PatternNames(TRoomModel& room)
 {
     std::vector<std::string> names;
     for (unsigned i = 0; i < room.NumDirectivities; ++i) names.emplace_back(room.directivity[i]->GetPatternName());
     return names;
 }
 
-std::vector<int> PlaneLayers(TRoom& room)
+std::vector<int> PlaneLayers(TRoomModel& room)
 {
     std::vector<int> ids;
     for (unsigned i = 0; i < room.NumPlanes; ++i) ids.push_back(room.plane[i]->LayerID);

@@ -6,20 +6,20 @@
 
 #include "geometry/TPlane.h"
 #include "room/RoomTestBox.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 
 using roomtest::QuietRoom;
 
 namespace {
 
-std::vector<bool> Marks(TRoom& room)
+std::vector<bool> Marks(TRoomModel& room)
 {
     std::vector<bool> m;
     for (const auto& p : room.plane) m.push_back(p->IsExternal);
     return m;
 }
 
-std::string MarkGetExternal(TRoom& room)
+std::string MarkGetExternal(TRoomModel& room)
 {
     testing::internal::CaptureStdout();
     room.GetExternalPlanes();

@@ -7,7 +7,7 @@
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "room/TSource.h"
 #include "room/RoomTestBox.h"
 #include "support/ErrorCapture.h"
@@ -355,7 +355,7 @@ TEST(RoomMetrics, ImageListMirrorsTheReceiverInTheSelectedPlanes)
     EXPECT_TRUE(near(images[1], {18, 3, 1}));
 
     // Too many planes for 2^N images is an allocation failure that ends with status 1.
-    for (unsigned i = 0; i < TRoom::MaxImagePlanes; ++i) {
+    for (unsigned i = 0; i < TRoomModel::MaxImagePlanes; ++i) {
         const TPlane copy(room->plane[0].get());
         room->AddPlane(&copy);
     }

@@ -91,8 +91,8 @@ TEST_F(ProjectFiles, ShoeboxSavesBackByteIdentically)
     std::string tagged = Replace(golden, "<PLANES>\n", "  <PLANES>  room surfaces follow\n");
     tagged = Replace(tagged, "<SOURCES>\n", "# <SOURCES> one speaker\n");
 
-    using Chain = void (*)(TRoom&, const std::string&);
-    const Chain fresh = [](TRoom& r, const std::string& f) {
+    using Chain = void (*)(TRoomModel&, const std::string&);
+    const Chain fresh = [](TRoomModel& r, const std::string& f) {
         r.LoadFromTxtFile(f.c_str());
         r.ReadColorLayers(f.c_str());
     };
@@ -214,7 +214,7 @@ TEST_F(ProjectFiles, MalformedFilesEndWithTheirMessageAndStatus)
     auto room = QuietRoom();
     ErrorCapture cap;
     const std::string missing = Path("missing.txt");
-    for (auto reader : {&TRoom::AddMaterialsTxt, &TRoom::AddSourcesTxt, &TRoom::ReadColorLayers}) {
+    for (auto reader : {&TRoomModel::AddMaterialsTxt, &TRoomModel::AddSourcesTxt, &TRoomModel::ReadColorLayers}) {
         cap.messages.clear();
         try {
             (room.get()->*reader)(missing.c_str());
@@ -235,23 +235,23 @@ TEST_F(ProjectFiles, FatalLineLeavesTheReadersWorkUndone)
 
     const struct {
         const char* name;
-        void (TRoom::*reader)(const char*);
+        void (TRoomModel::*reader)(const char*);
         std::string section;
-        unsigned int TRoom::*count;
+        unsigned int TRoomModel::*count;
         unsigned int expected;
     } cases[] = {
-        {"materials", &TRoom::AddMaterialsTxt,
+        {"materials", &TRoomModel::AddMaterialsTxt,
          "<MATERIALS>\nBrick 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1\nGlass 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 x\n</MATERIALS>\n",
-         &TRoom::NumMaterials, 1},
-        {"planes", &TRoom::AddPlanesTxT,
-         "<PLANES>\n3 0 0 0 1 0 0 0 1 0 Walls\n3 0 0 0 1 0 0 0 1 Walls\n</PLANES>\n", &TRoom::NumPlanes, 6},
-        {"source layers", &TRoom::AddSourceLayersTxt,
+         &TRoomModel::NumMaterials, 1},
+        {"planes", &TRoomModel::AddPlanesTxT,
+         "<PLANES>\n3 0 0 0 1 0 0 0 1 0 Walls\n3 0 0 0 1 0 0 0 1 Walls\n</PLANES>\n", &TRoomModel::NumPlanes, 6},
+        {"source layers", &TRoomModel::AddSourceLayersTxt,
          "<LAYERS::SOURCE>\nA OMNI 0 0 0 0 0 0 0 0 0\nB OMNI 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n",
-         &TRoom::NumSourceLayers, 1},
-        {"sources", &TRoom::AddSourcesTxt,
-         "<SOURCES>\n1 1 1 1002 0 0 90 Speaker\n1 1 1 1002 0 0 90 Nobody\n</SOURCES>\n", &TRoom::NumSources, 1},
-        {"receivers", &TRoom::AddReceiversTxt,
-         "<RECEIVERS>\n1 1 1 0.5 0 Listener\n1 1 nan 0.5 0 Listener\n</RECEIVERS>\n", &TRoom::NumReceivers, 1},
+         &TRoomModel::NumSourceLayers, 1},
+        {"sources", &TRoomModel::AddSourcesTxt,
+         "<SOURCES>\n1 1 1 1002 0 0 90 Speaker\n1 1 1 1002 0 0 90 Nobody\n</SOURCES>\n", &TRoomModel::NumSources, 1},
+        {"receivers", &TRoomModel::AddReceiversTxt,
+         "<RECEIVERS>\n1 1 1 0.5 0 Listener\n1 1 nan 0.5 0 Listener\n</RECEIVERS>\n", &TRoomModel::NumReceivers, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -42,7 +42,7 @@ RoomHandle RandomRoom(unsigned int seed)
     auto pick = [&rng](int lo, int hi) { return hi < lo ? lo : std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto cm = [&pick](int lo, int hi) { return pick(lo * 100, hi * 100) / 100.0; };
     RoomHandle room = QuietRoom();
-    TRoom& r = *room;
+    TRoomModel& r = *room;
     r.AuralizationFlag = pick(0, 1) == 1;
 
     const int nMat = pick(1, 4);
@@ -124,7 +124,7 @@ double GainDB(float g)
     return 10.0 * std::log10(g);
 }
 
-void ExpectEqualRooms(const TRoom& a, const TRoom& b)
+void ExpectEqualRooms(const TRoomModel& a, const TRoomModel& b)
 {
     ASSERT_EQ(a.material.size(), b.material.size());
     for (std::size_t i = 0; i < a.material.size(); ++i) {
@@ -220,38 +220,38 @@ TEST_F(ProjectFiles, EverySavedRoomLoadsBackEqual)
 
 TEST_F(ProjectFiles, RefusedSaveKeepsTheOldFile)
 {
-    using Edit = void (*)(TRoom&);
+    using Edit = void (*)(TRoomModel&);
     const struct {
         const char* name;
         Edit edit;
         std::string message;
     } cases[] = {
-        {"plane layer without material", [](TRoom& r) { r.planeLayer[0].MatID = -1; },
+        {"plane layer without material", [](TRoomModel& r) { r.planeLayer[0].MatID = -1; },
          "PlaneLayer Walls not saved because it is NOT ASSOCIATED to a material"},
-        {"material index past the list", [](TRoom& r) { r.planeLayer[0].MatID = 4; },
+        {"material index past the list", [](TRoomModel& r) { r.planeLayer[0].MatID = 4; },
          "PlaneLayer Walls not saved because it is NOT ASSOCIATED to a material"},
-        {"empty material name", [](TRoom& r) { r.material[0]->nome.clear(); }, "Cannot save material 1: empty name."},
-        {"line break in a layer name", [](TRoom& r) { r.sourceLayer[0]->layername = "Spk\nX"; },
+        {"empty material name", [](TRoomModel& r) { r.material[0]->nome.clear(); }, "Cannot save material 1: empty name."},
+        {"line break in a layer name", [](TRoomModel& r) { r.sourceLayer[0]->layername = "Spk\nX"; },
          "Cannot save source layer 1: the name Spk\nX holds a line break."},
-        {"section tag as a name", [](TRoom& r) { r.receiverLayer[0]->layername = "my<PLANES>"; },
+        {"section tag as a name", [](TRoomModel& r) { r.receiverLayer[0]->layername = "my<PLANES>"; },
          "Cannot save receiver layer 1: the name my<PLANES> holds a section tag."},
-        {"source on a missing layer", [](TRoom& r) { r.source[0]->LayerID = 3; },
+        {"source on a missing layer", [](TRoomModel& r) { r.source[0]->LayerID = 3; },
          "Cannot save source 1: its layer does not exist."},
-        {"receiver at NaN", [](TRoom& r) { r.receiver[0]->Position.x = std::nan(""); },
+        {"receiver at NaN", [](TRoomModel& r) { r.receiver[0]->Position.x = std::nan(""); },
          "Cannot save receiver 1: a value is not a finite number."},
         {"plane vertex at infinity",
-         [](TRoom& r) { r.plane[0]->vertice[1].z = std::numeric_limits<double>::infinity(); },
+         [](TRoomModel& r) { r.plane[0]->vertice[1].z = std::numeric_limits<double>::infinity(); },
          "Cannot save plane 1: a vertex is not a finite point."},
-        {"gain of NaN", [](TRoom& r) { r.sourceLayer[0]->spectrum[3] = std::nanf(""); },
+        {"gain of NaN", [](TRoomModel& r) { r.sourceLayer[0]->spectrum[3] = std::nanf(""); },
          "Cannot save source layer 1: a gain is not a finite number."},
         {"two plane layers of one name",
-         [](TRoom& r) {
+         [](TRoomModel& r) {
              r.planeLayer.push_back(r.planeLayer[0]);
              r.NumPlaneLayers = 2;
          },
          "Cannot save plane layer 2: the name Walls is used twice."},
         {"names that differ by a blank",
-         [](TRoom& r) {
+         [](TRoomModel& r) {
              r.material[0]->nome = "A B";
              const TMaterial other("A_B", 9, 0.5f, 0.1f);
              r.AddMaterial(&other);

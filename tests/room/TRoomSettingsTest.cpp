@@ -10,7 +10,7 @@
 
 #include "dsp/acoustics.h"
 #include "geometry/ErrorHandler.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 #include "support/ErrorCapture.h"
 #include "support/TempDir.h"
 
@@ -34,16 +34,16 @@ protected:
         return ss.str();
     }
     // Reads the settings of `path` into a new room and returns what was printed.
-    static std::string Setup(TRoom& room, const std::string& path)
+    static std::string Setup(TRoomModel& room, const std::string& path)
     {
         testing::internal::CaptureStdout();
         room.EnviromentSetupTXT(path.c_str());
         return testing::internal::GetCapturedStdout();
     }
     // A room whose destructor's listing does not reach the test output.
-    static std::unique_ptr<TRoom, void (*)(TRoom*)> QuietRoom()
+    static std::unique_ptr<TRoomModel, void (*)(TRoomModel*)> QuietRoom()
     {
-        return {new TRoom, [](TRoom* r) {
+        return {new TRoomModel, [](TRoomModel* r) {
                     testing::internal::CaptureStdout();
                     delete r;
                     testing::internal::GetCapturedStdout();
@@ -413,7 +413,7 @@ TEST_F(RoomFiles, PathSetupSplitsAtEitherSeparator)
 
 TEST_F(RoomFiles, DestructorListsItsStepsInOrder)
 {
-    auto* room = new TRoom;
+    auto* room = new TRoomModel;
     testing::internal::CaptureStdout();
     delete room;
     EXPECT_EQ(testing::internal::GetCapturedStdout(),

@@ -8,9 +8,9 @@
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "simulation/ResultTestSupport.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 #include "support/TestRooms.h"
 

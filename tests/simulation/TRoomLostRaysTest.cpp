@@ -4,9 +4,9 @@
 #include <fstream>
 #include <string>
 
-#include "room/TRoom.h"
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 #include "support/TempDir.h"
 

@@ -12,10 +12,10 @@
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
-#include "room/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/ResultTestSupport.h"
+#include "simulation/TRoom.h"
 #include "support/TestRooms.h"
 
 namespace tracertest {

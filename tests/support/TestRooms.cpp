@@ -4,7 +4,7 @@
 
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 
 namespace testsupport {
 
@@ -50,7 +50,7 @@ std::vector<Quad> CofferedHallQuads(double Lx, double Ly, double H, unsigned nx,
     return q;
 }
 
-void BuildOneMaterialRoom(TRoom& room, const std::vector<Quad>& quads, float alpha, float dif)
+void BuildOneMaterialRoom(TRoomModel& room, const std::vector<Quad>& quads, float alpha, float dif)
 {
     room.material.push_back(std::make_unique<TMaterial>("wall", room.NumBands, alpha, dif));
     room.NumMaterials = 1;

@@ -6,7 +6,7 @@
 
 #include "geometry/TPoint3D.h"
 
-class TRoom;
+class TRoomModel;
 
 namespace testsupport {
 
@@ -24,6 +24,6 @@ std::vector<Quad> CofferedHallQuads(double Lx, double Ly, double H, unsigned nx,
 
 // Gives an empty room the planes of `quads` on one layer "walls" of one material "wall"
 // (absorption alpha and scattering dif in every band) and one source layer "S" (OMNI).
-void BuildOneMaterialRoom(TRoom& room, const std::vector<Quad>& quads, float alpha, float dif);
+void BuildOneMaterialRoom(TRoomModel& room, const std::vector<Quad>& quads, float alpha, float dif);
 
 }  // namespace testsupport

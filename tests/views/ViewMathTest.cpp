@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "room/TRoom.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
 
 namespace {

@@ -1,10 +1,9 @@
-#include "room/TRoom.h"
+#include "room/TRoomModel.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -48,7 +47,7 @@ bool ParseValue(const std::string& token, double& value)
 }
 
 // A setting outside what the physics allows: the message, an empty room and status 1.
-[[noreturn]] void RefuseSetting(TRoom& room, const std::string& msg)
+[[noreturn]] void RefuseSetting(TRoomModel& room, const std::string& msg)
 {
     room.LiberaMemoria();
     ShowErrorAndThrowExit(1, msg);
@@ -58,24 +57,19 @@ bool ParseValue(const std::string& token, double& value)
 
 // ---- Construction ----------------------------------------------------------------------------
 
-TRoom::TRoom()
+TRoomModel::TRoomModel()
 {
     InitDefaults();
     AllocateAbsorption();
 }
 
-void TRoom::InitDefaults()
+void TRoomModel::InitDefaults()
 {
     Rho = 1.2041f;
-    BaseSize = 2047;
     NumRays = 0;
-    ResultRec = ResultSrc = 0;
-    IsRunning = false;
-    PercentageStatus = 0.0f;
     NumPlanes = NumSources = NumLinearSources = NumReceivers = 0;
     NumPlaneLayers = NumSourceLayers = NumReceiverLayers = NumMaterials = NumDirectivities = 0;
     linsrc = nullptr;
-    NumLostRays = 0;
     NumBands = 9;
     FSample = 44100.0f;
     MaxLength = 44100;
@@ -85,7 +79,7 @@ void TRoom::InitDefaults()
     Temperature = 25.0;
     Humidity = 40.0;
     Pressure = 1.0;
-    ResultsCreated = AverageAbsorptionCreated = LostRaysCreated = false;
+    ResultsCreated = AverageAbsorptionCreated = false;
     AirAbsorptionFlag = 0;
     AuralizationFlag = false;
     ArtificialTailFlag = false;
@@ -95,7 +89,6 @@ void TRoom::InitDefaults()
     MaxRayTracReflections = -1;
     ClusterOrderGlobal = 0;
     ForceVolumeFlag = 0;
-    MaxLostRaysRef = 0;
     Volume = Area = 0.0;
     CriticalDistance = 0.0f;
     MeanFreePath = 0.0f;
@@ -105,20 +98,14 @@ void TRoom::InitDefaults()
     ProjectFolder = ".";
 }
 
-TRoom::~TRoom()
+TRoomModel::~TRoomModel()
 {
-    // A run still going reads the room: stop it and wait for its thread before anything goes.
-    // A destructor cannot pass on a fatal error of that thread; it has been shown already.
-    try {
-        StopSimulation();
-    } catch (const std::exception&) {
-    }
-
+    // The listing of every room. The results and the lost rays are TRoom's: it has freed them
+    // (after stopping its run) before this runs, so their steps have nothing left to free.
     std::printf("absorption ...");
     DeleteAbsorption();
     std::printf("done.\n");
     std::printf("results ...");
-    ReleaseResults();
     std::printf("done.\n");
     std::printf("receivers ...");
     DeleteReceivers();
@@ -143,14 +130,11 @@ TRoom::~TRoom()
     DeleteMaterials();
     std::printf("done.\n");
     std::printf("lost rays ...");
-    lostRays.clear();
-    NumLostRays = 0;
-    LostRaysCreated = false;
     std::printf("done.\n");
     ResultsCreated = false;
 }
 
-void TRoom::AllocateAbsorption()
+void TRoomModel::AllocateAbsorption()
 {
     if (AverageAbsorptionCreated) DeleteAbsorption();
     AverageAbsorption.assign(4, std::vector<float>(NumBands, 0.0f));
@@ -160,7 +144,7 @@ void TRoom::AllocateAbsorption()
     AverageAbsorptionCreated = true;
 }
 
-void TRoom::DeleteAbsorption()
+void TRoomModel::DeleteAbsorption()
 {
     if (!AverageAbsorptionCreated) return;
     AverageAbsorption.clear();
@@ -172,65 +156,56 @@ void TRoom::DeleteAbsorption()
 
 // ---- Emptying the collections ----------------------------------------------------------------
 
-void TRoom::ReleaseResults()
-{
-    if (!ResultsCreated) return;
-    spcresult.clear();
-    ResultsCreated = false;
-    ResultSrc = ResultRec = 0;
-}
-
-void TRoom::DeletePlanes()
+void TRoomModel::DeletePlanes()
 {
     plane.clear();
     NumPlanes = 0;
 }
 
-void TRoom::DeleteSources()
+void TRoomModel::DeleteSources()
 {
     source.clear();
     NumSources = 0;
 }
 
-void TRoom::DeleteReceivers()
+void TRoomModel::DeleteReceivers()
 {
     receiver.clear();
     NumReceivers = 0;
 }
 
-void TRoom::DeletePlaneLayers()
+void TRoomModel::DeletePlaneLayers()
 {
     planeLayer.clear();
     NumPlaneLayers = 0;
 }
 
-void TRoom::DeleteSourceLayers()
+void TRoomModel::DeleteSourceLayers()
 {
     sourceLayer.clear();
     NumSourceLayers = 0;
 }
 
-void TRoom::DeleteReceiverLayers()
+void TRoomModel::DeleteReceiverLayers()
 {
     receiverLayer.clear();
     NumReceiverLayers = 0;
 }
 
-void TRoom::DeleteMaterials()
+void TRoomModel::DeleteMaterials()
 {
     material.clear();
     NumMaterials = 0;
 }
 
-void TRoom::DeleteDirectivities()
+void TRoomModel::DeleteDirectivities()
 {
     directivity.clear();
     NumDirectivities = 0;
 }
 
-void TRoom::LiberaMemoria()
+void TRoomModel::LiberaMemoria()
 {
-    ReleaseResults();
     DeleteMaterials();
     DeleteSourceLayers();
     DeletePlaneLayers();
@@ -241,7 +216,7 @@ void TRoom::LiberaMemoria()
 
 // ---- Paths -----------------------------------------------------------------------------------
 
-void TRoom::PathSetup(const char* ConfigFile)
+void TRoomModel::PathSetup(const char* ConfigFile)
 {
     const std::string config = ConfigFile ? ConfigFile : "";
     std::error_code ec;
@@ -266,17 +241,17 @@ void TRoom::PathSetup(const char* ConfigFile)
     std::printf("===========================================\n");
 }
 
-void TRoom::SetProjectFolder(const char* Folder)
+void TRoomModel::SetProjectFolder(const char* Folder)
 {
     ProjectFolder = Folder ? Folder : "";
 }
 
-void TRoom::SetProjectName(const char* name)
+void TRoomModel::SetProjectName(const char* name)
 {
     ProjectName = name ? name : "";
 }
 
-std::string TRoom::ProjectFile(const std::string& FileName) const
+std::string TRoomModel::ProjectFile(const std::string& FileName) const
 {
     if (ProjectFolder.empty()) return FileName;
     const char last = ProjectFolder.back();
@@ -286,12 +261,12 @@ std::string TRoom::ProjectFile(const std::string& FileName) const
 
 // ---- Section and key lookup ------------------------------------------------------------------
 
-int TRoom::Busca(FILE* fid, const char* texto)
+int TRoomModel::Busca(FILE* fid, const char* texto)
 {
     return utilBusca(fid, texto);
 }
 
-float TRoom::getDataTag(const char* VarName, const char* section, FILE* fid)
+float TRoomModel::getDataTag(const char* VarName, const char* section, FILE* fid)
 {
     const std::string key = VarName ? VarName : "";
     const std::string name = section ? section : "";
@@ -333,7 +308,7 @@ float TRoom::getDataTag(const char* VarName, const char* section, FILE* fid)
 
 // ---- Settings --------------------------------------------------------------------------------
 
-void TRoom::EnviromentSetupTXT(const char* FileName)
+void TRoomModel::EnviromentSetupTXT(const char* FileName)
 {
     FILE* fid = FileName ? std::fopen(FileName, "r") : nullptr;
     if (!fid) {
@@ -523,14 +498,14 @@ void TRoom::EnviromentSetupTXT(const char* FileName)
     std::printf("========================================================\n");
 }
 
-bool TRoom::EnvironmentInRange(double temperatureC, double pressureAtm, double humidityPercent)
+bool TRoomModel::EnvironmentInRange(double temperatureC, double pressureAtm, double humidityPercent)
 {
     // The bounds the reader refuses below.
     return static_cast<float>(temperatureC) > -273.15f && static_cast<float>(pressureAtm) >= 0.01f &&
            humidityPercent >= 0.0 && humidityPercent <= 100.0;
 }
 
-void TRoom::DeriveAirFromEnvironment()
+void TRoomModel::DeriveAirFromEnvironment()
 {
     VSound = static_cast<float>(331.4 + 0.6 * Temperature);
     if (AirAbs.size() < NumBands) AirAbs.assign(NumBands, 0.0);
@@ -538,7 +513,7 @@ void TRoom::DeriveAirFromEnvironment()
                          static_cast<float>(Humidity), NumBands, AirAbs.data());
 }
 
-void TRoom::SaveSetup(const char* FileName)
+void TRoomModel::SaveSetup(const char* FileName)
 {
     FILE* fid = utilOpenFile(FileName, "at");
     if (!fid) return;
@@ -597,7 +572,7 @@ const char* const kDefaultMaterials =
 
 }  // namespace
 
-void TRoom::WriteDefaultSetup(const char* FileName)
+void TRoomModel::WriteDefaultSetup(const char* FileName)
 {
     FILE* fid = utilOpenFile(FileName, "at");
     if (!fid) return;
@@ -605,7 +580,7 @@ void TRoom::WriteDefaultSetup(const char* FileName)
     std::fclose(fid);
 }
 
-void TRoom::WriteDefaultSections(const char* FileName)
+void TRoomModel::WriteDefaultSections(const char* FileName)
 {
     CheckedFile f;  // a failure is reported, or kept by the result set the file belongs to
     if (!f.Open(FileName, "at")) return;
@@ -616,12 +591,12 @@ void TRoom::WriteDefaultSections(const char* FileName)
 
 // ---- Response length and ray count -----------------------------------------------------------
 
-float TRoom::GetMaxTime()
+float TRoomModel::GetMaxTime()
 {
     return static_cast<float>(MaxLength) / FSample;
 }
 
-float TRoom::SetMaxTime(float MaxTime)
+float TRoomModel::SetMaxTime(float MaxTime)
 {
     const float samples = FSample * MaxTime;
     unsigned int length = 0;
@@ -637,13 +612,13 @@ float TRoom::SetMaxTime(float MaxTime)
     return GetMaxTime();
 }
 
-unsigned int TRoom::SetNumRays(unsigned int N)
+unsigned int TRoomModel::SetNumRays(unsigned int N)
 {
     NumRays = N;
     return NumRays;
 }
 
-unsigned int TRoom::GetNumRays()
+unsigned int TRoomModel::GetNumRays()
 {
     if (NumRays == 0) NumRays = 20000;
     return NumRays;

@@ -1,24 +1,23 @@
 #pragma once
-// The room: the one container of a project. Geometry and elements, environment and simulation
-// settings, derived metrics, the results per source-receiver pair, the lost rays and the
-// project's paths. The run's own state (thread, stop request, tracer settings) is the
-// TSimulationRun `run`.
+// The room model: geometry and elements, environment and simulation settings, derived metrics
+// and the project's paths, with the project file's reading and writing and the information
+// report. It stands on geometry, dsp and directivity and knows nothing of the simulation: the
+// run, the pair results, the lost rays, the tracer and the result files belong to TRoom
+// (simulation/TRoom.h), which derives from this class and is the room the programs hold.
+// TRoom stops its run and frees what it owns before this destructor prints its listing, and
+// extends LiberaMemoria with its results (the one virtual operation besides the destructor).
 //
 // Each group of operations is implemented in its own source file; the blocks below say which.
 // Element types are only forward-declared here: a file that reads an element's fields includes
 // that element's header.
 
-#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "geometry/StagedFiles.h"
 #include "geometry/TPoint3D.h"
 #include "room/TPlaneLayer.h"
-#include "simulation/RunLock.h"
-#include "simulation/TSimulationRun.h"
 
 class TPlane;
 class TSource;
@@ -27,11 +26,7 @@ class TMaterial;
 class TSourceLayer;
 class TReceiverLayer;
 class TDirectivity;
-class TResult;
-class TRay;
 class TLinearSource;
-struct Raio_st;
-struct TVector;
 
 // Deleter fixed where the element is created, so that a room can be destroyed (and its
 // collections emptied) in files that see only the forward declarations above.
@@ -55,18 +50,14 @@ private:
 template <class T>
 using RoomPtr = std::unique_ptr<T, RoomDeleter<T>>;
 
-class TRoom {
+class TRoomModel {
 public:
     // =========================================================================================
     // Record (fields in this order; counts beside their containers).
     // =========================================================================================
     float Rho;                       // air density, kg/m^3
-    unsigned int BaseSize;           // base length of the pair results, samples
     std::vector<std::vector<float>> AverageAbsorption;  // [4][NumBands] mean absorption
     unsigned int NumRays;            // room-level ray count (GetNumRays)
-    unsigned int ResultRec, ResultSrc;
-    std::atomic<bool> IsRunning;           // simulation running flag (read by the interface)
-    std::atomic<float> PercentageStatus;   // simulation progress, 0..100
 
     unsigned int NumPlanes;
     std::vector<RoomPtr<TPlane>> plane;
@@ -87,13 +78,6 @@ public:
     // Append only: layers, sources and receivers keep pointers to these patterns.
     unsigned int NumDirectivities;
     std::vector<RoomPtr<TDirectivity>> directivity;
-    unsigned int NumLostRays;
-    std::vector<RoomPtr<Raio_st>> lostRays;
-
-    // spcresult[R][S]: result of receiver R and source S (ResultRec rows of ResultSrc).
-    std::vector<std::vector<RoomPtr<TResult>>> spcresult;
-    std::vector<RoomPtr<TResult>> difresult;  // never used by the simulation
-    std::vector<RoomPtr<TResult>> imgresult;  // never used by the simulation
 
     unsigned int NumBands;           // always 9: octave bands 62.5 * 2^b Hz
     float FSample;                   // sample rate, Hz
@@ -104,9 +88,9 @@ public:
     double Temperature;              // degrees Celsius
     double Humidity;                 // percent
     double Pressure;                 // atmospheres
+    // Set by TRoom while pair results exist: the response length may not grow under them.
     bool ResultsCreated;
     bool AverageAbsorptionCreated;
-    bool LostRaysCreated;
     int AirAbsorptionFlag;
     bool AuralizationFlag;
     bool ArtificialTailFlag;
@@ -120,7 +104,6 @@ public:
     int MaxRayTracReflections;       // -1: not limited
     int ClusterOrderGlobal;          // -1: chosen during the simulation
     int ForceVolumeFlag;             // 1: Volume comes from the project file
-    int MaxLostRaysRef;
     double Volume, Area;             // m^3, m^2
     std::vector<std::vector<float>> T60;  // [4][NumBands] Sabine/Eyring times, s
     float CriticalDistance;          // m
@@ -132,20 +115,15 @@ public:
     std::string AcousticDataFolder;  // the same
     std::string ProjectFolder;       // folder of the project file; result files go there
     std::string ProjectName;         // project file name without its folder
-    std::string LostFileName;
-
-    // The simulation run: its thread, stop request and tracer settings (run.TracerThreads,
-    // run.TracerAcceleration). Declared after IsRunning, which it polls.
-    TSimulationRun run{IsRunning};
 
     // =========================================================================================
-    // Construction, absorption tables, settings and paths (TRoom.cpp)
+    // Construction, absorption tables, settings and paths (TRoomModel.cpp)
     // =========================================================================================
-    TRoom();
-    TRoom(int NPlan, int NSrc, int Nrec);  // TRoomCollections.cpp
-    ~TRoom();
-    TRoom(const TRoom&) = delete;
-    TRoom& operator=(const TRoom&) = delete;
+    TRoomModel();
+    TRoomModel(int NPlan, int NSrc, int Nrec);  // TRoomCollections.cpp
+    virtual ~TRoomModel();
+    TRoomModel(const TRoomModel&) = delete;
+    TRoomModel& operator=(const TRoomModel&) = delete;
 
     void AllocateAbsorption();
     void DeleteAbsorption();
@@ -184,7 +162,7 @@ public:
     unsigned int GetNumRays();
 
     // =========================================================================================
-    // Element collections (emptying and release: TRoom.cpp; the rest: TRoomCollections.cpp)
+    // Element collections (emptying and release: TRoomModel.cpp; the rest: TRoomCollections.cpp)
     // =========================================================================================
     void CreatePlanes(TPlane** newplane, unsigned int NewNumPlanes);
     void DeletePlanes();
@@ -240,12 +218,12 @@ public:
     void DeleteDirectivities();
     void PrintDirectivities();
 
-    // Empties results, materials, source layers, plane layers, planes, sources and receivers
-    // before a fatal exit.
-    void LiberaMemoria();
+    // Empties materials, source layers, plane layers, planes, sources and receivers before a
+    // fatal exit; TRoom empties its results first.
+    virtual void LiberaMemoria();
 
     // =========================================================================================
-    // Room metrics (TRoomMetrics.cpp) and external planes (src/simulation/TRoomExternalPlanes.cpp)
+    // Room metrics (TRoomMetrics.cpp) and external planes (TRoomExternalPlanes.cpp)
     // =========================================================================================
     // A plane whose layer has no material counts as fully reflecting (absorption and scattering
     // 0); the absorption pass warns about such planes. A room without planes has Volume 0,
@@ -345,217 +323,16 @@ public:
     void WriteReceivers(FILE* fid);
 
     // =========================================================================================
-    // Ray tracer, simulation run and progress, mean free path
-    // =========================================================================================
-    // Tracer (src/simulation/TRoomTracer.cpp). Simulate traces every source's rays and hands
-    // the arrivals to the pair results (CreateResults first): PrepareRun, then the tracing.
-    // The tracing may run on the simulation thread: it sets IsRunning, publishes
-    // PercentageStatus after every ray and ends after the current ray once IsRunning is
-    // cleared. Rays are traced on TracerThreadCount() threads and committed in ray order, so
-    // outputs do not depend on the thread count or on the other tracer paths of `run`.
-    //
-    // What a run writes while it goes (a view that draws during a run reads these as they
-    // change): IsRunning, PercentageStatus, NumRays, MeanFreePath, each plane's `hits`, the
-    // lost-ray list (filled when the run ends), the pair results and their files. Everything
-    // else it changes, PrepareRun changes first on the caller's thread.
-    void Simulate();
-    // The resets of a run, on the caller's thread before the run starts (StartSimulation and
-    // Simulate call it): the lost-ray list emptied, every source's ray count brought to its grid
-    // count, and with the artificial tail an unlimited reflection count limited to 6. Nothing
-    // changes when the run would be refused (no results created, no sources or receivers).
-    void PrepareRun();
-    unsigned int TracerThreadCount() const;
-    // Weight in (0, 1] of receiver R for the ray's forward line; -1 or NaN when it misses.
-    double RayTracingReception(const Raio_st& y, int S, int R);
-    // 1 when no plane lies between p and recpos. From a reflection point pass its plane as
-    // skipPlane, so that the plane itself cannot block the path by rounding.
-    int CheckVisibility(TPoint3D p, TPoint3D recpos);
-    int CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane);
-    // The arrival record of a ray as it stands: index dist / VSound * FSample (truncated),
-    // direction of -v in radians (radius 1) and the band energies.
-    void ConvertRays(const Raio_st& in, TRay& out);
-    // With ModalFlag only: per source, receiver and plane one ray from the source against the
-    // plane's normal, weighted by the room constants of the low bands, moved at its first
-    // reflection to the receiver's projection onto that plane; late arrivals are inserted.
-    void SimulateModes();
-
-    // Mean free path in metres from a receiver-less trace of 1002 rays from the room centre
-    // (src/simulation/TRoomMeanFreePath.cpp). Leaves NumRays and IsRunning alone; 4 V / S when
-    // no ray reflects (0 when that is not defined either).
-    float MFP_Estimation();
-    // MeanFreePath, estimated and stored first when the room has none (0 or not finite).
-    float EnsureMeanFreePath();
-
-    // Run and progress (src/simulation/TRoomSimulation.cpp). StartSimulation runs PrepareRun,
-    // then Simulate's tracing and CalculateResponses on the run's thread, and returns at once;
-    // PercentageStatus runs 0-50 over the rays and 50-100 over the pairs. A run still going is
-    // not replaced (message); a thread that cannot start leaves IsRunning cleared. With
-    // auralization on, a source's sound file that cannot be auralized ends the process
-    // (status 1) before the run starts. True when the run's thread was started.
-    bool StartSimulation();
-    // True while a run's thread works (from StartSimulation until its body has returned).
-    bool SimulationActive() const { return run.Active(); }
-    // Waits for the run to end by itself; a fatal exit raised on its thread (SorviExit) is
-    // thrown again here, on the caller's thread.
-    void WaitForSimulation() { run.Wait(); }
-    // Asks the run to end (the tracing after the current ray, the responses after the current
-    // pair) and returns at once; StopSimulation or WaitForSimulation then waits for it.
-    void RequestSimulationStop() { run.RequestStop(); }
-    // Asks the run to end, waits for the thread and clears IsRunning. A fatal exit raised on
-    // the thread (SorviExit) is thrown again here, on the caller's thread.
-    void StopSimulation();
-    // The thread's body after PrepareRun: the tracing, then CalculateResponses, on the room c.
-    static void* staticEntryPoint(void* c);
-    // Direct sound, clustering and synthesis of every pair, sources outer. Sets IsRunning;
-    // a cleared flag (or a stop) before the last pair ends it with a message; clears the flag.
-    void CalculateResponses();
-    // Responses and parameters of every pair from its stored "RAYS-S%.3d-R%.3d.txt".
-    void CalculateResponsesFromRayFiles();
-    // Records every plane's hit counter, so that the plane report counts the reflections of
-    // the run that follows. The thread body and RunFile call it before Simulate; a caller that
-    // runs Simulate itself calls it first.
-    void MarkPlaneHitsBeforeRun();
-
-private:
-    std::vector<unsigned int> PlaneHitsBeforeRun;
-    bool TailLimitNotice = false;  // PrepareRun limited the reflections: the tracing says so
-    // The tracing of Simulate, without PrepareRun.
-    void TraceRays();
-    // True when no simulation thread is working; waits for one that has finished.
-    bool SimulationIdle(const char* operation);
-
-public:
-
-    // =========================================================================================
-    // Ray directions and reflection at planes (src/simulation/TRoomRays.cpp)
-    // =========================================================================================
-    // Writes the 10 n^2 + 2 grid directions for the count (n = floor(sqrt((N - 2) / 10)), at
-    // least 1: counts under 12 give the twelve vertices); RaysDir must hold that many
-    // (RayDirectionCount in geometry/RayDirections.h). Reads no room state.
-    void CreateRaysDirections(double NumberOfRays, TVector* RaysDir);
-    // Writes NumRays directions as "%d %1.3f %1.3f %1.3f\n" lines, numbered from 1.
-    void GravaRaios(const char* arquivo, const TVector* RaysDir);
-    // Moves the ray to p on plane P, reflects it and takes the plane material's absorption (and
-    // with DiffuseProcessing its scattered share, written to scattEnergy) off its bands.
-    // Returns 1. A plane without a valid layer or material reflects without loss.
-    double PlaneInteraction(int P, Raio_st& ray, TPoint3D p, float* scattEnergy);
-    // The same with the absorption averaged over the ray's reflections, always scattering.
-    double PlaneInteractionACC(int P, Raio_st& ray, TPoint3D p, float* scattEnergy);
-    // Reflection with absorption only; the new direction is normalised.
-    void PlaneInteraction(int P, Raio_st& ray, TPoint3D p);
-
-    // =========================================================================================
-    // Lost rays (src/simulation/TRoomLostRays.cpp)
-    // =========================================================================================
-    // Reads "LostRays.txt" of the project folder into a new list. Lines are checked: the list
-    // ends before the first malformed line, which is reported.
-    void LoadLostRaysTxt();
-    // Replaces the list by NLost empty records.
-    void CreateLostRays(unsigned int NLost);
-    // Frees the list; harmless without one.
-    void DeleteLostRays();
-    void WriteLostRays(const char* FileName);  // does nothing
-    void AddLostRay(const Raio_st& ray);        // does nothing
-
-    // =========================================================================================
-    // Pair results: creation, clearing, saving, reloading, auralization
-    // =========================================================================================
-    // Creation and clearing (src/simulation/TRoomResults.cpp).
-    // Lengthens the response (MaxLength) when the farthest pair lies beyond it.
-    void CheckRoom();
-    // Clears existing results, checks the room, estimates the mean free path and creates one
-    // result per receiver and source with new, empty ray files (and hit files with HIT_FILES).
-    void CreateResults();
-    // Results for responses rebuilt from stored ray files: no room check, no mean-free-path
-    // estimate, no ray files; every stored arrival counts as early for a negative cluster order.
-    void CreateResultsForRaysFiles();
-    // Frees every result (closing its files), walking the dimensions they were created with.
-    void ClearResults();
-    // True when a result exists for every current source-receiver pair.
-    bool HasPairResults() const;
-
-    // Saving, reloading and cleaning (src/simulation/TRoomSaveResults.cpp).
-    // Response and parameter files of every pair; with AuralizationFlag the WAV files too.
-    // Refused (message) while a simulation thread works.
-    void SaveResults();
-    // Results created again without touching stored ray and hit files, then every pair's
-    // response file read and its parameters computed. -1 (message) without sources or receivers.
-    int LoadResults();
-    // Pair results for reading stored responses: the room check and the mean-free-path
-    // estimate as CreateResults, but no ray or hit file is created, so stored ones survive.
-    void CreateResultsForReading();
-    // Every pair's "S%.3d-R%.3d.txt" into its globalIR (results created for reading first when
-    // none exist); no parameters.
-    void ReadResultFromFiles();
-    // True when "S%.3d-R%.3d.txt" exists for every pair (false without sources or receivers).
-    bool CheckSavedResults();
-    // Delete the old result files of the project folder that match the fixed name patterns
-    // (regular files only, no shell), printing each pattern.
-    void CleanResultFiles();
-    void CleanRayFiles();
-    void CleanHitFiles();
-    // Prints how many planes no ray of the last run reflected from and lists them in
-    // "report.txt" of the project folder.
-    void ListDeathPlanes();
-    void ShowResults();
-    // Loads the project file (the run chain of LoadProject), simulates on the calling thread
-    // and saves the results.
-    void RunFile(const char* Filename);
-
-    // Result sets (src/simulation/TRoomResultSet.cpp). A run, a rebuild from ray files or a new
-    // auralization writes its files as one set: under temporary names in the project folder,
-    // all put in place by CommitResultSet, so that a run that cannot finish leaves the folder's
-    // earlier files as they were. The folder's run lock is held from BeginResultSet to the
-    // commit or the discard.
-    // The lock of the project folder; BeginResultSet takes it unless the room holds it already.
-    std::unique_ptr<RunLock> runLock;
-    // Opens the set (a set still open is discarded first). With replacesRun, the commit also
-    // removes the earlier run's files that the new one did not write, as a clean-up before the
-    // run did. Another run in the folder: message and SorviExit(1).
-    void BeginResultSet(bool replacesRun);
-    bool ResultSetOpen() const { return staged_ != nullptr; }
-    // Where the result file `name` of the project folder is written: its temporary while a set
-    // is open, else the file itself.
-    std::string ResultFile(const std::string& name) const;
-    // Puts the set in place and frees the lock. A file that could not be written or put in
-    // place: the message names it and why, the temporaries go, the earlier files stay byte for
-    // byte, and SorviExit(1) is thrown. Without an open set, nothing happens.
-    void CommitResultSet();
-    // Drops the set's temporaries and frees the lock; harmless without a set.
-    void DiscardResultSet();
-
-    // WAV responses and auralization (src/simulation/TRoomAuralization.cpp).
-    // Every source's sound file convolved with every pair's response ("S%.3d-R%.3d.wav", each
-    // normalised to peak 1) and one mix per receiver ("SALL-R%.3d.wav", relative levels kept).
-    // A sound file that cannot be auralized ends the process (status 1) before any file is
-    // written; a pair file that could not be written is left out of the mix.
-    void Auralization();
-    // Every pair's response as "S%.3d-R%.3d-IR.wav", all scaled by one gain so that the
-    // loudest pair peaks at 1. Silent responses are written as silence.
-    void SaveImpRespWAV();
-    // True when every source's sound file can be auralized: a readable, compatible, mono WAV
-    // file of finite samples (a source without one, "NONE", takes a unit impulse). Otherwise
-    // shows the reason ("File %s has %d channels. ...") and returns false.
-    bool CheckAuralizationInputs();
-    // Statistical decay (src/simulation/TRoomDecay.cpp): decaying noise at the Sabine time of
-    // every band inserted into each pair from its direct-sound sample on. Results must exist.
-    void SimulateDecay();
-
-    // =========================================================================================
     // Room information report (TRoomInfo.cpp)
     // =========================================================================================
     // Settings, layers, elements, materials and geometry on standard output, with the volume
-    // estimated from the caller's mean free path (EnsureMeanFreePath gives the room's).
+    // estimated from the caller's mean free path (TRoom::EnsureMeanFreePath gives the room's).
     void ShowInfo(float meanFreePath);
     // The shorter report as a text file (the console program writes "SIM-INFO.txt").
     void SaveInfo(const char* filename);
 
 private:
-    std::unique_ptr<StagedFiles> staged_;
-    bool replacesRun_ = false;
     void InitDefaults();
-    // Frees the pair results (what clearing the results does) without needing TResult here.
-    void ReleaseResults();
     void RenumberSources();
     void RenumberReceivers();
     void ClearExternalMarks();
