@@ -11,11 +11,11 @@
 #include "dsp/AcousticParams.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
-#include "room/TRoom.h"
 #include "room/TSourceLayer.h"
 #include "simulation/ResultTestSupport.h"
-#include "support/TestRooms.h"
+#include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/TestRooms.h"
 
 using namespace resulttest;
 
@@ -203,6 +203,44 @@ TEST_F(RoomResults, ClearingUsesTheCreatedDimensions)
     EXPECT_TRUE(room->spcresult.empty());
     EXPECT_EQ(ReadLines(File("RAYS", 1, 2, "-EARLY.txt")).size(), 1u);
     room->ClearResults();  // nothing left: harmless
+}
+
+// The room frees its results (closing their files) and its lost rays under the model's listing.
+TEST_F(RoomResults, DestructionClosesTheResultsUnderTheModelsListing)
+{
+    AddSource({2, 2, 1.5});
+    AddReceiver({6, 4, 1.2});
+    Quiet(&TRoom::CreateResults);
+    room->CreateLostRays(3);
+    TRay a = Arrival(100, 10, 0, 1, 0.5f, 1.0f, 1);
+    room->spcresult[0][0]->SaveRay(&a, 0);
+    testing::internal::CaptureStdout();
+    room.reset();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "absorption ...done.\nresults ...done.\nreceivers ...done.\nsources ...done.\n"
+              "directivities ...done.\nplanes ...done.\nplanelayers ...done.\nsourcelayers ...done.\n"
+              "materials ...done.\nlost rays ...done.\n");
+    EXPECT_EQ(ReadLines(File("RAYS", 1, 1, "-EARLY.txt")).size(), 1u);
+}
+
+// The release before a fatal exit empties the results first, then the model's collections;
+// the lost rays stay.
+TEST_F(RoomResults, ReleaseBeforeAFatalExitEmptiesTheResultsToo)
+{
+    AddSource({2, 2, 1.5});
+    AddReceiver({6, 4, 1.2});
+    Quiet(&TRoom::CreateResults);
+    room->CreateLostRays(3);
+    TRay a = Arrival(100, 10, 0, 1, 0.5f, 1.0f, 1);
+    room->spcresult[0][0]->SaveRay(&a, 0);
+    TRoomModel& model = *room;
+    model.LiberaMemoria();
+    EXPECT_FALSE(room->ResultsCreated);
+    EXPECT_TRUE(room->spcresult.empty());
+    EXPECT_EQ(room->ResultRec + room->ResultSrc, 0u);
+    EXPECT_EQ(room->NumPlanes + room->NumSources + room->NumReceivers + room->NumMaterials, 0u);
+    EXPECT_EQ(room->NumLostRays, 3u);
+    EXPECT_EQ(ReadLines(File("RAYS", 1, 1, "-EARLY.txt")).size(), 1u);
 }
 
 // Stored ray files are read, not recreated; every arrival is early for a negative order.
