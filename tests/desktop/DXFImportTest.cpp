@@ -10,12 +10,12 @@
 #include "desktop/DXFImport.h"
 #include "desktop/DesktopTestFolder.h"
 #include "geometry/TPlane.h"
-#include "room/ProjectFileSupport.h"
 #include "room/TMaterial.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
 #include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/ProjectFileSupport.h"
 
 using namespace desktoptest;
 

@@ -16,9 +16,9 @@
 #include <unistd.h>
 
 #include "room/LoadProject.h"
-#include "room/ProjectFileSupport.h"
 #include "simulation/TRoom.h"
 #include "support/FileText.h"
+#include "support/ProjectFileSupport.h"
 #include "support/TempDir.h"
 
 namespace desktoptest {

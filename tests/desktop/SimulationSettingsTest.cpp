@@ -4,9 +4,9 @@
 
 #include "desktop/SimulationSettings.h"
 #include "dsp/acoustics.h"
-#include "room/ProjectFileSupport.h"
 #include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/ProjectFileSupport.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include "desktop/StandardRoom.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
-#include "room/ProjectFileSupport.h"
 #include "room/TMaterial.h"
 #include "simulation/TRoom.h"
 #include "support/ErrorCapture.h"
+#include "support/ProjectFileSupport.h"
 
 using namespace desktoptest;
 

@@ -11,9 +11,9 @@
 
 #include "geometry/TPlane.h"
 #include "room/ConvertDXF.h"
-#include "room/ProjectFileSupport.h"
 #include "room/TRoomModel.h"
 #include "support/ErrorCapture.h"
+#include "support/ProjectFileSupport.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "room/ProjectFileSupport.h"
 #include "support/ErrorCapture.h"
+#include "support/ProjectFileSupport.h"
 
 using namespace projtest;
 

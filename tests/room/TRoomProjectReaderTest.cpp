@@ -17,7 +17,7 @@
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "support/ErrorCapture.h"
-#include "room/ProjectFileSupport.h"
+#include "support/ProjectFileSupport.h"
 
 using namespace projtest;
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the project-file tests: a temporary folder per test, the loading chains, and a
-// quiet room.
+// Shared by the project-file tests of the room and the desktop: a temporary folder per test,
+// the loading chains, and a quiet room.
 
 #include <gtest/gtest.h>
 
