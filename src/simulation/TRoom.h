@@ -30,10 +30,10 @@ public:
     // =========================================================================================
     // Run state, pair results and lost rays
     // =========================================================================================
-    unsigned int BaseSize = 2047;    // base length of the pair results, samples
+    unsigned int BaseSize = 2047;  // base length of the pair results, samples
     unsigned int ResultRec = 0, ResultSrc = 0;
-    std::atomic<bool> IsRunning{false};          // simulation running flag (read by the interface)
-    std::atomic<float> PercentageStatus{0.0f};   // simulation progress, 0..100
+    std::atomic<bool> IsRunning{false};         // simulation running flag (read by the interface)
+    std::atomic<float> PercentageStatus{0.0f};  // simulation progress, 0..100
     unsigned int NumLostRays = 0;
     std::vector<RoomPtr<Raio_st>> lostRays;
     bool LostRaysCreated = false;
@@ -140,7 +140,6 @@ private:
     bool SimulationIdle(const char* operation);
 
 public:
-
     // =========================================================================================
     // Ray directions and reflection at planes (TRoomRays.cpp)
     // =========================================================================================
@@ -170,7 +169,7 @@ public:
     // Frees the list; harmless without one.
     void DeleteLostRays();
     void WriteLostRays(const char* FileName);  // does nothing
-    void AddLostRay(const Raio_st& ray);        // does nothing
+    void AddLostRay(const Raio_st& ray);       // does nothing
 
     // =========================================================================================
     // Pair results: creation, clearing, saving, reloading, auralization
