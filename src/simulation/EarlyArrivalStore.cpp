@@ -148,7 +148,9 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes)
     Chunks& chunks = held_[bucket];
     if (chunks.empty() || chunks.back().size() + stride_ > chunks.back().capacity()) {
         chunks.emplace_back();
-        const std::size_t records = std::size_t{256} << std::min<std::size_t>(chunks.size() - 1, 8);
+        // Four times the last, up to blocks of huge pages: pages not yet written cost nothing,
+        // while every small page written first costs a fault.
+        const std::size_t records = std::size_t{256} << std::min<std::size_t>(2 * (chunks.size() - 1), 8);
         chunks.back().reserve(records * stride_);
     }
     Chunk& to = chunks.back();
