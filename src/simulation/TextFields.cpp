@@ -96,18 +96,39 @@ struct Pow10Table {
 };
 constexpr Pow10Table kPow10Wide;
 
+// "00", "01", ..., "99".
+struct DigitPairs {
+    char c[200];
+    constexpr DigitPairs() : c()
+    {
+        for (int i = 0; i < 100; ++i) {
+            c[2 * i] = static_cast<char>('0' + i / 10);
+            c[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr DigitPairs kDigitPairs;
+
 // Writes the decimal digits of v (at least minDigits, zero padded) at p; returns the end.
+// Two digits per step, from the last.
 char* PutDigits(char* p, uint64_t v, int minDigits)
 {
     char tmp[24];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n < minDigits) tmp[n++] = '0';
-    while (n > 0) *p++ = tmp[--n];
-    return p;
+    char* const end = tmp + sizeof tmp;
+    char* s = end;
+    for (; v >= 100; v /= 100) {
+        s -= 2;
+        std::memcpy(s, kDigitPairs.c + 2 * (v % 100), 2);
+    }
+    if (v >= 10) {
+        s -= 2;
+        std::memcpy(s, kDigitPairs.c + 2 * v, 2);
+    } else {
+        *--s = static_cast<char>('0' + v);
+    }
+    while (end - s < minDigits) *--s = '0';
+    std::memcpy(p, s, static_cast<std::size_t>(end - s));
+    return p + (end - s);
 }
 
 // num / 2^s rounded to the nearest integer, ties to even (printf rounds the exact value so).
