@@ -110,25 +110,25 @@ struct DigitPairs {
 constexpr DigitPairs kDigitPairs;
 
 // Writes the decimal digits of v (at least minDigits, zero padded) at p; returns the end.
-// Two digits per step, from the last.
+// Two digits per step, from the last, in place.
 char* PutDigits(char* p, uint64_t v, int minDigits)
 {
-    char tmp[24];
-    char* const end = tmp + sizeof tmp;
-    char* s = end;
+    int n = 1;
+    while (n < 20 && v >= kPow10[n]) ++n;
+    if (n < minDigits) n = minDigits;
+    char* q = p + n;
     for (; v >= 100; v /= 100) {
-        s -= 2;
-        std::memcpy(s, kDigitPairs.c + 2 * (v % 100), 2);
+        q -= 2;
+        std::memcpy(q, kDigitPairs.c + 2 * (v % 100), 2);
     }
     if (v >= 10) {
-        s -= 2;
-        std::memcpy(s, kDigitPairs.c + 2 * v, 2);
+        q -= 2;
+        std::memcpy(q, kDigitPairs.c + 2 * v, 2);
     } else {
-        *--s = static_cast<char>('0' + v);
+        *--q = static_cast<char>('0' + v);
     }
-    while (end - s < minDigits) *--s = '0';
-    std::memcpy(p, s, static_cast<std::size_t>(end - s));
-    return p + (end - s);
+    while (q > p) *--q = '0';
+    return p + n;
 }
 
 // num / 2^s rounded to the nearest integer, ties to even (printf rounds the exact value so).
