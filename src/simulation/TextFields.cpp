@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdio.h>
 #include <system_error>
@@ -327,8 +327,8 @@ bool DecimalToFloat(uint64_t mant, int k, bool negative, float& read)
     // q in [2^23, 2^24): the value is q * 2^exp2.
     const int biased = exp2 + 23 + 127;
     if (biased < 1 || biased > 254) return false;
-    const uint32_t bits = (negative ? 0x80000000u : 0u) | static_cast<uint32_t>(biased) << 23 |
-                          (static_cast<uint32_t>(q) & 0x7FFFFFu);
+    const uint32_t bits =
+        (negative ? 0x80000000u : 0u) | static_cast<uint32_t>(biased) << 23 | (static_cast<uint32_t>(q) & 0x7FFFFFu);
     std::memcpy(&read, &bits, sizeof read);
     return true;
 }

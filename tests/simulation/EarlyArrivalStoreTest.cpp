@@ -124,10 +124,18 @@ TEST(EarlyArrivalStore, RecordsFromValuesAreThoseOfTheLines)
         if (k % 10 == 0) {
             const float v = odd[gen() % std::size(odd)];
             switch (gen() % 4) {
-            case 0: r.fatordist = v; break;
-            case 1: r.dir.azim = v; break;
-            case 2: r.startDir.elev = v; break;
-            default: r.spectrum[gen() % kBands] = v; break;
+            case 0:
+                r.fatordist = v;
+                break;
+            case 1:
+                r.dir.azim = v;
+                break;
+            case 2:
+                r.startDir.elev = v;
+                break;
+            default:
+                r.spectrum[gen() % kBands] = v;
+                break;
             }
         }
         std::string line, written;

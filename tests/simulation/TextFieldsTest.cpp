@@ -96,9 +96,9 @@ TEST(TextFields, ReadBackIsWhatTheTextReads)
         same(g, ok, read);
         if (usual) ordinary += 4;
     };
-    const float tricky[] = {0.0f,          -0.0f,          0.0005f,   -0.0004f,  359.9995f, 1e-45f, 1.17549435e-38f,
-                            3.4028235e38f, -3.4028235e38f, 1.5e19f,   9.0072e15f, 16777217.0f, INFINITY, -INFINITY,
-                            NAN,           0.1f,           0.3f,      1e-30f,   1e30f};
+    const float tricky[] = {0.0f,          -0.0f,          0.0005f, -0.0004f,   359.9995f,   1e-45f,   1.17549435e-38f,
+                            3.4028235e38f, -3.4028235e38f, 1.5e19f, 9.0072e15f, 16777217.0f, INFINITY, -INFINITY,
+                            NAN,           0.1f,           0.3f,    1e-30f,     1e30f};
     for (float f : tricky) check(f, false);
     std::mt19937 rng(11);
     for (int i = 0; i < 50000; ++i) {
