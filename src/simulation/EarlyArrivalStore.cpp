@@ -8,6 +8,9 @@
 #include <malloc.h>
 #include <system_error>
 
+#include "simulation/TRay.h"
+#include "simulation/TextFields.h"
+
 namespace {
 
 bool IsBlank(char c)
@@ -74,6 +77,44 @@ bool EarlyArrivalStore::FromLine(std::string_view line, unsigned numBands, uint3
     return true;
 }
 
+bool EarlyArrivalStore::AppendLine(const TRay& ray, unsigned numBands, std::string& out, uint32_t* words)
+{
+    // TRay::AppendLine field for field.
+    bool ok = ray.num_bands == numBands && ray.spectrum.size() >= numBands;
+    float f = 0.0f;
+    auto put = [&](unsigned word, bool read) {
+        ok = ok && read;
+        if (ok) std::memcpy(&words[word], &f, sizeof f);
+    };
+    AppendInt(out, ray.index);
+    out += ' ';
+    put(kFatordist, AppendFixedRead(out, ray.fatordist, 6, f));
+    out += ' ';
+    put(kAzim, AppendFixedRead(out, AzimuthInRange(ray.dir.azim), 3, f));
+    out += ' ';
+    put(kElev, AppendFixedRead(out, ray.dir.elev, 3, f));
+    out += ' ';
+    AppendInt(out, ray.reflections);
+    out += ' ';
+    put(kStartAzim, AppendFixedRead(out, ray.startDir.azim, 3, f));
+    out += ' ';
+    put(kStartElev, AppendFixedRead(out, ray.startDir.elev, 3, f));
+    out += ' ';
+    for (unsigned b = 0; b < ray.num_bands; ++b) {
+        put(kHeadWords + b, AppendGeneralRead(out, ray.spectrum[b], f));
+        out += ' ';
+    }
+    AppendInt(out, ray.ID);
+    out += '\n';
+    if (ok) {
+        words[kIndex] = ray.index;
+        words[kOrder] = static_cast<uint32_t>(ray.reflections);
+        words[kLine] = 0;
+        words[kId] = static_cast<uint32_t>(ray.ID);
+    }
+    return ok;
+}
+
 void EarlyArrivalStore::Reset(unsigned numBands, std::string spillPath)
 {
     Clear();
@@ -107,7 +148,9 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes)
     Chunks& chunks = held_[bucket];
     if (chunks.empty() || chunks.back().size() + stride_ > chunks.back().capacity()) {
         chunks.emplace_back();
-        const std::size_t records = std::size_t{256} << std::min<std::size_t>(chunks.size() - 1, 8);
+        // Four times the last, up to blocks of huge pages: pages not yet written cost nothing,
+        // while every small page written first costs a fault.
+        const std::size_t records = std::size_t{256} << std::min<std::size_t>(2 * (chunks.size() - 1), 8);
         chunks.back().reserve(records * stride_);
     }
     Chunk& to = chunks.back();

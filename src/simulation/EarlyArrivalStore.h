@@ -12,6 +12,8 @@
 
 #include "simulation/BigBlockAllocator.h"
 
+class TRay;
+
 class EarlyArrivalStore {
 public:
     // The words of a record: this head, then the band energies (float bits). Floats are kept
@@ -21,6 +23,10 @@ public:
     // The record of one ray-file line (as TRay::ParseLine reads it), its line number left 0.
     // False, and nothing stored, for a line that is not one record of numBands energies.
     static bool FromLine(std::string_view line, unsigned numBands, uint32_t* words);
+    // Appends ray's line as TRay::AppendLine does and makes the record FromLine would make of
+    // it, from the values written. False when that is not decided so (FromLine decides then),
+    // and for a ray of another band count; the line is appended all the same.
+    static bool AppendLine(const TRay& ray, unsigned numBands, std::string& out, uint32_t* words);
 
     EarlyArrivalStore() = default;
     ~EarlyArrivalStore() { Clear(); }

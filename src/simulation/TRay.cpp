@@ -101,7 +101,7 @@ void TRay::Set(const TRay& inRay)
     FixAzimuth();
 }
 
-static float AzimuthInRange(float azim)
+float AzimuthInRange(float azim)
 {
     if (!std::isfinite(azim)) return 0.0f;
     float a = std::fmod(azim, 360.0f);

@@ -101,6 +101,9 @@ bool SubRayCmp_Elev(const TSubRay& r1, const TSubRay& r2);
 bool SubRayCmp_FatorDist(const TSubRay& r1, const TSubRay& r2);
 bool Dist_cmp(const dist_st& a, const dist_st& b);
 
+// The azimuth as ray-file lines write it: brought into [0, 360), a non-finite one 0.
+float AzimuthInRange(float azim);
+
 // A group of arrivals with an optional low-level file handle (closed when not 0).
 class TRayGroup {
 public:

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "directivity/TDirectivity.h"
 #include "dsp/FIRDesign.h"
 #include "geometry/ErrorHandler.h"
@@ -19,6 +21,7 @@
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
+#include "simulation/BigBlockAllocator.h"
 #include "simulation/ParallelFor.h"
 #include "simulation/TResult.h"
 #include "simulation/TextFields.h"
@@ -44,19 +47,25 @@ unsigned ReadRayRecords(std::FILE* f, unsigned numBands, unsigned threads, const
     constexpr std::size_t kPieceBytes = std::size_t{16} << 20;
     struct Part {
         std::string_view text;
-        std::vector<uint32_t> words;
+        std::vector<uint32_t, BigBlockAllocator<uint32_t>> words;  // written before read
         std::size_t records = 0;
         unsigned malformed = 0;
     };
     std::vector<Part> parts(threads);
+    // Pieces no longer than the file: a small file's buffer is not a whole piece of fresh
+    // memory to clear (one page fault per 4 kB).
+    std::size_t piece = kPieceBytes;
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0)
+        piece = std::min<std::size_t>(kPieceBytes, static_cast<std::size_t>(st.st_size) + 1);
     std::string text;
     std::size_t carried = 0;
     unsigned malformed = 0;
     for (bool end = false; !end;) {
         if (stopPoint) stopPoint();
-        text.resize(carried + kPieceBytes);
-        const std::size_t got = std::fread(text.data() + carried, 1, kPieceBytes, f);
-        end = got < kPieceBytes;
+        text.resize(carried + piece);
+        const std::size_t got = std::fread(text.data() + carried, 1, piece, f);
+        end = got < piece;
         text.resize(carried + got);
         // Whole lines only, unless the file ends (its last line may lack a newline).
         std::size_t whole = text.size();

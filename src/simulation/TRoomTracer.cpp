@@ -612,11 +612,14 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
             if (job.pairs[a.receiver]) {
                 const Route route = RouteOf(job, a);
                 MakeRecord(c, a, c.first + j, ray, w.record);
-                if (route.record == Route::kEarlyFile || route.record == Route::kLateFile) w.record.AppendLine(c.text);
+                if (route.record == Route::kLateFile) w.record.AppendLine(c.text);
                 if (route.record == Route::kEarlyFile) {
+                    // The record from the values written; the line read back only where they
+                    // do not decide it.
                     l.record = static_cast<uint32_t>(c.early.size());
                     c.early.resize(c.early.size() + EarlyArrivalStore::Words(job.numBands));
-                    if (!EarlyArrivalStore::FromLine(std::string_view(c.text).substr(l.at), job.numBands,
+                    if (!EarlyArrivalStore::AppendLine(w.record, job.numBands, c.text, &c.early[l.record]) &&
+                        !EarlyArrivalStore::FromLine(std::string_view(c.text).substr(l.at), job.numBands,
                                                      &c.early[l.record])) {
                         c.early.resize(l.record);
                         l.record = ArrivalLines::kNone;

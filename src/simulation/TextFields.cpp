@@ -1,8 +1,10 @@
 #include "simulation/TextFields.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <stdio.h>
 #include <system_error>
 #include <type_traits>
@@ -94,18 +96,39 @@ struct Pow10Table {
 };
 constexpr Pow10Table kPow10Wide;
 
+// "00", "01", ..., "99".
+struct DigitPairs {
+    char c[200];
+    constexpr DigitPairs() : c()
+    {
+        for (int i = 0; i < 100; ++i) {
+            c[2 * i] = static_cast<char>('0' + i / 10);
+            c[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr DigitPairs kDigitPairs;
+
 // Writes the decimal digits of v (at least minDigits, zero padded) at p; returns the end.
+// Two digits per step, from the last, in place.
 char* PutDigits(char* p, uint64_t v, int minDigits)
 {
-    char tmp[24];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n < minDigits) tmp[n++] = '0';
-    while (n > 0) *p++ = tmp[--n];
-    return p;
+    int n = 1;
+    while (n < 20 && v >= kPow10[n]) ++n;
+    if (n < minDigits) n = minDigits;
+    char* q = p + n;
+    for (; v >= 100; v /= 100) {
+        q -= 2;
+        std::memcpy(q, kDigitPairs.c + 2 * (v % 100), 2);
+    }
+    if (v >= 10) {
+        q -= 2;
+        std::memcpy(q, kDigitPairs.c + 2 * v, 2);
+    } else {
+        *--q = static_cast<char>('0' + v);
+    }
+    while (q > p) *--q = '0';
+    return p + n;
 }
 
 // num / 2^s rounded to the nearest integer, ties to even (printf rounds the exact value so).
@@ -177,58 +200,22 @@ bool ScaledRounded(uint32_t m, int e, int k, u128& q)
 
 }  // namespace
 
-void AppendFixed(std::string& out, float value, int decimals)
-{
-    uint32_t m = 0;
-    int e = 0;
-    u128 q = 0;
-    if (decimals < 0 || decimals > 9) {
-        AppendFixed(out, static_cast<double>(value), decimals);
-        return;
-    }
-    if (!Decompose(value, m, e)) {
-        if (!std::isfinite(value)) {
-            AppendFixed(out, static_cast<double>(value), decimals);
-            return;
-        }
-        q = 0;  // zero, with its sign
-    } else if (!ScaledRounded(m, e, decimals, q) || q >= static_cast<u128>(kPow10[19])) {
-        AppendFixed(out, static_cast<double>(value), decimals);
-        return;
-    }
-    char buf[48];
-    char* p = buf;
-    const uint64_t v = static_cast<uint64_t>(q);
-    if (std::signbit(value)) *p++ = '-';
-    p = PutDigits(p, v / kPow10[decimals], 1);
-    if (decimals > 0) {
-        *p++ = '.';
-        p = PutDigits(p, v % kPow10[decimals], decimals);
-    }
-    out.append(buf, p);
-}
+namespace {
 
-void AppendGeneral(std::string& out, float value)
+// The P = 6 significant digits %g writes of a non-zero finite float: digits without trailing
+// zeros (nd of them) and the decimal exponent X of the first; false when the exact
+// arithmetic does not reach (the double conversion writes those).
+bool GeneralDigits(uint32_t m, int e, uint64_t& digits, int& nd, int& X)
 {
     constexpr int P = 6;
-    uint32_t m = 0;
-    int e = 0;
-    if (!Decompose(value, m, e)) {
-        if (std::isfinite(value)) out += std::signbit(value) ? "-0" : "0";
-        else AppendGeneral(out, static_cast<double>(value));
-        return;
-    }
     // Decimal exponent after rounding to P digits. Estimated from the binary exponent
     // (30103 / 100000 ~ log10 2), then corrected.
     const int log2v = e + (31 - __builtin_clz(m));
-    int X = (log2v * 30103) / 100000;
+    X = (log2v * 30103) / 100000;
     if (log2v < 0) --X;
     u128 q = 0;
     for (int attempt = 0;; ++attempt) {
-        if (attempt > 4 || !ScaledRounded(m, e, P - 1 - X, q)) {
-            AppendGeneral(out, static_cast<double>(value));
-            return;
-        }
+        if (attempt > 4 || !ScaledRounded(m, e, P - 1 - X, q)) return false;
         if (q < kPow10[P - 1]) {
             --X;
             continue;
@@ -243,11 +230,174 @@ void AppendGeneral(std::string& out, float value)
         }
         break;
     }
-    uint64_t digits = static_cast<uint64_t>(q);  // P digits
-    int nd = P;
+    digits = static_cast<uint64_t>(q);  // P digits
+    nd = P;
     while (nd > 1 && digits % 10 == 0) {  // %g drops trailing zeros
         digits /= 10;
         --nd;
+    }
+    return true;
+}
+
+// Exact powers of ten as doubles.
+constexpr double kPow10d[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+int BitLength(u128 v)
+{
+    const uint64_t hi = static_cast<uint64_t>(v >> 64), lo = static_cast<uint64_t>(v);
+    return hi ? 128 - __builtin_clzll(hi) : lo ? 64 - __builtin_clzll(lo) : 0;
+}
+
+struct Pow5Table {
+    u128 v[44];
+    int bits[44];
+    constexpr Pow5Table() : v(), bits()
+    {
+        v[0] = 1;
+        for (int i = 1; i < 44; ++i) v[i] = v[i - 1] * 5;
+        for (int i = 0; i < 44; ++i) {
+            int n = 0;
+            for (u128 x = v[i]; x; x >>= 1) ++n;
+            bits[i] = n;
+        }
+    }
+};
+constexpr Pow5Table kPow5;
+
+// The float nearest to mant * 10^k (ties to even), as a correctly rounded reading of the
+// decimal gives it, by exact integer arithmetic; false outside the normal floats' range and
+// where the arithmetic does not reach.
+bool DecimalToFloat(uint64_t mant, int k, bool negative, float& read)
+{
+    if (mant == 0) {
+        read = negative ? -0.0f : 0.0f;
+        return true;
+    }
+    if (mant < (uint64_t{1} << 53) && k >= -22 && k <= 22) {
+        // Both operands exact: d is the double nearest to the decimal, and its float is the
+        // float nearest to the decimal unless d lies exactly half way between two floats.
+        const double d = k >= 0 ? static_cast<double>(mant) * kPow10d[k] : static_cast<double>(mant) / kPow10d[-k];
+        uint64_t bits = 0;
+        std::memcpy(&bits, &d, sizeof bits);
+        const int biased = static_cast<int>(bits >> 52);  // d > 0
+        if ((bits & ((uint64_t{1} << 29) - 1)) != (uint64_t{1} << 28) && biased > 1023 - 126 && biased < 1023 + 128) {
+            const float f = static_cast<float>(d);
+            if (f <= std::numeric_limits<float>::max()) {
+                read = negative ? -f : f;
+                return true;
+            }
+        }
+    }
+    // value = (n / d) * 2^shift with n / d held as the quotient q, rem and sticky below.
+    u128 q = 0;
+    bool sticky = false;
+    int exp2 = 0;
+    if (k >= 0) {
+        if (k >= 44 || BitLength(mant) + kPow5.bits[k] > 127) return false;
+        q = static_cast<u128>(mant) * kPow5.v[k];  // exact
+        exp2 = k;
+    } else {
+        const int j = -k;
+        if (j >= 44) return false;
+        // At least 26 bits of quotient: 24 kept, a rounding bit, one to spare.
+        const int s = std::max(0, kPow5.bits[j] + 26 - BitLength(mant));
+        if (BitLength(mant) + s > 127) return false;
+        const u128 num = static_cast<u128>(mant) << s;
+        q = num / kPow5.v[j];
+        sticky = num % kPow5.v[j] != 0;
+        exp2 = -j - s;
+    }
+    int len = BitLength(q);
+    if (len > 24) {
+        const int shift = len - 24;
+        const u128 rem = q & ((static_cast<u128>(1) << shift) - 1), half = static_cast<u128>(1) << (shift - 1);
+        q >>= shift;
+        exp2 += shift;
+        if (rem > half || (rem == half && (sticky || (q & 1)))) ++q;
+        if (q >> 24) {
+            q >>= 1;
+            ++exp2;
+        }
+    } else {
+        // sticky is never set here: the quotient had 26 bits at least.
+        q <<= 24 - len;
+        exp2 -= 24 - len;
+    }
+    // q in [2^23, 2^24): the value is q * 2^exp2.
+    const int biased = exp2 + 23 + 127;
+    if (biased < 1 || biased > 254) return false;
+    const uint32_t bits =
+        (negative ? 0x80000000u : 0u) | static_cast<uint32_t>(biased) << 23 | (static_cast<uint32_t>(q) & 0x7FFFFFu);
+    std::memcpy(&read, &bits, sizeof read);
+    return true;
+}
+
+}  // namespace
+
+bool AppendFixedRead(std::string& out, float value, int decimals, float& read)
+{
+    uint32_t m = 0;
+    int e = 0;
+    u128 q = 0;
+    if (decimals < 0 || decimals > 9) {
+        AppendFixed(out, static_cast<double>(value), decimals);
+        return false;
+    }
+    if (!Decompose(value, m, e)) {
+        if (!std::isfinite(value)) {
+            AppendFixed(out, static_cast<double>(value), decimals);
+            return false;
+        }
+        q = 0;  // zero, with its sign
+    } else if (!ScaledRounded(m, e, decimals, q) || q >= static_cast<u128>(kPow10[19])) {
+        AppendFixed(out, static_cast<double>(value), decimals);
+        return false;
+    }
+    char buf[48];
+    char* p = buf;
+    const uint64_t v = static_cast<uint64_t>(q);
+    if (std::signbit(value)) *p++ = '-';
+    p = PutDigits(p, v / kPow10[decimals], 1);
+    if (decimals > 0) {
+        *p++ = '.';
+        p = PutDigits(p, v % kPow10[decimals], decimals);
+    }
+    out.append(buf, p);
+    return DecimalToFloat(v, -decimals, std::signbit(value), read);
+}
+
+void AppendFixed(std::string& out, float value, int decimals)
+{
+    float read;
+    AppendFixedRead(out, value, decimals, read);
+}
+
+void AppendGeneral(std::string& out, float value)
+{
+    float read;
+    AppendGeneralRead(out, value, read);
+}
+
+bool AppendGeneralRead(std::string& out, float value, float& read)
+{
+    constexpr int P = 6;
+    uint32_t m = 0;
+    int e = 0;
+    if (!Decompose(value, m, e)) {
+        if (!std::isfinite(value)) {
+            AppendGeneral(out, static_cast<double>(value));
+            return false;
+        }
+        out += std::signbit(value) ? "-0" : "0";
+        read = value;
+        return true;
+    }
+    uint64_t digits = 0;
+    int nd = 0, X = 0;
+    if (!GeneralDigits(m, e, digits, nd, X)) {
+        AppendGeneral(out, static_cast<double>(value));
+        return false;
     }
     char buf[32];
     char* p = buf;
@@ -279,6 +429,7 @@ void AppendGeneral(std::string& out, float value)
         p = PutDigits(p, static_cast<uint64_t>(X < 0 ? -X : X), 2);
     }
     out.append(buf, p);
+    return DecimalToFloat(digits, X - (nd - 1), std::signbit(value), read);  // the text: digits * 10^(X - nd + 1)
 }
 
 void AppendInt(std::string& out, long long value)

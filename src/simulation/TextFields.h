@@ -17,6 +17,10 @@ void AppendGeneral(std::string& out, double value);
 // several times faster than the general conversion, for the lines of arrival records.
 void AppendFixed(std::string& out, float value, int decimals);
 void AppendGeneral(std::string& out, float value);
+// The same, and the float that reading the text back (std::from_chars) gives, from the
+// digits written; false where that is not decided so (the caller reads the text then).
+bool AppendFixedRead(std::string& out, float value, int decimals, float& read);
+bool AppendGeneralRead(std::string& out, float value, float& read);
 // printf("%d") / printf("%u").
 void AppendInt(std::string& out, long long value);
 

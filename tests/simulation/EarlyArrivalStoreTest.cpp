@@ -104,6 +104,61 @@ TEST(EarlyArrivalStore, RecordsHoldWhatTheRayReaderReads)
     }
 }
 
+// The tracer builds records from the arrivals' values: the same words as from their lines,
+// awkward values (left to the line) included.
+TEST(EarlyArrivalStore, RecordsFromValuesAreThoseOfTheLines)
+{
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<float> angle(-400.0f, 400.0f), unit(0.0f, 1.0f), expo(-24.0f, 30.0f);
+    const float odd[] = {NAN, INFINITY, -INFINITY, 1e-45f, -0.0f, 3.4028235e38f, 0.0005f, 359.9996f};
+    unsigned decided = 0;
+    for (int k = 0; k < 3000; ++k) {
+        TRay r(kBands);
+        std::vector<float> e(kBands);
+        for (float& x : e) x = std::pow(10.0f, expo(gen)) * unit(gen);
+        TDirection d, s;
+        d.Set(angle(gen), angle(gen) / 4.5f, 1.0f);
+        s.Set(angle(gen), -0.0f, 1.0f);
+        r.Set(gen(), e.data(), d, gen() % 300, unit(gen), s);
+        r.SetId(static_cast<int>(gen()));
+        if (k % 10 == 0) {
+            const float v = odd[gen() % std::size(odd)];
+            switch (gen() % 4) {
+            case 0:
+                r.fatordist = v;
+                break;
+            case 1:
+                r.dir.azim = v;
+                break;
+            case 2:
+                r.startDir.elev = v;
+                break;
+            default:
+                r.spectrum[gen() % kBands] = v;
+                break;
+            }
+        }
+        std::string line, written;
+        r.AppendLine(line);
+        SCOPED_TRACE(line);
+        std::vector<uint32_t> fromLine(Store::Words(kBands), 0), fromValues(Store::Words(kBands), 0xABCDABCDu);
+        const bool lineOk = Store::FromLine(line, kBands, fromLine.data());
+        const bool valuesOk = Store::AppendLine(r, kBands, written, fromValues.data());
+        ASSERT_EQ(written, line);
+        if (!valuesOk) continue;
+        ++decided;
+        ASSERT_TRUE(lineOk);
+        EXPECT_EQ(fromValues, fromLine);
+    }
+    EXPECT_GT(decided, 2500u);
+    TRay other(kBands + 1);
+    std::vector<uint32_t> words(Store::Words(kBands + 1));
+    std::string line, written;
+    other.AppendLine(line);
+    EXPECT_FALSE(Store::AppendLine(other, kBands, written, words.data()));
+    EXPECT_EQ(written, line);
+}
+
 // Records spilled to the scratch file come back as those held in memory: per order, in the
 // order they came, whatever the budget; dropping the tail works in memory and in the file.
 TEST(EarlyArrivalStore, SpilledRecordsComeBackAsHeldOnes)

@@ -63,6 +63,56 @@ TEST(TextFields, NumbersAreWrittenAsPrintfWritesThem)
     EXPECT_EQ(s, "-2147483648 4294967295");
 }
 
+// Writing with the value read back: the same text, and, bit for bit, what parsing it gives,
+// or the text left to the reader; ordinary values are decided without it.
+TEST(TextFields, ReadBackIsWhatTheTextReads)
+{
+    unsigned decided = 0, ordinary = 0;
+    auto check = [&](float f, bool usual) {
+        auto same = [&](const std::string& text, bool ok, float read) {
+            float parsed = 0.0f;
+            const bool parses = ParseFloat(text, parsed);
+            if (!ok) return;
+            ASSERT_TRUE(parses) << text;
+            uint32_t a, b;
+            std::memcpy(&a, &read, sizeof a);
+            std::memcpy(&b, &parsed, sizeof b);
+            ASSERT_EQ(a, b) << text << " " << std::hexfloat << f;
+            if (usual) ++decided;
+        };
+        for (int prec : {0, 3, 6}) {
+            std::string s, r = "x";
+            AppendFixed(s, f, prec);
+            float read = 0.0f;
+            const bool ok = AppendFixedRead(r, f, prec, read);
+            ASSERT_EQ(r, "x" + s);
+            same(s, ok, read);
+        }
+        std::string g, r = "x";
+        AppendGeneral(g, f);
+        float read = 0.0f;
+        const bool ok = AppendGeneralRead(r, f, read);
+        ASSERT_EQ(r, "x" + g);
+        same(g, ok, read);
+        if (usual) ordinary += 4;
+    };
+    const float tricky[] = {0.0f,          -0.0f,          0.0005f, -0.0004f,   359.9995f,   1e-45f,   1.17549435e-38f,
+                            3.4028235e38f, -3.4028235e38f, 1.5e19f, 9.0072e15f, 16777217.0f, INFINITY, -INFINITY,
+                            NAN,           0.1f,           0.3f,    1e-30f,     1e30f};
+    for (float f : tricky) check(f, false);
+    std::mt19937 rng(11);
+    for (int i = 0; i < 50000; ++i) {
+        uint32_t bits = rng();
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        check(f, false);
+        // Values as the ray files hold them: distances, angles, energies.
+        const float usual = std::ldexp(static_cast<float>(rng() % 16777216u), -static_cast<int>(rng() % 40));
+        check(i % 2 ? usual : -usual, usual >= 1e-6f);
+    }
+    EXPECT_GT(decided, ordinary * 99 / 100);
+}
+
 TEST(TextFields, WholeFieldParsing)
 {
     const struct {
