@@ -39,9 +39,9 @@ struct Paths {
 };
 
 // Standard output silenced while the room talks.
-class Quiet {
+class QuietOutput {
 public:
-    Quiet()
+    QuietOutput()
     {
         std::fflush(stdout);
         saved_ = dup(1);
@@ -49,7 +49,7 @@ public:
         dup2(null, 1);
         close(null);
     }
-    ~Quiet()
+    ~QuietOutput()
     {
         std::fflush(stdout);
         dup2(saved_, 1);
@@ -62,7 +62,7 @@ private:
 
 std::unique_ptr<TRoom> NewRoom()
 {
-    Quiet q;
+    QuietOutput q;
     return std::make_unique<TRoom>();
 }
 
@@ -70,7 +70,7 @@ struct BenchRoom {
     BenchRoom(const std::vector<testsupport::Quad>& quads, unsigned receivers) : owned(NewRoom())
     {
         // Rooms, sources and receivers name their directivities as they start.
-        Quiet q;
+        QuietOutput q;
         folder = std::filesystem::temp_directory_path() / ("sorvi-bench-tracer-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         room.ProjectFolder = folder.string();
@@ -96,7 +96,7 @@ struct BenchRoom {
     {
         {
             // The room lists what it frees as it goes: kept out of the benchmark's table.
-            Quiet q;
+            QuietOutput q;
             room.ClearResults();
             owned.reset();
         }
@@ -106,7 +106,7 @@ struct BenchRoom {
     // Seconds spent in the tracing phase; reflections counted from the planes' counters.
     double Trace(unsigned threads, Paths paths, unsigned long& reflections)
     {
-        Quiet q;
+        QuietOutput q;
         room.CreateResults();
         room.run.TracerThreads = threads;
         room.run.TracerAcceleration = paths.accelerate;

@@ -15,8 +15,12 @@ case "${1:-}" in
 esac
 command -v clang++ >/dev/null || { echo "clang++ not found: fuzzing skipped"; exit 0; }
 ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1 || { echo "no fuzz targets"; exit 0; }
-# Line tables (-g1) are all a finding's stack trace needs.
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+# Line tables (-g1) are all a finding's stack trace needs. Sources in batches (a unity build) and
+# Ninja where installed, as scripts/test.sh builds.
+generator=()
+[ ! -f build-fuzz/CMakeCache.txt ] && command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B build-fuzz "${generator[@]}" -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=8 \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" \
   -DSORVI_FUZZ=ON -DSORVI_BENCH=OFF -DSORVI_GUI=OFF >/dev/null
 # Runs per target in CI: the file readers that parse text and build rooms are far slower per input.

@@ -11,7 +11,7 @@
 namespace {
 
 using cd = std::complex<double>;
-const double kPi = 3.14159265358979323846;
+const double kPiIIR = 3.14159265358979323846;
 
 struct Section {
     double a1, a2;
@@ -22,12 +22,12 @@ struct Section {
 // the bilinear transform. Returns one section per conjugate pole pair, by increasing |p|^2.
 std::vector<Section> BandPassSections(int S, double fl, double fh, double fs)
 {
-    const double wl = 2.0 * fs * std::tan(kPi * fl / fs);
-    const double wh = 2.0 * fs * std::tan(kPi * fh / fs);
+    const double wl = 2.0 * fs * std::tan(kPiIIR * fl / fs);
+    const double wh = 2.0 * fs * std::tan(kPiIIR * fh / fs);
     const double bw = wh - wl, w0sq = wl * wh;
     std::vector<cd> poles;
     for (int k = 0; k < S; k++) {
-        cd p = std::polar(1.0, kPi * (2.0 * k + S + 1) / (2.0 * S));
+        cd p = std::polar(1.0, kPiIIR * (2.0 * k + S + 1) / (2.0 * S));
         cd disc = std::sqrt(p * p * bw * bw - 4.0 * w0sq);
         for (cd s : {(p * bw + disc) / 2.0, (p * bw - disc) / 2.0}) {
             cd z = (2.0 * fs + s) / (2.0 * fs - s);
@@ -58,7 +58,7 @@ double CascadeMagnitude(const std::vector<Section>& sec, const std::vector<doubl
 // Centre angle of the band-pass after prewarping.
 double CentreAngle(double fl, double fh, double fs)
 {
-    return 2.0 * std::atan(std::sqrt(std::tan(kPi * fl / fs) * std::tan(kPi * fh / fs)));
+    return 2.0 * std::atan(std::sqrt(std::tan(kPiIIR * fl / fs) * std::tan(kPiIIR * fh / fs)));
 }
 
 // Band edges of octave band `band` (-1 ... 8) at fs; the 16 kHz band at 44100 Hz keeps its

@@ -20,13 +20,13 @@
 
 namespace {
 
-struct FileCloser {
+struct DxfFileCloser {
     void operator()(FILE* f) const
     {
         if (f) std::fclose(f);
     }
 };
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+using FilePtr = std::unique_ptr<FILE, DxfFileCloser>;
 
 const char* const kShortPolyline = "Existem polilinhas com 2 vertices\n";
 const char* const kMeshError = "Erro ao organizar vertices de polymesh\n";

@@ -4,7 +4,7 @@
 
 namespace {
 
-std::string CutName(const char* name)
+std::string CutPlaneLayerName(const char* name)
 {
     if (!name) return std::string();
     return std::string(name, strnlen(name, 511));
@@ -12,16 +12,16 @@ std::string CutName(const char* name)
 
 }  // namespace
 
-TPlaneLayer::TPlaneLayer(const char* Lname) : nome(CutName(Lname)) {}
+TPlaneLayer::TPlaneLayer(const char* Lname) : nome(CutPlaneLayerName(Lname)) {}
 
 void TPlaneLayer::Set(const char* LayerName, int matID, unsigned int NPlanes)
 {
-    nome = CutName(LayerName);
+    nome = CutPlaneLayerName(LayerName);
     MatID = matID;
     NumPlanes = NPlanes;
 }
 
 void TPlaneLayer::SetLayerName(const char* LayerName)
 {
-    nome = CutName(LayerName);
+    nome = CutPlaneLayerName(LayerName);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-std::string CutName(const char* name)
+std::string CutReceiverLayerName(const char* name)
 {
     if (!name) return std::string();
     return std::string(name, strnlen(name, 511));
@@ -20,7 +20,7 @@ TReceiverLayer::TReceiverLayer(const TReceiverLayer* recl)
 }
 
 TReceiverLayer::TReceiverLayer(const char* name, TDirectivity* pattern)
-    : layername(CutName(name)), directivity(pattern)
+    : layername(CutReceiverLayerName(name)), directivity(pattern)
 {
 }
 
@@ -37,5 +37,5 @@ const char* TReceiverLayer::GetDirPatternName() const
 
 void TReceiverLayer::SetLayerName(const char* LayerName)
 {
-    layername = CutName(LayerName);
+    layername = CutReceiverLayerName(LayerName);
 }

@@ -16,7 +16,7 @@
 namespace {
 
 // printf("%1.<decimals>f") in the "C" locale, whatever the process locale is.
-std::string Fixed(double value, int decimals)
+std::string FixedText(double value, int decimals)
 {
     char buf[512];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
@@ -519,15 +519,15 @@ void TRoomModel::SaveSetup(const char* FileName)
     if (!fid) return;
     std::string text;
     text += "<ENVIRONMENT>\n";
-    text += "TEMPERATURE = " + Fixed(Temperature, 1) + "\n";
-    text += "PRESSURE = " + Fixed(Pressure, 2) + "\n";
-    text += "HUMIDITY = " + Fixed(Humidity, 1) + "\n";
+    text += "TEMPERATURE = " + FixedText(Temperature, 1) + "\n";
+    text += "PRESSURE = " + FixedText(Pressure, 2) + "\n";
+    text += "HUMIDITY = " + FixedText(Humidity, 1) + "\n";
     text += "</ENVIRONMENT>\n";
     text += "\n";
     text += "<SIMULATION>\n";
-    text += "MAX_TIME = " + Fixed(GetMaxTime(), 2) + "\n";
-    text += "STOP_DECAY = " + Fixed(StopDecay, 0) + "\n";
-    text += "SAMPLE_RATE = " + Fixed(FSample, 0) + "\n";
+    text += "MAX_TIME = " + FixedText(GetMaxTime(), 2) + "\n";
+    text += "STOP_DECAY = " + FixedText(StopDecay, 0) + "\n";
+    text += "SAMPLE_RATE = " + FixedText(FSample, 0) + "\n";
     text += "MAX_RAYTRAC_REF = " + std::to_string(MaxRayTracReflections) + "\n";
     text += "SAVE_LATE_RAYS = " + std::to_string(static_cast<int>(SaveLateRaysFlag)) + "\n";
     text += "DIFFUSE_PROCESSING = " + std::to_string(static_cast<int>(DiffuseProcessing)) + "\n";

@@ -9,7 +9,7 @@
 
 namespace {
 
-std::string CutName(const char* name)
+std::string CutSourceLayerName(const char* name)
 {
     if (!name) return std::string();
     return std::string(name, strnlen(name, 511));
@@ -38,20 +38,20 @@ TSourceLayer::TSourceLayer(const TSourceLayer* srcl)
 }
 
 TSourceLayer::TSourceLayer(const char* name, TDirectivity* pattern, const float* spect, unsigned int NBands)
-    : layername(CutName(name)), mem_created(true), directivity(pattern), NumBands(NBands),
+    : layername(CutSourceLayerName(name)), mem_created(true), directivity(pattern), NumBands(NBands),
       spectrum(spect, spect + NBands)
 {
 }
 
 TSourceLayer::TSourceLayer(const char* name, TDirectivity* pattern, unsigned int NBands)
-    : layername(CutName(name)), mem_created(true), directivity(pattern), NumBands(NBands),
+    : layername(CutSourceLayerName(name)), mem_created(true), directivity(pattern), NumBands(NBands),
       spectrum(NBands, 1.0f)
 {
 }
 
 unsigned int TSourceLayer::SetDefaults(const char* name)
 {
-    layername = CutName(name);
+    layername = CutSourceLayerName(name);
     directivity = nullptr;
     spectrum.assign(NumBands, 1.0f);
     return NumBands;
@@ -78,5 +78,5 @@ const char* TSourceLayer::GetDirPatternName() const
 
 void TSourceLayer::SetLayerName(const char* LayerName)
 {
-    layername = CutName(LayerName);
+    layername = CutSourceLayerName(LayerName);
 }

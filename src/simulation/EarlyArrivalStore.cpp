@@ -13,7 +13,7 @@
 
 namespace {
 
-bool IsBlank(char c)
+bool IsFieldBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -22,9 +22,9 @@ bool IsBlank(char c)
 std::string_view NextField(std::string_view& rest)
 {
     std::size_t i = 0;
-    while (i < rest.size() && IsBlank(rest[i])) ++i;
+    while (i < rest.size() && IsFieldBlank(rest[i])) ++i;
     std::size_t j = i;
-    while (j < rest.size() && !IsBlank(rest[j])) ++j;
+    while (j < rest.size() && !IsFieldBlank(rest[j])) ++j;
     const std::string_view field = rest.substr(i, j - i);
     rest.remove_prefix(j);
     return field;

@@ -36,7 +36,7 @@ namespace {
     ShowErrorAndThrowExit(1, msg);
 }
 
-std::string PairName(const char* format, unsigned S, unsigned R)
+std::string PairFileName(const char* format, unsigned S, unsigned R)
 {
     char name[64];
     std::snprintf(name, sizeof name, format, S + 1, R + 1);
@@ -163,7 +163,7 @@ void CheckRoomCanRun(TRoom& room, bool synthesises)
         for (unsigned R = 0; R < room.NumReceivers; ++R)
             for (const char* format : {"S%.3d-R%.3d.txt", "PARAMS-S%.3d-R%.3d.txt", "RAYS-S%.3d-R%.3d.txt",
                                        "RAYS-S%.3d-R%.3d-EARLY.txt", "HITS-S%.3d-R%.3d.txt", "HITS-S%.3d-R%.3d-EARLY.txt"})
-                written.push_back(PairName(format, S, R));
+                written.push_back(PairFileName(format, S, R));
     for (const std::string& name : written)
         if (name == room.ProjectName)
             Refuse(utilFormat("The project file %s has the name of a result file that a run writes.\nPlease rename "
@@ -218,7 +218,7 @@ void CheckStoredRayFiles(TRoom& room)
     std::string line;
     for (unsigned S = 0; S < room.NumSources; ++S)
         for (unsigned R = 0; R < room.NumReceivers; ++R) {
-            const std::string path = room.ProjectFile(PairName("RAYS-S%.3d-R%.3d.txt", S, R));
+            const std::string path = room.ProjectFile(PairFileName("RAYS-S%.3d-R%.3d.txt", S, R));
             const std::string fault = StoredFileFault(path);
             if (!fault.empty()) Refuse(utilFormat("Ray file %s %s.\nNo results were changed.\n", path.c_str(), fault.c_str()));
             File f(std::fopen(path.c_str(), "rb"));
@@ -247,7 +247,7 @@ void CheckStoredResponses(TRoom& room)
     for (unsigned S = 0; S < room.NumSources; ++S)
         for (unsigned R = 0; R < room.NumReceivers; ++R) {
             TResult& pair = *room.spcresult[R][S];
-            const std::string path = room.ProjectFile(PairName("S%.3d-R%.3d.txt", S, R));
+            const std::string path = room.ProjectFile(PairFileName("S%.3d-R%.3d.txt", S, R));
             const std::string fault = StoredFileFault(path);
             if (!fault.empty())
                 Refuse(utilFormat("Response file %s %s.\nNo results were changed.\n", path.c_str(), fault.c_str()));
@@ -275,7 +275,7 @@ void CheckStoredResponses(TRoom& room)
                                   "changed.\n",
                                   path.c_str(), got, wanted));
 
-            const std::string params = room.ProjectFile(PairName("PARAMS-S%.3d-R%.3d.txt", S, R));
+            const std::string params = room.ProjectFile(PairFileName("PARAMS-S%.3d-R%.3d.txt", S, R));
             std::string kept;
             double distance = 0.0;
             int rays = 0;

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr float kNoLoss[MAX_NUMBANDS + 1] = {};
-constexpr double kFar = 1.7976931348623158e307;
+constexpr float kSceneNoLoss[MAX_NUMBANDS + 1] = {};
+constexpr double kSceneFar = 1.7976931348623158e307;
 
 // Slack of the pruning tests: far above the rounding of the distances compared.
 inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
@@ -28,7 +28,7 @@ constexpr double kTie2 = 1.0 + 3e-12;
 // The small-room candidates: for every plane (columns nx, ny, nz, ox, oy, oz, zero beyond n)
 // the intersection terms, lane for lane the arithmetic of the scalar search: the squared
 // distance cd (its root is the distance) and the point (cx, cy, cz), and a bit per plane whose
-// step is positive, whose point lies ahead and within kFar. Two planes per step.
+// step is positive, whose point lies ahead and within kSceneFar. Two planes per step.
 __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* const cols[6], unsigned n, int skip,
                                                               const TPoint3D& p, const TVector& v, const TVector& vn,
                                                               const TPoint3D& P1, double* ck, double* cd, double* cx,
@@ -63,7 +63,7 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
         const __m128d rx = _mm_sub_pd(x, px), ry = _mm_sub_pd(y, py), rz = _mm_sub_pd(z, pz);
         const __m128d dot = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, vx), _mm_mul_pd(ry, vy)), _mm_mul_pd(rz, vz));
         ok = _mm_and_pd(ok, _mm_cmpgt_pd(dot, zero));
-        // The squared distance: its root stays below kFar exactly while it is finite.
+        // The squared distance: its root stays below kSceneFar exactly while it is finite.
         const __m128d dk = _mm_add_pd(_mm_add_pd(_mm_mul_pd(rx, rx), _mm_mul_pd(ry, ry)), _mm_mul_pd(rz, rz));
         ok = _mm_and_pd(ok, _mm_cmplt_pd(dk, inf));
         ok = _mm_and_pd(ok, _mm_cmpneq_pd(lane, skipped));
@@ -172,8 +172,8 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
             pairs_.push_back(tp);
         }
         // Material bands as the reflection looks them up; anything missing reflects without loss.
-        pl.abs = kNoLoss;
-        pl.dif = kNoLoss;
+        pl.abs = kSceneNoLoss;
+        pl.dif = kSceneNoLoss;
         if (src.LayerID >= 0 && static_cast<unsigned>(src.LayerID) < room.planeLayer.size()) {
             pl.layer = src.LayerID;
             const int mat = room.planeLayer[static_cast<std::size_t>(src.LayerID)].MatID;
@@ -514,14 +514,14 @@ bool TRayScene::NearEdge(unsigned P, const TPoint3D& X) const
 int TRayScene::Watertight(const RayCopy& r, int found, TPoint3D& X, double& dist) const
 {
     const unsigned n = static_cast<unsigned>(planes_.size());
-    const double limit = found >= 0 ? dist - edgeGap_ : kFar;
+    const double limit = found >= 0 ? dist - edgeGap_ : kSceneFar;
     int best = -1;
     double bestDist = limit;
     TPoint3D q;
     double d = 0.0;
     for (unsigned P = 0; P < n; ++P) {
         if (static_cast<int>(P) == r.skip) continue;
-        if (CandidateOf(planes_[P].normal, planes_[P].vertex0, r.p, r.v, r.vn, r.P1, kFar, q, d) && d < bestDist &&
+        if (CandidateOf(planes_[P].normal, planes_[P].vertex0, r.p, r.v, r.vn, r.P1, kSceneFar, q, d) && d < bestDist &&
             NearEdge(P, q)) {
             best = static_cast<int>(P);
             bestDist = d;
@@ -575,7 +575,7 @@ int TRayScene::Corner(const RayCopy& r, int W, TPoint3D& X, double& dist) const
     for (unsigned P = 0; P < planes_.size() && nc + 1 < kMaxCorner; ++P) {
         if (static_cast<int>(P) == r.skip || static_cast<int>(P) == W) continue;
         const Plane& pl = planes_[P];
-        if (!CandidateOf(pl.normal, pl.vertex0, r.p, r.v, r.vn, r.P1, kFar, q, d) ||
+        if (!CandidateOf(pl.normal, pl.vertex0, r.p, r.v, r.vn, r.P1, kSceneFar, q, d) ||
             !(d <= std::max(dist * kTie, tieNear_)))
             continue;
         const bool edge = NearEdge(P, q);
@@ -646,14 +646,14 @@ __attribute__((target("avx"))) int TRayScene::NearestFewWide(const TPoint3D& p, 
 int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int skip, TPoint3D& X, double& dist,
                           TRaySceneStack& stack) const
 {
-    double best = kFar;
+    double best = kSceneFar;
     int bestIdx = -1;
     TPoint3D q;
     double d = 0.0;
     const unsigned n = static_cast<unsigned>(planes_.size());
     const WideRayIn ray{p, v, vn, P1, skip};
-    double missed = kFar;  // the nearest candidate that failed near an edge
-    double other = kFar;   // the nearest other candidate at or beyond the best
+    double missed = kSceneFar;  // the nearest candidate that failed near an edge
+    double other = kSceneFar;   // the nearest other candidate at or beyond the best
     auto keep = [&](unsigned P, double dP, const TPoint3D& XP) {
         other = std::min(other, best);
         best = dP;

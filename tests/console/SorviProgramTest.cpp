@@ -410,7 +410,7 @@ TEST(SorviViewer, KeysFirstFrameAndConvertedDrawing)
 using Snapshot = std::map<std::string, std::string>;
 
 // Every file under the folder (relative name -> bytes), without the captured outputs.
-Snapshot Take(const fs::path& folder)
+Snapshot TakeFolder(const fs::path& folder)
 {
     Snapshot s;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {
@@ -530,12 +530,12 @@ TEST(SorviBadInput, RefusedWithAMessageAndNothingOnDiskChanged)
         ScratchDir dir(std::string("bad-") + std::to_string(&c - cases.data()));
         fs::copy(good, dir.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         c.damage(dir.path());
-        const Snapshot before = Take(dir.path());
+        const Snapshot before = TakeFolder(dir.path());
         const RunResult r = RunSorvi(dir.path(), c.args);
         EXPECT_EQ(r.status, 1) << r.out << r.err.substr(0, 2000);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 2000);
         EXPECT_LT(r.err.size(), 2048u) << "messages are cut at 511 characters";
-        const Snapshot after = Take(dir.path());
+        const Snapshot after = TakeFolder(dir.path());
         for (const auto& [name, bytes] : before) {
             if (name == "SIM-INFO.txt") continue;  // the report of the project just read
             const auto it = after.find(name);
@@ -578,10 +578,10 @@ TEST(SorviBadInput, ProjectFileSurvivesItsRunAndAuralizingKeepsTheResults)
 
     ScratchDir dir("auralize-again");
     fs::copy(GoodRun(), dir.path(), fs::copy_options::recursive);
-    const Snapshot before = Take(dir.path() / "proj");
+    const Snapshot before = TakeFolder(dir.path() / "proj");
     const RunResult r = RunSorvi(dir.path(), {"-auralize", "proj/box.txt"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    const Snapshot after = Take(dir.path() / "proj");
+    const Snapshot after = TakeFolder(dir.path() / "proj");
     for (const char* f : {"PARAMS-S001-R001.txt", "S001-R001.txt", "RAYS-S001-R001.txt"})
         EXPECT_EQ(after.at(f), before.at(f)) << f;
     EXPECT_EQ(after.at("PARAMS-S001-R001.txt").find("-inf"), std::string::npos);

@@ -17,7 +17,7 @@ using namespace dafftest;
 
 namespace {
 
-std::unique_ptr<DAFFReader> load(const DaffTestWriter& w)
+std::unique_ptr<DAFFReader> loadLookup(const DaffTestWriter& w)
 {
     std::unique_ptr<DAFFReader> r(DAFFReader::create());
     const auto b = w.bytes();
@@ -108,7 +108,7 @@ TEST(DaffLookup, NearestNeighbourTable)
         {"wrap", DAFF_DATA_VIEW, 250, 90, 10 + 0, true},       // outside, nearer to 300
     };
     for (const auto& c : cases) {
-        auto r = load(gridByName(c.grid));
+        auto r = loadLookup(gridByName(c.grid));
         int rec = -7;
         bool oob = !c.outOfBounds;
         r->getContent()->getNearestNeighbour(c.view, c.a1, c.a2, rec, oob);
@@ -122,7 +122,7 @@ TEST(DaffLookup, NearestNeighbourTable)
 
 TEST(DaffLookup, NearestRecordLiesWithinHalfACellEverywhere)
 {
-    auto r = load(fullSphere5Deg());
+    auto r = loadLookup(fullSphere5Deg());
     auto* c = r->getContent();
     const double halfDiagonal = 5.0 * std::sqrt(0.5) + 1e-3;
     for (double el = -90; el <= 90; el += 3.7) {
@@ -142,7 +142,7 @@ TEST(DaffLookup, OrientationFromTheFileTurnsTheLookup)
 {
     DaffTestWriter w = fullSphere5Deg();
     w.main.yaw = 90;
-    auto r = load(w);
+    auto r = loadLookup(w);
     auto* c = r->getContent();
     DAFFOrientationYPR o;
     r->getProperties()->getDefaultOrientation(o);
@@ -163,7 +163,7 @@ TEST(DaffLookup, OrientationFromTheFileTurnsTheLookup)
     // Pitch raises the front direction in the data view.
     w.main.yaw = 0;
     w.main.pitch = 20;
-    auto rp = load(w);
+    auto rp = loadLookup(w);
     float alpha = 0, beta = 0;
     rp->getContent()->transformAnglesO2D(0, 0, alpha, beta);
     EXPECT_NEAR(alpha, 0.0f, 1e-4);
@@ -230,7 +230,7 @@ TEST(DaffLookup, NormalizeDirectionTable)
 
 TEST(DaffLookup, CellsAndRecordDirections)
 {
-    auto r = load(fullSphere5Deg());
+    auto r = loadLookup(fullSphere5Deg());
     auto* c = r->getContent();
     DAFFQuad q;
     c->getCell(DAFF_DATA_VIEW, 12, 93, q);
@@ -240,7 +240,7 @@ TEST(DaffLookup, CellsAndRecordDirections)
     EXPECT_EQ(q.iIndex4, 1228);  // (15, 90)
 
     // A closed ring: the cell across 360 wraps to alpha 0; the south pole is one record.
-    auto closed = load(grid(72, 0, 360, 37, 0, 180));
+    auto closed = loadLookup(grid(72, 0, 360, 37, 0, 180));
     closed->getContent()->getCell(DAFF_DATA_VIEW, 357, 90, q);
     EXPECT_EQ(q.iIndex1, 1296);
     EXPECT_EQ(q.iIndex2, 1368);
@@ -272,7 +272,7 @@ TEST(DaffLookup, CellsAndRecordDirections)
     EXPECT_EQ(c->getRecordCoords(2522, DAFF_DATA_VIEW, a1, a2), -1);
 
     // A grid that does not start at the south pole.
-    auto band = load(grid(3, 20, 180, 3, 10, 150));
+    auto band = loadLookup(grid(3, 20, 180, 3, 10, 150));
     ASSERT_EQ(band->getContent()->getRecordCoords(0, DAFF_DATA_VIEW, a1, a2), 0);
     EXPECT_FLOAT_EQ(a1, 20.0f);
     EXPECT_FLOAT_EQ(a2, 10.0f);

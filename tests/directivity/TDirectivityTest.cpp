@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr unsigned kBands = 9;
+constexpr unsigned kPatternBands = 9;
 constexpr int kAllBands = -1;
 
 struct PatternCase {
@@ -70,12 +70,12 @@ TEST_P(BuiltInPatterns, MagnitudePerBand)
 {
     const PatternCase& c = GetParam();
     testing::internal::CaptureStdout();
-    TDirectivity dir(c.pattern, kBands);
+    TDirectivity dir(c.pattern, kPatternBands);
     testing::internal::GetCapturedStdout();
 
-    std::vector<float> mags(kBands, -7.0f);
+    std::vector<float> mags(kPatternBands, -7.0f);
     dir.GetMagnitudes(c.azim, c.elev, 0, mags.data());
-    for (unsigned b = 0; b < kBands; b++) {
+    for (unsigned b = 0; b < kPatternBands; b++) {
         if (c.band != kAllBands && static_cast<int>(b) != c.band) continue;
         EXPECT_NEAR(mags[b], c.expected, 2e-5) << c.pattern << " az " << c.azim << " el " << c.elev
                                                << " band " << b;
@@ -100,7 +100,7 @@ TEST(BuiltInPattern, NamesSelectTypesAndFixedProperties)
     for (const auto& n : names) {
         ErrorCapture cap;
         testing::internal::CaptureStdout();
-        TDirectivity dir(n.name, kBands);
+        TDirectivity dir(n.name, kPatternBands);
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(out, std::string("Directivity Type (INTERNAL ") + n.name + "): DAFF_MAGNITUDE_SPECTRUM\n");
         EXPECT_TRUE(cap.messages.empty());
@@ -114,7 +114,7 @@ TEST(BuiltInPattern, NamesSelectTypesAndFixedProperties)
         EXPECT_EQ(dir.GetDelay(123, 45, 0), 0u);
         EXPECT_EQ(dir.GetEnergy(-80, 10, 0), 1.0f);
         EXPECT_EQ(dir.GetMaxEnergy(), 1.0f);
-        for (int b = 0; b < static_cast<int>(kBands); b++)
+        for (int b = 0; b < static_cast<int>(kPatternBands); b++)
             EXPECT_EQ(dir.getFreq(b), static_cast<float>(62.5 * std::pow(2.0, b)));
     }
 }
@@ -125,7 +125,7 @@ TEST(BuiltInPattern, UnknownNameBecomesOmniWithMessage)
         ErrorCapture cap;
         std::string writable = name;
         testing::internal::CaptureStdout();
-        TDirectivity dir(writable, kBands);
+        TDirectivity dir(writable, kPatternBands);
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "Directivity Type (INTERNAL OMNI): DAFF_MAGNITUDE_SPECTRUM\n");
         ASSERT_EQ(cap.messages.size(), 1u) << name;
@@ -134,9 +134,9 @@ TEST(BuiltInPattern, UnknownNameBecomesOmniWithMessage)
         EXPECT_EQ(writable, "OMNI");
         EXPECT_STREQ(dir.GetPatternName(), "OMNI");
         EXPECT_EQ(dir.PatternType, DIRECTIVITY_OMNI);
-        std::vector<float> mags(kBands);
+        std::vector<float> mags(kPatternBands);
         dir.GetMagnitudes(180, 0, 0, mags.data());
-        EXPECT_EQ(mags, std::vector<float>(kBands, 1.0f));
+        EXPECT_EQ(mags, std::vector<float>(kPatternBands, 1.0f));
     }
 }
 
@@ -158,7 +158,7 @@ TEST_F(InScratchDir, DirectoryNamedLikeAPatternIsNotAFile)
     std::filesystem::create_directory("CARDIOID");
     ErrorCapture cap;
     testing::internal::CaptureStdout();
-    TDirectivity dir("CARDIOID", kBands);
+    TDirectivity dir("CARDIOID", kPatternBands);
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(cap.messages.empty());
     EXPECT_EQ(dir.PatternType, DIRECTIVITY_CARDIOID);
@@ -167,7 +167,7 @@ TEST_F(InScratchDir, DirectoryNamedLikeAPatternIsNotAFile)
 TEST(BuiltInPattern, ImpulseResponseOfMagnitudePatternEndsProcess)
 {
     testing::internal::CaptureStdout();
-    TDirectivity dir("CARDIOID", kBands);
+    TDirectivity dir("CARDIOID", kPatternBands);
     testing::internal::GetCapturedStdout();
     float ir[4] = {};
     testing::internal::CaptureStdout();
@@ -195,7 +195,7 @@ TEST(BuiltInPattern, EmptyPatternIsNeutral)
 TEST_F(InScratchDir, ScansOverTheTwoDegreeGrid)
 {
     testing::internal::CaptureStdout();
-    TDirectivity dir("CARDIOID", kBands);
+    TDirectivity dir("CARDIOID", kPatternBands);
     testing::internal::GetCapturedStdout();
 
     const TDirection d = dir.GetMaxEnergyDirection();
@@ -218,10 +218,10 @@ TEST_F(InScratchDir, ScansOverTheTwoDegreeGrid)
 TEST(BuiltInPattern, MoveKeepsThePattern)
 {
     testing::internal::CaptureStdout();
-    TDirectivity a("HYPERCARD", kBands);
+    TDirectivity a("HYPERCARD", kPatternBands);
     TDirectivity b(std::move(a));
     testing::internal::GetCapturedStdout();
-    std::vector<float> mags(kBands);
+    std::vector<float> mags(kPatternBands);
     b.GetMagnitudes(180, 0, 0, mags.data());
     EXPECT_FLOAT_EQ(mags[3], 0.5f);
     EXPECT_STREQ(b.GetPatternName(), "HYPERCARD");

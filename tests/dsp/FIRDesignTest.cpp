@@ -13,12 +13,12 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
+const double kPiFIR = 3.14159265358979323846;
 
 double ResponseDb(const std::vector<float>& h, double f, double fs)
 {
     std::complex<double> s = 0.0;
-    for (size_t n = 0; n < h.size(); n++) s += double(h[n]) * std::polar(1.0, -2.0 * kPi * f / fs * n);
+    for (size_t n = 0; n < h.size(); n++) s += double(h[n]) * std::polar(1.0, -2.0 * kPiFIR * f / fs * n);
     return 20.0 * std::log10(std::abs(s));
 }
 
@@ -220,8 +220,8 @@ TEST(FIRDesign, FilterCompensatesTheDelayOfSymmetricFilters)
     // A 1 kHz band filter keeps a 1 kHz sine in place and removes a 4 kHz one.
     std::vector<float> s1(8000), s4(8000);
     for (int n = 0; n < 8000; n++) {
-        s1[n] = static_cast<float>(std::sin(2 * kPi * 1000.0 * n / 44100.0));
-        s4[n] = static_cast<float>(std::sin(2 * kPi * 4000.0 * n / 44100.0));
+        s1[n] = static_cast<float>(std::sin(2 * kPiFIR * 1000.0 * n / 44100.0));
+        s4[n] = static_cast<float>(std::sin(2 * kPiFIR * 4000.0 * n / 44100.0));
     }
     std::vector<float> y1 = s1, y4 = s4;
     OctaveBandFilter(y1.data(), 8000, 1000.0f / 22050.0f, 2047);

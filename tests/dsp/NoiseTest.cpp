@@ -22,7 +22,7 @@ struct FixedSeed {
     ~FixedSeed() { NoiseUseClockSeed(); }
 };
 
-std::string ReadAll(const std::filesystem::path& p) { return ReadFile(p); }
+std::string ReadNoiseFile(const std::filesystem::path& p) { return ReadFile(p); }
 
 }  // namespace
 
@@ -200,8 +200,8 @@ TEST(SaveArrays, OneValuePerLineAndAReportedFailure)
     const int i[] = {0, -12, 2147483647};
     ASSERT_TRUE(utilSaveFloat((dir / "f.txt").string(), f, 4));
     ASSERT_TRUE(utilSaveInt((dir / "i.txt").string(), i, 3));
-    EXPECT_EQ(ReadAll(dir / "f.txt"), "0.5\n1e+06\n-3\n0.333333\n");
-    EXPECT_EQ(ReadAll(dir / "i.txt"), "0\n-12\n2147483647\n");
+    EXPECT_EQ(ReadNoiseFile(dir / "f.txt"), "0.5\n1e+06\n-3\n0.333333\n");
+    EXPECT_EQ(ReadNoiseFile(dir / "i.txt"), "0\n-12\n2147483647\n");
 
     ErrorCapture cap;
     EXPECT_FALSE(utilSaveFloat((dir / "missing" / "f.txt").string(), f, 4));

@@ -15,7 +15,7 @@
 
 namespace {
 
-std::vector<TComplex> RandomSignal(std::size_t n, unsigned seed)
+std::vector<TComplex> RandomComplexSignal(std::size_t n, unsigned seed)
 {
     std::mt19937 gen(seed);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
@@ -108,7 +108,7 @@ TEST(TransformFFT, RoundTripEverySizeUpTo2Pow20)
 {
     for (int p = 0; p <= 20; ++p) {
         const int n = 1 << p;
-        const auto x = RandomSignal(n, 100 + p);
+        const auto x = RandomComplexSignal(n, 100 + p);
         auto y = x;
         TransformFFT(n, 0, 1.0, y.data());
         TransformFFT(n, 1, 1.0, y.data());
@@ -127,7 +127,7 @@ TEST(TransformFFT, AgreesWithDirectTransform)
     const Case cases[] = {{1, 0, 1.0},  {1, 1, 44100.0}, {2, 0, 1.0},    {4, 1, 1.0},      {8, 0, 48000.0},
                           {16, 1, 1.0}, {64, 0, 1.0},    {256, 1, 22050.0}, {1024, 0, 44100.0}, {4096, 1, 1.0}};
     for (const auto& c : cases) {
-        const auto x = RandomSignal(c.n, c.n * 7 + c.mode);
+        const auto x = RandomComplexSignal(c.n, c.n * 7 + c.mode);
         const auto expect = ReferenceDFT(x, c.mode != 0, c.fs);
         auto y = x;
         TransformFFT(c.n, c.mode, c.fs, y.data());
@@ -164,7 +164,7 @@ TEST(TransformFFT, BlockedOrderMatchesPlainStagesBitForBit)
     // Sizes around the bit-reversal and cache-block thresholds.
     for (int p : {3, 12, 13, 14, 15, 17}) {
         const std::size_t n = std::size_t(1) << p;
-        const auto x = RandomSignal(n, p);
+        const auto x = RandomComplexSignal(n, p);
         for (int mode : {0, 1}) {
             auto y = x;
             TransformFFT(static_cast<int>(n), mode, 1.0, y.data());
@@ -191,7 +191,7 @@ TEST(TransformTwiddle, CacheIsMadeOnceAndRebuiltAfterFreeingAll)
     TransformDestroyAllTwiddles();
     for (int q = 0; q <= TRANSFORM_MAX_POWER; ++q) EXPECT_EQ(Used_Twiddles[q].load(), 0) << q;
 
-    std::vector<TComplex> x = RandomSignal(1 << p, 1);
+    std::vector<TComplex> x = RandomComplexSignal(1 << p, 1);
     TransformFFT(1 << p, 0, 1.0, x.data());
     EXPECT_EQ(Used_Twiddles[p].load(), 1);
     twiddle_st* first = twiddle[p].load();
@@ -225,7 +225,7 @@ TEST(TransformTwiddle, CacheIsMadeOnceAndRebuiltAfterFreeingAll)
 TEST(TransformTwiddle, ThreadsCreatingTheSameSizeAtOnceGetOneTable)
 {
     const int p = 15, n = 1 << p;
-    const auto x = RandomSignal(n, 3);
+    const auto x = RandomComplexSignal(n, 3);
     const auto expect = PlainFFT(x, false);
     for (int round = 0; round < 4; ++round) {
         TransformTwiddleDestroy(p);
@@ -250,7 +250,7 @@ TEST(TransformDFT, DirectTransformWithTheCachedFactorsMatchesTheFFT)
     for (int mode : {0, 1}) {
         std::vector<TComplex> w(n);
         TransformCalcTwiddle(w.data(), n, mode);
-        const auto x = RandomSignal(n, 11 + mode);
+        const auto x = RandomComplexSignal(n, 11 + mode);
         auto direct = x, fast = x;
         TransformDFT(n, mode, 2.0, direct.data(), w.data());
         TransformFFT(n, mode, 2.0, fast.data());

@@ -62,7 +62,7 @@ TEST(Point3D, ExtentsOfPointLists)
     EXPECT_EQ(utilGetMin(pts, 2), TPoint3D(1, 2, 0));
     const double inf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(utilGetMax(pts, 0), TPoint3D(-inf, -inf, 0));
-    EXPECT_EQ(utilGetMin(nullptr, 0), TPoint3D(inf, inf, 0));
+    EXPECT_EQ(utilGetMin(static_cast<const TPoint3D*>(nullptr), 0), TPoint3D(inf, inf, 0));
 }
 
 TEST(Point3D, RoundsHalvesUpwards)

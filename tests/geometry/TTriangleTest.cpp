@@ -18,7 +18,7 @@ void PrintTo(const TTriangle& t, std::ostream* os)
 
 namespace {
 
-constexpr double kPi = 3.1415926535897931;
+constexpr double kPiTriangle = 3.1415926535897931;
 
 void ExpectPoint(TPoint3D p, TPoint3D q, double tol = 1e-12)
 {
@@ -97,13 +97,13 @@ TEST(GeoMath, VolumesAndSolidAngles)
     const TPoint3D x(1, 0, 0), y(0, 1, 0), z(0, 0, 1), o;
     EXPECT_EQ(signedVolumeOfTriangle(x, y, z), 1.0f / 6.0f);
     EXPECT_EQ(signedVolumeOfTriangle(y, x, z), -1.0f / 6.0f);
-    EXPECT_NEAR(SolidAngle(o, x, y, z), kPi / 2, 1e-6);
-    EXPECT_NEAR(SolidAngle(o, TTriangle(x, y, z)), kPi / 2, 1e-6);
+    EXPECT_NEAR(SolidAngle(o, x, y, z), kPiTriangle / 2, 1e-6);
+    EXPECT_NEAR(SolidAngle(o, TTriangle(x, y, z)), kPiTriangle / 2, 1e-6);
 
     const TPoint3D corners[] = {x, y, z, o};
     const TTetraedro t(corners);
     EXPECT_NEAR(t.Volume(), 1.0 / 6, 1e-15);
-    EXPECT_NEAR(t.solidAngle(), kPi / 2, 1e-12);
+    EXPECT_NEAR(t.solidAngle(), kPiTriangle / 2, 1e-12);
     const TTetraedro far({0, 0, 10}, TTriangle({-1, -1, 0}, {1, -1, 0}, {0, 1, 0}));
     EXPECT_NEAR(far.Volume(), 2 * 10 / 3.0, 1e-12);
     EXPECT_NEAR(far.solidAngle(), SolidAngle({0, 0, 10}, {-1, -1, 0}, {1, -1, 0}, {0, 1, 0}),

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kFixtures = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf";
+const fs::path kDxfFixtures = fs::path(SORVI_SOURCE_DIR) / "tests" / "room" / "dxf";
 
 // Completes the converted file with the default settings and material and reads it like the
 // console does.
@@ -54,7 +54,7 @@ TEST(ConvertedFixture, LoadsEveryElement)
     const std::string project = (dir / "room.txt").string();
     ErrorCapture cap;
     ::testing::internal::CaptureStdout();
-    ASSERT_TRUE(ConvertDXF_RoomFile((kFixtures / "room.dxf").c_str(), project.c_str(), 1, 1, 1, 1));
+    ASSERT_TRUE(ConvertDXF_RoomFile((kDxfFixtures / "room.dxf").c_str(), project.c_str(), 1, 1, 1, 1));
     TRoomModel room;
     Load(room, project);
     ::testing::internal::GetCapturedStdout();

@@ -18,9 +18,9 @@
 namespace {
 
 // A room whose destructor listing stays out of the test output.
-struct QuietRoom {
-    QuietRoom() : room(new TRoomModel) {}
-    ~QuietRoom()
+struct QuietTRoom {
+    QuietTRoom() : room(new TRoomModel) {}
+    ~QuietTRoom()
     {
         testing::internal::CaptureStdout();
         delete room;
@@ -73,7 +73,7 @@ std::vector<int> PlaneLayers(TRoomModel& room)
 
 TEST(RoomCollections, PlaneLayerDeletionCountsPlanesByTheirLayer)
 {
-    QuietRoom room;
+    QuietTRoom room;
     for (const char* name : {"L1", "L2", "L3"}) room->AddPlaneLayer(TPlaneLayer(name));
     for (int layer : {1, 2, 2}) {
         TPlane p = Square(layer, layer);
@@ -104,7 +104,7 @@ TEST(RoomCollections, PlaneLayerDeletionCountsPlanesByTheirLayer)
 
 TEST(RoomCollections, MaterialDeletionRefusedWhileALayerUsesIt)
 {
-    QuietRoom room;
+    QuietTRoom room;
     for (const char* name : {"M1", "M2", "M3"}) {
         TMaterial m(9);
         m.SetName(name);
@@ -133,7 +133,7 @@ TEST(RoomCollections, MaterialDeletionRefusedWhileALayerUsesIt)
 
 TEST(RoomCollections, SourceAndReceiverLayerDeletionRenumbers)
 {
-    QuietRoom room;
+    QuietTRoom room;
     for (const char* name : {"S1", "S2", "S3"}) room->AddSourceLayer(name);
     for (const char* name : {"R1", "R2", "R3"}) room->AddReceiverLayer(name);
     for (int layer : {2, 0, 2}) {
@@ -163,7 +163,7 @@ TEST(RoomCollections, SourceAndReceiverLayerDeletionRenumbers)
 
 TEST(RoomCollections, SourceWithoutLayerGetsANewLayerAndNumbersFollowTheIndex)
 {
-    QuietRoom room;
+    QuietTRoom room;
     TSource s = Source(0);
     room->AddSource(&s);
     EXPECT_EQ(s.LayerID, 0);  // the caller's object too
@@ -203,7 +203,7 @@ TEST(RoomCollections, SourceWithoutLayerGetsANewLayerAndNumbersFollowTheIndex)
 
 TEST(RoomCollections, DuplicateNames)
 {
-    QuietRoom room;
+    QuietTRoom room;
     TMaterial m(9);
     m.SetName("Wood");
     room->AddMaterial(&m);
@@ -243,7 +243,7 @@ TEST(RoomCollections, DuplicateNames)
 
 TEST(RoomCollections, PatternsAreSharedByExactNameAndStayWhereTheyAre)
 {
-    QuietRoom room;
+    QuietTRoom room;
     room->AddSourceLayer("Talker");  // brings OMNI
     TDirectivity* omni = room->sourceLayer[0]->directivity;
     ASSERT_NE(omni, nullptr);
@@ -277,7 +277,7 @@ TEST(RoomCollections, UnknownPatternFallsBackToOmni)
         {{}, "CARD", {"OMNI"}, 0},
     };
     for (const auto& c : cases) {
-        QuietRoom room;
+        QuietTRoom room;
         for (const auto& k : c.known) room->AddDirectivity(k.c_str());
         testing::internal::CaptureStdout();
         EXPECT_EQ(room->GetDirectivityID(c.lookup.c_str()), c.index) << c.lookup;
@@ -288,7 +288,7 @@ TEST(RoomCollections, UnknownPatternFallsBackToOmni)
     }
 
     // Adding a name that is no pattern keeps a single OMNI.
-    QuietRoom room;
+    QuietTRoom room;
     room->AddDirectivity("OMNI");
     ErrorCapture cap;
     room->AddDirectivity("NOSUCHPATTERN");
@@ -298,7 +298,7 @@ TEST(RoomCollections, UnknownPatternFallsBackToOmni)
 
 TEST(RoomCollections, ReceiverLayersBringTheirPatterns)
 {
-    QuietRoom room;
+    QuietTRoom room;
     TDirectivity card("CARDIOID", 9);  // a pattern the room does not own
     TReceiverLayer a("Front", &card);
     TReceiverLayer b("Side", nullptr);
@@ -310,7 +310,7 @@ TEST(RoomCollections, ReceiverLayersBringTheirPatterns)
     EXPECT_EQ(room->receiverLayer[1]->directivity, nullptr);
 
     // The first receiver type of the desktop program brings the five patterns in order.
-    QuietRoom desk;
+    QuietTRoom desk;
     for (const char* name : {"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG"}) desk->AddDirectivity(name);
     desk->AddReceiverLayer("RecType01");
     EXPECT_EQ(PatternNames(*desk), (std::vector<std::string>{"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG"}));
@@ -319,7 +319,7 @@ TEST(RoomCollections, ReceiverLayersBringTheirPatterns)
 
 TEST(RoomCollections, PlanesAreCopiesAndLoseTheirExternalMark)
 {
-    QuietRoom room;
+    QuietTRoom room;
     room->AddPlaneLayer(TPlaneLayer("Floor"));
     room->AddPlaneLayer(TPlaneLayer("Ceiling"));
     TPlane a = Square(0, 0), b = Square(3, 1);
@@ -356,7 +356,7 @@ TEST(RoomCollections, PlanesAreCopiesAndLoseTheirExternalMark)
 
 TEST(RoomCollections, MaterialAssociationErrors)
 {
-    QuietRoom room;
+    QuietTRoom room;
     TMaterial m(9);
     m.SetName("Glass");
     room->AddMaterial(&m);
@@ -384,7 +384,7 @@ TEST(RoomCollections, MaterialAssociationErrors)
 
 TEST(RoomCollections, CreateReplacesAndLiberaMemoriaKeepsPatternsAndReceiverTypes)
 {
-    QuietRoom room;
+    QuietTRoom room;
     TMaterial m1(9), m2(9);
     m1.SetName("A");
     m2.SetName("B");
@@ -426,7 +426,7 @@ TEST(RoomCollections, CreateReplacesAndLiberaMemoriaKeepsPatternsAndReceiverType
 
 TEST(RoomCollections, Listings)
 {
-    QuietRoom room;
+    QuietTRoom room;
     room->AddSourceLayer("Voice");
     room->sourceLayer[0]->spectrum[1] = 0.5f;
     room->AddReceiverLayer("Ear");

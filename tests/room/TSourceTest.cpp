@@ -15,11 +15,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-constexpr unsigned kBands = 9;
+constexpr unsigned kSourceBands = 9;
 
 TSource MakeSource(unsigned rays, const char* sndFile, const std::string& folder = std::string())
 {
-    return TSource(TPoint3D(1, 2, 3), SPL2Power(94.0f), 0, rays, 10.0, 45.0, kBands, sndFile, folder);
+    return TSource(TPoint3D(1, 2, 3), SPL2Power(94.0f), 0, rays, 10.0, 45.0, kSourceBands, sndFile, folder);
 }
 
 TEST(Source, RayCountsFitTheIcosahedronGrid)
@@ -50,7 +50,7 @@ TEST(Source, FewRaysAreRaisedWithANotice)
     EXPECT_EQ(src.ElevRotation, 10.0f);
     EXPECT_EQ(src.AzimRotation, 45.0f);
     EXPECT_EQ(src.LayerID, 0);
-    EXPECT_EQ(src.NumBands, kBands);
+    EXPECT_EQ(src.NumBands, kSourceBands);
     EXPECT_NEAR(src.GetSPL(), 94.0f, 1e-4);
 }
 
@@ -161,7 +161,7 @@ TEST_F(SoundFiles, SetSoundFileRefusesAndKeepsTheOldFile)
 TEST(Source, RoomCopyKeepsStoredRaysAndSharesThePattern)
 {
     testing::internal::CaptureStdout();
-    TDirectivity card("CARDIOID", kBands);
+    TDirectivity card("CARDIOID", kSourceBands);
     testing::internal::GetCapturedStdout();
     auto original = std::make_unique<TSource>(MakeSource(1000, "NONE"));
     original->SetDirectivity(&card);

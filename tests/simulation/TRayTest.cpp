@@ -12,7 +12,7 @@
 
 namespace {
 
-TDirection Dir(float az, float el)
+TDirection RayDir(float az, float el)
 {
     TDirection d;
     d.Set(az, el, 1.0f);
@@ -20,12 +20,12 @@ TDirection Dir(float az, float el)
 }
 
 // A record as the tracer fills it, with the room's nine bands.
-TRay Arrival(unsigned index, float fdist, float az, float el, unsigned refl, float saz, float sel,
-             float energy, int id)
+TRay RayArrival(unsigned index, float fdist, float az, float el, unsigned refl, float saz, float sel, float energy,
+                int id)
 {
     std::vector<float> bands(9, energy);
     TRay r(9);
-    r.Set(index, bands.data(), Dir(az, el), refl, fdist, Dir(saz, sel));
+    r.Set(index, bands.data(), RayDir(az, el), refl, fdist, RayDir(saz, sel));
     r.SetId(id);
     return r;
 }
@@ -48,7 +48,7 @@ TEST(TRay, AzimuthIsBroughtIntoRangeAndLaunchDirectionKept)
     } cases[] = {{-30, 330}, {725, 5}, {360, 0},     {-400, 320}, {0, 0},
                  {359.5f, 359.5f}, {-1e-6f, 0}, {720, 0}, {-720, 0}, {1e9f, 280}};
     for (const auto& c : cases) {
-        TRay r = Arrival(1, 1, c.in, 0, 1, -30, 0, 0, 0);
+        TRay r = RayArrival(1, 1, c.in, 0, 1, -30, 0, 0, 0);
         EXPECT_GE(r.dir.azim, 0.0f) << c.in;
         EXPECT_LT(r.dir.azim, 360.0f) << c.in;
         EXPECT_NEAR(r.dir.azim, c.out, 1e-3) << c.in;
@@ -62,7 +62,7 @@ TEST(TRay, AzimuthIsBroughtIntoRangeAndLaunchDirectionKept)
 
 TEST(TRay, WritesTheRayFileLine)
 {
-    TRay r = Arrival(1234, 0.5f, 90, 0, 2, 10, -5, 0.001f, 7);
+    TRay r = RayArrival(1234, 0.5f, 90, 0, 2, 10, -5, 0.001f, 7);
     std::string line;
     r.AppendLine(line);
     EXPECT_EQ(line,
@@ -82,9 +82,9 @@ TEST(TRay, WritesTheRayFileLine)
 
 TEST(TRay, FileRoundTripGivesEveryLineOnce)
 {
-    TRay written[] = {Arrival(1234, 0.5f, 90, 0, 2, 10, -5, 0.001f, 7),
-                      Arrival(0, 1.0f, 359.9994f, -89.5f, 0, -179.25f, 45.125f, 3.25e-9f, 0),
-                      Arrival(4000000000u, 0.123456f, 12.345f, 67.891f, 17, 0, 0, 1234.5f, 20251)};
+    TRay written[] = {RayArrival(1234, 0.5f, 90, 0, 2, 10, -5, 0.001f, 7),
+                      RayArrival(0, 1.0f, 359.9994f, -89.5f, 0, -179.25f, 45.125f, 3.25e-9f, 0),
+                      RayArrival(4000000000u, 0.123456f, 12.345f, 67.891f, 17, 0, 0, 1234.5f, 20251)};
     TempFile file;
     for (TRay& r : written) ASSERT_TRUE(r.Save(file.f));
     std::rewind(file.f);
@@ -129,7 +129,7 @@ TEST(TRay, MalformedLinesAreErrorsAndLeaveTheRecord)
         "-1 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9 7",       // negative index
         "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9 7.5",   // fractional id
     };
-    TRay r = Arrival(1, 0.25f, 45, 5, 3, 1, 2, 0.5f, 11);
+    TRay r = RayArrival(1, 0.25f, 45, 5, 3, 1, 2, 0.5f, 11);
     ASSERT_TRUE(TRay(r).ParseLine(good));
     for (const char* line : bad) {
         EXPECT_FALSE(r.ParseLine(line)) << line;
@@ -155,7 +155,7 @@ TEST(TRay, GetFromFileReadsOneLineAndKeepsThePosition)
 {
     TempFile file;
     for (int i = 0; i < 4; ++i) {
-        TRay r = Arrival(100 + i, 1, 0, 0, 1, 0, 0, 1, i);
+        TRay r = RayArrival(100 + i, 1, 0, 0, 1, 0, 0, 1, i);
         ASSERT_TRUE(r.Save(file.f));
     }
     std::rewind(file.f);
@@ -194,7 +194,7 @@ TEST(TRay, BandsEnergyAndConstructors)
     EXPECT_EQ(TRay().num_bands, 0u);
 
     // Set from another record copies what the record has bands for, neither launch direction nor ID.
-    TRay source = Arrival(77, 0.75f, -10, 20, 4, 33, 44, 2, 5);
+    TRay source = RayArrival(77, 0.75f, -10, 20, 4, 33, 44, 2, 5);
     TRay copy(3);
     copy.Set(source);
     EXPECT_EQ(copy.index, 77u);
@@ -217,7 +217,7 @@ TEST(TSubRay, SortsByIndexThenAzimuthThenElevation)
         float azim, elev;
     } in[] = {{10, 20, 0}, {10, 10, 5}, {5, 30, 0}, {10, 10, -5}};
     std::vector<TSubRay> rays(4);
-    for (int i = 0; i < 4; ++i) rays[i].Set(Dir(in[i].azim, in[i].elev), 1, in[i].index, 0, i, 1);
+    for (int i = 0; i < 4; ++i) rays[i].Set(RayDir(in[i].azim, in[i].elev), 1, in[i].index, 0, i, 1);
     std::sort(rays.begin(), rays.end(), SubRayCmp_Index);
     const unsigned order[] = {2, 3, 1, 0};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(rays[i].FileListIndex, order[i]);
@@ -238,7 +238,7 @@ TEST(TSubRay, SettersValidityAndLine)
 {
     TSubRay s;
     EXPECT_EQ(s.GetId(), -1);
-    TRay r = Arrival(321, 0.125f, 45.5f, -10.25f, 3, 0, 0, 1, 9);
+    TRay r = RayArrival(321, 0.125f, 45.5f, -10.25f, 3, 0, 0, 1, 9);
     s.Set(r, 6);
     EXPECT_FALSE(s.IsValid());
     TSubRay t;

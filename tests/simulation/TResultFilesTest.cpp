@@ -17,7 +17,7 @@ using namespace resulttest;
 
 namespace {
 
-constexpr float kFs = 44100.0f;
+constexpr float kFilesFs = 44100.0f;
 
 std::string ReadAll(const std::string& path) { return ReadFile(path); }
 
@@ -27,7 +27,7 @@ std::vector<float> DecayingNoise(unsigned length, unsigned start, double T60, un
     std::mt19937 gen(seed);
     std::normal_distribution<float> normal(0.0f, 1.0f);
     std::vector<float> x(length, 0.0f);
-    const double k = 3.0 * std::log(10.0) / (T60 * kFs);  // amplitude decay per sample
+    const double k = 3.0 * std::log(10.0) / (T60 * kFilesFs);  // amplitude decay per sample
     for (unsigned n = start; n < length; ++n) x[n] = 0.05f * normal(gen) * static_cast<float>(std::exp(-k * (n - start)));
     return x;
 }

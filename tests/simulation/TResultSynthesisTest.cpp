@@ -15,8 +15,8 @@ using namespace resulttest;
 
 namespace {
 
-constexpr float kFs = 44100.0f;
-constexpr float kC = 343.0f;
+constexpr float kSynthFs = 44100.0f;
+constexpr float kSynthC = 343.0f;
 
 // A measured pattern written on the fly; removed with the object.
 struct DaffFilePattern {
@@ -35,7 +35,8 @@ std::unique_ptr<TResult> MakePair(PairSetup& setup, int clusterOrder, unsigned m
 {
     const std::vector<double> airAbs(kBands, air);
     const std::vector<float> rc(kBands, 5.0f);
-    const TResultParam p(kBands, clusterOrder, kC, kFs, rc.data(), baseLength, maxLength, airAbs.data(), false);
+    const TResultParam p(kBands, clusterOrder, kSynthC, kSynthFs, rc.data(), baseLength, maxLength, airAbs.data(),
+                         false);
     return std::make_unique<TResult>(&p, &setup.receiver, &setup.source);
 }
 
@@ -51,7 +52,7 @@ void WriteRays(const std::string& path, std::vector<TRay>& rays)
 double GainAt(const std::vector<float>& x, double f)
 {
     std::complex<double> s = 0.0;
-    const double w = 2.0 * M_PI * f / kFs;
+    const double w = 2.0 * M_PI * f / kSynthFs;
     for (std::size_t n = 0; n < x.size(); ++n) s += static_cast<double>(x[n]) * std::polar(1.0, -w * n);
     return std::abs(s);
 }
@@ -102,8 +103,8 @@ TEST(Synthesis, OneArrivalLandsAtItsSampleWithItsBandAmplitude)
         EXPECT_EQ(r->NumReflections, 2u);  // counted by the reader and by the insertion
 
         const std::vector<float>& g = r->globalIR[0];
-        const double metres = index * static_cast<double>(kC) / kFs;
-        const double P = std::sqrt(E * 1.2041 * kC) / (std::sqrt(M_PI) * 0.5) * std::exp(-c.air * metres);
+        const double metres = index * static_cast<double>(kSynthC) / kSynthFs;
+        const double P = std::sqrt(E * 1.2041 * kSynthC) / (std::sqrt(M_PI) * 0.5) * std::exp(-c.air * metres);
         const double fc = 62.5 * std::ldexp(1.0, static_cast<int>(c.band));
         EXPECT_NEAR(Db(GainAt(g, fc) / P), 0.0, 0.5);
         const double far = c.band >= 4 ? fc / 4.0 : fc * 4.0;
@@ -252,7 +253,7 @@ TEST(Synthesis, DirectSoundIsReportedAndWrittenOnce)
     const float spl = r->DirectSoundSPL();
     // Free field: Lw - 20 log10(d) - 10 log10(4 pi) + 10 log10(rho c / 400).
     const double freeField = 10 * std::log10(W / 1e-12) - 20 * std::log10(d) - 10 * std::log10(4 * M_PI) +
-                             10 * std::log10(1.2041 * kC / 400.0);
+                             10 * std::log10(1.2041 * kSynthC / 400.0);
     // The bands add up to one from 44 Hz (the lowest band's edge) to 19.0 kHz (the highest
     // band's flat end at 44.1 kHz), with linear skirts down to 37.6 Hz and up to 21.6 kHz: they
     // keep that share of a flat spectrum's power.
@@ -260,7 +261,7 @@ TEST(Synthesis, DirectSoundIsReportedAndWrittenOnce)
     EXPECT_NEAR(spl, freeField + 10 * std::log10(share), 0.1);
     char line[160];
     std::snprintf(line, sizeof line, "Direct Sound: Index: %u (%1.2f m) - Rays: %u - SPL: %1.2f\n\n",
-                  r->DirectSoundIndex, r->DirectSoundIndex / kFs * kC, hits, static_cast<double>(spl));
+                  r->DirectSoundIndex, r->DirectSoundIndex / kSynthFs * kSynthC, hits, static_cast<double>(spl));
     EXPECT_EQ(out, line);
 
     EXPECT_EQ(r->EarlyRefCount, 1u);

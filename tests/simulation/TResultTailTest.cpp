@@ -13,7 +13,7 @@ using namespace resulttest;
 
 namespace {
 
-constexpr float kFs = 44100.0f;
+constexpr float kTailFs = 44100.0f;
 constexpr unsigned kLength = 44100;
 constexpr unsigned kFirst = 200;      // first arrival
 constexpr unsigned kFadeEnd = 2000;   // MaxProbIndex
@@ -22,7 +22,7 @@ constexpr unsigned kStep = 37;        // arrivals every 37 samples
 // T60 of band b in the collected arrivals, seconds.
 double BandT60(unsigned b) { return 0.5 + 0.25 * b; }
 // log10 amplitude of band b at sample n: -2 - 3 n / (T60 fs).
-double Log10Amplitude(unsigned b, unsigned n) { return -2.0 - 3.0 * n / (BandT60(b) * kFs); }
+double Log10Amplitude(unsigned b, unsigned n) { return -2.0 - 3.0 * n / (BandT60(b) * kTailFs); }
 
 // A pair whose late part holds arrivals exactly on each band's exponential decay.
 std::unique_ptr<TResult> DecayingPair(PairSetup& setup)
@@ -163,7 +163,7 @@ TEST(ArtificialTail, DegenerateFitsGiveNoTailOrAFiniteDecayingOne)
             continue;
         }
         // Through (500, -2.125) and (5000, -3.25): T60 = 60 / (20 * 2.5e-4 * fs).
-        EXPECT_NEAR(r->T60_estimate[2], 60.0 / (20 * 2.5e-4 * kFs), 1e-3);
+        EXPECT_NEAR(r->T60_estimate[2], 60.0 / (20 * 2.5e-4 * kTailFs), 1e-3);
         EXPECT_GT(r->IR[0][2][1500], 0.0f);
         EXPECT_LT(r->IR[0][2][7900], r->IR[0][2][1500]);
         EXPECT_LE(r->IR[0][2][7900], std::pow(10.0, -2.0 - 7900 / 4000.0) * 1.001);
@@ -220,7 +220,7 @@ TEST(ArtificialTail, SynthesisWithTailRepeatsForItsSeed)
     auto synthesise = [&](PairSetup& setup) {
         const std::vector<double> air(kBands, 0.0);
         const std::vector<float> rc(kBands, 5.0f);
-        const TResultParam p(kBands, 2, 343.0f, kFs, rc.data(), 2047, 22050, air.data(), true);
+        const TResultParam p(kBands, 2, 343.0f, kTailFs, rc.data(), 2047, 22050, air.data(), true);
         auto r = std::make_unique<TResult>(&p, &setup.receiver, &setup.source);
         testing::internal::CaptureStdout();
         r->GetImpulseResponsesfromRAYS((dir / "rays.txt").c_str());
@@ -235,7 +235,8 @@ TEST(ArtificialTail, SynthesisWithTailRepeatsForItsSeed)
     EXPECT_EQ(out.find("noise seed"), std::string::npos) << out;  // once per run, not per pair
     EXPECT_LT(out.find(" Done.\n"), out.find("T60 Estimation from preliminary rays:"));
     EXPECT_LT(out.find(" Done!\n"), out.find("Subband Filtering")) << out;
-    for (unsigned b = 0; b < kBands; ++b) EXPECT_NEAR(first->T60_estimate[b], 6 * 3000.0 * std::log(10.0) / kFs, 0.05) << b;
+    for (unsigned b = 0; b < kBands; ++b)
+        EXPECT_NEAR(first->T60_estimate[b], 6 * 3000.0 * std::log(10.0) / kTailFs, 0.05) << b;
 
     // Without a fixed seed a run draws one of its own and prints it.
     TResult::UseRandomTailSeed();

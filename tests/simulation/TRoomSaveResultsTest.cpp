@@ -25,7 +25,7 @@ void Touch(const std::string& path, const std::string& text = "x")
 }
 
 // A 6 x 5 x 3 box with one source and two receivers, results in folder.
-std::unique_ptr<TRoom> Room(const std::string& folder)
+std::unique_ptr<TRoom> LoadedRoom(const std::string& folder)
 {
     auto room = MakeBox(folder);
     AddSource(*room, {1, 1, 1.5}, 1002);
@@ -63,7 +63,7 @@ TEST(ResultsFiles, StoredResponsesReadBackAsSavedAndStoredRayFilesSurvive)
     Scratch dir("sorvi-save");
     const std::string folder = dir.dir.string();
     {
-        auto room = Room(folder);
+        auto room = LoadedRoom(folder);
         room->HitFilesFlag = 1;
         RunToEnd(*room);
         Quiet([&] { room->SaveResults(); });
@@ -79,7 +79,7 @@ TEST(ResultsFiles, StoredResponsesReadBackAsSavedAndStoredRayFilesSurvive)
     enum Way { Load, ForReadingThenRead, ReadOnly };
     for (const Way way : {Load, ForReadingThenRead, ReadOnly}) {
         SCOPED_TRACE(way);
-        auto room = Room(folder);
+        auto room = LoadedRoom(folder);
         room->HitFilesFlag = 1;
         ASSERT_TRUE(room->CheckSavedResults());
         Quiet([&] {
@@ -110,7 +110,7 @@ TEST(ResultsFiles, StoredResponsesReadBackAsSavedAndStoredRayFilesSurvive)
     }
 
     // Responses rebuilt from the stored ray files leave them as they are too.
-    auto room = Room(folder);
+    auto room = LoadedRoom(folder);
     const std::string out = Quiet([&] {
         room->CreateResultsForRaysFiles();
         room->CalculateResponsesFromRayFiles();
@@ -125,7 +125,7 @@ TEST(ResultsFiles, CheckSavedResultsAndRefusedLoads)
 {
     Scratch dir("sorvi-save");
     const std::string folder = dir.dir.string();
-    auto room = Room(folder);
+    auto room = LoadedRoom(folder);
     EXPECT_FALSE(room->CheckSavedResults());
     Touch(PairPath(folder, "S%.3d-R%.3d.txt", 1, 1));
     EXPECT_FALSE(room->CheckSavedResults());  // the second receiver's file is missing
@@ -196,7 +196,7 @@ TEST(ResultsFiles, PlaneReportListsThePlanesNoTracedRayReflectedFrom)
     // ray of a run can reach it.
     for (const bool threaded : {true, false}) {
         SCOPED_TRACE(threaded);
-        auto room = Room(folder);
+        auto room = LoadedRoom(folder);
         const TPoint3D panel[4] = {{1, 1, 5}, {2, 1, 5}, {2, 2, 5}, {1, 2, 5}};
         room->plane.push_back(std::make_unique<TPlane>(4, panel));
         room->plane.back()->LayerID = 0;
@@ -227,7 +227,7 @@ TEST(ResultsFiles, PlaneReportListsThePlanesNoTracedRayReflectedFrom)
     }
 
     // Every plane reflected: one line, and an older report stays.
-    auto room = Room(folder);
+    auto room = LoadedRoom(folder);
     RunToEnd(*room);
     Touch(folder + "/report.txt", "older");
     EXPECT_EQ(Quiet([&] { room->ListDeathPlanes(); }), "All planes reflected rays.\n");

@@ -9,7 +9,7 @@
 
 namespace {
 
-const double inf = std::numeric_limits<double>::infinity();
+const double kInf = std::numeric_limits<double>::infinity();
 
 // A canvas whose plot area is 400 x 300 pixels: the canvas is reduced by 5 pixels and then by
 // the margins (35 + 15 across, 25 + 15 down).
@@ -151,7 +151,7 @@ TEST(Plot2DModel, DeletingCurves)
     EXPECT_EQ(p.getNumGraphs(), 2u);
 }
 
-// Empty curves, single values and a -inf tail never give an empty or infinite window.
+// Empty curves, single values and a -kInf tail never give an empty or infinite window.
 TEST(Plot2DModel, WindowsStayFiniteAndWide)
 {
     Plot p;
@@ -174,7 +174,7 @@ TEST(Plot2DModel, WindowsStayFiniteAndWide)
     p.Add({0, 10}, {0, 1});
     ExpectRange(p.SetXRange(5, 5), 2.5, 7.5);
 
-    // A decay curve: 0 dB falling to -60 dB, then -inf.
+    // A decay curve: 0 dB falling to -60 dB, then -kInf.
     p.DeleteGraphs();
     p.Add({0, 0.5f, 1, 1.5f, 2}, {0, -30, -60, -INFINITY, -INFINITY});
     ExpectRange(p.GetXRange(), 0, 1);
@@ -210,7 +210,7 @@ TEST(Plot2DModel, PixelsAndData)
         EXPECT_EQ(back.y, s.y);
     }
     // A point far away gives a pixel far outside, not an overflow.
-    EXPECT_LT(p.world2view(TPoint3D(-1e300, -inf)).x, -1000000);
+    EXPECT_LT(p.world2view(TPoint3D(-1e300, -kInf)).x, -1000000);
     EXPECT_GT(p.world2view(TPoint3D(1e300, 0)).x, 1000000);
 }
 

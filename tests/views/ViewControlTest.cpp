@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr double kDeg = 3.14159265358979323846 / 180.0;
+constexpr double kOneDegree = 3.14159265358979323846 / 180.0;
 
 TEST(ViewControl, ConstructedToDrawNothingAndResetToTheDefaultCamera)
 {
@@ -28,8 +28,8 @@ TEST(ViewControl, ConstructedToDrawNothingAndResetToTheDefaultCamera)
     v.alpha = v.beta = 1;
     v.d = 3;
     v.SetDefaultViewOptions();
-    EXPECT_DOUBLE_EQ(v.alpha, 225 * kDeg);
-    EXPECT_DOUBLE_EQ(v.beta, 40 * kDeg);
+    EXPECT_DOUBLE_EQ(v.alpha, 225 * kOneDegree);
+    EXPECT_DOUBLE_EQ(v.beta, 40 * kOneDegree);
     EXPECT_NEAR(v.d, 27.99, 0.005);
     EXPECT_DOUBLE_EQ(v.fov, 0.5);
     EXPECT_DOUBLE_EQ(v.e * v.g, 8.0);
@@ -81,7 +81,7 @@ TEST(ViewControl, FrameLooksAtTheTargetFromTheDistance)
     EXPECT_LT(v.viewpt.y, v.target.y);
     EXPECT_GT(v.viewpt.z, v.target.z);
     EXPECT_GT(v.Up.z, 0);
-    EXPECT_NEAR(v.FovyDegrees(), 0.5 / kDeg, 1e-9);
+    EXPECT_NEAR(v.FovyDegrees(), 0.5 / kOneDegree, 1e-9);
     EXPECT_DOUBLE_EQ(v.Aspect(), 2.0);
     // Far bound: corner of the box 8 m beyond (4, 3, 1.5); the eye is farther, so df = db.
     EXPECT_NEAR(v.db, std::sqrt(144.0 + 121.0 + 90.25), 1e-9);

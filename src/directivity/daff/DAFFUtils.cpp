@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr double kPi = 3.1415927410125732;  // the single-precision pi, widened
+constexpr double kSinglePi = 3.1415927410125732;  // the single-precision pi, widened
 constexpr float kPiF = 3.1415927f;
 
 template <typename T>
@@ -184,12 +184,12 @@ void DAFFUtils::NormalizeDirection(int iView, float fAngle1In, float fAngle2In, 
 
 double DAFFUtils::grad2rad(double dAngleDeg)
 {
-    return dAngleDeg * kPi / 180.0;
+    return dAngleDeg * kSinglePi / 180.0;
 }
 
 double DAFFUtils::rad2grad(double dAngleRad)
 {
-    return dAngleRad * 180.0 / kPi;
+    return dAngleRad * 180.0 / kSinglePi;
 }
 
 float DAFFUtils::grad2radf(float fAngleDeg)
