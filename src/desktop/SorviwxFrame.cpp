@@ -454,6 +454,7 @@ SorviwxFrame::~SorviwxFrame()
     if (timer) timer->Stop();
     delete timer;
     timer = nullptr;
+    runCleanup.Finish();  // a stopped run's files going: the room is theirs until then
     if (sala) {
         try {
             if (sala->SimulationActive()) sala->StopSimulation();
@@ -503,8 +504,9 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
     }
     if (timer) timer->Stop();
     if (sala) {
-        // A run reads and writes the room: it ends before the room is freed (the window
-        // repainting meanwhile).
+        // A run reads and writes the room: it ends, and a stopped run's files are dropped,
+        // before the room is freed (the window repainting meanwhile).
+        runCleanup.Finish([this] { RepaintWhileWaiting(); });
         if (sala->SimulationActive()) StopRun(*sala, [this] { RepaintWhileWaiting(); });
         if (MyGLCanvas) {
             MyGLCanvas->view.DrawRoom = false;

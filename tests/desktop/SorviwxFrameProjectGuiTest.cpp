@@ -327,14 +327,24 @@ TEST_F(FrameTest, RunStartsProgressesStopsAndEnds)
     Tick();
     EXPECT_TRUE(frame->textinfo->GetValue().StartsWith("Percent = "));
 
-    // Stop: joined, nothing saved.
+    // Stop: joined, nothing saved. The run's files go beside the window: the pages are locked
+    // until a tick of the timer finds them gone.
     TakeCoreErrors();
     Press();
     TakeCoreErrors();  // the run says it was interrupted
     EXPECT_FALSE(frame->sala->SimulationActive());
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
+    if (frame->runCleanup.Pending()) {
+        EXPECT_TRUE(frame->timer->IsRunning());
+        EXPECT_FALSE(frame->input_temperature->IsEnabled());
+    }
+    ASSERT_TRUE(WaitUntil([&] {
+        if (frame->timer->IsRunning()) Tick();
+        return !frame->runCleanup.Pending();
+    }));
     EXPECT_FALSE(frame->timer->IsRunning());
     EXPECT_TRUE(frame->input_temperature->IsEnabled());
+    EXPECT_FALSE(frame->sala->ResultSetOpen());
     EXPECT_FALSE(fs::exists("S001-R001.txt"));
 
     // Again, with a run that ends before the first tick: saved, shown and plotted.
