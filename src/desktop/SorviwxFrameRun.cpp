@@ -135,7 +135,8 @@ void SorviwxFrame::EndRun()
     if (timer) timer->Stop();
     if (sala && sala->SimulationActive()) {
         wxBusyCursor busy;  // the run finishes its current ray or pair
-        StopRun(*sala, [this] { RepaintWhileWaiting(); }, &runCleanup);
+        const auto pump = [this] { RepaintWhileWaiting(); };
+        StopRun(*sala, pump, &runCleanup);
     }
     FinishStop();
 }
@@ -161,7 +162,8 @@ void SorviwxFrame::OnButton1Click(wxCommandEvent&)
         if (timer) timer->Stop();
         {
             wxBusyCursor busy;  // the run finishes its current ray or pair
-            StopRun(*sala, [this] { RepaintWhileWaiting(); }, &runCleanup);
+            const auto pump = [this] { RepaintWhileWaiting(); };
+            StopRun(*sala, pump, &runCleanup);
         }
         Button1->SetLabel(_("Start Simulation"));
         if (runCleanup.Busy())

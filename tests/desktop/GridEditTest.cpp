@@ -53,12 +53,12 @@ TEST(GridEdit, ColumnsWidenToTheirWidestTextOnly)
     struct Case {
         int width, widest, fitted;
     } cases[] = {
-        {35, 0, 35},              // nothing shown yet
-        {35, 20, 35},             // "0.00" fits
-        {35, 35 - pad, 35},       // just fits
-        {35, 36 - pad, 36},       // one pixel short
-        {35, 40, 40 + pad},       // "-10.00"
-        {190, 60, 190},           // a wide name column stays
+        {35, 0, 35},         // nothing shown yet
+        {35, 20, 35},        // "0.00" fits
+        {35, 35 - pad, 35},  // just fits
+        {35, 36 - pad, 36},  // one pixel short
+        {35, 40, 40 + pad},  // "-10.00"
+        {190, 60, 190},      // a wide name column stays
     };
     for (const Case& c : cases)
         EXPECT_EQ(GridEdit::FittedColumnWidth(c.width, c.widest), c.fitted) << c.width << " " << c.widest;
