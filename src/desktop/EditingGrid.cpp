@@ -1,8 +1,12 @@
 #include "desktop/EditingGrid.h"
 
+#include <algorithm>
+
+#include <wx/dcclient.h>
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
 
+#include "desktop/GridEdit.h"
 #include "simulation/TRoom.h"
 #include "views/Prompter.h"
 
@@ -38,6 +42,30 @@ void FillRows(wxGrid* grid, unsigned count, const std::function<RoomGrids::Row(u
         for (size_t col = 0; col < texts.size(); ++col)
             grid->SetCellValue(r, static_cast<int>(col), wxString::FromUTF8(texts[col]));
     }
+    FitColumns(grid);
+}
+
+void FitColumns(wxGrid* grid)
+{
+    wxClientDC dc(grid->GetGridWindow());
+    const wxFont labelFont = grid->GetLabelFont();
+    bool changed = false;
+    for (int col = 0; col < grid->GetNumberCols(); ++col) {
+        int widest = 0, h = 0;
+        grid->GetTextExtent(grid->GetColLabelValue(col), &widest, &h, nullptr, nullptr, &labelFont);
+        // What each cell's renderer needs for the text it shows, in the cell's font.
+        for (int row = 0; row < grid->GetNumberRows(); ++row) {
+            const wxGridCellAttrPtr attr = grid->GetOrCreateCellAttrPtr(row, col);
+            const wxGridCellRendererPtr renderer = attr->GetRendererPtr(grid, row, col);
+            widest = std::max(widest, renderer->GetBestSize(*grid, *attr, dc, row, col).GetWidth());
+        }
+        const int width = GridEdit::FittedColumnWidth(grid->GetColSize(col), widest);
+        if (width != grid->GetColSize(col)) {
+            grid->SetColSize(col, width);
+            changed = true;
+        }
+    }
+    if (changed) grid->ForceRefresh();
 }
 
 void SelectLastRow(wxGrid* grid)
@@ -53,6 +81,7 @@ bool EditCell(wxGridEvent& event, wxWindow* parent, wxGrid* grid, TRoom& room, E
     const RoomGrids::CellEdit answer = edit(room, row, col, CellText(grid, row, col));
     if (!answer.refusal.empty()) Tell(parent, answer.refusal);
     if (answer.cell) grid->SetCellValue(row, col, wxString::FromUTF8(*answer.cell));
+    FitColumns(grid);  // the typed or corrected text
     return answer.changed;
 }
 

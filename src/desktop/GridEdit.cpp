@@ -1,5 +1,6 @@
 #include "desktop/GridEdit.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -38,6 +39,11 @@ std::optional<double> ParseNumber(const std::string& text)
 }
 
 double Clamp01(double value) { return value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value); }
+
+int FittedColumnWidth(int width, int widestText)
+{
+    return widestText > 0 ? std::max(width, widestText + kColumnPadding) : width;
+}
 
 std::string Fixed2(double value)
 {

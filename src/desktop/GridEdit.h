@@ -30,4 +30,10 @@ std::string NumberRefusal(const std::string& text);
 // saved as a file that does not exist.
 std::string SoundFileRefusal(const std::string& text);
 
+// Pixels a column keeps beside the widest text it shows (label or cell).
+inline constexpr int kColumnPadding = 12;
+// A column's width once it shows texts up to `widestText` pixels wide: as set, or wider where
+// a text and its padding need it; never narrower.
+int FittedColumnWidth(int width, int widestText);
+
 }  // namespace GridEdit

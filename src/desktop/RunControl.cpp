@@ -128,7 +128,30 @@ bool FinishRun(TRoom& room, const std::function<void()>& pump)
     return ok;
 }
 
-bool StopRun(TRoom& room, const std::function<void()>& pump)
+void RunCleanup::Start(TRoom& room)
+{
+    Finish();
+    done_.store(false);
+    auto discard = [this, &room] {
+        Guarded([&] { room.DiscardResultSet(); });
+        done_.store(true);
+    };
+    try {
+        thread_ = std::thread(discard);
+    } catch (const std::system_error&) {
+        discard();
+    }
+}
+
+void RunCleanup::Finish(const std::function<void()>& pump)
+{
+    if (!thread_.joinable()) return;
+    if (pump)
+        while (!done_.load()) pump();
+    thread_.join();
+}
+
+bool StopRun(TRoom& room, const std::function<void()>& pump, RunCleanup* cleanup)
 {
     const bool ok = Guarded([&] {
         if (pump) {
@@ -142,6 +165,9 @@ bool StopRun(TRoom& room, const std::function<void()>& pump)
         room.StopSimulation();  // joins a thread that has ended (or waits without a pump)
     });
     // A stopped run saves nothing; the earlier files stay and the run's own go.
-    Guarded([&] { RunBeside([&] { room.DiscardResultSet(); }, pump); });
+    if (cleanup)
+        cleanup->Start(room);
+    else
+        Guarded([&] { RunBeside([&] { room.DiscardResultSet(); }, pump); });
     return ok;
 }

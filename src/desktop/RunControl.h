@@ -4,8 +4,10 @@
 // and the stop. A fatal core error on any of these steps has been shown through the error
 // handler when these return false; nothing is left running.
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 class TRoom;
 
@@ -43,8 +45,34 @@ RunTick PollRun(const TRoom& room);
 // earlier files then.
 bool FinishRun(TRoom& room, const std::function<void()>& pump = {});
 
+// The clean-up of a stopped run, dropping its temporaries (gigabytes of ray files after a
+// large run, seconds to delete), on a thread of its own. Until Finish has returned the room's
+// results and result set are the thread's: the room is neither edited, run nor freed.
+class RunCleanup {
+public:
+    RunCleanup() = default;
+    RunCleanup(const RunCleanup&) = delete;
+    RunCleanup& operator=(const RunCleanup&) = delete;
+    ~RunCleanup() { Finish(); }
+
+    // Starts dropping the room's result set (after a clean-up still going has finished); when
+    // no thread can be started, drops it here.
+    void Start(TRoom& room);
+    // A clean-up was started and Finish has not been called yet.
+    bool Pending() const { return thread_.joinable(); }
+    // It is still working.
+    bool Busy() const { return Pending() && !done_.load(); }
+    // Waits for it, calling `pump` meanwhile (without a pump: blocks), and joins it.
+    void Finish(const std::function<void()>& pump = {});
+
+private:
+    std::thread thread_;
+    std::atomic<bool> done_{true};
+};
+
 // Asks the run to stop and waits for it (the current ray or pair is finished first), calling
 // `pump` meanwhile: the thread is joined only once it has ended, so the caller never blocks on
 // it. False when the run had raised a fatal core error (shown). Nothing is saved: the folder
-// keeps its earlier files.
-bool StopRun(TRoom& room, const std::function<void()>& pump = {});
+// keeps its earlier files. With `cleanup`, the run's temporaries are dropped there, beside the
+// caller, instead of before the return.
+bool StopRun(TRoom& room, const std::function<void()>& pump = {}, RunCleanup* cleanup = nullptr);

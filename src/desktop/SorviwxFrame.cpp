@@ -24,6 +24,7 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
+#include "desktop/EditingGrid.h"
 #include "desktop/FrameText.h"
 #include "desktop/ImportDialog.h"
 #include "desktop/RunControl.h"
@@ -102,13 +103,7 @@ wxGrid* MakeGrid(wxWindow* parent, long id, const wxString& name, wxSize size,
         ++col;
     }
     bands();
-    // No column narrower than its label.
-    const wxFont font = grid->GetLabelFont();
-    for (int k = 0; k < count; ++k) {
-        int w = 0, h = 0;
-        grid->GetTextExtent(grid->GetColLabelValue(k), &w, &h, nullptr, nullptr, &font);
-        if (grid->GetColSize(k) < w + 12) grid->SetColSize(k, w + 12);
-    }
+    EditingGrid::FitColumns(grid);  // no column narrower than its label
     grid->SetRowLabelSize(20);
     return grid;
 }
@@ -459,6 +454,7 @@ SorviwxFrame::~SorviwxFrame()
     if (timer) timer->Stop();
     delete timer;
     timer = nullptr;
+    runCleanup.Finish();  // a stopped run's files going: the room is theirs until then
     if (sala) {
         try {
             if (sala->SimulationActive()) sala->StopSimulation();
@@ -508,8 +504,9 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
     }
     if (timer) timer->Stop();
     if (sala) {
-        // A run reads and writes the room: it ends before the room is freed (the window
-        // repainting meanwhile).
+        // A run reads and writes the room: it ends, and a stopped run's files are dropped,
+        // before the room is freed (the window repainting meanwhile).
+        runCleanup.Finish([this] { RepaintWhileWaiting(); });
         if (sala->SimulationActive()) StopRun(*sala, [this] { RepaintWhileWaiting(); });
         if (MyGLCanvas) {
             MyGLCanvas->view.DrawRoom = false;

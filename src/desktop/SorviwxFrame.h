@@ -25,6 +25,7 @@
 #include <wx/string.h>
 
 #include "desktop/ResponsePlots.h"
+#include "desktop/RunControl.h"
 
 class GL_Plot2D;
 class GL_Window;
@@ -206,9 +207,15 @@ public:
     void InterfaceControls(bool enable);
     void OnButton1Click(wxCommandEvent& event);
     void OnTimer(wxTimerEvent& event);
-    // Ends a run before the room is replaced or merged into: stopped and joined, timer stopped,
-    // button and fields back to idle.
+    // Ends a run before the room is replaced or merged into: stopped and joined, its files
+    // dropped, timer stopped, button and fields back to idle.
     void EndRun();
+    // The stopped run's files dropped (waited for when they are still going), timer stopped,
+    // button and fields back to idle.
+    void FinishStop();
+    // A run stopped by the button drops its files here, beside the window; until they are gone
+    // the pages stay locked and the timer looks in.
+    RunCleanup runCleanup;
     // One turn of waiting for a thread on the interface thread: the windows repaint (input
     // waits until the thread has ended), then a short sleep.
     void RepaintWhileWaiting();

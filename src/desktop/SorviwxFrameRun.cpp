@@ -26,6 +26,7 @@
 namespace {
 
 constexpr int kTimerPeriodMs = 1000;
+constexpr int kCleanupPollMs = 50;
 constexpr int kResponsesPage = 1;
 
 // The fields in the order of SettingField.
@@ -134,7 +135,18 @@ void SorviwxFrame::EndRun()
     if (timer) timer->Stop();
     if (sala && sala->SimulationActive()) {
         wxBusyCursor busy;  // the run finishes its current ray or pair
-        StopRun(*sala, [this] { RepaintWhileWaiting(); });
+        const auto pump = [this] { RepaintWhileWaiting(); };
+        StopRun(*sala, pump, &runCleanup);
+    }
+    FinishStop();
+}
+
+void SorviwxFrame::FinishStop()
+{
+    if (timer) timer->Stop();
+    if (runCleanup.Pending()) {
+        wxBusyCursor busy;
+        runCleanup.Finish([this] { RepaintWhileWaiting(); });
     }
     Button1->SetLabel(_("Start Simulation"));
     InterfaceControls(true);
@@ -143,11 +155,24 @@ void SorviwxFrame::EndRun()
 void SorviwxFrame::OnButton1Click(wxCommandEvent&)
 {
     if (!sala) return;
-    // A press during a run stops it; nothing of it is saved or plotted.
+    // A press during a run stops it; nothing of it is saved or plotted. The press returns once
+    // the run has ended: its files (gigabytes of rays after a large run) are dropped beside the
+    // window, which keeps the pages locked until they have gone.
     if (sala->SimulationActive()) {
-        EndRun();
+        if (timer) timer->Stop();
+        {
+            wxBusyCursor busy;  // the run finishes its current ray or pair
+            const auto pump = [this] { RepaintWhileWaiting(); };
+            StopRun(*sala, pump, &runCleanup);
+        }
+        Button1->SetLabel(_("Start Simulation"));
+        if (runCleanup.Busy())
+            timer->Start(kCleanupPollMs, wxTIMER_CONTINUOUS);
+        else
+            FinishStop();
         return;
     }
+    if (runCleanup.Pending()) FinishStop();  // a start right after a stop
     if (!CommitSimulationPage()) return;  // refused with a message: no run on that value
     switch (PressByStatus(ProjectStatus)) {
     case RunPress::EmptyProject:
@@ -184,6 +209,10 @@ void SorviwxFrame::OnTimer(wxTimerEvent&)
 {
     if (!sala) {
         timer->Stop();
+        return;
+    }
+    if (runCleanup.Pending()) {
+        if (!runCleanup.Busy()) FinishStop();
         return;
     }
     const RunTick tick = PollRun(*sala);

@@ -194,7 +194,10 @@ void GL_Window::mouseMoved(wxMouseEvent& event)
         setXRotation(xRot - 2 * dy);
         setYRotation(yRot + 2 * dx);
     } else if (event.RightIsDown()) {
-        setTranslation(static_cast<float>(dx), static_cast<float>(dy));
+        // Mouse positions are in window units, the viewport in pixels: the room follows the
+        // pointer on a scaled display too.
+        const double scale = GetContentScaleFactor();
+        setTranslation(static_cast<float>(dx * scale), static_cast<float>(dy * scale));
     }
     lastPos = pos;
     event.Skip();

@@ -13,6 +13,7 @@
 #include <wx/choice.h>
 #include <wx/colordlg.h>
 #include <wx/combobox.h>
+#include <wx/dcclient.h>
 #include <wx/grid.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
@@ -447,6 +448,39 @@ TEST_F(EditingPagesTest, SourcesAndReceiversAreAddedWithTheirTypesPatterns)
     EXPECT_EQ(Room().NumReceiverLayers, 1u);
     EXPECT_EQ(prompter.Asked().back().message, "Layer Listener cannot be removed while being used in receiver(s)");
     EXPECT_EQ(TakeCoreErrors().size(), 2u);
+}
+
+// Every cell shows its whole text: a band column set 35 wide widens for "-10.00" when a
+// project is filled in and for "-120.25" when it is typed; a wide column keeps its width.
+TEST_F(EditingPagesTest, CellTextsFitTheirColumns)
+{
+    std::string text = kRoom;
+    text.replace(text.find("Horn CARDIOID 0.0 0.0 0.0"), 25, "Horn CARDIOID -10.0 -6.0 -100.0");
+    text.replace(text.find("2.00 4.00 1.50 1002"), 19, "-12.50 -40.00 1.50 1002");
+    Load(text);
+    ASSERT_EQ(frame_->SrcLayerGrid->GetCellValue(1, 2), "-10.00");
+    const int nameWidth = frame_->MaterialGrid->GetColSize(0);
+    auto expectWhole = [](wxGrid* grid) {
+        wxClientDC dc(grid->GetGridWindow());
+        for (int r = 0; r < grid->GetNumberRows(); ++r)
+            for (int c = 0; c < grid->GetNumberCols(); ++c) {
+                dc.SetFont(grid->GetCellFont(r, c));
+                // The renderers draw inside the cell less a pixel or two each side.
+                const int need = dc.GetTextExtent(grid->GetCellValue(r, c)).x + 4;
+                EXPECT_GE(grid->GetColSize(c), need)
+                    << grid->GetName() << " (" << r << "," << c << ") \"" << grid->GetCellValue(r, c) << "\"";
+            }
+    };
+    for (wxGrid* grid : {frame_->MaterialGrid, frame_->SrcLayerGrid, frame_->PlaneLayerGrid, frame_->SourceGrid,
+                         frame_->ReceiverGrid, frame_->RecLayerGrid})
+        expectWhole(grid);
+    const int bandWidth = frame_->SrcLayerGrid->GetColSize(6);
+    Type(frame_->SrcLayerGrid, 0, 6, "-120.25");
+    EXPECT_EQ(frame_->SrcLayerGrid->GetCellValue(0, 6), "-120.25");
+    EXPECT_GT(frame_->SrcLayerGrid->GetColSize(6), bandWidth);
+    expectWhole(frame_->SrcLayerGrid);
+    EXPECT_EQ(frame_->MaterialGrid->GetColSize(0), nameWidth);
+    EXPECT_EQ(frame_->MaterialGrid->GetColSize(0), 190);
 }
 
 TEST_F(EditingPagesTest, ResultsAreErasedOnlyAfterTheQuestion)

@@ -46,6 +46,24 @@ TEST(GridEdit, CoefficientsAreLimitedToZeroToOne)
     EXPECT_EQ(GridEdit::Clamp01(0.3), 0.3);
 }
 
+// A column widens to its widest text and padding, and never narrows below its set width.
+TEST(GridEdit, ColumnsWidenToTheirWidestTextOnly)
+{
+    const int pad = GridEdit::kColumnPadding;
+    struct Case {
+        int width, widest, fitted;
+    } cases[] = {
+        {35, 0, 35},         // nothing shown yet
+        {35, 20, 35},        // "0.00" fits
+        {35, 35 - pad, 35},  // just fits
+        {35, 36 - pad, 36},  // one pixel short
+        {35, 40, 40 + pad},  // "-10.00"
+        {190, 60, 190},      // a wide name column stays
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GridEdit::FittedColumnWidth(c.width, c.widest), c.fitted) << c.width << " " << c.widest;
+}
+
 TEST(GridEdit, NewRowsAreNumberedFromTheCount)
 {
     EXPECT_EQ(GridEdit::NewName("Material_%.2d", 4), "Material_04");

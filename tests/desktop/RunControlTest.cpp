@@ -244,6 +244,44 @@ TEST_F(RunFolder, StartAndStopWithTheWindowPumping)
     EXPECT_TRUE(fs::exists("S001-R001.txt"));
 }
 
+// A stop whose temporaries are dropped beside the caller: the run has ended at the return, the
+// clean-up holds the result set until it is finished, then the folder is as before and a fresh
+// run starts.
+TEST_F(RunFolder, AStopLeavesTheCleanUpBesideTheCaller)
+{
+    room = Load(TinyProject("1.00"));
+    ASSERT_TRUE(room);
+    const auto before = FolderFiles();
+    room->SetNumRays(200000);
+    RunCleanup cleanup;
+    EXPECT_FALSE(cleanup.Pending());
+    bool started = false, stopped = false;
+    ErrorCapture errors;  // the run says it was interrupted
+    const auto pump = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
+    projtest::Quietly([&] {
+        started = StartRun(*room, pump);
+        stopped = StopRun(*room, pump, &cleanup);
+    });
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(room->SimulationActive());
+    EXPECT_TRUE(cleanup.Pending());
+    cleanup.Finish(pump);
+    EXPECT_FALSE(cleanup.Pending());
+    EXPECT_FALSE(cleanup.Busy());
+    EXPECT_FALSE(room->ResultSetOpen());
+    EXPECT_EQ(FolderFiles(), before);
+
+    room->SetNumRays(100);
+    projtest::Quietly([&] {
+        started = StartRun(*room);
+        room->WaitForSimulation();
+        stopped = FinishRun(*room);
+    });
+    EXPECT_TRUE(started && stopped);
+    EXPECT_TRUE(fs::exists("S001-R001.txt"));
+}
+
 // A desktop run goes through the same result set as the console's: a full disk or a stop leaves
 // the folder's earlier results byte for byte and no temporary, and the window is told why.
 TEST_F(RunFolder, AFailedOrStoppedRunKeepsTheEarlierResults)

@@ -2,6 +2,7 @@
 // and saves that fail, the import and the designer on a modified project, the Simulation page,
 // and a run driven by hand-made timer events.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
@@ -327,14 +328,24 @@ TEST_F(FrameTest, RunStartsProgressesStopsAndEnds)
     Tick();
     EXPECT_TRUE(frame->textinfo->GetValue().StartsWith("Percent = "));
 
-    // Stop: joined, nothing saved.
+    // Stop: joined, nothing saved. The run's files go beside the window: the pages are locked
+    // until a tick of the timer finds them gone.
     TakeCoreErrors();
     Press();
     TakeCoreErrors();  // the run says it was interrupted
     EXPECT_FALSE(frame->sala->SimulationActive());
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
+    if (frame->runCleanup.Pending()) {
+        EXPECT_TRUE(frame->timer->IsRunning());
+        EXPECT_FALSE(frame->input_temperature->IsEnabled());
+    }
+    ASSERT_TRUE(WaitUntil([&] {
+        if (frame->timer->IsRunning()) Tick();
+        return !frame->runCleanup.Pending();
+    }));
     EXPECT_FALSE(frame->timer->IsRunning());
     EXPECT_TRUE(frame->input_temperature->IsEnabled());
+    EXPECT_FALSE(frame->sala->ResultSetOpen());
     EXPECT_FALSE(fs::exists("S001-R001.txt"));
 
     // Again, with a run that ends before the first tick: saved, shown and plotted.
@@ -587,6 +598,36 @@ TEST_F(FrameTest, SimulationPageRefusesValuesTheRoomDoesNotTake)
     const size_t asked = prompter.Asked().size();
     leave(frame->input_pressure);
     EXPECT_EQ(prompter.Asked().size(), asked);
+}
+
+// Closed right after a stop, while the run's files may still be going: the room is freed
+// only once they have gone, and the folder is as it was before the run.
+TEST_F(FrameTest, CloseRightAfterAStopWaitsForTheRunsFiles)
+{
+    WriteText("room.txt", TinyProject("1.00"));
+    Open("room.txt");
+    auto names = [] {
+        std::vector<std::string> all;
+        for (const auto& e : fs::directory_iterator(".")) all.push_back(e.path().filename().string());
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    const std::vector<std::string> before = names();
+    frame->input_numrays->SetValue("400000");
+    frame->ProjectStatus = 1;
+    Press();
+    ASSERT_TRUE(frame->sala->SimulationActive());
+    Press();  // Stop
+    TakeCoreErrors();
+    bool closed = false;
+    Quiet([&] { closed = frame->Close(false); });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(frame->sala, nullptr);
+    EXPECT_FALSE(frame->runCleanup.Pending());
+    EXPECT_EQ(names(), before);
+    PumpEvents();
+    TakeCoreErrors();
+    Quiet([&] { frame = new SorviwxFrame(nullptr); });  // for TearDown
 }
 
 TEST_F(FrameTest, StopAndCloseDuringARunEndIt)

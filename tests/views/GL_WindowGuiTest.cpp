@@ -25,6 +25,7 @@
 #include "ViewTestRooms.h"
 #include "room/LoadProject.h"
 #include "support/gui/GuiTest.h"
+#include "support/gui/ScaledRun.h"
 #include "views/ViewAttributes.h"
 
 using namespace view_test;
@@ -261,8 +262,10 @@ TEST_F(GLWindowGuiTest, MouseDragOrbitsRightDragPansWheelZoomsDoubleClickResets)
     EXPECT_TRUE(view->NeedsRedraw());
     Render();
     const wxPoint after = Project(source);
-    EXPECT_NEAR(after.x - before.x, 30, 2);
-    EXPECT_NEAR(after.y - before.y, -12, 2);
+    // The pointer moves in window units, the picture in device pixels.
+    const double scale = view->GetContentScaleFactor();
+    EXPECT_NEAR(after.x - before.x, 30 * scale, 2 * scale);
+    EXPECT_NEAR(after.y - before.y, -12 * scale, 2 * scale);
     EXPECT_TRUE(Near(source, 2, IsRed));
     const TPoint3D panned = view->view.pan;
     EXPECT_NE(panned, TPoint3D(0, 0, 0));
@@ -451,9 +454,35 @@ TEST_F(GLWindowGuiTest, ResizingResetsTheCameraAndThePan)
     EXPECT_NEAR(view->view.d, 27.99, 0.005);
     EXPECT_EQ(view->view.ViewTriangles, 0);
     EXPECT_EQ(view->view.pan, TPoint3D(0, 0, 0));
+    // The viewport is the canvas in device pixels (window units times the display's scale):
+    // the room's centre is drawn at the middle of the canvas, not of its top-left quarter.
+    const TPoint3D centre(1, 1, 1);
+    AddSource(room, centre);
+    view->view.drawSourceIDs = false;
     Render();
-    EXPECT_EQ(view->view.width, view->GetClientSize().GetWidth());
-    EXPECT_EQ(view->view.height, view->GetClientSize().GetHeight());
+    const double scale = view->GetContentScaleFactor();
+    const wxSize client = view->GetClientSize();
+    EXPECT_EQ(view->view.width, static_cast<int>(client.GetWidth() * scale));
+    EXPECT_EQ(view->view.height, static_cast<int>(client.GetHeight() * scale));
+    const wxPoint at = Project(centre);
+    EXPECT_NEAR(at.x, view->view.width / 2, 2);
+    EXPECT_NEAR(at.y, view->view.height / 2, 2);
+    EXPECT_TRUE(Near(centre, 2, IsRed));
+}
+
+// The tests above on a display scaled by 2 (GDK_SCALE=2), where the mouse moves in window
+// units and the canvas draws in device pixels; and the scale is the one the tests were given.
+TEST_F(GLWindowGuiTest, TheCanvasTakesTheDisplaysScale)
+{
+    EXPECT_EQ(view->GetContentScaleFactor(), StartedScale());
+}
+
+TEST(ScaledDisplay, ViewsDrawInDevicePixelsAtScale2)
+{
+    if (StartedScale() != 1) GTEST_SKIP() << "the display is scaled already";
+    const ChildRun run = RunAtScale("GLWindowGuiTest.*:GL_Plot2DGuiTest.PlotFillsItsCanvasInDevicePixelsAtAnyScale", 2);
+    EXPECT_TRUE(run.passed) << run.output;
+    EXPECT_NE(run.output.find("GLWindowGuiTest.TheCanvasTakesTheDisplaysScale"), std::string::npos) << run.output;
 }
 
 // Operations the program does not call: each draws without a GL error.
