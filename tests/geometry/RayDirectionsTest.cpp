@@ -10,12 +10,12 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+constexpr double kPiGrid = 3.141592653589793;
 
 double AngleDeg(TVector a, TVector b)
 {
     double c = std::clamp(a * b, -1.0, 1.0);
-    return std::acos(c) * 180.0 / kPi;
+    return std::acos(c) * 180.0 / kPiGrid;
 }
 
 bool Contains(const std::vector<TVector>& grid, TVector v)
@@ -51,7 +51,7 @@ TEST_P(RayGrid, CountUnitLengthSpacingAndSymmetry)
     ASSERT_EQ(FillRayDirections(c.requested, grid.data()), c.count);
 
     const double edgeAngle = 63.43494882292201;  // between neighbouring icosahedron vertices
-    const double cos72 = std::cos(72 * kPi / 180), sin72 = std::sin(72 * kPi / 180);
+    const double cos72 = std::cos(72 * kPiGrid / 180), sin72 = std::sin(72 * kPiGrid / 180);
     double minAngle = 180;
     for (std::size_t i = 0; i < grid.size(); ++i) {
         const TVector v = grid[i];
