@@ -5,7 +5,7 @@
 # Quick when everything is already there.
 set -euo pipefail
 packages=(
-  build-essential cmake g++ clang libclang-rt-14-dev
+  build-essential cmake g++ clang libclang-rt-14-dev clang-format-14
   libgtest-dev libgmock-dev libbenchmark-dev
   libcgal-dev libgmp-dev libmpfr-dev
   libwxgtk3.2-dev freeglut3-dev libglu1-mesa-dev mesa-utils
