@@ -45,18 +45,29 @@ run_fuzzer() {
 targets=()
 for src in tests/fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
+# A target's seed inputs: its folder under tests/fuzz/seeds; the DXF readers also start from the
+# drawings the room tests read (tests/room/dxf), kept there once.
+seed_files() {
+  local dir=tests/fuzz/seeds/${1#fuzz_}
+  case "$1" in
+    fuzz_dxf | fuzz_desktop_dxf_import) ls -d tests/fuzz/seeds/dxf/* tests/room/dxf/*.dxf ;;
+    *) if [ -d "$dir" ]; then ls -d "$dir"/*; fi ;;
+  esac
+}
 for name in "${targets[@]}"; do
   exe=build-fuzz/tests/$name
-  seeds=tests/fuzz/seeds/${name#fuzz_}
+  seeds=()
+  mapfile -t seeds < <(seed_files "$name")
   if [ "$mode" = ci ]; then
-    if [ -d "$seeds" ]; then
+    if ((${#seeds[@]})); then
       echo "== $name: seed inputs"
-      run_fuzzer "grep -c '^Executed' | sed 's/\$/ inputs replayed/'" "$exe" -rss_limit_mb=2048 "$seeds"/*
+      run_fuzzer "grep -c '^Executed' | sed 's/\$/ inputs replayed/'" "$exe" -rss_limit_mb=2048 "${seeds[@]}"
     fi
-    # A fresh corpus each time, so that earlier runs do not change what this one tries.
+    # A fresh corpus each time, started from the seeds, so that earlier runs do not change what
+    # this one tries.
     corpus=$(mktemp -d)
+    ((${#seeds[@]})) && cp "${seeds[@]}" "$corpus"/
     dirs=("$corpus")
-    [ -d "$seeds" ] && dirs+=("$seeds")
     runs=${ci_runs[$name]:-50000}
     echo "== $name: $runs runs from seed 1"
     run_fuzzer "tail -n 3" "$exe" -seed=1 -runs="$runs" -rss_limit_mb=2048 -print_final_stats=0 "${dirs[@]}"
@@ -64,8 +75,8 @@ for name in "${targets[@]}"; do
   else
     corpus=build-fuzz/corpus/$name
     mkdir -p "$corpus"
+    ((${#seeds[@]})) && cp -n "${seeds[@]}" "$corpus"/
     dirs=("$corpus")
-    [ -d "$seeds" ] && dirs+=("$seeds")
     echo "== $name for ${secs}s"
     (cd build-fuzz && run_fuzzer "tail -n 3" "../$exe" -max_total_time="$secs" -rss_limit_mb=2048 -print_final_stats=0 "${dirs[@]/#/../}")
   fi
