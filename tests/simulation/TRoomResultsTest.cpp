@@ -61,6 +61,16 @@ protected:
         (room.get()->*op)();
         return testing::internal::GetCapturedStdout();
     }
+    // One pair whose early ray file holds one arrival, and three lost rays.
+    void HoldResultsAndLostRays()
+    {
+        AddSource({2, 2, 1.5});
+        AddReceiver({6, 4, 1.2});
+        Quiet(&TRoom::CreateResults);
+        room->CreateLostRays(3);
+        TRay a = Arrival(100, 10, 0, 1, 0.5f, 1.0f, 1);
+        room->spcresult[0][0]->SaveRay(&a, 0);
+    }
     std::string File(const char* kind, int S, int R, const char* tail = ".txt")
     {
         char name[64];
@@ -209,12 +219,7 @@ TEST_F(RoomResults, ClearingUsesTheCreatedDimensions)
 // The room frees its results (closing their files) and its lost rays under the model's listing.
 TEST_F(RoomResults, DestructionClosesTheResultsUnderTheModelsListing)
 {
-    AddSource({2, 2, 1.5});
-    AddReceiver({6, 4, 1.2});
-    Quiet(&TRoom::CreateResults);
-    room->CreateLostRays(3);
-    TRay a = Arrival(100, 10, 0, 1, 0.5f, 1.0f, 1);
-    room->spcresult[0][0]->SaveRay(&a, 0);
+    HoldResultsAndLostRays();
     testing::internal::CaptureStdout();
     room.reset();
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -228,12 +233,7 @@ TEST_F(RoomResults, DestructionClosesTheResultsUnderTheModelsListing)
 // the lost rays stay.
 TEST_F(RoomResults, ReleaseBeforeAFatalExitEmptiesTheResultsToo)
 {
-    AddSource({2, 2, 1.5});
-    AddReceiver({6, 4, 1.2});
-    Quiet(&TRoom::CreateResults);
-    room->CreateLostRays(3);
-    TRay a = Arrival(100, 10, 0, 1, 0.5f, 1.0f, 1);
-    room->spcresult[0][0]->SaveRay(&a, 0);
+    HoldResultsAndLostRays();
     TRoomModel& model = *room;
     model.LiberaMemoria();
     EXPECT_FALSE(room->ResultsCreated);
