@@ -103,8 +103,14 @@ void GroupBlock(benchmark::State& state, bool allPairs)
     }
     state.SetItemsProcessed(state.iterations() * NE);
 }
-void BM_GroupDirections(benchmark::State& state) { GroupBlock(state, false); }
-void BM_GroupDirectionsAllPairs(benchmark::State& state) { GroupBlock(state, true); }
+void BM_GroupDirections(benchmark::State& state)
+{
+    GroupBlock(state, false);
+}
+void BM_GroupDirectionsAllPairs(benchmark::State& state)
+{
+    GroupBlock(state, true);
+}
 BENCHMARK(BM_GroupDirections)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GroupDirectionsAllPairs)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 

@@ -85,8 +85,7 @@ void BM_FFTWComplexOverlapAdd(benchmark::State& state)
                 X[k][1] = im;
             }
             fftw_execute(inv);
-            for (unsigned int k = 0; k < kSize && s + k < kTotal; k++)
-                y[s + k] += static_cast<float>(X[k][0] / kSize);
+            for (unsigned int k = 0; k < kSize && s + k < kTotal; k++) y[s + k] += static_cast<float>(X[k][0] / kSize);
         }
         benchmark::DoNotOptimize(y.data());
         benchmark::ClobberMemory();
@@ -116,8 +115,7 @@ void BM_FFTWRealOverlapAdd(benchmark::State& state)
         fftw_execute(fwdH);
         std::fill(y.begin(), y.end(), 0.0f);
         for (unsigned int s = 0; s < kDry; s += kBlock) {
-            for (unsigned int k = 0; k < kSize; k++)
-                buf[k] = k < kBlock && s + k < kDry ? in.dry[s + k] : 0.0;
+            for (unsigned int k = 0; k < kSize; k++) buf[k] = k < kBlock && s + k < kDry ? in.dry[s + k] : 0.0;
             fftw_execute(fwd);
             for (unsigned int k = 0; k < bins; k++) {
                 const double re = X[k][0] * H[k][0] - X[k][1] * H[k][1];
@@ -126,8 +124,7 @@ void BM_FFTWRealOverlapAdd(benchmark::State& state)
                 X[k][1] = im;
             }
             fftw_execute(inv);
-            for (unsigned int k = 0; k < kSize && s + k < kTotal; k++)
-                y[s + k] += static_cast<float>(buf[k] / kSize);
+            for (unsigned int k = 0; k < kSize && s + k < kTotal; k++) y[s + k] += static_cast<float>(buf[k] / kSize);
         }
         benchmark::DoNotOptimize(y.data());
         benchmark::ClobberMemory();

@@ -136,7 +136,8 @@ void Report(benchmark::State& state, unsigned long reflections, double seconds, 
     state.counters["ns/refl"] = seconds * 1e9 / reflections;
 }
 
-void Run(benchmark::State& state, const std::vector<testsupport::Quad>& quads, unsigned receivers, unsigned threads, Paths paths)
+void Run(benchmark::State& state, const std::vector<testsupport::Quad>& quads, unsigned receivers, unsigned threads,
+         Paths paths)
 {
     BenchRoom room(quads, receivers);
     unsigned long reflections = 0;
@@ -153,10 +154,16 @@ unsigned AllThreads()
     return UsableCores();
 }
 
-void BM_TraceShoebox(benchmark::State& state) { Run(state, ShoeboxQuads(10, 8, 6), 1, 1, {}); }
+void BM_TraceShoebox(benchmark::State& state)
+{
+    Run(state, ShoeboxQuads(10, 8, 6), 1, 1, {});
+}
 BENCHMARK(BM_TraceShoebox)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-void BM_TraceShoebox8Receivers(benchmark::State& state) { Run(state, ShoeboxQuads(10, 8, 6), 8, 1, {}); }
+void BM_TraceShoebox8Receivers(benchmark::State& state)
+{
+    Run(state, ShoeboxQuads(10, 8, 6), 8, 1, {});
+}
 BENCHMARK(BM_TraceShoebox8Receivers)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Coffers per side: 3 x 3 (86 planes), 11 x 10 (995 planes).
@@ -180,7 +187,15 @@ void BM_TraceShoeboxThreads(benchmark::State& state)
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0)) : AllThreads();
     Run(state, ShoeboxQuads(10, 8, 6), 1, threads, {});
 }
-BENCHMARK(BM_TraceShoeboxThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TraceShoeboxThreads)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 void BM_TraceCofferedHallThreads(benchmark::State& state)
 {

@@ -132,7 +132,9 @@ void BM_DrawCofferedHallWithLostRays(benchmark::State& state)
 BENCHMARK(BM_DrawCofferedHallWithLostRays)
     ->ArgsProduct({{0, 1, 2, 3}, {1024}})
     ->Args({0, 640})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 }  // namespace
 

@@ -75,7 +75,10 @@ TPlane* ConsoleViewer::ActivePlane() const
     return room_->plane[static_cast<std::size_t>(activeplane)].get();
 }
 
-double ConsoleViewer::FovyDegrees() const { return f * 180 / kPi; }
+double ConsoleViewer::FovyDegrees() const
+{
+    return f * 180 / kPi;
+}
 
 void ConsoleViewer::UpdateFrame()
 {
@@ -86,7 +89,10 @@ void ConsoleViewer::UpdateFrame()
     db = frame.db;
 }
 
-double ConsoleViewer::ZoomStep() const { return 2 * g * std::tan(0.5) / std::tan(f); }
+double ConsoleViewer::ZoomStep() const
+{
+    return 2 * g * std::tan(0.5) / std::tan(f);
+}
 
 void ConsoleViewer::StepPlane(int step)
 {
@@ -127,24 +133,46 @@ ConsoleViewer::KeyAction ConsoleViewer::Key(unsigned char key)
 {
     switch (key) {
     case '4':
-    case 'd': a += kAngleStep; break;
+    case 'd':
+        a += kAngleStep;
+        break;
     case '6':
-    case 'a': a -= kAngleStep; break;
+    case 'a':
+        a -= kAngleStep;
+        break;
     case '8':
-    case 'w': b += kAngleStep; break;
+    case 'w':
+        b += kAngleStep;
+        break;
     case '2':
-    case 'x': b -= kAngleStep; break;
-    case '+': d = ZoomedDistance(d, ZoomStep(), true); break;
-    case '-': d = ZoomedDistance(d, ZoomStep(), false); break;
-    case 'b': bgrcolor = !bgrcolor; break;
-    case 'p': pintura = !pintura; break;
+    case 'x':
+        b -= kAngleStep;
+        break;
+    case '+':
+        d = ZoomedDistance(d, ZoomStep(), true);
+        break;
+    case '-':
+        d = ZoomedDistance(d, ZoomStep(), false);
+        break;
+    case 'b':
+        bgrcolor = !bgrcolor;
+        break;
+    case 'p':
+        pintura = !pintura;
+        break;
     case 'v':
         ViewSinglePlane = !ViewSinglePlane;
         pintura = 1;
         break;
-    case 't': ViewTriangles = !ViewTriangles; break;
-    case 'n': StepPlane(+1); break;
-    case 'm': StepPlane(-1); break;
+    case 't':
+        ViewTriangles = !ViewTriangles;
+        break;
+    case 'n':
+        StepPlane(+1);
+        break;
+    case 'm':
+        StepPlane(-1);
+        break;
     case 'y':
         if (TPlane* p = ActivePlane(); p && p->NumTriang > 0)
             activetriangle = static_cast<int>((static_cast<unsigned>(activetriangle) + 1) % p->NumTriang);
@@ -176,7 +204,8 @@ ConsoleViewer::KeyAction ConsoleViewer::Key(unsigned char key)
     case 'r':
         if (room_) RunSimulation();
         break;
-    default: break;
+    default:
+        break;
     }
     return KeyAction::Redraw;
 }

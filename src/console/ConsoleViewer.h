@@ -66,8 +66,8 @@ public:
     int ViewSinglePlane = 0;  // only the active plane
     int ViewTriangles = 0;    // outline the triangles
     int activeplane = 0;
-    int activetriangle = 0;   // stepped by 'y'; nothing draws it
-    int RaysLoad = 0;         // the lost rays were read once
+    int activetriangle = 0;  // stepped by 'y'; nothing draws it
+    int RaysLoad = 0;        // the lost rays were read once
     int DrawLostRays = 0;
     std::vector<ViewerColor> colors;
 

@@ -25,9 +25,15 @@ ConsoleViewer* g_viewer = nullptr;
 int g_exitStatus = -1;
 bool g_snapshotDone = false;
 
-void Color(const ViewerColor& col) { glColor3f(col[0], col[1], col[2]); }
+void Color(const ViewerColor& col)
+{
+    glColor3f(col[0], col[1], col[2]);
+}
 
-void Vertex(const TPoint3D& p) { glVertex3d(p.x, p.y, p.z); }
+void Vertex(const TPoint3D& p)
+{
+    glVertex3d(p.x, p.y, p.z);
+}
 
 void Triangle(const TTriangle& t)
 {
@@ -36,7 +42,10 @@ void Triangle(const TTriangle& t)
     Vertex(t.p2);
 }
 
-std::size_t PlaneCount(const TRoom& room) { return std::min<std::size_t>(room.NumPlanes, room.plane.size()); }
+std::size_t PlaneCount(const TRoom& room)
+{
+    return std::min<std::size_t>(room.NumPlanes, room.plane.size());
+}
 
 void DrawPlanes(ConsoleViewer& v, TRoom& room)
 {
@@ -57,7 +66,8 @@ void DrawPlanes(ConsoleViewer& v, TRoom& room)
                     glLineWidth(3);
                     glBegin(GL_LINES);
                     glVertex3f(static_cast<float>(s.x), static_cast<float>(s.y), static_cast<float>(s.z));
-                    glVertex3f(static_cast<float>(s.x + n.x), static_cast<float>(s.y + n.y), static_cast<float>(s.z + n.z));
+                    glVertex3f(static_cast<float>(s.x + n.x), static_cast<float>(s.y + n.y),
+                               static_cast<float>(s.z + n.z));
                     glEnd();
                     glLineWidth(1);
                 }
@@ -279,11 +289,17 @@ void key(unsigned char k, int, int)
     display();
 }
 
-void idle() { glutPostRedisplay(); }
+void idle()
+{
+    glutPostRedisplay();
+}
 
 void drawBitmapText(const char* texto, float x, float y, float z)
 {
     DrawBitmapText(texto, x, y, z);
 }
 
-int ViewerExitStatus() { return g_exitStatus; }
+int ViewerExitStatus()
+{
+    return g_exitStatus;
+}

@@ -18,7 +18,10 @@ unsigned int ReverbDelayFromSamples(float samples)
 
 namespace {
 
-unsigned int SectionDelay(unsigned int Delay) { return std::clamp(Delay, 1u, kMaxReverbDelay); }
+unsigned int SectionDelay(unsigned int Delay)
+{
+    return std::clamp(Delay, 1u, kMaxReverbDelay);
+}
 
 void WriteImpResp(const char* FileName, unsigned int Length, TIIRFilter& filter)
 {
@@ -32,11 +35,9 @@ void WriteImpResp(const char* FileName, unsigned int Length, TIIRFilter& filter)
 
 // ---- All-pass section ---------------------------------------------------------------------------
 
-TAllPassFilter::TAllPassFilter(float Alpha, unsigned int Delay)
-    : alpha(Alpha), delay(SectionDelay(Delay))
+TAllPassFilter::TAllPassFilter(float Alpha, unsigned int Delay) : alpha(Alpha), delay(SectionDelay(Delay))
 {
-    if (Delay == 0)
-        printf("AllPassFilterCreate : Useless all-pass filter with ZERO DELAY!!! Setting to 1\n");
+    if (Delay == 0) printf("AllPassFilterCreate : Useless all-pass filter with ZERO DELAY!!! Setting to 1\n");
     filter = std::make_unique<TIIRFilter>(2, delay, 2, delay);
     const float num[2] = {alpha, 1.0f};
     const float den[2] = {1.0f, alpha};
@@ -44,9 +45,15 @@ TAllPassFilter::TAllPassFilter(float Alpha, unsigned int Delay)
     filter->SetCoefs(den, 1);
 }
 
-float TAllPassFilter::Process(float value) { return filter->Process(value); }
+float TAllPassFilter::Process(float value)
+{
+    return filter->Process(value);
+}
 
-void TAllPassFilter::ShowInfo() const { filter->ShowInfo(); }
+void TAllPassFilter::ShowInfo() const
+{
+    filter->ShowInfo();
+}
 
 void TAllPassFilter::SaveImpResp(const char* FileName, unsigned int Length)
 {
@@ -57,8 +64,7 @@ void TAllPassFilter::SaveImpResp(const char* FileName, unsigned int Length)
 
 TCombFilter::TCombFilter() : TCombFilter(0.0f, 1) {}
 
-TCombFilter::TCombFilter(float Alpha, unsigned int Delay)
-    : alpha(Alpha), delay(SectionDelay(Delay)), gain(Alpha)
+TCombFilter::TCombFilter(float Alpha, unsigned int Delay) : alpha(Alpha), delay(SectionDelay(Delay)), gain(Alpha)
 {
     filter = std::make_unique<TIIRFilter>(1, 1, 2, delay);
     const float num[1] = {alpha};
@@ -67,9 +73,15 @@ TCombFilter::TCombFilter(float Alpha, unsigned int Delay)
     filter->SetCoefs(den, 1);
 }
 
-float TCombFilter::Process(float value) { return filter->Process(value); }
+float TCombFilter::Process(float value)
+{
+    return filter->Process(value);
+}
 
-void TCombFilter::ShowInfo() const { filter->ShowInfo(); }
+void TCombFilter::ShowInfo() const
+{
+    filter->ShowInfo();
+}
 
 void TCombFilter::SaveImpResp(const char* FileName, unsigned int Length)
 {
@@ -87,8 +99,7 @@ unsigned int ReverbClockSeed()
 
 TMooreReverb::TMooreReverb(unsigned int Ncomb, float RT, float FSample)
     : TMooreReverb(Ncomb, RT, FSample, ReverbClockSeed())
-{
-}
+{}
 
 TMooreReverb::TMooreReverb(unsigned int Ncomb, float RT, float FSample, unsigned int seed)
     : ncomb(Ncomb), nallpass(1), first_delay(0), random(seed)
@@ -189,7 +200,10 @@ float RevGetCombDelay(float RT, float pole)
     return -20.0f * std::log10(std::fabs(pole)) * RT / 60.0f;
 }
 
-float RevGetCombPole(float RT, float delay) { return std::pow(10.0f, -3.0f * delay / RT); }
+float RevGetCombPole(float RT, float delay)
+{
+    return std::pow(10.0f, -3.0f * delay / RT);
+}
 
 float RevGetCombRevTime(unsigned int delay, float pole)
 {

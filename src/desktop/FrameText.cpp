@@ -8,8 +8,10 @@
 std::string ProjectTitle(int projectStatus, const std::string& projectName)
 {
     std::string title = "SORVI - ";
-    if (projectStatus == 0 || projectName.empty()) title += "Untitled Project";
-    else title += projectName;
+    if (projectStatus == 0 || projectName.empty())
+        title += "Untitled Project";
+    else
+        title += projectName;
     if (projectStatus == 0) return title;
     if (projectStatus == 2) title += " *modified";
     return title;

@@ -9,7 +9,10 @@
 namespace GridEdit {
 namespace {
 
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsBlank(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 std::string Trimmed(const std::string& text)
 {
@@ -33,12 +36,14 @@ std::optional<double> ParseNumber(const std::string& text)
     double value = 0.0;
     // from_chars ignores the locale and never accepts a second sign.
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value))
-        return std::nullopt;
+    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
-double Clamp01(double value) { return value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value); }
+double Clamp01(double value)
+{
+    return value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
+}
 
 int FittedColumnWidth(int width, int widestText)
 {
@@ -70,8 +75,7 @@ std::string NameFromCell(const std::string& text)
     return name;
 }
 
-std::string CheckName(const std::string& name, const std::vector<std::string>& names, int row,
-                      const std::string& kind)
+std::string CheckName(const std::string& name, const std::vector<std::string>& names, int row, const std::string& kind)
 {
     if (name.empty()) return "The " + kind + " needs a name.";
     if (name.size() > 511) return "The " + kind + " name is longer than 511 characters.";

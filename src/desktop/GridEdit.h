@@ -22,8 +22,7 @@ std::string NewName(const char* format, unsigned number);
 std::string NameFromCell(const std::string& text);
 // Empty when `name` may be given to row `row` of `names`; otherwise the message to show.
 // `kind` names the list in the message ("material", "plane layer", "source type", ...).
-std::string CheckName(const std::string& name, const std::vector<std::string>& names, int row,
-                      const std::string& kind);
+std::string CheckName(const std::string& name, const std::vector<std::string>& names, int row, const std::string& kind);
 // Empty when the text of a numeric cell is acceptable; otherwise the message to show.
 std::string NumberRefusal(const std::string& text);
 // Empty when a typed sound-file path may be handed to the source; a path with blanks would be

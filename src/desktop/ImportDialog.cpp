@@ -171,8 +171,7 @@ ImportDialog::ImportDialog(wxWindow* parent, wxWindowID id, const wxPoint&, cons
     // Plane layers and the import.
     Panel3 = new wxPanel(this, ID_PANEL3, wxDefaultPosition, wxSize(261, 512), wxTAB_TRAVERSAL, "ID_PANEL3");
     auto* right = new wxBoxSizer(wxVERTICAL);
-    ListLayerPlanes =
-        LayerList(Panel3, right, _("Plane Layers"), ID_LISTCTRL4, wxSize(200, 340), "ID_LISTCTRL4");
+    ListLayerPlanes = LayerList(Panel3, right, _("Plane Layers"), ID_LISTCTRL4, wxSize(200, 340), "ID_LISTCTRL4");
     auto* importBox = new wxStaticBoxSizer(wxHORIZONTAL, Panel3, _("Import Project"));
     auto* grid = new wxGridSizer(2, 2, 0, 0);
     RadioButton1 = new wxRadioButton(importBox->GetStaticBox(), ID_RADIOBUTTON1, _("New Project"), wxDefaultPosition,
@@ -217,9 +216,9 @@ ImportDialog::~ImportDialog() = default;
 
 bool ImportDialog::OpenFile()
 {
-    const wxString path = Prompter::Get().ChooseFile(_("Import from DXF file"), wxEmptyString, wxEmptyString,
-                                                     _("DXF files (*.dxf)|*.dxf"), wxFD_OPEN | wxFD_FILE_MUST_EXIST,
-                                                     this);
+    const wxString path =
+        Prompter::Get().ChooseFile(_("Import from DXF file"), wxEmptyString, wxEmptyString,
+                                   _("DXF files (*.dxf)|*.dxf"), wxFD_OPEN | wxFD_FILE_MUST_EXIST, this);
     if (path.empty()) return false;
     return OpenFile(path);
 }
@@ -292,14 +291,38 @@ std::vector<std::string> ImportDialog::DrawingNames(const wxListCtrl* list) cons
     return names;
 }
 
-void ImportDialog::OnBitmapButton1Click(wxCommandEvent&) { MoveItems(ListLayerAll, ListLayerSrc); }
-void ImportDialog::OnBitmapButton2Click(wxCommandEvent&) { MoveItems(ListLayerSrc, ListLayerAll); }
-void ImportDialog::OnBitmapButton3Click(wxCommandEvent&) { MoveItems(ListLayerAll, ListLayerRec); }
-void ImportDialog::OnBitmapButton4Click(wxCommandEvent&) { MoveItems(ListLayerRec, ListLayerAll); }
-void ImportDialog::OnBitmapButton5Click(wxCommandEvent&) { MoveItems(ListLayerAll, ListLayerPlanes); }
-void ImportDialog::OnBitmapButton6Click(wxCommandEvent&) { MoveItems(ListLayerPlanes, ListLayerAll); }
-void ImportDialog::OnRadioButton1Select(wxCommandEvent&) { NewFile = true; }
-void ImportDialog::OnRadioButton2Select(wxCommandEvent&) { NewFile = false; }
+void ImportDialog::OnBitmapButton1Click(wxCommandEvent&)
+{
+    MoveItems(ListLayerAll, ListLayerSrc);
+}
+void ImportDialog::OnBitmapButton2Click(wxCommandEvent&)
+{
+    MoveItems(ListLayerSrc, ListLayerAll);
+}
+void ImportDialog::OnBitmapButton3Click(wxCommandEvent&)
+{
+    MoveItems(ListLayerAll, ListLayerRec);
+}
+void ImportDialog::OnBitmapButton4Click(wxCommandEvent&)
+{
+    MoveItems(ListLayerRec, ListLayerAll);
+}
+void ImportDialog::OnBitmapButton5Click(wxCommandEvent&)
+{
+    MoveItems(ListLayerAll, ListLayerPlanes);
+}
+void ImportDialog::OnBitmapButton6Click(wxCommandEvent&)
+{
+    MoveItems(ListLayerPlanes, ListLayerAll);
+}
+void ImportDialog::OnRadioButton1Select(wxCommandEvent&)
+{
+    NewFile = true;
+}
+void ImportDialog::OnRadioButton2Select(wxCommandEvent&)
+{
+    NewFile = false;
+}
 void ImportDialog::OnSelect(wxCommandEvent&) {}
 
 void ImportDialog::OnButton1Click(wxCommandEvent&)

@@ -11,17 +11,20 @@
 #include "simulation/TResult.h"
 #include "simulation/TRoom.h"
 
-const char* const ParameterAxisTitles[NumParameterCharts] = {"T_30 (s)", "EDT (s)", "C_80 (dB)",
-                                                             "Center Time (ms)"};
+const char* const ParameterAxisTitles[NumParameterCharts] = {"T_30 (s)", "EDT (s)", "C_80 (dB)", "Center Time (ms)"};
 
 namespace {
 float Value(const TMonoParams& p, int PIndex)
 {
     switch (PIndex) {
-    case 0: return p.T30;
-    case 1: return p.EDT;
-    case 2: return p.C80;
-    default: return p.CT;
+    case 0:
+        return p.T30;
+    case 1:
+        return p.EDT;
+    case 2:
+        return p.C80;
+    default:
+        return p.CT;
     }
 }
 

@@ -26,10 +26,10 @@ struct BandTick {
 std::vector<BandTick> ParameterBandTicks(unsigned int bands);
 
 struct ParameterCurve {
-    std::string name;        // "S01-R02"
-    std::vector<double> x;   // band numbers from 1
+    std::string name;       // "S01-R02"
+    std::vector<double> x;  // band numbers from 1
     std::vector<double> y;
-    uint32_t colour = 0;     // packed, see PlotColours.h
+    uint32_t colour = 0;  // packed, see PlotColours.h
 };
 
 struct ParameterChart {

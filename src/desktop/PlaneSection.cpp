@@ -8,7 +8,10 @@ int ClampActivePlane(int activePlane, unsigned numPlanes)
     return activePlane >= static_cast<int>(numPlanes) ? static_cast<int>(numPlanes) - 1 : activePlane;
 }
 
-int PlaneOfSpin(int spinValue, unsigned numPlanes) { return ClampActivePlane(spinValue - 1, numPlanes); }
+int PlaneOfSpin(int spinValue, unsigned numPlanes)
+{
+    return ClampActivePlane(spinValue - 1, numPlanes);
+}
 
 int LayerItem(int layerId, unsigned numLayers)
 {

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <new>
-#include <vector>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "geometry/ErrorHandler.h"
 #include "room/TPlaneLayer.h"
@@ -16,9 +16,12 @@ bool ProceedPastSaveQuestion(int status, const std::function<SaveAnswer()>& ask,
 {
     if (status != 2) return true;
     switch (ask()) {
-    case SaveAnswer::Yes: return save();
-    case SaveAnswer::No: return true;
-    case SaveAnswer::Cancel: break;
+    case SaveAnswer::Yes:
+        return save();
+    case SaveAnswer::No:
+        return true;
+    case SaveAnswer::Cancel:
+        break;
     }
     return false;
 }
@@ -54,15 +57,14 @@ struct AppendMark {
 
 AppendMark Mark(const TRoom& room)
 {
-    AppendMark m{room.material.size(),       room.planeLayer.size(), room.plane.size(),
-                 room.directivity.size(),    room.receiverLayer.size(), room.receiver.size(),
-                 room.sourceLayer.size(),    room.source.size(),     {}};
+    AppendMark m{room.material.size(),    room.planeLayer.size(),    room.plane.size(),
+                 room.directivity.size(), room.receiverLayer.size(), room.receiver.size(),
+                 room.sourceLayer.size(), room.source.size(),        {}};
     for (const TPlaneLayer& layer : room.planeLayer) m.planesPerLayer.push_back(layer.NumPlanes);
     return m;
 }
 
-template <class V>
-void Cut(V& items, std::size_t length)
+template <class V> void Cut(V& items, std::size_t length)
 {
     if (items.size() > length) items.erase(items.begin() + static_cast<std::ptrdiff_t>(length), items.end());
 }

@@ -41,7 +41,10 @@ struct SaveChooserStart {
 SaveChooserStart SaveChooserStartFor(const TRoom& room, int status);
 
 // An import replaces the project when the dialog chose a new project or the project is empty.
-inline bool ImportReplacesProject(bool newFileChosen, int status) { return newFileChosen || status == 0; }
+inline bool ImportReplacesProject(bool newFileChosen, int status)
+{
+    return newFileChosen || status == 0;
+}
 
 // Reads the stored response of every source-receiver pair into the room's results when each
 // of them exists in the project folder; false (nothing read) when one is missing or the

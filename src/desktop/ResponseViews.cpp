@@ -8,15 +8,16 @@
 #include "geometry/util.h"
 
 const char* const ResponseViewNames[NumResponseViews] = {
-    "Pressure (LIN scale)",
-    "Pressure (LOG scale)",
-    "Decay curve (LOG scale)",
-    "Decay curve Normalized (LOG scale)",
+    "Pressure (LIN scale)",           "Pressure (LOG scale)",
+    "Decay curve (LOG scale)",        "Decay curve Normalized (LOG scale)",
     "Frequency Response (LOG scale)",
 };
 
 namespace {
-double LevelDB(double v) { return 10.0 * std::log10(std::fabs(v) + 1e-7); }
+double LevelDB(double v)
+{
+    return 10.0 * std::log10(std::fabs(v) + 1e-7);
+}
 
 std::vector<TPoint3D> Spectrum(const float* p, unsigned int N, float fs)
 {

@@ -19,7 +19,10 @@ constexpr int NumResponseViews = 5;
 // The entries of the view choice, in view order.
 extern const char* const ResponseViewNames[NumResponseViews];
 
-inline bool IsResponseView(int view) { return view >= 0 && view < NumResponseViews; }
+inline bool IsResponseView(int view)
+{
+    return view >= 0 && view < NumResponseViews;
+}
 
 enum class AxisUnit { Seconds, Hertz };
 AxisUnit ViewXUnit(int view);

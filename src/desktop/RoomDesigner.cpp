@@ -130,8 +130,8 @@ RoomDesigner::RoomDesigner(wxWindow* parent, wxWindowID, const wxPoint&, const w
     StaticBoxSizer_MP = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Model Parameters"));
     FlexGridSizer_MP = new wxFlexGridSizer(3, 6, 0, 0);
     const RoomDimensions defaults;
-    const float values[9] = {defaults.L1, defaults.L, defaults.L2, defaults.W1, defaults.W,
-                             defaults.W2, defaults.H1, defaults.H, defaults.H2};
+    const float values[9] = {defaults.L1, defaults.L,  defaults.L2, defaults.W1, defaults.W,
+                             defaults.W2, defaults.H1, defaults.H,  defaults.H2};
     for (int i = 0; i < 9; ++i) {
         StaticText[i] = new wxStaticText(StaticBoxSizer_MP->GetStaticBox(), wxID_ANY, kFieldNames[i]);
         SpinCtrl[i] = new wxSpinCtrlDouble(StaticBoxSizer_MP->GetStaticBox(), ID_SPINCTRL + i, "0", wxDefaultPosition,

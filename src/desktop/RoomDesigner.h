@@ -36,9 +36,9 @@ public:
     // Rebuilds the room's planes from the dimensions and points the preview at it.
     void UpdateRoom();
 
-    std::unique_ptr<TRoom> room;                                  // the preview room
-    std::string HandOverPath;  // where "Apply" writes the room (HandOverFile::Path)
-    std::array<TPoint3D, kStandardRoomVertices> vert{};            // the ten vertices
+    std::unique_ptr<TRoom> room;                         // the preview room
+    std::string HandOverPath;                            // where "Apply" writes the room (HandOverFile::Path)
+    std::array<TPoint3D, kStandardRoomVertices> vert{};  // the ten vertices
     static constexpr int NumPlanes = kStandardRoomPlanes;
     float L1 = 0, L = 0, L2 = 0, W1 = 0, W = 0, W2 = 0, H1 = 0, H = 0, H2 = 0;
 

@@ -16,8 +16,7 @@
 namespace {
 
 // Runs a step of the core; a fatal exit (already shown) or a lack of memory becomes false.
-template <class Step>
-bool Guarded(Step step)
+template <class Step> bool Guarded(Step step)
 {
     try {
         step();

@@ -55,9 +55,19 @@ struct Snapshot {
 
 Snapshot Take(TRoom& room)
 {
-    return {room.Temperature, room.Pressure, room.Humidity, room.FSample, room.StopDecay, room.MaxLength,
-            room.GetNumRays(), room.MaxRayTracReflections, room.DiffuseProcessing, room.SaveLateRaysFlag,
-            room.SaveDiffuseRaysFlag, room.ArtificialTailFlag, room.AuralizationFlag};
+    return {room.Temperature,
+            room.Pressure,
+            room.Humidity,
+            room.FSample,
+            room.StopDecay,
+            room.MaxLength,
+            room.GetNumRays(),
+            room.MaxRayTracReflections,
+            room.DiffuseProcessing,
+            room.SaveLateRaysFlag,
+            room.SaveDiffuseRaysFlag,
+            room.ArtificialTailFlag,
+            room.AuralizationFlag};
 }
 
 }  // namespace
@@ -65,15 +75,24 @@ Snapshot Take(TRoom& room)
 std::string SettingText(TRoom& room, SettingField field)
 {
     switch (field) {
-    case kFieldTemperature: return Fixed(room.Temperature, 1);
-    case kFieldPressure: return Fixed(room.Pressure, 1);
-    case kFieldHumidity: return Fixed(room.Humidity, 1);
-    case kFieldSampleRate: return Fixed(room.FSample, 0);
-    case kFieldIRDuration: return Fixed(room.GetMaxTime(), 1);
-    case kFieldStopDecay: return Fixed(room.StopDecay, 1);
-    case kFieldMaxReflections: return Int(room.MaxRayTracReflections);
-    case kFieldNumRays: return Int(room.GetNumRays());
-    case kSettingFieldCount: break;
+    case kFieldTemperature:
+        return Fixed(room.Temperature, 1);
+    case kFieldPressure:
+        return Fixed(room.Pressure, 1);
+    case kFieldHumidity:
+        return Fixed(room.Humidity, 1);
+    case kFieldSampleRate:
+        return Fixed(room.FSample, 0);
+    case kFieldIRDuration:
+        return Fixed(room.GetMaxTime(), 1);
+    case kFieldStopDecay:
+        return Fixed(room.StopDecay, 1);
+    case kFieldMaxReflections:
+        return Int(room.MaxRayTracReflections);
+    case kFieldNumRays:
+        return Int(room.GetNumRays());
+    case kSettingFieldCount:
+        break;
     }
     return {};
 }
@@ -147,7 +166,8 @@ std::vector<SettingRefusal> RefusedSettings(TRoom& room, const SettingsPage& pag
         {kFieldTemperature, "Temperature (C)", -273.15, HUGE_VAL, true, "a number above -273.15"},
         {kFieldPressure, "Pressure (atm)", 0.01, HUGE_VAL, false, "a number of at least 0.01"},
         {kFieldHumidity, "Humidity (%)", 0.0, 100.0, false, "a number from 0 to 100"},
-        {kFieldIRDuration, "IR Duration (s)", 0.0, longest, true, "a number above 0 and up to " + Int(static_cast<long long>(longest))},
+        {kFieldIRDuration, "IR Duration (s)", 0.0, longest, true,
+         "a number above 0 and up to " + Int(static_cast<long long>(longest))},
         {kFieldStopDecay, "Energy Decay (dB)", -HUGE_VAL, 0.0, false, "a number below 0"},
         {kFieldMaxReflections, "Max. Reflections", -1.0, std::numeric_limits<int>::max(), false,
          "-1 (no limit) or a whole number from 0 to " + Int(std::numeric_limits<int>::max())},
@@ -164,7 +184,8 @@ std::vector<SettingRefusal> RefusedSettings(TRoom& room, const SettingsPage& pag
         if (ok && (r.field == kFieldMaxReflections || r.field == kFieldNumRays)) v = std::trunc(v);
         // The decay is refused at 0 too: a ray would end at its start.
         if (ok) ok = (r.lowOpen ? v > r.low : v >= r.low) && (r.field == kFieldStopDecay ? v < r.high : v <= r.high);
-        if (!ok) refused.push_back({r.field, std::string(r.label) + " takes " + r.range + ": \"" + text + "\" is refused."});
+        if (!ok)
+            refused.push_back({r.field, std::string(r.label) + " takes " + r.range + ": \"" + text + "\" is refused."});
     }
     return refused;
 }

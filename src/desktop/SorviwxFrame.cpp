@@ -7,8 +7,8 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/display.h>
 #include <wx/choice.h>
+#include <wx/display.h>
 #include <wx/gauge.h>
 #include <wx/grid.h>
 #include <wx/intl.h>
@@ -44,8 +44,7 @@ int exitStatus = 0;
 constexpr float kLeftShare = 0.4f;
 
 // A text field with its label in front, into a two-column grid.
-wxTextCtrl* AddField(wxWindow* parent, wxFlexGridSizer* grid, const wxString& label, long id,
-                     const wxString& value)
+wxTextCtrl* AddField(wxWindow* parent, wxFlexGridSizer* grid, const wxString& label, long id, const wxString& value)
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, 0, 0);
     auto* field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
@@ -53,8 +52,7 @@ wxTextCtrl* AddField(wxWindow* parent, wxFlexGridSizer* grid, const wxString& la
     return field;
 }
 
-wxButton* AddButton(wxWindow* parent, wxSizer* row, long id, const wxString& label,
-                    const wxString& name, bool enabled)
+wxButton* AddButton(wxWindow* parent, wxSizer* row, long id, const wxString& label, const wxString& name, bool enabled)
 {
     auto* button = new wxButton(parent, id, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
     // 120 x 25 at least, wider or taller where the label needs it.
@@ -80,8 +78,8 @@ struct Column {
 };
 
 // A grid with its columns set up, no rows. `bandsAt` is the first of nine band columns (-1: none).
-wxGrid* MakeGrid(wxWindow* parent, long id, const wxString& name, wxSize size,
-                 std::initializer_list<Column> columns, int bandsAt, int bandWidth, bool rowSelect)
+wxGrid* MakeGrid(wxWindow* parent, long id, const wxString& name, wxSize size, std::initializer_list<Column> columns,
+                 int bandsAt, int bandWidth, bool rowSelect)
 {
     auto* grid = new wxGrid(parent, id, wxDefaultPosition, size, wxFULL_REPAINT_ON_RESIZE, name);
     int count = static_cast<int>(columns.size()) + (bandsAt >= 0 ? 9 : 0);
@@ -162,8 +160,14 @@ ElementPage BuildElementPage(wxNotebook* notebook, const BoxSpec& types, const B
 
 }  // namespace
 
-int SorviwxFrame::ExitStatus() { return exitStatus; }
-void SorviwxFrame::SetExitStatus(int status) { exitStatus = status; }
+int SorviwxFrame::ExitStatus()
+{
+    return exitStatus;
+}
+void SorviwxFrame::SetExitStatus(int status)
+{
+    exitStatus = status;
+}
 
 SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 {
@@ -257,15 +261,15 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         cells->Add(options, 1, wxEXPAND | wxALL, 15);
 
         auto* column = new wxBoxSizer(wxVERTICAL);
-        Button1 = new wxButton(page, ID_BUTTON1, _("Start Simulation"), wxDefaultPosition,
-                               wxSize(120, 40), 0, wxDefaultValidator, "ID_BUTTON1");
+        Button1 = new wxButton(page, ID_BUTTON1, _("Start Simulation"), wxDefaultPosition, wxSize(120, 40), 0,
+                               wxDefaultValidator, "ID_BUTTON1");
         Button1->Disable();
         column->Add(Button1, 0, wxALIGN_CENTER, 0);
-        progress = new wxGauge(page, -1, 100, wxDefaultPosition, wxSize(280, 25), wxGA_HORIZONTAL,
-                               wxDefaultValidator, "PROGRESS_BAR");
+        progress = new wxGauge(page, -1, 100, wxDefaultPosition, wxSize(280, 25), wxGA_HORIZONTAL, wxDefaultValidator,
+                               "PROGRESS_BAR");
         column->Add(progress, 0, wxALIGN_CENTER, 0);
-        textinfo = new wxTextCtrl(page, ID_TEXTINFO, _("Text"), wxDefaultPosition, wxSize(280, 250),
-                                  wxTE_MULTILINE, wxDefaultValidator, "ID_TEXTINFO");
+        textinfo = new wxTextCtrl(page, ID_TEXTINFO, _("Text"), wxDefaultPosition, wxSize(280, 250), wxTE_MULTILINE,
+                                  wxDefaultValidator, "ID_TEXTINFO");
         column->Add(textinfo, 0, wxALIGN_CENTER, 0);
         cells->Add(column, 1, 1, 15);
 
@@ -285,37 +289,41 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         // "Invert" beside the plane it turns; the layer choice takes what the row leaves (at
         // most 250 pixels), so that nothing is cut on narrow screens.
         auto* planeSel = new wxFlexGridSizer(1, 3, 5, 5);
-        planeSel->Add(new wxStaticText(pp, wxID_ANY, _("Plane ID"), wxDefaultPosition, wxSize(70, 30), 0,
-                                       "ID_STATICTEXT1"), 0, 0, 0);
-        SpinPlaneId = new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxDefaultSize, 0, 0,
-                                     100, 0, "ID_SpinPlaneId");
+        planeSel->Add(
+            new wxStaticText(pp, wxID_ANY, _("Plane ID"), wxDefaultPosition, wxSize(70, 30), 0, "ID_STATICTEXT1"), 0, 0,
+            0);
+        SpinPlaneId =
+            new wxSpinCtrl(pp, ID_SpinPlaneId, "0", wxDefaultPosition, wxDefaultSize, 0, 0, 100, 0, "ID_SpinPlaneId");
         SpinPlaneId->SetValue("1");
         FitSpin(SpinPlaneId);
         planeSel->Add(SpinPlaneId, 0, 0, 0);
-        BtnInvPlane = new wxButton(pp, ID_BTN_INV, _("Invert"), wxDefaultPosition, wxDefaultSize, 0,
-                                   wxDefaultValidator, "ID_BTN_INV");
+        BtnInvPlane = new wxButton(pp, ID_BTN_INV, _("Invert"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                                   "ID_BTN_INV");
         planeSel->Add(BtnInvPlane, 0, 0, 0);
         planeGrid->Add(planeSel, 0, 0, 0);
         planeGrid->Add(10, 0, 0, 0, 0);
 
         auto* layerRow = new wxFlexGridSizer(1, 2, 3, 3);
-        layerRow->Add(new wxStaticText(pp, wxID_ANY, _("Layer"), wxDefaultPosition, wxSize(50, 30), 0,
-                                       "ID_STATICTEXT2"), 0, wxALIGN_CENTER, 0);
+        layerRow->Add(
+            new wxStaticText(pp, wxID_ANY, _("Layer"), wxDefaultPosition, wxSize(50, 30), 0, "ID_STATICTEXT2"), 0,
+            wxALIGN_CENTER, 0);
         const int rowRest = planeSel->CalcMin().x + 10 + 50 + 2 * 5 + 3 + 60;
-        ListBoxLayer = new wxChoice(pp, ID_LISTBOXLAYER, wxDefaultPosition,
-                                    wxSize(std::clamp(leftWidth - rowRest, 100, 250), 30));
+        ListBoxLayer =
+            new wxChoice(pp, ID_LISTBOXLAYER, wxDefaultPosition, wxSize(std::clamp(leftWidth - rowRest, 100, 250), 30));
         layerRow->Add(ListBoxLayer, 0, wxALIGN_CENTER, 0);
         planeGrid->Add(layerRow, 0, 0, 0);
 
         auto* vertexSel = new wxFlexGridSizer(2, 2, 5, 5);
-        vertexSel->Add(new wxStaticText(pp, wxID_ANY, _("Vertex ID"), wxDefaultPosition, wxSize(70, 30), 0,
-                                        "ID_STATICTEXT1"), 0, 0, 0);
-        ListVertex = new wxSpinCtrl(pp, ID_LISTVERTEX, "0", wxDefaultPosition, wxDefaultSize, 0, 0, 100, 0,
-                                    "ID_LISTVERTEX");
+        vertexSel->Add(
+            new wxStaticText(pp, wxID_ANY, _("Vertex ID"), wxDefaultPosition, wxSize(70, 30), 0, "ID_STATICTEXT1"), 0,
+            0, 0);
+        ListVertex =
+            new wxSpinCtrl(pp, ID_LISTVERTEX, "0", wxDefaultPosition, wxDefaultSize, 0, 0, 100, 0, "ID_LISTVERTEX");
         FitSpin(ListVertex);
         vertexSel->Add(ListVertex, 0, 0, 0);
-        vertexSel->Add(new wxStaticText(pp, wxID_ANY, _("Vertexes:"), wxDefaultPosition, wxSize(70, 30), 0,
-                                        "ID_STATICTEXT1"), 0, 0, 0);
+        vertexSel->Add(
+            new wxStaticText(pp, wxID_ANY, _("Vertexes:"), wxDefaultPosition, wxSize(70, 30), 0, "ID_STATICTEXT1"), 0,
+            0, 0);
         NumVertPlane = new wxTextCtrl(pp, -1, "0", wxDefaultPosition, wxSize(70, 30));
         NumVertPlane->Disable();
         vertexSel->Add(NumVertPlane, 0, 0, 0);
@@ -324,12 +332,11 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 
         auto* coords = new wxFlexGridSizer(2, 3, 5, 5);
         for (const char* axis : {"X", "Y", "Z"})
-            coords->Add(new wxStaticText(pp, wxID_ANY, axis, wxDefaultPosition, wxSize(15, 20), 0,
-                                         "ID_STATICTEXT1"), 0, wxALIGN_CENTER, 0);
+            coords->Add(new wxStaticText(pp, wxID_ANY, axis, wxDefaultPosition, wxSize(15, 20), 0, "ID_STATICTEXT1"), 0,
+                        wxALIGN_CENTER, 0);
         // Three fields in what the row leaves beside the plane selection (the wider column).
-        const int coordWidth =
-            std::clamp((leftWidth - std::max(planeSel->CalcMin().x, vertexSel->CalcMin().x) - 10 - 2 * 5 - 60) / 3 - 5,
-                       60, 100);
+        const int coordWidth = std::clamp(
+            (leftWidth - std::max(planeSel->CalcMin().x, vertexSel->CalcMin().x) - 10 - 2 * 5 - 60) / 3 - 5, 60, 100);
         for (auto& field : vertex) {
             field = new wxTextCtrl(pp, -1, "0.00", wxDefaultPosition, wxSize(coordWidth, -1));
             coords->Add(field, 0, wxALIGN_CENTER, 0);
@@ -357,9 +364,9 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
         BtnAddPlaneLayer = AddButton(ap, plButtons, ID_ADDPLANELAYER, _("Add Plane Layer"), "ID_ADDPLANELAYER", false);
         BtnDelPlaneLayer = AddButton(ap, plButtons, ID_DELPLANELAYER, _("Del Plane Layer"), "ID_DELPLANELAYER", false);
         association->Add(plButtons, 0, 0, 0);
-        PlaneLayerGrid = MakeGrid(ap, ID_PLANELGRID, "planelgrid", wxSize(leftWidth - 20, 300),
-                                  {{"Plane Layer", 255, false}, {"Material", 255, false}, {"Color", 40, false}},
-                                  -1, 0, false);
+        PlaneLayerGrid =
+            MakeGrid(ap, ID_PLANELGRID, "planelgrid", wxSize(leftWidth - 20, 300),
+                     {{"Plane Layer", 255, false}, {"Material", 255, false}, {"Color", 40, false}}, -1, 0, false);
         association->Add(PlaneLayerGrid, 0, 0, 0);
         boxes->Add(association, 1, wxEXPAND | wxALL, 10);
 
@@ -370,8 +377,9 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     // Pages "Sources" and "Receivers": a type box above an element box, buttons above grids.
     {
         ElementPage page = BuildElementPage(
-            Notebook1, {_("Source Type"), ID_ADDSRCLAYER, _("Add Source Type"), "ID_ADDSRCLAYER", ID_DELSRCLAYER,
-                        _("Del Source Type"), "ID_DELSRCLAYER", true},
+            Notebook1,
+            {_("Source Type"), ID_ADDSRCLAYER, _("Add Source Type"), "ID_ADDSRCLAYER", ID_DELSRCLAYER,
+             _("Del Source Type"), "ID_DELSRCLAYER", true},
             {_("Sources"), ID_ADDSRC, _("Add Source"), "ID_ADDSRC", ID_DELSRC, _("Del Source"), "ID_DELSRC", false},
             [&](wxWindow* box) {
                 return MakeGrid(box, ID_SRCLGRID, "grid", wxSize(leftWidth - 20, 200),
@@ -379,8 +387,13 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
             },
             [&](wxWindow* box) {
                 return MakeGrid(box, ID_SRCGRID, "sourcegrid", wxSize(leftWidth - 20, 400),
-                                {{"X", 40, true}, {"Y", 40, true}, {"Z", 40, true}, {"Azim", 40, true},
-                                 {"Elev", 40, true}, {"SPL (1m)", 60, false}, {"Source Type", 110, false},
+                                {{"X", 40, true},
+                                 {"Y", 40, true},
+                                 {"Z", 40, true},
+                                 {"Azim", 40, true},
+                                 {"Elev", 40, true},
+                                 {"SPL (1m)", 60, false},
+                                 {"Source Type", 110, false},
                                  {"Sound File", 180, false}},
                                 -1, 0, true);
             });
@@ -394,16 +407,21 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     }
     {
         ElementPage page = BuildElementPage(
-            Notebook1, {_("Receiver Type"), ID_ADDRECLAYER, _("Add Receiver Type"), "ID_ADDRECLAYER", ID_DELRECLAYER,
-                        _("Del Receiver Type"), "ID_DELRECLAYER", true},
-            {_("Receivers"), ID_ADDREC, _("Add Receiver"), "ID_ADDREC", ID_DELREC, _("Del Receiver"), "ID_DELREC", false},
+            Notebook1,
+            {_("Receiver Type"), ID_ADDRECLAYER, _("Add Receiver Type"), "ID_ADDRECLAYER", ID_DELRECLAYER,
+             _("Del Receiver Type"), "ID_DELRECLAYER", true},
+            {_("Receivers"), ID_ADDREC, _("Add Receiver"), "ID_ADDREC", ID_DELREC, _("Del Receiver"), "ID_DELREC",
+             false},
             [&](wxWindow* box) {
                 return MakeGrid(box, ID_RECLGRID, "grid", wxSize(leftWidth - 20, 200),
                                 {{"Name", 240, false}, {"Directivity", 315, false}}, -1, 0, true);
             },
             [&](wxWindow* box) {
                 return MakeGrid(box, ID_RECGRID, "receivergrid", wxSize(leftWidth - 20, 400),
-                                {{"X", 60, true}, {"Y", 60, true}, {"Z", 60, true}, {"Azim", 60, false},
+                                {{"X", 60, true},
+                                 {"Y", 60, true},
+                                 {"Z", 60, true},
+                                 {"Azim", 60, false},
                                  {"Receiver Type", 315, false}},
                                 -1, 0, true);
             });
@@ -495,8 +513,8 @@ bool SorviwxFrame::ReleaseProject(bool canCancel)
 {
     if (ProjectStatus == 2) {
         const long buttons = wxYES_NO | (canCancel ? wxCANCEL : 0) | wxICON_QUESTION;
-        const int answer = Prompter::Get().Question(_("The actual project was changed.\n Save it?"),
-                                                    _("Question"), buttons, this);
+        const int answer =
+            Prompter::Get().Question(_("The actual project was changed.\n Save it?"), _("Question"), buttons, this);
         if (answer == wxID_CANCEL && canCancel) return false;
         // A save that was cancelled or failed keeps the project open.
         if (answer == wxID_YES && !OpenSaveDlg() && canCancel) return false;
@@ -550,6 +568,8 @@ void SorviwxFrame::CoreExit(const SorviExit& error)
 wxString wxbuildinfo(wxbuildinfoformat format)
 {
     wxString info = "wxWidgets 3.1.2";
-    if (format == long_f) info << "-Windows" << "-Unicode build";
+    if (format == long_f)
+        info << "-Windows"
+             << "-Unicode build";
     return info;
 }

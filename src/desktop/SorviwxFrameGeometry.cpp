@@ -159,9 +159,15 @@ void SorviwxFrame::OnCBView4Click(wxCommandEvent&)
     Notebook1->ChangeSelection(1);
 }
 
-void SorviwxFrame::OnCBView5Click(wxCommandEvent&) { MyGLCanvas->view.drawSourceIDs = CBView5->GetValue(); }
+void SorviwxFrame::OnCBView5Click(wxCommandEvent&)
+{
+    MyGLCanvas->view.drawSourceIDs = CBView5->GetValue();
+}
 
-void SorviwxFrame::OnCBView6Click(wxCommandEvent&) { MyGLCanvas->view.drawReceiverIDs = CBView6->GetValue(); }
+void SorviwxFrame::OnCBView6Click(wxCommandEvent&)
+{
+    MyGLCanvas->view.drawReceiverIDs = CBView6->GetValue();
+}
 
 void SorviwxFrame::OnCBView7Click(wxCommandEvent&)
 {

@@ -7,10 +7,10 @@
 
 #include <wx/button.h>
 #include <wx/colordlg.h>
+#include <wx/combobox.h>
 #include <wx/event.h>
 #include <wx/grid.h>
 #include <wx/log.h>
-#include <wx/combobox.h>
 
 #include "desktop/EditingGrid.h"
 #include "desktop/RoomGrids.h"
@@ -105,7 +105,10 @@ void SorviwxFrame::OnPlaneLGridChanged(wxGridEvent& event)
     ProjectStatus = 2;
 }
 
-void SorviwxFrame::OnPlaneLGridEditorHidden(wxGridEvent& event) { event.Skip(); }
+void SorviwxFrame::OnPlaneLGridEditorHidden(wxGridEvent& event)
+{
+    event.Skip();
+}
 
 void SorviwxFrame::OnPlaneLGridLeftClick(wxGridEvent& event)
 {
@@ -143,8 +146,7 @@ void SorviwxFrame::OnEditorCreated(wxGridEditorCreatedEvent& event)
 {
     if (event.GetCol() != 1) return;
     wxLogMessage("Bool editor created.");
-    if (event.GetControl())
-        event.GetControl()->Bind(wxEVT_LEFT_DOWN, &SorviwxFrame::OnBoolEditorClicked, this);
+    if (event.GetControl()) event.GetControl()->Bind(wxEVT_LEFT_DOWN, &SorviwxFrame::OnBoolEditorClicked, this);
 }
 
 void SorviwxFrame::OnBoolCellLClick(wxGridEvent& event)

@@ -73,8 +73,8 @@ void SorviwxFrame::OnSRPlotCtrLeftClick(wxGridEvent& event)
     const int row = event.GetRow(), col = event.GetCol();
     if (sala != nullptr && My2DPlot != nullptr && row >= 0 && col >= 0 && row < SRPlotGrid->GetNumberRows() &&
         col < SRPlotGrid->GetNumberCols()) {
-        const auto text = plots.ToggleCell(My2DPlot->Model(), *sala, static_cast<unsigned int>(row),
-                                           static_cast<unsigned int>(col));
+        const auto text =
+            plots.ToggleCell(My2DPlot->Model(), *sala, static_cast<unsigned int>(row), static_cast<unsigned int>(col));
         if (text) {
             SRPlotGrid->SetCellValue(row, col, wxString::FromUTF8(*text));
             My2DPlot->Refresh(false);

@@ -185,7 +185,10 @@ void SorviwxFrame::OnImportClicked(wxCommandEvent&)
     AdjustTitle();
 }
 
-void SorviwxFrame::OnSaveFile(wxCommandEvent&) { OpenSaveDlg(); }
+void SorviwxFrame::OnSaveFile(wxCommandEvent&)
+{
+    OpenSaveDlg();
+}
 
 void SorviwxFrame::OpenRoomDesigner(wxCommandEvent&)
 {
@@ -201,7 +204,10 @@ void SorviwxFrame::OpenRoomDesigner(wxCommandEvent&)
 }
 
 // Closing asks the save question and stops a run (OnClose).
-void SorviwxFrame::OnQuit(wxCommandEvent&) { Close(false); }
+void SorviwxFrame::OnQuit(wxCommandEvent&)
+{
+    Close(false);
+}
 
 void SorviwxFrame::OnAbout(wxCommandEvent&)
 {
@@ -214,9 +220,9 @@ bool SorviwxFrame::OpenSaveDlg()
     if (!sala) return false;
     // In the project's own folder, under its own name: Enter saves it where it was opened.
     const SaveChooserStart start = SaveChooserStartFor(*sala, ProjectStatus);
-    const wxString path = Prompter::Get().ChooseFile(_("Save Sorvi Project"), wxString(start.folder.c_str(), wxConvFile),
-                                                     wxString(start.file.c_str(), wxConvFile), kProjectWildcard,
-                                                     wxFD_SAVE | wxFD_OVERWRITE_PROMPT, this);
+    const wxString path = Prompter::Get().ChooseFile(
+        _("Save Sorvi Project"), wxString(start.folder.c_str(), wxConvFile), wxString(start.file.c_str(), wxConvFile),
+        kProjectWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, this);
     if (path.empty()) return false;
     const std::string file = CorePath(path);
     if (!CanWriteProjectFile(file)) {

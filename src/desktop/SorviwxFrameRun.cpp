@@ -7,6 +7,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/event.h>
+#include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
@@ -14,7 +15,6 @@
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
-#include <wx/evtloop.h>
 #include <wx/utils.h>
 
 #include "desktop/RunControl.h"
@@ -32,7 +32,7 @@ constexpr int kResponsesPage = 1;
 // The fields in the order of SettingField.
 std::array<wxTextCtrl*, kSettingFieldCount> Fields(SorviwxFrame& f)
 {
-    return {f.input_temperature, f.input_pressure, f.input_humidity, f.input_samplerate,
+    return {f.input_temperature, f.input_pressure,  f.input_humidity,  f.input_samplerate,
             f.input_irduration,  f.input_stopdecay, f.input_maxreflex, f.input_numrays};
 }
 
@@ -173,7 +173,7 @@ void SorviwxFrame::OnButton1Click(wxCommandEvent&)
         return;
     }
     if (runCleanup.Pending()) FinishStop();  // a start right after a stop
-    if (!CommitSimulationPage()) return;  // refused with a message: no run on that value
+    if (!CommitSimulationPage()) return;     // refused with a message: no run on that value
     switch (PressByStatus(ProjectStatus)) {
     case RunPress::EmptyProject:
         Prompter::Get().MessageBox(_("Empty Project! Nothing to Simulate. Please save project first!"),
@@ -186,7 +186,8 @@ void SorviwxFrame::OnButton1Click(wxCommandEvent&)
         if (!OpenSaveDlg()) return;
         Prompter::Get().MessageBox(_("Project Saved!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, this);
         break;
-    case RunPress::Go: break;
+    case RunPress::Go:
+        break;
     }
     sala->ShowInfo(sala->EnsureMeanFreePath());
     if (!CanStartRun(*sala, MyGLCanvas->view.DrawRoom)) return;

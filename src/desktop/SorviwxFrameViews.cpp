@@ -31,8 +31,8 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     // "Visualization".
     auto* visualization = new wxPanel(Notebook2, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     auto* column = new wxFlexGridSizer(2, 1, 5, 5);
-    MyGLCanvas = new GL_Window(0, visualization, attributes, ID_3DPLOT, wxDefaultPosition,
-                               wxSize(width, canvasHeight), wxBORDER_SUNKEN, "Model Visualization");
+    MyGLCanvas = new GL_Window(0, visualization, attributes, ID_3DPLOT, wxDefaultPosition, wxSize(width, canvasHeight),
+                               wxBORDER_SUNKEN, "Model Visualization");
     column->Add(MyGLCanvas, 0, 0, 0);
     auto* options = new wxStaticBoxSizer(wxHORIZONTAL, visualization, _("View Options"));
     wxWindow* box = options->GetStaticBox();
@@ -58,13 +58,13 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     // "Time/Freq. Responses".
     drawPanel = new wxPanel(Notebook2, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     auto* responses = new wxBoxSizer(wxVERTICAL);
-    My2DPlot = new GL_Plot2D(0, drawPanel, attributes, ID_2DPLOT, wxDefaultPosition,
-                             wxSize(width, canvasHeight), wxBORDER_SUNKEN, "2D Plots");
+    My2DPlot = new GL_Plot2D(0, drawPanel, attributes, ID_2DPLOT, wxDefaultPosition, wxSize(width, canvasHeight),
+                             wxBORDER_SUNKEN, "2D Plots");
     responses->Add(My2DPlot, 0, 0, 0);
     auto* selection = new wxStaticBoxSizer(wxVERTICAL, drawPanel, _("Result Selection"));
     wxWindow* sp = selection->GetStaticBox();
-    graphChoice = new wxChoice(sp, ID_GRAPHCHC, wxDefaultPosition, wxSize(250, 30), 0, nullptr, 0,
-                               wxDefaultValidator, "graphChoice");
+    graphChoice = new wxChoice(sp, ID_GRAPHCHC, wxDefaultPosition, wxSize(250, 30), 0, nullptr, 0, wxDefaultValidator,
+                               "graphChoice");
     graphChoice->Append(_("Pressure (LIN scale)"));
     graphChoice->Append(_("Pressure (LOG scale)"));
     graphChoice->Append(_("Decay curve (LOG scale)"));
@@ -75,8 +75,8 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     const wxSize best = graphChoice->GetBestSize();
     graphChoice->SetInitialSize(wxSize(std::max(250, best.x), std::max(30, best.y)));
     selection->Add(graphChoice, 0, 0, 0);
-    SRPlotGrid = new wxGrid(sp, ID_SRPLOTCTR, wxDefaultPosition, wxSize(width - 20, 240),
-                            wxFULL_REPAINT_ON_RESIZE, "Visualization Control");
+    SRPlotGrid = new wxGrid(sp, ID_SRPLOTCTR, wxDefaultPosition, wxSize(width - 20, 240), wxFULL_REPAINT_ON_RESIZE,
+                            "Visualization Control");
     SRPlotGrid->CreateGrid(0, 1, wxGrid::wxGridSelectCells);
     SRPlotGrid->SetRowLabelSize(40);  // "S01" needs about 30 pixels in the toolkit's label font
     SRPlotGrid->SetColLabelSize(20);
@@ -98,8 +98,8 @@ void SorviwxFrame::BuildViewPages(int clientHeight)
     xaxis_param = new mpScaleX(_("Frequency (Hz)"), mpAXIS_NEAR_MARGIN, true, mpLABEL_NUMBER);
     const wxString names[4] = {_("T_30 (s)"), _("EDT (s)"), _("C_80 (dB)"), _("Center Time (ms)")};
     for (int i = 0; i < 4; ++i) yaxis_param[i] = new mpScaleY(names[i], mpAXIS_NEAR_MARGIN, true);
-    wxFont font(11, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false,
-                wxEmptyString, wxFONTENCODING_DEFAULT);
+    wxFont font(11, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, wxEmptyString,
+                wxFONTENCODING_DEFAULT);
     xaxis_param->SetFont(font);
     xaxis_param->SetDrawOutsideMargins(false);
     for (mpScaleY* axis : yaxis_param) {

@@ -14,9 +14,9 @@
 #include "simulation/TRoom.h"
 
 const int kStandardRoomCorners[kStandardRoomPlanes][4] = {
-    {1, 2, -2, -1},   {1, -1, -4, 4},   {2, 3, -3, -2},    {1, 4, 3, 2},     {-1, -2, -3, -4}, {3, 4, 5, 6},
-    {-3, -6, -5, -4}, {-3, 3, 6, -6},   {5, 4, -4, -5},    {5, 8, 7, 6},     {-8, -5, -6, -7}, {5, -5, -8, 8},
-    {6, 7, -7, -6},   {7, 8, 9, 10},    {-8, -7, -10, -9}, {8, -8, -9, 9},   {7, 10, -10, -7}, {9, -9, -10, 10},
+    {1, 2, -2, -1},   {1, -1, -4, 4}, {2, 3, -3, -2},    {1, 4, 3, 2},   {-1, -2, -3, -4}, {3, 4, 5, 6},
+    {-3, -6, -5, -4}, {-3, 3, 6, -6}, {5, 4, -4, -5},    {5, 8, 7, 6},   {-8, -5, -6, -7}, {5, -5, -8, 8},
+    {6, 7, -7, -6},   {7, 8, 9, 10},  {-8, -7, -10, -9}, {8, -8, -9, 9}, {7, 10, -10, -7}, {9, -9, -10, 10},
 };
 
 const int kStandardRoomLayers[kStandardRoomPlanes] = {0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 0, 0, 1, 2, 0};
@@ -81,8 +81,7 @@ namespace {
 // of other threads (a simulation) still go to the handler that was installed.
 class WithheldErrors {
 public:
-    WithheldErrors()
-        : thread_(std::this_thread::get_id())
+    WithheldErrors() : thread_(std::this_thread::get_id())
     {
         previous_ = SetErrorHandler([this](const std::string& text) {
             if (std::this_thread::get_id() == thread_) {

@@ -175,8 +175,7 @@ void TDirectivity::LoadStandartDirectivityPattern(std::string& Name)
         PatternType = DIRECTIVITY_OMNI2CARD;
     else {
         PatternType = DIRECTIVITY_OMNI;
-        ErrorMessage("No directivity pattern %s found!\nSetting to internal OMNI pattern.",
-                     Name.c_str());
+        ErrorMessage("No directivity pattern %s found!\nSetting to internal OMNI pattern.", Name.c_str());
         Name = "OMNI";
     }
 
@@ -275,7 +274,10 @@ unsigned int TDirectivity::GetMinDelay(float azim, float elev)
 }
 
 // Read only: pairs side by side ask a shared pattern at once.
-unsigned int TDirectivity::GetFrontDelay() { return GetMinDelay(0.0f, 0.0f); }
+unsigned int TDirectivity::GetFrontDelay()
+{
+    return GetMinDelay(0.0f, 0.0f);
+}
 
 float TDirectivity::GetMaxEnergy(float azim, float elev)
 {
@@ -550,8 +552,7 @@ float TDirectivity::GetEnergy(float azim, float elev, unsigned int ch)
 void TDirectivity::ScanGrid(std::vector<float>& azims, std::vector<float>& elevs) const
 {
     if (PatternType == DIRECTIVITY_DAFF && daffprops) {
-        azims = ScanAxis(daffprops->getAlphaStart(), daffprops->getAlphaEnd(),
-                         daffprops->getAlphaResolution());
+        azims = ScanAxis(daffprops->getAlphaStart(), daffprops->getAlphaEnd(), daffprops->getAlphaResolution());
         elevs = ScanAxis(daffprops->getBetaStart() - 90.0f, daffprops->getBetaEnd() - 90.0f,
                          daffprops->getBetaResolution());
     } else {

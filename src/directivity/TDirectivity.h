@@ -82,8 +82,8 @@ public:
     DAFFProperties* daffprops = nullptr;
     int DaffNumFreqs = 0;
     std::vector<float> DaffFreqs;
-    std::vector<int> freqIndex;       // NumBands entries
-    std::vector<float> Spectrum;      // scratch for one record's magnitudes
+    std::vector<int> freqIndex;   // NumBands entries
+    std::vector<float> Spectrum;  // scratch for one record's magnitudes
     float FrontEnergy = 1.0f;
     unsigned int FrontDelay = 0;
     std::string PatternName;

@@ -124,7 +124,10 @@ float GetRT(const float* EDC, unsigned int Length, float THR)
     return GetRevTime(EDC, Length, THR);
 }
 
-float GetEDT(const float* EDC, unsigned int Length) { return GetDecayTime(EDC, Length, 0.0f, -10.0f); }
+float GetEDT(const float* EDC, unsigned int Length)
+{
+    return GetDecayTime(EDC, Length, 0.0f, -10.0f);
+}
 
 namespace {
 
@@ -197,8 +200,7 @@ TPoint3D GetLinearParameters(const float* curve, unsigned int start_x, unsigned 
     LineSums s;
     for (unsigned int i = start_x; i < end_x; i++) {
         if (!(curve[i] > 0.0f)) continue;
-        s.Add(static_cast<float>(i), 10.0f * std::log10(curve[i]),
-              static_cast<float>(static_cast<uint64_t>(i) * i));
+        s.Add(static_cast<float>(i), 10.0f * std::log10(curve[i]), static_cast<float>(static_cast<uint64_t>(i) * i));
     }
     return s.Line(static_cast<unsigned int>((static_cast<uint64_t>(start_x) + end_x) / 2));
 }
@@ -209,8 +211,7 @@ TPoint3D GetLinearParameters_Bir(const float* curve, unsigned int start_x, unsig
     for (unsigned int i = start_x; i < end_x; i++) {
         float sq = curve[i] * curve[i];
         if (sq == 0.0f) continue;
-        s.Add(static_cast<float>(i), 10.0f * std::log10(sq),
-              static_cast<float>(static_cast<uint64_t>(i) * i));
+        s.Add(static_cast<float>(i), 10.0f * std::log10(sq), static_cast<float>(static_cast<uint64_t>(i) * i));
     }
     return s.Line(static_cast<unsigned int>((static_cast<uint64_t>(start_x) + end_x) / 2));
 }

@@ -25,7 +25,7 @@ float GetEDT(const float* EDC, unsigned int Length);
 float GetC80(const float* pressureData, unsigned int Length, unsigned int FirstSound,
              float FSample);  // dB
 float GetD50(const float* pressureData, unsigned int Length, unsigned int FirstSound,
-             float FSample);                         // percent
+             float FSample);                                // percent
 float GetCenterTime(const float* IR, unsigned int Length);  // samples
 
 // Least-squares lines as (intercept, slope, sum(xy)/sum(y)); with no point or a single x

@@ -30,9 +30,8 @@ float PiecewiseLinear(int nfreq, const float* ww, const float* aa, float f)
 }
 
 // Operation counts of the transform sizes 2^(i+1), i = 0 ... 19.
-const double kFFTCounts[20] = {18,      59,      138,     303,      660,      1441,     3150,
-                              6875,    14952,   32373,   69762,    149647,   319644,   680105,
-                              1441974, 3047619, 6422736, 13500637, 28311786, 59244791};
+const double kFFTCounts[20] = {18,    59,     138,    303,    660,     1441,    3150,    6875,     14952,    32373,
+                               69762, 149647, 319644, 680105, 1441974, 3047619, 6422736, 13500637, 28311786, 59244791};
 
 // Sizes past the table, up to the largest transform, scale like n log2 n.
 float FFTCount(int i)
@@ -58,8 +57,7 @@ void fir2(int filter_size, int nfreq, const float* ww, const float* aa, float* f
 
     std::vector<TComplex> H(static_cast<size_t>(T), TComplex(0.0, 0.0));
     const float step = ww[nfreq - 1] / static_cast<float>(K);
-    for (int n = 0; n <= K; n++)
-        H[n].re = PiecewiseLinear(nfreq, ww, aa, static_cast<float>(n) * step);
+    for (int n = 0; n <= K; n++) H[n].re = PiecewiseLinear(nfreq, ww, aa, static_cast<float>(n) * step);
 
     for (int s = 0; s <= K; s++) {
         TComplex shift = ComplexExp(TComplex(0.0, -0.5 * N * kPi * s / K));
@@ -68,8 +66,7 @@ void fir2(int filter_size, int nfreq, const float* ww, const float* aa, float* f
     for (int s = 1; s < K; s++) H[K + s] = TComplex(H[K - s].re, -H[K - s].im);
 
     TransformFFT(T, 1, 1.0, H.data());
-    for (int s = 0; s <= N; s++)
-        filtro[s] = static_cast<float>((0.54 - 0.46 * std::cos(2.0 * kPi * s / N)) * H[s].re);
+    for (int s = 0; s <= N; s++) filtro[s] = static_cast<float>((0.54 - 0.46 * std::cos(2.0 * kPi * s / N)) * H[s].re);
 }
 
 void OctaveBandDesign(float* coefs, unsigned int FilterLength, float freqCenter)
@@ -218,8 +215,7 @@ void OctaveBandFilter(float* x, unsigned int size_x, float CenterFreq, unsigned 
     Filter(x, size_x, h.data(), FilterSize);
 }
 
-void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal,
-             unsigned int SignalLength, float* y)
+void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal, unsigned int SignalLength, float* y)
 {
     // The shorter sequence is the filter b; on equal lengths the first argument is.
     const bool firstIsFilter = FilterLength <= SignalLength;
@@ -247,7 +243,8 @@ void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal
     if (best < 0) {
         for (unsigned long n = 0; n < total; n++) y[n] = 0.0f;
         ErrorMessage("FFTFilt : the shorter sequence (%lu samples) is longer than the largest "
-                     "transform\n", nb);
+                     "transform\n",
+                     nb);
         return;
     }
     const unsigned long size = 1ul << (best + 1);
@@ -262,20 +259,16 @@ void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal
     // share one transform: one in the real parts, the next in the imaginary parts, and the
     // product's inverse holds their two convolutions in the same places. Blocks that start
     // past the signal are all zero and add nothing.
-    auto sample = [&](unsigned long s, unsigned long k) {
-        return s < nx && k < L && s + k < nx ? x[s + k] : 0.0f;
-    };
+    auto sample = [&](unsigned long s, unsigned long k) { return s < nx && k < L && s + k < nx ? x[s + k] : 0.0f; };
     for (unsigned long s = 0; s < total && s < nx; s += 2 * L) {
         const unsigned long s2 = s + L;
         for (unsigned long k = 0; k < size; k++) X[k] = TComplex(sample(s, k), sample(s2, k));
         TransformFFT(static_cast<int>(size), 0, 1.0, X.data());
         for (unsigned long k = 0; k < size; k++) X[k] = X[k] * B[k];
         TransformFFT(static_cast<int>(size), 1, 1.0, X.data());
-        for (unsigned long k = 0; k < size && s + k < total; k++)
-            y[s + k] += static_cast<float>(X[k].re);
+        for (unsigned long k = 0; k < size && s + k < total; k++) y[s + k] += static_cast<float>(X[k].re);
         if (s2 < nx)
-            for (unsigned long k = 0; k < size && s2 + k < total; k++)
-                y[s2 + k] += static_cast<float>(X[k].im);
+            for (unsigned long k = 0; k < size && s2 + k < total; k++) y[s2 + k] += static_cast<float>(X[k].im);
     }
 }
 
@@ -298,18 +291,16 @@ void OverLapAdd(const float* A, long ALength, const float* B, long BLength, floa
 
     for (unsigned long n = 0; n < S; n++) output[n] = 0.0f;
     for (unsigned long start = 0; start < S; start += R) {
-        for (unsigned long k = 0; k < T; k++)
-            X[k] = TComplex(k < R && start + k < S ? signal[start + k] : 0.0f, 0.0);
+        for (unsigned long k = 0; k < T; k++) X[k] = TComplex(k < R && start + k < S ? signal[start + k] : 0.0f, 0.0);
         TransformFFT(static_cast<int>(T), 0, 1.0, X.data());
         for (unsigned long k = 0; k < T; k++) X[k] = ComplexMult(&X[k], &F[k]);
         TransformFFT(static_cast<int>(T), 1, 1.0, X.data());
-        for (unsigned long k = 0; k < T && start + k < S; k++)
-            output[start + k] += static_cast<float>(X[k].re);
+        for (unsigned long k = 0; k < T && start + k < S; k++) output[start + k] += static_cast<float>(X[k].re);
     }
 }
 
-void SinthesysFilter(const float* octNormalizFreqs, const float* Spectrum, unsigned int NBands,
-                     unsigned int Length, float* output)
+void SinthesysFilter(const float* octNormalizFreqs, const float* Spectrum, unsigned int NBands, unsigned int Length,
+                     float* output)
 {
     std::vector<float> ww(NBands + 2), aa(NBands + 2);
     ww[0] = 0.0f;
@@ -323,8 +314,8 @@ void SinthesysFilter(const float* octNormalizFreqs, const float* Spectrum, unsig
     fir2(static_cast<int>(Length), static_cast<int>(NBands + 2), ww.data(), aa.data(), output);
 }
 
-void ExtendRayMagSpectrum(const float* freqs, const float* mags, unsigned int nfreq,
-                          unsigned int fftsize, float* output)
+void ExtendRayMagSpectrum(const float* freqs, const float* mags, unsigned int nfreq, unsigned int fftsize,
+                          float* output)
 {
     if (fftsize == 0 || nfreq == 0) return;
     const unsigned int half = fftsize / 2;
@@ -334,9 +325,7 @@ void ExtendRayMagSpectrum(const float* freqs, const float* mags, unsigned int nf
         float f = freqs[0];
         unsigned int n = 0;
         for (unsigned int i = 1; i < nfreq; i++) {
-            const float m = freqs[i] > freqs[i - 1]
-                                ? (mags[i] - mags[i - 1]) / (freqs[i] - freqs[i - 1])
-                                : 0.0f;
+            const float m = freqs[i] > freqs[i - 1] ? (mags[i] - mags[i - 1]) / (freqs[i] - freqs[i - 1]) : 0.0f;
             const float c = mags[i - 1] - freqs[i - 1] * m;
             for (; freqs[i] >= f && n < half; n++, f += step) output[n] = m * f + c;
         }

@@ -39,18 +39,17 @@ void OctaveBandFilter(float* x, unsigned int size_x, float CenterFreq, unsigned 
 
 // Full linear convolution into y (FilterLength + SignalLength - 1 floats) by overlap-add,
 // with the transform size that minimises an operation count.
-void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal,
-             unsigned int SignalLength, float* y);
+void FFTFilt(const float* filter, unsigned int FilterLength, const float* signal, unsigned int SignalLength, float* y);
 
 // Overlap-add convolution that keeps only as many samples as the longer input.
 void OverLapAdd(const float* A, long ALength, const float* B, long BLength, float* output);
 
 // A Length-tap filter whose magnitude passes through Spectrum at the normalised band
 // frequencies, 0 at 0 and at 1.
-void SinthesysFilter(const float* octNormalizFreqs, const float* Spectrum, unsigned int NBands,
-                     unsigned int Length, float* output);
+void SinthesysFilter(const float* octNormalizFreqs, const float* Spectrum, unsigned int NBands, unsigned int Length,
+                     float* output);
 
 // Samples a piecewise-linear magnitude on fftsize bins with a mirrored upper half, and writes
 // the result to "output.txt" as well.
-void ExtendRayMagSpectrum(const float* freqs, const float* mags, unsigned int nfreq,
-                          unsigned int fftsize, float* output);
+void ExtendRayMagSpectrum(const float* freqs, const float* mags, unsigned int nfreq, unsigned int fftsize,
+                          float* output);

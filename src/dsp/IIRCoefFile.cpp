@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 
 #include "geometry/util.h"
 

@@ -36,14 +36,13 @@ std::vector<Section> BandPassSections(int S, double fl, double fh, double fs)
     }
     std::vector<Section> sections;
     for (cd z : poles) sections.push_back({-2.0 * z.real(), std::norm(z)});
-    std::sort(sections.begin(), sections.end(),
-              [](const Section& x, const Section& y) { return x.a2 < y.a2; });
+    std::sort(sections.begin(), sections.end(), [](const Section& x, const Section& y) { return x.a2 < y.a2; });
     return sections;
 }
 
 // |prod_s N_s / D_s| at normalised angle w.
-double CascadeMagnitude(const std::vector<Section>& sec, const std::vector<double>& b1,
-                        const std::vector<double>& b2, double w)
+double CascadeMagnitude(const std::vector<Section>& sec, const std::vector<double>& b1, const std::vector<double>& b2,
+                        double w)
 {
     const cd z1 = std::polar(1.0, -w);
     cd h(1.0, 0.0);
@@ -148,8 +147,7 @@ void GetOctaveIIRParamButter(float* b, float* a, float* gain, unsigned int Band,
     }
 }
 
-void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample,
-                       int NumStages)
+void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample, int NumStages)
 {
     if (NumStages != 2 && NumStages != 3) ShowErrorAndThrowExit(1, kWrongStages);
     WriteNumeratorsAndA0(b, a, NumStages);
@@ -164,8 +162,7 @@ void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float
     WriteBandPass(a, gain, NumStages, fl, fh, Fsample);
 }
 
-void Get3rdOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample,
-                          int NumStages)
+void Get3rdOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample, int NumStages)
 {
     if (NumStages != 2 && NumStages != 3) ShowErrorAndThrowExit(1, kWrongStages);
     WriteNumeratorsAndA0(b, a, NumStages);
@@ -181,8 +178,7 @@ void GetAudioRangeIIRParam(float* b, float* a, float* gain, float Fsample)
     static const float a44[3][2] = {
         {-1.9971471f, 0.99715513f}, {1.6742839f, 0.74834436f}, {-0.25369695f, -0.74134004f}};
     static const float g44[3] = {0.92426133f, 0.92426133f, 0.87067f};
-    static const float a48[3][2] = {
-        {1.549385f, 0.7572495f}, {-1.997837f, 0.9978505f}, {-0.5936918f, -0.39754292f}};
+    static const float a48[3][2] = {{1.549385f, 0.7572495f}, {-1.997837f, 0.9978505f}, {-0.5936918f, -0.39754292f}};
     static const float g48[3] = {0.9083706f, 0.9083706f, 0.6987715f};
     WriteNumeratorsAndA0(b, a, 3);
     const float(*poles)[2];

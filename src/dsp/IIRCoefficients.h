@@ -13,11 +13,9 @@ bool OctaveIIRRateSupported(float Fsample);
 
 // Octave band-pass of NumStages (2 or 3) sections with numerators (1, 0, -1), Butterworth
 // poles and equal section gains that give unit gain at the band centre.
-void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample,
-                       int NumStages);
+void GetOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample, int NumStages);
 // The same for the 29 third-octave bands 0 ... 28, centres 1000 * 2^((Band - 16) / 3) Hz.
-void Get3rdOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample,
-                          int NumStages);
+void Get3rdOctaveIIRParam(float* b, float* a, float* gain, unsigned int Band, float Fsample, int NumStages);
 // Three fixed sections covering the audio range at 44100 or 48000 Hz.
 void GetAudioRangeIIRParam(float* b, float* a, float* gain, float Fsample);
 // For Band -1 ... 8: the pole coefficients of the band's first three Butterworth sections at

@@ -25,18 +25,26 @@ std::mt19937& Generator()
 
 void Reseed()
 {
-    const unsigned int seed =
-        seedFixed.load() ? fixedSeed.load() : static_cast<unsigned int>(std::time(nullptr));
+    const unsigned int seed = seedFixed.load() ? fixedSeed.load() : static_cast<unsigned int>(std::time(nullptr));
     Generator().seed(seed);
 }
 
 // One draw of 0 ... 32767.
-unsigned int Draw() { return Generator()() >> 17; }
+unsigned int Draw()
+{
+    return Generator()() >> 17;
+}
 
 // u in [0, 32766/32767]: the draw 32767 maps to 0.
-float Uniform() { return static_cast<float>(Draw() % 32767u) / 32767.0f; }
+float Uniform()
+{
+    return static_cast<float>(Draw() % 32767u) / 32767.0f;
+}
 
-float Sign() { return static_cast<float>(2 * static_cast<int>(Draw() % 2u) - 1); }
+float Sign()
+{
+    return static_cast<float>(2 * static_cast<int>(Draw() % 2u) - 1);
+}
 
 }  // namespace
 
@@ -46,7 +54,10 @@ void NoiseSetSeed(unsigned int seed)
     seedFixed.store(true);
 }
 
-void NoiseUseClockSeed() { seedFixed.store(false); }
+void NoiseUseClockSeed()
+{
+    seedFixed.store(false);
+}
 
 void ThickNoise(float* y, float thr, unsigned int Length)
 {
@@ -61,8 +72,7 @@ void ThickNoise(float* y, float thr, unsigned int Length)
 void NoiseDecay(float* y, float alpha, float FSample, float VSound, unsigned int Length)
 {
     const float c = (VSound / FSample) / (2.0f * std::numbers::pi_v<float>);
-    for (unsigned int n = 0; n < Length; ++n)
-        y[n] = std::exp(-alpha * static_cast<float>(n) * c) * (Uniform() - 0.5f);
+    for (unsigned int n = 0; n < Length; ++n) y[n] = std::exp(-alpha * static_cast<float>(n) * c) * (Uniform() - 0.5f);
 }
 
 float SignNoise(float* y, unsigned int Length)
@@ -161,8 +171,7 @@ void decimal_to_binary(int N, int* Binary, unsigned int Bits)
 
 namespace {
 
-template <typename T, typename Format>
-bool SaveLines(const char* filename, const T* x, unsigned int N, Format format)
+template <typename T, typename Format> bool SaveLines(const char* filename, const T* x, unsigned int N, Format format)
 {
     FILE* f = utilOpenFile(filename, "wt");
     if (f == nullptr) return false;

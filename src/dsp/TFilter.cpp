@@ -41,9 +41,15 @@ TFilterProps& TFilterProps::Set(unsigned int Ncoef, unsigned int Spars)
     return *this;
 }
 
-TFilter::TFilter(unsigned int Ncoef) { Create(Ncoef, 1); }
+TFilter::TFilter(unsigned int Ncoef)
+{
+    Create(Ncoef, 1);
+}
 
-TFilter::TFilter(unsigned int Ncoef, unsigned int Spars) { Create(Ncoef, Spars); }
+TFilter::TFilter(unsigned int Ncoef, unsigned int Spars)
+{
+    Create(Ncoef, Spars);
+}
 
 void TFilter::Create(unsigned int Ncoef, unsigned int Spars)
 {
@@ -79,7 +85,10 @@ void TFilter::FilterSetCoefs(const float* values, unsigned int len)
     for (unsigned int i = 0; i < len; i++) coef[i] = values[i];
 }
 
-void TFilter::FilterSetCoefs(const float* values) { FilterSetCoefs(values, ncoef); }
+void TFilter::FilterSetCoefs(const float* values)
+{
+    FilterSetCoefs(values, ncoef);
+}
 
 void TFilter::FilterAddToCoefs(const float* values, unsigned int len)
 {
@@ -90,7 +99,10 @@ void TFilter::FilterAddToCoefs(const float* values, unsigned int len)
     for (unsigned int i = 0; i < len; i++) coef[i] += values[i];
 }
 
-void TFilter::FilterAddToCoefs(const float* values) { FilterAddToCoefs(values, ncoef); }
+void TFilter::FilterAddToCoefs(const float* values)
+{
+    FilterAddToCoefs(values, ncoef);
+}
 
 void TFilter::FilterAddValueToCoef(float value, unsigned int index)
 {
@@ -113,8 +125,7 @@ float TFilter::FilterProcess(float value)
     signal.circBufInsert(value);
     float y = 0.0f;
     // Oldest tap first; x[n - k spars] sits at logical index length - 1 - k spars.
-    for (unsigned int k = ncoef; k-- > 0;)
-        y += coef[k] * signal.circBufGet(static_cast<int>(length - 1 - k * spars));
+    for (unsigned int k = ncoef; k-- > 0;) y += coef[k] * signal.circBufGet(static_cast<int>(length - 1 - k * spars));
     return y;
 }
 
@@ -126,12 +137,14 @@ void TFilter::FilterProcess(const float* input, unsigned int Length, float* outp
 float TFilter::FilterGetCurrentOutput() const
 {
     float y = 0.0f;
-    for (unsigned int k = 0; k < ncoef; k++)
-        y += coef[k] * signal.circBufGet(static_cast<int>(length - 1 - k * spars));
+    for (unsigned int k = 0; k < ncoef; k++) y += coef[k] * signal.circBufGet(static_cast<int>(length - 1 - k * spars));
     return y;
 }
 
-void TFilter::FilterReset() { signal.circBufReset(); }
+void TFilter::FilterReset()
+{
+    signal.circBufReset();
+}
 
 void TFilter::ImpulseResp(float* ir) const
 {
@@ -150,7 +163,10 @@ std::string TFilter::ExpandedLine() const
     return line;
 }
 
-void TFilter::FilterShowCoefs() const { fputs(ExpandedLine().c_str(), stdout); }
+void TFilter::FilterShowCoefs() const
+{
+    fputs(ExpandedLine().c_str(), stdout);
+}
 
 void TFilter::FilterSave(const char* FileName) const
 {
@@ -170,8 +186,7 @@ void TFilter::SaveImpulseResp(const char* FileName) const
 void TFilter::FilterShowSignal(const TFilter* filter) const
 {
     const TFilter& f = filter ? *filter : *this;
-    for (unsigned int i = 0; i < f.signal.length; i++)
-        printf("%1.6f ", f.signal.circBufGet(static_cast<int>(i)));
+    for (unsigned int i = 0; i < f.signal.length; i++) printf("%1.6f ", f.signal.circBufGet(static_cast<int>(i)));
     printf("\n");
 }
 
@@ -231,10 +246,8 @@ void TFilter::FilterBlockConv(const TFilter* x2, float* output) const
     const TFilter& sig = length > x2->length ? *this : *x2;
 
     TCircBuf window(static_cast<unsigned int>(N));
-    std::vector<TComplex> filterFFT =
-        Spectrum(N, "FilterBlockConv : cannot allocate memory for filter_fft\n");
-    std::vector<TComplex> signalFFT =
-        Spectrum(N, "FilterBlockConv : cannot allocate memory for signal_fft\n");
+    std::vector<TComplex> filterFFT = Spectrum(N, "FilterBlockConv : cannot allocate memory for filter_fft\n");
+    std::vector<TComplex> signalFFT = Spectrum(N, "FilterBlockConv : cannot allocate memory for signal_fft\n");
 
     for (unsigned int n = 0; n < filt.length; n++) filterFFT[n].re = filt.FilterGetCoef(n);
     TransformFFT(static_cast<int>(N), 0, 1.0, filterFFT.data());
@@ -243,14 +256,10 @@ void TFilter::FilterBlockConv(const TFilter* x2, float* output) const
     unsigned long inCount = 0, outCount = 0;
     for (unsigned long b = 0; b < blocks && outCount < outSize; b++) {
         for (unsigned long k = 0; k < hop; k++, inCount++)
-            window.circBufInsert(inCount < sig.length
-                                     ? sig.FilterGetCoef(static_cast<unsigned int>(inCount))
-                                     : 0.0f);
-        for (unsigned long s = 0; s < N; s++)
-            signalFFT[s] = TComplex(window.circBufGet(static_cast<int>(s)), 0.0);
+            window.circBufInsert(inCount < sig.length ? sig.FilterGetCoef(static_cast<unsigned int>(inCount)) : 0.0f);
+        for (unsigned long s = 0; s < N; s++) signalFFT[s] = TComplex(window.circBufGet(static_cast<int>(s)), 0.0);
         TransformFFT(static_cast<int>(N), 0, 1.0, signalFFT.data());
-        for (unsigned long s = 0; s < N; s++)
-            signalFFT[s] = ComplexMult(&filterFFT[s], &signalFFT[s]);
+        for (unsigned long s = 0; s < N; s++) signalFFT[s] = ComplexMult(&filterFFT[s], &signalFFT[s]);
         TransformFFT(static_cast<int>(N), 1, 1.0, signalFFT.data());
         // The first half holds the circular wrap and is discarded.
         for (unsigned long s = hop; s < N && outCount < outSize; s++)
@@ -258,7 +267,10 @@ void TFilter::FilterBlockConv(const TFilter* x2, float* output) const
     }
 }
 
-void TFilter::FilterConv(const TFilter* x2, float* y) const { FilterBlockConv(x2, y); }
+void TFilter::FilterConv(const TFilter* x2, float* y) const
+{
+    FilterBlockConv(x2, y);
+}
 
 void TFilter::FilterFasterConv(const TFilter* x2, float* y) const
 {
@@ -266,10 +278,8 @@ void TFilter::FilterFasterConv(const TFilter* x2, float* y) const
     const unsigned long outSize = static_cast<unsigned long>(length) + x2->length - 1;
     const unsigned long N = 2 * std::max(NextPow2(length), NextPow2(x2->length));
 
-    std::vector<TComplex> X1 =
-        Spectrum(N, "FilterFastConv : Impossivel alocar memoria para buffer X1\n");
-    std::vector<TComplex> X2 =
-        Spectrum(N, "FilterFastConv : Impossivel alocar memoria para buffer X2\n");
+    std::vector<TComplex> X1 = Spectrum(N, "FilterFastConv : Impossivel alocar memoria para buffer X1\n");
+    std::vector<TComplex> X2 = Spectrum(N, "FilterFastConv : Impossivel alocar memoria para buffer X2\n");
     for (unsigned int n = 0; n < length; n++) X1[n].re = FilterGetCoef(n);
     for (unsigned int n = 0; n < x2->length; n++) X2[n].re = x2->FilterGetCoef(n);
     TransformFFT(static_cast<int>(N), 0, 1.0, X1.data());

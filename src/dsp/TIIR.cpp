@@ -29,8 +29,8 @@ TIIR::TIIR(const char* FileName)
     }
     for (int s = 0; s < stages; s++) {
         int nn = 0, nd = 0;
-        if (!file.Expect("NUM/DEN") || !file.Expect("=") || !file.ReadInt(nn) || !file.ReadInt(nd) ||
-            nn <= 0 || nd <= 0 || static_cast<size_t>(nn) + static_cast<size_t>(nd) > file.Remaining()) {
+        if (!file.Expect("NUM/DEN") || !file.Expect("=") || !file.ReadInt(nn) || !file.ReadInt(nd) || nn <= 0 ||
+            nd <= 0 || static_cast<size_t>(nn) + static_cast<size_t>(nd) > file.Remaining()) {
             fail();
             return;
         }
@@ -72,7 +72,10 @@ float TIIR::Process(float value)
     return value * gain;
 }
 
-void TIIR::Process(float* value, unsigned int Length) { Process(value, Length, value); }
+void TIIR::Process(float* value, unsigned int Length)
+{
+    Process(value, Length, value);
+}
 
 void TIIR::Process(const float* input, unsigned int Length, float* output)
 {

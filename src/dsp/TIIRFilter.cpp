@@ -4,11 +4,9 @@
 
 #include "geometry/util.h"
 
-TIIRFilter::TIIRFilter(unsigned int num_ncoefs, unsigned int num_spars, unsigned int den_ncoefs,
-                       unsigned int den_spars)
+TIIRFilter::TIIRFilter(unsigned int num_ncoefs, unsigned int num_spars, unsigned int den_ncoefs, unsigned int den_spars)
     : num(num_ncoefs, num_spars), den(den_ncoefs, den_spars)
-{
-}
+{}
 
 void TIIRFilter::SetCoefs(const float* values, int target)
 {
@@ -59,8 +57,7 @@ namespace {
 
 void ShowExpanded(const TFilter& f)
 {
-    for (unsigned int n = 0; n < f.length; n++)
-        printf(n + 1 < f.length ? "%1.3f " : "%1.3f\n", f.FilterGetCoef(n));
+    for (unsigned int n = 0; n < f.length; n++) printf(n + 1 < f.length ? "%1.3f " : "%1.3f\n", f.FilterGetCoef(n));
 }
 
 void ShowTaps(const char* title, const TFilter& f)

@@ -11,8 +11,7 @@ public:
 
     // An empty filter (no coefficients).
     TIIRFilter() = default;
-    TIIRFilter(unsigned int num_ncoefs, unsigned int num_spars, unsigned int den_ncoefs,
-               unsigned int den_spars);
+    TIIRFilter(unsigned int num_ncoefs, unsigned int num_spars, unsigned int den_ncoefs, unsigned int den_spars);
 
     // Loads every coefficient of num (target 0) or den (any other target).
     void SetCoefs(const float* values, int target);

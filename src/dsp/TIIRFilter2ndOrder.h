@@ -5,8 +5,8 @@
 
 class TIIRFilter2ndOrder {
 public:
-    float buffer1 = 0.0f;  // w[n-1]
-    float buffer2 = 0.0f;  // w[n-2]
+    float buffer1 = 0.0f;      // w[n-1]
+    float buffer2 = 0.0f;      // w[n-2]
     std::array<float, 3> a{};  // a0 (never read), a1, a2
     std::array<float, 3> b{};  // b0, b1, b2
     float g = 1.0f;            // output gain

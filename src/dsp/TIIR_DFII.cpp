@@ -6,8 +6,7 @@
 
 TIIR_DFII::TIIR_DFII(unsigned int N, const float* num, const float* den, float gain)
     : a(den, den + N), b(num, num + N), buffer(N, 0.0f), g(gain), NC(N)
-{
-}
+{}
 
 float TIIR_DFII::Process(float x)
 {

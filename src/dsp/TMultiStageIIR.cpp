@@ -10,8 +10,7 @@ TMultiStageIIR::TMultiStageIIR(unsigned int NStages, const float* num_list, cons
     : NumStages(NStages), y(NStages, 0.0f)
 {
     section.reserve(NStages);
-    for (unsigned int n = 0; n < NStages; n++)
-        section.emplace_back(num_list + 3 * n, den_list + 3 * n, gain_list[n]);
+    for (unsigned int n = 0; n < NStages; n++) section.emplace_back(num_list + 3 * n, den_list + 3 * n, gain_list[n]);
 }
 
 TMultiStageIIR::TMultiStageIIR(const char* FileName)
@@ -50,7 +49,10 @@ float TMultiStageIIR::Process(float x)
     return x;
 }
 
-void TMultiStageIIR::Process(float* x, unsigned int size_x) { Process(x, size_x, x); }
+void TMultiStageIIR::Process(float* x, unsigned int size_x)
+{
+    Process(x, size_x, x);
+}
 
 void TMultiStageIIR::Process(const float* input, unsigned int Length, float* output)
 {

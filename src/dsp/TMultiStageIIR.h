@@ -12,8 +12,7 @@ public:
     std::vector<float> y;  // latest output of each section
 
     // Section n takes num_list[3n ...], den_list[3n ...] and gain_list[n].
-    TMultiStageIIR(unsigned int NStages, const float* num_list, const float* den_list,
-                   const float* gain_list);
+    TMultiStageIIR(unsigned int NStages, const float* num_list, const float* den_list, const float* gain_list);
     // Reads "NSTAGES = S" and then three numerator and three denominator values per section
     // (every gain 1). A file that cannot be read gives an empty cascade, with a message.
     explicit TMultiStageIIR(const char* FileName);

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <mutex>
-#include <numbers>
 #include <new>
+#include <numbers>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -47,10 +47,22 @@ void FillStaged(const std::vector<TComplex>& full, std::vector<TComplex>& staged
 //   tmp = (wr - wi) di,  re = (dr - di) wr + tmp,  im = tmp + (dr + di) wi.
 #if defined(__SSE2__)
 using CVal = __m128d;
-inline CVal Load(const TComplex* p) { return _mm_loadu_pd(&p->re); }
-inline void Store(TComplex* p, CVal v) { _mm_storeu_pd(&p->re, v); }
-inline CVal Add(CVal a, CVal b) { return _mm_add_pd(a, b); }
-inline CVal Sub(CVal a, CVal b) { return _mm_sub_pd(a, b); }
+inline CVal Load(const TComplex* p)
+{
+    return _mm_loadu_pd(&p->re);
+}
+inline void Store(TComplex* p, CVal v)
+{
+    _mm_storeu_pd(&p->re, v);
+}
+inline CVal Add(CVal a, CVal b)
+{
+    return _mm_add_pd(a, b);
+}
+inline CVal Sub(CVal a, CVal b)
+{
+    return _mm_sub_pd(a, b);
+}
 inline CVal Mul(CVal w, CVal d)
 {
     const CVal negLow = _mm_set_pd(0.0, -0.0);
@@ -63,10 +75,22 @@ inline CVal Mul(CVal w, CVal d)
 }
 #else
 using CVal = TComplex;
-inline CVal Load(const TComplex* p) { return *p; }
-inline void Store(TComplex* p, CVal v) { *p = v; }
-inline CVal Add(CVal a, CVal b) { return TComplex(a.re + b.re, a.im + b.im); }
-inline CVal Sub(CVal a, CVal b) { return TComplex(a.re - b.re, a.im - b.im); }
+inline CVal Load(const TComplex* p)
+{
+    return *p;
+}
+inline void Store(TComplex* p, CVal v)
+{
+    *p = v;
+}
+inline CVal Add(CVal a, CVal b)
+{
+    return TComplex(a.re + b.re, a.im + b.im);
+}
+inline CVal Sub(CVal a, CVal b)
+{
+    return TComplex(a.re - b.re, a.im - b.im);
+}
 inline CVal Mul(CVal w, CVal d)
 {
     const double tmp = (w.re - w.im) * d.im;
@@ -121,13 +145,13 @@ void TwoStages(TComplex* x, std::size_t q, const TComplex* w1, const TComplex* w
 #define SORVI_FFT_AVX 1
 // The same butterflies on two neighbouring j at once, for processors with AVX (checked at
 // run time). Same operations in the same order, no fused multiply-add: same results.
-__attribute__((target("avx"))) void TwoStagesAvx(TComplex* x, std::size_t q, const TComplex* w1,
-                                                 const TComplex* w2)
+__attribute__((target("avx"))) void TwoStagesAvx(TComplex* x, std::size_t q, const TComplex* w1, const TComplex* w2)
 {
     TwoStagesFirst(x, q, w1);
     TwoStagesAt(x, q, w1, w2, 1);
     const __m256d negLow = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
-    auto mul = [negLow](__m256d w, __m256d d) __attribute__((target("avx"))) {
+    auto mul = [negLow](__m256d w, __m256d d) __attribute__((target("avx")))
+    {
         const __m256d dr = _mm256_unpacklo_pd(d, d);
         const __m256d di = _mm256_unpackhi_pd(d, d);
         const __m256d sums = _mm256_add_pd(dr, _mm256_xor_pd(di, negLow));

@@ -84,14 +84,23 @@ private:
     std::string error_;
 };
 
-uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const unsigned char* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t U32(const unsigned char* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
            (static_cast<uint32_t>(p[3]) << 24);
 }
-uint64_t U64(const unsigned char* p) { return U32(p) | (static_cast<uint64_t>(U32(p + 4)) << 32); }
-bool IdIs(const unsigned char* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+uint64_t U64(const unsigned char* p)
+{
+    return U32(p) | (static_cast<uint64_t>(U32(p + 4)) << 32);
+}
+bool IdIs(const unsigned char* p, const char* id)
+{
+    return std::memcmp(p, id, 4) == 0;
+}
 
 // ---- Layout of a file ---------------------------------------------------------------------
 
@@ -225,8 +234,8 @@ bool ChooseKind(const WaveHeader& h, SampleKind& kind, std::string& message)
             kind = SampleKind::F32;
             return true;
         }
-        std::snprintf(text, sizeof text,
-                      "32 bits only supported in PCM or IEEE float format files (format %d)\n", h.PcmFormat);
+        std::snprintf(text, sizeof text, "32 bits only supported in PCM or IEEE float format files (format %d)\n",
+                      h.PcmFormat);
         message = text;
         return false;
     case 64:
@@ -364,7 +373,10 @@ WaveHeader getWavHeaderInfo(const char* soundFile)
     return layout.header;
 }
 
-WaveHeader getWavHeaderInfo(const std::string& soundFile) { return getWavHeaderInfo(soundFile.c_str()); }
+WaveHeader getWavHeaderInfo(const std::string& soundFile)
+{
+    return getWavHeaderInfo(soundFile.c_str());
+}
 
 WaveHeader readWAVData(const char* fileName, float* buffer, std::size_t bufferEntries)
 {
@@ -439,17 +451,30 @@ bool WavIsCompatible(const char* SoundFile)
         ok = false;
     }
     if (h.SampleRate != 44100) {
-        ErrorMessage("Sample rate (%d) not supported. Only 44.1 kHz is suported (sorry).", static_cast<int>(h.SampleRate));
+        ErrorMessage("Sample rate (%d) not supported. Only 44.1 kHz is suported (sorry).",
+                     static_cast<int>(h.SampleRate));
         ok = false;
     }
     return ok;
 }
 
-bool WavIsCompatible(const std::string& SoundFile) { return WavIsCompatible(SoundFile.c_str()); }
+bool WavIsCompatible(const std::string& SoundFile)
+{
+    return WavIsCompatible(SoundFile.c_str());
+}
 
-unsigned int wavGetNumChannels(const char* SoundFile) { return getWavHeaderInfo(SoundFile).NumCh; }
-unsigned int wavGetLength(const char* SoundFile) { return getWavHeaderInfo(SoundFile).NumSamples; }
-float wavGetSampleRate(const char* SoundFile) { return static_cast<float>(getWavHeaderInfo(SoundFile).SampleRate); }
+unsigned int wavGetNumChannels(const char* SoundFile)
+{
+    return getWavHeaderInfo(SoundFile).NumCh;
+}
+unsigned int wavGetLength(const char* SoundFile)
+{
+    return getWavHeaderInfo(SoundFile).NumSamples;
+}
+float wavGetSampleRate(const char* SoundFile)
+{
+    return static_cast<float>(getWavHeaderInfo(SoundFile).SampleRate);
+}
 
 // ---- Writing ------------------------------------------------------------------------------
 

@@ -76,8 +76,8 @@ WaveHeader readWAVData(const std::string& fileName, std::vector<float>& samples)
 
 // Reads a whole WAV image from memory. Returns false with the reason in error (nothing shown,
 // nothing ended); notice receives the clamping notice, if any.
-bool wavDecodeMemory(const unsigned char* bytes, std::size_t size, WaveHeader& header,
-                     std::vector<float>& samples, std::string& error, std::string* notice = nullptr);
+bool wavDecodeMemory(const unsigned char* bytes, std::size_t size, WaveHeader& header, std::vector<float>& samples,
+                     std::string& error, std::string* notice = nullptr);
 
 // True for format 1 or 3, 8/16/24/32 bits and exactly 44100 Hz. Each failed test reports itself;
 // a file that cannot be read at all is reported and refused (the process goes on).
@@ -96,12 +96,12 @@ extern template bool writeWAVData<float>(const char*, const float*, std::size_t,
 extern template bool writeWAVData<int>(const char*, const int*, std::size_t, int, int);
 
 // Writes the bytes of one number in little-endian order.
-template <typename T>
-void write(std::ostream& stream, const T& t)
+template <typename T> void write(std::ostream& stream, const T& t)
 {
     static_assert(std::is_arithmetic_v<T>);
-    using U = std::conditional_t<sizeof(T) == 1, uint8_t,
-              std::conditional_t<sizeof(T) == 2, uint16_t, std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>>;
+    using U = std::conditional_t<
+        sizeof(T) == 1, uint8_t,
+        std::conditional_t<sizeof(T) == 2, uint16_t, std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>>;
     static_assert(sizeof(U) == sizeof(T));
     U u;
     std::memcpy(&u, &t, sizeof u);
@@ -112,8 +112,8 @@ void write(std::ostream& stream, const T& t)
 
 // Interleaves two channels, optionally normalises them together, and writes a 2-channel 32-bit
 // integer file (full scale 2^31 - 1 at +-1.0, values beyond clipped). Returns false on failure.
-bool wavWriteStereo(const char* filename, const float* left, const float* right, unsigned long Length,
-                    float FSample, bool normFlag);
+bool wavWriteStereo(const char* filename, const float* left, const float* right, unsigned long Length, float FSample,
+                    bool normFlag);
 
 // Diagnostic dump: prints the header and the chunk list, and writes every sample's first two
 // bytes as a 16-bit integer, one per line, to fileToSave. An unreadable file ends the process

@@ -8,7 +8,7 @@ namespace {
 // Both conversions use this one value so that a level survives a round trip.
 const double kSphereAreaDb = static_cast<double>(static_cast<float>(10.992098640220963));
 
-constexpr double kReferenceTemperature = 293.15;  // K
+constexpr double kReferenceTemperature = 293.15;    // K
 constexpr double kTriplePointTemperature = 273.16;  // K
 
 }  // namespace

@@ -16,9 +16,9 @@ void matrizInversa3x3(const float A[3][3], float AI[3][3])
     double a[3][3];
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) a[i][j] = A[i][j];
-    const float detA = static_cast<float>(
-        a[0][0] * a[1][1] * a[2][2] + a[0][1] * a[1][2] * a[2][0] + a[0][2] * a[1][0] * a[2][1] -
-        (a[0][2] * a[1][1] * a[2][0] + a[0][0] * a[1][2] * a[2][1] + a[0][1] * a[1][0] * a[2][2]));
+    const float detA =
+        static_cast<float>(a[0][0] * a[1][1] * a[2][2] + a[0][1] * a[1][2] * a[2][0] + a[0][2] * a[1][0] * a[2][1] -
+                           (a[0][2] * a[1][1] * a[2][0] + a[0][0] * a[1][2] * a[2][1] + a[0][1] * a[1][0] * a[2][2]));
     float cof[3][3];
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) {

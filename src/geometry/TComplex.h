@@ -14,10 +14,7 @@ struct TComplex {
     TComplex operator*(double f) const { return {re * f, im * f}; }
     TComplex operator/(double f) const { return {re / f, im / f}; }
     // Four-multiplication product; rounds differently from ComplexMult.
-    TComplex operator*(TComplex v2) const
-    {
-        return {re * v2.re - im * v2.im, re * v2.im + im * v2.re};
-    }
+    TComplex operator*(TComplex v2) const { return {re * v2.re - im * v2.im, re * v2.im + im * v2.re}; }
 
     void Set(TComplex v) { *this = v; }
     void Set(double Re, double Im)

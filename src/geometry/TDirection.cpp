@@ -44,8 +44,7 @@ float TDirection::Distancia(TDirection P) const
 
 TVector sph2cart(double az, double elev, double r)
 {
-    return {r * std::cos(elev) * std::cos(az), r * std::cos(elev) * std::sin(az),
-            r * std::sin(elev)};
+    return {r * std::cos(elev) * std::cos(az), r * std::cos(elev) * std::sin(az), r * std::sin(elev)};
 }
 
 TVector sph2cart(TDirection D)

@@ -240,8 +240,8 @@ void TPlane::Tecelagem()
             std::snprintf(buf, sizeof buf, " (%g, %g, %g)", vertice[i].x, vertice[i].y, vertice[i].z);
             where += buf;
         }
-        ErrorMessage("The plane of layer %d with %u vertices:%s cannot be triangulated: %s.\n", LayerID,
-                     NumVert, where.c_str(), cdt.Error().c_str());
+        ErrorMessage("The plane of layer %d with %u vertices:%s cannot be triangulated: %s.\n", LayerID, NumVert,
+                     where.c_str(), cdt.Error().c_str());
         return;
     }
     // The corners are the outline's own vertices, so that planes sharing an edge share it exactly.
@@ -320,8 +320,7 @@ bool TPlane::IsConvex() const
     }
     bool left = false, right = false;
     for (unsigned int i = 0; i < NumVert; i++) {
-        const TPoint3D prev = vertice[(i + NumVert - 1) % NumVert], cur = vertice[i],
-                       next = vertice[(i + 1) % NumVert];
+        const TPoint3D prev = vertice[(i + NumVert - 1) % NumVert], cur = vertice[i], next = vertice[(i + 1) % NumVert];
         const double turn = (TVector(cur - prev) / TVector(next - cur)) * n;
         if (turn > 0) left = true;
         if (turn < 0) right = true;

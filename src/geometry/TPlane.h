@@ -18,9 +18,9 @@ public:
     int LayerID = -1;               // plane layer in the room, -1 for none
     unsigned int NumVert = 0;
     unsigned int NumTriang = 0;
-    TVector normal;                   // unit normal of the first three vertices
+    TVector normal;                    // unit normal of the first three vertices
     std::vector<TTriangle> triangulo;  // NumTriang triangles covering the polygon
-    double area = 0;                  // as last computed by PlaneArea
+    double area = 0;                   // as last computed by PlaneArea
     bool IsExternal = false;
 
     TPlane() = default;

@@ -25,9 +25,12 @@ void TTriangle::Set(TPoint3D A, TPoint3D B, TPoint3D C)
 TPoint3D TTriangle::GetVertex(unsigned int i) const
 {
     switch (i % 3) {
-    case 0: return p0;
-    case 1: return p1;
-    default: return p2;
+    case 0:
+        return p0;
+    case 1:
+        return p1;
+    default:
+        return p2;
     }
 }
 

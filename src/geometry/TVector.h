@@ -28,10 +28,7 @@ struct TVector {
     // Dot product.
     double operator*(TVector v) const { return x * v.x + y * v.y + z * v.z; }
     // Cross product this x v2.
-    TVector operator/(TVector v2) const
-    {
-        return {y * v2.z - z * v2.y, z * v2.x - x * v2.z, x * v2.y - y * v2.x};
-    }
+    TVector operator/(TVector v2) const { return {y * v2.z - z * v2.y, z * v2.x - x * v2.z, x * v2.y - y * v2.x}; }
     void operator+=(double f)
     {
         x += f;

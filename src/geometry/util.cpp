@@ -23,10 +23,10 @@ namespace {
 constexpr std::size_t kMaxMessage = 511;
 
 struct Spec {
-    bool left = false;      // '-': pad on the right
-    bool zero = false;      // '0': pad with zeros
+    bool left = false;  // '-': pad on the right
+    bool zero = false;  // '0': pad with zeros
     int width = 0;
-    int precision = -1;     // -1: none given
+    int precision = -1;  // -1: none given
 };
 
 void Pad(std::string& out, const std::string& text, const Spec& spec, bool signAware)
@@ -55,8 +55,7 @@ void Pad(std::string& out, const std::string& text, const Spec& spec, bool signA
     }
 }
 
-void FormatInteger(std::string& out, std::uintmax_t magnitude, bool negative, int base,
-                   bool upper, Spec spec)
+void FormatInteger(std::string& out, std::uintmax_t magnitude, bool negative, int base, bool upper, Spec spec)
 {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text;
@@ -179,13 +178,27 @@ std::string FormatText(const char* format, va_list args)
         case 'i': {
             std::intmax_t v;
             switch (len) {
-            case kLong: v = va_arg(args, long); break;
-            case kLongLong: v = va_arg(args, long long); break;
-            case kSize: v = static_cast<std::intmax_t>(va_arg(args, std::size_t)); break;
-            case kMax: v = va_arg(args, std::intmax_t); break;
-            case kShort: v = static_cast<short>(va_arg(args, int)); break;
-            case kChar: v = static_cast<signed char>(va_arg(args, int)); break;
-            default: v = va_arg(args, int); break;
+            case kLong:
+                v = va_arg(args, long);
+                break;
+            case kLongLong:
+                v = va_arg(args, long long);
+                break;
+            case kSize:
+                v = static_cast<std::intmax_t>(va_arg(args, std::size_t));
+                break;
+            case kMax:
+                v = va_arg(args, std::intmax_t);
+                break;
+            case kShort:
+                v = static_cast<short>(va_arg(args, int));
+                break;
+            case kChar:
+                v = static_cast<signed char>(va_arg(args, int));
+                break;
+            default:
+                v = va_arg(args, int);
+                break;
             }
             const bool negative = v < 0;
             // Negate as unsigned so the most negative value survives.
@@ -199,13 +212,27 @@ std::string FormatText(const char* format, va_list args)
         case 'X': {
             std::uintmax_t v;
             switch (len) {
-            case kLong: v = va_arg(args, unsigned long); break;
-            case kLongLong: v = va_arg(args, unsigned long long); break;
-            case kSize: v = va_arg(args, std::size_t); break;
-            case kMax: v = va_arg(args, std::uintmax_t); break;
-            case kShort: v = static_cast<unsigned short>(va_arg(args, unsigned int)); break;
-            case kChar: v = static_cast<unsigned char>(va_arg(args, unsigned int)); break;
-            default: v = va_arg(args, unsigned int); break;
+            case kLong:
+                v = va_arg(args, unsigned long);
+                break;
+            case kLongLong:
+                v = va_arg(args, unsigned long long);
+                break;
+            case kSize:
+                v = va_arg(args, std::size_t);
+                break;
+            case kMax:
+                v = va_arg(args, std::uintmax_t);
+                break;
+            case kShort:
+                v = static_cast<unsigned short>(va_arg(args, unsigned int));
+                break;
+            case kChar:
+                v = static_cast<unsigned char>(va_arg(args, unsigned int));
+                break;
+            default:
+                v = va_arg(args, unsigned int);
+                break;
             }
             FormatInteger(out, v, false, conv == 'u' ? 10 : 16, conv == 'X', spec);
             break;
@@ -216,8 +243,8 @@ std::string FormatText(const char* format, va_list args)
         case 'E':
         case 'g':
         case 'G': {
-            const long double v = len == kLongDouble ? va_arg(args, long double)
-                                                     : static_cast<long double>(va_arg(args, double));
+            const long double v =
+                len == kLongDouble ? va_arg(args, long double) : static_cast<long double>(va_arg(args, double));
             FormatFloating(out, v, conv == 'F' ? 'f' : conv, spec);
             break;
         }
@@ -371,8 +398,7 @@ int utilBuscaExata(FILE* fid, const char* texto, std::string& temp)
 
 int utilGetNumLineItems(const std::string& line)
 {
-    return static_cast<int>(std::count_if(line.begin(), line.end(),
-                                          [](char c) { return c == ' ' || c == '\n'; }));
+    return static_cast<int>(std::count_if(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\n'; }));
 }
 
 long utilGetFileSize(const char* FileName)
@@ -393,8 +419,7 @@ int utilReadIntValueData(const char* VarName, const char* FileName)
 {
     std::string value;
     if (!FindKeyValue(VarName, FileName, value)) {
-        std::printf("utilReadIntValueData : Value '%s' not found in file '%s'\n RETURNING -1\n",
-                    VarName, FileName);
+        std::printf("utilReadIntValueData : Value '%s' not found in file '%s'\n RETURNING -1\n", VarName, FileName);
         return -1;
     }
     return utilAtoi(value.c_str());
@@ -404,8 +429,7 @@ float utilReadFloatValueData(const char* VarName, const char* FileName)
 {
     std::string value;
     if (!FindKeyValue(VarName, FileName, value)) {
-        std::printf("utilReadFloatValueData : Value '%s' not found in file '%s'\n RETURNING -1\n",
-                    VarName, FileName);
+        std::printf("utilReadFloatValueData : Value '%s' not found in file '%s'\n RETURNING -1\n", VarName, FileName);
         return -1.0f;
     }
     return static_cast<float>(utilAtof(value.c_str()));
@@ -414,8 +438,7 @@ float utilReadFloatValueData(const char* VarName, const char* FileName)
 void utilReadCharValueData(const char* VarName, const char* FileName, std::string& Value)
 {
     if (!FindKeyValue(VarName, FileName, Value)) {
-        std::printf("utilReadCharValueData : Value '%s' not found in file '%s'\n RETURNING NULL\n",
-                    VarName, FileName);
+        std::printf("utilReadCharValueData : Value '%s' not found in file '%s'\n RETURNING NULL\n", VarName, FileName);
         Value = "NULL";
     }
 }

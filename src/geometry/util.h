@@ -84,7 +84,7 @@ void utilPlotFloat(const float* x, unsigned int N);
 float utilGetMaxAbs(const float* Data, unsigned long N);  // 0 for N = 0
 float utilGetMax(const float* Data, unsigned long N);     // -inf for N = 0
 float utilGetMin(const float* Data, unsigned long N);     // +inf for N = 0
-float utilRandSign();                                      // -1 or +1
+float utilRandSign();                                     // -1 or +1
 // Writes the NBins low bits of x, most significant first; no terminator.
 void utilInt2BinaryString(unsigned int x, unsigned int NBins, char* outstring);
 void utilInt2Binary(unsigned int x, unsigned int NBins, unsigned int* outstring);

@@ -173,7 +173,7 @@ unsigned Convert3DFaces(const DXFDrawing& drawing, FILE* out, const Selection& s
 
 struct MeshFace {
     long long index[4] = {0, 0, 0, 0};  // from 1; negative: the edge after it is invisible
-    int count = 3;                       // 3, or 4 when the record has a fourth index
+    int count = 3;                      // 3, or 4 when the record has a fourth index
 };
 
 // A mesh is taken as one planar polygon split into faces whose inner edges are invisible: the
@@ -207,8 +207,7 @@ unsigned ConvertMesh(const DXFPolyline& mesh, const std::string& layer, std::str
     const long long declaredF = mesh.head->Integer(72, static_cast<long long>(faces.size()));
     bool valid = declaredV == nv && declaredF == static_cast<long long>(faces.size());
     for (const MeshFace& f : faces)
-        for (int k = 0; k < f.count && valid; ++k)
-            valid = f.index[k] != 0 && f.index[k] >= -nv && f.index[k] <= nv;
+        for (int k = 0; k < f.count && valid; ++k) valid = f.index[k] != 0 && f.index[k] >= -nv && f.index[k] <= nv;
     if (!valid) {
         std::printf("%s", kMeshError);
         return 0;
@@ -374,8 +373,7 @@ DXFDrawing ReadFile(const char* name, bool& opened)
 
 // ---- Whole-room conversion -------------------------------------------------------------------
 
-bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int Poly3D, int Face3D,
-                         int PolyFaceMesh)
+bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int Poly3D, int Face3D, int PolyFaceMesh)
 {
     if (!input || !output) return false;
     bool opened = false;
@@ -412,28 +410,26 @@ bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int 
     if (PolyFaceMesh) ConvertPolyfaceMeshes(drawing, o, all);
     const bool planes = std::ftell(o) > planesStart;
 
-    Write(o,
-          "</PLANES>\n"
-          "Sources section:\n"
-          "sourceLayer directivity_pattern Gain_dB[62 - 16k]\n"
-          "<LAYERS::SOURCE>\n"
-          "sources OMNI 0 0 0 0 0 0 0 0 0\n"
-          "</LAYERS::SOURCE>\n"
-          "\n"
-          "X Y Z NRays azim elev SPL_1m source-layer audiofile|NONE (no sound file)\n"
-          "<SOURCES>\n");
+    Write(o, "</PLANES>\n"
+             "Sources section:\n"
+             "sourceLayer directivity_pattern Gain_dB[62 - 16k]\n"
+             "<LAYERS::SOURCE>\n"
+             "sources OMNI 0 0 0 0 0 0 0 0 0\n"
+             "</LAYERS::SOURCE>\n"
+             "\n"
+             "X Y Z NRays azim elev SPL_1m source-layer audiofile|NONE (no sound file)\n"
+             "<SOURCES>\n");
     const unsigned sources = ConvertPoints(drawing, o, "sources", PointKind::Source);
     Write(o, "</SOURCES>\n");
     std::printf("Number of sources imported: %d\n", static_cast<int>(sources));
 
-    Write(o,
-          "Receivers section:\n"
-          "receiverLayer directivity_pattern\n"
-          "<LAYERS::RECEIVER>\n"
-          "receivers OMNI\n"
-          "</LAYERS::RECEIVER>\n"
-          "\n"
-          "<RECEIVERS>\n");
+    Write(o, "Receivers section:\n"
+             "receiverLayer directivity_pattern\n"
+             "<LAYERS::RECEIVER>\n"
+             "receivers OMNI\n"
+             "</LAYERS::RECEIVER>\n"
+             "\n"
+             "<RECEIVERS>\n");
     const unsigned receivers = ConvertPoints(drawing, o, "receivers", PointKind::Receiver);
     Write(o, "</RECEIVERS>\n");
     std::printf("Number of receivers imported: %d\n", static_cast<int>(receivers));
@@ -493,8 +489,8 @@ void ConvertDXF_2DPOLY(FILE* fid, FILE* outfid, const char* layername)
     Convert2DPolylines(ReadFromStart(fid), outfid, Selection{layername});
 }
 
-void ConvertDXF_Planes(const char* input, const char* output, const TLayer* LayerList, int numLayers,
-                       int Poly2D, int Poly3D, int Face3D, int PolyFaceMesh)
+void ConvertDXF_Planes(const char* input, const char* output, const TLayer* LayerList, int numLayers, int Poly2D,
+                       int Poly3D, int Face3D, int PolyFaceMesh)
 {
     if (!input || !output || (!LayerList && numLayers > 0)) return;
     FilePtr in(utilOpenFile(input, "rt"));
@@ -584,7 +580,8 @@ int RemoveSpaces(std::string& String)
 void WritePlaneOnFile(FILE* fid, const TPlane& plane, const char* layer)
 {
     std::string text = std::to_string(plane.GetNumVertexes()) + " ";
-    for (unsigned i = 0; i < plane.GetNumVertexes(); ++i) AppendPoint(text, plane.GetVertex(static_cast<int>(i)), 6, " ");
+    for (unsigned i = 0; i < plane.GetNumVertexes(); ++i)
+        AppendPoint(text, plane.GetVertex(static_cast<int>(i)), 6, " ");
     text += layer ? layer : "";
     text += '\n';
     Write(fid, text);

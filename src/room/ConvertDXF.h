@@ -14,8 +14,7 @@ struct TLayer;
 // on (non-zero). Returns false when the drawing or the output cannot be opened (the box has
 // been shown; the console then ends with status 1). A 3D polyline of fewer than 3 vertices
 // shows "Existem polilinhas com 2 vertices\n" and ends the process with status 1.
-bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int Poly3D, int Face3D,
-                         int PolyFaceMesh);
+bool ConvertDXF_RoomFile(const char* input, const char* output, int Poly2D, int Poly3D, int Face3D, int PolyFaceMesh);
 
 // The per-layer converters take the drawing opened for reading and the output opened for
 // writing or appending; they rewind the drawing, append complete plane lines for the entities
@@ -29,8 +28,8 @@ unsigned ConvertDXF_Receiver(FILE* fid, FILE* outfid, const char* LayerName);
 void ConvertDXF_2DPOLY(FILE* fid, FILE* outfid, const char* layername);
 
 // Plane layers (material NOT_DEFINED) and planes of the listed layers only.
-void ConvertDXF_Planes(const char* input, const char* output, const TLayer* LayerList, int numLayers,
-                       int Poly2D, int Poly3D, int Face3D, int PolyFaceMesh);
+void ConvertDXF_Planes(const char* input, const char* output, const TLayer* LayerList, int numLayers, int Poly2D,
+                       int Poly3D, int Face3D, int PolyFaceMesh);
 // A listing of every lightweight polyline (not a project section).
 void ConvertDXF_LWPolyline(const char* input, const char* output);
 

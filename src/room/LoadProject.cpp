@@ -20,8 +20,8 @@ void RunStep(const projectload::Step& step)
 // a result file given by mistake); one that does not open is the readers' to report.
 bool HoldsProjectSection(const std::string& path)
 {
-    static const char* const kSections[] = {"<ENVIRONMENT>", "<SIMULATION>",       "<MATERIALS>", "<LAYERS::PLANE>",
-                                            "<PLANES>",      "<LAYERS::SOURCE>",   "<SOURCES>",   "<LAYERS::RECEIVER>",
+    static const char* const kSections[] = {"<ENVIRONMENT>", "<SIMULATION>",     "<MATERIALS>", "<LAYERS::PLANE>",
+                                            "<PLANES>",      "<LAYERS::SOURCE>", "<SOURCES>",   "<LAYERS::RECEIVER>",
                                             "<RECEIVERS>",   "<LAYERS::COLOR>"};
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return true;
@@ -49,8 +49,9 @@ void ReadChain(TRoomModel& room, const std::string& path, ProjectChain chain, co
     // Materials before plane layers (a layer names its material), plane layers before planes,
     // directivities before the source and receiver types, each type before its elements.
     if (!HoldsProjectSection(path))
-        ShowErrorAndThrowExit(1, "The file " + path + " holds no project section (such as <SIMULATION>, <PLANES> or "
-                                 "<SOURCES>): it is not a project file.\n");
+        ShowErrorAndThrowExit(1, "The file " + path +
+                                     " holds no project section (such as <SIMULATION>, <PLANES> or "
+                                     "<SOURCES>): it is not a project file.\n");
     const char* f = path.c_str();
     room.PathSetup(f);
     room.EnviromentSetupTXT(f);

@@ -26,16 +26,14 @@ enum class ProjectChain {
 
 // Work a caller does between the readers on the room being loaded (listings, the external
 // planes). Empty steps are skipped; the Short chain reaches only afterDirectivities.
-template <class Room>
-struct BasicProjectLoadSteps {
+template <class Room> struct BasicProjectLoadSteps {
     std::function<void(Room&)> afterMaterials;
     std::function<void(Room&)> afterPlanes;
     std::function<void(Room&)> afterDirectivities;
 };
 
 // A new room, or why there is none.
-template <class Room>
-struct BasicProjectLoad {
+template <class Room> struct BasicProjectLoad {
     std::unique_ptr<Room> room;  // null when the load failed
     std::string error;           // the message shown for the failure
     int status = 0;              // the exit status the failure carries (0 on success)

@@ -24,8 +24,7 @@ std::string Fixed2(double value)
 
 TMaterial::TMaterial(unsigned int NBands)
     : mem_created(true), NumBands(NBands), abs(NBands, 1.0f), dif(NBands, 0.0f), nome("no_name")
-{
-}
+{}
 
 TMaterial::TMaterial(const TMaterial* mat)
     : mem_created(true), NumBands(mat->NumBands), abs(mat->abs), dif(mat->dif), nome(mat->nome)
@@ -37,14 +36,11 @@ TMaterial::TMaterial(const TMaterial* mat)
 
 TMaterial::TMaterial(const char* Name, unsigned int NBands, float allAbs, float allDif)
     : mem_created(true), NumBands(NBands), abs(NBands, allAbs), dif(NBands, allDif), nome(CutName(Name))
-{
-}
+{}
 
 TMaterial::TMaterial(const char* Name, unsigned int NBands, const float* allAbs, float allDif)
-    : mem_created(true), NumBands(NBands), abs(allAbs, allAbs + NBands), dif(NBands, allDif),
-      nome(CutName(Name))
-{
-}
+    : mem_created(true), NumBands(NBands), abs(allAbs, allAbs + NBands), dif(NBands, allDif), nome(CutName(Name))
+{}
 
 void TMaterial::WriteOnFile(FILE* fid) const
 {

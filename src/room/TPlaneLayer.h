@@ -29,4 +29,3 @@ public:
     int MatID = -1;             // -1: no material
     unsigned int NumPlanes = 0;
 };
-

@@ -14,8 +14,8 @@ TReceiver::TReceiver(TPoint3D loc, double raio, double AzRot, int layerID)
 
 TReceiver::TReceiver(const TReceiver* rec)
     : NumCollectedRays(rec->NumCollectedRays), Radius(rec->Radius), ElevRotation(rec->ElevRotation),
-      AzimRotation(rec->AzimRotation), Position(rec->Position), Headflag(rec->Headflag),
-      LayerID(rec->LayerID), directivity(rec->directivity)
+      AzimRotation(rec->AzimRotation), Position(rec->Position), Headflag(rec->Headflag), LayerID(rec->LayerID),
+      directivity(rec->directivity)
 {
     ReceiverFactor();
 }

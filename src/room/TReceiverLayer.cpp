@@ -14,15 +14,12 @@ std::string CutReceiverLayerName(const char* name)
 
 }  // namespace
 
-TReceiverLayer::TReceiverLayer(const TReceiverLayer* recl)
-    : layername(recl->layername), directivity(recl->directivity)
-{
-}
+TReceiverLayer::TReceiverLayer(const TReceiverLayer* recl) : layername(recl->layername), directivity(recl->directivity)
+{}
 
 TReceiverLayer::TReceiverLayer(const char* name, TDirectivity* pattern)
     : layername(CutReceiverLayerName(name)), directivity(pattern)
-{
-}
+{}
 
 void TReceiverLayer::WriteOnFile(FILE* fid) const
 {

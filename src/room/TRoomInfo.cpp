@@ -13,7 +13,10 @@
 
 namespace {
 
-const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
+const char* OnOff(bool on)
+{
+    return on ? "ON" : "OFF";
+}
 
 const char* MaterialName(const TRoomModel& room, const TPlaneLayer& layer)
 {

@@ -53,8 +53,7 @@ void EnsureTables(TRoomModel& room)
     const unsigned nb = room.NumBands;
     bool ok = room.AverageAbsorptionCreated && room.AverageAbsorption.size() >= 4 && room.T60.size() >= 4 &&
               room.RoomConstant.size() >= nb;
-    for (unsigned r = 0; ok && r < 4; ++r)
-        ok = room.AverageAbsorption[r].size() >= nb && room.T60[r].size() >= nb;
+    for (unsigned r = 0; ok && r < 4; ++r) ok = room.AverageAbsorption[r].size() >= nb && room.T60[r].size() >= nb;
     if (!ok) room.AllocateAbsorption();
 }
 

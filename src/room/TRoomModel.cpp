@@ -411,7 +411,8 @@ void TRoomModel::EnviromentSetupTXT(const char* FileName)
 
     v = getDataTag("HIT_FILES", "SIMULATION", fid);
     if (v < 0.0f) {
-        std::printf("HIT_FILES not Defined!\n HIT Files will NOT be created. To create set HIT_FILES = 1 on config file.\n");
+        std::printf(
+            "HIT_FILES not Defined!\n HIT Files will NOT be created. To create set HIT_FILES = 1 on config file.\n");
         HitFilesFlag = 0;
     } else {
         HitFilesFlag = static_cast<unsigned int>(TruncToInt(v));
@@ -419,7 +420,8 @@ void TRoomModel::EnviromentSetupTXT(const char* FileName)
 
     v = getDataTag("SAVE_LATE_RAYS", "SIMULATION", fid);
     if (v < 0.0f) {
-        std::printf("SAVE_LATE_RAYS not Defined!\n Late rays will NOT be stored. To store set SAVE_LATE_RAYS = 1 on config file.\n");
+        std::printf("SAVE_LATE_RAYS not Defined!\n Late rays will NOT be stored. To store set SAVE_LATE_RAYS = 1 on "
+                    "config file.\n");
         SaveLateRaysFlag = 0;
     } else {
         SaveLateRaysFlag = static_cast<unsigned int>(TruncToInt(v));
@@ -428,7 +430,8 @@ void TRoomModel::EnviromentSetupTXT(const char* FileName)
 
     v = getDataTag("SAVE_DIFFUSE_RAYS", "SIMULATION", fid);
     if (v < 0.0f) {
-        std::printf("SAVE_DIFFUSE_RAYS not Defined!\n Diffuse rays will NOT be stored. To store set SAVE_DIFFUSE_RAYS = 1 on config file.\n");
+        std::printf("SAVE_DIFFUSE_RAYS not Defined!\n Diffuse rays will NOT be stored. To store set SAVE_DIFFUSE_RAYS "
+                    "= 1 on config file.\n");
         SaveDiffuseRaysFlag = 0;
     } else {
         SaveDiffuseRaysFlag = static_cast<unsigned int>(TruncToInt(v));
@@ -436,7 +439,8 @@ void TRoomModel::EnviromentSetupTXT(const char* FileName)
 
     v = getDataTag("SAVE_LOST_RAYS", "SIMULATION", fid);
     if (v < 0.0f) {
-        std::printf("SAVE_LOST_RAYS not Defined!\n Lost rays will be stored. To NOT store set SAVE_LOST_RAYS = 0 on config file.\n");
+        std::printf("SAVE_LOST_RAYS not Defined!\n Lost rays will be stored. To NOT store set SAVE_LOST_RAYS = 0 on "
+                    "config file.\n");
         SaveLostRays = 1;
     } else {
         SaveLostRays = static_cast<unsigned int>(TruncToInt(v));
@@ -465,7 +469,8 @@ void TRoomModel::EnviromentSetupTXT(const char* FileName)
 
     v = getDataTag("DIFFUSE_PROCESSING", "SIMULATION", fid);
     if (v < 0.0f) {
-        std::printf("DIFFUSE_PROCESSING not Defined!\n NO Scattering will be performed. To use Scattering, set DIFFUSE_PROCESSING = 1 on config file.\n");
+        std::printf("DIFFUSE_PROCESSING not Defined!\n NO Scattering will be performed. To use Scattering, set "
+                    "DIFFUSE_PROCESSING = 1 on config file.\n");
         DiffuseProcessing = 0;
     } else {
         DiffuseProcessing = static_cast<unsigned int>(TruncToInt(v));
@@ -477,8 +482,8 @@ void TRoomModel::EnviromentSetupTXT(const char* FileName)
     // At or below absolute zero there is no sound (the linear speed of sound turns negative at
     // -552.33 C, and the run hung or wrote nan).
     if (!(static_cast<float>(Temperature) > -273.15f))
-        RefuseSetting(*this, utilFormat("TEMPERATURE = %g C lies at or below absolute zero (-273.15 C).\n",
-                                        Temperature));
+        RefuseSetting(*this,
+                      utilFormat("TEMPERATURE = %g C lies at or below absolute zero (-273.15 C).\n", Temperature));
     // No air, no sound: a pressure that saves as 0.00 would not read back either.
     if (!(static_cast<float>(Pressure) >= 0.01f))
         RefuseSetting(*this, utilFormat("PRESSURE = %g atm lies below 0.01 atm.\n", Pressure));
@@ -542,33 +547,31 @@ void TRoomModel::SaveSetup(const char* FileName)
 
 namespace {
 
-const char* const kDefaultSetup =
-    "\n"
-    "<ENVIRONMENT>\n"
-    "TEMPERATURE = 20.0\n"
-    "PRESSURE = 1.0\n"
-    "HUMIDITY = 40\n"
-    "</ENVIRONMENT>\n"
-    "\n"
-    "<SIMULATION>\n"
-    "MAX_TIME = 2.0\n"
-    "STOP_DECAY = -60\n"
-    "MAX_RAYTRAC_REF = -1\n"
-    "SAVE_LATE_RAYS = 0\n"
-    "DIFFUSE_PROCESSING = 0\n"
-    "SAVE_DIFFUSE_RAYS = 0\n"
-    "AURALIZATION = 0\n"
-    "ARTIFICIAL_TAIL = 0\n"
-    "</SIMULATION>\n"
-    "\n";
+const char* const kDefaultSetup = "\n"
+                                  "<ENVIRONMENT>\n"
+                                  "TEMPERATURE = 20.0\n"
+                                  "PRESSURE = 1.0\n"
+                                  "HUMIDITY = 40\n"
+                                  "</ENVIRONMENT>\n"
+                                  "\n"
+                                  "<SIMULATION>\n"
+                                  "MAX_TIME = 2.0\n"
+                                  "STOP_DECAY = -60\n"
+                                  "MAX_RAYTRAC_REF = -1\n"
+                                  "SAVE_LATE_RAYS = 0\n"
+                                  "DIFFUSE_PROCESSING = 0\n"
+                                  "SAVE_DIFFUSE_RAYS = 0\n"
+                                  "AURALIZATION = 0\n"
+                                  "ARTIFICIAL_TAIL = 0\n"
+                                  "</SIMULATION>\n"
+                                  "\n";
 
-const char* const kDefaultMaterials =
-    "Material section:\n"
-    "MaterialName absorption[62-16k] Global_scattering[full_band]\n"
-    "<MATERIALS>\n"
-    "DEFAULT_MAT 0.50 0.55 0.60 0.65 0.70 0.75 0.80 0.82 0.85 0.05\n"
-    "</MATERIALS>\n"
-    "\n";
+const char* const kDefaultMaterials = "Material section:\n"
+                                      "MaterialName absorption[62-16k] Global_scattering[full_band]\n"
+                                      "<MATERIALS>\n"
+                                      "DEFAULT_MAT 0.50 0.55 0.60 0.65 0.70 0.75 0.80 0.82 0.85 0.05\n"
+                                      "</MATERIALS>\n"
+                                      "\n";
 
 }  // namespace
 

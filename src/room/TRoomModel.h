@@ -30,8 +30,7 @@ class TLinearSource;
 
 // Deleter fixed where the element is created, so that a room can be destroyed (and its
 // collections emptied) in files that see only the forward declarations above.
-template <class T>
-struct RoomDeleter {
+template <class T> struct RoomDeleter {
     void (*destroy)(T*);
 
     RoomDeleter() noexcept : destroy(&Destroy) {}
@@ -47,24 +46,23 @@ private:
 };
 
 // An owned element of the room: build it with std::make_unique<T>(...) and store it.
-template <class T>
-using RoomPtr = std::unique_ptr<T, RoomDeleter<T>>;
+template <class T> using RoomPtr = std::unique_ptr<T, RoomDeleter<T>>;
 
 class TRoomModel {
 public:
     // =========================================================================================
     // Record (fields in this order; counts beside their containers).
     // =========================================================================================
-    float Rho;                       // air density, kg/m^3
+    float Rho;                                          // air density, kg/m^3
     std::vector<std::vector<float>> AverageAbsorption;  // [4][NumBands] mean absorption
-    unsigned int NumRays;            // room-level ray count (GetNumRays)
+    unsigned int NumRays;                               // room-level ray count (GetNumRays)
 
     unsigned int NumPlanes;
     std::vector<RoomPtr<TPlane>> plane;
     unsigned int NumSources;
     std::vector<RoomPtr<TSource>> source;
     unsigned int NumLinearSources;
-    TLinearSource* linsrc;           // line sources: never filled by the simulation
+    TLinearSource* linsrc;  // line sources: never filled by the simulation
     unsigned int NumReceivers;
     std::vector<RoomPtr<TReceiver>> receiver;
     unsigned int NumPlaneLayers;
@@ -79,15 +77,15 @@ public:
     unsigned int NumDirectivities;
     std::vector<RoomPtr<TDirectivity>> directivity;
 
-    unsigned int NumBands;           // always 9: octave bands 62.5 * 2^b Hz
-    float FSample;                   // sample rate, Hz
-    unsigned int MaxLength;          // response length, samples
-    float StopDecay;                 // dB below a ray's start energy where it is dropped (< 0)
-    float VSound;                    // speed of sound, m/s
-    std::vector<double> AirAbs;      // [NumBands] air absorption, nepers per metre
-    double Temperature;              // degrees Celsius
-    double Humidity;                 // percent
-    double Pressure;                 // atmospheres
+    unsigned int NumBands;       // always 9: octave bands 62.5 * 2^b Hz
+    float FSample;               // sample rate, Hz
+    unsigned int MaxLength;      // response length, samples
+    float StopDecay;             // dB below a ray's start energy where it is dropped (< 0)
+    float VSound;                // speed of sound, m/s
+    std::vector<double> AirAbs;  // [NumBands] air absorption, nepers per metre
+    double Temperature;          // degrees Celsius
+    double Humidity;             // percent
+    double Pressure;             // atmospheres
     // Set by TRoom while pair results exist: the response length may not grow under them.
     bool ResultsCreated;
     bool AverageAbsorptionCreated;
@@ -101,14 +99,14 @@ public:
     unsigned int SaveDiffuseRaysFlag;
     unsigned int DiffuseProcessing;
     unsigned int SaveLostRays;
-    int MaxRayTracReflections;       // -1: not limited
-    int ClusterOrderGlobal;          // -1: chosen during the simulation
-    int ForceVolumeFlag;             // 1: Volume comes from the project file
-    double Volume, Area;             // m^3, m^2
+    int MaxRayTracReflections;            // -1: not limited
+    int ClusterOrderGlobal;               // -1: chosen during the simulation
+    int ForceVolumeFlag;                  // 1: Volume comes from the project file
+    double Volume, Area;                  // m^3, m^2
     std::vector<std::vector<float>> T60;  // [4][NumBands] Sabine/Eyring times, s
-    float CriticalDistance;          // m
-    float MeanFreePath;              // m
-    std::vector<float> RoomConstant;  // [NumBands]
+    float CriticalDistance;               // m
+    float MeanFreePath;                   // m
+    std::vector<float> RoomConstant;      // [NumBands]
     TPoint3D Center;
     bool FLAG_SimulateModes, FLAG_SimulateTwoSteps;
     std::string SoftwareFolder;      // working directory when the paths were set

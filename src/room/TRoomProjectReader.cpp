@@ -108,10 +108,8 @@ int LineItems(const std::string& rawLine)
 // Checked access to the items of one entry.
 class Entry {
 public:
-    Entry(const char* section, int line, const std::string& text)
-        : section_(section), line_(line), items_(Items(text))
-    {
-    }
+    Entry(const char* section, int line, const std::string& text) : section_(section), line_(line), items_(Items(text))
+    {}
 
     std::size_t Count() const { return items_.size(); }
     const std::string& Item(std::size_t i) const { return items_[i]; }
@@ -125,8 +123,7 @@ public:
         if (plus) ++b;
         double v = 0.0;
         const auto res = std::from_chars(b, e, v);
-        if (b == e || (plus && *b == '-') || res.ec != std::errc() || res.ptr != e || !std::isfinite(v))
-            Invalid(i);
+        if (b == e || (plus && *b == '-') || res.ec != std::errc() || res.ptr != e || !std::isfinite(v)) Invalid(i);
         return v;
     }
 
@@ -156,24 +153,26 @@ public:
     // A name item: one that is empty cannot name anything.
     const std::string& NameItem(std::size_t i) const
     {
-        if (items_[i].empty()) ShowErrorAndThrowExit(1, utilFormat("Missing name on %s section, line %d.", section_, line_));
+        if (items_[i].empty())
+            ShowErrorAndThrowExit(1, utilFormat("Missing name on %s section, line %d.", section_, line_));
         return items_[i];
     }
 
     [[noreturn]] void WrongCount(int expected) const
     {
-        ShowErrorAndThrowExit(1, utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
-                     section_, line_, expected, static_cast<int>(items_.size())));
+        ShowErrorAndThrowExit(
+            1, utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
+                          section_, line_, expected, static_cast<int>(items_.size())));
     }
 
     // Item i is not a usable number.
     [[noreturn]] void Invalid(std::size_t i) const
     {
-        ShowErrorAndThrowExit(1, utilFormat("Invalid number '%s' on %s section, line %d.", items_[i].c_str(), section_, line_));
+        ShowErrorAndThrowExit(
+            1, utilFormat("Invalid number '%s' on %s section, line %d.", items_[i].c_str(), section_, line_));
     }
 
 private:
-
     const char* section_;
     int line_;
     std::vector<std::string> items_;
@@ -203,7 +202,9 @@ PlaneSet ParsePlanes(TRoomModel& room, const std::vector<std::string>& lines, bo
         const Entry e("PLANES", lineNo, lines[p]);
         const int nv = e.Int(0);
         if (nv < 3)
-            ShowErrorAndThrowExit(1, utilFormat("Plane on PLANES section, line %d, has %d vertices.\nA plane needs at least 3.", lineNo, nv));
+            ShowErrorAndThrowExit(
+                1, utilFormat("Plane on PLANES section, line %d, has %d vertices.\nA plane needs at least 3.", lineNo,
+                              nv));
         const long long expected = 3LL * nv + 2;
         if (static_cast<long long>(e.Count()) != expected)
             e.WrongCount(static_cast<int>(std::min<long long>(expected, std::numeric_limits<int>::max())));
@@ -214,9 +215,9 @@ PlaneSet ParsePlanes(TRoomModel& room, const std::vector<std::string>& lines, bo
         const std::string& layerName = e.Item(e.Count() - 1);
         const int layer = room.FindPlaneLayer(layerName.c_str());
         if (layer < 0) {
-            const std::string msg = utilFormat(
-                "A Layer associada ao plano %d (%s) n\xE3o est\xE1 na lista de layers de planos.\n", lineNo,
-                layerName.c_str());
+            const std::string msg =
+                utilFormat("A Layer associada ao plano %d (%s) n\xE3o est\xE1 na lista de layers de planos.\n", lineNo,
+                           layerName.c_str());
             room.LiberaMemoria();
             ShowErrorAndThrowExit(1, msg);
         }
@@ -269,8 +270,9 @@ int TRoomModel::CheckNumberOfParams(FILE* fid, const char* tag, int NParam, bool
             ++lineNo;
             const int n = LineItems(line);
             if (n != NParam && msgFlag) {
-                ErrorMessage(utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
-                                    tag, lineNo, NParam, n));
+                ErrorMessage(
+                    utilFormat("Wrong number of parameters on %s section, line %d.\nShould be %d instead of %d items.",
+                               tag, lineNo, NParam, n));
                 return lineNo;
             }
         }
@@ -331,7 +333,7 @@ void TRoomModel::ReadPlaneLayersTxt(const char* FileName)
         const Entry e("LAYERS::PLANE", static_cast<int>(m + 1), lines[m]);
         if (e.Count() != 2 && e.Count() != 5) {
             ErrorMessage(utilFormat("Wrong number of parameters (%d) for LAYERS:PLANE section line %d",
-                                static_cast<int>(e.Count()), static_cast<int>(m + 1)));
+                                    static_cast<int>(e.Count()), static_cast<int>(m + 1)));
             continue;
         }
         TPlaneLayer& layer = layers[m];
@@ -498,8 +500,8 @@ void TRoomModel::AddDirectivitiesTxt(const char* FileName)
             lastLayer = items[0];
             take(items[1]);
         } else {
-            ErrorMessage(utilFormat("Wrong number of parameters (%d) for SOURCE LAYER %s", static_cast<int>(items.size()),
-                                lastLayer.c_str()));
+            ErrorMessage(utilFormat("Wrong number of parameters (%d) for SOURCE LAYER %s",
+                                    static_cast<int>(items.size()), lastLayer.c_str()));
         }
     }
     for (const std::string& line : ReadSection(f.get(), "LAYERS::RECEIVER")) {
@@ -551,8 +553,9 @@ void TRoomModel::AddReceiverLayersTxt(const char* FileName)
         const int lineNo = static_cast<int>(m + 1);
         const Entry e("LAYERS::RECEIVER", lineNo, lines[m]);
         if (e.Count() != 2) {
-            ErrorMessage(utilFormat("Wrong number of parameters (%d) for LAYERS:RECEIVER section line %d.\nShould be 2 items.",
-                                static_cast<int>(e.Count()), lineNo));
+            ErrorMessage(
+                utilFormat("Wrong number of parameters (%d) for LAYERS:RECEIVER section line %d.\nShould be 2 items.",
+                           static_cast<int>(e.Count()), lineNo));
             continue;
         }
         const std::string& name = e.NameItem(0);
@@ -580,8 +583,9 @@ void TRoomModel::AddSourcesTxt(const char* FileName)
         const int number = static_cast<int>(m + 1);
         const Entry e("SOURCES", number, lines[m]);
         if (e.Count() != 8 && e.Count() != 9)
-            ShowErrorAndThrowExit(1, utilFormat("Wrong number of parameters reading source %d from file %s!\nClick OK to exit.", number,
-                         Name(FileName).c_str()));
+            ShowErrorAndThrowExit(
+                1, utilFormat("Wrong number of parameters reading source %d from file %s!\nClick OK to exit.", number,
+                              Name(FileName).c_str()));
         const TPoint3D pos(e.Double(0), e.Double(1), e.Double(2));
         const int rays = e.Int(3);
         const double azim = e.Float(4);
@@ -595,10 +599,11 @@ void TRoomModel::AddSourcesTxt(const char* FileName)
 
         const int layer = FindSourceLayer(layerName.c_str());
         if (layer < 0)
-            ShowErrorAndThrowExit(1, utilFormat("Layer [%s] associated to source [%d] is not defined in <LAYERS:SOURCE> section",
-                         layerName.c_str(), number));
-        TDirectivity* dir = directivity[static_cast<std::size_t>(
-                                            GetDirectivityID(sourceLayer[static_cast<std::size_t>(layer)]->GetDirPatternName()))]
+            ShowErrorAndThrowExit(
+                1, utilFormat("Layer [%s] associated to source [%d] is not defined in <LAYERS:SOURCE> section",
+                              layerName.c_str(), number));
+        TDirectivity* dir = directivity[static_cast<std::size_t>(GetDirectivityID(
+                                            sourceLayer[static_cast<std::size_t>(layer)]->GetDirPatternName()))]
                                 .get();
 
         // Counts of 11 and below (negative ones too) become the smallest grid, with a notice.
@@ -613,8 +618,8 @@ void TRoomModel::AddSourcesTxt(const char* FileName)
             const double rate = wavGetSampleRate(src->GetSoundFilePath().c_str());
             if (rate != static_cast<double>(FSample))
                 ErrorMessage(utilFormat("Soundfile %s sample rate (%d) differs from project sample rate (%1.0f)\n"
-                                    "Output audio will be faster or slower!!",
-                                    sound.c_str(), static_cast<int>(std::min(rate, 2147483647.0)), FSample));
+                                        "Output audio will be faster or slower!!",
+                                        sound.c_str(), static_cast<int>(std::min(rate, 2147483647.0)), FSample));
         }
         added.push_back(std::move(src));
     }
@@ -648,11 +653,12 @@ void TRoomModel::AddReceiversTxt(const char* FileName)
         const std::string& layerName = e.Item(5);
         const int layer = FindReceiverLayer(layerName.c_str());
         if (layer < 0)
-            ShowErrorAndThrowExit(1, utilFormat("Layer [%s] associated to receiver [%d] not defined in <LAYERS:RECEIVER> section",
-                         layerName.c_str(), number));
+            ShowErrorAndThrowExit(
+                1, utilFormat("Layer [%s] associated to receiver [%d] not defined in <LAYERS:RECEIVER> section",
+                              layerName.c_str(), number));
         auto rec = std::make_unique<TReceiver>(pos, radius, azim, layer);
-        rec->SetDirectivity(directivity[static_cast<std::size_t>(
-                                            GetDirectivityID(receiverLayer[static_cast<std::size_t>(layer)]->GetDirPatternName()))]
+        rec->SetDirectivity(directivity[static_cast<std::size_t>(GetDirectivityID(
+                                            receiverLayer[static_cast<std::size_t>(layer)]->GetDirPatternName()))]
                                 .get());
         all.push_back(std::move(rec));
     }

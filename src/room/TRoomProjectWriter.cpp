@@ -48,8 +48,8 @@ std::string Item(std::string name)
     return name;
 }
 
-const char* const kSections[] = {"ENVIRONMENT",   "SIMULATION", "MATERIALS",        "LAYERS::PLANE", "LAYERS::COLOR",
-                                 "PLANES",        "LAYERS::SOURCE", "SOURCES",      "LAYERS::RECEIVER", "RECEIVERS"};
+const char* const kSections[] = {"ENVIRONMENT", "SIMULATION",     "MATERIALS", "LAYERS::PLANE",    "LAYERS::COLOR",
+                                 "PLANES",      "LAYERS::SOURCE", "SOURCES",   "LAYERS::RECEIVER", "RECEIVERS"};
 
 // Why a name cannot be read back as written; empty when it can.
 std::string NameProblem(const std::string& name)
@@ -161,8 +161,7 @@ Section ReceiverLayersText(const TRoomModel& room)
     s.text = "<LAYERS::RECEIVER>\n";
     for (std::size_t i = 0; i < room.receiverLayer.size(); ++i) {
         const TReceiverLayer& l = *room.receiverLayer[i];
-        if (!s.CheckName("receiver layer", i, l.layername) ||
-            !s.CheckName("receiver layer", i, l.GetDirPatternName()))
+        if (!s.CheckName("receiver layer", i, l.layername) || !s.CheckName("receiver layer", i, l.GetDirPatternName()))
             continue;
         s.text += Item(l.layername) + " " + Item(l.GetDirPatternName()) + "\n";
     }
@@ -228,7 +227,8 @@ Section PlaneLayersText(const TRoomModel& room)
         const TPlaneLayer& l = room.planeLayer[i];
         if (!s.CheckName("plane layer", i, l.nome)) continue;
         if (l.MatID < 0 || static_cast<std::size_t>(l.MatID) >= room.material.size()) {
-            ErrorMessage(utilFormat("PlaneLayer %s not saved because it is NOT ASSOCIATED to a material", l.nome.c_str()));
+            ErrorMessage(
+                utilFormat("PlaneLayer %s not saved because it is NOT ASSOCIATED to a material", l.nome.c_str()));
             s.complete = false;
         } else {
             s.text += Item(l.nome) + " " + Item(room.material[static_cast<std::size_t>(l.MatID)]->nome) + "\n";
@@ -353,7 +353,7 @@ int TRoomModel::SaveRoom(const char* FileName)
 {
     if (!FileName || !*FileName) return 0;
 
-    const Section sections[] = {SourceLayersText(*this), SourcesText(*this), ReceiverLayersText(*this),
+    const Section sections[] = {SourceLayersText(*this), SourcesText(*this),   ReceiverLayersText(*this),
                                 ReceiversText(*this),    MaterialsText(*this), PlaneLayersText(*this),
                                 PlanesText(*this)};
     std::string body;

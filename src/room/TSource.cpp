@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "directivity/TDirectivity.h"
-#include "dsp/acoustics.h"
 #include "dsp/WavFile.h"
+#include "dsp/acoustics.h"
 #include "geometry/util.h"
 
 namespace {
@@ -54,8 +54,7 @@ TSource::TSource(TPoint3D loc, float Power, int layerID, unsigned int NRays, dou
     SoundFile = sndFile;
     const std::string path = GetSoundFilePath();
     if (!IsRegularFile(path)) {
-        ErrorMessage("Soundfile %s NOT FOUND!\nNo auralization will be performed for this source.",
-                     path.c_str());
+        ErrorMessage("Soundfile %s NOT FOUND!\nNo auralization will be performed for this source.", path.c_str());
         return;
     }
     if (WavIsCompatible(path.c_str()))
@@ -67,17 +66,16 @@ TSource::TSource(TPoint3D loc, float Power, int layerID, unsigned int NRays, dou
 TSource::TSource(const TSource* src)
     : power(src->power), NumBands(src->NumBands), LayerID(src->LayerID), Position(src->Position),
       ElevRotation(src->ElevRotation), AzimRotation(src->AzimRotation), SoundFile(src->SoundFile),
-      SoundFolder(src->SoundFolder), SoundFileFlag(src->SoundFileFlag),
-      NumberOfRays(src->NumberOfRays), directivity(src->directivity)
-{
-}
+      SoundFolder(src->SoundFolder), SoundFileFlag(src->SoundFileFlag), NumberOfRays(src->NumberOfRays),
+      directivity(src->directivity)
+{}
 
 void TSource::PrintSource() const
 {
     std::printf("Pos = (%1.2f,%1.2f,%1.2f) - LayerID = %d - NRaios = %d - Power = %1.2f e-6 - "
                 "SPL_1m = %1.2f - Elev. = %1.2f - Azim. = %1.2f\n",
-                Position.x, Position.y, Position.z, LayerID, static_cast<int>(NumberOfRays),
-                power * 1e6, GetSPL(), ElevRotation, AzimRotation);
+                Position.x, Position.y, Position.z, LayerID, static_cast<int>(NumberOfRays), power * 1e6, GetSPL(),
+                ElevRotation, AzimRotation);
     std::printf("Directivity = %s\n", directivity ? directivity->GetPatternName() : "NONE");
     if (SoundFileFlag)
         std::printf("SoundFileFlag = %d FileName: %s\n", 1, SoundFile.c_str());

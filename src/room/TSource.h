@@ -15,8 +15,8 @@ public:
     // Raises ray requests below 12 to 12 (with a notice) and fits them to the ray grid; checks
     // the sound file. sndFile is kept as written; it is looked for relative to soundFolder (the
     // project folder; empty: the working directory) unless it is absolute.
-    TSource(TPoint3D loc, float Power, int layerID, unsigned int NRays, double Elev, double Azim,
-            unsigned int NBands, const char* sndFile, const std::string& soundFolder = std::string());
+    TSource(TPoint3D loc, float Power, int layerID, unsigned int NRays, double Elev, double Azim, unsigned int NBands,
+            const char* sndFile, const std::string& soundFolder = std::string());
     // Copy of a room entry: everything but the room's numbering (srcID, Name); the pattern is
     // shared and the ray count kept as stored.
     explicit TSource(const TSource* src);
@@ -48,8 +48,8 @@ public:
     float ElevRotation = 0.0f;
     float AzimRotation = 0.0f;
     std::string SoundFile = "NONE";  // as written in the project, or "NONE"
-    std::string SoundFolder;          // the folder SoundFile is relative to
-    bool SoundFileFlag = false;       // the file existed and was compatible when assigned
+    std::string SoundFolder;         // the folder SoundFile is relative to
+    bool SoundFileFlag = false;      // the file existed and was compatible when assigned
     unsigned int NumberOfRays = 0;
     TDirectivity* directivity = nullptr;  // one of the room's patterns, never owned
 };

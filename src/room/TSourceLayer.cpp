@@ -27,12 +27,11 @@ std::string Fixed1(double value)
 
 TSourceLayer::TSourceLayer(unsigned int NBands)
     : layername("unnamed"), mem_created(true), NumBands(NBands), spectrum(NBands, 1.0f)
-{
-}
+{}
 
 TSourceLayer::TSourceLayer(const TSourceLayer* srcl)
-    : layername(srcl->layername), mem_created(true), directivity(srcl->directivity),
-      NumBands(srcl->NumBands), spectrum(srcl->spectrum)
+    : layername(srcl->layername), mem_created(true), directivity(srcl->directivity), NumBands(srcl->NumBands),
+      spectrum(srcl->spectrum)
 {
     spectrum.resize(NumBands, 1.0f);
 }
@@ -40,14 +39,12 @@ TSourceLayer::TSourceLayer(const TSourceLayer* srcl)
 TSourceLayer::TSourceLayer(const char* name, TDirectivity* pattern, const float* spect, unsigned int NBands)
     : layername(CutSourceLayerName(name)), mem_created(true), directivity(pattern), NumBands(NBands),
       spectrum(spect, spect + NBands)
-{
-}
+{}
 
 TSourceLayer::TSourceLayer(const char* name, TDirectivity* pattern, unsigned int NBands)
     : layername(CutSourceLayerName(name)), mem_created(true), directivity(pattern), NumBands(NBands),
       spectrum(NBands, 1.0f)
-{
-}
+{}
 
 unsigned int TSourceLayer::SetDefaults(const char* name)
 {
@@ -65,8 +62,7 @@ double TSourceLayer::GainToDB(float gain)
 void TSourceLayer::WriteOnFile(FILE* fid) const
 {
     std::string line = layername + " " + GetDirPatternName();
-    for (unsigned int b = 0; b < NumBands; b++)
-        line += " " + Fixed1(GainToDB(spectrum[b]));
+    for (unsigned int b = 0; b < NumBands; b++) line += " " + Fixed1(GainToDB(spectrum[b]));
     line += "\n";
     std::fputs(line.c_str(), fid);
 }

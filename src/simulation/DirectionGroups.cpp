@@ -45,7 +45,10 @@ TVector UnitFromDegrees(TDirection d)
     return {std::cos(az) * cel, std::sin(az) * cel, std::sin(el)};
 }
 
-float Angle(const TVector& a, const TVector& b) { return static_cast<float>(a.Angle(b)); }
+float Angle(const TVector& a, const TVector& b)
+{
+    return static_cast<float>(a.Angle(b));
+}
 
 bool PairBefore(const Pair& a, const Pair& b)
 {
@@ -234,9 +237,8 @@ float StrongestFactor(const float* fatordist, unsigned NE)
 typedef double V4 __attribute__((vector_size(32)));
 typedef int32_t I4 __attribute__((vector_size(16)));
 
-SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny,
-                                                                 const double* nz, unsigned NE, double* rowMax,
-                                                                 double* rowMin, uint8_t* occupied)
+SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const double* nz, unsigned NE, double* rowMax,
+                                  double* rowMin, uint8_t* occupied)
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
     for (unsigned i = 0; i + 1 < NE; ++i) {
@@ -282,9 +284,8 @@ SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny,
 // CosinePass forms it) reaches floor[i] or floor[j], so that it may be the first pair of i or of j.
 typedef int64_t L4 __attribute__((vector_size(32)));
 
-SORVI_AVX2_CLONES void NearPairs(const double* nx, const double* ny,
-                                                                const double* nz, unsigned NE, const double* floor,
-                                                                std::vector<std::pair<int, int>>& out)
+SORVI_AVX2_CLONES void NearPairs(const double* nx, const double* ny, const double* nz, unsigned NE, const double* floor,
+                                 std::vector<std::pair<int, int>>& out)
 {
     for (unsigned i = 0; i + 1 < NE; ++i) {
         const double xi = nx[i], yi = ny[i], zi = nz[i], fi = floor[i];
@@ -359,8 +360,7 @@ TDirectionGroupList GroupDirectionsAllPairs(const TDirection* dir, const float* 
     return placement.Take();
 }
 
-TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordist, unsigned NE,
-                                    TDirectionGroupsWork& w)
+TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordist, unsigned NE, TDirectionGroupsWork& w)
 {
     for (unsigned i = 0; i < NE; ++i)
         if (!std::isfinite(dir[i].azim) || !std::isfinite(dir[i].elev))

@@ -15,7 +15,7 @@
 
 // Buffers kept between blocks so that grouping allocates nothing once they have grown.
 struct TDirectionGroupsWork {
-    std::vector<TVector> unit;     // direction as the angle computation forms it
+    std::vector<TVector> unit;       // direction as the angle computation forms it
     std::vector<double> nx, ny, nz;  // the same, normalised, for cosines
     std::vector<double> rowMax, rowMin;
     struct Pair {

@@ -12,8 +12,7 @@
 
 #include "simulation/ThreadStart.h"
 
-template <class Body>
-void ParallelFor(std::size_t count, unsigned threads, Body&& body)
+template <class Body> void ParallelFor(std::size_t count, unsigned threads, Body&& body)
 {
     if (threads <= 1 || count <= 1) {
         for (std::size_t k = 0; k < count; ++k) body(k);

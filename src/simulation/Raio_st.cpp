@@ -46,8 +46,10 @@ void Raio_st::Print() const
     std::string text = "P(";
     const double parts[] = {p.x, p.y, p.z, v.x, v.y, v.z};
     for (int i = 0; i < 6; ++i) {
-        if (i == 3) text += ") - V(";
-        else if (i > 0) text += ';';
+        if (i == 3)
+            text += ") - V(";
+        else if (i > 0)
+            text += ';';
         AppendFixed(text, parts[i], 6);
     }
     text += ") - dist = ";

@@ -58,7 +58,8 @@ std::string StoredFileFault(const std::string& path)
     if (size == 0) return "is empty";
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) return "cannot be read";
-    if (std::fseek(f.get(), -1, SEEK_END) != 0 || std::fgetc(f.get()) != '\n') return "is cut short (no complete last line)";
+    if (std::fseek(f.get(), -1, SEEK_END) != 0 || std::fgetc(f.get()) != '\n')
+        return "is cut short (no complete last line)";
     return "";
 }
 
@@ -161,8 +162,9 @@ void CheckRoomCanRun(TRoom& room, bool synthesises)
     std::vector<std::string> written = {"report.txt", "LostRays.txt"};
     for (unsigned S = 0; S < room.NumSources; ++S)
         for (unsigned R = 0; R < room.NumReceivers; ++R)
-            for (const char* format : {"S%.3d-R%.3d.txt", "PARAMS-S%.3d-R%.3d.txt", "RAYS-S%.3d-R%.3d.txt",
-                                       "RAYS-S%.3d-R%.3d-EARLY.txt", "HITS-S%.3d-R%.3d.txt", "HITS-S%.3d-R%.3d-EARLY.txt"})
+            for (const char* format :
+                 {"S%.3d-R%.3d.txt", "PARAMS-S%.3d-R%.3d.txt", "RAYS-S%.3d-R%.3d.txt", "RAYS-S%.3d-R%.3d-EARLY.txt",
+                  "HITS-S%.3d-R%.3d.txt", "HITS-S%.3d-R%.3d-EARLY.txt"})
                 written.push_back(PairFileName(format, S, R));
     for (const std::string& name : written)
         if (name == room.ProjectName)
@@ -179,7 +181,8 @@ void CheckRoomCanRun(TRoom& room, bool synthesises)
     double farthest = 0.0;
     for (unsigned S = 0; S < room.NumSources; ++S)
         for (unsigned R = 0; R < room.NumReceivers; ++R)
-            farthest = std::max(farthest, static_cast<double>(Module(room.receiver[R]->Position - room.source[S]->Position)));
+            farthest =
+                std::max(farthest, static_cast<double>(Module(room.receiver[R]->Position - room.source[S]->Position)));
     const double samples = std::max(static_cast<double>(room.MaxLength),
                                     (farthest + 1.0) / room.VSound * static_cast<double>(room.FSample));
     if (!(samples < static_cast<double>(std::numeric_limits<unsigned int>::max())))
@@ -220,7 +223,8 @@ void CheckStoredRayFiles(TRoom& room)
         for (unsigned R = 0; R < room.NumReceivers; ++R) {
             const std::string path = room.ProjectFile(PairFileName("RAYS-S%.3d-R%.3d.txt", S, R));
             const std::string fault = StoredFileFault(path);
-            if (!fault.empty()) Refuse(utilFormat("Ray file %s %s.\nNo results were changed.\n", path.c_str(), fault.c_str()));
+            if (!fault.empty())
+                Refuse(utilFormat("Ray file %s %s.\nNo results were changed.\n", path.c_str(), fault.c_str()));
             File f(std::fopen(path.c_str(), "rb"));
             unsigned lineNo = 0;
             while (ReadTextLine(f.get(), line)) {
@@ -284,7 +288,8 @@ void CheckStoredResponses(TRoom& room)
                                   "changed.\n",
                                   params.c_str()));
             const double index = std::round(distance / pair.VSound * pair.FSample);
-            pair.DirectSoundIndex = index < pair.MaxLength ? static_cast<uint32_t>(index) : (pair.MaxLength ? pair.MaxLength - 1 : 0);
+            pair.DirectSoundIndex =
+                index < pair.MaxLength ? static_cast<uint32_t>(index) : (pair.MaxLength ? pair.MaxLength - 1 : 0);
             if (pair.DirectSoundRay) pair.DirectSoundRay->reflections = rays;
             pair.KeptDirectSound = kept;
         }
@@ -323,7 +328,7 @@ void CheckRunInputs(TRoom& room)
         throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
     // Probe directions off the axes, so that a probe does not run along a wall or an edge.
-    static const TVector kProbes[] = {{1.0, 0.0123, 0.0371},  {-1.0, -0.0217, 0.0133}, {0.0311, 1.0, -0.0157},
+    static const TVector kProbes[] = {{1.0, 0.0123, 0.0371},   {-1.0, -0.0217, 0.0133}, {0.0311, 1.0, -0.0157},
                                       {-0.0143, -1.0, 0.0291}, {0.0173, -0.0251, 1.0},  {-0.0271, 0.0113, -1.0}};
     TRayScene scene;
     scene.Build(room, false);
@@ -333,8 +338,7 @@ void CheckRunInputs(TRoom& room)
         const TReceiver& rec = *room.receiver[R];
         const TPoint3D p = rec.Position;
         bool outside = false;
-        for (const TVector& d : kProbes)
-        {
+        for (const TVector& d : kProbes) {
             const TVector u = Normal(d) * reach;
             if (scene.Visible(p, p + TPoint3D(u.x, u.y, u.z), -1, stack)) outside = true;
         }

@@ -30,11 +30,9 @@ void AppendCounts(std::string& out, const unsigned* Hit, int HitSize)
 
 }  // namespace
 
-void AppendHitLine(std::string& out, const TRay& ray, const unsigned* Hit, int HitSize, int count,
-                   float acum_costheta)
+void AppendHitLine(std::string& out, const TRay& ray, const unsigned* Hit, int HitSize, int count, float acum_costheta)
 {
-    AppendHead(out, static_cast<int32_t>(ray.index), ray.dir.azim, ray.dir.elev, count,
-               acum_costheta);
+    AppendHead(out, static_cast<int32_t>(ray.index), ray.dir.azim, ray.dir.elev, count, acum_costheta);
     AppendCounts(out, Hit, HitSize);
 }
 
@@ -52,8 +50,8 @@ bool THitLine::ParseLine(std::string_view line, unsigned HitSize)
     uint32_t idx = 0;
     int32_t n = 0;
     float az = 0, el = 0, acum = 0;
-    if (!ParseInt32Bits(f[0], idx) || !ParseFloat(f[1], az) || !ParseFloat(f[2], el) ||
-        !ParseInt(f[3], n) || !ParseFloat(f[4], acum))
+    if (!ParseInt32Bits(f[0], idx) || !ParseFloat(f[1], az) || !ParseFloat(f[2], el) || !ParseInt(f[3], n) ||
+        !ParseFloat(f[4], acum))
         return false;
     std::vector<uint32_t> counts(HitSize);
     for (unsigned i = 0; i < HitSize; ++i)

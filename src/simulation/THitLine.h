@@ -12,8 +12,7 @@ class TRay;
 
 // Appends the hit line of an arrival (index, dir.azim, dir.elev) to out without allocating
 // when out has capacity. count is 1 for a traced arrival and the direct sound.
-void AppendHitLine(std::string& out, const TRay& ray, const unsigned* Hit, int HitSize, int count,
-                   float acum_costheta);
+void AppendHitLine(std::string& out, const TRay& ray, const unsigned* Hit, int HitSize, int count, float acum_costheta);
 
 struct THitLine {
     int32_t index = 0;

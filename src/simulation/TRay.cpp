@@ -20,15 +20,10 @@ TDirection UnitDirection()
 
 TRay::TRay() : dir(UnitDirection()), startDir(UnitDirection()) {}
 
-TRay::TRay(unsigned NBands) : num_bands(NBands), dir(UnitDirection()), startDir(UnitDirection()),
-                              spectrum(NBands, 0.0f)
-{
-}
+TRay::TRay(unsigned NBands) : num_bands(NBands), dir(UnitDirection()), startDir(UnitDirection()), spectrum(NBands, 0.0f)
+{}
 
-TRay::TRay(const float* energies, unsigned NBands)
-    : num_bands(NBands), spectrum(energies, energies + NBands)
-{
-}
+TRay::TRay(const float* energies, unsigned NBands) : num_bands(NBands), spectrum(energies, energies + NBands) {}
 
 void TRay::SetSpectrum(unsigned band, float value)
 {
@@ -73,8 +68,7 @@ void TRay::Show() const
     WriteText(stdout, text);
 }
 
-void TRay::Set(unsigned Index, const float* Spectrum, TDirection Dir, unsigned NRef, float Fdist,
-               TDirection StartDir)
+void TRay::Set(unsigned Index, const float* Spectrum, TDirection Dir, unsigned NRef, float Fdist, TDirection StartDir)
 {
     startDir = StartDir;
     Set(Index, Spectrum, Dir, NRef, Fdist);
@@ -111,7 +105,10 @@ float AzimuthInRange(float azim)
     return a;
 }
 
-void TRay::FixAzimuth() { dir.azim = AzimuthInRange(dir.azim); }
+void TRay::FixAzimuth()
+{
+    dir.azim = AzimuthInRange(dir.azim);
+}
 
 void TRay::AppendLine(std::string& out) const
 {
@@ -151,9 +148,8 @@ bool TRay::ParseLine(std::string_view line)
     uint32_t refl = 0;
     float fd = 0, az = 0, el = 0, saz = 0, sel = 0;
     int32_t id = 0;
-    if (!ParseUnsigned(f[0], idx) || !ParseFloat(f[1], fd) || !ParseFloat(f[2], az) ||
-        !ParseFloat(f[3], el) || !ParseInt32Bits(f[4], refl) || !ParseFloat(f[5], saz) ||
-        !ParseFloat(f[6], sel) || !ParseInt(f[want - 1], id))
+    if (!ParseUnsigned(f[0], idx) || !ParseFloat(f[1], fd) || !ParseFloat(f[2], az) || !ParseFloat(f[3], el) ||
+        !ParseInt32Bits(f[4], refl) || !ParseFloat(f[5], saz) || !ParseFloat(f[6], sel) || !ParseInt(f[want - 1], id))
         return false;
     bands.resize(num_bands);
     for (unsigned b = 0; b < num_bands; ++b)
@@ -214,8 +210,7 @@ bool TRay::GetFromFile(std::FILE* filePointer, unsigned line)
 
 // --- TSubRay ---
 
-void TSubRay::Set(TDirection Dir, float Fdist, unsigned Index, int /*clusterindex*/, int ListIndex,
-                  unsigned Reflec)
+void TSubRay::Set(TDirection Dir, float Fdist, unsigned Index, int /*clusterindex*/, int ListIndex, unsigned Reflec)
 {
     index = Index;
     dir = Dir;
@@ -267,7 +262,10 @@ bool TSubRay::WriteOnFile(std::FILE* outFile) const
     return WriteText(outFile, line);
 }
 
-void TSubRay::Show() const { WriteOnFile(stdout); }
+void TSubRay::Show() const
+{
+    WriteOnFile(stdout);
+}
 
 bool SubRayCmp_Index(const TSubRay& r1, const TSubRay& r2)
 {
@@ -276,10 +274,22 @@ bool SubRayCmp_Index(const TSubRay& r1, const TSubRay& r2)
     return r1.dir.elev < r2.dir.elev;
 }
 
-bool SubRayCmp_Azim(const TSubRay& r1, const TSubRay& r2) { return r1.dir.azim < r2.dir.azim; }
-bool SubRayCmp_Elev(const TSubRay& r1, const TSubRay& r2) { return r1.dir.elev < r2.dir.elev; }
-bool SubRayCmp_FatorDist(const TSubRay& r1, const TSubRay& r2) { return r1.fatordist < r2.fatordist; }
-bool Dist_cmp(const dist_st& a, const dist_st& b) { return a.dist < b.dist; }
+bool SubRayCmp_Azim(const TSubRay& r1, const TSubRay& r2)
+{
+    return r1.dir.azim < r2.dir.azim;
+}
+bool SubRayCmp_Elev(const TSubRay& r1, const TSubRay& r2)
+{
+    return r1.dir.elev < r2.dir.elev;
+}
+bool SubRayCmp_FatorDist(const TSubRay& r1, const TSubRay& r2)
+{
+    return r1.fatordist < r2.fatordist;
+}
+bool Dist_cmp(const dist_st& a, const dist_st& b)
+{
+    return a.dist < b.dist;
+}
 
 // --- TRayGroup ---
 

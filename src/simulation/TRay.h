@@ -25,8 +25,7 @@ public:
     void MultiplyBy(float value);
     void Show() const;
 
-    void Set(unsigned Index, const float* Spectrum, TDirection Dir, unsigned NRef, float Fdist,
-             TDirection StartDir);
+    void Set(unsigned Index, const float* Spectrum, TDirection Dir, unsigned NRef, float Fdist, TDirection StartDir);
     void Set(unsigned Index, const float* Spectrum, TDirection Dir, unsigned NRef, float Fdist);
     // Copies dir, index, reflections, fatordist and this record's band count of energies.
     void Set(const TRay& inRay);
@@ -66,8 +65,7 @@ class TSubRay {
 public:
     TSubRay() = default;
 
-    void Set(TDirection Dir, float Fdist, unsigned Index, int clusterindex, int ListIndex,
-             unsigned Reflec);
+    void Set(TDirection Dir, float Fdist, unsigned Index, int clusterindex, int ListIndex, unsigned Reflec);
     void Set(const TSubRay& sray);
     void Set(const TRay& sray, int ListIndex);
     void AppendLine(std::string& out) const;  // "%d\t%1.3f\t%1.3f\t%1.6f\t%d\t%d\n"

@@ -9,8 +9,8 @@
 #include "geometry/GeoMath.h"
 #include "geometry/TPlane.h"
 #include "room/TMaterial.h"
-#include "simulation/TRoom.h"
 #include "simulation/Raio_st.h"
+#include "simulation/TRoom.h"
 
 namespace {
 
@@ -18,7 +18,10 @@ constexpr float kSceneNoLoss[MAX_NUMBANDS + 1] = {};
 constexpr double kSceneFar = 1.7976931348623158e307;
 
 // Slack of the pruning tests: far above the rounding of the distances compared.
-inline double Limit(double best) { return best * (1.0 + 1e-9) + 1e-9; }
+inline double Limit(double best)
+{
+    return best * (1.0 + 1e-9) + 1e-9;
+}
 
 // Planes met within this factor of the nearest distance meet the ray at one edge or corner
 // (rounding alone apart them); kTie2 for squared distances, with room to spare.
@@ -46,10 +49,12 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
         const __m128d nx = _mm_load_pd(cols[0] + P), ny = _mm_load_pd(cols[1] + P), nz = _mm_load_pd(cols[2] + P);
         const __m128d ox = _mm_load_pd(cols[3] + P), oy = _mm_load_pd(cols[4] + P), oz = _mm_load_pd(cols[5] + P);
         const __m128d nv = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, vx), _mm_mul_pd(ny, vy)), _mm_mul_pd(nz, vz));
-        const __m128d po = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(px, ox)), _mm_mul_pd(ny, _mm_sub_pd(py, oy))),
-                                      _mm_mul_pd(nz, _mm_sub_pd(pz, oz)));
-        const __m128d p1 = _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(qx, ox)), _mm_mul_pd(ny, _mm_sub_pd(qy, oy))),
-                                      _mm_mul_pd(nz, _mm_sub_pd(qz, oz)));
+        const __m128d po =
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(px, ox)), _mm_mul_pd(ny, _mm_sub_pd(py, oy))),
+                       _mm_mul_pd(nz, _mm_sub_pd(pz, oz)));
+        const __m128d p1 =
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(nx, _mm_sub_pd(qx, ox)), _mm_mul_pd(ny, _mm_sub_pd(qy, oy))),
+                       _mm_mul_pd(nz, _mm_sub_pd(qz, oz)));
         const __m128d dn = _mm_sub_pd(po, p1);
         // Same strict signs of distPo and den, a plane not parallel to the ray. Once D =
         // distPo / den > 0 holds, the signs are just den != 0 (a positive quotient has a
@@ -80,11 +85,9 @@ __attribute__((always_inline)) inline unsigned FlatTermsPairs(const double* cons
 
 // The same four planes per step, on processors with 256-bit registers (no fused operations:
 // every lane rounds exactly as above).
-__attribute__((target("avx"), always_inline)) inline unsigned FlatTermsWide(const double* const cols[6], unsigned n,
-                                                                            int skip, const TPoint3D& p,
-                                                                            const TVector& v, const TVector& vn,
-                                                                            const TPoint3D& P1, double* ck, double* cd,
-                                                                            double* cx, double* cy, double* cz)
+__attribute__((target("avx"), always_inline)) inline unsigned
+FlatTermsWide(const double* const cols[6], unsigned n, int skip, const TPoint3D& p, const TVector& v, const TVector& vn,
+              const TPoint3D& P1, double* ck, double* cd, double* cx, double* cy, double* cz)
 {
     const TRayScene::WideRay r = TRayScene::WideRayOf(p, v, vn, P1, skip);
     const __m256d inf = _mm256_set1_pd(HUGE_VAL);
@@ -242,7 +245,6 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     edgeGap_ = 1e-6 * scale + 1e-12;
     tieNear_ = 1e-12 * scale + 1e-280;
     tieNear2_ = (1.01 * tieNear_) * (1.01 * tieNear_);
-
 
     if (n < kMinPlanesForTree) {
         few_ = true;
@@ -416,7 +418,10 @@ inline bool TRayScene::CandidateOf(const TVector& normal, const TPoint3D& vertex
     return true;
 }
 
-bool TRayScene::Inside(unsigned P, TPoint3D X) const { return InsideAt(P, X); }
+bool TRayScene::Inside(unsigned P, TPoint3D X) const
+{
+    return InsideAt(P, X);
+}
 
 int TRayScene::Nearest(TPoint3D p, TVector v, int skip, TPoint3D& X, double& dist, TRaySceneStack& stack) const
 {
@@ -754,10 +759,8 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
                 const __m128d by = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[1]), oy), iy);
                 const __m128d az = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.lo[2]), oz), iz);
                 const __m128d bz = _mm_mul_pd(_mm_sub_pd(_mm_load_pd(np.hi[2]), oz), iz);
-                const __m128d t0 =
-                    _mm_max_pd(_mm_max_pd(_mm_min_pd(ax, bx), _mm_min_pd(ay, by)), _mm_min_pd(az, bz));
-                const __m128d t1 =
-                    _mm_min_pd(_mm_min_pd(_mm_max_pd(ax, bx), _mm_max_pd(ay, by)), _mm_max_pd(az, bz));
+                const __m128d t0 = _mm_max_pd(_mm_max_pd(_mm_min_pd(ax, bx), _mm_min_pd(ay, by)), _mm_min_pd(az, bz));
+                const __m128d t1 = _mm_min_pd(_mm_min_pd(_mm_max_pd(ax, bx), _mm_max_pd(ay, by)), _mm_max_pd(az, bz));
                 const __m128d ok = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(t1, exitMin), _mm_cmple_pd(t0, t1)),
                                               _mm_cmple_pd(t0, _mm_set1_pd(limit)));
                 _mm_store_pd(e, t0);

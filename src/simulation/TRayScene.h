@@ -77,9 +77,9 @@ public:
     // Whether Nearest is NearestWide: at most eight planes and a processor with 256-bit
     // registers. NearestWide is inlined into callers compiled for them.
     bool WideSmall() const { return few_ && wide_ && planes_.size() <= 8; }
-    __attribute__((target("avx"))) inline int NearestWide(const TPoint3D& p, const TVector& v,
-                                                                         const TVector& vn, const TPoint3D& P1,
-                                                                         int skip, TPoint3D& X, double& dist) const;
+    __attribute__((target("avx"))) inline int NearestWide(const TPoint3D& p, const TVector& v, const TVector& vn,
+                                                          const TPoint3D& P1, int skip, TPoint3D& X,
+                                                          double& dist) const;
     // A search's ray: p, v, vn = UnitLike(v), P1 = p + vn and the plane to skip.
     struct WideRayIn {
         const TPoint3D& p;
@@ -100,9 +100,8 @@ public:
     // NearestWide for two rays at once (their searches overlap): the results of the first
     // ray in X0, dist0, returned in P0, those of the second in X1, dist1, returned in P1.
     __attribute__((target("avx"), always_inline)) inline void NearestWide2(const WideRayIn& r0, const WideRayIn& r1,
-                                                                          int& P0, TPoint3D& X0, double& dist0,
-                                                                          int& P1, TPoint3D& X1,
-                                                                          double& dist1) const;
+                                                                           int& P0, TPoint3D& X0, double& dist0,
+                                                                           int& P1, TPoint3D& X1, double& dist1) const;
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
     // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
@@ -115,12 +114,12 @@ public:
         double Mi[3][3];  // the plane's float frame matrix, exactly
         uint32_t firstTri = 0, numTri = 0;
         uint32_t firstPair = 0, numPair = 0;  // triangles two by two (see TriPair)
-        bool testable = false;  // more than two vertices
-        const float* abs = nullptr;  // NumBands absorption coefficients
-        const float* dif = nullptr;  // NumBands scattering coefficients
-        const float* keep = nullptr;  // NumBands factors 1 - abs, as the reflection computes them
-        int layer = -1;              // plane layer index, -1 when outside the list
-        double lo[3] = {}, hi[3] = {};  // inflated bounding box: holds every point Inside accepts
+        bool testable = false;                // more than two vertices
+        const float* abs = nullptr;           // NumBands absorption coefficients
+        const float* dif = nullptr;           // NumBands scattering coefficients
+        const float* keep = nullptr;          // NumBands factors 1 - abs, as the reflection computes them
+        int layer = -1;                       // plane layer index, -1 when outside the list
+        double lo[3] = {}, hi[3] = {};        // inflated bounding box: holds every point Inside accepts
     };
     const Plane& plane(unsigned P) const { return planes_[P]; }
 
@@ -137,14 +136,12 @@ public:
         WideLanes a, b;
         double s;
     };
-    __attribute__((target("avx"), always_inline)) inline WideFound WideFind(const TPoint3D& p, const TVector& v,
-                                                                           const TVector& vn, const TPoint3D& P1,
-                                                                           int skip) const;
+    __attribute__((target("avx"), always_inline)) inline WideFound
+    WideFind(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip) const;
     __attribute__((target("avx"), always_inline)) inline int WidePick(const WideFound& f, const WideRayIn& r,
-                                                                     TPoint3D& X, double& dist) const;
-    __attribute__((target("avx"), always_inline)) static WideRay WideRayOf(const TPoint3D& p, const TVector& v,
-                                                                           const TVector& vn, const TPoint3D& P1,
-                                                                           int skip)
+                                                                      TPoint3D& X, double& dist) const;
+    __attribute__((target("avx"), always_inline)) static WideRay
+    WideRayOf(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip)
     {
         return WideRay{_mm256_set1_pd(v.x),  _mm256_set1_pd(v.y),  _mm256_set1_pd(v.z),  _mm256_set1_pd(p.x),
                        _mm256_set1_pd(p.y),  _mm256_set1_pd(p.z),  _mm256_set1_pd(P1.x), _mm256_set1_pd(P1.y),
@@ -249,8 +246,7 @@ private:
     // enter receives the entry distance.
     // InsideAt: Inside for a point of the plane; Boxed rejects points outside the plane's
     // inflated box before the triangles.
-    template <bool Boxed = true>
-    bool InsideAt(unsigned P, const TPoint3D& X) const;
+    template <bool Boxed = true> bool InsideAt(unsigned P, const TPoint3D& X) const;
     // Nearest for rooms of fewer than kMinPlanesForTree planes, and for all others.
     int NearestFew(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip, TPoint3D& X,
                    double& dist) const;
@@ -294,7 +290,6 @@ private:
                    uint32_t count);
     uint32_t PackNode(uint32_t self);  // appends node `self` and its subtree to pairs of nodes_
 
-
     std::vector<Plane> planes_;
     std::vector<Tri> tris_;
     std::vector<TriPair> pairs_;
@@ -321,13 +316,13 @@ private:
     bool few_ = false;  // NearestFew serves every search
 };
 
-template <bool Boxed>
-inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
+template <bool Boxed> inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
 {
     const Plane& pl = planes_[P];
     if (!pl.testable) return false;
     // Outside the inflated box the inside test cannot succeed (see Build).
-    if (Boxed && (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2]))
+    if (Boxed &&
+        (X.x < pl.lo[0] || X.x > pl.hi[0] || X.y < pl.lo[1] || X.y > pl.hi[1] || X.z < pl.lo[2] || X.z > pl.hi[2]))
         return false;
     // MudaBase term for term, its first two rows: the 2D test reads no third coordinate.
     const double ex = X.x - pl.origem.x, ey = X.y - pl.origem.y, ez = X.z - pl.origem.z;
@@ -364,8 +359,8 @@ inline bool TRayScene::InsideAt(unsigned P, const TPoint3D& X) const
 
 // Up to eight planes in two registers (entries beyond the planes are never candidates): the
 // least square and the first lane holding it without branches, as PickInside.
-__attribute__((target("avx"), always_inline)) inline TRayScene::WideFound TRayScene::WideFind(
-    const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip) const
+__attribute__((target("avx"), always_inline)) inline TRayScene::WideFound
+TRayScene::WideFind(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip) const
 {
     const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
     const WideRay r = WideRayOf(p, v, vn, P1, skip);
@@ -379,18 +374,17 @@ __attribute__((target("avx"), always_inline)) inline TRayScene::WideFound TRaySc
     return f;
 }
 
-__attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D& p, const TVector& v,
-                                                                const TVector& vn, const TPoint3D& P1, int skip,
-                                                                TPoint3D& X, double& dist) const
+__attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D& p, const TVector& v, const TVector& vn,
+                                                                 const TPoint3D& P1, int skip, TPoint3D& X,
+                                                                 double& dist) const
 {
     return WidePick(WideFind(p, v, vn, P1, skip), WideRayIn{p, v, vn, P1, skip}, X, dist);
 }
 
 __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide2(const WideRayIn& r0,
-                                                                                 const WideRayIn& r1, int& P0,
-                                                                                 TPoint3D& X0, double& dist0,
-                                                                                 int& P1, TPoint3D& X1,
-                                                                                 double& dist1) const
+                                                                                  const WideRayIn& r1, int& P0,
+                                                                                  TPoint3D& X0, double& dist0, int& P1,
+                                                                                  TPoint3D& X1, double& dist1) const
 {
     const WideFound f0 = WideFind(r0.p, r0.v, r0.vn, r0.P1, r0.skip);
     const WideFound f1 = WideFind(r1.p, r1.v, r1.vn, r1.P1, r1.skip);
@@ -398,9 +392,8 @@ __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide
     P1 = WidePick(f1, r1, X1, dist1);
 }
 
-__attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(const WideFound& f,
-                                                                            const WideRayIn& r, TPoint3D& X,
-                                                                            double& dist) const
+__attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(const WideFound& f, const WideRayIn& r,
+                                                                             TPoint3D& X, double& dist) const
 {
     const WideLanes& a = f.a;
     const WideLanes& b = f.b;

@@ -40,19 +40,19 @@ public:
     // =========================================================================================
     // Fields (in this order)
     // =========================================================================================
-    float Rho = 1.2041f;             // air density, kg/m^3
-    uint32_t EarlyRefCount = 0;      // early arrivals written or inserted, plus the direct sound
-    uint32_t LateRefCount = 0;       // late arrivals written or inserted
+    float Rho = 1.2041f;         // air density, kg/m^3
+    uint32_t EarlyRefCount = 0;  // early arrivals written or inserted, plus the direct sound
+    uint32_t LateRefCount = 0;   // late arrivals written or inserted
     bool ClusterDone = false;
-    uint32_t MaxProbIndex = 0;       // sample of the farthest reliable reception
-    uint32_t noiseStart = 0;         // first sample of the artificial tail
+    uint32_t MaxProbIndex = 0;  // sample of the farthest reliable reception
+    uint32_t noiseStart = 0;    // first sample of the artificial tail
     uint32_t MaxReflectionIndex = 0;
     uint32_t MaxReflection = 0;
     bool NoiseTail = false;
     float RoomArea = 1.0f;
-    float VSound = 0.0f;             // m/s
-    uint32_t BaseLength = 0;         // band-filter length, samples
-    uint32_t NumReflections = 0;     // arrivals passed to InsertRay
+    float VSound = 0.0f;          // m/s
+    uint32_t BaseLength = 0;      // band-filter length, samples
+    uint32_t NumReflections = 0;  // arrivals passed to InsertRay
     uint32_t DirectSoundIndex = 0;
     // Ray and hit files, appended in blocks (see PairFile.h).
     TPairFile HitFile;       // late arrivals
@@ -65,13 +65,13 @@ public:
     std::string EarlyHitFileName;
     // The early ray file's records as the clustering reads them (held apart from the text).
     EarlyArrivalStore EarlyArrivals;
-    std::vector<double> AirAbs;        // [band] nepers per metre
-    std::vector<float> T60_estimate;   // [band] seconds, fitted by the artificial tail
-    std::vector<float> octaveFreqs;    // [band] 62.5 * 2^b / (FSample / 2)
-    std::vector<float> RoomConst;      // [band]
-    TReceiver* receiver = nullptr;     // not owned
-    TSource* source = nullptr;         // not owned
-    float RecFactor = 0.0f;            // 1 / (sqrt(pi) * receiver radius)
+    std::vector<double> AirAbs;            // [band] nepers per metre
+    std::vector<float> T60_estimate;       // [band] seconds, fitted by the artificial tail
+    std::vector<float> octaveFreqs;        // [band] 62.5 * 2^b / (FSample / 2)
+    std::vector<float> RoomConst;          // [band]
+    TReceiver* receiver = nullptr;         // not owned
+    TSource* source = nullptr;             // not owned
+    float RecFactor = 0.0f;                // 1 / (sqrt(pi) * receiver radius)
     std::vector<std::vector<float>> HRIR;  // [ch][ReceiverIRLength]
     std::vector<float> SourceIR;           // [SourceIRLength]
     std::vector<float> ReceiverIR;         // [ReceiverIRLength], unused
@@ -80,30 +80,30 @@ public:
     std::vector<float> LayerSpectrum;      // [band] source layer gains
     uint32_t SourceIRLength = 0;
     uint32_t ReceiverIRLength = 0;
-    uint32_t SpectrumLength = 0;           // FFT length of the convolution buffers
+    uint32_t SpectrumLength = 0;  // FFT length of the convolution buffers
     std::vector<TComplex> SourceFreqResp;
     std::vector<TComplex> SourceFreqAuxMem;  // unused
     std::vector<TComplex> HRIR_fft;
-    uint32_t MaxFirstIndex = 0;            // latest early arrival inserted
-    uint32_t MinFirstIndex = 0;            // earliest arrival inserted (MaxLength at first)
-    std::vector<float> AirAbsFactor;       // [band] scratch of the synthesis
+    uint32_t MaxFirstIndex = 0;       // latest early arrival inserted
+    uint32_t MinFirstIndex = 0;       // earliest arrival inserted (MaxLength at first)
+    std::vector<float> AirAbsFactor;  // [band] scratch of the synthesis
     uint32_t NumBands = 0;
-    uint32_t MaxLength = 0;                // samples
-    float FSample = 0.0f;                  // Hz
+    uint32_t MaxLength = 0;  // samples
+    float FSample = 0.0f;    // Hz
     uint32_t NumRays = 0;
     uint32_t NumChannels = 0;
-    BandResponses IR;                      // late part
-    BandResponses IR_Early;                // early part; empty outside the synthesis
+    BandResponses IR;        // late part
+    BandResponses IR_Early;  // early part; empty outside the synthesis
     float energiatotal = 0.0f;
-    std::vector<float> BGain;              // [band] 1 / 2^b
+    std::vector<float> BGain;               // [band] 1 / 2^b
     std::vector<std::vector<float>> Audio;  // [ch][AudioOutputLength] while AudioCreated
     bool AudioCreated = false;
     std::unique_ptr<TRay> DirectSoundRay;  // its `reflections` counts the direct rays
     int32_t RayFileOpen = 0;
     int32_t HitFileCreated = 0;
     std::vector<std::vector<float>> globalIR;  // [ch][MaxLength] broadband response
-    float SrcRecDistance = 0.0f;           // m
-    std::vector<TMonoParams> Param;        // [NumBands + 1]; the last is the broadband set
+    float SrcRecDistance = 0.0f;               // m
+    std::vector<TMonoParams> Param;            // [NumBands + 1]; the last is the broadband set
     // Direct-sound lines of a stored parameter file, written again in place of the computed ones
     // when the response was read back (its direct sound is not known then); empty otherwise.
     std::string KeptDirectSound;
@@ -209,12 +209,10 @@ public:
     // Position of the first smallest entry.
     static unsigned findPosMinFloat(const float* list, unsigned list_size);
     // First group g < grupos_criados holding elem, or -1.
-    static int ElementoTemGrupo(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados,
-                                unsigned elem);
+    static int ElementoTemGrupo(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados, unsigned elem);
     static float getMaxFatorDist(const TSubRay* subset, unsigned NE);
     static int getIndiceMaxFatorDist(const TSubRay* subset, unsigned NE);
-    static void showgrupos(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados,
-                           unsigned NE);
+    static void showgrupos(const std::vector<std::vector<int>>& grupo, unsigned grupos_criados, unsigned NE);
 
     // =========================================================================================
     // Impulse-response synthesis (TResultSynthesis.cpp)
@@ -259,8 +257,8 @@ public:
     static void UseRandomTailSeed();
     // Fills noise with magnitudes in [thr, 1] and random signs from the stream of (seed,
     // source, receiver, band).
-    static void TailNoise(float* noise, unsigned int Length, float thr, unsigned long long seed, int srcID,
-                          int recID, unsigned int band);
+    static void TailNoise(float* noise, unsigned int Length, float thr, unsigned long long seed, int srcID, int recID,
+                          unsigned int band);
 
     // =========================================================================================
     // Parameters and response files (TResultFiles.cpp)

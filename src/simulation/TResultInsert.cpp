@@ -14,7 +14,10 @@ namespace {
 
 // A pattern is given either as band magnitudes (DAFFType 1, the built-in patterns) or as
 // directional impulse responses (DAFFType 0). A missing pattern counts as omnidirectional.
-bool IsImpulseResponse(const TDirectivity* d) { return d && d->DAFFType == 0; }
+bool IsImpulseResponse(const TDirectivity* d)
+{
+    return d && d->DAFFType == 0;
+}
 
 void Magnitudes(TDirectivity* d, float azim, float elev, unsigned ch, std::vector<float>& out)
 {
@@ -143,8 +146,7 @@ void TResult::InsertRay(TRay* ray)
             for (uint32_t k = 0; k < SpectrumLength; ++k)
                 HRIR_fft[k] = {k < ReceiverIRLength ? static_cast<double>(HRIR[c][k]) : 0.0, 0.0};
             TransformFFT(static_cast<int>(SpectrumLength), 0, 1.0, HRIR_fft.data());
-            for (uint32_t k = 0; k < SpectrumLength; ++k)
-                HRIR_fft[k] = ComplexMult(HRIR_fft[k], SourceFreqResp[k]);
+            for (uint32_t k = 0; k < SpectrumLength; ++k) HRIR_fft[k] = ComplexMult(HRIR_fft[k], SourceFreqResp[k]);
             TransformFFT(static_cast<int>(SpectrumLength), 1, 1.0, HRIR_fft.data());
             for (unsigned b = 0; b < NumBands; ++b) {
                 const float A = polarity * std::sqrt(E[b] * srcIRWeight(b));
@@ -217,7 +219,6 @@ void TResult::AcumulateDirectSound(TRay* ray)
     TDirectivity* srcPattern = source ? source->directivity : nullptr;
     Magnitudes(srcPattern, D.startDir.azim - (source ? source->AzimRotation : 0.0f),
                D.startDir.elev - (source ? source->ElevRotation : 0.0f), 0, SourceSpectrum);
-    for (unsigned b = 0; b < NumBands && b < D.num_bands; ++b)
-        D.spectrum[b] += ray->spectrum[b] * SourceSpectrum[b];
+    for (unsigned b = 0; b < NumBands && b < D.num_bands; ++b) D.spectrum[b] += ray->spectrum[b] * SourceSpectrum[b];
     ++D.reflections;
 }

@@ -28,7 +28,10 @@ std::string PairName(const TRoom& room, const char* format, unsigned S, unsigned
 }
 
 // 1 / peak; a silent signal (peak 0 or not finite) keeps its samples as they are.
-float NormalisingGain(float peak) { return peak > 0.0f && peak < 3.4e38f ? 1.0f / peak : 1.0f; }
+float NormalisingGain(float peak)
+{
+    return peak > 0.0f && peak < 3.4e38f ? 1.0f / peak : 1.0f;
+}
 
 }  // namespace
 
@@ -68,9 +71,9 @@ void TRoom::Auralization()
     // Refused before any file is written.
     if (!CheckAuralizationInputs()) throw SorviExit(1, "A sound file cannot be auralized");  // the reason was shown
 
-    const bool havePairs = ResultsCreated && spcresult.size() >= NumReceivers &&
-                           std::all_of(spcresult.begin(), spcresult.end(),
-                                       [&](const auto& row) { return row.size() >= NumSources; });
+    const bool havePairs =
+        ResultsCreated && spcresult.size() >= NumReceivers &&
+        std::all_of(spcresult.begin(), spcresult.end(), [&](const auto& row) { return row.size() >= NumSources; });
     if (!havePairs && NumSources > 0 && NumReceivers > 0) {
         std::printf("No results to auralize.\n");
         return;
@@ -129,9 +132,9 @@ void TRoom::Auralization()
 void TRoom::SaveImpRespWAV()
 {
     if (NumReceivers == 0 || NumSources == 0) return;
-    const bool havePairs = ResultsCreated && spcresult.size() >= NumReceivers &&
-                           std::all_of(spcresult.begin(), spcresult.end(),
-                                       [&](const auto& row) { return row.size() >= NumSources; });
+    const bool havePairs =
+        ResultsCreated && spcresult.size() >= NumReceivers &&
+        std::all_of(spcresult.begin(), spcresult.end(), [&](const auto& row) { return row.size() >= NumSources; });
     if (!havePairs) {
         std::printf("No results to write.\n");
         return;

@@ -36,8 +36,8 @@ void TRoom::SimulateDecay()
         std::printf("Estimated Mean Free Path = %1.2f m\n", static_cast<double>(MeanFreePath));
         for (unsigned b = 0; b < NumBands; ++b) {
             const float t60 = T60.empty() || b >= T60[0].size() ? 0.0f : T60[0][b];
-            const float alpha = AverageAbsorption.empty() || b >= AverageAbsorption[0].size() ? 0.0f
-                                                                                             : AverageAbsorption[0][b];
+            const float alpha =
+                AverageAbsorption.empty() || b >= AverageAbsorption[0].size() ? 0.0f : AverageAbsorption[0][b];
             // beta: the amplitude's decay per sample (60 dB in T60). The records carry energies,
             // which fall twice as fast. A band without a decay time or absorption gets none.
             const bool defined = t60 > 0.0f && std::isfinite(t60) && alpha > 0.0f && Area > 0.0;
@@ -59,7 +59,8 @@ void TRoom::SimulateDecay()
             TRay ray(NumBands);
             for (unsigned n = i0; n < MaxLength; ++n) {
                 for (unsigned b = 0; b < NumBands; ++b)
-                    energy[b] = std::fabs(noise[n]) * std::exp(2.0f * static_cast<float>(n) * beta[b]) * P[b] * 0.00002f;
+                    energy[b] =
+                        std::fabs(noise[n]) * std::exp(2.0f * static_cast<float>(n) * beta[b]) * P[b] * 0.00002f;
                 ray.Set(n, energy.data(), front, 1, 1.0f, front);
                 ray.SetId(0);
                 pair->InsertRay(&ray);

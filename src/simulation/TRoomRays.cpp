@@ -80,8 +80,8 @@ void TRoom::GravaRaios(const char* arquivo, const TVector* RaysDir)
 double TRoom::PlaneInteraction(int P, Raio_st& ray, TPoint3D p, float* scattEnergy)
 {
     const PlaneSurface s = SurfaceOf(*this, P);
-    ReflectRay(ray, p, s.normal, s.abs, s.dif, s.nbands, static_cast<float>(NumBands),
-               DiffuseProcessing != 0, scattEnergy);
+    ReflectRay(ray, p, s.normal, s.abs, s.dif, s.nbands, static_cast<float>(NumBands), DiffuseProcessing != 0,
+               scattEnergy);
     return 1;
 }
 

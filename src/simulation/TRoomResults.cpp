@@ -46,8 +46,7 @@ void TRoom::CheckRoom()
                     farS + 1, farR + 1, farthest, farthest / VSound);
         SetMaxTime((farthest + 1.0f) / VSound);
         MaxLength = static_cast<unsigned int>(GetMaxTime() * FSample);
-        std::printf("Increasing simulation time: -> MAX_TIME = %1.2f (%d samples)\n", GetMaxTime(),
-                    MaxLength);
+        std::printf("Increasing simulation time: -> MAX_TIME = %1.2f (%d samples)\n", GetMaxTime(), MaxLength);
     }
     std::printf("Done!\n");
 }
@@ -63,8 +62,8 @@ void TRoom::CreateResults()
     CalculateAbsorptionArea();
     CalcRoomConstant(RoomConstant.data());
 
-    TResultParam params(NumBands, ClusterOrderGlobal, VSound, FSample, RoomConstant.data(), BaseSize,
-                        MaxLength, AirAbs.data(), ArtificialTailFlag);
+    TResultParam params(NumBands, ClusterOrderGlobal, VSound, FSample, RoomConstant.data(), BaseSize, MaxLength,
+                        AirAbs.data(), ArtificialTailFlag);
 
     spcresult.clear();
     spcresult.resize(NumReceivers);
@@ -83,15 +82,15 @@ void TRoom::CreateResults()
             TReceiver* rec = receiver[R].get();
             int order = ClusterOrderGlobal;
             if (order < 0) {
-                const float d = DistanceForRayProb(static_cast<float>(1.0 / src->NumberOfRays),
-                                                   static_cast<float>(rec->Radius));
+                const float d =
+                    DistanceForRayProb(static_cast<float>(1.0 / src->NumberOfRays), static_cast<float>(rec->Radius));
                 std::printf("Max. Effective Raytracing Distance for src[%d]-rec[%d] is %1.2f m "
                             "(%1.2f sec, %d samples)\n",
-                            S + 1, R + 1, d, d / VSound, static_cast<int>(std::fmin(d / VSound * FSample, 2147483520.0f)));
+                            S + 1, R + 1, d, d / VSound,
+                            static_cast<int>(std::fmin(d / VSound * FSample, 2147483520.0f)));
                 order = AutomaticClusterOrder(d, MeanFreePath);
             }
-            std::printf("Setting S[%.3d]-R[%.3d] maximum reflection order for clustering to %d\n",
-                        S + 1, R + 1, order);
+            std::printf("Setting S[%.3d]-R[%.3d] maximum reflection order for clustering to %d\n", S + 1, R + 1, order);
             params.FirstROrder = order;
 
             spcresult[R][S] = RoomPtr<TResult>(new TResult(&params, rec, src));
@@ -113,8 +112,8 @@ void TRoom::CreateResultsForRaysFiles()
     if (RoomConstant.size() < NumBands) RoomConstant.resize(NumBands, 0.0f);
     if (AirAbs.size() < NumBands) AirAbs.resize(NumBands, 0.0);
 
-    TResultParam params(NumBands, ClusterOrderGlobal, VSound, FSample, RoomConstant.data(), BaseSize,
-                        MaxLength, AirAbs.data(), ArtificialTailFlag);
+    TResultParam params(NumBands, ClusterOrderGlobal, VSound, FSample, RoomConstant.data(), BaseSize, MaxLength,
+                        AirAbs.data(), ArtificialTailFlag);
     spcresult.clear();
     spcresult.resize(NumReceivers);
     for (auto& row : spcresult) row.resize(NumSources);

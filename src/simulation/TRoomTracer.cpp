@@ -24,21 +24,21 @@
 
 #include "geometry/FileLayer.h"
 #include "geometry/GeoMath.h"
+#include "geometry/RayDirections.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
 #include "geometry/util.h"
 #include "room/TReceiver.h"
-#include "simulation/TRoom.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/LostRayFile.h"
 #include "simulation/Raio_st.h"
-#include "geometry/RayDirections.h"
 #include "simulation/RunOpening.h"
 #include "simulation/THitLine.h"
 #include "simulation/TRay.h"
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
+#include "simulation/TRoom.h"
 #include "simulation/TextFields.h"
 #include "simulation/ThreadStart.h"
 #include "simulation/UsableCores.h"
@@ -186,7 +186,10 @@ struct alignas(64) SourceJob {  // on cache lines of its own: read by every work
 };
 
 // Whether a chunk's rays are traced two at a time (TraceRaysWide).
-inline bool TracePaired(const SourceJob& job) { return job.pairedRays && job.scene->WideSmall(); }
+inline bool TracePaired(const SourceJob& job)
+{
+    return job.pairedRays && job.scene->WideSmall();
+}
 
 // Where an arrival of a paired receiver goes. Fixed before tracing: the pair's cluster order
 // and the run's file flags.
@@ -290,8 +293,7 @@ struct RayState {
     double planeDist = 0.0;
 };
 
-template <bool Value, class T>
-using ValueOrRef = std::conditional_t<Value, T, T&>;
+template <bool Value, class T> using ValueOrRef = std::conditional_t<Value, T, T&>;
 
 // Starts ray i; its arrivals go to `out` from its current end on.
 __attribute__((always_inline)) inline void BeginRay(const SourceJob& job, Scratch& w, unsigned i, const Chunk& out,
@@ -322,8 +324,8 @@ enum class StepPart { Whole, BeforeSearch, AfterSearch };
 // One step of a ray: its arrivals up to the next plane and the reflection there. Wide: the
 // small-room search inlined, for callers compiled for 256-bit registers.
 template <bool Wide, StepPart Part = StepPart::Whole>
-__attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch& w, uint32_t* planeCount,
-                                                   RayState& s, Chunk& out)
+__attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch& w, uint32_t* planeCount, RayState& s,
+                                                   Chunk& out)
 {
     const TRayScene& scene = *job.scene;
     const unsigned nrec = static_cast<unsigned>(job.recPos.size());
@@ -494,8 +496,8 @@ void TraceRay(const SourceJob& job, Scratch& w, unsigned i, Chunk& out)
 
 // The rays of a room of at most eight planes, the whole loop compiled for 256-bit registers
 // (no fused operations: every value rounds as in TraceRay).
-__attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job, Scratch& w, uint32_t first, uint32_t count,
-                                                  Chunk& out)
+__attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job, Scratch& w, uint32_t first,
+                                                           uint32_t count, Chunk& out)
 {
     // Two rays at a time, their steps alternating: the chains of one reflection after another
     // of two independent rays overlap. The oldest unfinished ray writes into `out`, a later one
@@ -577,8 +579,9 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
             do {
                 StepRay<true, StepPart::BeforeSearch>(job, wa, counts, a, oa);
                 StepRay<true, StepPart::BeforeSearch>(job, wb, counts, b, ob);
-                job.scene->NearestWide2({wa.ray.p, wa.ray.v, a.vn, a.P1, a.last}, {wb.ray.p, wb.ray.v, b.vn, b.P1, b.last},
-                                        a.P, a.X, a.planeDist, b.P, b.X, b.planeDist);
+                job.scene->NearestWide2({wa.ray.p, wa.ray.v, a.vn, a.P1, a.last},
+                                        {wb.ray.p, wb.ray.v, b.vn, b.P1, b.last}, a.P, a.X, a.planeDist, b.P, b.X,
+                                        b.planeDist);
                 StepRay<true, StepPart::AfterSearch>(job, wa, counts, a, oa);
                 StepRay<true, StepPart::AfterSearch>(job, wb, counts, b, ob);
             } while (!a.stop && !b.stop);
@@ -720,17 +723,19 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
             if (ray.reflected) {
                 totalDistance += ray.dist;
                 totalReflections += ray.reflections;
-                room.MeanFreePath = static_cast<float>(0.8 * room.MeanFreePath + 0.2 * totalDistance / totalReflections);
+                room.MeanFreePath =
+                    static_cast<float>(0.8 * room.MeanFreePath + 0.2 * totalDistance / totalReflections);
             }
             if (!room.IsRunning.load() || room.run.StopRequested()) stopped = true;
-            const float pct = static_cast<float>(perSource * s + i + 1) /
-                              static_cast<float>(perSource * room.NumSources) * 50.0f;
+            const float pct =
+                static_cast<float>(perSource * s + i + 1) / static_cast<float>(perSource * room.NumSources) * 50.0f;
             room.PercentageStatus.store(pct);
             if (i % progressStep == 0)
-                std::printf("\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MFP = %1.2f (Estim=%1.2f) - N = %d    ",
-                            2.0 * pct, static_cast<int>(s + 1), static_cast<int>(room.NumSources), static_cast<int>(i),
-                            static_cast<int>(lostCount), room.MeanFreePath, MFP_estimate,
-                            ReflectionsInResponse(job.maxDistance, room.MeanFreePath));
+                std::printf(
+                    "\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MFP = %1.2f (Estim=%1.2f) - N = %d    ",
+                    2.0 * pct, static_cast<int>(s + 1), static_cast<int>(room.NumSources), static_cast<int>(i),
+                    static_cast<int>(lostCount), room.MeanFreePath, MFP_estimate,
+                    ReflectionsInResponse(job.maxDistance, room.MeanFreePath));
             if (stopped) break;
         }
         // Reflections per plane: what the plane report reads, the same for any thread count.
@@ -921,7 +926,10 @@ double TRoom::RayTracingReception(const Raio_st& y, int /*S*/, int R)
     return Reception(y.p, y.v, vn, y.p + VectorToPoint(vn), rec.Position, rec.Radius);
 }
 
-int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos) { return CheckVisibility(p, recpos, -1); }
+int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos)
+{
+    return CheckVisibility(p, recpos, -1);
+}
 
 int TRoom::CheckVisibility(TPoint3D p, TPoint3D recpos, int skipPlane)
 {
@@ -1032,7 +1040,8 @@ void TRoom::TraceRays()
             const TVector d(receiver[r]->Position - src.Position);
             if (Module(d) > 0.0) toRec.push_back(d);
         }
-        const unsigned numExtra = toRec.empty() ? 0u : RemoveRepeatedRays(toRec.data(), static_cast<unsigned>(toRec.size()));
+        const unsigned numExtra =
+            toRec.empty() ? 0u : RemoveRepeatedRays(toRec.data(), static_cast<unsigned>(toRec.size()));
         job.s = s;
         job.origin = src.Position;
         job.pairs.assign(NumReceivers, nullptr);
@@ -1067,9 +1076,9 @@ void TRoom::TraceRays()
         commit.progressStep = std::max(1u, (NumRays + NumReceivers + 1) / 10);
         RunChunks(job, total, threads, slots, commit);
         std::printf("\r%1.2f %% - SOURCE %.2d/%.2d - RAY = %d - LOST = %d - MFP = %1.2f (Estim=%1.2f) - N = %d     \n",
-                    100.0, static_cast<int>(s + 1), static_cast<int>(NumSources), static_cast<int>(NumRays + NumReceivers),
-                    static_cast<int>(commit.lostCount), MeanFreePath, MFP_estimate,
-                    ReflectionsInResponse(MaxDistance, MeanFreePath));
+                    100.0, static_cast<int>(s + 1), static_cast<int>(NumSources),
+                    static_cast<int>(NumRays + NumReceivers), static_cast<int>(commit.lostCount), MeanFreePath,
+                    MFP_estimate, ReflectionsInResponse(MaxDistance, MeanFreePath));
     }
 
     commit.FlushLost();
@@ -1121,8 +1130,8 @@ void TRoom::SimulateModes()
         for (unsigned b = 0; b < nbands; ++b) {
             const float gain = layer && b < layer->spectrum.size() ? layer->spectrum[b] : 1.0f;
             const float rc = b < RoomConstant.size() ? RoomConstant[b] : 0.0f;
-            energy[b] = gain * rc * (b < 9 ? mask[b] : 0.0f) * src.GetPower() /
-                        (static_cast<float>(NumBands) * VSound * Rho);
+            energy[b] =
+                gain * rc * (b < 9 ? mask[b] : 0.0f) * src.GetPower() / (static_cast<float>(NumBands) * VSound * Rho);
         }
         for (unsigned r = 0; r < NumReceivers && !stopped; ++r) {
             TResult* pair = r < spcresult.size() && s < spcresult[r].size() ? spcresult[r][s].get() : nullptr;

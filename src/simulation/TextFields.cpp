@@ -14,8 +14,7 @@ namespace {
 // Enough for any double in fixed notation with a few decimals (the largest has 309 digits).
 constexpr std::size_t kNumberBuffer = 400;
 
-template <typename T>
-bool ParseWhole(std::string_view field, T& value)
+template <typename T> bool ParseWhole(std::string_view field, T& value)
 {
     if (!field.empty() && field.front() == '+') field.remove_prefix(1);
     if (field.empty()) return false;
@@ -454,10 +453,22 @@ std::size_t SplitFields(std::string_view line, std::string_view* fields, std::si
     return count;
 }
 
-bool ParseFloat(std::string_view field, float& value) { return ParseWhole(field, value); }
-bool ParseDouble(std::string_view field, double& value) { return ParseWhole(field, value); }
-bool ParseInt(std::string_view field, int32_t& value) { return ParseWhole(field, value); }
-bool ParseUnsigned(std::string_view field, uint32_t& value) { return ParseWhole(field, value); }
+bool ParseFloat(std::string_view field, float& value)
+{
+    return ParseWhole(field, value);
+}
+bool ParseDouble(std::string_view field, double& value)
+{
+    return ParseWhole(field, value);
+}
+bool ParseInt(std::string_view field, int32_t& value)
+{
+    return ParseWhole(field, value);
+}
+bool ParseUnsigned(std::string_view field, uint32_t& value)
+{
+    return ParseWhole(field, value);
+}
 
 bool ParseInt32Bits(std::string_view field, uint32_t& value)
 {

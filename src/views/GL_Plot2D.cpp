@@ -407,4 +407,4 @@ wxBEGIN_EVENT_TABLE(GL_Plot2D, wxGLCanvas)
     EVT_PAINT(GL_Plot2D::render)
     EVT_IDLE(GL_Plot2D::OnIdle)
 wxEND_EVENT_TABLE()
-// clang-format on
+    // clang-format on

@@ -26,8 +26,14 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegree = kPi / 180.0;
 
-void Color(const ViewColor& c) { glColor3f(c[0], c[1], c[2]); }
-void Vertex(const TPoint3D& p) { glVertex3d(p.x, p.y, p.z); }
+void Color(const ViewColor& c)
+{
+    glColor3f(c[0], c[1], c[2]);
+}
+void Vertex(const TPoint3D& p)
+{
+    glVertex3d(p.x, p.y, p.z);
+}
 
 // Lines and text have no surface to light: they show their own colour.
 class Unlit {
@@ -36,9 +42,15 @@ public:
     ~Unlit() { glEnable(GL_LIGHTING); }
 };
 
-std::size_t PlaneCount(const TRoom& room) { return std::min<std::size_t>(room.NumPlanes, room.plane.size()); }
+std::size_t PlaneCount(const TRoom& room)
+{
+    return std::min<std::size_t>(room.NumPlanes, room.plane.size());
+}
 
-std::size_t TriangleCount(const TPlane& p) { return std::min<std::size_t>(p.NumTriang, p.triangulo.size()); }
+std::size_t TriangleCount(const TPlane& p)
+{
+    return std::min<std::size_t>(p.NumTriang, p.triangulo.size());
+}
 
 void TriangleLoops(const TPlane& p)
 {
@@ -60,29 +72,18 @@ void AimingLine(double azimDeg, double elevDeg)
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(GL_Window, wxGLCanvas)
-    EVT_MOTION(GL_Window::mouseMoved)
-    EVT_LEFT_DOWN(GL_Window::mouseDown)
-    EVT_LEFT_UP(GL_Window::mouseReleased)
-    EVT_RIGHT_DOWN(GL_Window::rightClick)
-    EVT_LEAVE_WINDOW(GL_Window::mouseLeftWindow)
-    EVT_SIZE(GL_Window::resized)
-    EVT_KEY_DOWN(GL_Window::keyPressed)
-    EVT_KEY_UP(GL_Window::keyReleased)
-    EVT_MOUSEWHEEL(GL_Window::mouseWheelMoved)
-    EVT_LEFT_DCLICK(GL_Window::viewExtent)
-    EVT_PAINT(GL_Window::render)
-    EVT_IDLE(GL_Window::OnIdle)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(GL_Window, wxGLCanvas) EVT_MOTION(GL_Window::mouseMoved) EVT_LEFT_DOWN(GL_Window::mouseDown)
+    EVT_LEFT_UP(GL_Window::mouseReleased) EVT_RIGHT_DOWN(GL_Window::rightClick)
+        EVT_LEAVE_WINDOW(GL_Window::mouseLeftWindow) EVT_SIZE(GL_Window::resized) EVT_KEY_DOWN(GL_Window::keyPressed)
+            EVT_KEY_UP(GL_Window::keyReleased) EVT_MOUSEWHEEL(GL_Window::mouseWheelMoved)
+                EVT_LEFT_DCLICK(GL_Window::viewExtent) EVT_PAINT(GL_Window::render) EVT_IDLE(GL_Window::OnIdle)
+                    wxEND_EVENT_TABLE()
 
-GL_Window::GL_Window(float c, wxWindow* parent, const wxGLAttributes& dispAttrs, wxWindowID id,
-                     const wxPoint& pos, const wxSize& size, long style, const wxString& name,
-                     const wxPalette& palette)
-    : wxGLCanvas(parent, SupportedAttributes(dispAttrs), id, pos, size, style, name, palette),
-      c_(c),
-      rotate_(c),
-      wID(id),
-      m_context(std::make_unique<wxGLContext>(this))
+                        GL_Window::GL_Window(float c, wxWindow* parent, const wxGLAttributes& dispAttrs, wxWindowID id,
+                                             const wxPoint& pos, const wxSize& size, long style, const wxString& name,
+                                             const wxPalette& palette)
+    : wxGLCanvas(parent, SupportedAttributes(dispAttrs), id, pos, size, style, name, palette), c_(c), rotate_(c),
+      wID(id), m_context(std::make_unique<wxGLContext>(this))
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     GlutTextReady();  // the labels' bitmap text
@@ -309,8 +310,8 @@ void GL_Window::AdjustView()
     gluPerspective(view.FovyDegrees(), view.Aspect(), view.ZNear(), view.ZFar());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(view.viewpt.x, view.viewpt.y, view.viewpt.z, view.target.x, view.target.y,
-              view.target.z, view.Up.x, view.Up.y, view.Up.z);
+    gluLookAt(view.viewpt.x, view.viewpt.y, view.viewpt.z, view.target.x, view.target.y, view.target.z, view.Up.x,
+              view.Up.y, view.Up.z);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
@@ -366,8 +367,8 @@ void GL_Window::drawPlanes()
         const std::size_t n = TriangleCount(*p);
         glNormal3d(p->normal.x, p->normal.y, p->normal.z);
         for (std::size_t t = 0; t < n; ++t) {
-            Color(SinglePlaneTriangleColor(colors, p->LayerID, static_cast<unsigned>(t),
-                                           static_cast<unsigned>(n), view.ViewTriangles != 0));
+            Color(SinglePlaneTriangleColor(colors, p->LayerID, static_cast<unsigned>(t), static_cast<unsigned>(n),
+                                           view.ViewTriangles != 0));
             glBegin(GL_POLYGON);
             Vertex(p->triangulo[t].p0);
             Vertex(p->triangulo[t].p1);
@@ -476,8 +477,7 @@ void GL_Window::drawReceivers()
         AimingLine(r->AzimRotation, r->ElevRotation);
         if (view.drawReceiverIDs) {
             glColor3f(0, 0, 0);
-            drawBitmapText(ElementLabel('R', static_cast<unsigned>(i)).c_str(), 0, 0,
-                           static_cast<float>(r->Radius));
+            drawBitmapText(ElementLabel('R', static_cast<unsigned>(i)).c_str(), 0, 0, static_cast<float>(r->Radius));
         }
         glPopMatrix();
     }
@@ -538,8 +538,7 @@ void GL_Window::drawBitmapText(const char* texto, float x, float y, float z)
 
 void GL_Window::drawVector(TPoint3D A, TPoint3D B)
 {
-    const double length = std::sqrt((B.x - A.x) * (B.x - A.x) + (B.y - A.y) * (B.y - A.y) +
-                                    (B.z - A.z) * (B.z - A.z));
+    const double length = std::sqrt((B.x - A.x) * (B.x - A.x) + (B.y - A.y) * (B.y - A.y) + (B.z - A.z) * (B.z - A.z));
     {
         Unlit unlit;
         glBegin(GL_LINES);

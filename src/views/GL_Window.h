@@ -23,9 +23,8 @@ public:
     // `c` is kept (c_, rotate_) but not used. Display attributes the display refuses fall back
     // to ones without multisampling.
     GL_Window(float c, wxWindow* parent, const wxGLAttributes& dispAttrs, wxWindowID id = wxID_ANY,
-              const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
-              long style = 0, const wxString& name = wxGLCanvasName,
-              const wxPalette& palette = wxNullPalette);
+              const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize, long style = 0,
+              const wxString& name = wxGLCanvasName, const wxPalette& palette = wxNullPalette);
     ~GL_Window() override;
 
     ViewControl view;

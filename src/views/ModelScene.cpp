@@ -29,8 +29,8 @@ ViewColor StoredLayerColor(const TRoom& room, int layer)
     return c;
 }
 
-ViewColor SinglePlaneTriangleColor(const std::vector<ViewColor>& table, int layer, unsigned t,
-                                   unsigned triangles, bool shade)
+ViewColor SinglePlaneTriangleColor(const std::vector<ViewColor>& table, int layer, unsigned t, unsigned triangles,
+                                   bool shade)
 {
     ViewColor c = TableColor(table, layer);
     if (!shade) return c;
@@ -61,8 +61,7 @@ namespace {
 // FNV-1a over the bytes of the values fed in.
 class Hash {
 public:
-    template <typename T>
-    void Add(const T& value)
+    template <typename T> void Add(const T& value)
     {
         unsigned char bytes[sizeof(T)];
         std::memcpy(bytes, &value, sizeof(T));

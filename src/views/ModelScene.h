@@ -23,8 +23,8 @@ ViewColor StoredLayerColor(const TRoom& room, int layer);
 
 // Fill of triangle t of the active plane in single-plane mode: its layer's row of the table,
 // shaded from dark to that colour, (t + 1) / (triangles + 1), when `shade` is set.
-ViewColor SinglePlaneTriangleColor(const std::vector<ViewColor>& table, int layer, unsigned t,
-                                   unsigned triangles, bool shade);
+ViewColor SinglePlaneTriangleColor(const std::vector<ViewColor>& table, int layer, unsigned t, unsigned triangles,
+                                   bool shade);
 
 // The lost rays are drawn when asked for, present, and no run (TRoom::SimulationActive) is
 // replacing them.

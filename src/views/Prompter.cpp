@@ -27,22 +27,19 @@ Prompter* Prompter::Set(Prompter* prompter)
     return previous;
 }
 
-int DialogPrompter::Question(const wxString& message, const wxString& caption, long style,
-                             wxWindow* parent)
+int DialogPrompter::Question(const wxString& message, const wxString& caption, long style, wxWindow* parent)
 {
     wxMessageDialog dialog(parent, message, caption, style);
     return dialog.ShowModal();
 }
 
-int DialogPrompter::MessageBox(const wxString& message, const wxString& caption, long style,
-                               wxWindow* parent)
+int DialogPrompter::MessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent)
 {
     return wxMessageBox(message, caption, style, parent);
 }
 
-wxString DialogPrompter::ChooseFile(const wxString& message, const wxString& defaultDir,
-                                    const wxString& defaultFile, const wxString& wildcard,
-                                    long style, wxWindow* parent)
+wxString DialogPrompter::ChooseFile(const wxString& message, const wxString& defaultDir, const wxString& defaultFile,
+                                    const wxString& wildcard, long style, wxWindow* parent)
 {
     return wxFileSelector(message, defaultDir, defaultFile, wxString(), wildcard, style, parent);
 }

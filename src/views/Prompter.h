@@ -13,15 +13,12 @@ public:
 
     // A modal message dialog (wxMessageDialog's styles); the answer as ShowModal gives it
     // (wxID_YES, wxID_NO, wxID_OK, wxID_CANCEL).
-    virtual int Question(const wxString& message, const wxString& caption, long style,
-                         wxWindow* parent) = 0;
+    virtual int Question(const wxString& message, const wxString& caption, long style, wxWindow* parent) = 0;
     // A message box (wxMessageBox's styles and answers: wxYES, wxNO, wxOK, wxCANCEL).
-    virtual int MessageBox(const wxString& message, const wxString& caption, long style,
-                           wxWindow* parent) = 0;
+    virtual int MessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent) = 0;
     // A file chooser (wxFileSelector's arguments): the chosen path, empty when cancelled.
-    virtual wxString ChooseFile(const wxString& message, const wxString& defaultDir,
-                                const wxString& defaultFile, const wxString& wildcard,
-                                long style, wxWindow* parent) = 0;
+    virtual wxString ChooseFile(const wxString& message, const wxString& defaultDir, const wxString& defaultFile,
+                                const wxString& wildcard, long style, wxWindow* parent) = 0;
 
     // The prompter in use: the toolkit's dialogs unless another one is installed.
     static Prompter& Get();
@@ -32,11 +29,8 @@ public:
 // The toolkit's own dialogs.
 class DialogPrompter : public Prompter {
 public:
-    int Question(const wxString& message, const wxString& caption, long style,
-                 wxWindow* parent) override;
-    int MessageBox(const wxString& message, const wxString& caption, long style,
-                   wxWindow* parent) override;
-    wxString ChooseFile(const wxString& message, const wxString& defaultDir,
-                        const wxString& defaultFile, const wxString& wildcard, long style,
-                        wxWindow* parent) override;
+    int Question(const wxString& message, const wxString& caption, long style, wxWindow* parent) override;
+    int MessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent) override;
+    wxString ChooseFile(const wxString& message, const wxString& defaultDir, const wxString& defaultFile,
+                        const wxString& wildcard, long style, wxWindow* parent) override;
 };

@@ -57,4 +57,7 @@ void ViewControl::UpdateFrame()
     db = frame.db;
 }
 
-double ViewControl::FovyDegrees() const { return fov * 180 / kPi; }
+double ViewControl::FovyDegrees() const
+{
+    return fov * 180 / kPi;
+}

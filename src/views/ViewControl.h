@@ -7,32 +7,32 @@
 
 class ViewControl {
 public:
-    bool DrawRoom = false;  // draw the room at all; when false the view only clears
-    double alpha = 0;       // camera azimuth, radians
-    double beta = 0;        // camera elevation, radians
-    double fov = 0.5;       // vertical field of view, radians
-    double g = 0.2;         // zoom step factor; with e, the depth margin
-    double e = 40;          // depth margin factor (e g = 8 m)
-    double d = 1;           // camera distance from the target, metres (always > 0)
-    TPoint3D target;        // point looked at: the room's centre moved by pan
-    TPoint3D pan;           // move of the target from the room's centre, metres (right drag)
-    TPoint3D viewpt;        // eye position
-    TVector Up;             // camera up vector
+    bool DrawRoom = false;      // draw the room at all; when false the view only clears
+    double alpha = 0;           // camera azimuth, radians
+    double beta = 0;            // camera elevation, radians
+    double fov = 0.5;           // vertical field of view, radians
+    double g = 0.2;             // zoom step factor; with e, the depth margin
+    double e = 40;              // depth margin factor (e g = 8 m)
+    double d = 1;               // camera distance from the target, metres (always > 0)
+    TPoint3D target;            // point looked at: the room's centre moved by pan
+    TPoint3D pan;               // move of the target from the room's centre, metres (right drag)
+    TPoint3D viewpt;            // eye position
+    TVector Up;                 // camera up vector
     int width = 0, height = 0;  // viewport, pixels
     int pintura = 1;            // fill the planes
     int ViewSinglePlane = 0;    // show only the active plane
     int ViewTriangles = 0;      // outline the triangles; in single-plane mode also shade them
     int activeplane = 0;
-    int activeTriangle = 0;     // not read by the view
-    int activereceiver = 0;     // not read by the view
+    int activeTriangle = 0;  // not read by the view
+    int activereceiver = 0;  // not read by the view
     int DrawLostRays = 0;
     bool drawSources = true;
     bool drawReceivers = true;
     bool drawSourceIDs = true;
     bool drawReceiverIDs = true;
     double reach = 0;  // half the room's diagonal, metres: the depth bounds reach around the room
-    double df = 0;  // near-plane offset, computed on every frame
-    double db = 0;  // far bound, computed on every frame
+    double df = 0;     // near-plane offset, computed on every frame
+    double db = 0;     // far bound, computed on every frame
 
     // Azimuth 225 and elevation 40 degrees, field of view 0.5 rad, distance 15 / 2 / tan 15
     // degrees, no pan; planes filled, single-plane and triangle modes off, plane 0 and receiver

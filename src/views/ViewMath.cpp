@@ -8,16 +8,18 @@
 
 namespace {
 
-float Saturate(double v) { return static_cast<float>(std::clamp(v, 0.0, 1.0)); }
+float Saturate(double v)
+{
+    return static_cast<float>(std::clamp(v, 0.0, 1.0));
+}
 
 }  // namespace
 
-OrbitFrame OrbitCameraFrame(const TPoint3D& target, double distance_m, double azimuth,
-                            double elevation, double margin_m)
+OrbitFrame OrbitCameraFrame(const TPoint3D& target, double distance_m, double azimuth, double elevation,
+                            double margin_m)
 {
     OrbitFrame f;
-    f.db = std::sqrt(std::pow(std::fabs(target.x) + margin_m, 2) +
-                     std::pow(std::fabs(target.y) + margin_m, 2) +
+    f.db = std::sqrt(std::pow(std::fabs(target.x) + margin_m, 2) + std::pow(std::fabs(target.y) + margin_m, 2) +
                      std::pow(std::fabs(target.z) + margin_m, 2));
     f.df = distance_m > f.db ? f.db : 0.99 * distance_m;
     f.eye.x = target.x + distance_m * std::cos(elevation) * std::cos(azimuth);
@@ -65,8 +67,7 @@ std::vector<ViewColor> LayerColorTable(const TRoom& room)
         const TPlaneLayer& layer = room.planeLayer[i];
         if (layer.cor[0] == -1) {
             // Unsigned differences: every remainder lies in 0 .. N-1.
-            table[i] = {static_cast<float>((250u - 2u * i) % N) / N,
-                        static_cast<float>((150u - 3u * i) % N) / N,
+            table[i] = {static_cast<float>((250u - 2u * i) % N) / N, static_cast<float>((150u - 3u * i) % N) / N,
                         static_cast<float>((100u - 4u * i) % N) / N};
         } else {
             table[i] = {layer.cor[0] / 255.0f, layer.cor[1] / 255.0f, layer.cor[2] / 255.0f};

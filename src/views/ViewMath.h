@@ -26,8 +26,8 @@ struct OrbitFrame {
 // target. The far bound reaches the corner of a box `margin_m` larger than the target's
 // coordinates; the near plane stays in front of the eye. The up vector is at right angles to
 // the line of sight, so the picture does not flip when the elevation passes 90 degrees.
-OrbitFrame OrbitCameraFrame(const TPoint3D& target, double distance_m, double azimuth,
-                            double elevation, double margin_m);
+OrbitFrame OrbitCameraFrame(const TPoint3D& target, double distance_m, double azimuth, double elevation,
+                            double margin_m);
 
 // The distance after one zoom step of `step_m` towards the target (`in`) or away from it.
 // It stays positive: a step that would reach the target halves the distance instead.

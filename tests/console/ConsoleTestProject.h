@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "support/ProjectText.h"
 #include "support/FileText.h"
+#include "support/ProjectText.h"
 #include "support/TempDir.h"
 
 namespace console_test {

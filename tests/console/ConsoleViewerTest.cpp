@@ -32,7 +32,10 @@ std::unique_ptr<TRoom> LoadRoom(const fs::path& project)
     return room;
 }
 
-double Dot(const TVector& u, const TVector& v) { return u.x * v.x + u.y * v.y + u.z * v.z; }
+double Dot(const TVector& u, const TVector& v)
+{
+    return u.x * v.x + u.y * v.y + u.z * v.z;
+}
 
 std::string PressCaptured(ConsoleViewer& v, const std::string& keys)
 {
@@ -114,10 +117,9 @@ TEST_F(ViewerOnBox, KeysMoveTheCameraAndToggleOptions)
         char key;
         double da, db, dd;  // degrees, degrees, metres
     };
-    const Case moves[] = {{'4', 3, 0, 0},  {'d', 3, 0, 0},  {'6', -3, 0, 0},   {'a', -3, 0, 0},
-                          {'8', 0, 3, 0},  {'w', 0, 3, 0},  {'2', 0, -3, 0},   {'x', 0, -3, 0},
-                          {'+', 0, 0, -0.4}, {'-', 0, 0, 0.4}, {'A', 0, 0, 0}, {'D', 0, 0, 0},
-                          {'W', 0, 0, 0},  {'X', 0, 0, 0},  {'z', 0, 0, 0}};
+    const Case moves[] = {{'4', 3, 0, 0}, {'d', 3, 0, 0},  {'6', -3, 0, 0}, {'a', -3, 0, 0},   {'8', 0, 3, 0},
+                          {'w', 0, 3, 0}, {'2', 0, -3, 0}, {'x', 0, -3, 0}, {'+', 0, 0, -0.4}, {'-', 0, 0, 0.4},
+                          {'A', 0, 0, 0}, {'D', 0, 0, 0},  {'W', 0, 0, 0},  {'X', 0, 0, 0},    {'z', 0, 0, 0}};
     for (const Case& m : moves) {
         const double a = viewer.a, b = viewer.b, d = viewer.d;
         viewer.Key(static_cast<unsigned char>(m.key));

@@ -99,23 +99,22 @@ RunResult RunSorvi(const fs::path& dir, std::vector<std::string> args, const std
     return r;
 }
 
-const std::string kUsage =
-    "USAGE: Sorvi [option] ConfigFile.txt\n"
-    "To RUN the simulation:\n"
-    "       Sorvi ConfigFile.txt\n"
-    "\n"
-    "To view the model:\n"
-    "       Sorvi [-view] ConfigFile.txt\n"
-    "\n"
-    "To extract planes from DXF files to TXT files:\n"
-    "       Sorvi [-dxf2txt] DXFfile [TXTfile].txt\n"
-    "\n"
-    "To get impulse responses from simulated geometry:\n"
-    "       Sorvi [-rayfiles] TXTfile.txt\n"
-    "\n"
-    "To auralize using previous simulation:\n"
-    "       Sorvi [-auralize] TXTfile.txt\n"
-    "\n";
+const std::string kUsage = "USAGE: Sorvi [option] ConfigFile.txt\n"
+                           "To RUN the simulation:\n"
+                           "       Sorvi ConfigFile.txt\n"
+                           "\n"
+                           "To view the model:\n"
+                           "       Sorvi [-view] ConfigFile.txt\n"
+                           "\n"
+                           "To extract planes from DXF files to TXT files:\n"
+                           "       Sorvi [-dxf2txt] DXFfile [TXTfile].txt\n"
+                           "\n"
+                           "To get impulse responses from simulated geometry:\n"
+                           "       Sorvi [-rayfiles] TXTfile.txt\n"
+                           "\n"
+                           "To auralize using previous simulation:\n"
+                           "       Sorvi [-auralize] TXTfile.txt\n"
+                           "\n";
 
 std::string Replace(std::string text, const std::string& key, const std::string& value)
 {
@@ -143,12 +142,14 @@ struct CommandCase {
     int status;
 };
 
-void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CommandCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-const std::string kPaths =
-    "===========================================\n"
-    "Software Path: {dir}\n"
-    "AcousticData Path: {dir}\n";
+const std::string kPaths = "===========================================\n"
+                           "Software Path: {dir}\n"
+                           "AcousticData Path: {dir}\n";
 
 class CommandLines : public ::testing::TestWithParam<CommandCase> {};
 
@@ -177,23 +178,33 @@ const char* const kDxfUsage = "Please check usage: Sorvi -dxf2txt dxffile outfil
 
 INSTANTIATE_TEST_SUITE_P(
     Sorvi, CommandLines,
-    ::testing::Values(
-        CommandCase{"NoArgument", {}, kUsage, true, "", 1},
-        CommandCase{"ViewAlone", {"-view"}, kUsage, true, "", 1},
-        CommandCase{"RayfilesAlone", {"-rayfiles"}, kUsage, true, "", 1},
-        CommandCase{"AuralizeAlone", {"-auralize"}, kUsage, true, "", 1},
-        CommandCase{"DxfAlone", {"-dxf2txt"}, "", true, kDxfUsage, 1},
-        CommandCase{"DxfWithOneFile", {"-dxf2txt", "new.dxf"}, "", true, kDxfUsage, 1},
-        CommandCase{"DxfUnreadable", {"-dxf2txt", "missing.dxf", "new.txt"}, "", true, "missing.dxf", 1},
-        CommandCase{"UnknownProject", {"nothere.txt"}, kPaths + "Project Path: {dir}\nProject Name: nothere.txt\n",
-                    false, "Cannot open nothere.txt for reading", 1},
-        CommandCase{"OptionCaseMatters", {"-VIEW"}, kPaths, false, "Cannot open -VIEW for reading", 1},
-        CommandCase{"RayfilesUnknownProject", {"-rayfiles", "nothere.txt"}, kPaths, false,
-                    "Cannot open nothere.txt for reading", 1},
-        CommandCase{"PlaneOnUndefinedLayer", {"undefined_layer.txt"}, kPaths, false, "(Nowhere)", 1}),
+    ::testing::Values(CommandCase{"NoArgument", {}, kUsage, true, "", 1},
+                      CommandCase{"ViewAlone", {"-view"}, kUsage, true, "", 1},
+                      CommandCase{"RayfilesAlone", {"-rayfiles"}, kUsage, true, "", 1},
+                      CommandCase{"AuralizeAlone", {"-auralize"}, kUsage, true, "", 1},
+                      CommandCase{"DxfAlone", {"-dxf2txt"}, "", true, kDxfUsage, 1},
+                      CommandCase{"DxfWithOneFile", {"-dxf2txt", "new.dxf"}, "", true, kDxfUsage, 1},
+                      CommandCase{"DxfUnreadable", {"-dxf2txt", "missing.dxf", "new.txt"}, "", true, "missing.dxf", 1},
+                      CommandCase{"UnknownProject",
+                                  {"nothere.txt"},
+                                  kPaths + "Project Path: {dir}\nProject Name: nothere.txt\n",
+                                  false,
+                                  "Cannot open nothere.txt for reading",
+                                  1},
+                      CommandCase{"OptionCaseMatters", {"-VIEW"}, kPaths, false, "Cannot open -VIEW for reading", 1},
+                      CommandCase{"RayfilesUnknownProject",
+                                  {"-rayfiles", "nothere.txt"},
+                                  kPaths,
+                                  false,
+                                  "Cannot open nothere.txt for reading",
+                                  1},
+                      CommandCase{"PlaneOnUndefinedLayer", {"undefined_layer.txt"}, kPaths, false, "(Nowhere)", 1}),
     [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
 
-std::uintmax_t SizeOf(const fs::path& p) { return fs::exists(p) ? fs::file_size(p) : 0; }
+std::uintmax_t SizeOf(const fs::path& p)
+{
+    return fs::exists(p) ? fs::file_size(p) : 0;
+}
 
 TEST(SorviRun, ProjectInASubfolderThenRayFilesThenAuralize)
 {
@@ -203,13 +214,13 @@ TEST(SorviRun, ProjectInASubfolderThenRayFilesThenAuralize)
 
     const RunResult run = RunSorvi(dir.path(), {"proj/box.txt"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    ExpectInOrder(run.out, {"Project Path: proj\n", "Project Name: box.txt\n", "ENVIRONMENT SETUP",
-                            "Volume estimated from Mean Free Path = ", "Room Volume = 30.00 m3\n",
-                            "Total Surface Area = 59.00 m2\n", "Room Center: 2.00 1.50 1.25\n",
-                            "Estimated T60 (WITH AIR ABSORPTION):\n", "Area by materials:\n",
-                            "Press 'ESC' key to finish (interrupt) simulation.\n",
-                            "Calculating acoustic parameters ... Done!", "All planes reflected rays.\n",
-                            "Removing old files", "lost rays ...done.\n", "Room Cleared.\n"});
+    ExpectInOrder(run.out,
+                  {"Project Path: proj\n", "Project Name: box.txt\n", "ENVIRONMENT SETUP",
+                   "Volume estimated from Mean Free Path = ", "Room Volume = 30.00 m3\n",
+                   "Total Surface Area = 59.00 m2\n", "Room Center: 2.00 1.50 1.25\n",
+                   "Estimated T60 (WITH AIR ABSORPTION):\n", "Area by materials:\n",
+                   "Press 'ESC' key to finish (interrupt) simulation.\n", "Calculating acoustic parameters ... Done!",
+                   "All planes reflected rays.\n", "Removing old files", "lost rays ...done.\n", "Room Cleared.\n"});
     EXPECT_TRUE(std::regex_search(run.out, std::regex("Room Cleared\\.\nProcessing Time: 00:00:\\d\\d \\(H:M:S\\)\n$")))
         << run.out;
     EXPECT_EQ(run.out.find("nan"), std::string::npos) << run.out;
@@ -244,8 +255,7 @@ TEST(SorviRun, ProjectInASubfolderThenRayFilesThenAuralize)
     const RunResult aur = RunSorvi(dir.path(), {"-auralize", "proj/box.txt"});
     ASSERT_EQ(aur.status, 0) << aur.out << aur.err;
     EXPECT_TRUE(aur.out.ends_with("SalaClear\n")) << aur.out;
-    for (const char* f : {"S001-R001-IR.wav", "S001-R001.wav", "SALL-R001.wav"})
-        EXPECT_GT(SizeOf(proj / f), 44u) << f;
+    for (const char* f : {"S001-R001-IR.wav", "S001-R001.wav", "SALL-R001.wav"}) EXPECT_GT(SizeOf(proj / f), 44u) << f;
     EXPECT_EQ(SizeOf(proj / "RAYS-S001-R001.txt"), raySize);
     EXPECT_EQ(ReadFile(proj / "S001-R001.txt"), response);
     EXPECT_FALSE(fs::exists(dir.path() / "SIM-INFO.txt"));
@@ -438,12 +448,15 @@ const fs::path& GoodRun()
 
 struct BadCase {
     const char* name;
-    std::vector<std::string> args;                   // run in the case's folder
-    std::function<void(const fs::path&)> damage;     // on the copy of the good run's folder
-    std::string message;                             // part of what the error output says
+    std::vector<std::string> args;                // run in the case's folder
+    std::function<void(const fs::path&)> damage;  // on the copy of the good run's folder
+    std::string message;                          // part of what the error output says
 };
 
-void Put(const fs::path& p, const std::string& text) { WriteFile(p, text); }
+void Put(const fs::path& p, const std::string& text)
+{
+    WriteFile(p, text);
+}
 
 // The text with its first line replaced.
 std::string FirstLine(const std::string& text, const std::string& line)
@@ -465,7 +478,8 @@ TEST(SorviBadInput, RefusedWithAMessageAndNothingOnDiskChanged)
         return [name, f](const fs::path& d) { Put(d / name, f(ReadFile(d / name))); };
     };
     const std::string carpet = "Carpet 0.10 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 0.10\n";
-    static const char kJunk[] = "\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE<\x01";
+    static const char kJunk[] = "\x7F"
+                                "ELF\x02\x01\x01\0\0\0\xFF\xFE<\x01";
     std::string utf16 = "\xFF\xFE";
     for (char c : box) utf16 += std::string{c, '\0'};
 
@@ -475,54 +489,102 @@ TEST(SorviBadInput, RefusedWithAMessageAndNothingOnDiskChanged)
         {"binary junk", {proj}, project(std::string(kJunk, sizeof kJunk - 1)), "holds no project section"},
         {"UTF-16 project", {proj}, project(utf16), "holds no project section"},
         {"cut before the receivers", {proj}, project(Cut(box, "<LAYERS::RECEIVER>")), "No receiver was defined"},
-        {"lower-case tags", {proj}, project(Replace(Replace(box, "<RECEIVERS>", "<receivers>"), "</RECEIVERS>", "</receivers>")),
+        {"lower-case tags",
+         {proj},
+         project(Replace(Replace(box, "<RECEIVERS>", "<receivers>"), "</RECEIVERS>", "</receivers>")),
          "No receiver was defined"},
         {"project is a folder", {"proj"}, [](const fs::path&) {}, "proj is a folder, not a project file"},
-        {"temperature -600", {proj}, project(Replace(box, "TEMPERATURE = 20.0", "TEMPERATURE = -600")), "absolute zero"},
-        {"temperature -552.33", {proj}, project(Replace(box, "TEMPERATURE = 20.0", "TEMPERATURE = -552.33")), "absolute zero"},
-        {"absorption -0.5", {proj}, project(Replace(box, carpet, "Carpet -0.5 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 0.10\n")),
+        {"temperature -600",
+         {proj},
+         project(Replace(box, "TEMPERATURE = 20.0", "TEMPERATURE = -600")),
+         "absolute zero"},
+        {"temperature -552.33",
+         {proj},
+         project(Replace(box, "TEMPERATURE = 20.0", "TEMPERATURE = -552.33")),
+         "absolute zero"},
+        {"absorption -0.5",
+         {proj},
+         project(Replace(box, carpet, "Carpet -0.5 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 0.10\n")),
          "Absorption '-0.5' on MATERIALS section, line 1, is below 0."},
-        {"scattering -2", {proj}, project(Replace(box, carpet, "Carpet 0.10 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 -2\n")),
+        {"scattering -2",
+         {proj},
+         project(Replace(box, carpet, "Carpet 0.10 0.10 0.20 0.30 0.40 0.50 0.50 0.50 0.50 -2\n")),
          "Scattering '-2' on MATERIALS section, line 1, lies outside 0 ... 1."},
-        {"MAX_TIME 1e9", {proj}, project(Replace(box, "MAX_TIME = 0.30", "MAX_TIME = 1e9")), "longer than a response can be"},
-        {"rays and length beyond memory", {proj},
+        {"MAX_TIME 1e9",
+         {proj},
+         project(Replace(box, "MAX_TIME = 0.30", "MAX_TIME = 1e9")),
+         "longer than a response can be"},
+        {"rays and length beyond memory",
+         {proj},
          project(Replace(Replace(box, " 202 0.0", " 2147483647 0.0"), "MAX_TIME = 0.30", "MAX_TIME = 90000")),
          "GB of memory"},
-        {"unsupported sample rate", {proj}, project(Replace(box, "SAMPLE_RATE = 44100", "SAMPLE_RATE = 22050")),
+        {"unsupported sample rate",
+         {proj},
+         project(Replace(box, "SAMPLE_RATE = 44100", "SAMPLE_RATE = 22050")),
          "SAMPLE_RATE = 22050 Hz is not supported"},
-        {"huge bad token", {proj}, project(Replace(box, " 202 0.0", " " + std::string(1 << 20, '7') + "x 0.0")),
+        {"huge bad token",
+         {proj},
+         project(Replace(box, " 202 0.0", " " + std::string(1 << 20, '7') + "x 0.0")),
          "Invalid number '777"},
-        {"project named as a response", {"proj/S001-R001.txt"},
-         [&](const fs::path& d) { fs::copy_file(d / "proj/S001-R001.txt", d / "proj/keep.txt"); Put(d / "proj/S001-R001.txt", box); },
+        {"project named as a response",
+         {"proj/S001-R001.txt"},
+         [&](const fs::path& d) {
+             fs::copy_file(d / "proj/S001-R001.txt", d / "proj/keep.txt");
+             Put(d / "proj/S001-R001.txt", box);
+         },
          "has the name of a result file"},
         // Responses rebuilt from ray files: every ray file is checked first.
-        {"rayfiles without late arrivals", {"-rayfiles", proj}, project(Replace(box, "SAVE_LATE_RAYS = 1", "SAVE_LATE_RAYS = 0")),
+        {"rayfiles without late arrivals",
+         {"-rayfiles", proj},
+         project(Replace(box, "SAVE_LATE_RAYS = 1", "SAVE_LATE_RAYS = 0")),
          "SAVE_LATE_RAYS = 0"},
         {"ray file missing", {"-rayfiles", proj}, [&](const fs::path& d) { fs::remove(d / rays); }, "is missing"},
         {"ray file empty", {"-rayfiles", proj}, file(rays, [](std::string) { return std::string(); }), "is empty"},
-        {"ray file junk", {"-rayfiles", proj}, file(rays, [](std::string) { return std::string("junk\n"); }),
+        {"ray file junk",
+         {"-rayfiles", proj},
+         file(rays, [](std::string) { return std::string("junk\n"); }),
          "line 1, is not an arrival record"},
-        {"ray file cut", {"-rayfiles", proj}, file(rays, [](std::string t) { return t.substr(0, t.size() / 2 + 3); }),
+        {"ray file cut",
+         {"-rayfiles", proj},
+         file(rays, [](std::string t) { return t.substr(0, t.size() / 2 + 3); }),
          "is cut short"},
-        {"ray file nan", {"-rayfiles", proj},
-         file(rays, [](std::string t) { const auto b = t.find(' ', t.find(' ') + 1); return t.substr(0, b) + " nan" + t.substr(t.find(' ', b + 1)); }),
+        {"ray file nan",
+         {"-rayfiles", proj},
+         file(rays,
+              [](std::string t) {
+                  const auto b = t.find(' ', t.find(' ') + 1);
+                  return t.substr(0, b) + " nan" + t.substr(t.find(' ', b + 1));
+              }),
          "line 1, is not an arrival record"},
         // Responses auralized again: every response and its direct sound are checked first.
         {"response missing", {"-auralize", proj}, [&](const fs::path& d) { fs::remove(d / response); }, "is missing"},
         {"response empty", {"-auralize", proj}, file(response, [](std::string) { return std::string(); }), "is empty"},
-        {"response junk", {"-auralize", proj}, file(response, [](std::string) { return std::string("junk\n"); }),
+        {"response junk",
+         {"-auralize", proj},
+         file(response, [](std::string) { return std::string("junk\n"); }),
          "line 1, does not hold 1 finite values"},
-        {"response truncated", {"-auralize", proj},
-         file(response, [](std::string t) { return t.substr(0, t.find('\n', t.size() / 2) + 1); }), "of the 13230 values"},
-        {"response nan", {"-auralize", proj}, file(response, [](std::string t) { return FirstLine(t, "nan"); }),
+        {"response truncated",
+         {"-auralize", proj},
+         file(response, [](std::string t) { return t.substr(0, t.find('\n', t.size() / 2) + 1); }),
+         "of the 13230 values"},
+        {"response nan",
+         {"-auralize", proj},
+         file(response, [](std::string t) { return FirstLine(t, "nan"); }),
          "line 1, does not hold 1 finite values"},
-        {"response 1e38", {"-auralize", proj}, file(response, [](std::string t) { return FirstLine(t, "1e38"); }),
+        {"response 1e38",
+         {"-auralize", proj},
+         file(response, [](std::string t) { return FirstLine(t, "1e38"); }),
          "line 1, does not hold 1 finite values"},
-        {"parameters missing", {"-auralize", proj}, [](const fs::path& d) { fs::remove(d / "proj/PARAMS-S001-R001.txt"); },
+        {"parameters missing",
+         {"-auralize", proj},
+         [](const fs::path& d) { fs::remove(d / "proj/PARAMS-S001-R001.txt"); },
          "holds no direct sound"},
         // A conversion never writes over its own drawing.
-        {"dxf2txt onto itself", {"-dxf2txt", "proj/room.dxf", "proj/room.dxf"},
-         [](const fs::path& d) { fs::copy_file(fs::path(SORVI_SOURCE_DIR) / "tests/room/dxf/room.dxf", d / "proj/room.dxf"); },
+        {"dxf2txt onto itself",
+         {"-dxf2txt", "proj/room.dxf", "proj/room.dxf"},
+         [](const fs::path& d) {
+             fs::copy_file(fs::path(SORVI_SOURCE_DIR) / "tests/room/dxf/room.dxf", d / "proj/room.dxf");
+         },
          "is the drawing itself"},
     };
     for (const BadCase& c : cases) {
@@ -591,6 +653,9 @@ TEST(SorviBadInput, ProjectFileSurvivesItsRunAndAuralizingKeepsTheResults)
 
 #else
 
-TEST(SorviProgram, NotBuilt) { GTEST_SKIP() << "the program Sorvi is not built (SORVI_GUI off)"; }
+TEST(SorviProgram, NotBuilt)
+{
+    GTEST_SKIP() << "the program Sorvi is not built (SORVI_GUI off)";
+}
 
 #endif

@@ -19,7 +19,10 @@ struct LineCase {
     std::vector<TPoint3D> expected;
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const std::vector<TPoint3D> kStraight = {{0, 0, 0}, {10, 0, 0}};
 const std::vector<TPoint3D> kL = {{0, 0, 0}, {3, 0, 0}, {3, 4, 0}};
@@ -51,16 +54,22 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"Straight6", kStraight, 6, 0, {{0, 0, 0}, {2, 0, 0}, {4, 0, 0}, {6, 0, 0}, {8, 0, 0}, {10, 0, 0}}},
         LineCase{"LShape3", kL, 3, 0, {{0, 0, 0}, {3, 0.5, 0}, {3, 4, 0}}},
         // Step 1: the fourth source sits exactly on the corner.
-        LineCase{"LShape8", kL, 8, 0,
+        LineCase{"LShape8",
+                 kL,
+                 8,
+                 0,
                  {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {3, 1, 0}, {3, 2, 0}, {3, 3, 0}, {3, 4, 0}}},
         LineCase{"Diagonal3", {{1, 1, 1}, {4, 5, 1}}, 3, 0, {{1, 1, 1}, {2.5, 3, 1}, {4, 5, 1}}},
         // 7 / 2 = 3.5: four sources, 7/3 apart.
         LineCase{"LShapeSpacing2", kL, 0, 2.0f, {{0, 0, 0}, {7.0 / 3, 0, 0}, {3, 14.0 / 3 - 3, 0}, {3, 4, 0}}},
         // 10 / 3: four sources, 10/3 apart, never closer than asked.
         LineCase{"StraightSpacing3", kStraight, 0, 3.0f, {{0, 0, 0}, {10.0 / 3, 0, 0}, {20.0 / 3, 0, 0}, {10, 0, 0}}},
-        LineCase{"StraightSpacing2", kStraight, 0, 2.0f, {{0, 0, 0}, {2, 0, 0}, {4, 0, 0}, {6, 0, 0}, {8, 0, 0}, {10, 0, 0}}},
-        LineCase{"ShorterThanSpacing", kL, 0, 8.0f, {{3, 4, 0}}},
-        LineCase{"OneSourceOnALine", kL, 1, 0, {{3, 4, 0}}},
+        LineCase{"StraightSpacing2",
+                 kStraight,
+                 0,
+                 2.0f,
+                 {{0, 0, 0}, {2, 0, 0}, {4, 0, 0}, {6, 0, 0}, {8, 0, 0}, {10, 0, 0}}},
+        LineCase{"ShorterThanSpacing", kL, 0, 8.0f, {{3, 4, 0}}}, LineCase{"OneSourceOnALine", kL, 1, 0, {{3, 4, 0}}},
         LineCase{"SingleVertex", {{1, 2, 3}}, 5, 0, {{1, 2, 3}}},
         LineCase{"SingleVertexSpacing", {{1, 2, 3}}, 0, 0.5f, {{1, 2, 3}}}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return info.param.name; });
@@ -92,8 +101,8 @@ TEST(LinearSource, RefusedRequestsLeaveTheLineSourceAsItWas)
         TLinearSource line;
         ASSERT_EQ(line.Create(2, kStraight.data(), 3), 3);
         ErrorCapture cap;
-        const int n = c.bySpacing ? line.Create(c.numVert, c.vertices, c.spacing)
-                                  : line.Create(c.numVert, c.vertices, c.count);
+        const int n =
+            c.bySpacing ? line.Create(c.numVert, c.vertices, c.spacing) : line.Create(c.numVert, c.vertices, c.count);
         EXPECT_EQ(n, 0) << c.what;
         ASSERT_EQ(cap.messages.size(), 1u) << c.what;
         EXPECT_EQ(cap.messages[0], c.message) << c.what;

@@ -24,8 +24,7 @@ static_assert(!std::is_copy_assignable_v<TMooreReverb> && std::is_move_assignabl
 
 namespace {
 
-template <class Section>
-std::vector<float> Impulse(Section& s, unsigned int n)
+template <class Section> std::vector<float> Impulse(Section& s, unsigned int n)
 {
     std::vector<float> h(n);
     for (unsigned int i = 0; i < n; i++) h[i] = s.Process(i == 0 ? 1.0f : 0.0f);
@@ -44,9 +43,8 @@ class ReverbFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() /
-               ("sorvi_reverb_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("sorvi_reverb_" + std::to_string(getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -88,9 +86,16 @@ TEST(CombRelations, DelayConversionIsClamped)
     const struct {
         float samples;
         unsigned int delay;
-    } cases[] = {{-5.0f, 0}, {-inf, 0}, {std::nanf(""), 0}, {0.5f, 0},   {1.0f, 1},
-                 {60.9f, 60}, {4194303.5f, 4194303}, {4194304.0f, kMaxReverbDelay},
-                 {1e30f, kMaxReverbDelay}, {inf, kMaxReverbDelay}};
+    } cases[] = {{-5.0f, 0},
+                 {-inf, 0},
+                 {std::nanf(""), 0},
+                 {0.5f, 0},
+                 {1.0f, 1},
+                 {60.9f, 60},
+                 {4194303.5f, 4194303},
+                 {4194304.0f, kMaxReverbDelay},
+                 {1e30f, kMaxReverbDelay},
+                 {inf, kMaxReverbDelay}};
     for (const auto& c : cases) EXPECT_EQ(ReverbDelayFromSamples(c.samples), c.delay) << c.samples;
     // A pole of 0 or of magnitude 1 or more gives an infinite or negative delay.
     EXPECT_EQ(ReverbDelayFromSamples(RevGetCombDelay(1000.0f, 0.0f)), kMaxReverbDelay);
@@ -373,8 +378,7 @@ TEST(MooreReverb, ShowAndSaveInfo)
         want += line;
     }
     want += "ALLPASS SECTIONS : 1\n";
-    snprintf(line, sizeof line, "ALLP[0]: delay = %u - alpha = %1.3f\n", rev.allpass[0]->delay,
-             rev.allpass[0]->alpha);
+    snprintf(line, sizeof line, "ALLP[0]: delay = %u - alpha = %1.3f\n", rev.allpass[0]->delay, rev.allpass[0]->alpha);
     want += line;
     want += "Minimum delay: " + std::to_string(rev.GetMinDelay()) + "\n";
     testing::internal::CaptureStdout();

@@ -133,21 +133,20 @@ TEST_F(DXFImport, HandOverFileHoldsTheSortedLayersAndTheirElements)
     ASSERT_EQ(text.rfind("\n<ENVIRONMENT>\nTEMPERATURE = 20.0\n", 0), 0u) << text;
     const std::size_t at = text.find("<MATERIALS>");
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(text.substr(at),
-              "<MATERIALS>\n"
-              "DEFAULT_MAT 0.010 0.028 0.030 0.036 0.043 0.053 0.073 0.061 0.060 0.05\n"
-              "</MATERIALS>\n"
-              "\n"
-              "\n<LAYERS::RECEIVER>\nrec OMNI\n</LAYERS::RECEIVER>\n"
-              "\n<RECEIVERS>\n1.50 0.25 1.50 0.4 0 rec\n</RECEIVERS>\n"
-              "\n<LAYERS::SOURCE>\nsrc OMNI 0 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n"
-              "\n<SOURCES>\n1.00 0.50 1.20 50000 0 0 94 src NONE\n</SOURCES>\n"
-              "\n<LAYERS::PLANE>\nWall_A DEFAULT_MAT\n0 DEFAULT_MAT\n</LAYERS::PLANE>\n"
-              "\n<PLANES>\n"
-              "4 0.000 0.000 0.000 2.000 0.000 0.000 2.000 1.000 0.000 0.000 1.000 0.000 Wall_A\n"
-              "4 0.000 0.000 3.000 2.000 0.000 3.000 2.000 1.000 3.000 0.000 1.000 3.000 Wall_A\n"
-              "</PLANES>\n"
-              "\n<LAYERS::COLOR>\nWall_A 100 10 100\n0 177 132 100\n</LAYERS::COLOR>\n");
+    EXPECT_EQ(text.substr(at), "<MATERIALS>\n"
+                               "DEFAULT_MAT 0.010 0.028 0.030 0.036 0.043 0.053 0.073 0.061 0.060 0.05\n"
+                               "</MATERIALS>\n"
+                               "\n"
+                               "\n<LAYERS::RECEIVER>\nrec OMNI\n</LAYERS::RECEIVER>\n"
+                               "\n<RECEIVERS>\n1.50 0.25 1.50 0.4 0 rec\n</RECEIVERS>\n"
+                               "\n<LAYERS::SOURCE>\nsrc OMNI 0 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n"
+                               "\n<SOURCES>\n1.00 0.50 1.20 50000 0 0 94 src NONE\n</SOURCES>\n"
+                               "\n<LAYERS::PLANE>\nWall_A DEFAULT_MAT\n0 DEFAULT_MAT\n</LAYERS::PLANE>\n"
+                               "\n<PLANES>\n"
+                               "4 0.000 0.000 0.000 2.000 0.000 0.000 2.000 1.000 0.000 0.000 1.000 0.000 Wall_A\n"
+                               "4 0.000 0.000 3.000 2.000 0.000 3.000 2.000 1.000 3.000 0.000 1.000 3.000 Wall_A\n"
+                               "</PLANES>\n"
+                               "\n<LAYERS::COLOR>\nWall_A 100 10 100\n0 177 132 100\n</LAYERS::COLOR>\n");
     // The layer left in the drawing's list contributes nothing.
     EXPECT_EQ(text.find("left"), std::string::npos);
     EXPECT_EQ(Listing(), (std::vector<std::string>{"Temporary.txt", "d.dxf"}));
@@ -182,8 +181,8 @@ TEST_F(DXFImport, DrawingWithoutLayersGivesTheSectionTagsOnly)
     WriteText("none.dxf", "0\nSECTION\n2\nENTITIES\n" + Face("0", 0, 0, 1, 1, 0) + "0\nENDSEC\n0\nEOF\n");
     ASSERT_EQ(Quiet([] { return WriteDXFImport("none.dxf", "Temporary.txt", DXFImportChoice{}); }), "");
     const std::string text = ReadText("Temporary.txt");
-    for (const char* tag : {"LAYERS::RECEIVER", "RECEIVERS", "LAYERS::SOURCE", "SOURCES", "LAYERS::PLANE", "PLANES",
-                            "LAYERS::COLOR"})
+    for (const char* tag :
+         {"LAYERS::RECEIVER", "RECEIVERS", "LAYERS::SOURCE", "SOURCES", "LAYERS::PLANE", "PLANES", "LAYERS::COLOR"})
         EXPECT_NE(text.find(std::string("\n<") + tag + ">\n</" + tag + ">\n"), std::string::npos) << tag;
     EXPECT_NE(text.find("<SIMULATION>"), std::string::npos);
 }

@@ -25,7 +25,10 @@ namespace desktoptest {
 
 namespace fs = std::filesystem;
 
-inline std::string ReadText(const fs::path& path) { return ReadFile(path); }
+inline std::string ReadText(const fs::path& path)
+{
+    return ReadFile(path);
+}
 
 inline void WriteText(const fs::path& path, const std::string& text)
 {

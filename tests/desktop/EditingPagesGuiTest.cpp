@@ -82,8 +82,13 @@ Floor 10 20 30
 void WriteWav(const std::string& path, uint32_t rateHz)
 {
     std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i))); };
-    auto u16 = [&](uint16_t v) { out.put(static_cast<char>(v)); out.put(static_cast<char>(v >> 8)); };
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i)));
+    };
+    auto u16 = [&](uint16_t v) {
+        out.put(static_cast<char>(v));
+        out.put(static_cast<char>(v >> 8));
+    };
     const uint32_t dataBytes = 200;
     out << "RIFF";
     u32(36 + dataBytes);
@@ -302,8 +307,8 @@ TEST_F(EditingPagesTest, PlaneLayersAreAddedColouredAndDeleted)
         };
         using GetSelection = void* (*)(void* dialog);
         using SetRgba = void (*)(void* selection, const Rgba* colour);
-        static const auto getSelection = reinterpret_cast<GetSelection>(
-            dlsym(RTLD_DEFAULT, "gtk_color_selection_dialog_get_color_selection"));
+        static const auto getSelection =
+            reinterpret_cast<GetSelection>(dlsym(RTLD_DEFAULT, "gtk_color_selection_dialog_get_color_selection"));
         static const auto setRgba =
             reinterpret_cast<SetRgba>(dlsym(RTLD_DEFAULT, "gtk_color_selection_set_current_rgba"));
         EXPECT_TRUE(getSelection && setRgba) << "the toolkit is not built on GTK";
@@ -557,8 +562,7 @@ TEST_F(EditingPagesTest, ARoomEditedInEveryGridSavesAndReloadsEqual)
     EXPECT_TRUE(prompter.Asked().empty());
     EXPECT_EQ(Room().source[1]->Position.x, 3.255);  // as typed; the file keeps two decimals
 
-    ASSERT_EQ(projtest::Quietly([&] { EXPECT_EQ(Room().SaveRoom("first.txt"), 1); }).find("cannot"),
-              std::string::npos);
+    ASSERT_EQ(projtest::Quietly([&] { EXPECT_EQ(Room().SaveRoom("first.txt"), 1); }).find("cannot"), std::string::npos);
     const std::string first = ReadText("first.txt");
     Load(first);
     projtest::Quietly([&] { EXPECT_EQ(Room().SaveRoom("second.txt"), 1); });
@@ -595,8 +599,8 @@ TEST_F(EditingPagesTest, TheUnconnectedGridHandlersOnlyLogOrPassTheEventOn)
     EXPECT_TRUE(press.GetSkipped());
     wxCommandEvent closing(wxEVT_COMBOBOX_CLOSEUP);
     frame_->OnSortClosing(closing);
-    wxGridEditorCreatedEvent created(frame_->PlaneLayerGrid->GetId(), wxEVT_GRID_EDITOR_CREATED,
-                                     frame_->PlaneLayerGrid, 0, 0, nullptr);
+    wxGridEditorCreatedEvent created(frame_->PlaneLayerGrid->GetId(), wxEVT_GRID_EDITOR_CREATED, frame_->PlaneLayerGrid,
+                                     0, 0, nullptr);
     frame_->OnEditorCreated(created);  // column 0: nothing
     // Column 1: logged, and presses on the editor's control reach OnBoolEditorClicked.
     auto* control = new wxTextCtrl(frame_->PlaneLayerGrid, wxID_ANY);

@@ -31,9 +31,9 @@ TEST(FrameText, NumbersAreReadWithADecimalPointOnly)
         double value;
     };
     const Case cases[] = {
-        {"21.0", true, 21.0},  {" -60 ", true, -60},  {"1e3", true, 1000}, {"0.25\n", true, 0.25},
-        {"1,5", false, 0},     {"", false, 0},        {"  ", false, 0},    {"abc", false, 0},
-        {"3.0x", false, 0},    {"1.5 2", false, 0},   {"0x10", false, 0},
+        {"21.0", true, 21.0}, {" -60 ", true, -60}, {"1e3", true, 1000}, {"0.25\n", true, 0.25},
+        {"1,5", false, 0},    {"", false, 0},       {"  ", false, 0},    {"abc", false, 0},
+        {"3.0x", false, 0},   {"1.5 2", false, 0},  {"0x10", false, 0},
     };
     for (const Case& c : cases) {
         double value = -7;

@@ -19,10 +19,12 @@ TEST(GridEdit, NumbersAreWholeFiniteTextsInTheCLocale)
         std::optional<double> value;
     };
     const Case cases[] = {
-        {"0.3", 0.3},      {" 1.5 ", 1.5},   {"-0.2", -0.2}, {"+2", 2.0},     {"1e-3", 1e-3},
-        {"94", 94.0},      {"", std::nullopt}, {"  ", std::nullopt}, {"abc", std::nullopt},
-        {"0,3", std::nullopt}, {"1.5x", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
-        {"1e999", std::nullopt}, {"+-1", std::nullopt}, {"--1", std::nullopt},
+        {"0.3", 0.3},          {" 1.5 ", 1.5},          {"-0.2", -0.2},
+        {"+2", 2.0},           {"1e-3", 1e-3},          {"94", 94.0},
+        {"", std::nullopt},    {"  ", std::nullopt},    {"abc", std::nullopt},
+        {"0,3", std::nullopt}, {"1.5x", std::nullopt},  {"nan", std::nullopt},
+        {"inf", std::nullopt}, {"1e999", std::nullopt}, {"+-1", std::nullopt},
+        {"--1", std::nullopt},
     };
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";

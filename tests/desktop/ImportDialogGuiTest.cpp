@@ -186,7 +186,8 @@ TEST_F(ImportDialogTest, ImportWritesTheHandOverFileAndEndsWithOk)
     EXPECT_EQ(dialog_->ShowModal(), wxID_OK);
     EXPECT_FALSE(dialog_->NewFile);
     const std::string text = ReadText("Temporary.txt");
-    EXPECT_EQ(SectionLines(text, "<LAYERS::PLANE>", "</LAYERS::PLANE>"), std::vector<std::string>{"Wall_A DEFAULT_MAT"});
+    EXPECT_EQ(SectionLines(text, "<LAYERS::PLANE>", "</LAYERS::PLANE>"),
+              std::vector<std::string>{"Wall_A DEFAULT_MAT"});
     EXPECT_EQ(SectionLines(text, "<PLANES>", "</PLANES>").size(), 1u);
     EXPECT_EQ(SectionLines(text, "<SOURCES>", "</SOURCES>").size(), 1u);
     EXPECT_EQ(SectionLines(text, "<RECEIVERS>", "</RECEIVERS>").size(), 1u);
@@ -245,7 +246,8 @@ TEST_F(ImportDialogTest, ImportOfAVanishedDrawingHandsNothingOver)
 
 TEST_F(ImportDialogTest, ListsHaveOneNameColumnAndNoHeader)
 {
-    for (wxListCtrl* list : {dialog_->ListLayerSrc, dialog_->ListLayerRec, dialog_->ListLayerAll, dialog_->ListLayerPlanes}) {
+    for (wxListCtrl* list :
+         {dialog_->ListLayerSrc, dialog_->ListLayerRec, dialog_->ListLayerAll, dialog_->ListLayerPlanes}) {
         EXPECT_EQ(list->GetColumnCount(), 1);
         EXPECT_EQ(list->GetColumnWidth(0), 150);
         EXPECT_TRUE(list->HasFlag(wxLC_NO_HEADER));
@@ -265,15 +267,18 @@ namespace {
 // spells them.
 TEST_F(ImportDialogTest, NamesBeyondAsciiKeepTheirBytes)
 {
-    const std::string utf8 = "K\xc3\xbc" "che", latin1 = "Sal\xe3o";
-    WriteText("names.dxf", "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\n" + utf8 + "\n70\n0\n0\nLAYER\n2\n" +
-                               latin1 + "\n70\n0\n0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" +
-                               "0\n3DFACE\n8\n" + latin1 +
-                               "\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n32\n0\n13\n0\n23\n1\n33\n0\n" +
-                               "0\nENDSEC\n0\nEOF\n");
+    const std::string utf8 = "K\xc3\xbc"
+                             "che",
+                      latin1 = "Sal\xe3o";
+    WriteText("names.dxf",
+              "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\n" + utf8 + "\n70\n0\n0\nLAYER\n2\n" + latin1 +
+                  "\n70\n0\n0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" + "0\n3DFACE\n8\n" + latin1 +
+                  "\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n32\n0\n13\n0\n23\n1\n33\n0\n" +
+                  "0\nENDSEC\n0\nEOF\n");
     ASSERT_TRUE(dialog_->OpenFile((folder_->Path() / "names.dxf").string()));
     ASSERT_EQ(dialog_->ListLayerAll->GetItemCount(), 2);
-    EXPECT_EQ(dialog_->ListLayerAll->GetItemText(0), wxString::FromUTF8("K\xc3\xbc" "che"));
+    EXPECT_EQ(dialog_->ListLayerAll->GetItemText(0), wxString::FromUTF8("K\xc3\xbc"
+                                                                        "che"));
     EXPECT_EQ(dialog_->ListLayerAll->GetItemText(1), wxString::FromUTF8("Sal\xc3\xa3o"));
     Select(dialog_->ListLayerAll, {0, 1});
     Click(dialog_->BitmapButton5);

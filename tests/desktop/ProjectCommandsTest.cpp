@@ -21,10 +21,8 @@ TEST(ProjectCommands, SaveQuestionTable)
         bool asked, saveCalled, proceed;
     };
     const Case cases[] = {
-        {0, SaveAnswer::Cancel, false, false, false, true},
-        {1, SaveAnswer::Cancel, false, false, false, true},
-        {2, SaveAnswer::No, false, true, false, true},
-        {2, SaveAnswer::Yes, true, true, true, true},
+        {0, SaveAnswer::Cancel, false, false, false, true}, {1, SaveAnswer::Cancel, false, false, false, true},
+        {2, SaveAnswer::No, false, true, false, true},      {2, SaveAnswer::Yes, true, true, true, true},
         {2, SaveAnswer::Yes, false, true, true, false},  // save cancelled or failed
         {2, SaveAnswer::Cancel, true, true, false, false},
     };
@@ -32,7 +30,15 @@ TEST(ProjectCommands, SaveQuestionTable)
         SCOPED_TRACE(testing::Message() << "status " << c.status << " answer " << static_cast<int>(c.answer));
         bool asked = false, saveCalled = false;
         const bool proceed = ProceedPastSaveQuestion(
-            c.status, [&] { asked = true; return c.answer; }, [&] { saveCalled = true; return c.saved; });
+            c.status,
+            [&] {
+                asked = true;
+                return c.answer;
+            },
+            [&] {
+                saveCalled = true;
+                return c.saved;
+            });
         EXPECT_EQ(asked, c.asked);
         EXPECT_EQ(saveCalled, c.saveCalled);
         EXPECT_EQ(proceed, c.proceed);
@@ -89,8 +95,8 @@ TEST_F(ProjectFolder, AppendMergesOrLeavesTheRoomAlone)
     EXPECT_EQ(room.NumMaterials, 1u);
 
     // A hand-over file broken in its last section: nothing of it is merged.
-    WriteText("Temporary.txt", projtest::Replace(TinyProject(), "7.00 5.00 1.20 0.5 0.0 Listener",
-                                                 "7.00 5.00 1.20 0.5 0.0 Nobody"));
+    WriteText("Temporary.txt",
+              projtest::Replace(TinyProject(), "7.00 5.00 1.20 0.5 0.0 Listener", "7.00 5.00 1.20 0.5 0.0 Nobody"));
     ErrorCapture errors;
     projtest::Quietly([&] { ok = AppendProject(room, "Temporary.txt"); });
     EXPECT_FALSE(ok);

@@ -125,7 +125,8 @@ TEST_F(ResponsePlotsTest, NewCurvesAreDrawnInTheChosenView)
         const std::vector<TPoint3D> drawn(plot.Graph(5).Points(), plot.Graph(5).Points() + plot.Graph(5).GetLength());
         const TPoint3D yRange = plot.GetYRange();
         ASSERT_TRUE(plots.ShowView(plot, *fx.room, c.view, false));
-        for (unsigned int n = 0; n < c.length; n += 97) EXPECT_EQ(drawn[n], plot.Graph(5).Points()[n]) << c.view << " " << n;
+        for (unsigned int n = 0; n < c.length; n += 97)
+            EXPECT_EQ(drawn[n], plot.Graph(5).Points()[n]) << c.view << " " << n;
         EXPECT_FLOAT_EQ(plot.GetYRange().x, yRange.x) << c.view;
         EXPECT_FLOAT_EQ(plot.GetYRange().y, yRange.y) << c.view;
         if (c.unit == AxisUnit::Hertz) {

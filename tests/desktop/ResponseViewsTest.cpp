@@ -16,13 +16,8 @@ TEST(ResponseViewsTest, SpectrumSizeStepAndPointsFollowTheResponseLength)
     };
     const Case cases[] = {
         {132300, 524288, 64, 4096},  // 3 s at 44100 Hz
-        {4097, 16384, 2, 4096},
-        {4096, 8192, 1, 4096},
-        {2049, 8192, 1, 4096},
-        {2048, 4096, 1, 2048},
-        {1000, 2048, 1, 1024},
-        {1, 2, 1, 1},
-        {0, 0, 0, 0},
+        {4097, 16384, 2, 4096},     {4096, 8192, 1, 4096}, {2049, 8192, 1, 4096}, {2048, 4096, 1, 2048},
+        {1000, 2048, 1, 1024},      {1, 2, 1, 1},          {0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         const SpectrumLayout s = SpectrumLayoutFor(c.N);

@@ -54,8 +54,8 @@ protected:
 TEST_F(RoomDesignerTest, StartsFromTheDefaultRoom)
 {
     const float expected[9] = {3, 4, 5, 6, 8, 3, 1, 5, 1.5f};
-    const float actual[9] = {designer_->L1, designer_->L, designer_->L2, designer_->W1, designer_->W,
-                             designer_->W2, designer_->H1, designer_->H, designer_->H2};
+    const float actual[9] = {designer_->L1, designer_->L,  designer_->L2, designer_->W1, designer_->W,
+                             designer_->W2, designer_->H1, designer_->H,  designer_->H2};
     for (int i = 0; i < 9; ++i) {
         EXPECT_FLOAT_EQ(actual[i], expected[i]) << i;
         EXPECT_DOUBLE_EQ(designer_->SpinCtrl[i]->GetValue(), expected[i]) << i;

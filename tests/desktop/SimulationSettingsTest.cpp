@@ -35,8 +35,8 @@ TEST(SimulationSettings, PageShowsTheRoomAndCopiesBackUnchanged)
 {
     auto room = SettingsRoom();
     const SettingsPage page = SettingsFromRoom(*room);
-    const std::array<std::string, kSettingFieldCount> expected = {"18.6", "1.0", "45.0", "44100",
-                                                                   "1.5",  "-60.0", "-1", "10000"};
+    const std::array<std::string, kSettingFieldCount> expected = {"18.6", "1.0",   "45.0", "44100",
+                                                                  "1.5",  "-60.0", "-1",   "10000"};
     EXPECT_EQ(page.text, expected);
     EXPECT_EQ(page.option, (std::array<bool, 5>{true, false, true, false, false}));
 
@@ -120,19 +120,32 @@ TEST(SimulationSettings, RefusedFieldsNameTheirRangeAndReachNothing)
         bool refused;
     };
     const Case cases[] = {
-        {kFieldTemperature, "abc", true},      {kFieldTemperature, "-273.15", true},
-        {kFieldTemperature, "-273", false},    {kFieldPressure, "0", true},
-        {kFieldPressure, "0.01", false},       {kFieldHumidity, "150", true},
-        {kFieldHumidity, "-1", true},          {kFieldHumidity, "100", false},
-        {kFieldIRDuration, "0", true},         {kFieldIRDuration, "-1", true},
-        {kFieldIRDuration, "97391", true},     {kFieldIRDuration, "0.1", false},
-        {kFieldStopDecay, "0", true},          {kFieldStopDecay, "10", true},
-        {kFieldStopDecay, "-0.5", false},      {kFieldMaxReflections, "abc", true},
-        {kFieldMaxReflections, "-2", true},    {kFieldMaxReflections, "0", false},
-        {kFieldMaxReflections, "2147483648", true}, {kFieldMaxReflections, "7.9", false},
-        {kFieldNumRays, "-5", true},           {kFieldNumRays, "0", true},
-        {kFieldNumRays, "0.5", true},          {kFieldNumRays, "4294967296", true},
-        {kFieldNumRays, "1", false},           {kFieldNumRays, "", true},
+        {kFieldTemperature, "abc", true},
+        {kFieldTemperature, "-273.15", true},
+        {kFieldTemperature, "-273", false},
+        {kFieldPressure, "0", true},
+        {kFieldPressure, "0.01", false},
+        {kFieldHumidity, "150", true},
+        {kFieldHumidity, "-1", true},
+        {kFieldHumidity, "100", false},
+        {kFieldIRDuration, "0", true},
+        {kFieldIRDuration, "-1", true},
+        {kFieldIRDuration, "97391", true},
+        {kFieldIRDuration, "0.1", false},
+        {kFieldStopDecay, "0", true},
+        {kFieldStopDecay, "10", true},
+        {kFieldStopDecay, "-0.5", false},
+        {kFieldMaxReflections, "abc", true},
+        {kFieldMaxReflections, "-2", true},
+        {kFieldMaxReflections, "0", false},
+        {kFieldMaxReflections, "2147483648", true},
+        {kFieldMaxReflections, "7.9", false},
+        {kFieldNumRays, "-5", true},
+        {kFieldNumRays, "0", true},
+        {kFieldNumRays, "0.5", true},
+        {kFieldNumRays, "4294967296", true},
+        {kFieldNumRays, "1", false},
+        {kFieldNumRays, "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.field << " \"" << c.text << "\"");

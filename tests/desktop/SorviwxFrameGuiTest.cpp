@@ -112,12 +112,10 @@ TEST_F(SorviwxFrameTest, StartsAsAnUntitledProjectWithThePagesDefaults)
     EXPECT_EQ(frame->MyGLCanvas->sala, frame->sala);
 
     const std::pair<wxTextCtrl*, const char*> fields[] = {
-        {frame->input_temperature, "21.0"}, {frame->input_pressure, "1.0"},
-        {frame->input_humidity, "40.0"},    {frame->input_samplerate, "44100"},
-        {frame->input_irduration, "3.0"},   {frame->input_maxreflex, "50"},
-        {frame->input_stopdecay, "-60"},    {frame->input_numrays, "10000"},
-        {frame->vertex[0], "0.00"},         {frame->vertex[1], "0.00"},
-        {frame->vertex[2], "0.00"},         {frame->NumVertPlane, "0"},
+        {frame->input_temperature, "21.0"}, {frame->input_pressure, "1.0"},   {frame->input_humidity, "40.0"},
+        {frame->input_samplerate, "44100"}, {frame->input_irduration, "3.0"}, {frame->input_maxreflex, "50"},
+        {frame->input_stopdecay, "-60"},    {frame->input_numrays, "10000"},  {frame->vertex[0], "0.00"},
+        {frame->vertex[1], "0.00"},         {frame->vertex[2], "0.00"},       {frame->NumVertPlane, "0"},
     };
     for (const auto& [field, text] : fields) EXPECT_EQ(field->GetValue(), text);
     EXPECT_TRUE(frame->input_samplerate->IsEnabled());
@@ -125,16 +123,15 @@ TEST_F(SorviwxFrameTest, StartsAsAnUntitledProjectWithThePagesDefaults)
     EXPECT_FALSE(frame->textinfo->IsShown());
 
     const bool options[5] = {false, false, true, false, false};
-    wxCheckBox* boxes[5] = {frame->CheckBox1, frame->CheckBox2, frame->CheckBox3, frame->CheckBox4,
-                            frame->CheckBox5};
+    wxCheckBox* boxes[5] = {frame->CheckBox1, frame->CheckBox2, frame->CheckBox3, frame->CheckBox4, frame->CheckBox5};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(boxes[i]->GetValue(), options[i]) << "option " << i + 1;
 
     // The view options mirror what the 3D view draws before any box is touched.
     const ViewControl& view = frame->MyGLCanvas->view;
     const std::pair<wxCheckBox*, bool> viewBoxes[] = {
-        {frame->CBView1, view.drawSources},       {frame->CBView2, view.drawReceivers},
-        {frame->CBView3, view.ViewSinglePlane},   {frame->CBView4, view.ViewTriangles},
-        {frame->CBView5, view.drawSourceIDs},     {frame->CBView6, view.drawReceiverIDs},
+        {frame->CBView1, view.drawSources},     {frame->CBView2, view.drawReceivers},
+        {frame->CBView3, view.ViewSinglePlane}, {frame->CBView4, view.ViewTriangles},
+        {frame->CBView5, view.drawSourceIDs},   {frame->CBView6, view.drawReceiverIDs},
         {frame->CBView7, view.DrawLostRays},
     };
     const bool shown[7] = {true, true, false, false, true, true, false};
@@ -146,12 +143,10 @@ TEST_F(SorviwxFrameTest, StartsAsAnUntitledProjectWithThePagesDefaults)
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
     EXPECT_FALSE(frame->Button1->IsEnabled());
     const std::pair<wxButton*, bool> buttons[] = {
-        {frame->BtnAddMaterial, true},    {frame->BtnDelMaterial, false},
-        {frame->BtnAddPlaneLayer, false}, {frame->BtnDelPlaneLayer, false},
-        {frame->BtnAddSrcLayer, true},    {frame->BtnDelSrcLayer, false},
-        {frame->BtnAddSource, false},     {frame->BtnDelSource, false},
-        {frame->BtnAddRecLayer, true},    {frame->BtnDelRecLayer, false},
-        {frame->BtnAddReceiver, false},   {frame->BtnDelReceiver, false},
+        {frame->BtnAddMaterial, true},    {frame->BtnDelMaterial, false}, {frame->BtnAddPlaneLayer, false},
+        {frame->BtnDelPlaneLayer, false}, {frame->BtnAddSrcLayer, true},  {frame->BtnDelSrcLayer, false},
+        {frame->BtnAddSource, false},     {frame->BtnDelSource, false},   {frame->BtnAddRecLayer, true},
+        {frame->BtnDelRecLayer, false},   {frame->BtnAddReceiver, false}, {frame->BtnDelReceiver, false},
         {frame->BtnInvPlane, true},
     };
     for (const auto& [button, enabled] : buttons) EXPECT_EQ(button->IsEnabled(), enabled) << button->GetLabel();
@@ -293,12 +288,12 @@ TEST_F(SorviwxFrameTest, EveryControlReachesItsHandlerOnce)
         const char* handler;
     };
     const Click clicks[] = {
-        {f.Button1, "OnButton1Click"},         {f.BtnInvPlane, "InvertPlaneSequence"},
-        {f.BtnAddMaterial, "OnAddMaterial"},   {f.BtnDelMaterial, "OnDelMaterial"},
-        {f.BtnAddSource, "OnAddSource"},       {f.BtnDelSource, "OnDelSource"},
-        {f.BtnAddSrcLayer, "OnAddSrcLayer"},   {f.BtnDelSrcLayer, "OnDelSrcLayer"},
-        {f.BtnAddReceiver, "OnAddReceiver"},   {f.BtnDelReceiver, "OnDelReceiver"},
-        {f.BtnAddRecLayer, "OnAddRecLayer"},   {f.BtnDelRecLayer, "OnDelRecLayer"},
+        {f.Button1, "OnButton1Click"},           {f.BtnInvPlane, "InvertPlaneSequence"},
+        {f.BtnAddMaterial, "OnAddMaterial"},     {f.BtnDelMaterial, "OnDelMaterial"},
+        {f.BtnAddSource, "OnAddSource"},         {f.BtnDelSource, "OnDelSource"},
+        {f.BtnAddSrcLayer, "OnAddSrcLayer"},     {f.BtnDelSrcLayer, "OnDelSrcLayer"},
+        {f.BtnAddReceiver, "OnAddReceiver"},     {f.BtnDelReceiver, "OnDelReceiver"},
+        {f.BtnAddRecLayer, "OnAddRecLayer"},     {f.BtnDelRecLayer, "OnDelRecLayer"},
         {f.BtnAddPlaneLayer, "OnAddPlaneLayer"}, {f.BtnDelPlaneLayer, "OnDelPlaneLayer"},
     };
     for (const Click& c : clicks) {
@@ -312,8 +307,8 @@ TEST_F(SorviwxFrameTest, EveryControlReachesItsHandlerOnce)
     f.ProjectStatus = 0;
 
     const std::pair<int, const char*> menus[] = {
-        {wxID_FILE2, "OnNewProject"}, {wxID_OPEN, "OnOpenFile"},  {wxID_FILE1, "OnImportClicked"},
-        {wxID_SAVE, "OnSaveFile"},    {wxID_ABOUT, "OnAbout"},    {(int)SorviwxFrame::ID_ROOM_DES, "OpenRoomDesigner"},
+        {wxID_FILE2, "OnNewProject"}, {wxID_OPEN, "OnOpenFile"}, {wxID_FILE1, "OnImportClicked"},
+        {wxID_SAVE, "OnSaveFile"},    {wxID_ABOUT, "OnAbout"},   {(int)SorviwxFrame::ID_ROOM_DES, "OpenRoomDesigner"},
     };
     for (const auto& [id, handler] : menus) {
         EXPECT_NE(f.MenuBar1->FindItem(id), nullptr) << handler;
@@ -364,16 +359,16 @@ TEST_F(SorviwxFrameTest, EveryControlReachesItsHandlerOnce)
         EXPECT_EQ(trace, expected) << c.grid->GetName() << " " << c.type;
     }
 
-    const std::pair<wxWindow*, const char*> others[] = {
-        {f.SpinPlaneId, "OnSpinPlaneChange"}, {f.ListVertex, "OnVertexChange"}};
+    const std::pair<wxWindow*, const char*> others[] = {{f.SpinPlaneId, "OnSpinPlaneChange"},
+                                                        {f.ListVertex, "OnVertexChange"}};
     for (const auto& [spin, handler] : others) {
         wxSpinEvent event(wxEVT_SPINCTRL, spin->GetId());
         event.SetEventObject(spin);
         Send(spin->GetEventHandler(), event);
         EXPECT_EQ(trace, std::vector<std::string>{handler});
     }
-    const std::pair<wxWindow*, const char*> choices[] = {
-        {f.ListBoxLayer, "OnPlaneLayerChange"}, {f.graphChoice, "OnGraphicChange"}};
+    const std::pair<wxWindow*, const char*> choices[] = {{f.ListBoxLayer, "OnPlaneLayerChange"},
+                                                         {f.graphChoice, "OnGraphicChange"}};
     for (const auto& [choice, handler] : choices) {
         wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
         event.SetEventObject(choice);
@@ -387,9 +382,9 @@ TEST_F(SorviwxFrameTest, EveryControlReachesItsHandlerOnce)
 
 TEST_F(SorviwxFrameTest, ASettingFieldChangeRunsTheUpdateOnce)
 {
-    for (wxTextCtrl* field : {frame->input_temperature, frame->input_pressure, frame->input_humidity,
-                              frame->input_samplerate, frame->input_irduration, frame->input_maxreflex,
-                              frame->input_stopdecay, frame->input_numrays}) {
+    for (wxTextCtrl* field :
+         {frame->input_temperature, frame->input_pressure, frame->input_humidity, frame->input_samplerate,
+          frame->input_irduration, frame->input_maxreflex, frame->input_stopdecay, frame->input_numrays}) {
         trace.clear();
         field->SetValue(field->GetValue() + "1");
         EXPECT_EQ(trace, std::vector<std::string>{"UpdateRoomFromInterface"}) << field->GetId();

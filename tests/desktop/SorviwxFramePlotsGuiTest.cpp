@@ -147,7 +147,7 @@ TEST_F(SorviwxFramePlotsTest, ViewChoiceRecomputesUnlessStaleOrRunning)
     {
         const view_test::HeldRun run(*frame->sala);
         ChooseView(VIEW_SPECTRUM);
-        EXPECT_EQ(Plot().Graph(0).GetLength(), 2205u);  // still the decay curve
+        EXPECT_EQ(Plot().Graph(0).GetLength(), 2205u);                         // still the decay curve
         EXPECT_EQ(frame->graphChoice->GetSelection(), VIEW_DECAY_NORMALIZED);  // and the choice says so
     }
     ChooseView(VIEW_SPECTRUM);
@@ -217,8 +217,8 @@ TEST_F(SorviwxFramePlotsRealInput, ClickingACellTogglesThePairsCurves)
     wxGrid& grid = *frame->SRPlotGrid;
     ASSERT_TRUE(WaitUntil([&] { return grid.IsShownOnScreen(); }));
     const wxRect cell = grid.CellToRect(1, 1);
-    const wxPoint at = grid.GetGridWindow()->ClientToScreen(grid.CalcScrolledPosition(
-        wxPoint(cell.x + cell.width / 2, cell.y + cell.height / 2)));
+    const wxPoint at = grid.GetGridWindow()->ClientToScreen(
+        grid.CalcScrolledPosition(wxPoint(cell.x + cell.width / 2, cell.y + cell.height / 2)));
     wxUIActionSimulator input;
     input.MouseMove(at);
     ASSERT_TRUE(WaitUntil([&] { return wxGetMousePosition() == at; }));

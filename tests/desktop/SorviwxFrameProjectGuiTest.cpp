@@ -547,14 +547,16 @@ TEST_F(FrameTest, SimulationPageRefusesValuesTheRoomDoesNotTake)
         const char* message;
     };
     const Case cases[] = {
-        {&SorviwxFrame::input_temperature, "abc", "Temperature (C) takes a number above -273.15: \"abc\" is refused.\n"},
+        {&SorviwxFrame::input_temperature, "abc",
+         "Temperature (C) takes a number above -273.15: \"abc\" is refused.\n"},
         {&SorviwxFrame::input_humidity, "150", "Humidity (%) takes a number from 0 to 100: \"150\" is refused.\n"},
         {&SorviwxFrame::input_pressure, "0", "Pressure (atm) takes a number of at least 0.01: \"0\" is refused.\n"},
         {&SorviwxFrame::input_numrays, "-5",
          "Number of Rays takes a whole number from 1 to 4294967295: \"-5\" is refused.\n"},
         {&SorviwxFrame::input_maxreflex, "abc",
          "Max. Reflections takes -1 (no limit) or a whole number from 0 to 2147483647: \"abc\" is refused.\n"},
-        {&SorviwxFrame::input_irduration, "0", "IR Duration (s) takes a number above 0 and up to 97390: \"0\" is refused.\n"},
+        {&SorviwxFrame::input_irduration, "0",
+         "IR Duration (s) takes a number above 0 and up to 97390: \"0\" is refused.\n"},
         {&SorviwxFrame::input_stopdecay, "10", "Energy Decay (dB) takes a number below 0: \"10\" is refused.\n"},
     };
     for (const Case& c : cases) {
@@ -638,8 +640,8 @@ TEST_F(FrameTest, StopAndCloseDuringARunEndIt)
     frame->ProjectStatus = 1;
     Press();
     ASSERT_TRUE(frame->sala->SimulationActive());
-    Press();  // Stop
-    TakeCoreErrors();         // the run says it was interrupted
+    Press();           // Stop
+    TakeCoreErrors();  // the run says it was interrupted
     EXPECT_FALSE(frame->sala->SimulationActive());
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");
     EXPECT_FALSE(frame->WaitingForThread);

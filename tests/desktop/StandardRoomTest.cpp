@@ -47,7 +47,7 @@ void ExpectPoint(const TPoint3D& p, double x, double y, double z, const std::str
 TEST(StandardRoom, DefaultVerticesAndCentre)
 {
     const auto v = StandardRoomVertices(RoomDimensions{});
-    const double expected[10][3] = {{0, 3, 1}, {0, 3, 5}, {3, 3, 5}, {3, 3, 1},  {3, 4, 0},
+    const double expected[10][3] = {{0, 3, 1}, {0, 3, 5}, {3, 3, 5}, {3, 3, 1},      {3, 4, 0},
                                     {3, 4, 5}, {7, 4, 5}, {7, 4, 0}, {12, 1.5, 1.5}, {12, 1.5, 5}};
     for (int i = 0; i < 10; ++i)
         ExpectPoint(v[static_cast<std::size_t>(i)], expected[i][0], expected[i][1], expected[i][2],
@@ -183,9 +183,9 @@ TEST_F(StandardRoomFile, DegenerateDimensionsNeverFail)
         RoomDimensions d;
         bool folded;
     };
-    for (const Case& c : {Case{{0, 0, 0, 0, 0, 0, 0, 0, 0}, false}, Case{{3, 4, 5, 8, 8, 8, 1, 5, 1.5f}, false},
-                          Case{{3, 4, 5, 6, 8, 3, 7, 5, 9}, true},
-                          Case{{1000, 1000, 1000, 1000, 0, 1000, 1000, 0, 1000}, false}}) {
+    for (const Case& c :
+         {Case{{0, 0, 0, 0, 0, 0, 0, 0, 0}, false}, Case{{3, 4, 5, 8, 8, 8, 1, 5, 1.5f}, false},
+          Case{{3, 4, 5, 6, 8, 3, 7, 5, 9}, true}, Case{{1000, 1000, 1000, 1000, 0, 1000, 1000, 0, 1000}, false}}) {
         ErrorCapture errors;
         projtest::RoomHandleOf<TRoom> room = projtest::QuietRoomOf<TRoom>();
         int untriangulated = 0;
@@ -224,10 +224,9 @@ TEST(StandardRoom, FieldTextIsReadAsTyped)
         float value;
     };
     const Case cases[] = {
-        {"3", true, 3},       {"2.5", true, 2.5f},  {" 4.75 ", true, 4.75f}, {"4,5", true, 4.5f},
-        {"0", true, 0},       {"1000", true, 1000}, {"1000.01", false, 9},   {"-1", false, 9},
-        {"", false, 9},       {"4.", true, 4},      {"abc", false, 9},       {"3x", false, 9},
-        {"nan", false, 9},    {"inf", false, 9},    {"1e2", true, 100},
+        {"3", true, 3},       {"2.5", true, 2.5f},   {" 4.75 ", true, 4.75f}, {"4,5", true, 4.5f}, {"0", true, 0},
+        {"1000", true, 1000}, {"1000.01", false, 9}, {"-1", false, 9},        {"", false, 9},      {"4.", true, 4},
+        {"abc", false, 9},    {"3x", false, 9},      {"nan", false, 9},       {"inf", false, 9},   {"1e2", true, 100},
     };
     for (const Case& c : cases) {
         float v = 9;

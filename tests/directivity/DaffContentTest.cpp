@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFF.h"
 #include "directivity/daff/DAFFContentDFT.h"
 #include "directivity/daff/DAFFContentIR.h"
@@ -16,6 +15,7 @@
 #include "directivity/daff/DAFFContentPS.h"
 #include "directivity/daff/DAFFProperties.h"
 #include "directivity/daff/DAFFReader.h"
+#include "support/DaffTestWriter.h"
 
 using namespace dafftest;
 
@@ -90,7 +90,9 @@ TEST_P(DaffImpulseResponses, WholeAndEffectiveResponses)
 
 INSTANTIATE_TEST_SUITE_P(Quantizations, DaffImpulseResponses, testing::Values(DAFF_INT16, DAFF_INT24, DAFF_FLOAT32),
                          [](const testing::TestParamInfo<int>& i) {
-                             return std::string(i.param == DAFF_INT16 ? "Int16" : i.param == DAFF_INT24 ? "Int24" : "Float32");
+                             return std::string(i.param == DAFF_INT16   ? "Int16"
+                                                : i.param == DAFF_INT24 ? "Int24"
+                                                                        : "Float32");
                          });
 
 TEST(DaffContent, LeadingZerosAndTrailingZerosOfALongerFilter)

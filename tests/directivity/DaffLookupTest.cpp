@@ -6,12 +6,12 @@
 #include <cmath>
 #include <memory>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFFContent.h"
 #include "directivity/daff/DAFFProperties.h"
 #include "directivity/daff/DAFFReader.h"
 #include "directivity/daff/DAFFSCTransform.h"
 #include "directivity/daff/DAFFUtils.h"
+#include "support/DaffTestWriter.h"
 
 using namespace dafftest;
 
@@ -44,7 +44,8 @@ DaffTestWriter grid(int alphaPoints, float alphaStart, float alphaEnd, int betaP
 double angleBetween(double az1, double el1, double az2, double el2)
 {
     const double d = M_PI / 180;
-    const double c = std::sin(el1 * d) * std::sin(el2 * d) + std::cos(el1 * d) * std::cos(el2 * d) * std::cos((az1 - az2) * d);
+    const double c =
+        std::sin(el1 * d) * std::sin(el2 * d) + std::cos(el1 * d) * std::cos(el2 * d) * std::cos((az1 - az2) * d);
     return std::acos(std::clamp(c, -1.0, 1.0)) / d;
 }
 
@@ -62,9 +63,9 @@ DaffTestWriter gridByName(const std::string& name)
     if (name == "band") return grid(3, 0, 180, 3, 30, 150);
     if (name == "point") return grid(1, 45, 45, 1, 90, 90);
     if (name == "south") return grid(4, 0, 270, 3, 0, 90);
-    if (name == "closed") return grid(36, 10, 10, 3, 30, 150);   // full ring written from 10
-    if (name == "wrap") return grid(10, 300, 30, 3, 30, 150);    // ring through 0, 10 degree steps
-    return grid(4, 0, 270, 2, 10, 180);  // "north"
+    if (name == "closed") return grid(36, 10, 10, 3, 30, 150);  // full ring written from 10
+    if (name == "wrap") return grid(10, 300, 30, 3, 30, 150);   // ring through 0, 10 degree steps
+    return grid(4, 0, 270, 2, 10, 180);                         // "north"
 }
 
 }  // namespace
@@ -87,8 +88,8 @@ TEST(DaffLookup, NearestNeighbourTable)
         {"sphere", DAFF_OBJECT_VIEW, 180, 0, 1261, false},
         {"sphere", DAFF_OBJECT_VIEW, 45, -90, 0, false},
         {"sphere", DAFF_OBJECT_VIEW, 45, 90, 2521, false},
-        {"band", DAFF_DATA_VIEW, 0, 10, 0, true},   // below the beta range
-        {"band", DAFF_DATA_VIEW, 90, 170, 7, true}, // above it
+        {"band", DAFF_DATA_VIEW, 0, 10, 0, true},    // below the beta range
+        {"band", DAFF_DATA_VIEW, 90, 170, 7, true},  // above it
         {"band", DAFF_DATA_VIEW, 90, 90, 4, false},
         {"band", DAFF_DATA_VIEW, 280, 90, 3, true},  // outside: nearer to the start across 0
         {"band", DAFF_DATA_VIEW, 260, 90, 5, true},  // outside: nearer to the end
@@ -99,13 +100,13 @@ TEST(DaffLookup, NearestNeighbourTable)
         {"south", DAFF_DATA_VIEW, 90, 2, 0, false},
         {"north", DAFF_DATA_VIEW, 90, 175, 4, false},
         {"north", DAFF_DATA_VIEW, 90, 20, 1, false},
-        {"closed", DAFF_DATA_VIEW, 93, 90, 36 + 8, false},     // 83 degrees past the start
-        {"closed", DAFF_DATA_VIEW, 4, 90, 36 + 35, false},     // 354 past the start: the last point
-        {"closed", DAFF_DATA_VIEW, 8, 90, 36 + 0, false},      // 358 past: closes onto the start
-        {"wrap", DAFF_DATA_VIEW, 3, 90, 10 + 6, false},        // 63 past 300
+        {"closed", DAFF_DATA_VIEW, 93, 90, 36 + 8, false},  // 83 degrees past the start
+        {"closed", DAFF_DATA_VIEW, 4, 90, 36 + 35, false},  // 354 past the start: the last point
+        {"closed", DAFF_DATA_VIEW, 8, 90, 36 + 0, false},   // 358 past: closes onto the start
+        {"wrap", DAFF_DATA_VIEW, 3, 90, 10 + 6, false},     // 63 past 300
         {"wrap", DAFF_DATA_VIEW, 301, 90, 10 + 0, false},
-        {"wrap", DAFF_DATA_VIEW, 100, 90, 10 + 9, true},       // outside, nearer to 30
-        {"wrap", DAFF_DATA_VIEW, 250, 90, 10 + 0, true},       // outside, nearer to 300
+        {"wrap", DAFF_DATA_VIEW, 100, 90, 10 + 9, true},  // outside, nearer to 30
+        {"wrap", DAFF_DATA_VIEW, 250, 90, 10 + 0, true},  // outside, nearer to 300
     };
     for (const auto& c : cases) {
         auto r = loadLookup(gridByName(c.grid));
@@ -172,7 +173,8 @@ TEST(DaffLookup, OrientationFromTheFileTurnsTheLookup)
 
 TEST(DaffLookup, ViewTransformsAreInverse)
 {
-    const DAFFOrientationYPR orientations[] = {{0, 0, 0}, {30, 0, 0}, {0, 20, 0}, {0, 0, 45}, {-60, 33, 12}, {170, -80, 95}};
+    const DAFFOrientationYPR orientations[] = {{0, 0, 0},  {30, 0, 0},    {0, 20, 0},
+                                               {0, 0, 45}, {-60, 33, 12}, {170, -80, 95}};
     for (const auto& o : orientations) {
         DAFFSCTransform t(o);
         for (double el = -85; el <= 85; el += 17) {
@@ -207,15 +209,15 @@ TEST(DaffLookup, NormalizeDirectionTable)
         float in1, in2, out1, out2;
     };
     const Case cases[] = {
-        {DAFF_DATA_VIEW, 10, 190, 190, 170},      {DAFF_DATA_VIEW, -0.0001f, 90, 360, 90},
-        {DAFF_DATA_VIEW, 370, 45, 10, 45},        {DAFF_DATA_VIEW, 123, 0.000005f, 0, 0},
-        {DAFF_DATA_VIEW, 50, 180, 0, 180},        {DAFF_DATA_VIEW, 10, -10, 190, 10},
-        {DAFF_DATA_VIEW, 10.00049f, 90, 10, 90},  {DAFF_DATA_VIEW, 10, 720 + 30, 10, 30},
-        {DAFF_OBJECT_VIEW, 190, 0, -170, 0},      {DAFF_OBJECT_VIEW, -180, 0, 180, 0},
-        {DAFF_OBJECT_VIEW, 0, 100, 180, 80},      {DAFF_OBJECT_VIEW, 10, -100, -170, -80},
-        {DAFF_OBJECT_VIEW, 0, 270, 0, -90},       {DAFF_OBJECT_VIEW, 0, 300, 0, -60},
-        {DAFF_OBJECT_VIEW, -540, 0, 180, 0},      {DAFF_OBJECT_VIEW, 20, 89.999995f, 20, 90},
-        {DAFF_OBJECT_VIEW, 0, 450, 0, 90},        {DAFF_OBJECT_VIEW, -200, -30, 160, -30},
+        {DAFF_DATA_VIEW, 10, 190, 190, 170},     {DAFF_DATA_VIEW, -0.0001f, 90, 360, 90},
+        {DAFF_DATA_VIEW, 370, 45, 10, 45},       {DAFF_DATA_VIEW, 123, 0.000005f, 0, 0},
+        {DAFF_DATA_VIEW, 50, 180, 0, 180},       {DAFF_DATA_VIEW, 10, -10, 190, 10},
+        {DAFF_DATA_VIEW, 10.00049f, 90, 10, 90}, {DAFF_DATA_VIEW, 10, 720 + 30, 10, 30},
+        {DAFF_OBJECT_VIEW, 190, 0, -170, 0},     {DAFF_OBJECT_VIEW, -180, 0, 180, 0},
+        {DAFF_OBJECT_VIEW, 0, 100, 180, 80},     {DAFF_OBJECT_VIEW, 10, -100, -170, -80},
+        {DAFF_OBJECT_VIEW, 0, 270, 0, -90},      {DAFF_OBJECT_VIEW, 0, 300, 0, -60},
+        {DAFF_OBJECT_VIEW, -540, 0, 180, 0},     {DAFF_OBJECT_VIEW, 20, 89.999995f, 20, 90},
+        {DAFF_OBJECT_VIEW, 0, 450, 0, 90},       {DAFF_OBJECT_VIEW, -200, -30, 160, -30},
     };
     for (const auto& c : cases) {
         float o1 = 0, o2 = 0;
@@ -258,8 +260,8 @@ TEST(DaffLookup, CellsAndRecordDirections)
         float a1, a2;
     };
     const Coords coords[] = {
-        {0, DAFF_DATA_VIEW, 0, 0},      {1225, DAFF_DATA_VIEW, 0, 90},    {1296, DAFF_DATA_VIEW, 355, 90},
-        {2521, DAFF_DATA_VIEW, 0, 180}, {1225, DAFF_OBJECT_VIEW, 0, 0},   {1375, DAFF_OBJECT_VIEW, 30, 10},
+        {0, DAFF_DATA_VIEW, 0, 0},      {1225, DAFF_DATA_VIEW, 0, 90},  {1296, DAFF_DATA_VIEW, 355, 90},
+        {2521, DAFF_DATA_VIEW, 0, 180}, {1225, DAFF_OBJECT_VIEW, 0, 0}, {1375, DAFF_OBJECT_VIEW, 30, 10},
     };
     for (const auto& k : coords) {
         float a1 = -1, a2 = -1;

@@ -8,9 +8,9 @@
 #include <limits>
 #include <memory>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFFReader.h"
 #include "directivity/daff/DAFFUtils.h"
+#include "support/DaffTestWriter.h"
 
 using namespace dafftest;
 

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFFContentMS.h"
 #include "directivity/daff/DAFFMetadata.h"
 #include "directivity/daff/DAFFProperties.h"
 #include "directivity/daff/DAFFReader.h"
 #include "directivity/daff/DAFFUtils.h"
+#include "support/DaffTestWriter.h"
 
 using namespace dafftest;
 
@@ -114,9 +114,8 @@ TEST(DaffReader, GridResolutions)
         float alphaRes, betaRes, alphaSpan;
     };
     const Case cases[] = {
-        {72, 0, 355, 37, 0, 180, 5, 5, 355},
-        {72, 0, 360, 37, 0, 180, 5, 5, 360},   // closed ring: no point at 360
-        {36, 10, 10, 19, 0, 180, 10, 10, 0},   // start == end is a full circle too
+        {72, 0, 355, 37, 0, 180, 5, 5, 355},   {72, 0, 360, 37, 0, 180, 5, 5, 360},  // closed ring: no point at 360
+        {36, 10, 10, 19, 0, 180, 10, 10, 0},    // start == end is a full circle too
         {10, 300, 30, 3, 30, 150, 10, 60, 90},  // a range through 0
         {1, 45, 45, 1, 90, 90, 0, 0, 0},
     };
@@ -136,8 +135,8 @@ TEST(DaffReader, GridResolutions)
         EXPECT_FLOAT_EQ(r->getProperties()->getAlphaResolution(), c.alphaRes) << c.alphaStart << ".." << c.alphaEnd;
         EXPECT_FLOAT_EQ(r->getProperties()->getBetaResolution(), c.betaRes);
         EXPECT_FLOAT_EQ(r->getProperties()->getAlphaSpan(), c.alphaSpan);
-        EXPECT_EQ(r->getProperties()->coversFullSphere(), c.alphaStart == 0 && c.alphaEnd == 360 &&
-                                                              c.betaStart == 0 && c.betaEnd == 180);
+        EXPECT_EQ(r->getProperties()->coversFullSphere(),
+                  c.alphaStart == 0 && c.alphaEnd == 360 && c.betaStart == 0 && c.betaEnd == 180);
     }
 }
 

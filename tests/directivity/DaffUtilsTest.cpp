@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/daff/DAFF.h"
 #include "directivity/daff/DAFFReader.h"
 #include "directivity/daff/DAFFUtils.h"
+#include "support/DaffTestWriter.h"
 
 using namespace dafftest;
 
@@ -49,8 +49,8 @@ TEST(DaffUtils, NiceNumbers)
         const char* text;
     };
     const Case cases[] = {
-        {0.17, 3, false, 0, "0.17"}, {-1.5, 2, true, 0, "-1.5"}, {100, 1, false, 0, "100"},
-        {2.5, 3, false, 0, "2.5"},   {3, 3, false, 0, "3"},      {1.5, 2, true, 0, "+1.5"},
+        {0.17, 3, false, 0, "0.17"}, {-1.5, 2, true, 0, "-1.5"},     {100, 1, false, 0, "100"},
+        {2.5, 3, false, 0, "2.5"},   {3, 3, false, 0, "3"},          {1.5, 2, true, 0, "+1.5"},
         {1.5, 2, false, 2, "01.5"},  {-7.25, 2, true, 3, "-007.25"}, {120, 0, false, 0, "120"},
         {0, 2, true, 0, "+0"},
     };
@@ -72,20 +72,19 @@ TEST(DaffUtils, FileReports)
     w.main.yaw = 10;
     auto b = w.bytes();
     ASSERT_EQ(r->deserialize(reinterpret_cast<const char*>(b.data()), b.size()), DAFF_NO_ERROR);
-    EXPECT_EQ(r->toString(),
-              "File format version: 0.17\n"
-              "Content type:        Impulse response\n"
-              "Quantization:        24-bit signed integer\n\n"
-              "Number of channels:  2\n"
-              "Number of records:   9\n\n"
-              "Alpha points:        3\n"
-              "Alpha range:         [0\xF8, 180\xF8]\n"
-              "Beta points:         3\n"
-              "Beta range:          [30\xF8, 150\xF8]\n"
-              "Full sphere:         no\n"
-              "Orientation:         ( Y10\xF8, P0\xF8, R0\xF8 )\n"
-              "Samplerate:          48000 Hz\n"
-              "Filter length:       16\n");
+    EXPECT_EQ(r->toString(), "File format version: 0.17\n"
+                             "Content type:        Impulse response\n"
+                             "Quantization:        24-bit signed integer\n\n"
+                             "Number of channels:  2\n"
+                             "Number of records:   9\n\n"
+                             "Alpha points:        3\n"
+                             "Alpha range:         [0\xF8, 180\xF8]\n"
+                             "Beta points:         3\n"
+                             "Beta range:          [30\xF8, 150\xF8]\n"
+                             "Full sphere:         no\n"
+                             "Orientation:         ( Y10\xF8, P0\xF8, R0\xF8 )\n"
+                             "Samplerate:          48000 Hz\n"
+                             "Filter length:       16\n");
 
     std::unique_ptr<DAFFReader> ms(DAFFReader::create());
     DaffTestWriter s = smallSpectrum(DAFF_PHASE_SPECTRUM);

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/TDirectivity.h"
 #include "directivity/daff/DAFFDefs.h"
+#include "support/DaffTestWriter.h"
 #include "support/ErrorCapture.h"
 #include "support/TempDir.h"
 
@@ -102,7 +102,7 @@ TEST(DaffPattern, MagnitudeSpectraAnswerTheNearestRecordPerBandAndChannel)
         float azim, elev;
         unsigned ch;
         int record;
-    } cases[] = {{0, 0, 0, 5},    {0, 0, 1, 5},   {90, 0, 0, 6},  {180, 0, 1, 7},  {-90, 0, 0, 8},
+    } cases[] = {{0, 0, 0, 5},     {0, 0, 1, 5},   {90, 0, 0, 6},   {180, 0, 1, 7},  {-90, 0, 0, 8},
                  {100, 40, 0, 10}, {0, 90, 0, 13}, {45, -89, 1, 0}, {10, -45, 0, 1}, {-170, 0, 0, 7}};
     for (const auto& c : cases) {
         std::vector<float> mags(kBands);
@@ -126,8 +126,8 @@ TEST(DaffPattern, MagnitudeSpectraAnswerTheNearestRecordPerBandAndChannel)
 
 TEST(DaffPattern, BandsTakeTheFirstFrequencyAtOrAboveTheirCentre)
 {
-    const std::vector<float> third = {20,   25,   31.5, 40,   50,   63,   80,    100,   125,   160,  200,
-                                      250,  315,  400,  500,  630,  800,  1000,  1250,  1600,  2000, 2500,
+    const std::vector<float> third = {20,   25,   31.5, 40,   50,   63,    80,    100,   125,  160,  200,
+                                      250,  315,  400,  500,  630,  800,   1000,  1250,  1600, 2000, 2500,
                                       3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
     const struct {
         const char* name;
@@ -154,15 +154,15 @@ TEST(DaffPattern, MissingBandsAndTooFewFrequenciesEndTheProcess)
 {
     {
         ErrorCapture cap;
-        const std::string path = writeTempFile(
-            SpectrumFile({62.5, 125, 250, 500, 1000, 2000, 4000, 8000, 12500}).bytes(), "to12k5.daff");
+        const std::string path =
+            writeTempFile(SpectrumFile({62.5, 125, 250, 500, 1000, 2000, 4000, 8000, 12500}).bytes(), "to12k5.daff");
         EXPECT_EQ(ExitStatus([&] { TDirectivity d(path, kBands); }), -1);
         EXPECT_EQ(cap.messages, std::vector<std::string>{"Band 16000.000000 not found in DAFF File!\n"});
     }
     {
         ErrorCapture cap;
-        const std::string path = writeTempFile(
-            SpectrumFile({62.5, 125, 250, 500, 1000, 2000, 4000, 8000}).bytes(), "eight.daff");
+        const std::string path =
+            writeTempFile(SpectrumFile({62.5, 125, 250, 500, 1000, 2000, 4000, 8000}).bytes(), "eight.daff");
         EXPECT_EQ(ExitStatus([&] { TDirectivity d(path, kBands); }), 1);
         EXPECT_EQ(cap.messages,
                   std::vector<std::string>{"Number of bands (8) in DAFF file is less than 9!. Aborting!"});
@@ -265,7 +265,8 @@ TEST(DaffPattern, ContentWithoutMagnitudesOrResponsesIsRefused)
                  {DAFF_MAGNITUDE_PHASE_SPECTRUM, "DAFF_MAGNITUDE_PHASE_SPECTRUM NOT IMPLEMENTED\n"},
                  {DAFF_DFT_SPECTRUM, "DAFF_DFT_SPECTRUM NOT IMPLEMENTED\n"}};
     for (const auto& c : cases) {
-        const std::string path = writeTempFile(smallSpectrum(c.type).bytes(), "spec" + std::to_string(c.type) + ".daff");
+        const std::string path =
+            writeTempFile(smallSpectrum(c.type).bytes(), "spec" + std::to_string(c.type) + ".daff");
         testing::internal::CaptureStdout();
         int status = 0;
         try {

@@ -8,8 +8,8 @@
 
 #include "directivity/TDirectivity.h"
 #include "support/ErrorCapture.h"
-#include "support/TempDir.h"
 #include "support/ParamName.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -77,8 +77,7 @@ TEST_P(BuiltInPatterns, MagnitudePerBand)
     dir.GetMagnitudes(c.azim, c.elev, 0, mags.data());
     for (unsigned b = 0; b < kPatternBands; b++) {
         if (c.band != kAllBands && static_cast<int>(b) != c.band) continue;
-        EXPECT_NEAR(mags[b], c.expected, 2e-5) << c.pattern << " az " << c.azim << " el " << c.elev
-                                               << " band " << b;
+        EXPECT_NEAR(mags[b], c.expected, 2e-5) << c.pattern << " az " << c.azim << " el " << c.elev << " band " << b;
     }
 }
 
@@ -94,7 +93,7 @@ TEST(BuiltInPattern, NamesSelectTypesAndFixedProperties)
     const struct {
         const char* name;
         int type;
-    } names[] = {{"OMNI", DIRECTIVITY_OMNI},         {"CARDIOID", DIRECTIVITY_CARDIOID},
+    } names[] = {{"OMNI", DIRECTIVITY_OMNI},           {"CARDIOID", DIRECTIVITY_CARDIOID},
                  {"SUPERCARD", DIRECTIVITY_SUPERCARD}, {"HYPERCARD", DIRECTIVITY_HYPERCARD},
                  {"EIGHTFIG", DIRECTIVITY_EIGHTFIG},   {"OMNI2CARD", DIRECTIVITY_OMNI2CARD}};
     for (const auto& n : names) {
@@ -129,8 +128,8 @@ TEST(BuiltInPattern, UnknownNameBecomesOmniWithMessage)
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "Directivity Type (INTERNAL OMNI): DAFF_MAGNITUDE_SPECTRUM\n");
         ASSERT_EQ(cap.messages.size(), 1u) << name;
-        EXPECT_EQ(cap.messages[0], std::string("No directivity pattern ") + name +
-                                       " found!\nSetting to internal OMNI pattern.");
+        EXPECT_EQ(cap.messages[0],
+                  std::string("No directivity pattern ") + name + " found!\nSetting to internal OMNI pattern.");
         EXPECT_EQ(writable, "OMNI");
         EXPECT_STREQ(dir.GetPatternName(), "OMNI");
         EXPECT_EQ(dir.PatternType, DIRECTIVITY_OMNI);

@@ -236,9 +236,8 @@ TEST(FIRDesign, FFTFiltMatchesDirectConvolution)
 {
     // (first length, second length); the shorter one is the filter.
     const unsigned int cases[][2] = {
-        {1, 5},     {5, 1},      {1, 1},      {3, 3},       {2, 1000},
-        {7, 100},   {100, 7},    {255, 256},  {257, 257},   {1000, 1000},
-        {2047, 44100}, {44100, 2047}, {4000, 100000},
+        {1, 5},     {5, 1},     {1, 1},       {3, 3},        {2, 1000},     {7, 100},       {100, 7},
+        {255, 256}, {257, 257}, {1000, 1000}, {2047, 44100}, {44100, 2047}, {4000, 100000},
     };
     unsigned int seed = 10;
     for (const auto& c : cases) {

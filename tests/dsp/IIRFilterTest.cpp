@@ -43,7 +43,10 @@ double PrewarpedCentre(double fl, double fh, double fs)
     return fs / kPi * std::atan(std::sqrt(std::tan(kPi * fl / fs) * std::tan(kPi * fh / fs)));
 }
 
-unsigned int BandArg(int band) { return static_cast<unsigned int>(band); }
+unsigned int BandArg(int band)
+{
+    return static_cast<unsigned int>(band);
+}
 
 std::string TempFile(const std::string& name, const std::string& text)
 {
@@ -57,12 +60,10 @@ std::string TempFile(const std::string& name, const std::string& text)
 
 TEST(IIRCoefficients, ButterworthSetsMatchTheReferenceRows)
 {
-    const double k44[] = {6.11505291e-12, 9.7440174e-11,  1.5463304e-09,  2.43413663e-08,
-                          3.77090686e-07, 5.66318249e-06, 8.02113864e-05, 0.00102388696,
-                          0.0111213448,   0.0289115645};
-    const double k48[] = {4.35847495e-12, 6.94731286e-11, 1.10323684e-09, 1.73892705e-08,
-                          2.70085394e-07, 4.07635298e-06, 5.82701141e-05, 0.000755626825,
-                          0.00839318614,  0.0781126469};
+    const double k44[] = {6.11505291e-12, 9.7440174e-11,  1.5463304e-09, 2.43413663e-08, 3.77090686e-07,
+                          5.66318249e-06, 8.02113864e-05, 0.00102388696, 0.0111213448,   0.0289115645};
+    const double k48[] = {4.35847495e-12, 6.94731286e-11, 1.10323684e-09, 1.73892705e-08, 2.70085394e-07,
+                          4.07635298e-06, 5.82701141e-05, 0.000755626825, 0.00839318614,  0.0781126469};
     float b[12], a[12], g[4];
     for (int band = -1; band <= 8; band++) {
         for (float fs : {44100.0f, 48000.0f}) {
@@ -95,14 +96,34 @@ TEST(IIRCoefficients, ButterworthSetsMatchTheReferenceRows)
         const char* signs;
     };
     const Row rows[] = {
-        {0, 44100, {{-1.99327624f, 0.993381321f}, {-1.994959f, 0.995018482f},
-                    {-1.99669039f, 0.996841609f}, {-1.99830413f, 0.998345554f}}, "++--"},
-        {7, 44100, {{-0.296736807f, 0.418841273f}, {-0.79269582f, 0.477659613f},
-                    {0.0245719962f, 0.720846951f}, {-1.21185088f, 0.786946774f}}, "+-+-"},
-        {8, 44100, {{0.431478351f, 0.228804857f}, {1.18254852f, 0.444254667f},
-                    {0.114630133f, 0.613523543f}, {1.61792362f, 0.806845963f}}, "--++"},
-        {8, 48000, {{0.0656056628f, 0.0603573024f}, {-0.107616983f, 0.505241334f},
-                    {1.65221453f, 0.688949287f}, {1.85536218f, 0.886861026f}}, "--++"},
+        {0,
+         44100,
+         {{-1.99327624f, 0.993381321f},
+          {-1.994959f, 0.995018482f},
+          {-1.99669039f, 0.996841609f},
+          {-1.99830413f, 0.998345554f}},
+         "++--"},
+        {7,
+         44100,
+         {{-0.296736807f, 0.418841273f},
+          {-0.79269582f, 0.477659613f},
+          {0.0245719962f, 0.720846951f},
+          {-1.21185088f, 0.786946774f}},
+         "+-+-"},
+        {8,
+         44100,
+         {{0.431478351f, 0.228804857f},
+          {1.18254852f, 0.444254667f},
+          {0.114630133f, 0.613523543f},
+          {1.61792362f, 0.806845963f}},
+         "--++"},
+        {8,
+         48000,
+         {{0.0656056628f, 0.0603573024f},
+          {-0.107616983f, 0.505241334f},
+          {1.65221453f, 0.688949287f},
+          {1.85536218f, 0.886861026f}},
+         "--++"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << "band " << r.band << " fs " << r.fs);
@@ -297,26 +318,41 @@ TEST(IIRFilters, BlockProcessingEqualsSampleBySample)
         run(f3, inplace.data(), static_cast<unsigned int>(x.size()), inplace.data());
         EXPECT_EQ(one, inplace);
     };
-    check("TFilter", [&] { TFilter f(3, 4); f.FilterSetCoefs(num); return f; },
-          [](TFilter& f, float v) { return f.FilterProcess(v); },
-          [](TFilter& f, const float* in, unsigned int n, float* out) { f.FilterProcess(in, n, out); });
-    check("TIIRFilter", [&] { TIIRFilter f(3, 2, 3, 5); f.SetCoefs(num, 0); f.SetCoefs(den, 1); return f; },
-          [](TIIRFilter& f, float v) { return f.Process(v); },
-          [](TIIRFilter& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
-    check("TIIRFilter2ndOrder", [&] { return TIIRFilter2ndOrder(num, den, 0.7f); },
-          [](TIIRFilter2ndOrder& f, float v) { return f.filter(v); },
-          [](TIIRFilter2ndOrder& f, const float* in, unsigned int n, float* out) { f.filter(in, n, out); });
-    check("TIIR_DFII", [&] { return TIIR_DFII(3, num, den, 1.5f); },
-          [](TIIR_DFII& f, float v) { return f.Process(v); },
-          [](TIIR_DFII& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
-    check("TMultiStageIIR", [&] { return TMultiStageIIR(4, b, a, g); },
-          [](TMultiStageIIR& f, float v) { return f.Process(v); },
-          [](TMultiStageIIR& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
+    check(
+        "TFilter",
+        [&] {
+            TFilter f(3, 4);
+            f.FilterSetCoefs(num);
+            return f;
+        },
+        [](TFilter& f, float v) { return f.FilterProcess(v); },
+        [](TFilter& f, const float* in, unsigned int n, float* out) { f.FilterProcess(in, n, out); });
+    check(
+        "TIIRFilter",
+        [&] {
+            TIIRFilter f(3, 2, 3, 5);
+            f.SetCoefs(num, 0);
+            f.SetCoefs(den, 1);
+            return f;
+        },
+        [](TIIRFilter& f, float v) { return f.Process(v); },
+        [](TIIRFilter& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
+    check(
+        "TIIRFilter2ndOrder", [&] { return TIIRFilter2ndOrder(num, den, 0.7f); },
+        [](TIIRFilter2ndOrder& f, float v) { return f.filter(v); },
+        [](TIIRFilter2ndOrder& f, const float* in, unsigned int n, float* out) { f.filter(in, n, out); });
+    check(
+        "TIIR_DFII", [&] { return TIIR_DFII(3, num, den, 1.5f); }, [](TIIR_DFII& f, float v) { return f.Process(v); },
+        [](TIIR_DFII& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
+    check(
+        "TMultiStageIIR", [&] { return TMultiStageIIR(4, b, a, g); },
+        [](TMultiStageIIR& f, float v) { return f.Process(v); },
+        [](TMultiStageIIR& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
     const std::string file = TempFile("block.txt", "NSTAGES = 2\nNUM/DEN = 3 3\n0.3 0.2 -0.1\n2 -1 0.4\n"
                                                    "NUM/DEN = 2 3\n1 1\n1 0.5 0.1\n");
-    check("TIIR", [&] { return TIIR(file.c_str()); },
-          [](TIIR& f, float v) { return f.Process(v); },
-          [](TIIR& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
+    check(
+        "TIIR", [&] { return TIIR(file.c_str()); }, [](TIIR& f, float v) { return f.Process(v); },
+        [](TIIR& f, const float* in, unsigned int n, float* out) { f.Process(in, n, out); });
 }
 
 TEST(IIRFilters, CopiesAreIndependent)

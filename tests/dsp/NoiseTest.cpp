@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/ErrorCapture.h"
-#include "support/TempDir.h"
 #include "support/FileText.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -22,7 +22,10 @@ struct FixedSeed {
     ~FixedSeed() { NoiseUseClockSeed(); }
 };
 
-std::string ReadNoiseFile(const std::filesystem::path& p) { return ReadFile(p); }
+std::string ReadNoiseFile(const std::filesystem::path& p)
+{
+    return ReadFile(p);
+}
 
 }  // namespace
 
@@ -162,8 +165,8 @@ TEST(ShiftFloat, DelaysAndAdvancesWithinTheArray)
         int delay;
         std::vector<float> expect;
     };
-    const Case cases[] = {{2, {0, 0, 1, 2, 3}},   {-2, {3, 4, 5, 0, 0}},      {0, {1, 2, 3, 4, 5}},
-                          {4, {0, 0, 0, 0, 1}},   {5, {0, 0, 0, 0, 0}},       {-7, {0, 0, 0, 0, 0}},
+    const Case cases[] = {{2, {0, 0, 1, 2, 3}},       {-2, {3, 4, 5, 0, 0}},     {0, {1, 2, 3, 4, 5}},
+                          {4, {0, 0, 0, 0, 1}},       {5, {0, 0, 0, 0, 0}},      {-7, {0, 0, 0, 0, 0}},
                           {INT_MAX, {0, 0, 0, 0, 0}}, {INT_MIN, {0, 0, 0, 0, 0}}};
     for (const auto& c : cases) {
         std::vector<float> buf = {9, 1, 2, 3, 4, 5, 9};

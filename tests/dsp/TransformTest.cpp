@@ -124,7 +124,7 @@ TEST(TransformFFT, AgreesWithDirectTransform)
         int mode;
         double fs;
     };
-    const Case cases[] = {{1, 0, 1.0},  {1, 1, 44100.0}, {2, 0, 1.0},    {4, 1, 1.0},      {8, 0, 48000.0},
+    const Case cases[] = {{1, 0, 1.0},  {1, 1, 44100.0}, {2, 0, 1.0},       {4, 1, 1.0},        {8, 0, 48000.0},
                           {16, 1, 1.0}, {64, 0, 1.0},    {256, 1, 22050.0}, {1024, 0, 44100.0}, {4096, 1, 1.0}};
     for (const auto& c : cases) {
         const auto x = RandomComplexSignal(c.n, c.n * 7 + c.mode);

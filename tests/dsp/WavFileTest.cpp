@@ -89,10 +89,11 @@ Bytes Build(const Fixture& f)
     Put16(b, f.bits);
     if (f.fmtSize >= 18) Put16(b, static_cast<uint16_t>(f.fmtSize - 18));
     if (f.fmtSize >= 40) {
-        Put16(b, f.bits);   // valid bits
-        Put32(b, 0x3);      // channel mask
+        Put16(b, f.bits);  // valid bits
+        Put32(b, 0x3);     // channel mask
         Put16(b, f.subFormat);
-        const unsigned char tail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        const unsigned char tail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
         b.insert(b.end(), tail, tail + sizeof tail);
     }
     b.insert(b.end(), f.between.begin(), f.between.end());
@@ -151,8 +152,7 @@ protected:
 };
 
 // Runs f, which must end the process with status 1, and returns what it showed.
-template <typename F>
-std::string EndsWithStatus1(F f)
+template <typename F> std::string EndsWithStatus1(F f)
 {
     ErrorCapture cap;
     try {
@@ -191,19 +191,16 @@ TEST_F(WavFiles, EverySampleFormatIsDecoded)
         {"float32", Wav(3, 32, FloatBytes({0.25f, -1.5f, 3.0e-40f})), 3, {0.25f, -1.5f, 3.0e-40f}},
         {"float64", Wav(3, 64, DoubleBytes({0.1, -2.0})), 3, {static_cast<float>(0.1), -2.0f}},
         {"fmt18", Wav(1, 16, Bytes{0x00, 0x40}).FmtSize(18), 1, {0.5f}},
-        {"extensible24",
-         Wav(0xFFFE, 24, Bytes{0x00, 0x00, 0x80}).FmtSize(40, 1),
+        {"extensible24", Wav(0xFFFE, 24, Bytes{0x00, 0x00, 0x80}).FmtSize(40, 1), 1, {-1.0f}},
+        {"extensible-float", Wav(0xFFFE, 32, FloatBytes({0.75f})).FmtSize(40, 3), 3, {0.75f}},
+        {"stereo16",
+         Wav(1, 16, Bytes{0x00, 0x40, 0x00, 0xC0, 0x00, 0x20, 0x00, 0xE0}, 2),
          1,
-         {-1.0f}},
-        {"extensible-float",
-         Wav(0xFFFE, 32, FloatBytes({0.75f})).FmtSize(40, 3),
-         3,
-         {0.75f}},
-        {"stereo16", Wav(1, 16, Bytes{0x00, 0x40, 0x00, 0xC0, 0x00, 0x20, 0x00, 0xE0}, 2),
-         1, {0.5f, -0.5f, 0.25f, -0.25f}},
+         {0.5f, -0.5f, 0.25f, -0.25f}},
         // An odd-size LIST chunk with its pad byte, and a JUNK chunk, before the samples.
         {"chunks-between",
-         Wav(1, 16, Bytes{0x00, 0x40}).Between(Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0, 'J', 'U', 'N', 'K', 2, 0, 0, 0, 9, 9}),
+         Wav(1, 16, Bytes{0x00, 0x40}).Between(Bytes{'L', 'I', 'S', 'T', 3,   0, 0, 0, 'a', 'b', 'c',
+                                                     0,   'J', 'U', 'N', 'K', 2, 0, 0, 0,   9,   9}),
          1,
          {0.5f}},
     };
@@ -324,8 +321,8 @@ TEST_F(WavFiles, DataLongerThanTheFileIsCutToWholeFramesWithANotice)
         uint32_t declared;
         uint32_t frames;
     };
-    const Case cases[] = {{1, 16, 6, 1000, 3},       {1, 16, 7, 1000, 3},  {2, 16, 6, 0xFFFFFFFF, 1},
-                          {1, 24, 8, 9, 2},          {2, 24, 5, 600, 0},   {1, 8, 0, 100, 0}};
+    const Case cases[] = {{1, 16, 6, 1000, 3}, {1, 16, 7, 1000, 3}, {2, 16, 6, 0xFFFFFFFF, 1},
+                          {1, 24, 8, 9, 2},    {2, 24, 5, 600, 0},  {1, 8, 0, 100, 0}};
     for (const auto& c : cases) {
         Fixture f = Wav(1, c.bits, Bytes{}, c.channels).Declared(c.declared);
         for (std::size_t i = 0; i < c.present; ++i) f.data.push_back(static_cast<unsigned char>(0x40 + i));
@@ -434,7 +431,7 @@ TEST_F(WavFiles, CompatibilityTestsReportEachProblem)
     struct Case {
         Fixture f;
         bool compatible;
-        int boxes;           // error-box messages
+        int boxes;               // error-box messages
         const char* stdoutText;  // printed for the format code
     };
     const Case cases[] = {

@@ -26,9 +26,9 @@ TEST(AirAbsorption, DryAirKeepsOnlyTheRelaxationBaselines)
     CalculateAirAbsCoefs(static_cast<float>(T), static_cast<float>(p), 0.0f, 1, &c);
     const double f2 = 62.5 * 62.5, Tr = T / 293.15;
     const double frO = 24 * p, frN = 9 * p * std::pow(Tr, -0.5);
-    const double want = f2 * (1.84e-11 / p * std::sqrt(Tr) +
-                              std::pow(Tr, -2.5) * (0.01278 * std::exp(-2239.1 / T) / (frO + f2 / frO) +
-                                                    0.1068 * std::exp(-3352.0 / T) / (frN + f2 / frN)));
+    const double want =
+        f2 * (1.84e-11 / p * std::sqrt(Tr) + std::pow(Tr, -2.5) * (0.01278 * std::exp(-2239.1 / T) / (frO + f2 / frO) +
+                                                                   0.1068 * std::exp(-3352.0 / T) / (frN + f2 / frN)));
     EXPECT_NEAR(c, want, want * 1e-5);
 }
 

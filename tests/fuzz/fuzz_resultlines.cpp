@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         AppendLostRayLine(out, lost, source);
         Raio_st back;
         int s2 = 0;
-        if (!ParseLostRayLine(out, back, s2) || s2 != source || back.reflections != lost.reflections)
-            std::abort();
+        if (!ParseLostRayLine(out, back, s2) || s2 != source || back.reflections != lost.reflections) std::abort();
     }
     return 0;
 }

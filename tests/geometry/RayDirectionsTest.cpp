@@ -127,7 +127,7 @@ TEST(RayDirections, SourceCountsGoToTheNearestGrid)
 {
     const struct {
         uint32_t requested, grid;
-    } cases[] = {{1000, 1002}, {12, 12}, {20, 12}, {30, 12}, {40, 42},   {42, 42},       {100, 92},
+    } cases[] = {{1000, 1002}, {12, 12}, {20, 12}, {30, 12},   {40, 42},       {42, 42},      {100, 92},
                  {0, 12},      {1, 12},  {11, 12}, {162, 162}, {20000, 20252}, {20252, 20252}};
     for (const auto& c : cases) EXPECT_EQ(RayGridCount(c.requested), c.grid) << c.requested;
     EXPECT_EQ(RayGridOrder(5), 1u);

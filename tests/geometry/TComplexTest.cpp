@@ -27,8 +27,7 @@ TEST_P(ComplexProduct, BothFormsGiveTheProduct)
 
 INSTANTIATE_TEST_SUITE_P(Table, ComplexProduct,
                          testing::Values(ProductCase{{1, 2}, {3, 4}}, ProductCase{{0, 1}, {0, 1}},
-                                         ProductCase{{-2.5, 0}, {4, -1}},
-                                         ProductCase{{1e3, -7e-3}, {0.125, 3e2}}),
+                                         ProductCase{{-2.5, 0}, {4, -1}}, ProductCase{{1e3, -7e-3}, {0.125, 3e2}}),
                          [](const testing::TestParamInfo<ProductCase>& i) {
                              const ProductCase& c = i.param;
                              return ParamName(c.a.re) + "_" + ParamName(c.a.im) + "i_times_" + ParamName(c.b.re) + "_" +

@@ -51,8 +51,7 @@ TEST(Point3D, PrintFormats)
     testing::internal::CaptureStdout();
     TPoint3D(1, 2.345, -3).Print();
     TVector(1, 0, -0.5).Print();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "x= 1.00 y= 2.35 z= -3.00\n(1.000000;0.000000;-0.500000)\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "x= 1.00 y= 2.35 z= -3.00\n(1.000000;0.000000;-0.500000)\n");
 }
 
 TEST(Point3D, ExtentsOfPointLists)
@@ -187,11 +186,8 @@ TEST(Direction, FrontPole)
         double elev, azim;
     };
     const Case cases[] = {
-        {{1, 0, 0}, 0, 0},
-        {{0, 1, 0}, kPi / 2, kPi / 2},
-        {{-1, 0, 0}, kPi, 0},
-        {{0, 0, 1}, kPi / 2, 0},
-        {{0, -1, 0}, kPi / 2, 3 * kPi / 2},  // azimuth kept in [0, 2 pi)
+        {{1, 0, 0}, 0, 0},       {{0, 1, 0}, kPi / 2, kPi / 2},      {{-1, 0, 0}, kPi, 0},
+        {{0, 0, 1}, kPi / 2, 0}, {{0, -1, 0}, kPi / 2, 3 * kPi / 2},  // azimuth kept in [0, 2 pi)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.v.x << " " << c.v.y << " " << c.v.z);
@@ -223,9 +219,9 @@ TEST(Direction, DistanciaInDegrees)
         float deg;
     };
     const Case cases[] = {
-        {0, 0, 0, 90, 90},     {0, 0, 0, 0, 0},       {33.3f, 71.7f, 33.3f, 71.7f, 0},
-        {0, 10, 0, 370, 0},    {90, 0, 90, 123, 0},   {0, 0, 0, 180, 180},
-        {45, 0, -45, 0, 90},   {89.9f, 3, 89.9f, 3, 0},
+        {0, 0, 0, 90, 90},   {0, 0, 0, 0, 0},         {33.3f, 71.7f, 33.3f, 71.7f, 0},
+        {0, 10, 0, 370, 0},  {90, 0, 90, 123, 0},     {0, 0, 0, 180, 180},
+        {45, 0, -45, 0, 90}, {89.9f, 3, 89.9f, 3, 0},
     };
     for (const Case& c : cases) {
         TDirection a, b;

@@ -30,10 +30,7 @@ struct Placement {
 };
 
 const Placement kFlat{"flat", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-const Placement kTilted{"tilted",
-                        {10.5, -3.25, 2},
-                        {0.6, 0, 0.8},
-                        {0.64, 0.6, -0.48}};
+const Placement kTilted{"tilted", {10.5, -3.25, 2}, {0.6, 0, 0.8}, {0.64, 0.6, -0.48}};
 
 double SignedArea(const Outline& o)
 {
@@ -84,10 +81,18 @@ const std::vector<OutlineCase> kOutlines = {
     {"L", {{0, 0}, {4, 0}, {4, 1}, {1, 1}, {1, 3}, {0, 3}}},
     {"U", {{0, 0}, {3, 0}, {3, 3}, {2, 3}, {2, 1}, {1, 1}, {1, 3}, {0, 3}}},
     {"clockwise L", {{0, 3}, {1, 3}, {1, 1}, {4, 1}, {4, 0}, {0, 0}}},
-    {"star", {{0, 3}, {0.7, 1}, {2.9, 0.9}, {1.1, -0.4}, {1.8, -2.4}, {0, -1.2},
-              {-1.8, -2.4}, {-1.1, -0.4}, {-2.9, 0.9}, {-0.7, 1}}},
-    {"comb", {{0, 0}, {5, 0}, {5, 2}, {4, 2}, {4, 0.5}, {3, 0.5}, {3, 2}, {2, 2}, {2, 0.5},
-              {1, 0.5}, {1, 2}, {0, 2}}},
+    {"star",
+     {{0, 3},
+      {0.7, 1},
+      {2.9, 0.9},
+      {1.1, -0.4},
+      {1.8, -2.4},
+      {0, -1.2},
+      {-1.8, -2.4},
+      {-1.1, -0.4},
+      {-2.9, 0.9},
+      {-0.7, 1}}},
+    {"comb", {{0, 0}, {5, 0}, {5, 2}, {4, 2}, {4, 0.5}, {3, 0.5}, {3, 2}, {2, 2}, {2, 0.5}, {1, 0.5}, {1, 2}, {0, 2}}},
     {"reflex first corner", {{1, 1}, {3, 0}, {3, 3}, {0, 3}, {0, 0}}},
     // The normal comes from the first three vertices, here against the outline's turn.
     {"reflex second corner", {{0, 0}, {2, 1}, {4, 0}, {4, 3}, {0, 3}}},
@@ -155,13 +160,12 @@ std::vector<std::pair<OutlineCase, Placement>> AllPlacements()
     return all;
 }
 
-INSTANTIATE_TEST_SUITE_P(Outlines, PlaneTriangulation, testing::ValuesIn(AllPlacements()),
-                         [](const auto& info) {
-                             std::string s = std::string(info.param.first.name) + "_" + info.param.second.name;
-                             for (char& ch : s)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return s;
-                         });
+INSTANTIATE_TEST_SUITE_P(Outlines, PlaneTriangulation, testing::ValuesIn(AllPlacements()), [](const auto& info) {
+    std::string s = std::string(info.param.first.name) + "_" + info.param.second.name;
+    for (char& ch : s)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return s;
+});
 
 TEST(Plane, SquareNormalTrianglesAndInner)
 {
@@ -175,7 +179,7 @@ TEST(Plane, SquareNormalTrianglesAndInner)
         bool inside;
     };
     const Case cases[] = {
-        {{0.5, 0.5, 0}, true}, {{2, 0.5, 0}, false}, {{1, 1, 0}, true},  {{0, 0, 0}, true},
+        {{0.5, 0.5, 0}, true}, {{2, 0.5, 0}, false},   {{1, 1, 0}, true},        {{0, 0, 0}, true},
         {{0.5, 0, 0}, true},   {{0.25, 0.9, 0}, true}, {{-0.01, 0.5, 0}, false}, {{0.5, 1.01, 0}, false},
     };
     unsigned expectedHits = 0;
@@ -498,22 +502,21 @@ TEST(Plane, TextOutput)
     testing::internal::CaptureStdout();
     TPlane(3, tri).PrintPlane();
     TPlane().PrintPlane();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Vertices = 3 - Triangulos = 1 - LayerID = -1\n"
-              "Normal = 0.00 -0.45 0.89\n"
-              "Vertices (3):\n"
-              "01\tx=0.00\ty=0.00\tz=0.00\n"
-              "02\tx=1.00\ty=0.00\tz=0.00\n"
-              "03\tx=0.00\ty=1.00\tz=0.50\n"
-              "Triangulos (1):\n"
-              "vertice [1]:\n"
-              "P0\tx=0.00\ty=0.00\tz=0.00\n"
-              "P1\tx=1.00\ty=0.00\tz=0.00\n"
-              "P2\tx=0.00\ty=1.00\tz=0.50\n"
-              "Vertices = 0 - Triangulos = 0 - LayerID = -1\n"
-              "Normal = 0.00 0.00 0.00\n"
-              "Vertices (0):\n"
-              "Triagulos n\xE3o criados.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Vertices = 3 - Triangulos = 1 - LayerID = -1\n"
+                                                      "Normal = 0.00 -0.45 0.89\n"
+                                                      "Vertices (3):\n"
+                                                      "01\tx=0.00\ty=0.00\tz=0.00\n"
+                                                      "02\tx=1.00\ty=0.00\tz=0.00\n"
+                                                      "03\tx=0.00\ty=1.00\tz=0.50\n"
+                                                      "Triangulos (1):\n"
+                                                      "vertice [1]:\n"
+                                                      "P0\tx=0.00\ty=0.00\tz=0.00\n"
+                                                      "P1\tx=1.00\ty=0.00\tz=0.00\n"
+                                                      "P2\tx=0.00\ty=1.00\tz=0.50\n"
+                                                      "Vertices = 0 - Triangulos = 0 - LayerID = -1\n"
+                                                      "Normal = 0.00 0.00 0.00\n"
+                                                      "Vertices (0):\n"
+                                                      "Triagulos n\xE3o criados.\n");
 }
 
 }  // namespace

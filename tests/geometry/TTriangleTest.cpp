@@ -12,8 +12,8 @@
 // Readable failure output for triangles.
 void PrintTo(const TTriangle& t, std::ostream* os)
 {
-    *os << "(" << t.p0.x << "," << t.p0.y << "," << t.p0.z << ") (" << t.p1.x << "," << t.p1.y
-        << "," << t.p1.z << ") (" << t.p2.x << "," << t.p2.y << "," << t.p2.z << ")";
+    *os << "(" << t.p0.x << "," << t.p0.y << "," << t.p0.z << ") (" << t.p1.x << "," << t.p1.y << "," << t.p1.z << ") ("
+        << t.p2.x << "," << t.p2.y << "," << t.p2.z << ")";
 }
 
 namespace {
@@ -106,8 +106,7 @@ TEST(GeoMath, VolumesAndSolidAngles)
     EXPECT_NEAR(t.solidAngle(), kPiTriangle / 2, 1e-12);
     const TTetraedro far({0, 0, 10}, TTriangle({-1, -1, 0}, {1, -1, 0}, {0, 1, 0}));
     EXPECT_NEAR(far.Volume(), 2 * 10 / 3.0, 1e-12);
-    EXPECT_NEAR(far.solidAngle(), SolidAngle({0, 0, 10}, {-1, -1, 0}, {1, -1, 0}, {0, 1, 0}),
-                1e-5);
+    EXPECT_NEAR(far.solidAngle(), SolidAngle({0, 0, 10}, {-1, -1, 0}, {1, -1, 0}, {0, 1, 0}), 1e-5);
 }
 
 TEST(Triangle, DerivedValuesAndOrientation)
@@ -167,9 +166,7 @@ TEST(Triangle, SplitAlongTheLongestEdge)
     const std::vector<Case> cases = {
         {{{0, 0, 0}, {3, 0, 0}, {1, 1, 0}},
          3,
-         {{{1, 1, 0}, {0, 0, 0}, {1, 0, 0}},
-          {{1, 1, 0}, {1, 0, 0}, {2, 0, 0}},
-          {{1, 1, 0}, {2, 0, 0}, {3, 0, 0}}}},
+         {{{1, 1, 0}, {0, 0, 0}, {1, 0, 0}}, {{1, 1, 0}, {1, 0, 0}, {2, 0, 0}}, {{1, 1, 0}, {2, 0, 0}, {3, 0, 0}}}},
         {{{0, 0, 0}, {3, 0, 0}, {0, 1, 0}},
          2,
          {{{0, 0, 0}, {3, 0, 0}, {1.5, 0.5, 0}}, {{0, 0, 0}, {1.5, 0.5, 0}, {0, 1, 0}}}},

@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Formats through the error box and returns what it showed.
-template <typename... Args>
-std::string Shown(const char* format, Args... args)
+template <typename... Args> std::string Shown(const char* format, Args... args)
 {
     ErrorCapture cap;
     ErrorMessage(format, args...);
@@ -145,8 +144,7 @@ TEST(UtilFormat, OneArgumentFormShowsTextUnchanged)
 TEST(UtilText, NumLineItemsCountsBlanksAndLineFeeds)
 {
     const std::vector<std::pair<std::string, int>> cases = {
-        {"1 2 3\n", 3}, {"1 2 3", 2}, {"1  2 3\n", 4}, {"1 2 3 \n", 4},
-        {"\n", 1},      {"", 0},      {"1\t2\n", 1},
+        {"1 2 3\n", 3}, {"1 2 3", 2}, {"1  2 3\n", 4}, {"1 2 3 \n", 4}, {"\n", 1}, {"", 0}, {"1\t2\n", 1},
     };
     for (const auto& [line, n] : cases) EXPECT_EQ(utilGetNumLineItems(line), n) << line;
 }
@@ -212,15 +210,14 @@ TEST(UtilText, BuscaExataNeedsTheWholeLine)
 TEST(UtilText, KeyReadersTakeTheFirstUsableLineAndAnnounceDefaults)
 {
     ScratchFolder dir;
-    const std::string path = dir.File("cfg.txt",
-                                      "# TEMPERATURE = 99\n"
-                                      "TEMPERATURE = 21.5\r\n"
-                                      "TEMPERATURE = 30\n"
-                                      "RAYS=1000 rays\n"
-                                      "NAME =   hall_a  \n"
-                                      "NOEQUALS 5\n"
-                                      "NOVALUE =\n"
-                                      "NEG = -3\n");
+    const std::string path = dir.File("cfg.txt", "# TEMPERATURE = 99\n"
+                                                 "TEMPERATURE = 21.5\r\n"
+                                                 "TEMPERATURE = 30\n"
+                                                 "RAYS=1000 rays\n"
+                                                 "NAME =   hall_a  \n"
+                                                 "NOEQUALS 5\n"
+                                                 "NOVALUE =\n"
+                                                 "NEG = -3\n");
     EXPECT_FLOAT_EQ(utilReadFloatValueData("TEMPERATURE", path.c_str()), 21.5f);
     EXPECT_EQ(utilReadIntValueData("RAYS", path.c_str()), 1000);
     EXPECT_EQ(utilReadIntValueData("NEG", path.c_str()), -3);
@@ -232,9 +229,10 @@ TEST(UtilText, KeyReadersTakeTheFirstUsableLineAndAnnounceDefaults)
         const char* key;
         std::string notice;
     };
-    const std::vector<Missing> missing = {{"NOEQUALS", "utilReadIntValueData : Value 'NOEQUALS' not found in file '" + path + "'\n RETURNING -1\n"},
-                                          {"NOVALUE", "utilReadIntValueData : Value 'NOVALUE' not found in file '" + path + "'\n RETURNING -1\n"},
-                                          {"ABSENT", "utilReadIntValueData : Value 'ABSENT' not found in file '" + path + "'\n RETURNING -1\n"}};
+    const std::vector<Missing> missing = {
+        {"NOEQUALS", "utilReadIntValueData : Value 'NOEQUALS' not found in file '" + path + "'\n RETURNING -1\n"},
+        {"NOVALUE", "utilReadIntValueData : Value 'NOVALUE' not found in file '" + path + "'\n RETURNING -1\n"},
+        {"ABSENT", "utilReadIntValueData : Value 'ABSENT' not found in file '" + path + "'\n RETURNING -1\n"}};
     for (const auto& m : missing) {
         testing::internal::CaptureStdout();
         EXPECT_EQ(utilReadIntValueData(m.key, path.c_str()), -1);
@@ -246,8 +244,8 @@ TEST(UtilText, KeyReadersTakeTheFirstUsableLineAndAnnounceDefaults)
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(value, "NULL");
     EXPECT_EQ(out, "utilReadFloatValueData : Value 'ABSENT' not found in file '" + path +
-                       "'\n RETURNING -1\nutilReadCharValueData : Value 'NOVALUE' not found in file '" +
-                       path + "'\n RETURNING NULL\n");
+                       "'\n RETURNING -1\nutilReadCharValueData : Value 'NOVALUE' not found in file '" + path +
+                       "'\n RETURNING NULL\n");
 
     // A missing file shows the open box and falls back to the default.
     ErrorCapture cap;
@@ -263,8 +261,8 @@ TEST(UtilText, NumbersAreReadInTheCLocale)
     const std::vector<std::pair<const char*, double>> reals = {
         {"1.5", 1.5}, {"  -2.25e1", -22.5}, {"+3", 3.0}, {"7abc", 7.0}, {"abc", 0.0}, {"", 0.0}, {"1e999", INFINITY}};
     for (const auto& [text, v] : reals) EXPECT_EQ(utilAtof(text), v) << text;
-    const std::vector<std::pair<const char*, int>> ints = {
-        {"42", 42}, {" -7\n", -7}, {"+5", 5}, {"3.9", 3}, {"x", 0}, {"99999999999", 2147483647}};
+    const std::vector<std::pair<const char*, int>> ints = {{"42", 42}, {" -7\n", -7}, {"+5", 5},
+                                                           {"3.9", 3}, {"x", 0},      {"99999999999", 2147483647}};
     for (const auto& [text, v] : ints) EXPECT_EQ(utilAtoi(text), v) << text;
 
     const char* old = std::setlocale(LC_NUMERIC, nullptr);

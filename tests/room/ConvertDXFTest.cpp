@@ -116,23 +116,21 @@ TEST_P(DXFVariantTest, GivesTheSameOutput)
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DXFVariantTest,
-    ::testing::Values(
-        Variant{"crlf", [](const std::string& s) { return ReplaceAll(s, "\n", "\r\n"); }},
-        Variant{"r12", [](const std::string&) { return ReadFile(kFixtures / "room_r12.dxf"); }},
-        // Paper-space flag and colour between the entity marker and the layer, codes unpadded.
-        Variant{"optional_groups",
-                [](const std::string& s) {
-                    return ReplaceAll(ReplaceAll(s, "AcDbEntity\n", "AcDbEntity\n67\n0\n62\n256\n"), "\n 10\n",
-                                      "\n10\n");
-                }},
-        Variant{"byte_order_mark", [](const std::string& s) { return "\xEF\xBB\xBF" + s; }}),
+    ::testing::Values(Variant{"crlf", [](const std::string& s) { return ReplaceAll(s, "\n", "\r\n"); }},
+                      Variant{"r12", [](const std::string&) { return ReadFile(kFixtures / "room_r12.dxf"); }},
+                      // Paper-space flag and colour between the entity marker and the layer, codes unpadded.
+                      Variant{"optional_groups",
+                              [](const std::string& s) {
+                                  return ReplaceAll(ReplaceAll(s, "AcDbEntity\n", "AcDbEntity\n67\n0\n62\n256\n"),
+                                                    "\n 10\n", "\n10\n");
+                              }},
+                      Variant{"byte_order_mark", [](const std::string& s) { return "\xEF\xBB\xBF" + s; }}),
     [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 TEST_F(DXFTest, FlagsSelectTheEntityKinds)
 {
     // Lightweight polylines: z is the thickness; they come first.
-    std::vector<std::string> planes =
-        Section(Convert(kFixtures / "room.dxf", 1, 0, 0, 0), "<PLANES>", "</PLANES>");
+    std::vector<std::string> planes = Section(Convert(kFixtures / "room.dxf", 1, 0, 0, 0), "<PLANES>", "</PLANES>");
     ASSERT_EQ(planes.size(), 1u);
     EXPECT_EQ(planes[0], "3 0.000 0.000 2.000 1.000 0.000 2.000 1.000 1.000 2.000 Wall_A");
     EXPECT_EQ(stdout_.find("NUMERO"), std::string::npos);
@@ -188,8 +186,7 @@ TEST_F(DXFTest, ShortPolylineEndsTheRoomConversion)
 
 TEST_F(DXFTest, DegenerateFacesAndPolylinesAreSkipped)
 {
-    const std::vector<std::string> planes =
-        Section(Convert(kFixtures / "degenerate.dxf"), "<PLANES>", "</PLANES>");
+    const std::vector<std::string> planes = Section(Convert(kFixtures / "degenerate.dxf"), "<PLANES>", "</PLANES>");
     ASSERT_EQ(planes.size(), 2u);
     EXPECT_EQ(planes[0], "3 0.000 0.000 0.000 2.000 0.000 0.000 2.000 2.000 0.000 Default");
     // Collinear corners are removed, the rest keeps its order.
@@ -218,15 +215,14 @@ TEST_P(DXFLayerTest, AppendsTheLayersLines)
     EXPECT_EQ(n, c.count);
 }
 
-const std::string kFrameTriangles =
-    "3 10.000 0.000 0.000 10.000 4.000 0.000 10.000 3.000 1.000 Wall_A\n"
-    "3 10.000 0.000 0.000 10.000 3.000 1.000 10.000 1.000 1.000 Wall_A\n"
-    "3 10.000 4.000 0.000 10.000 4.000 4.000 10.000 3.000 3.000 Wall_A\n"
-    "3 10.000 4.000 0.000 10.000 3.000 3.000 10.000 3.000 1.000 Wall_A\n"
-    "3 10.000 4.000 4.000 10.000 0.000 4.000 10.000 1.000 3.000 Wall_A\n"
-    "3 10.000 4.000 4.000 10.000 1.000 3.000 10.000 3.000 3.000 Wall_A\n"
-    "3 10.000 0.000 4.000 10.000 0.000 0.000 10.000 1.000 1.000 Wall_A\n"
-    "3 10.000 0.000 4.000 10.000 1.000 1.000 10.000 1.000 3.000 Wall_A\n";
+const std::string kFrameTriangles = "3 10.000 0.000 0.000 10.000 4.000 0.000 10.000 3.000 1.000 Wall_A\n"
+                                    "3 10.000 0.000 0.000 10.000 3.000 1.000 10.000 1.000 1.000 Wall_A\n"
+                                    "3 10.000 4.000 0.000 10.000 4.000 4.000 10.000 3.000 3.000 Wall_A\n"
+                                    "3 10.000 4.000 0.000 10.000 3.000 3.000 10.000 3.000 1.000 Wall_A\n"
+                                    "3 10.000 4.000 4.000 10.000 0.000 4.000 10.000 1.000 3.000 Wall_A\n"
+                                    "3 10.000 4.000 4.000 10.000 1.000 3.000 10.000 3.000 3.000 Wall_A\n"
+                                    "3 10.000 0.000 4.000 10.000 0.000 0.000 10.000 1.000 1.000 Wall_A\n"
+                                    "3 10.000 0.000 4.000 10.000 1.000 1.000 10.000 1.000 3.000 Wall_A\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Converters, DXFLayerTest,
@@ -243,8 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "4 0.000 0.000 2.500 4.000 0.000 2.500 4.000 3.000 2.500 0.000 3.000 2.500 0\n"},
         LayerCase{"mesh_with_hole", ConvertDXF_POLYFACEMESH, "Wall A", 8, kFrameTriangles},
         LayerCase{"sources", ConvertDXF_Source, "sources", 1, "1.50 2.67 1.20 50000 0 0 94 sources NONE\n"},
-        LayerCase{"source_on_blank_layer", ConvertDXF_Source, "Wall A", 1,
-                  "2.00 2.00 2.00 50000 0 0 94 Wall_A NONE\n"},
+        LayerCase{"source_on_blank_layer", ConvertDXF_Source, "Wall A", 1, "2.00 2.00 2.00 50000 0 0 94 Wall_A NONE\n"},
         LayerCase{"receivers", ConvertDXF_Receiver, "receivers", 1, "3.00 1.00 1.50 0.4 0 receivers\n"},
         LayerCase{"no_such_layer", ConvertDXF_Receiver, "nothing", 0, ""}),
     [](const ::testing::TestParamInfo<LayerCase>& info) { return std::string(info.param.name); });
@@ -360,24 +355,29 @@ const std::string kSquareLine = "4 0.000 0.000 0.000 1.000 0.000 0.000 1.000 1.0
 
 INSTANTIATE_TEST_SUITE_P(
     Meshes, DXFMeshTest,
-    ::testing::Values(
-        MeshCase{"two_triangles", {{1, 2, -3}, {-1, 3, 4}}, -1, -1, kSquareLine},
-        // The walk starts at the first positive index.
-        MeshCase{"start_after_invisible_entry", {{-1, 3, 4}, {1, 2, -3}}, -1, -1,
-                 "4 1.000 1.000 0.000 0.000 1.000 0.000 0.000 0.000 0.000 1.000 0.000 0.000 M\n"},
-        // A quadrilateral face record (fourth index) is one face of four corners.
-        MeshCase{"quad_face", {{1, 2, 3, 4}}, -1, -1, kSquareLine},
-        MeshCase{"closed_early_gives_faces", {{1, 2, 3}, {1, 3, 4}}, -1, -1,
-                 "3 0.000 0.000 0.000 1.000 0.000 0.000 1.000 1.000 0.000 M\n"
-                 "3 0.000 0.000 0.000 1.000 1.000 0.000 0.000 1.000 0.000 M\n"},
-        MeshCase{"index_zero", {{1, 2, 0}, {-1, 3, 4}}, -1, -1, ""},
-        MeshCase{"index_beyond_vertices", {{1, 2, -3}, {-1, 3, 5}}, -1, -1, ""},
-        MeshCase{"negative_index_beyond_vertices", {{1, 2, -3}, {-1, 3, -9}}, -1, -1, ""},
-        MeshCase{"declares_more_vertices", {{1, 2, -3}, {-1, 3, 4}}, 6, -1, ""},
-        MeshCase{"declares_more_faces", {{1, 2, -3}, {-1, 3, 4}}, -1, 3, ""},
-        MeshCase{"no_visible_start", {{-1, -2, -3}, {-1, -3, -4}}, -1, -1, ""},
-        // Vertex 3 is held only by an invisible entry: the walk cannot go on from it.
-        MeshCase{"dead_end", {{1, 2, -3}, {-1, -3, 4}}, -1, -1, ""}),
+    ::testing::Values(MeshCase{"two_triangles", {{1, 2, -3}, {-1, 3, 4}}, -1, -1, kSquareLine},
+                      // The walk starts at the first positive index.
+                      MeshCase{"start_after_invisible_entry",
+                               {{-1, 3, 4}, {1, 2, -3}},
+                               -1,
+                               -1,
+                               "4 1.000 1.000 0.000 0.000 1.000 0.000 0.000 0.000 0.000 1.000 0.000 0.000 M\n"},
+                      // A quadrilateral face record (fourth index) is one face of four corners.
+                      MeshCase{"quad_face", {{1, 2, 3, 4}}, -1, -1, kSquareLine},
+                      MeshCase{"closed_early_gives_faces",
+                               {{1, 2, 3}, {1, 3, 4}},
+                               -1,
+                               -1,
+                               "3 0.000 0.000 0.000 1.000 0.000 0.000 1.000 1.000 0.000 M\n"
+                               "3 0.000 0.000 0.000 1.000 1.000 0.000 0.000 1.000 0.000 M\n"},
+                      MeshCase{"index_zero", {{1, 2, 0}, {-1, 3, 4}}, -1, -1, ""},
+                      MeshCase{"index_beyond_vertices", {{1, 2, -3}, {-1, 3, 5}}, -1, -1, ""},
+                      MeshCase{"negative_index_beyond_vertices", {{1, 2, -3}, {-1, 3, -9}}, -1, -1, ""},
+                      MeshCase{"declares_more_vertices", {{1, 2, -3}, {-1, 3, 4}}, 6, -1, ""},
+                      MeshCase{"declares_more_faces", {{1, 2, -3}, {-1, 3, 4}}, -1, 3, ""},
+                      MeshCase{"no_visible_start", {{-1, -2, -3}, {-1, -3, -4}}, -1, -1, ""},
+                      // Vertex 3 is held only by an invisible entry: the walk cannot go on from it.
+                      MeshCase{"dead_end", {{1, 2, -3}, {-1, -3, 4}}, -1, -1, ""}),
     [](const ::testing::TestParamInfo<MeshCase>& info) { return std::string(info.param.name); });
 
 // ---- No fixed limits -------------------------------------------------------------------------
@@ -391,8 +391,10 @@ TEST_F(DXFTest, LongNamesManyVerticesLongLines)
     const int n = 1000;  // a regular polygon: no vertex is dropped
     for (int i = 0; i < n; ++i) {
         const double a = 2.0 * 3.14159265358979323846 * i / n;
-        s << "0\nVERTEX\n8\n" << layer << "\n10\n" << std::cos(a) << std::string(250, '0') << "\n20\n" << std::sin(a)
-          << "\n30\n0\n70\n32\n";
+        s << "0\nVERTEX\n8\n"
+          << layer << "\n10\n"
+          << std::cos(a) << std::string(250, '0') << "\n20\n"
+          << std::sin(a) << "\n30\n0\n70\n32\n";
     }
     s << "0\nSEQEND\n0\nENDSEC\n0\nEOF\n";
     const fs::path dxf = Temp("big.dxf");
@@ -440,11 +442,10 @@ TEST_F(DXFTest, LayerListAndListings)
 
     const fs::path listing = Temp("lw.txt");
     ConvertDXF_LWPolyline(dxf.c_str(), listing.c_str());
-    EXPECT_EQ(ReadFile(listing),
-              "3\n"
-              "0.000000 0.000000 2.000000 Layer = Wall A Thickness = 2.000000\n"
-              "1.000000 0.000000 2.000000 Layer = Wall A Thickness = 2.000000\n"
-              "1.000000 1.000000 2.000000 Layer = Wall A Thickness = 2.000000\n");
+    EXPECT_EQ(ReadFile(listing), "3\n"
+                                 "0.000000 0.000000 2.000000 Layer = Wall A Thickness = 2.000000\n"
+                                 "1.000000 0.000000 2.000000 Layer = Wall A Thickness = 2.000000\n"
+                                 "1.000000 1.000000 2.000000 Layer = Wall A Thickness = 2.000000\n");
 }
 
 TEST_F(DXFTest, PlaneWriterAndExtrusion)

@@ -109,8 +109,7 @@ TEST_P(ShoeboxTest, ConvertsToSixWallsSourceAndReceiver)
 
     EXPECT_EQ(Lines(out, "<SOURCES>", "</SOURCES>"),
               std::vector<std::string>{"1.00 1.50 1.20 50000 0 0 94 sources NONE"});
-    EXPECT_EQ(Lines(out, "<RECEIVERS>", "</RECEIVERS>"),
-              std::vector<std::string>{"3.50 2.25 1.60 0.4 0 receivers"});
+    EXPECT_EQ(Lines(out, "<RECEIVERS>", "</RECEIVERS>"), std::vector<std::string>{"3.50 2.25 1.60 0.4 0 receivers"});
 }
 
 // With the default settings and material appended, the file loads as the closed 60 m3 box.

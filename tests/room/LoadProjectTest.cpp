@@ -63,8 +63,12 @@ TEST_F(ProjectFiles, StepsRunBetweenTheReaders)
     const std::string path = Write("shoebox.txt", Shoebox());
     std::string order;
     ProjectLoadSteps steps;
-    steps.afterMaterials = [&](TRoomModel& r) { order += "materials:" + std::to_string(r.NumMaterials) + std::to_string(r.NumPlanes) + ' '; };
-    steps.afterPlanes = [&](TRoomModel& r) { order += "planes:" + std::to_string(r.NumPlanes) + std::to_string(r.NumDirectivities) + ' '; };
+    steps.afterMaterials = [&](TRoomModel& r) {
+        order += "materials:" + std::to_string(r.NumMaterials) + std::to_string(r.NumPlanes) + ' ';
+    };
+    steps.afterPlanes = [&](TRoomModel& r) {
+        order += "planes:" + std::to_string(r.NumPlanes) + std::to_string(r.NumDirectivities) + ' ';
+    };
     steps.afterDirectivities = [&](TRoomModel& r) { order += "patterns:" + std::to_string(r.NumSources); };
     ProjectLoad load;
     Quietly([&] { load = LoadProject(path, ProjectChain::Run, steps); });

@@ -16,8 +16,7 @@ namespace {
 constexpr unsigned kBands = 9;
 
 // What a WriteOnFile call puts into a file.
-template <class T>
-std::string Written(const T& item)
+template <class T> std::string Written(const T& item)
 {
     FILE* f = std::tmpfile();
     item.WriteOnFile(f);

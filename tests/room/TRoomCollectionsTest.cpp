@@ -89,7 +89,8 @@ TEST(RoomCollections, PlaneLayerDeletionCountsPlanesByTheirLayer)
 
     EXPECT_EQ(room->DelPlaneLayer(1), 0);
     EXPECT_EQ(room->NumPlaneLayers, 2u);
-    EXPECT_EQ(cap.messages, std::vector<std::string>{"Layer L3 cannot be removed because is associated to 2 plane(s)."});
+    EXPECT_EQ(cap.messages,
+              std::vector<std::string>{"Layer L3 cannot be removed because is associated to 2 plane(s)."});
 
     EXPECT_EQ(room->DelPlaneLayer(-1), 1);
     EXPECT_EQ(room->DelPlaneLayer(2), 1);
@@ -145,8 +146,8 @@ TEST(RoomCollections, SourceAndReceiverLayerDeletionRenumbers)
     ErrorCapture cap;
     EXPECT_FALSE(room->DelSourceLayer(2));
     EXPECT_FALSE(room->DelReceiverLayer(0));
-    EXPECT_EQ(cap.messages, (std::vector<std::string>{"Layer S3 is in use by source 1",
-                                                      "Layer R1 is in use by receiver 2"}));
+    EXPECT_EQ(cap.messages,
+              (std::vector<std::string>{"Layer S3 is in use by source 1", "Layer R1 is in use by receiver 2"}));
     EXPECT_TRUE(room->DelSourceLayer(1));
     EXPECT_TRUE(room->DelReceiverLayer(1));
     EXPECT_TRUE(room->DelSourceLayer(5));
@@ -313,7 +314,8 @@ TEST(RoomCollections, ReceiverLayersBringTheirPatterns)
     QuietTRoom desk;
     for (const char* name : {"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG"}) desk->AddDirectivity(name);
     desk->AddReceiverLayer("RecType01");
-    EXPECT_EQ(PatternNames(*desk), (std::vector<std::string>{"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG"}));
+    EXPECT_EQ(PatternNames(*desk),
+              (std::vector<std::string>{"OMNI", "CARDIOID", "SUPERCARD", "HYPERCARD", "EIGHTFIG"}));
     EXPECT_STREQ(desk->receiverLayer[0]->GetDirPatternName(), "OMNI");
 }
 
@@ -415,8 +417,8 @@ TEST(RoomCollections, CreateReplacesAndLiberaMemoriaKeepsPatternsAndReceiverType
     room->AddPlane(&p);
 
     room->LiberaMemoria();
-    EXPECT_EQ(room->NumMaterials + room->NumSourceLayers + room->NumPlaneLayers + room->NumPlanes +
-                  room->NumSources + room->NumReceivers,
+    EXPECT_EQ(room->NumMaterials + room->NumSourceLayers + room->NumPlaneLayers + room->NumPlanes + room->NumSources +
+                  room->NumReceivers,
               0u);
     EXPECT_TRUE(room->material.empty());
     EXPECT_TRUE(room->plane.empty());

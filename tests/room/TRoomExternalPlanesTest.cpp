@@ -40,15 +40,21 @@ std::vector<ExtraCase> ExtraCases()
     std::vector<ExtraCase> cases;
     cases.push_back({"BoxAlone", {}, six, 240.0});
     // A reflector hanging inside is hidden by the walls from every grid point.
-    cases.push_back({"ReflectorInside", {Quad({2, 2, 1.5}, {3, 0, 0}, {0, 3, 0}, false, 0)},
-                     {true, true, true, true, true, true, false}, 240.0});
+    cases.push_back({"ReflectorInside",
+                     {Quad({2, 2, 1.5}, {3, 0, 0}, {0, 3, 0}, false, 0)},
+                     {true, true, true, true, true, true, false},
+                     240.0});
     // A panel standing 2 m outside the x = 10 wall, smaller than the wall: seen from outside,
     // and the wall behind it is still seen past its edges.
-    cases.push_back({"PanelOutside", {Quad({12, 2, 0.5}, {0, 4, 0}, {0, 0, 2}, false, 0)},
-                     {true, true, true, true, true, true, true}, -1});
+    cases.push_back({"PanelOutside",
+                     {Quad({12, 2, 0.5}, {0, 4, 0}, {0, 0, 2}, false, 0)},
+                     {true, true, true, true, true, true, true},
+                     -1});
     // A copy of the floor: the earlier plane wins every tie.
-    cases.push_back({"CoincidentFloor", {Quad({0, 0, 0}, {0, 8, 0}, {10, 0, 0}, false, 0)},
-                     {true, true, true, true, true, true, false}, 240.0});
+    cases.push_back({"CoincidentFloor",
+                     {Quad({0, 0, 0}, {0, 8, 0}, {10, 0, 0}, false, 0)},
+                     {true, true, true, true, true, true, false},
+                     240.0});
     return cases;
 }
 
@@ -111,7 +117,7 @@ std::vector<TPlane> Prism(const std::vector<TPoint3D>& floor, double h)
 // the table is vertex k, or vertex -k mirrored in y = 0.
 std::vector<TPlane> SteppedRoom()
 {
-    const TPoint3D v[10] = {{0, 3, 1}, {0, 3, 5}, {3, 3, 5},  {3, 3, 1},      {3, 4, 0},
+    const TPoint3D v[10] = {{0, 3, 1}, {0, 3, 5}, {3, 3, 5}, {3, 3, 1},      {3, 4, 0},
                             {3, 4, 5}, {7, 4, 5}, {7, 4, 0}, {12, 1.5, 1.5}, {12, 1.5, 5}};
     const int corners[18][4] = {
         {1, 2, -2, -1},   {1, -1, -4, 4}, {2, 3, -3, -2},    {1, 4, 3, 2},   {-1, -2, -3, -4}, {3, 4, 5, 6},
@@ -175,15 +181,14 @@ TEST_P(ClosedRoomVolume, EveryPlaneCountsAndTheVolumeIsExact)
 
 INSTANTIATE_TEST_SUITE_P(
     Rooms, ClosedRoomVolume,
-    testing::Values(ClosedRoom{"Stepped", SteppedRoom(), 3 * 6 * 4 + 4 * 8 * 5 + 120},
-                    ClosedRoom{"LShape", Prism({{0, 0, 0}, {10, 0, 0}, {10, 4, 0}, {4, 4, 0}, {4, 8, 0}, {0, 8, 0}}, 3),
-                               (10 * 4 + 4 * 4) * 3},
-                    ClosedRoom{"UShape",
-                               Prism({{0, 0, 0}, {9, 0, 0}, {9, 7, 0}, {6, 7, 0}, {6, 2, 0}, {3, 2, 0}, {3, 7, 0},
-                                      {0, 7, 0}},
-                                     3),
-                               (9 * 7 - 3 * 5) * 3},
-                    ClosedRoom{"Shed", ShedRoom(), 10 * 4 * 8}),
+    testing::Values(
+        ClosedRoom{"Stepped", SteppedRoom(), 3 * 6 * 4 + 4 * 8 * 5 + 120},
+        ClosedRoom{"LShape", Prism({{0, 0, 0}, {10, 0, 0}, {10, 4, 0}, {4, 4, 0}, {4, 8, 0}, {0, 8, 0}}, 3),
+                   (10 * 4 + 4 * 4) * 3},
+        ClosedRoom{"UShape",
+                   Prism({{0, 0, 0}, {9, 0, 0}, {9, 7, 0}, {6, 7, 0}, {6, 2, 0}, {3, 2, 0}, {3, 7, 0}, {0, 7, 0}}, 3),
+                   (9 * 7 - 3 * 5) * 3},
+        ClosedRoom{"Shed", ShedRoom(), 10 * 4 * 8}),
     [](const testing::TestParamInfo<ClosedRoom>& i) { return std::string(i.param.name); });
 
 TEST(ExternalPlanesRuns, RepeatGivesTheSameMarksAndCountsHits)

@@ -78,12 +78,13 @@ TEST(RoomInfo, ScreenReportListsSettingsElementsAndTheVolumeOfTheMeanFreePath)
     const float mfp = static_cast<float>(4 * 30.0 / 59.0);
     const std::string out = info.Show(mfp);
     for (const char* line :
-         {"\nENVIRONMENT SECTION:\nSound Speed = 343.00\nTemperature = 25.00\nPressure    = 1.00\nHumidity    = 40.00\n",
+         {"\nENVIRONMENT SECTION:\nSound Speed = 343.00\nTemperature = 25.00\nPressure    = 1.00\nHumidity    = "
+          "40.00\n",
           "\nSIMULATION SECTION:\nStop Decay  = -60.00\nFreq.Sample = 44100.00\n", "Number of Bands = 9\n",
           "Air Absorption = ON\nAuralization = OFF\nArtificial Tail = OFF\n",
-          "Max Raytracing Reflections = 12 (Not Limited = -1)\n",
-          "Cluster order = -1 (-1 = AUTOMATIC CLUSTERING)\n", "\nSOURCE LAYERS: 1\n[01] - S\n",
-          "\nSOURCE(S): 1\nPos = (1.00,1.00,1.00)", "\nRECEIVER(S): 1\nPos = (3.00,2.00,1.20) - Radius = 0.40",
+          "Max Raytracing Reflections = 12 (Not Limited = -1)\n", "Cluster order = -1 (-1 = AUTOMATIC CLUSTERING)\n",
+          "\nSOURCE LAYERS: 1\n[01] - S\n", "\nSOURCE(S): 1\nPos = (1.00,1.00,1.00)",
+          "\nRECEIVER(S): 1\nPos = (3.00,2.00,1.20) - Radius = 0.40",
           "\nMATERIALS SECTION:\nNumber of Materials = 1\n[01] - wall\n",
           "\nPLANE-LAYER SECTION:\nNumber of Plane Layers = 2\n[01] - walls \t<-> wall\n"
           "[02] - glass \t<-> No Material associated\n",

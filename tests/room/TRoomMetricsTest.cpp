@@ -6,10 +6,10 @@
 
 #include "geometry/ErrorHandler.h"
 #include "geometry/TPlane.h"
+#include "room/RoomTestBox.h"
 #include "room/TReceiver.h"
 #include "room/TRoomModel.h"
 #include "room/TSource.h"
-#include "room/RoomTestBox.h"
 #include "support/ErrorCapture.h"
 
 using roomtest::QuietRoom;
@@ -17,8 +17,7 @@ using roomtest::QuietRoom;
 namespace {
 
 // Runs f with standard output captured and returns what it printed.
-template <class F>
-std::string Printed(F f)
+template <class F> std::string Printed(F f)
 {
     testing::internal::CaptureStdout();
     f();

@@ -24,8 +24,8 @@ using namespace projtest;
 namespace {
 
 // Sections of the shoebox, for building variants.
-const char* const kSectionNames[] = {"ENVIRONMENT", "SIMULATION",    "LAYERS::SOURCE", "SOURCES", "LAYERS::RECEIVER",
-                                     "RECEIVERS",   "MATERIALS",     "LAYERS::PLANE",  "LAYERS::COLOR", "PLANES"};
+const char* const kSectionNames[] = {"ENVIRONMENT", "SIMULATION", "LAYERS::SOURCE", "SOURCES",       "LAYERS::RECEIVER",
+                                     "RECEIVERS",   "MATERIALS",  "LAYERS::PLANE",  "LAYERS::COLOR", "PLANES"};
 
 std::string SectionOf(const std::string& text, const std::string& name)
 {
@@ -101,12 +101,9 @@ TEST_F(ProjectFiles, ShoeboxSavesBackByteIdentically)
         std::string text;
         Chain chain;
     } cases[] = {
-        {"desktop chain", golden, DesktopChain},
-        {"console chain", golden, ConsoleChain},
-        {"fresh readers", golden, fresh},
-        {"sections in reverse order with legends", reversed, DesktopChain},
-        {"carriage returns", crlf, DesktopChain},
-        {"tags sharing their line", tagged, DesktopChain},
+        {"desktop chain", golden, DesktopChain},  {"console chain", golden, ConsoleChain},
+        {"fresh readers", golden, fresh},         {"sections in reverse order with legends", reversed, DesktopChain},
+        {"carriage returns", crlf, DesktopChain}, {"tags sharing their line", tagged, DesktopChain},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,7 +238,8 @@ TEST_F(ProjectFiles, FatalLineLeavesTheReadersWorkUndone)
         unsigned int expected;
     } cases[] = {
         {"materials", &TRoomModel::AddMaterialsTxt,
-         "<MATERIALS>\nBrick 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1\nGlass 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 x\n</MATERIALS>\n",
+         "<MATERIALS>\nBrick 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1\nGlass 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 "
+         "x\n</MATERIALS>\n",
          &TRoomModel::NumMaterials, 1},
         {"planes", &TRoomModel::AddPlanesTxT,
          "<PLANES>\n3 0 0 0 1 0 0 0 1 0 Walls\n3 0 0 0 1 0 0 0 1 Walls\n</PLANES>\n", &TRoomModel::NumPlanes, 6},
@@ -272,11 +270,13 @@ TEST_F(ProjectFiles, RayCountsBelowTheGridBecomeTwelveWithANotice)
         const char* rays;
         unsigned int stored;
         bool notice;
-    } cases[] = {{"5", 12, true}, {"11", 12, true}, {"0", 12, true}, {"-7", 12, true}, {"+12", 12, false}, {"1002", 1002, false}};
+    } cases[] = {{"5", 12, true},  {"11", 12, true},   {"0", 12, true},
+                 {"-7", 12, true}, {"+12", 12, false}, {"1002", 1002, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rays);
         const std::string path = Write("p.txt", "<LAYERS::SOURCE>\nSpk OMNI 0 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n"
-                                                "<SOURCES>\n1 2 1.5 " + std::string(c.rays) + " 30 10 94 Spk\n</SOURCES>\n");
+                                                "<SOURCES>\n1 2 1.5 " +
+                                                    std::string(c.rays) + " 30 10 94 Spk\n</SOURCES>\n");
         auto room = QuietRoom();
         const std::string out = Quietly([&] {
             room->AddDirectivitiesTxt(path.c_str());
@@ -297,12 +297,12 @@ TEST_F(ProjectFiles, RayCountsBelowTheGridBecomeTwelveWithANotice)
 // Lines the readers report and go past.
 TEST_F(ProjectFiles, ReportedLinesAreSkipped)
 {
-    const std::string path = Write("p.txt",
-                                   "<MATERIALS>\nM 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 1.5 0.2\n</MATERIALS>\n"
-                                   "<LAYERS::PLANE>\nWalls M\nOdd M 1\nLit M 0 128 255\nGhost Nothing\n</LAYERS::PLANE>\n"
-                                   "<LAYERS::RECEIVER>\nEar OMNI extra\n\nMic CARDIOID\n</LAYERS::RECEIVER>\n"
-                                   "<RECEIVERS>\n1 1 1 1.5 0 Mic\n1 1 1 0.5 Mic\n\n2 2 2 0.1 45 Mic\n</RECEIVERS>\n"
-                                   "<LAYERS::COLOR>\nNowhere 1 2 3\nWalls 10 20 30\n</LAYERS::COLOR>\n");
+    const std::string path =
+        Write("p.txt", "<MATERIALS>\nM 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 1.5 0.2\n</MATERIALS>\n"
+                       "<LAYERS::PLANE>\nWalls M\nOdd M 1\nLit M 0 128 255\nGhost Nothing\n</LAYERS::PLANE>\n"
+                       "<LAYERS::RECEIVER>\nEar OMNI extra\n\nMic CARDIOID\n</LAYERS::RECEIVER>\n"
+                       "<RECEIVERS>\n1 1 1 1.5 0 Mic\n1 1 1 0.5 Mic\n\n2 2 2 0.1 45 Mic\n</RECEIVERS>\n"
+                       "<LAYERS::COLOR>\nNowhere 1 2 3\nWalls 10 20 30\n</LAYERS::COLOR>\n");
     auto room = QuietRoom();
     ErrorCapture cap;
     const std::string out = Quietly([&] {
@@ -313,13 +313,16 @@ TEST_F(ProjectFiles, ReportedLinesAreSkipped)
         room->AddReceiversTxt(path.c_str());
         room->ReadColorLayers(path.c_str());
     });
-    EXPECT_EQ(cap.messages, (std::vector<std::string>{
-                                "Wrong number of parameters (3) for LAYERS:PLANE section line 2",
-                                "Wrong number of parameters (3) for LAYERS:RECEIVER section line 1.\nShould be 2 items.",
-                                "Wrong number of parameters (1) for LAYERS:RECEIVER section line 2.\nShould be 2 items.",
-                            }));
-    EXPECT_NE(out.find("Wrong number of parameters (5) for RECEIVERS section line 2: line skipped."), std::string::npos);
-    EXPECT_NE(out.find("Wrong number of parameters (1) for RECEIVERS section line 3: line skipped."), std::string::npos);
+    EXPECT_EQ(cap.messages,
+              (std::vector<std::string>{
+                  "Wrong number of parameters (3) for LAYERS:PLANE section line 2",
+                  "Wrong number of parameters (3) for LAYERS:RECEIVER section line 1.\nShould be 2 items.",
+                  "Wrong number of parameters (1) for LAYERS:RECEIVER section line 2.\nShould be 2 items.",
+              }));
+    EXPECT_NE(out.find("Wrong number of parameters (5) for RECEIVERS section line 2: line skipped."),
+              std::string::npos);
+    EXPECT_NE(out.find("Wrong number of parameters (1) for RECEIVERS section line 3: line skipped."),
+              std::string::npos);
 
     EXPECT_FLOAT_EQ(room->material[0]->abs[8], 0.999f);  // 1 or more
     ASSERT_EQ(room->NumPlaneLayers, 4u);
@@ -344,11 +347,12 @@ TEST_F(ProjectFiles, MergingReadersAppendOnlyWhatIsNew)
     Quietly([&] { DesktopChain(*room, shoebox); });
     const TPoint3D firstVertex = room->plane[0]->vertice[0];
 
-    const std::string more = Write(
-        "more.txt",
-        "<MATERIALS>\nConcrete 0.9 0.9 0.9 0.9 0.9 0.9 0.9 0.9 0.9 0.9\nWood 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 0.9 0.3\n</MATERIALS>\n"
-        "<LAYERS::PLANE>\nWalls Wood 1 2 3\nStage Wood 9 9 9\n</LAYERS::PLANE>\n"
-        "<PLANES>\n3 0 0 1 1 0 1 0 1 1 Stage\n3 0 0 2 1 0 2 0 1 2 Stage\n3 0 0 3 1 0 3 0 1 3 Walls\n</PLANES>\n");
+    const std::string more =
+        Write("more.txt",
+              "<MATERIALS>\nConcrete 0.9 0.9 0.9 0.9 0.9 0.9 0.9 0.9 0.9 0.9\nWood 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 0.9 "
+              "0.3\n</MATERIALS>\n"
+              "<LAYERS::PLANE>\nWalls Wood 1 2 3\nStage Wood 9 9 9\n</LAYERS::PLANE>\n"
+              "<PLANES>\n3 0 0 1 1 0 1 0 1 1 Stage\n3 0 0 2 1 0 2 0 1 2 Stage\n3 0 0 3 1 0 3 0 1 3 Walls\n</PLANES>\n");
     ErrorCapture cap;
     const std::string out = Quietly([&] {
         room->AddMaterialsTxt(more.c_str());
@@ -382,10 +386,9 @@ TEST_F(ProjectFiles, MergingReadersAppendOnlyWhatIsNew)
 
 TEST_F(ProjectFiles, PatternsAreTakenByExactName)
 {
-    const std::string path = Write("p.txt",
-                                   "<LAYERS::SOURCE>\nSpk OMNI2CARD 0 0 0 0 0 0 0 0 0\nShort OMNI 0\n"
-                                   "Cone CARDIOID 0 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n"
-                                   "<LAYERS::RECEIVER>\nEar OMNI\nLobe EIGHTFIG\nOdd\n</LAYERS::RECEIVER>\n");
+    const std::string path = Write("p.txt", "<LAYERS::SOURCE>\nSpk OMNI2CARD 0 0 0 0 0 0 0 0 0\nShort OMNI 0\n"
+                                            "Cone CARDIOID 0 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n"
+                                            "<LAYERS::RECEIVER>\nEar OMNI\nLobe EIGHTFIG\nOdd\n</LAYERS::RECEIVER>\n");
     auto room = QuietRoom();
     ErrorCapture cap;
     Quietly([&] { room->AddDirectivitiesTxt(path.c_str()); });
@@ -412,7 +415,9 @@ TEST_F(ProjectFiles, SoundFilesKeepTheirNameAsWritten)
 
     const std::string sources = "<SOURCES>\n"
                                 "1.00 1.00 1.00 1002 0.0 0.0 90.0 Speaker voice.wav\n"
-                                "2.00 1.00 1.00 1002 0.0 0.0 90.0 Speaker " + absolute + "\n"
+                                "2.00 1.00 1.00 1002 0.0 0.0 90.0 Speaker " +
+                                absolute +
+                                "\n"
                                 "3.00 1.00 1.00 1002 0.0 0.0 90.0 Speaker gone.wav\n"
                                 "4.00 1.00 1.00 1002 0.0 0.0 90.0 Speaker NONE\n"
                                 "</SOURCES>\n";
@@ -431,8 +436,9 @@ TEST_F(ProjectFiles, SoundFilesKeepTheirNameAsWritten)
             saved = room->SaveRoom(path.c_str());
         });
         EXPECT_EQ(saved, 1);
-        EXPECT_EQ(cap.messages, std::vector<std::string>{"Soundfile " + (dir_ / "project" / "gone.wav").string() +
-                                                         " NOT FOUND!\nNo auralization will be performed for this source."});
+        EXPECT_EQ(cap.messages,
+                  std::vector<std::string>{"Soundfile " + (dir_ / "project" / "gone.wav").string() +
+                                           " NOT FOUND!\nNo auralization will be performed for this source."});
         ASSERT_EQ(room->NumSources, 4u);
         EXPECT_EQ(room->source[0]->SoundFile, "voice.wav");
         EXPECT_TRUE(room->source[0]->SoundFileFlag);
@@ -452,8 +458,8 @@ TEST_F(ProjectFiles, SoundFilesKeepTheirNameAsWritten)
     Quietly([&] { DesktopChain(*room, path); });
     EXPECT_EQ(room->NumSources, 4u);
     ASSERT_FALSE(cap.messages.empty());
-    EXPECT_EQ(cap.messages[0],
-              "Soundfile voice.wav sample rate (44100) differs from project sample rate (48000)\nOutput audio will be faster or slower!!");
+    EXPECT_EQ(cap.messages[0], "Soundfile voice.wav sample rate (44100) differs from project sample rate "
+                               "(48000)\nOutput audio will be faster or slower!!");
 
     // With auralization off no sound file is looked for or used, but the names are saved again.
     Write("project/room.txt", text.replace(text.find("AURALIZATION = 1"), 16, "AURALIZATION = 0"));
@@ -471,9 +477,8 @@ TEST_F(ProjectFiles, SoundFilesKeepTheirNameAsWritten)
 
 TEST_F(ProjectFiles, SectionCountsAndItemChecks)
 {
-    const std::string path = Write("p.txt",
-                                   "title\n  <MATERIALS> legend on the tag line\nA 1\n\nB 1 2\n</MATERIALS>\n"
-                                   "<PLANES>\n1\n2\n");
+    const std::string path = Write("p.txt", "title\n  <MATERIALS> legend on the tag line\nA 1\n\nB 1 2\n</MATERIALS>\n"
+                                            "<PLANES>\n1\n2\n");
     FILE* fid = std::fopen(path.c_str(), "r");
     ASSERT_NE(fid, nullptr);
     auto room = QuietRoom();
@@ -489,7 +494,8 @@ TEST_F(ProjectFiles, SectionCountsAndItemChecks)
     EXPECT_TRUE(cap.messages.empty());
     EXPECT_EQ(room->CheckNumberOfParams(fid, "PLANES", 1, true), 0);
     EXPECT_EQ(room->CheckNumberOfParams(fid, "MATERIALS", 2, true), 2);
-    EXPECT_EQ(cap.Joined(), "Wrong number of parameters on MATERIALS section, line 2.\nShould be 2 instead of 1 items.");
+    EXPECT_EQ(cap.Joined(),
+              "Wrong number of parameters on MATERIALS section, line 2.\nShould be 2 instead of 1 items.");
     std::fclose(fid);
 }
 

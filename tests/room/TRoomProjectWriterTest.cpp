@@ -107,13 +107,27 @@ RoomHandle RandomRoom(unsigned int seed)
     // Edits: deletions that succeed renumber, the others are refused.
     for (int e = pick(0, 6); e > 0; --e) {
         switch (pick(0, 6)) {
-        case 0: r.DelSource(pick(0, static_cast<int>(r.NumSources))); break;
-        case 1: r.DelReceiver(pick(0, static_cast<int>(r.NumReceivers))); break;
-        case 2: r.DelPlane(pick(0, static_cast<int>(r.NumPlanes))); break;
-        case 3: r.DelMaterial(pick(0, static_cast<int>(r.NumMaterials) - 1)); break;
-        case 4: r.DelPlaneLayer(pick(0, static_cast<int>(r.NumPlaneLayers) - 1)); break;
-        case 5: r.DelSourceLayer(pick(0, static_cast<int>(r.NumSourceLayers) - 1)); break;
-        default: r.DelReceiverLayer(pick(0, static_cast<int>(r.NumReceiverLayers) - 1)); break;
+        case 0:
+            r.DelSource(pick(0, static_cast<int>(r.NumSources)));
+            break;
+        case 1:
+            r.DelReceiver(pick(0, static_cast<int>(r.NumReceivers)));
+            break;
+        case 2:
+            r.DelPlane(pick(0, static_cast<int>(r.NumPlanes)));
+            break;
+        case 3:
+            r.DelMaterial(pick(0, static_cast<int>(r.NumMaterials) - 1));
+            break;
+        case 4:
+            r.DelPlaneLayer(pick(0, static_cast<int>(r.NumPlaneLayers) - 1));
+            break;
+        case 5:
+            r.DelSourceLayer(pick(0, static_cast<int>(r.NumSourceLayers) - 1));
+            break;
+        default:
+            r.DelReceiverLayer(pick(0, static_cast<int>(r.NumReceiverLayers) - 1));
+            break;
         }
     }
     return room;
@@ -230,7 +244,8 @@ TEST_F(ProjectFiles, RefusedSaveKeepsTheOldFile)
          "PlaneLayer Walls not saved because it is NOT ASSOCIATED to a material"},
         {"material index past the list", [](TRoomModel& r) { r.planeLayer[0].MatID = 4; },
          "PlaneLayer Walls not saved because it is NOT ASSOCIATED to a material"},
-        {"empty material name", [](TRoomModel& r) { r.material[0]->nome.clear(); }, "Cannot save material 1: empty name."},
+        {"empty material name", [](TRoomModel& r) { r.material[0]->nome.clear(); },
+         "Cannot save material 1: empty name."},
         {"line break in a layer name", [](TRoomModel& r) { r.sourceLayer[0]->layername = "Spk\nX"; },
          "Cannot save source layer 1: the name Spk\nX holds a line break."},
         {"section tag as a name", [](TRoomModel& r) { r.receiverLayer[0]->layername = "my<PLANES>"; },
@@ -305,10 +320,11 @@ TEST_F(ProjectFiles, EmptyRoomAndPathsAfterSaving)
     EXPECT_EQ(fs::path(room->ProjectFolder), dir_ / "sub");
 
     const std::string text = ReadFile(path);
-    EXPECT_EQ(text.substr(text.find("<LAYERS::SOURCE>")),
-              "<LAYERS::SOURCE>\n</LAYERS::SOURCE>\n\n<SOURCES>\n</SOURCES>\n\n<LAYERS::RECEIVER>\n</LAYERS::RECEIVER>\n\n"
-              "<RECEIVERS>\n</RECEIVERS>\n\n<MATERIALS>\n</MATERIALS>\n\n<LAYERS::PLANE>\n</LAYERS::PLANE>\n\n"
-              "<LAYERS::COLOR>\n</LAYERS::COLOR>\n\n<PLANES>\n</PLANES>\n\n");
+    EXPECT_EQ(
+        text.substr(text.find("<LAYERS::SOURCE>")),
+        "<LAYERS::SOURCE>\n</LAYERS::SOURCE>\n\n<SOURCES>\n</SOURCES>\n\n<LAYERS::RECEIVER>\n</LAYERS::RECEIVER>\n\n"
+        "<RECEIVERS>\n</RECEIVERS>\n\n<MATERIALS>\n</MATERIALS>\n\n<LAYERS::PLANE>\n</LAYERS::PLANE>\n\n"
+        "<LAYERS::COLOR>\n</LAYERS::COLOR>\n\n<PLANES>\n</PLANES>\n\n");
     RoomHandle loaded = QuietRoom();
     Quietly([&] { DesktopChain(*loaded, path); });
     EXPECT_TRUE(cap.messages.empty()) << cap.Joined();
@@ -348,14 +364,16 @@ TEST_F(ProjectFiles, SectionWritersOnTheirOwn)
     room->SaveReceivers(part.c_str());
     room->SaveSources(part.c_str());
     room->SaveMaterials(part.c_str());
-    EXPECT_EQ(cap.messages, (std::vector<std::string>{
-                                "PlaneLayer Loose wall not saved because it is NOT ASSOCIATED to a material",
-                                "PlaneLayer Plain not saved because it is NOT ASSOCIATED to a material"}));
+    EXPECT_EQ(cap.messages,
+              (std::vector<std::string>{"PlaneLayer Loose wall not saved because it is NOT ASSOCIATED to a material",
+                                        "PlaneLayer Plain not saved because it is NOT ASSOCIATED to a material"}));
     const std::string golden = Shoebox();
     std::string expected = golden.substr(golden.find("<LAYERS::PLANE>"));
     expected = Replace(expected, "Walls 200 200 200\n", "Walls 200 200 200\nLoose_wall 0 128 255\n");
-    expected += "<LAYERS::SOURCE>\nSpeaker OMNI 0.0 -60.0 -60.0 -50.0 -47.0 -3.0 3.0 -60.0 -30.0\n</LAYERS::SOURCE>\n\n";
-    expected += golden.substr(golden.find("<LAYERS::RECEIVER>"), golden.find("<MATERIALS>") - golden.find("<LAYERS::RECEIVER>"));
+    expected +=
+        "<LAYERS::SOURCE>\nSpeaker OMNI 0.0 -60.0 -60.0 -50.0 -47.0 -3.0 3.0 -60.0 -30.0\n</LAYERS::SOURCE>\n\n";
+    expected += golden.substr(golden.find("<LAYERS::RECEIVER>"),
+                              golden.find("<MATERIALS>") - golden.find("<LAYERS::RECEIVER>"));
     expected += golden.substr(golden.find("<SOURCES>"), golden.find("<LAYERS::RECEIVER>") - golden.find("<SOURCES>"));
     expected += golden.substr(golden.find("<MATERIALS>"), golden.find("<LAYERS::PLANE>") - golden.find("<MATERIALS>"));
     EXPECT_EQ(ReadFile(part), expected);
@@ -367,7 +385,8 @@ TEST_F(ProjectFiles, SectionWritersOnTheirOwn)
         again->AddSourceLayersTxt(part.c_str());
         again->SaveSourceLayers(resaved.c_str());
     });
-    EXPECT_EQ(ReadFile(resaved), "<LAYERS::SOURCE>\nSpeaker OMNI 0.0 -60.0 -60.0 -50.0 -47.0 -3.0 3.0 -60.0 -30.0\n</LAYERS::SOURCE>\n\n");
+    EXPECT_EQ(ReadFile(resaved),
+              "<LAYERS::SOURCE>\nSpeaker OMNI 0.0 -60.0 -60.0 -50.0 -47.0 -3.0 3.0 -60.0 -30.0\n</LAYERS::SOURCE>\n\n");
 
     // The receivers with their pattern names, on a stream.
     const std::string streamed = Path("receivers.txt");

@@ -54,28 +54,27 @@ protected:
     fs::path dir_ = temp_.path();
 };
 
-const char* const kFullSettings =
-    "<ENVIRONMENT>\n"
-    "TEMPERATURE = 18.5\n"
-    "PRESSURE = 0.95\n"
-    "HUMIDITY = 55\n"
-    "</ENVIRONMENT>\n"
-    "<SIMULATION>\n"
-    "MAX_TIME = 2.5\n"
-    "STOP_DECAY = -50\n"
-    "SAMPLE_RATE = 48000\n"
-    "MAX_RAYTRAC_REF = 12\n"
-    "ARTIFICIAL_TAIL = 1\n"
-    "CLUSTER_ORDER = 2\n"
-    "MODAL_SIM = 3\n"
-    "HIT_FILES = 1\n"
-    "SAVE_LATE_RAYS = 1\n"
-    "SAVE_DIFFUSE_RAYS = 1\n"
-    "SAVE_LOST_RAYS = 0\n"
-    "AURALIZATION = 0\n"
-    "SET_VOLUME = 120.5\n"
-    "DIFFUSE_PROCESSING = 1\n"
-    "</SIMULATION>\n";
+const char* const kFullSettings = "<ENVIRONMENT>\n"
+                                  "TEMPERATURE = 18.5\n"
+                                  "PRESSURE = 0.95\n"
+                                  "HUMIDITY = 55\n"
+                                  "</ENVIRONMENT>\n"
+                                  "<SIMULATION>\n"
+                                  "MAX_TIME = 2.5\n"
+                                  "STOP_DECAY = -50\n"
+                                  "SAMPLE_RATE = 48000\n"
+                                  "MAX_RAYTRAC_REF = 12\n"
+                                  "ARTIFICIAL_TAIL = 1\n"
+                                  "CLUSTER_ORDER = 2\n"
+                                  "MODAL_SIM = 3\n"
+                                  "HIT_FILES = 1\n"
+                                  "SAVE_LATE_RAYS = 1\n"
+                                  "SAVE_DIFFUSE_RAYS = 1\n"
+                                  "SAVE_LOST_RAYS = 0\n"
+                                  "AURALIZATION = 0\n"
+                                  "SET_VOLUME = 120.5\n"
+                                  "DIFFUSE_PROCESSING = 1\n"
+                                  "</SIMULATION>\n";
 
 }  // namespace
 
@@ -145,15 +144,14 @@ TEST_F(RoomFiles, ReadsEverySettingOfAFullFile)
     CalculateAirAbsCoefs(static_cast<float>(18.5 + 273.15), 0.95f, 55.0f, 9, air.data());
     EXPECT_EQ(room->AirAbs, air);
 
-    EXPECT_EQ(out,
-              "===============  ENVIRONMENT SETUP =====================\n"
-              "ARTIFICIAL_TAIL = 1\n"
-              "MODAL_SIM = 1\n"
-              "SAVE_LATE_RAYS = 1\n"
-              "SET_VOLUME flag was defined!\n"
-              "Volume calculation will be overridden.\n"
-              "Diffuse Processing is ON\n"
-              "========================================================\n");
+    EXPECT_EQ(out, "===============  ENVIRONMENT SETUP =====================\n"
+                   "ARTIFICIAL_TAIL = 1\n"
+                   "MODAL_SIM = 1\n"
+                   "SAVE_LATE_RAYS = 1\n"
+                   "SET_VOLUME flag was defined!\n"
+                   "Volume calculation will be overridden.\n"
+                   "Diffuse Processing is ON\n"
+                   "========================================================\n");
 }
 
 TEST_F(RoomFiles, MissingSectionAndKeysTakeDefaultsWithMessages)
@@ -179,22 +177,21 @@ TEST_F(RoomFiles, MissingSectionAndKeysTakeDefaultsWithMessages)
     EXPECT_EQ(room->ForceVolumeFlag, 0);
     EXPECT_EQ(room->DiffuseProcessing, 0u);
 
-    const std::string head =
-        "===============  ENVIRONMENT SETUP =====================\n"
-        "Section ENVIRONMENT not found on config file.\n"
-        "Setting TEMPERATURE = 20 (default)\n"
-        "Section ENVIRONMENT not found on config file.\n"
-        "Setting PRESSURE = 1.0 (default)\n"
-        "Section ENVIRONMENT not found on config file.\n"
-        "Setting HUMIDITY = 40 (default)\n"
-        "Tag STOP_DECAY not found on section SIMULATION.\n"
-        "Setting STOP_DECAY = -60 (default)\n";
+    const std::string head = "===============  ENVIRONMENT SETUP =====================\n"
+                             "Section ENVIRONMENT not found on config file.\n"
+                             "Setting TEMPERATURE = 20 (default)\n"
+                             "Section ENVIRONMENT not found on config file.\n"
+                             "Setting PRESSURE = 1.0 (default)\n"
+                             "Section ENVIRONMENT not found on config file.\n"
+                             "Setting HUMIDITY = 40 (default)\n"
+                             "Tag STOP_DECAY not found on section SIMULATION.\n"
+                             "Setting STOP_DECAY = -60 (default)\n";
     EXPECT_EQ(out.substr(0, head.size()), head);
-    for (const char* msg : {"CLUSTER_ORDER not defined!\nAutomatic value will be set during simulation.Tag MODAL_SIM",
-                            "Setting MAX_RAYTRAC_REF = -1 (default)\n",
-                            "Setting AURALIZATION On (default)\n",
-                            "Volume calculation performed from room geometry (default).\n",
-                            " NO Scattering will be performed. To use Scattering, set DIFFUSE_PROCESSING = 1 on config file.\n"})
+    for (const char* msg :
+         {"CLUSTER_ORDER not defined!\nAutomatic value will be set during simulation.Tag MODAL_SIM",
+          "Setting MAX_RAYTRAC_REF = -1 (default)\n", "Setting AURALIZATION On (default)\n",
+          "Volume calculation performed from room geometry (default).\n",
+          " NO Scattering will be performed. To use Scattering, set DIFFUSE_PROCESSING = 1 on config file.\n"})
         EXPECT_NE(out.find(msg), std::string::npos) << msg;
 }
 
@@ -223,12 +220,13 @@ TEST_F(RoomFiles, OddValuesAndKeyLines)
         {"volume 0 is geometric", "SET_VOLUME = 0\n", "", 20.0, -1, 0, 44100.0f, 88200},
         {"zero sample rate takes the default", "SAMPLE_RATE = 0\nMAX_TIME = 1\n", "", 20.0, -1, 0, 44100.0f, 44100},
         {"zero length takes the default", "MAX_TIME = 0\n", "", 20.0, -1, 0, 44100.0f, 88200},
-        {"key after the closing tag is not read", "</SIMULATION>\nCLUSTER_ORDER = 4\n", "", 20.0, -1, 0, 44100.0f, 88200},
+        {"key after the closing tag is not read", "</SIMULATION>\nCLUSTER_ORDER = 4\n", "", 20.0, -1, 0, 44100.0f,
+         88200},
         {"longer key containing the key matches", "OLD_MAX_TIME = 3\n", "", 20.0, -1, 0, 44100.0f, 132300},
     };
     for (const auto& c : cases) {
-        const std::string path = Write("case.txt", "<ENVIRONMENT>\n" + c.environment + "</ENVIRONMENT>\n<SIMULATION>\n" +
-                                                       c.body + "</SIMULATION>\n");
+        const std::string path = Write("case.txt", "<ENVIRONMENT>\n" + c.environment +
+                                                       "</ENVIRONMENT>\n<SIMULATION>\n" + c.body + "</SIMULATION>\n");
         auto room = QuietRoom();
         Setup(*room, path);
         EXPECT_DOUBLE_EQ(room->Temperature, c.temperature) << c.name;
@@ -340,8 +338,9 @@ TEST_F(RoomFiles, ImpossibleSettingsAreRefused)
         {"", "MAX_TIME = 1e9\n", "MAX_TIME = 1e+09 s at 44100 Hz is longer than a response can be"},
     };
     for (const auto& c : cases) {
-        const std::string path = Write("case.txt", "<ENVIRONMENT>\n" + c.environment + "</ENVIRONMENT>\n<SIMULATION>\n" +
-                                                       c.simulation + "</SIMULATION>\n");
+        const std::string path =
+            Write("case.txt", "<ENVIRONMENT>\n" + c.environment + "</ENVIRONMENT>\n<SIMULATION>\n" + c.simulation +
+                                  "</SIMULATION>\n");
         auto room = QuietRoom();
         ErrorCapture cap;
         int status = 0;
@@ -406,8 +405,8 @@ TEST_F(RoomFiles, PathSetupSplitsAtEitherSeparator)
         EXPECT_EQ(room->AcousticDataFolder, cwd);
         EXPECT_EQ(room->ProjectFile("S001.txt"), c.joined) << c.config;
         const std::string bar(43, '=');
-        EXPECT_EQ(out, bar + "\nSoftware Path: " + cwd + "\nAcousticData Path: " + cwd + "\nProject Path: " +
-                           c.folder + "\nProject Name: " + c.name + "\n" + bar + "\n");
+        EXPECT_EQ(out, bar + "\nSoftware Path: " + cwd + "\nAcousticData Path: " + cwd + "\nProject Path: " + c.folder +
+                           "\nProject Name: " + c.name + "\n" + bar + "\n");
     }
 }
 

@@ -26,8 +26,8 @@ TEST(Source, RayCountsFitTheIcosahedronGrid)
 {
     const struct {
         unsigned requested, stored;
-    } cases[] = {{12, 12}, {13, 12}, {50, 42}, {100, 92}, {1000, 1002}, {5000, 4842}, {4842, 4842},
-                 {2, 12},  {1, 12},  {0, 12}};
+    } cases[] = {{12, 12},     {13, 12},     {50, 42}, {100, 92}, {1000, 1002},
+                 {5000, 4842}, {4842, 4842}, {2, 12},  {1, 12},   {0, 12}};
     for (const auto& c : cases) {
         TSource src;
         EXPECT_EQ(src.SetNumRays(c.requested), c.stored) << c.requested;
@@ -137,8 +137,8 @@ TEST_F(SoundFiles, SetSoundFileRefusesAndKeepsTheOldFile)
     {
         ErrorCapture cap;
         EXPECT_FALSE(src.SetSoundFile("nothing.wav"));
-        EXPECT_EQ(cap.messages, std::vector<std::string>{"Soundfile " + (folder_ / "nothing.wav").string() +
-                                                         " NOT FOUND!\n"});
+        EXPECT_EQ(cap.messages,
+                  std::vector<std::string>{"Soundfile " + (folder_ / "nothing.wav").string() + " NOT FOUND!\n"});
     }
     {
         ErrorCapture cap;

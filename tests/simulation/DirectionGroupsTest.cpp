@@ -45,7 +45,8 @@ Block MakeBlock(unsigned shape, unsigned NE, std::mt19937& gen)
         case 1:
         case 2: {
             const TDirection& c = cones[gen() % cones.size()];
-            d = Dir(c.azim + spread * (unit(gen) - 0.5f), std::clamp(c.elev + spread * (unit(gen) - 0.5f), -90.0f, 90.0f));
+            d = Dir(c.azim + spread * (unit(gen) - 0.5f),
+                    std::clamp(c.elev + spread * (unit(gen) - 0.5f), -90.0f, 90.0f));
             break;
         }
         default:
@@ -101,11 +102,13 @@ TEST(DirectionGroups, EdgeCasesMatchTheReference)
     const std::vector<Case> cases = {
         {"two equal directions", {Dir(10, 5), Dir(10, 5)}, {0.5f, 0.5f}},
         {"antipodal", {Dir(0, 0), Dir(180, 0), Dir(0.5f, 0)}, {0.1f, 0.2f, 0.3f}},
-        {"poles and the same point in other azimuths", {Dir(0, 90), Dir(120, 90), Dir(0, -90), Dir(33, 89.9f)},
+        {"poles and the same point in other azimuths",
+         {Dir(0, 90), Dir(120, 90), Dir(0, -90), Dir(33, 89.9f)},
          {0.3f, 0.3f, 0.1f, 0.2f}},
         {"exactly 50 degrees", {Dir(0, 0), Dir(50, 0)}, {0.5f, 0.7f}},
         {"no positive factor but a zero one", {Dir(0, 0), Dir(70, 0), Dir(140, 0)}, {0.0f, -1.0f, 0.0f}},
-        {"gaps just above and below 10 degrees", {Dir(0, 0), Dir(1, 0), Dir(11.2f, 0), Dir(22.4f, 0), Dir(60, 0)},
+        {"gaps just above and below 10 degrees",
+         {Dir(0, 0), Dir(1, 0), Dir(11.2f, 0), Dir(22.4f, 0), Dir(60, 0)},
          {0.2f, 0.9f, 0.4f, 0.3f, 0.1f}},
         {"no start pair", {Dir(0, 0), Dir(70, 0)}, {-1.0f, -2.0f}},
         {"not a number", {Dir(0, 0), Dir(std::nanf(""), 0), Dir(70, 0)}, {0.5f, 0.4f, 0.3f}},

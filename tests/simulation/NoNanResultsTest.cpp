@@ -35,9 +35,9 @@ TEST(NoNanResults, RandomRoomsWriteOnlyNumbers)
         const TPoint3D src(W * (0.1 + 0.8 * unit(rng)), D * (0.1 + 0.8 * unit(rng)), H * (0.1 + 0.8 * unit(rng)));
         AddSource(*room, src, 502);
         AddReceiver(*room, {W * (0.1 + 0.8 * unit(rng)), D * (0.1 + 0.8 * unit(rng)), H * (0.1 + 0.8 * unit(rng))});
-        AddReceiver(*room, {W, src.y, src.z});          // centre on the wall, in line with the source
-        AddReceiver(*room, {W + 3.0, D / 2, H / 2});    // outside
-        AddReceiver(*room, src, 0.3);                   // around the source
+        AddReceiver(*room, {W, src.y, src.z});        // centre on the wall, in line with the source
+        AddReceiver(*room, {W + 3.0, D / 2, H / 2});  // outside
+        AddReceiver(*room, src, 0.3);                 // around the source
         Quiet([&] {
             room->GetExternalPlanes();
             room->AcousticParameters();

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
-#include <cmath>
 #include <vector>
 
 #include "dsp/AcousticParams.h"
@@ -181,7 +181,8 @@ TEST(CalibratedResponses, CoincidentLateArrivalsAddTheirEnergies)
     auto r = setup.Make(2, 1000 + 50 * M);
     for (unsigned m = 0; m < M; ++m)
         for (int ray = 0; ray < 2; ++ray) {
-            TRay a = resulttest::Arrival(1000 + 50 * m, 30.0f, 10.0f, 3 + m % 5, 0.5f, E, static_cast<int>(2 * m) + ray);
+            TRay a =
+                resulttest::Arrival(1000 + 50 * m, 30.0f, 10.0f, 3 + m % 5, 0.5f, E, static_cast<int>(2 * m) + ray);
             r->InsertRay(&a);
         }
     for (unsigned b = 0; b < kBands; ++b) {
@@ -325,9 +326,8 @@ TEST(CalibratedResponses, BoxDecayFollowsItsArrivals)
     for (unsigned b = 0; b <= kBands; ++b) EXPECT_EQ(pair.Param[b].T30, other.Param[b].T30) << b;
 
     const std::vector<float>& g = pair.globalIR[0];
-    const auto peak = static_cast<unsigned>(std::max_element(g.begin(), g.end(), [](float x, float y) {
-                                                return std::fabs(x) < std::fabs(y);
-                                            }) - g.begin());
+    const auto peak = static_cast<unsigned>(
+        std::max_element(g.begin(), g.end(), [](float x, float y) { return std::fabs(x) < std::fabs(y); }) - g.begin());
     EXPECT_EQ(peak, static_cast<unsigned>(std::lround(std::sqrt(25.0 + 4.0 + 0.09) * kFs / kC)));
     EXPECT_EQ(peak, pair.DirectSoundIndex);
     EXPECT_GT(g[peak], 0.0f);
@@ -339,13 +339,14 @@ TEST(CalibratedResponses, BoxDecayFollowsItsArrivals)
     for (unsigned b = 1; b <= 8; ++b) {  // 125 Hz ... 16 kHz
         std::vector<float> p(pair.MaxLength, 0.0f);
         for (const TRay& a : arrivals)
-            if (a.index < p.size()) p[a.index] += a.spectrum[b] * static_cast<float>(std::exp(-2.0 * air[b] * a.index * kC / kFs));
+            if (a.index < p.size())
+                p[a.index] += a.spectrum[b] * static_cast<float>(std::exp(-2.0 * air[b] * a.index * kC / kFs));
         for (float& v : p) v = std::sqrt(v);
         std::vector<float> curve(p.size());
         GetDecayCurve(p.data(), curve.data(), static_cast<unsigned>(p.size()));
         const double records = GetRevTime(curve.data(), static_cast<unsigned>(curve.size()), -30.0f) / kFs;
-        SCOPED_TRACE(testing::Message() << "band " << b << ": T30 " << pair.Param[b].T30 << " s, arrivals "
-                                        << records << " s");
+        SCOPED_TRACE(testing::Message() << "band " << b << ": T30 " << pair.Param[b].T30 << " s, arrivals " << records
+                                        << " s");
         EXPECT_NEAR(pair.Param[b].T30, records, 0.08 * records);
     }
 
@@ -359,6 +360,5 @@ TEST(CalibratedResponses, BoxDecayFollowsItsArrivals)
     const std::vector<float>& rebuilt = room.spcresult[0][0]->globalIR[0];
     ASSERT_EQ(rebuilt.size(), traced.size());
     const float scale = std::fabs(traced[peak]);
-    for (std::size_t n = 0; n < traced.size(); ++n)
-        ASSERT_NEAR(rebuilt[n], traced[n], 1e-5f * scale) << n;
+    for (std::size_t n = 0; n < traced.size(); ++n) ASSERT_NEAR(rebuilt[n], traced[n], 1e-5f * scale) << n;
 }

@@ -87,8 +87,7 @@ inline TRay Arrival(unsigned index, float azim, float elev, unsigned order, floa
 
 // A source and a receiver 3 m apart on the x axis, both omnidirectional unless changed.
 struct PairSetup {
-    PairSetup()
-        : omni("OMNI", kBands), receiver(TPoint3D(3, 0, 0), 0.5, 0.0, 0)
+    PairSetup() : omni("OMNI", kBands), receiver(TPoint3D(3, 0, 0), 0.5, 0.0, 0)
     {
         source.Position = TPoint3D(0, 0, 0);
         source.NumBands = kBands;

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,8 +66,7 @@ inline void AddReceiver(TRoom& room, TPoint3D at, double radius = 0.5)
 }
 
 // Runs op with standard output captured and returns what it printed.
-template <class F>
-std::string Quiet(F&& op)
+template <class F> std::string Quiet(F&& op)
 {
     testing::internal::CaptureStdout();
     op();
@@ -108,7 +107,10 @@ inline bool AllFinite(const std::vector<float>& v)
 }
 
 // The whole file as bytes ("" when it cannot be read).
-inline std::string Slurp(const std::string& path) { return ReadFile(path); }
+inline std::string Slurp(const std::string& path)
+{
+    return ReadFile(path);
+}
 
 // "S%.3d-R%.3d<tail>" style names in the folder, numbers from 1.
 inline std::string PairPath(const std::string& folder, const char* format, int S, int R)

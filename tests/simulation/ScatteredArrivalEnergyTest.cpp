@@ -38,8 +38,8 @@ TEST(ScatteredArrivals, CrowdedArrivalsAddTheirEnergiesInTheBand)
 
     for (unsigned c = 0; c < kClumps; ++c)
         for (unsigned j = 0; j < kPerClump; ++j) {
-            TRay a = Arrival(kStart + c * kSpacing + j % 5, 30.0f, 0.0f, 2, 1.0f, 1.0f,
-                             static_cast<int>(c * kPerClump + j));
+            TRay a =
+                Arrival(kStart + c * kSpacing + j % 5, 30.0f, 0.0f, 2, 1.0f, 1.0f, static_cast<int>(c * kPerClump + j));
             r->InsertRay(&a);
         }
     const unsigned band = 4;  // 1 kHz

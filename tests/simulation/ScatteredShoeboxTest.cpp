@@ -48,8 +48,8 @@ TEST(ScatteredShoebox, DecayTimesLieAboveEyring)
     const double eyring = 24.0 * std::log(10.0) * V / (343.0 * S * loss);
     for (unsigned b = 2; b <= 6; ++b) {  // 250 Hz ... 4 kHz
         const TMonoParams& p = pair.Param[b];
-        SCOPED_TRACE(testing::Message() << "band " << b << ": EDT " << p.EDT << ", T20 " << p.T20 << ", T30 "
-                                        << p.T30 << ", Eyring " << eyring);
+        SCOPED_TRACE(testing::Message() << "band " << b << ": EDT " << p.EDT << ", T20 " << p.T20 << ", T30 " << p.T30
+                                        << ", Eyring " << eyring);
         EXPECT_GT(p.T20, eyring);
         EXPECT_GT(p.T30, eyring);
         EXPECT_LT(p.T30, 1.8 * eyring);

@@ -34,9 +34,9 @@ TEST(THitLine, WritesAndReadsBackAHitLine)
 
 TEST(THitLine, RejectsLinesOfTheWrongShape)
 {
-    const char* bad[] = {"120 45.000000 10.000000 1 0.500000 0 2",        // a count short
-                         "120 45.000000 10.000000 1 0.500000 0 2 7 9",    // one too many
-                         "120 45.000000 10.000000",                        // cut in the head
+    const char* bad[] = {"120 45.000000 10.000000 1 0.500000 0 2",      // a count short
+                         "120 45.000000 10.000000 1 0.500000 0 2 7 9",  // one too many
+                         "120 45.000000 10.000000",                     // cut in the head
                          "120 45.000000 ten 1 0.500000 0 2 7", ""};
     for (const char* line : bad) {
         THitLine h;

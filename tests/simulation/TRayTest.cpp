@@ -45,8 +45,8 @@ TEST(TRay, AzimuthIsBroughtIntoRangeAndLaunchDirectionKept)
 {
     const struct {
         float in, out;
-    } cases[] = {{-30, 330}, {725, 5}, {360, 0},     {-400, 320}, {0, 0},
-                 {359.5f, 359.5f}, {-1e-6f, 0}, {720, 0}, {-720, 0}, {1e9f, 280}};
+    } cases[] = {{-30, 330},       {725, 5},    {360, 0}, {-400, 320}, {0, 0},
+                 {359.5f, 359.5f}, {-1e-6f, 0}, {720, 0}, {-720, 0},   {1e9f, 280}};
     for (const auto& c : cases) {
         TRay r = RayArrival(1, 1, c.in, 0, 1, -30, 0, 0, 0);
         EXPECT_GE(r.dir.azim, 0.0f) << c.in;
@@ -65,9 +65,8 @@ TEST(TRay, WritesTheRayFileLine)
     TRay r = RayArrival(1234, 0.5f, 90, 0, 2, 10, -5, 0.001f, 7);
     std::string line;
     r.AppendLine(line);
-    EXPECT_EQ(line,
-              "1234 0.500000 90.000 0.000 2 10.000 -5.000 "
-              "0.001 0.001 0.001 0.001 0.001 0.001 0.001 0.001 0.001 7\n");
+    EXPECT_EQ(line, "1234 0.500000 90.000 0.000 2 10.000 -5.000 "
+                    "0.001 0.001 0.001 0.001 0.001 0.001 0.001 0.001 0.001 7\n");
 
     // %g of the band energies: six significant digits, exponent form for small and large values.
     const float energies[] = {1e-7f, 123456789.0f, 0.1f, 1.0f, 2.5e-5f, 0.0f, 100000.0f, 1234567.0f, -0.5f};
@@ -75,9 +74,8 @@ TEST(TRay, WritesTheRayFileLine)
     r.dir.azim = -90;  // an azimuth set directly is still written in range
     line.clear();
     r.AppendLine(line);
-    EXPECT_EQ(line,
-              "1234 0.500000 270.000 0.000 2 10.000 -5.000 "
-              "1e-07 1.23457e+08 0.1 1 2.5e-05 0 100000 1.23457e+06 -0.5 7\n");
+    EXPECT_EQ(line, "1234 0.500000 270.000 0.000 2 10.000 -5.000 "
+                    "1e-07 1.23457e+08 0.1 1 2.5e-05 0 100000 1.23457e+06 -0.5 7\n");
 }
 
 TEST(TRay, FileRoundTripGivesEveryLineOnce)
@@ -119,10 +117,10 @@ TEST(TRay, MalformedLinesAreErrorsAndLeaveTheRecord)
 {
     const std::string good = "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9 7";
     const char* bad[] = {
-        "",                                                              // empty
-        "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9",  // no ray number
-        "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8",    // a band short
-        "1234 0.500000 90.000",                                          // cut in the head
+        "",                                                                   // empty
+        "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9",       // no ray number
+        "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8",         // a band short
+        "1234 0.500000 90.000",                                               // cut in the head
         "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9 10 7",  // ten bands
         "1234 0.500000 90.000 0.000 2 10.000 -5.000 1 2 3 4 x 6 7 8 9 7",     // not a number
         "1234 0.500000 90,000 0.000 2 10.000 -5.000 1 2 3 4 5 6 7 8 9 7",     // decimal comma

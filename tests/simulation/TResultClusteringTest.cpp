@@ -100,16 +100,29 @@ TEST_F(Clustering, GroupsByTimeBlockAndDirection)
     const std::vector<Case> cases = {
         {"gap of 15 splits, gap of 5 joins",
          {{100, 10, 0, 1, 0.5f, 1, 1}, {105, 10, 0, 1, 0.4f, 2, 2}, {120, 10, 0, 1, 0.9f, 4, 3}},
-         {100, 120}, {2, 1}, {3, 4}},
-        {"gap of exactly 10 stays one block", {{100, 10, 0, 1, 0.5f, 1, 1}, {110, 10, 0, 1, 0.6f, 2, 2}},
-         {110}, {2}, {3}},
+         {100, 120},
+         {2, 1},
+         {3, 4}},
+        {"gap of exactly 10 stays one block",
+         {{100, 10, 0, 1, 0.5f, 1, 1}, {110, 10, 0, 1, 0.6f, 2, 2}},
+         {110},
+         {2},
+         {3}},
         {"30 degrees apart: one group, the closer ray represents it",
-         {{200, 0, 0, 2, 0.4f, 1, 1}, {203, 30, 0, 2, 0.9f, 2, 2}}, {203}, {2}, {3}},
+         {{200, 0, 0, 2, 0.4f, 1, 1}, {203, 30, 0, 2, 0.9f, 2, 2}},
+         {203},
+         {2},
+         {3}},
         {"60 degrees apart: two groups, written unchanged",
-         {{200, 0, 0, 2, 0.4f, 1, 1}, {203, 60, 0, 2, 0.9f, 2, 2}}, {200, 203}, {1, 1}, {1, 2}},
+         {{200, 0, 0, 2, 0.4f, 1, 1}, {203, 60, 0, 2, 0.9f, 2, 2}},
+         {200, 203},
+         {1, 1},
+         {1, 2}},
         {"5, 40 and 42 degrees: the strongest pair starts one group of three",
          {{300, 0, 0, 1, 0.2f, 1, 1}, {301, 5, 0, 1, 0.3f, 2, 2}, {302, z.azim, z.elev, 1, 0.9f, 4, 3}},
-         {302}, {3}, {7}},
+         {302},
+         {3},
+         {7}},
         {"the direct sound alone in its block is copied", {{386, 180, 0, 0, 0.8f, 8, 0}}, {386}, {1}, {8}},
     };
     for (const Case& c : cases) {
@@ -163,7 +176,9 @@ TEST_F(Clustering, WideBlockLimitFollowsTheDirectionAngle)
 TEST_F(Clustering, OrdersAscendWithAMessageForAMissingOne)
 {
     pair->DirectSoundIndex = 1999;
-    Write({{500, 10, 0, 3, 0.5f, 1, 1}, {600, 20, 0, 0, 0.5f, 1, 2}, {450, 30, 0, 1, 0.5f, 1, 3},
+    Write({{500, 10, 0, 3, 0.5f, 1, 1},
+           {600, 20, 0, 0, 0.5f, 1, 2},
+           {450, 30, 0, 1, 0.5f, 1, 3},
            {452, 31, 0, 1, 0.7f, 1, 4}});
     EXPECT_EQ(Run(), "\rClustering reflections of order 0 ..."
                      "\rClustering reflections of order 1 ..."
@@ -291,7 +306,8 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
     for (unsigned k = 0; k < 3000; ++k) {
         const unsigned order = 1 + gen() % 4;
         const unsigned index = order == 4 ? 900 + 40 * (k % 7) : 100 + order * 50 + gen() % 200;
-        in.push_back({index, azim(gen), elev(gen), order, fd(gen), 1.0f + static_cast<float>(k % 5), static_cast<int>(k)});
+        in.push_back(
+            {index, azim(gen), elev(gen), order, fd(gen), 1.0f + static_cast<float>(k % 5), static_cast<int>(k)});
     }
     std::string reference[3];
     // Threads, memory, and the pairs sharing that memory while the arrivals come in (the
@@ -313,7 +329,8 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
         std::ofstream(dir / "RAYS-S001-R001-EARLY.txt", std::ios::app) << "500 0.5 10 20 2 x\n1 2\n\n";
         EXPECT_EQ(pair->EarlyArrivals.Spilled(), memory < 1u << 30 || share > 1);
         const std::string printed = Run();
-        const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"), ReadFile(dir / "HITS-S001-R001.txt")};
+        const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"),
+                                      ReadFile(dir / "HITS-S001-R001.txt")};
         if (threads == 1 && memory > 1) {
             std::copy(std::begin(files), std::end(files), reference);
             EXPECT_GT(files[1].size(), 10000u);

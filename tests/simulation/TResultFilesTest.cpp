@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "simulation/ResultTestSupport.h"
 #include "support/DaffTestWriter.h"
 #include "support/ErrorCapture.h"
-#include "simulation/ResultTestSupport.h"
 #include "support/FileText.h"
 
 using namespace resulttest;
@@ -19,7 +19,10 @@ namespace {
 
 constexpr float kFilesFs = 44100.0f;
 
-std::string ReadAll(const std::string& path) { return ReadFile(path); }
+std::string ReadAll(const std::string& path)
+{
+    return ReadFile(path);
+}
 
 // Exponentially decaying noise from sample `start`: T60 seconds, seeded.
 std::vector<float> DecayingNoise(unsigned length, unsigned start, double T60, unsigned seed)
@@ -28,7 +31,8 @@ std::vector<float> DecayingNoise(unsigned length, unsigned start, double T60, un
     std::normal_distribution<float> normal(0.0f, 1.0f);
     std::vector<float> x(length, 0.0f);
     const double k = 3.0 * std::log(10.0) / (T60 * kFilesFs);  // amplitude decay per sample
-    for (unsigned n = start; n < length; ++n) x[n] = 0.05f * normal(gen) * static_cast<float>(std::exp(-k * (n - start)));
+    for (unsigned n = start; n < length; ++n)
+        x[n] = 0.05f * normal(gen) * static_cast<float>(std::exp(-k * (n - start)));
     return x;
 }
 
@@ -69,18 +73,17 @@ TEST(PairFiles, ParameterFileHasItsExactLayout)
     const double expectedRays = (1 - 3.43 / std::sqrt(3.43 * 3.43 + 0.25)) / 2 * 1002;
     char rays[64];
     std::snprintf(rays, sizeof rays, "Expected NumRays: %1.0f\n", expectedRays);
-    const std::string expected =
-        "-----\t0062\t0125\t0250\t0500\t1000\t2000\t4000\t8000\t16000\tGlobal\n"
-        "T20(s)\t0.50\t0.60\t0.70\t0.80\t0.90\t1.00\t1.10\t1.20\tnan\t1.40\n"
-        "T30(s)\t0.56\t0.66\t0.76\t0.86\t0.96\t1.06\t1.16\t1.26\tnan\t1.46\n"
-        "T60(s)\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\n"
-        "EDT(s)\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\n"
-        "C80(dB)\t-3.25\t-2.25\t-1.25\t-0.25\t0.75\t1.75\t2.75\t3.75\t4.75\t5.75\n"
-        "D50(%)\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\n"
-        "CT(ms) \t81.3\t82.3\t83.3\t84.3\t85.3\t86.3\t87.3\t88.3\t89.3\t90.3\n"
-        "SPL(dB)\t70.00\t71.00\t72.00\t73.00\t74.00\t75.00\t76.00\t77.00\t-inf\t79.00\n"
-        "SPL(A)\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\n" +
-        std::string(direct) + rays;
+    const std::string expected = "-----\t0062\t0125\t0250\t0500\t1000\t2000\t4000\t8000\t16000\tGlobal\n"
+                                 "T20(s)\t0.50\t0.60\t0.70\t0.80\t0.90\t1.00\t1.10\t1.20\tnan\t1.40\n"
+                                 "T30(s)\t0.56\t0.66\t0.76\t0.86\t0.96\t1.06\t1.16\t1.26\tnan\t1.46\n"
+                                 "T60(s)\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\t1.00\n"
+                                 "EDT(s)\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\t0.00\n"
+                                 "C80(dB)\t-3.25\t-2.25\t-1.25\t-0.25\t0.75\t1.75\t2.75\t3.75\t4.75\t5.75\n"
+                                 "D50(%)\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\t45.68\n"
+                                 "CT(ms) \t81.3\t82.3\t83.3\t84.3\t85.3\t86.3\t87.3\t88.3\t89.3\t90.3\n"
+                                 "SPL(dB)\t70.00\t71.00\t72.00\t73.00\t74.00\t75.00\t76.00\t77.00\t-inf\t79.00\n"
+                                 "SPL(A)\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\t60.00\n" +
+                                 std::string(direct) + rays;
     EXPECT_EQ(ReadAll(dir / "PARAMS-S001-R001.txt"), expected);
 }
 
@@ -170,7 +173,8 @@ TEST(PairFiles, BandPastTheNyquistFrequencyReadsSilent)
 // Channels are averaged before the parameters, with a warning.
 TEST(PairFiles, TwoChannelParametersUseTheAverage)
 {
-    const auto path = dafftest::writeTempFile(dafftest::magnitudeGrid().bytes(), "params-two-" + std::to_string(::getpid()) + ".daff");
+    const auto path = dafftest::writeTempFile(dafftest::magnitudeGrid().bytes(),
+                                              "params-two-" + std::to_string(::getpid()) + ".daff");
     TDirectivity two(path.c_str(), kBands);
     PairSetup setup;
     setup.receiver.SetDirectivity(&two);
@@ -182,8 +186,9 @@ TEST(PairFiles, TwoChannelParametersUseTheAverage)
     r->DirectSoundIndex = 100;
     testing::internal::CaptureStdout();
     r->GetMonoParams();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "\nWarning: Calculating acoustic parameters over multichannel responses!\nUsing average of all channels\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "\nWarning: Calculating acoustic parameters over multichannel responses!\nUsing average of all channels\n");
     double energy = 0;
     for (float v : x) energy += static_cast<double>(v) * v;
     EXPECT_NEAR(r->Param[kBands].SPL, 10 * std::log10(energy / 4) + 94, 0.01);
@@ -201,7 +206,8 @@ TEST(PairFiles, ResponseFileIsWrittenAndReadBack)
     r->SaveGlobalIR((dir / "S001-R001.txt").c_str());
     EXPECT_EQ(ReadAll(dir / "S001-R001.txt"), "0 \n1.5 \n-2.25e-07 \n1.23457e+08 \n");
 
-    const auto path = dafftest::writeTempFile(dafftest::magnitudeGrid().bytes(), "resp-two-" + std::to_string(::getpid()) + ".daff");
+    const auto path =
+        dafftest::writeTempFile(dafftest::magnitudeGrid().bytes(), "resp-two-" + std::to_string(::getpid()) + ".daff");
     TDirectivity two(path.c_str(), kBands);
     PairSetup stereo;
     stereo.receiver.SetDirectivity(&two);
@@ -237,7 +243,9 @@ TEST(PairFiles, ResponseFileIsWrittenAndReadBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        { std::ofstream(dir / "in.txt", std::ios::binary) << c.text; }
+        {
+            std::ofstream(dir / "in.txt", std::ios::binary) << c.text;
+        }
         auto p = setup.Make(2, 5);
         p->globalIR[0].assign(5, 9.0f);
         testing::internal::CaptureStdout();

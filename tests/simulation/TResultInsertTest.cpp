@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "support/DaffTestWriter.h"
 #include "simulation/ResultTestSupport.h"
+#include "support/DaffTestWriter.h"
 
 using namespace resulttest;
 
@@ -17,8 +17,7 @@ struct DaffPattern {
     explicit DaffPattern(const dafftest::DaffTestWriter& w, const std::string& tag)
         : file(dafftest::writeTempFile(w.bytes(), tag + "-" + std::to_string(::getpid()) + ".daff")),
           pattern(file.c_str(), kBands)
-    {
-    }
+    {}
     ~DaffPattern() { std::filesystem::remove(file); }
     std::string file;
     TDirectivity pattern;
@@ -41,7 +40,7 @@ TEST(InsertRay, RoutesByClusterOrderAndKeepsItsCounters)
         unsigned order;
         bool early;
     };
-    const Case cases[] = {{2, 0, true}, {2, 1, true}, {2, 2, true}, {2, 3, false},
+    const Case cases[] = {{2, 0, true}, {2, 1, true},  {2, 2, true},  {2, 3, false},
                           {0, 0, true}, {0, 1, false}, {-1, 0, true}, {-1, 37, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "cluster order " << c.clusterOrder << ", order " << c.order);
@@ -170,8 +169,7 @@ TEST(InsertRay, TwoChannelReceiverWeightsEachChannel)
         // Looked up relative to the receiver's rotation.
         two.pattern.GetMagnitudes(90.0f, 20.0f, c, mag.data());
         const float sign = r->IR[0][0][10] > 0 ? 1.0f : -1.0f;  // a late arrival's polarity
-        for (unsigned b = 0; b < kBands; ++b)
-            EXPECT_FLOAT_EQ(r->IR[c][b][10], sign * mag[b] * 3.0f) << c << " " << b;
+        for (unsigned b = 0; b < kBands; ++b) EXPECT_FLOAT_EQ(r->IR[c][b][10], sign * mag[b] * 3.0f) << c << " " << b;
     }
     EXPECT_NE(r->IR[0][0][10], r->IR[1][0][10]);
 }
@@ -285,8 +283,7 @@ TEST(DirectSound, SourcePatternIsAppliedOnce)
     cardioid.GetMagnitudes(90.0f, 0.0f, 0, S.data());
     ASSERT_GT(S[3], 0.0f);
     ASSERT_LT(S[3], 0.9f);
-    for (unsigned b = 0; b < kBands; ++b)
-        EXPECT_FLOAT_EQ(r->IR_Early[0][b][386], std::sqrt(4.0f * S[b])) << b;
+    for (unsigned b = 0; b < kBands; ++b) EXPECT_FLOAT_EQ(r->IR_Early[0][b][386], std::sqrt(4.0f * S[b])) << b;
 
     // A reflection from the same launch direction is weighted by the pattern as usual.
     TRay reflection = direct;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/DaffTestWriter.h"
 #include "simulation/ResultTestSupport.h"
+#include "support/DaffTestWriter.h"
 
 using namespace resulttest;
 
@@ -23,8 +23,7 @@ struct DaffFilePattern {
     DaffFilePattern(const dafftest::DaffTestWriter& w, const std::string& tag)
         : file(dafftest::writeTempFile(w.bytes(), tag + "-synth-" + std::to_string(::getpid()) + ".daff")),
           pattern(file.c_str(), kBands)
-    {
-    }
+    {}
     ~DaffFilePattern() { std::filesystem::remove(file); }
     std::string file;
     TDirectivity pattern;
@@ -57,7 +56,10 @@ double GainAt(const std::vector<float>& x, double f)
     return std::abs(s);
 }
 
-double Db(double ratio) { return 20.0 * std::log10(ratio); }
+double Db(double ratio)
+{
+    return 20.0 * std::log10(ratio);
+}
 
 std::size_t PeakAt(const std::vector<float>& x)
 {
@@ -134,7 +136,9 @@ TEST(Synthesis, TwoChannelsAreFilteredIndependently)
             r->IR[ch][b][100] = 1.0f;
             r->IR[ch][b][3900] = 0.5f;
         }
-    { std::ofstream(dir / "empty.txt"); }  // an empty ray file: the late part alone
+    {
+        std::ofstream(dir / "empty.txt");
+    }  // an empty ray file: the late part alone
     testing::internal::CaptureStdout();
     r->GetImpulseResponsesfromRAYS((dir / "empty.txt").c_str());
     testing::internal::GetCapturedStdout();
@@ -165,7 +169,9 @@ TEST(Synthesis, FrontDelayIsRemovedAndGuarded)
         return std::make_pair(std::move(r), out);
     };
     Scratch dir;
-    { std::ofstream(dir / "empty.txt"); }
+    {
+        std::ofstream(dir / "empty.txt");
+    }
 
     PairSetup omni;
     auto [plain, plainOut] = synthesise(omni, 1024, dir / "empty.txt");

@@ -15,14 +15,20 @@ namespace {
 
 constexpr float kTailFs = 44100.0f;
 constexpr unsigned kLength = 44100;
-constexpr unsigned kFirst = 200;      // first arrival
-constexpr unsigned kFadeEnd = 2000;   // MaxProbIndex
-constexpr unsigned kStep = 37;        // arrivals every 37 samples
+constexpr unsigned kFirst = 200;     // first arrival
+constexpr unsigned kFadeEnd = 2000;  // MaxProbIndex
+constexpr unsigned kStep = 37;       // arrivals every 37 samples
 
 // T60 of band b in the collected arrivals, seconds.
-double BandT60(unsigned b) { return 0.5 + 0.25 * b; }
+double BandT60(unsigned b)
+{
+    return 0.5 + 0.25 * b;
+}
 // log10 amplitude of band b at sample n: -2 - 3 n / (T60 fs).
-double Log10Amplitude(unsigned b, unsigned n) { return -2.0 - 3.0 * n / (BandT60(b) * kTailFs); }
+double Log10Amplitude(unsigned b, unsigned n)
+{
+    return -2.0 - 3.0 * n / (BandT60(b) * kTailFs);
+}
 
 // A pair whose late part holds arrivals exactly on each band's exponential decay.
 std::unique_ptr<TResult> DecayingPair(PairSetup& setup)
@@ -30,7 +36,8 @@ std::unique_ptr<TResult> DecayingPair(PairSetup& setup)
     auto r = setup.Make(2, kLength);
     CreateEarlyPart(*r);
     for (unsigned b = 0; b < kBands; ++b)
-        for (unsigned n = kFirst; n < kLength; n += kStep) r->IR[0][b][n] = static_cast<float>(std::pow(10.0, Log10Amplitude(b, n)));
+        for (unsigned n = kFirst; n < kLength; n += kStep)
+            r->IR[0][b][n] = static_cast<float>(std::pow(10.0, Log10Amplitude(b, n)));
     r->MinFirstIndex = kFirst;
     r->MaxFirstIndex = 600;
     r->MaxProbIndex = kFadeEnd;
@@ -44,7 +51,10 @@ std::string AddTail(TResult& r)
     return testing::internal::GetCapturedStdout();
 }
 
-bool OnArrival(unsigned n) { return n >= kFirst && (n - kFirst) % kStep == 0; }
+bool OnArrival(unsigned n)
+{
+    return n >= kFirst && (n - kFirst) % kStep == 0;
+}
 
 }  // namespace
 
@@ -137,9 +147,21 @@ TEST(ArtificialTail, DegenerateFitsGiveNoTailOrAFiniteDecayingOne)
         const char* message;
     };
     const Case cases[] = {
-        {"too few", 100000, {300, 900, 1500}, false, "Less than 1% of rays collected! No artificial tail will be generated for ch 01 - band 03\n"},
-        {"none", 12, {}, false, "Less than 1% of rays collected! No artificial tail will be generated for ch 01 - band 03\n"},
-        {"one", 12, {500}, false, "No decay could be fitted! No artificial tail will be generated for ch 01 - band 03\n"},
+        {"too few",
+         100000,
+         {300, 900, 1500},
+         false,
+         "Less than 1% of rays collected! No artificial tail will be generated for ch 01 - band 03\n"},
+        {"none",
+         12,
+         {},
+         false,
+         "Less than 1% of rays collected! No artificial tail will be generated for ch 01 - band 03\n"},
+        {"one",
+         12,
+         {500},
+         false,
+         "No decay could be fitted! No artificial tail will be generated for ch 01 - band 03\n"},
         {"two", 12, {500, 5000}, true, nullptr},
     };
     for (const Case& c : cases) {
@@ -188,7 +210,8 @@ TEST(ArtificialTail, NoiseStartHelpersAndTheOlderVariant)
     std::filesystem::current_path(dir.dir);
     TResult::SetTailSeed(5);
     CreateEarlyPart(*r);
-    for (unsigned n = 100; n < 1100; n += 10) r->IR_Early[0][1][n] = static_cast<float>(std::pow(10.0, -1.0 - n / 2000.0));
+    for (unsigned n = 100; n < 1100; n += 10)
+        r->IR_Early[0][1][n] = static_cast<float>(std::pow(10.0, -1.0 - n / 2000.0));
     testing::internal::CaptureStdout();
     r->AddArtificialTail();
     const std::string out = testing::internal::GetCapturedStdout();
@@ -212,7 +235,8 @@ TEST(ArtificialTail, SynthesisWithTailRepeatsForItsSeed)
     {
         std::FILE* f = std::fopen((dir / "rays.txt").c_str(), "w");
         for (unsigned n = 300; n < 20000; n += 53) {
-            TRay a = Arrival(n, 30.0f, 10.0f, 3 + n / 2000, 0.5f, static_cast<float>(1e-6 * std::exp(-static_cast<double>(n) / 3000.0)));
+            TRay a = Arrival(n, 30.0f, 10.0f, 3 + n / 2000, 0.5f,
+                             static_cast<float>(1e-6 * std::exp(-static_cast<double>(n) / 3000.0)));
             a.Save(f);
         }
         std::fclose(f);

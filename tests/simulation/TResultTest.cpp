@@ -7,10 +7,10 @@
 
 #include <sys/resource.h>
 
-#include "support/DaffTestWriter.h"
 #include "dsp/AcousticParams.h"
 #include "geometry/ErrorHandler.h"
 #include "simulation/ResultTestSupport.h"
+#include "support/DaffTestWriter.h"
 #include "support/ErrorCapture.h"
 
 using namespace resulttest;
@@ -138,8 +138,8 @@ TEST(PairResult, UncreatableRayFileEndsWithStatusOne)
     } catch (const SorviExit& e) {
         EXPECT_EQ(e.Status(), 1);
     }
-    EXPECT_EQ(cap.messages, std::vector<std::string>{"Impossibel to open file " + prefix +
-                                                     "-S001-R001.txt for recording"});
+    EXPECT_EQ(cap.messages,
+              std::vector<std::string>{"Impossibel to open file " + prefix + "-S001-R001.txt for recording"});
 }
 
 TEST(PairResult, CopyHitReplacesTheCountOfOneWholeLine)

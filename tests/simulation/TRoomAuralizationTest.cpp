@@ -11,9 +11,9 @@
 
 #include <unistd.h>
 
-#include "support/DaffTestWriter.h"
 #include "directivity/TDirectivity.h"
 #include "simulation/RoomRunSupport.h"
+#include "support/DaffTestWriter.h"
 #include "support/ErrorCapture.h"
 
 using namespace runtest;
@@ -226,7 +226,8 @@ TEST(Auralization, AStereoDryFileIsRefusedBeforeAnyFileIsWrittenOrAnyRunStarts)
             }
         });
         EXPECT_EQ(status, 1);
-        EXPECT_NE(cap.Joined().find("stereo.wav has 2 channels. Only MONO input files are supported.\n"), std::string::npos)
+        EXPECT_NE(cap.Joined().find("stereo.wav has 2 channels. Only MONO input files are supported.\n"),
+                  std::string::npos)
             << cap.Joined();
         EXPECT_FALSE(room->IsRunning.load());
         EXPECT_FALSE(room->SimulationActive());
@@ -268,7 +269,8 @@ TEST(Auralization, ReceiversWithoutSourcesGetEmptyMixesAndNoOtherFile)
     AddReceiver(*room, {3, 2.5, 1.2});
     AddReceiver(*room, {1.5, 4, 1.2});
     const std::string out = Quiet([&] { room->SaveResults(); });
-    EXPECT_NE(out.find("Saving receiver [2] mix for all sources (Original relative levels kept).\n"), std::string::npos);
+    EXPECT_NE(out.find("Saving receiver [2] mix for all sources (Original relative levels kept).\n"),
+              std::string::npos);
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir.dir)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());

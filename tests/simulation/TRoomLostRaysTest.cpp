@@ -15,10 +15,7 @@ namespace {
 class LostRays : public ::testing::Test {
 protected:
     void SetUp() override { room.ProjectFolder = folder.string(); }
-    void WriteFile(const std::string& text)
-    {
-        std::ofstream(folder / "LostRays.txt", std::ios::binary) << text;
-    }
+    void WriteFile(const std::string& text) { std::ofstream(folder / "LostRays.txt", std::ios::binary) << text; }
 
     TempDir temp{"lost-rays"};
     std::filesystem::path folder = temp.path();
@@ -61,10 +58,10 @@ TEST_F(LostRays, MalformedLinesEndTheListWithAMessage)
         unsigned kept;
     } cases[] = {
         {"1.00 2.00 3.00 0.60 0.00 0.80 4 1\n1.00 2.00 3.00 0.60 0.00\n5.00 5.00 5.00 1.00 0.00 0.00 1 0\n", 1},
-        {"1.00 2.00 3.00 0.60 0.00 0.80 4\n", 0},           // no source index
-        {"1.00 2.00 3.00 0.60 0.00 0.80 4 1 9\n", 0},       // a field too many
-        {"1,00 2,00 3,00 0,60 0,00 0,80 4 1\n", 0},         // decimal commas
-        {"1.00 2.00 3.00 0.60 0.00 0.80 -4 1\n", 0},        // negative reflections
+        {"1.00 2.00 3.00 0.60 0.00 0.80 4\n", 0},      // no source index
+        {"1.00 2.00 3.00 0.60 0.00 0.80 4 1 9\n", 0},  // a field too many
+        {"1,00 2,00 3,00 0,60 0,00 0,80 4 1\n", 0},    // decimal commas
+        {"1.00 2.00 3.00 0.60 0.00 0.80 -4 1\n", 0},   // negative reflections
     };
     for (const auto& c : cases) {
         WriteFile(c.text);
@@ -84,7 +81,8 @@ TEST_F(LostRays, MissingOrEmptyFile)
         ErrorCapture cap;
         room.LoadLostRaysTxt();
         ASSERT_EQ(cap.messages.size(), 1u);
-        EXPECT_EQ(cap.messages[0], "\nFile with lost rays cannot be opened (" + room.ProjectFile("LostRays.txt") + ")!\n");
+        EXPECT_EQ(cap.messages[0],
+                  "\nFile with lost rays cannot be opened (" + room.ProjectFile("LostRays.txt") + ")!\n");
     }
     EXPECT_EQ(room.NumLostRays, 0u);
     EXPECT_TRUE(room.lostRays.empty());

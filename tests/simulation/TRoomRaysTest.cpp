@@ -82,10 +82,10 @@ TEST_F(ReflectionRoom, MirrorsAtTheNormalAndAccumulatesTheDistance)
         TPoint3D from, hit;
         TVector dir, expected;
     } cases[] = {
-        {0, {1, 1, 3}, {1, 1, 0}, {0, 0, -1}, {0, 0, 1}},          // head-on: straight back
-        {0, {0, 1, 1}, {1, 1, 0}, {r, 0, -r}, {r, 0, r}},          // 45 degrees: the other side
-        {1, {3, 2, 1}, {2, 2, 2}, {-r, 0, r}, {r, 0, -r}},         // head-on at the tilted plane
-        {1, {1, 2, 0}, {1, 2, 1}, {0, 0, 1}, {1, 0, 0}},           // 45 degrees there
+        {0, {1, 1, 3}, {1, 1, 0}, {0, 0, -1}, {0, 0, 1}},   // head-on: straight back
+        {0, {0, 1, 1}, {1, 1, 0}, {r, 0, -r}, {r, 0, r}},   // 45 degrees: the other side
+        {1, {3, 2, 1}, {2, 2, 2}, {-r, 0, r}, {r, 0, -r}},  // head-on at the tilted plane
+        {1, {1, 2, 0}, {1, 2, 1}, {0, 0, 1}, {1, 0, 0}},    // 45 degrees there
     };
     for (const auto& c : cases) {
         Raio_st ray = RayAt(c.from, c.dir);

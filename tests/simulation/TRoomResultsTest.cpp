@@ -125,7 +125,8 @@ TEST_F(RoomResults, ClusterOrderFromTheSettingOrTheReceptionDistance)
         for (unsigned R = 0; R < 2; ++R) {
             unsigned expected = static_cast<unsigned>(setting);
             if (setting < 0) {
-                const float d = DistanceForRayProb(static_cast<float>(1.0 / 1002), static_cast<float>(room->receiver[R]->Radius));
+                const float d =
+                    DistanceForRayProb(static_cast<float>(1.0 / 1002), static_cast<float>(room->receiver[R]->Radius));
                 expected = static_cast<unsigned>(d / room->MeanFreePath);
             }
             EXPECT_EQ(room->spcresult[R][0]->ClusterOrder, expected) << R;

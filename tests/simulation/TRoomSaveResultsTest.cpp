@@ -149,12 +149,13 @@ TEST(ResultsFiles, CleanUpDeletesOnlyStaleResultFilesWhateverTheFolderName)
     // A folder name a shell would take apart.
     const fs::path folder = dir.dir / "it's a \"room\" $(touch pwned); rm -rf x";
     fs::create_directories(folder);
-    const std::vector<std::string> stale = {
-        "S001-R001.txt",     "S012-R003.txt",    "PARAMS-S001-R001.txt", "PARAMS-old.txt",   "RAYS-S001-R001.txt",
-        "RAYS-S001-R001-EARLY.txt", "RAYS.txt",  "S001-R002.wav",        "SALL-R001.wav",    "S002-R001-IR.wav"};
-    const std::vector<std::string> kept = {
-        "project.txt", "HITS-S001-R001.txt", "report.txt", "LostRays.txt", "S1-R1.txt", "S001-R001.txt.bak",
-        "dry.wav",     "s001-r001.txt",      "S0001-R001.txt", "SALL-R001-IR.txt"};
+    const std::vector<std::string> stale = {"S001-R001.txt",   "S012-R003.txt",      "PARAMS-S001-R001.txt",
+                                            "PARAMS-old.txt",  "RAYS-S001-R001.txt", "RAYS-S001-R001-EARLY.txt",
+                                            "RAYS.txt",        "S001-R002.wav",      "SALL-R001.wav",
+                                            "S002-R001-IR.wav"};
+    const std::vector<std::string> kept = {"project.txt",    "HITS-S001-R001.txt", "report.txt", "LostRays.txt",
+                                           "S1-R1.txt",      "S001-R001.txt.bak",  "dry.wav",    "s001-r001.txt",
+                                           "S0001-R001.txt", "SALL-R001-IR.txt"};
     for (const auto& n : stale) Touch((folder / n).string());
     for (const auto& n : kept) Touch((folder / n).string());
     fs::create_directory(folder / "S005-R005.txt");  // a folder is never deleted
@@ -164,12 +165,23 @@ TEST(ResultsFiles, CleanUpDeletesOnlyStaleResultFilesWhateverTheFolderName)
     const std::string out = Quiet([&] { room->CleanResultFiles(); });
     const std::string f = folder.string();
     EXPECT_EQ(out, "=======================================\nRemoving old files: \n"
-                   "IR Files:       " + f + "/S\?\?\?-R\?\?\?.txt\n"
-                   "PARAM Files:    " + f + "/PARAMS-*.txt\n"
-                   "RAY Files:      " + f + "/RAYS-*.txt\n"
-                   "AUDIO Files:    " + f + "/S\?\?\?-R\?\?\?.wav\n"
-                   "AUDIO Files:    " + f + "/SALL-R???.wav\n"
-                   "AUDIO Files:    " + f + "/S\?\?\?-R\?\?\?-IR.wav\n");
+                   "IR Files:       " +
+                       f +
+                       "/S\?\?\?-R\?\?\?.txt\n"
+                       "PARAM Files:    " +
+                       f +
+                       "/PARAMS-*.txt\n"
+                       "RAY Files:      " +
+                       f +
+                       "/RAYS-*.txt\n"
+                       "AUDIO Files:    " +
+                       f +
+                       "/S\?\?\?-R\?\?\?.wav\n"
+                       "AUDIO Files:    " +
+                       f +
+                       "/SALL-R???.wav\n"
+                       "AUDIO Files:    " +
+                       f + "/S\?\?\?-R\?\?\?-IR.wav\n");
     for (const auto& n : stale) EXPECT_FALSE(fs::exists(folder / n)) << n;
     for (const auto& n : kept) EXPECT_TRUE(fs::exists(folder / n)) << n;
     EXPECT_TRUE(fs::is_directory(folder / "S005-R005.txt"));
@@ -217,9 +229,10 @@ TEST(ResultsFiles, PlaneReportListsThePlanesNoTracedRayReflectedFrom)
         EXPECT_EQ(out, "There are 1 non-refleting planes!\nPlease see \"report.txt\" file.\n");
         char vertices[200];
         const TPlane& p = *room->plane[6];
-        std::snprintf(vertices, sizeof vertices, "4 %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f ",
-                      p.vertice[0].x, p.vertice[0].y, p.vertice[0].z, p.vertice[1].x, p.vertice[1].y, p.vertice[1].z,
-                      p.vertice[2].x, p.vertice[2].y, p.vertice[2].z, p.vertice[3].x, p.vertice[3].y, p.vertice[3].z);
+        std::snprintf(vertices, sizeof vertices,
+                      "4 %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f %1.2f ", p.vertice[0].x,
+                      p.vertice[0].y, p.vertice[0].z, p.vertice[1].x, p.vertice[1].y, p.vertice[1].z, p.vertice[2].x,
+                      p.vertice[2].y, p.vertice[2].z, p.vertice[3].x, p.vertice[3].y, p.vertice[3].z);
         EXPECT_EQ(Slurp(folder + "/report.txt"), std::string("Planes without reflections: 1\nIDs: 7 \n\n"
                                                              "<NON REFLECTIVE PLANES>\n") +
                                                      vertices + "walls\n</NON REFLECTIVE PLANES>\n\n\n");
@@ -253,7 +266,8 @@ TEST(ResultsFiles, RunFileSimulatesAProjectOnTheCallingThread)
     auto room = std::make_unique<TRoom>();
     Quiet([&] { room->RunFile(file.c_str()); });
     EXPECT_FALSE(room->IsRunning.load());
-    for (const char* name : {"S001-R001.txt", "PARAMS-S001-R001.txt", "S001-R001.wav", "SALL-R001.wav", "S001-R001-IR.wav"})
+    for (const char* name :
+         {"S001-R001.txt", "PARAMS-S001-R001.txt", "S001-R001.wav", "SALL-R001.wav", "S001-R001-IR.wav"})
         EXPECT_TRUE(fs::exists(dir.dir / name)) << name;
     EXPECT_GT(PeakOf(room->spcresult[0][0]->globalIR[0]), 0.0f);
     Free(room);

@@ -27,7 +27,10 @@ using resulttest::ReadRays;
 
 namespace {
 
-std::string Slurp(const std::filesystem::path& p) { return ReadFile(p); }
+std::string Slurp(const std::filesystem::path& p)
+{
+    return ReadFile(p);
+}
 
 // Mirror images of a point in the planes of an axis-aligned Lx x Ly x H box, by order.
 std::vector<std::vector<TPoint3D>> BoxImages(TPoint3D s, double Lx, double Ly, double H, int maxOrder)
@@ -91,8 +94,7 @@ TEST_F(Shoebox, EveryArrivalCarriesItsShareOfPowerTimesReflectionLosses)
     // The direct sound stays in memory: the receiver-aimed ray passes through the centre.
     const TResult& pair = *room.spcresult[0][0];
     EXPECT_GE(pair.DirectSoundRay->reflections, 1);
-    EXPECT_EQ(pair.DirectSoundIndex,
-              static_cast<unsigned>(std::lround(Module(rec - src) * 44100.0 / 343.0)));
+    EXPECT_EQ(pair.DirectSoundIndex, static_cast<unsigned>(std::lround(Module(rec - src) * 44100.0 / 343.0)));
 }
 
 TEST_F(Shoebox, EarlyArrivalsLieOnImageSourcePathLengths)
@@ -223,49 +225,49 @@ TEST(RayScene, SmallRoomSearchMatchesTheLoopOverPlanes)
     odd.push_back({{7, 6, 3}, {9, 7, 3}, {9, 7, 5}, {7, 6, 5}});
     ASSERT_LT(odd.size(), TRayScene::kMinPlanesForTree);
     for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd})
-    for (const bool wide : {true, false}) {
-        TracerRoom room(quads);
-        TRayScene scene;
-        scene.AllowWideSearch(wide);
-        scene.Build(*room.room, true);
-        TRaySceneStack stack;
-        std::mt19937 gen(5);
-        std::uniform_real_distribution<double> ux(0.01, 9.99), uy(0.01, 7.99), uz(0.01, 5.99), ud(-1, 1);
-        unsigned found = 0;
-        for (int k = 0; k < 20000; ++k) {
-            const TPoint3D p(ux(gen), uy(gen), uz(gen));
-            TVector v(ud(gen), ud(gen), ud(gen));
-            if (k % 7 == 0) v = TVector(0, 0, -1);  // axis-parallel rays meet edges and corners
-            if (k % 11 == 0) v = TVector(1, 0, 0);
-            const int skip = k % 3 == 0 ? static_cast<int>(k % quads.size()) : -1;
-            // The loop over the planes in index order, from the plane's own geometry.
-            int want = -1;
-            double best = 1.7976931348623158e307;
-            TPoint3D wantX;
-            for (unsigned P = 0; P < quads.size(); ++P) {
-                TPlane& pl = *room.room->plane[P];
-                if (static_cast<int>(P) == skip || pl.normal * v == 0.0) continue;
-                const TPoint3D X = IntersectionLineAndPlane(v, p, pl.normal, pl.GetVertex(0));
-                const TVector rel(X - p);
-                if (!(rel * v > 0)) continue;
-                const double d = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
-                if (d < best && pl.Inner(X) >= 0) {
-                    best = d;
-                    want = static_cast<int>(P);
-                    wantX = X;
+        for (const bool wide : {true, false}) {
+            TracerRoom room(quads);
+            TRayScene scene;
+            scene.AllowWideSearch(wide);
+            scene.Build(*room.room, true);
+            TRaySceneStack stack;
+            std::mt19937 gen(5);
+            std::uniform_real_distribution<double> ux(0.01, 9.99), uy(0.01, 7.99), uz(0.01, 5.99), ud(-1, 1);
+            unsigned found = 0;
+            for (int k = 0; k < 20000; ++k) {
+                const TPoint3D p(ux(gen), uy(gen), uz(gen));
+                TVector v(ud(gen), ud(gen), ud(gen));
+                if (k % 7 == 0) v = TVector(0, 0, -1);  // axis-parallel rays meet edges and corners
+                if (k % 11 == 0) v = TVector(1, 0, 0);
+                const int skip = k % 3 == 0 ? static_cast<int>(k % quads.size()) : -1;
+                // The loop over the planes in index order, from the plane's own geometry.
+                int want = -1;
+                double best = 1.7976931348623158e307;
+                TPoint3D wantX;
+                for (unsigned P = 0; P < quads.size(); ++P) {
+                    TPlane& pl = *room.room->plane[P];
+                    if (static_cast<int>(P) == skip || pl.normal * v == 0.0) continue;
+                    const TPoint3D X = IntersectionLineAndPlane(v, p, pl.normal, pl.GetVertex(0));
+                    const TVector rel(X - p);
+                    if (!(rel * v > 0)) continue;
+                    const double d = std::sqrt(rel.x * rel.x + rel.y * rel.y + rel.z * rel.z);
+                    if (d < best && pl.Inner(X) >= 0) {
+                        best = d;
+                        want = static_cast<int>(P);
+                        wantX = X;
+                    }
+                }
+                TPoint3D X;
+                double d = -1;
+                ASSERT_EQ(scene.Nearest(p, v, skip, X, d, stack), want) << k;
+                if (want >= 0) {
+                    ++found;
+                    ASSERT_EQ(d, best) << k;
+                    ASSERT_TRUE(X == wantX) << k;
                 }
             }
-            TPoint3D X;
-            double d = -1;
-            ASSERT_EQ(scene.Nearest(p, v, skip, X, d, stack), want) << k;
-            if (want >= 0) {
-                ++found;
-                ASSERT_EQ(d, best) << k;
-                ASSERT_TRUE(X == wantX) << k;
-            }
+            EXPECT_GT(found, 15000u);
         }
-        EXPECT_GT(found, 15000u);
-    }
 }
 
 TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
@@ -363,16 +365,17 @@ TEST(RayScene, RaysAimedAtEdgesAndCornersStayInAClosedRoom)
                                     TPoint3D X;
                                     double d = -1;
                                     const int P = scene.Nearest(p, v, skip, X, d, stack);
-                                    ASSERT_GE(P, 0) << c.name << " tree " << accelerate << " wide " << wide
-                                                    << ": aimed at " << target.x << ' ' << target.y << ' '
-                                                    << target.z << " from " << p.x << ' ' << p.y << ' ' << p.z
-                                                    << ", lost after " << k << " reflections" << path.str();
+                                    ASSERT_GE(P, 0)
+                                        << c.name << " tree " << accelerate << " wide " << wide << ": aimed at "
+                                        << target.x << ' ' << target.y << ' ' << target.z << " from " << p.x << ' '
+                                        << p.y << ' ' << p.z << ", lost after " << k << " reflections" << path.str();
                                     // Walls are no nearer than the aimed point (coffers may be).
                                     if (k == 0 && c.quads.size() < 12) {
                                         ASSERT_LT(Module(X - target), 1e-6) << c.name;
                                     }
                                     ASSERT_GE(d, 0.0);
-                                    path << "\n " << P << " at " << X.x << ' ' << X.y << ' ' << X.z << " v " << v.x << ' ' << v.y << ' ' << v.z;
+                                    path << "\n " << P << " at " << X.x << ' ' << X.y << ' ' << X.z << " v " << v.x
+                                         << ' ' << v.y << ' ' << v.z;
                                     const TVector n = scene.plane(static_cast<unsigned>(P)).normal;
                                     v = v - n * (2 * (v * n));
                                     p = X;
@@ -463,9 +466,9 @@ TEST_P(TracerExactness, EveryPathGivesTheSameOutputs)
             const auto other = RunOutputs(kind, mode, paths);
             ASSERT_EQ(other.size(), reference.size());
             for (const auto& [name, text] : reference)
-                EXPECT_TRUE(other.at(name) == text) << name << " differs with " << threads << " threads, tree "
-                                                    << paths.tree << ", wide " << paths.wide << ", paired "
-                                                    << paths.paired;
+                EXPECT_TRUE(other.at(name) == text)
+                    << name << " differs with " << threads << " threads, tree " << paths.tree << ", wide " << paths.wide
+                    << ", paired " << paths.paired;
         }
 }
 
@@ -473,7 +476,8 @@ std::string CaseName(const testing::TestParamInfo<std::tuple<Room, Mode>>& info)
 {
     const char* const rooms[] = {"Box6", "StripFloor11", "Hall"};
     const char* const modes[] = {"Specular", "Diffuse", "Tail"};
-    return std::string(rooms[static_cast<int>(std::get<0>(info.param))]) + modes[static_cast<int>(std::get<1>(info.param))];
+    return std::string(rooms[static_cast<int>(std::get<0>(info.param))]) +
+           modes[static_cast<int>(std::get<1>(info.param))];
 }
 
 INSTANTIATE_TEST_SUITE_P(Rooms, TracerExactness,
@@ -545,12 +549,12 @@ TEST(TracerReception, WeightFallsWithTheSquaredDistanceFromTheCentre)
     };
     const double nan = std::nan("");
     const Case cases[] = {
-        {{0, 0, 0}, {1, 0, 0}, 1.0},        // through the centre
-        {{0, 0.2, 0}, {1, 0, 0}, 0.75},     // half the radius beside it
-        {{0, 0, -0.4}, {1, 0, 0}, nan},     // at the radius
-        {{0, 1, 0}, {1, 0, 0}, nan},        // far beside
-        {{6, 0, 0}, {1, 0, 0}, -1.0},       // centre behind the ray
-        {{5, 0, 0}, {0, 1, 0}, -1.0},       // starting at the centre
+        {{0, 0, 0}, {1, 0, 0}, 1.0},     // through the centre
+        {{0, 0.2, 0}, {1, 0, 0}, 0.75},  // half the radius beside it
+        {{0, 0, -0.4}, {1, 0, 0}, nan},  // at the radius
+        {{0, 1, 0}, {1, 0, 0}, nan},     // far beside
+        {{6, 0, 0}, {1, 0, 0}, -1.0},    // centre behind the ray
+        {{5, 0, 0}, {0, 1, 0}, -1.0},    // starting at the centre
     };
     for (const Case& c : cases) {
         Raio_st ray(kBands);
@@ -567,19 +571,18 @@ TEST(TracerReception, WeightFallsWithTheSquaredDistanceFromTheCentre)
 TEST(TracerVisibility, ReflectingPlaneCannotBlockAndOtherPlanesDo)
 {
     // A floor and a screen standing on it at x = 5.
-    TracerRoom room({{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}},
-                     {{5, 0, 0}, {5, 10, 0}, {5, 10, 3}, {5, 0, 3}}});
+    TracerRoom room({{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, {{5, 0, 0}, {5, 10, 0}, {5, 10, 3}, {5, 0, 3}}});
     struct Case {
         TPoint3D p, rec;
         int skip;
         int visible;
     };
     const Case cases[] = {
-        {{2, 2, 0}, {3, 3, 2}, 0, 1},      // from the floor, same side
-        {{2, 2, 0}, {8, 3, 2}, 0, 0},      // behind the screen
-        {{2, 2, 0}, {8, 3, 8}, 0, 1},      // over the screen
-        {{5, 5, 1}, {2, 5, 1}, 1, 1},      // from the screen itself
-        {{2, 2, 1e-13}, {3, 3, 2}, -1, 1}, // near the floor, nothing skipped
+        {{2, 2, 0}, {3, 3, 2}, 0, 1},       // from the floor, same side
+        {{2, 2, 0}, {8, 3, 2}, 0, 0},       // behind the screen
+        {{2, 2, 0}, {8, 3, 8}, 0, 1},       // over the screen
+        {{5, 5, 1}, {2, 5, 1}, 1, 1},       // from the screen itself
+        {{2, 2, 1e-13}, {3, 3, 2}, -1, 1},  // near the floor, nothing skipped
     };
     for (const Case& c : cases)
         EXPECT_EQ(room.room->CheckVisibility(c.p, c.rec, c.skip), c.visible) << c.rec.x << ' ' << c.rec.z;
@@ -620,8 +623,10 @@ TEST(TracerRun, RefusalsAndTheArtificialTailNotice)
     }
     for (bool withSource : {false, true}) {
         TracerRoom box(ShoeboxQuads(4, 3, 2.5));
-        if (withSource) box.AddSource({1, 1, 1}, 12);
-        else box.AddReceiver({1, 1, 1}, 0.3);
+        if (withSource)
+            box.AddSource({1, 1, 1}, 12);
+        else
+            box.AddReceiver({1, 1, 1}, 0.3);
         box.room->ResultsCreated = true;
         ErrorCapture cap;
         testing::internal::CaptureStdout();

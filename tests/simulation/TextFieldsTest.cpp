@@ -13,8 +13,10 @@ namespace {
 std::string Printf(const char* fmt, double v, int prec = -1)
 {
     char buf[512];
-    if (prec >= 0) std::snprintf(buf, sizeof buf, fmt, prec, v);
-    else std::snprintf(buf, sizeof buf, fmt, v);
+    if (prec >= 0)
+        std::snprintf(buf, sizeof buf, fmt, prec, v);
+    else
+        std::snprintf(buf, sizeof buf, fmt, v);
     return buf;
 }
 
@@ -39,11 +41,11 @@ void ExpectLikePrintf(float f)
 
 TEST(TextFields, NumbersAreWrittenAsPrintfWritesThem)
 {
-    const float tricky[] = {0.0f,     -0.0f,     0.125f,    0.375f,     2.5f,       -2.5f,       0.0005f,
-                            0.0015f,  999999.5f, 9999995.f, 99999.95f,  0.00001f,   0.0001f,     1e-5f,
-                            123456.7f, 1e6f,     1e-45f,    3.4028235e38f, -3.4028235e38f, 1.5e19f,
-                            359.9995f, 0.001f,   1234.5f,   100000.0f,  0.5f,       -0.0004f,    INFINITY,
-                            -INFINITY, NAN};
+    const float tricky[] = {0.0f,           -0.0f,    0.125f,    0.375f,    2.5f,      -2.5f,
+                            0.0005f,        0.0015f,  999999.5f, 9999995.f, 99999.95f, 0.00001f,
+                            0.0001f,        1e-5f,    123456.7f, 1e6f,      1e-45f,    3.4028235e38f,
+                            -3.4028235e38f, 1.5e19f,  359.9995f, 0.001f,    1234.5f,   100000.0f,
+                            0.5f,           -0.0004f, INFINITY,  -INFINITY, NAN};
     for (float f : tricky) ExpectLikePrintf(f);
 
     std::mt19937 rng(7);
@@ -119,9 +121,17 @@ TEST(TextFields, WholeFieldParsing)
         const char* text;
         bool ok;
         float value;
-    } floats[] = {{"1.5", true, 1.5f},   {"+2", true, 2.0f},   {"-0.25", true, -0.25f}, {"1e-3", true, 0.001f},
-                  {"1.23457e+08", true, 1.23457e+08f},          {"", false, 0},         {"-", false, 0},
-                  {"1.5x", false, 0},    {"1,5", false, 0},    {" 1", false, 0},       {"0x10", false, 0}};
+    } floats[] = {{"1.5", true, 1.5f},
+                  {"+2", true, 2.0f},
+                  {"-0.25", true, -0.25f},
+                  {"1e-3", true, 0.001f},
+                  {"1.23457e+08", true, 1.23457e+08f},
+                  {"", false, 0},
+                  {"-", false, 0},
+                  {"1.5x", false, 0},
+                  {"1,5", false, 0},
+                  {" 1", false, 0},
+                  {"0x10", false, 0}};
     for (const auto& c : floats) {
         float v = -99;
         EXPECT_EQ(ParseFloat(c.text, v), c.ok) << c.text;

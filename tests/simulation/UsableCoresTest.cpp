@@ -12,13 +12,13 @@ TEST(UsableCores, AffinityAndQuotaLimitTheCount)
         unsigned want;
     };
     const Case cases[] = {
-        {4, 8, "", 4},                // taskset -c 0-3
-        {0, 8, "", 8},                // no mask known: the online processors
-        {8, 8, "max 100000", 8},      // a group without a quota
-        {8, 8, "150000 100000", 2},   // 1.5 cores' time: two threads
+        {4, 8, "", 4},               // taskset -c 0-3
+        {0, 8, "", 8},               // no mask known: the online processors
+        {8, 8, "max 100000", 8},     // a group without a quota
+        {8, 8, "150000 100000", 2},  // 1.5 cores' time: two threads
         {8, 8, "400000 100000", 4},
         {2, 8, "400000 100000", 2},
-        {0, 0, "", 1},                // nothing known: one
+        {0, 0, "", 1},  // nothing known: one
         {8, 8, "garbage", 8},
     };
     for (const Case& c : cases)

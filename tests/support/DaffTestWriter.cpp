@@ -75,10 +75,17 @@ std::vector<std::uint8_t> MetaSet::bytes() const
         o.i32(k.type).cstr(k.name);
         switch (k.type) {
         case 0:
-        case 1: o.i32(k.i); break;
-        case 2: o.f64(k.d); break;
-        case 3: o.cstr(k.s); break;
-        default: break;  // unknown types carry no value
+        case 1:
+            o.i32(k.i);
+            break;
+        case 2:
+            o.f64(k.d);
+            break;
+        case 3:
+            o.cstr(k.s);
+            break;
+        default:
+            break;  // unknown types carry no value
         }
     }
     return o.b;
@@ -89,12 +96,16 @@ std::vector<std::uint8_t> DaffTestWriter::contentHeaderBytes() const
     Bytes o;
     const std::int32_t n = numFreqs ? *numFreqs : std::int32_t(freqs.size());
     switch (main.contentType) {
-    case 0: o.f32(sampleRate).i32(minFilterOffset).i32(maxEffectiveFilterLength); break;
+    case 0:
+        o.f32(sampleRate).i32(minFilterOffset).i32(maxEffectiveFilterLength);
+        break;
     case 2:
         o.i32(n).i32(0);
         for (float f : freqs) o.f32(f);
         break;
-    case 4: o.i32(numDFTCoeffs).i32(transformSize).f32(sampleRate).f32(maxMagnitude); break;
+    case 4:
+        o.i32(numDFTCoeffs).i32(transformSize).f32(sampleRate).f32(maxMagnitude);
+        break;
     default:  // magnitude and magnitude-phase spectra
         o.f32(maxMagnitude).i32(n);
         for (float f : freqs) o.f32(f);

@@ -64,11 +64,11 @@ struct MetaSet {
 // One record and channel: its descriptor fields and its data.
 struct ChannelRecord {
     std::int32_t metaIndex = -1;
-    std::optional<std::uint64_t> dataOffset;      // default: where its data lands in the data block
-    std::int32_t leadingZeros = 0;                // impulse responses
-    std::optional<std::int32_t> elementLength;    // default values.size()
-    std::vector<double> values;                   // samples in [-1, 1] or spectrum floats
-    std::optional<std::vector<std::uint8_t>> raw; // data bytes as they stand, instead of values
+    std::optional<std::uint64_t> dataOffset;       // default: where its data lands in the data block
+    std::int32_t leadingZeros = 0;                 // impulse responses
+    std::optional<std::int32_t> elementLength;     // default values.size()
+    std::vector<double> values;                    // samples in [-1, 1] or spectrum floats
+    std::optional<std::vector<std::uint8_t>> raw;  // data bytes as they stand, instead of values
 };
 
 class DaffTestWriter {
@@ -83,8 +83,8 @@ public:
     float sampleRate = 44100.0f;       // impulse responses and DFT
     std::int32_t minFilterOffset = 0;  // impulse responses
     std::int32_t maxEffectiveFilterLength = 0;
-    float maxMagnitude = 1.0f;         // magnitude, magnitude-phase and DFT spectra
-    std::vector<float> freqs;          // the three spectrum types
+    float maxMagnitude = 1.0f;  // magnitude, magnitude-phase and DFT spectra
+    std::vector<float> freqs;   // the three spectrum types
     std::optional<std::int32_t> numFreqs;
     std::int32_t numDFTCoeffs = 0;
     std::int32_t transformSize = 0;

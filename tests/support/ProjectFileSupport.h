@@ -18,9 +18,9 @@
 #include "geometry/ErrorHandler.h"
 #include "room/LoadProject.h"
 #include "room/TRoomModel.h"
+#include "support/FileText.h"
 #include "support/ProjectText.h"
 #include "support/TempDir.h"
-#include "support/FileText.h"
 
 namespace projtest {
 
@@ -28,11 +28,13 @@ namespace fs = std::filesystem;
 
 using ::ReadFile;
 
-inline std::string Shoebox() { return testsupport::ShoeboxProjectText(); }
+inline std::string Shoebox()
+{
+    return testsupport::ShoeboxProjectText();
+}
 
 // The lines of `text` between the line `open` and the line `close` (a section's entries).
-inline std::vector<std::string> SectionLines(const std::string& text, const std::string& open,
-                                             const std::string& close)
+inline std::vector<std::string> SectionLines(const std::string& text, const std::string& open, const std::string& close)
 {
     std::istringstream in(text);
     std::vector<std::string> lines;
@@ -58,12 +60,10 @@ inline std::string Replace(std::string text, const std::string& from, const std:
     return text;
 }
 
-template <class Room>
-using RoomHandleOf = std::unique_ptr<Room, void (*)(Room*)>;
+template <class Room> using RoomHandleOf = std::unique_ptr<Room, void (*)(Room*)>;
 
 // A room whose destructor's listing stays out of the test output.
-template <class Room>
-RoomHandleOf<Room> QuietRoomOf()
+template <class Room> RoomHandleOf<Room> QuietRoomOf()
 {
     return {new Room, [](Room* r) {
                 testing::internal::CaptureStdout();
@@ -74,18 +74,19 @@ RoomHandleOf<Room> QuietRoomOf()
 
 // The room model, for the tests of the room; the desktop's tests hold a TRoomModel.
 using RoomHandle = RoomHandleOf<TRoomModel>;
-inline RoomHandle QuietRoom() { return QuietRoomOf<TRoomModel>(); }
+inline RoomHandle QuietRoom()
+{
+    return QuietRoomOf<TRoomModel>();
+}
 
 // The full chain of LoadProject on a room the test owns (a fatal input error leaves as SorviExit).
-template <class Room>
-void DesktopChain(Room& r, const std::string& file)
+template <class Room> void DesktopChain(Room& r, const std::string& file)
 {
     ReadProjectChain(r, file, ProjectChain::Full);
 }
 
 // The run chain, then the colours: what the console viewer reads.
-template <class Room>
-void ConsoleChain(Room& r, const std::string& file)
+template <class Room> void ConsoleChain(Room& r, const std::string& file)
 {
     ReadProjectChain(r, file, ProjectChain::Run);
     r.ReadColorLayers(file.c_str());

@@ -10,14 +10,17 @@
 namespace testsupport {
 
 // examples/shoebox.txt as it stands (SORVI_SOURCE_DIR is defined for every test program).
-inline std::string ShoeboxProjectText() { return ReadFile(SORVI_SOURCE_DIR "/examples/shoebox.txt"); }
+inline std::string ShoeboxProjectText()
+{
+    return ReadFile(SORVI_SOURCE_DIR "/examples/shoebox.txt");
+}
 
 // A 4 x 3 x 2.5 m box of two layers (floor, walls) with one source and one receiver.
 struct BoxOptions {
     int rays = 202;
     const char* maxTime = "0.30";
     int auralization = 0;
-    int lateRays = 0;   // SAVE_LATE_RAYS: what rebuilding responses from ray files needs
+    int lateRays = 0;                  // SAVE_LATE_RAYS: what rebuilding responses from ray files needs
     const char* wallsLayer = "Walls";  // the layer the side walls name
     bool colors = true;
 };
@@ -28,7 +31,8 @@ inline std::string BoxProject(const BoxOptions& o = {})
     s += "<ENVIRONMENT>\nTEMPERATURE = 20.0\nPRESSURE = 1.00\nHUMIDITY = 50.0\n</ENVIRONMENT>\n\n";
     s += "<SIMULATION>\nMAX_TIME = " + std::string(o.maxTime) +
          "\nSTOP_DECAY = -60\nSAMPLE_RATE = 44100\nMAX_RAYTRAC_REF = -1\nSAVE_LATE_RAYS = " +
-         std::to_string(o.lateRays) + "\nDIFFUSE_PROCESSING = 0\nSAVE_DIFFUSE_RAYS = 0\nARTIFICIAL_TAIL = 0\nAURALIZATION = " +
+         std::to_string(o.lateRays) +
+         "\nDIFFUSE_PROCESSING = 0\nSAVE_DIFFUSE_RAYS = 0\nARTIFICIAL_TAIL = 0\nAURALIZATION = " +
          std::to_string(o.auralization) + "\n</SIMULATION>\n\n";
     s += "<LAYERS::SOURCE>\nSpeaker OMNI 0 0 0 0 0 0 0 0 0\n</LAYERS::SOURCE>\n\n";
     s += "<SOURCES>\n1.00 1.50 1.20 " + std::to_string(o.rays) + " 0.0 0.0 94.0 Speaker NONE\n</SOURCES>\n\n";

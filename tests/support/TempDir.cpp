@@ -11,8 +11,7 @@ TempDir::TempDir(const std::string& tag)
     for (char& c : name)
         if (c == '/' || c == ' ') c = '_';  // a parameterised suite's name holds a '/'
     std::string pattern = (std::filesystem::temp_directory_path() / (name + "XXXXXX")).string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary folder like " + pattern);
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder like " + pattern);
     path_ = pattern;
 }
 

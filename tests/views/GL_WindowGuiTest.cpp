@@ -42,8 +42,8 @@ protected:
     {
         GuiTest::SetUp();
         frame = new wxFrame(nullptr, wxID_ANY, "Sorvi view test", wxDefaultPosition, wxSize(640, 480));
-        view = new GL_Window(0, frame, ViewDisplayAttributes(), wxID_ANY, wxDefaultPosition,
-                             wxDefaultSize, wxBORDER_SUNKEN, "Model Visualization");
+        view = new GL_Window(0, frame, ViewDisplayAttributes(), wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                             wxBORDER_SUNKEN, "Model Visualization");
         frame->Show();
         ASSERT_TRUE(WaitUntil([&] {
             return view->IsShownOnScreen() && view->GetClientSize().GetWidth() > 300 &&
@@ -86,8 +86,7 @@ protected:
     }
 
     // Whether some pixel within `radius` of the point's projection satisfies `test`.
-    template <typename Test>
-    bool Near(const TPoint3D& p, int radius, Test test) const
+    template <typename Test> bool Near(const TPoint3D& p, int radius, Test test) const
     {
         const wxPoint at = Project(p);
         for (int dy = -radius; dy <= radius; ++dy)
@@ -110,9 +109,18 @@ protected:
     GL_Window* view = nullptr;
 };
 
-bool IsWhite(const Rgb& c) { return c[0] > 250 && c[1] > 250 && c[2] > 250; }
-bool IsRed(const Rgb& c) { return c[0] > 100 && c[1] < 40 && c[2] < 40; }
-bool IsGreen(const Rgb& c) { return c[1] > 100 && c[0] < 40 && c[2] < 40; }
+bool IsWhite(const Rgb& c)
+{
+    return c[0] > 250 && c[1] > 250 && c[2] > 250;
+}
+bool IsRed(const Rgb& c)
+{
+    return c[0] > 100 && c[1] < 40 && c[2] < 40;
+}
+bool IsGreen(const Rgb& c)
+{
+    return c[1] > 100 && c[0] < 40 && c[2] < 40;
+}
 
 TEST_F(GLWindowGuiTest, WithoutARoomTheViewIsWhite)
 {
@@ -356,8 +364,8 @@ TEST_F(GLWindowGuiTest, ViewFreedWithItsDialogLeavesTheProgramRunning)
 {
     AddSource(room, TPoint3D(1, 1, 1));
     auto* dialog = new wxDialog(nullptr, wxID_ANY, "Room designer", wxDefaultPosition, wxSize(320, 240));
-    auto* preview = new GL_Window(0, dialog, ViewDisplayAttributes(), wxID_ANY, wxDefaultPosition,
-                                  wxSize(300, 200), wxBORDER_SUNKEN, "Room Viewer");
+    auto* preview = new GL_Window(0, dialog, ViewDisplayAttributes(), wxID_ANY, wxDefaultPosition, wxSize(300, 200),
+                                  wxBORDER_SUNKEN, "Room Viewer");
     preview->SetRoom(&room);
     preview->view.DrawRoom = true;
     dialog->Show();
@@ -447,9 +455,8 @@ TEST_F(GLWindowGuiTest, ResizingResetsTheCameraAndThePan)
     view->view.pan = TPoint3D(4, 0, 0);
     frame->SetClientSize(500, 400);
     // The size event has come when the viewer took the new size (5 pixels less each way).
-    ASSERT_TRUE(WaitUntil([&] {
-        return view->GetSize() == wxSize(500, 400) && view->view.width == view->getWidth() - 5;
-    }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return view->GetSize() == wxSize(500, 400) && view->view.width == view->getWidth() - 5; }));
     EXPECT_NEAR(view->view.alpha, 225 * kDeg, 1e-12);
     EXPECT_NEAR(view->view.d, 27.99, 0.005);
     EXPECT_EQ(view->view.ViewTriangles, 0);
@@ -561,8 +568,7 @@ TEST_F(GLWindowRealInput, DraggingWithThePointerTurnsTheCamera)
         PumpEvents();
     }
     input.MouseUp();
-    ASSERT_TRUE(WaitUntil([&] { return view->yRot == 60; }, std::chrono::seconds(5)))
-        << "yRot " << view->yRot;
+    ASSERT_TRUE(WaitUntil([&] { return view->yRot == 60; }, std::chrono::seconds(5))) << "yRot " << view->yRot;
     EXPECT_DOUBLE_EQ(view->view.alpha, 1.0);
     EXPECT_EQ(view->xRot, 0);
 }

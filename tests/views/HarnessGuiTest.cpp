@@ -51,9 +51,8 @@ TEST_F(HarnessGuiTest, PromptsAreAnsweredByTheScript)
     ASSERT_EQ(prompter.Asked().size(), 2u);
     EXPECT_EQ(prompter.Asked()[0].message, "Discard?");
 
-    EXPECT_NONFATAL_FAILURE(
-        EXPECT_EQ(Prompter::Get().MessageBox("Done", "", wxOK, nullptr), wxCANCEL),
-        "unexpected message box");
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(Prompter::Get().MessageBox("Done", "", wxOK, nullptr), wxCANCEL),
+                            "unexpected message box");
 }
 
 TEST_F(HarnessGuiTest, AssertionsLogsAndCoreErrorsAreCaught)

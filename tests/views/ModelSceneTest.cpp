@@ -103,15 +103,12 @@ TEST(ModelScene, FingerprintChangesWithWhatIsDrawnOnly)
         void (*undo)(TRoom&);
     };
     const Change changes[] = {
-        {"source moved", [](TRoom& r) { r.source[0]->Position.x = 5; },
-         [](TRoom& r) { r.source[0]->Position.x = 1; }},
-        {"receiver radius", [](TRoom& r) { r.receiver[0]->Radius = 1; },
-         [](TRoom& r) { r.receiver[0]->Radius = 0.3; }},
+        {"source moved", [](TRoom& r) { r.source[0]->Position.x = 5; }, [](TRoom& r) { r.source[0]->Position.x = 1; }},
+        {"receiver radius", [](TRoom& r) { r.receiver[0]->Radius = 1; }, [](TRoom& r) { r.receiver[0]->Radius = 0.3; }},
         {"layer colour", [](TRoom& r) { r.planeLayer[1].SetColor(1, 2, 3); },
          [](TRoom& r) { r.planeLayer[1].SetColor(-1, -1, -1); }},
         {"plane layer", [](TRoom& r) { r.plane[0]->LayerID = 1; }, [](TRoom& r) { r.plane[0]->LayerID = 0; }},
-        {"vertex", [](TRoom& r) { r.plane[0]->vertice[1].y = 0.5; },
-         [](TRoom& r) { r.plane[0]->vertice[1].y = 0; }},
+        {"vertex", [](TRoom& r) { r.plane[0]->vertice[1].y = 0.5; }, [](TRoom& r) { r.plane[0]->vertice[1].y = 0; }},
         {"lost rays", [](TRoom& r) { AddLostRay(r, TPoint3D(0, 0, 0), TVector(0, 0, 1), 1); },
          [](TRoom& r) { r.DeleteLostRays(); }},
     };

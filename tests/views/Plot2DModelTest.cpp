@@ -4,8 +4,8 @@
 #include <limits>
 #include <vector>
 
-#include "views/Plot2DModel.h"
 #include "support/ParamName.h"
+#include "views/Plot2DModel.h"
 
 namespace {
 

@@ -13,7 +13,10 @@ namespace {
 
 constexpr double kDeg = 3.14159265358979323846 / 180.0;
 
-double Dot(const TVector& u, const TVector& v) { return u.x * v.x + u.y * v.y + u.z * v.z; }
+double Dot(const TVector& u, const TVector& v)
+{
+    return u.x * v.x + u.y * v.y + u.z * v.z;
+}
 
 TEST(OrbitCameraFrame, EyeOrbitsTheTargetAndUpStaysAtRightAnglesWithoutFlipping)
 {
@@ -74,7 +77,7 @@ TEST(LayerColorTable, StoredColoursAndIndexDerivedColours)
         std::uint32_t r, g, b;  // numerators over the layer count
     };
     // 200 layers, layer 130: 250 - 260 wraps to 2^32 - 10, whose remainder by 200 is 86.
-    const Case cases[] = {{3, 0, 1, 0, 1}, {3, 1, 2, 0, 0}, {3, 2, 0, 0, 2}, {12, 0, 10, 6, 4},
+    const Case cases[] = {{3, 0, 1, 0, 1},  {3, 1, 2, 0, 0}, {3, 2, 0, 0, 2},       {12, 0, 10, 6, 4},
                           {12, 5, 0, 3, 8}, {1, 0, 0, 0, 0}, {200, 130, 86, 56, 76}};
     for (const Case& c : cases) {
         TRoom room;
@@ -139,7 +142,9 @@ TEST(PanStep, PictureFollowsThePointer)
         double dx, dy;
         double right, up;  // expected move of the target along the screen's axes, metres
     };
-    const Case cases[] = {{0, 0, 0, 0}, {400, 0, -visibleHeight, 0}, {0, 400, 0, visibleHeight},
+    const Case cases[] = {{0, 0, 0, 0},
+                          {400, 0, -visibleHeight, 0},
+                          {0, 400, 0, visibleHeight},
                           {-100, -200, visibleHeight / 4, -visibleHeight / 2}};
     const TVector right = Normal(forward / frame.up);
     for (const Case& c : cases) {

@@ -14,8 +14,7 @@ namespace DAFF {
 namespace {
 
 template <bool Add>
-void sint16ToFloat(float* dest, const short* src, std::size_t count, int input_stride, int output_stride,
-                   float gain)
+void sint16ToFloat(float* dest, const short* src, std::size_t count, int input_stride, int output_stride, float gain)
 {
     const float g = gain / 32767.0f;
     for (std::size_t i = 0; i < count; ++i) {
@@ -26,8 +25,7 @@ void sint16ToFloat(float* dest, const short* src, std::size_t count, int input_s
 }
 
 template <bool Add>
-void sint24ToFloat(float* dest, const void* src, std::size_t count, int input_stride, int output_stride,
-                   float gain)
+void sint24ToFloat(float* dest, const void* src, std::size_t count, int input_stride, int output_stride, float gain)
 {
     const float g = gain / 8388607.0f;
     const auto* p = static_cast<const std::uint8_t*>(src);
@@ -52,8 +50,8 @@ void stc_sint16_to_float(float* dest, const short* src, std::size_t count, int i
     sint16ToFloat<false>(dest, src, count, input_stride, output_stride, gain);
 }
 
-void stc_sint16_to_float_add(float* dest, const short* src, std::size_t count, int input_stride,
-                             int output_stride, float gain)
+void stc_sint16_to_float_add(float* dest, const short* src, std::size_t count, int input_stride, int output_stride,
+                             float gain)
 {
     sint16ToFloat<true>(dest, src, count, input_stride, output_stride, gain);
 }
@@ -64,8 +62,8 @@ void stc_sint24_to_float(float* dest, const void* src, std::size_t count, int in
     sint24ToFloat<false>(dest, src, count, input_stride, output_stride, gain);
 }
 
-void stc_sint24_to_float_add(float* dest, const void* src, std::size_t count, int input_stride,
-                             int output_stride, float gain)
+void stc_sint24_to_float_add(float* dest, const void* src, std::size_t count, int input_stride, int output_stride,
+                             float gain)
 {
     sint24ToFloat<true>(dest, src, count, input_stride, output_stride, gain);
 }

@@ -11,14 +11,14 @@ constexpr float PI_F = 3.1415927f;
 constexpr float TWO_PI_F = 6.2831855f;
 
 // dest[output_stride*i] = src[input_stride*i] * (gain / 32767), i < count.
-void stc_sint16_to_float(float* dest, const short* src, std::size_t count, int input_stride = 1,
-                         int output_stride = 1, float gain = 1.0f);
+void stc_sint16_to_float(float* dest, const short* src, std::size_t count, int input_stride = 1, int output_stride = 1,
+                         float gain = 1.0f);
 void stc_sint16_to_float_add(float* dest, const short* src, std::size_t count, int input_stride = 1,
                              int output_stride = 1, float gain = 1.0f);
 // Three-byte little-endian two's-complement samples * (gain / 8388607); the source advances
 // 3 * input_stride bytes per sample.
-void stc_sint24_to_float(float* dest, const void* src, std::size_t count, int input_stride = 1,
-                         int output_stride = 1, float gain = 1.0f);
+void stc_sint24_to_float(float* dest, const void* src, std::size_t count, int input_stride = 1, int output_stride = 1,
+                         float gain = 1.0f);
 void stc_sint24_to_float_add(float* dest, const void* src, std::size_t count, int input_stride = 1,
                              int output_stride = 1, float gain = 1.0f);
 

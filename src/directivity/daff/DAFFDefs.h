@@ -58,7 +58,8 @@ struct DAFFOrientationYPR {
 
     DAFFOrientationYPR() = default;
     DAFFOrientationYPR(float yaw, float pitch, float roll)
-        : fYawAngleDeg(yaw), fPitchAngleDeg(pitch), fRollAngleDeg(roll) {}
+        : fYawAngleDeg(yaw), fPitchAngleDeg(pitch), fRollAngleDeg(roll)
+    {}
 
     // "( Y<yaw>°, P<pitch>°, R<roll>° )" with the console code page's degree byte 0xF8.
     std::string toString() const;

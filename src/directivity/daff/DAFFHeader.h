@@ -18,8 +18,7 @@ inline std::int16_t readInt16LE(const std::uint8_t* p)
 }
 inline std::uint32_t readUInt32LE(const std::uint8_t* p)
 {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
 inline std::int32_t readInt32LE(const std::uint8_t* p)
 {

@@ -66,11 +66,20 @@ std::string DAFFMetadataImpl::getKeyString(const std::string& sKey) const
     std::ostringstream ss;
     ss.imbue(std::locale::classic());
     switch (k->m_iType) {
-    case DAFF_BOOL: ss << (static_cast<const DAFFMetadataKeyBool*>(k)->m_bValue ? "yes" : "no"); break;
-    case DAFF_INT: ss << static_cast<const DAFFMetadataKeyInt*>(k)->m_iValue; break;
-    case DAFF_FLOAT: ss << static_cast<const DAFFMetadataKeyFloat*>(k)->m_dValue; break;
-    case DAFF_STRING: ss << static_cast<const DAFFMetadataKeyString*>(k)->m_sValue; break;
-    default: break;
+    case DAFF_BOOL:
+        ss << (static_cast<const DAFFMetadataKeyBool*>(k)->m_bValue ? "yes" : "no");
+        break;
+    case DAFF_INT:
+        ss << static_cast<const DAFFMetadataKeyInt*>(k)->m_iValue;
+        break;
+    case DAFF_FLOAT:
+        ss << static_cast<const DAFFMetadataKeyFloat*>(k)->m_dValue;
+        break;
+    case DAFF_STRING:
+        ss << static_cast<const DAFFMetadataKeyString*>(k)->m_sValue;
+        break;
+    default:
+        break;
     }
     return ss.str();
 }

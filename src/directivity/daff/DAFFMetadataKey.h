@@ -27,14 +27,14 @@ public:
 
 class DAFFMetadataKeyFloat : public DAFFMetadataKey {
 public:
-    explicit DAFFMetadataKeyFloat(double dValue)
-        : DAFFMetadataKey(DAFFMetadata::DAFF_FLOAT), m_dValue(dValue) {}
+    explicit DAFFMetadataKeyFloat(double dValue) : DAFFMetadataKey(DAFFMetadata::DAFF_FLOAT), m_dValue(dValue) {}
     double m_dValue;
 };
 
 class DAFFMetadataKeyString : public DAFFMetadataKey {
 public:
     explicit DAFFMetadataKeyString(const std::string& sValue)
-        : DAFFMetadataKey(DAFFMetadata::DAFF_STRING), m_sValue(sValue) {}
+        : DAFFMetadataKey(DAFFMetadata::DAFF_STRING), m_sValue(sValue)
+    {}
     std::string m_sValue;
 };

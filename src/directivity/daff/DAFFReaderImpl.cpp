@@ -26,9 +26,12 @@ bool blockInside(const DAFFFileBlockEntry& e, std::size_t iImageSize)
 int sampleBytes(int iQuantization)
 {
     switch (iQuantization) {
-    case DAFF_INT16: return 2;
-    case DAFF_INT24: return 3;
-    default: return 4;
+    case DAFF_INT16:
+        return 2;
+    case DAFF_INT24:
+        return 3;
+    default:
+        return 4;
     }
 }
 
@@ -85,8 +88,7 @@ int DAFFReaderImpl::openFile(const std::string& sFilePath)
     const auto size = std::filesystem::file_size(sFilePath, ec);
     if (!ec) image.reserve(std::size_t(size));
     char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
-        image.insert(image.end(), chunk, chunk + in.gcount());
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) image.insert(image.end(), chunk, chunk + in.gcount());
     if (in.bad()) return DAFF_FILE_NOT_FOUND;
     in.close();
 
@@ -164,8 +166,7 @@ int DAFFReaderImpl::loadMainHeader(const std::uint8_t* p, std::size_t n)
     if (h.iContentType < DAFF_IMPULSE_RESPONSE || h.iContentType > DAFF_DFT_SPECTRUM)
         return DAFF_FILE_CONTENT_TYPE_UNKOWN;
     if (h.iQuantization < DAFF_INT16 || h.iQuantization > DAFF_FLOAT32) return DAFF_FILE_QUANTIZATION_UNKOWN;
-    if (h.iNumChannels <= 0 || h.iNumRecords <= 0 || h.iElementsPerRecord <= 0)
-        return DAFF_FILE_INVALID_MAIN_PARAMETER;
+    if (h.iNumChannels <= 0 || h.iNumRecords <= 0 || h.iElementsPerRecord <= 0) return DAFF_FILE_INVALID_MAIN_PARAMETER;
 
     if (h.iAlphaPoints <= 0) return DAFF_FILE_ALPHA_ANGLES_INVALID;
     if (!(h.fAlphaStart >= 0.0f && h.fAlphaStart < 360.0f)) return DAFF_FILE_ALPHA_ANGLES_INVALID;
@@ -239,7 +240,8 @@ int DAFFReaderImpl::loadContentHeader(const std::uint8_t* p, std::size_t n)
         m_iRecordChannelDescSize = int(DAFFRecordChannelDescDefault::kSize);
         return DAFF_NO_ERROR;
     }
-    default: return DAFF_FILE_CONTENT_TYPE_UNKOWN;
+    default:
+        return DAFF_FILE_CONTENT_TYPE_UNKOWN;
     }
 
     // The three spectrum types: frequencies follow from byte 8.
@@ -281,9 +283,12 @@ std::uint64_t DAFFReaderImpl::recordChannelBytes(const DAFFRecordChannelDescIR& 
     case DAFF_IMPULSE_RESPONSE:
         return std::uint64_t(d.iElementLength) * std::uint64_t(sampleBytes(m_mainHeader.iQuantization));
     case DAFF_MAGNITUDE_SPECTRUM:
-    case DAFF_PHASE_SPECTRUM: return 4 * std::uint64_t(m_vfFreqs.size());
-    case DAFF_MAGNITUDE_PHASE_SPECTRUM: return 8 * std::uint64_t(m_vfFreqs.size());
-    default: return 8 * std::uint64_t(m_contentHeaderDFT.iNumDFTCoeffs);
+    case DAFF_PHASE_SPECTRUM:
+        return 4 * std::uint64_t(m_vfFreqs.size());
+    case DAFF_MAGNITUDE_PHASE_SPECTRUM:
+        return 8 * std::uint64_t(m_vfFreqs.size());
+    default:
+        return 8 * std::uint64_t(m_contentHeaderDFT.iNumDFTCoeffs);
     }
 }
 
@@ -411,11 +416,16 @@ DAFFContent* DAFFReaderImpl::getContent() const
     auto* self = const_cast<DAFFReaderImpl*>(this);
     if (!m_bDAFFObjectValid) return nullptr;
     switch (m_mainHeader.iContentType) {
-    case DAFF_IMPULSE_RESPONSE: return static_cast<DAFFContentIR*>(self);
-    case DAFF_MAGNITUDE_SPECTRUM: return static_cast<DAFFContentMS*>(self);
-    case DAFF_PHASE_SPECTRUM: return static_cast<DAFFContentPS*>(self);
-    case DAFF_MAGNITUDE_PHASE_SPECTRUM: return static_cast<DAFFContentMPS*>(self);
-    default: return static_cast<DAFFContentDFT*>(self);
+    case DAFF_IMPULSE_RESPONSE:
+        return static_cast<DAFFContentIR*>(self);
+    case DAFF_MAGNITUDE_SPECTRUM:
+        return static_cast<DAFFContentMS*>(self);
+    case DAFF_PHASE_SPECTRUM:
+        return static_cast<DAFFContentPS*>(self);
+    case DAFF_MAGNITUDE_PHASE_SPECTRUM:
+        return static_cast<DAFFContentMPS*>(self);
+    default:
+        return static_cast<DAFFContentDFT*>(self);
     }
 }
 
@@ -907,8 +917,10 @@ int DAFFReaderImpl::getNumFrequencies() const
     switch (m_mainHeader.iContentType) {
     case DAFF_MAGNITUDE_SPECTRUM:
     case DAFF_PHASE_SPECTRUM:
-    case DAFF_MAGNITUDE_PHASE_SPECTRUM: return int(m_vfFreqs.size());
-    default: return 0;
+    case DAFF_MAGNITUDE_PHASE_SPECTRUM:
+        return int(m_vfFreqs.size());
+    default:
+        return 0;
     }
 }
 
@@ -920,10 +932,14 @@ const std::vector<float>& DAFFReaderImpl::getFrequencies() const
 float DAFFReaderImpl::getOverallMagnitudeMaximum() const
 {
     switch (m_mainHeader.iContentType) {
-    case DAFF_MAGNITUDE_SPECTRUM: return m_contentHeaderMS.fMax;
-    case DAFF_MAGNITUDE_PHASE_SPECTRUM: return m_contentHeaderMPS.fMax;
-    case DAFF_DFT_SPECTRUM: return m_contentHeaderDFT.fMax;
-    default: return 0.0f;
+    case DAFF_MAGNITUDE_SPECTRUM:
+        return m_contentHeaderMS.fMax;
+    case DAFF_MAGNITUDE_PHASE_SPECTRUM:
+        return m_contentHeaderMPS.fMax;
+    case DAFF_DFT_SPECTRUM:
+        return m_contentHeaderDFT.fMax;
+    default:
+        return 0.0f;
     }
 }
 

@@ -54,8 +54,7 @@ void DAFFSCTransform::setOrientation(const DAFFOrientationYPR& o)
     m_const.Init(o.fYawAngleDeg, o.fPitchAngleDeg, o.fRollAngleDeg);
 }
 
-void DAFFSCTransform::transformOSC2DSC(double dAzimuth, double dElevation, double& dAlpha,
-                                       double& dBeta) const
+void DAFFSCTransform::transformOSC2DSC(double dAzimuth, double dElevation, double& dAlpha, double& dBeta) const
 {
     const double a = DAFFUtils::grad2rad(dAzimuth);
     const double e = DAFFUtils::grad2rad(dElevation);
@@ -63,13 +62,12 @@ void DAFFSCTransform::transformOSC2DSC(double dAzimuth, double dElevation, doubl
     const double se = std::sin(e);
     const double cace = std::cos(a) * std::cos(e);
     const auto& t = m_const;
-    dAlpha = DAFFUtils::rad2grad(std::atan2(t.t1 * sace - t.t2 * se + t.t3 * cace,
-                                            t.t4 * sace - t.t5 * se + t.t6 * cace));
+    dAlpha =
+        DAFFUtils::rad2grad(std::atan2(t.t1 * sace - t.t2 * se + t.t3 * cace, t.t4 * sace - t.t5 * se + t.t6 * cace));
     dBeta = DAFFUtils::rad2grad(asinClamped(t.t7 * sace + t.t8 * se + t.t9 * cace)) + 90.0;
 }
 
-void DAFFSCTransform::transformOSC2DSC(float fAzimuth, float fElevation, float& fAlpha,
-                                       float& fBeta) const
+void DAFFSCTransform::transformOSC2DSC(float fAzimuth, float fElevation, float& fAlpha, float& fBeta) const
 {
     double alpha = 0, beta = 0;
     transformOSC2DSC(double(fAzimuth), double(fElevation), alpha, beta);
@@ -77,8 +75,7 @@ void DAFFSCTransform::transformOSC2DSC(float fAzimuth, float fElevation, float& 
     fBeta = float(beta);
 }
 
-void DAFFSCTransform::transformDSC2OSC(double dAlpha, double dBeta, double& dAzimuth,
-                                       double& dElevation) const
+void DAFFSCTransform::transformDSC2OSC(double dAlpha, double dBeta, double& dAzimuth, double& dElevation) const
 {
     const double a = DAFFUtils::grad2rad(dAlpha);
     const double e = DAFFUtils::grad2rad(dBeta - 90.0);
@@ -86,13 +83,12 @@ void DAFFSCTransform::transformDSC2OSC(double dAlpha, double dBeta, double& dAzi
     const double se = std::sin(e);
     const double cace = std::cos(a) * std::cos(e);
     const auto& t = m_const;
-    dAzimuth = DAFFUtils::rad2grad(std::atan2(t.t1 * sace + t.t7 * se + t.t4 * cace,
-                                              t.t3 * sace + t.t9 * se + t.t6 * cace));
+    dAzimuth =
+        DAFFUtils::rad2grad(std::atan2(t.t1 * sace + t.t7 * se + t.t4 * cace, t.t3 * sace + t.t9 * se + t.t6 * cace));
     dElevation = -DAFFUtils::rad2grad(asinClamped(t.t2 * sace - t.t8 * se + t.t5 * cace));
 }
 
-void DAFFSCTransform::transformDSC2OSC(float fAlpha, float fBeta, float& fAzimuth,
-                                       float& fElevation) const
+void DAFFSCTransform::transformDSC2OSC(float fAlpha, float fBeta, float& fAzimuth, float& fElevation) const
 {
     double az = 0, el = 0;
     transformDSC2OSC(double(fAlpha), double(fBeta), az, el);

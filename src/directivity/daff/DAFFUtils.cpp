@@ -9,8 +9,7 @@ namespace {
 constexpr double kSinglePi = 3.1415927410125732;  // the single-precision pi, widened
 constexpr float kPiF = 3.1415927f;
 
-template <typename T>
-std::string niceNumber(T value, int precision, bool showpos, int leadingzeros)
+template <typename T> std::string niceNumber(T value, int precision, bool showpos, int leadingzeros)
 {
     std::string sign;
     if (std::signbit(value) && value != 0) {
@@ -50,66 +49,100 @@ float roundToThousandth(float x)
 std::string DAFFUtils::StrError(int iErrorcode)
 {
     switch (iErrorcode) {
-    case DAFF_MODAL_ERROR: return "Modal error";
-    case DAFF_FILE_INVALID: return "Invalid file (wrong signature, etc.)";
-    case DAFF_FILE_INVALID_MAIN_PARAMETER: return "Invalid main header parameter (num channels, etc. )";
-    case DAFF_FILE_CONTENT_TYPE_UNKOWN: return "File has unkown content type (IR, MS, DFT, etc)";
-    case DAFF_FILE_ALPHA_ANGLES_INVALID: return "Invalid alpha angles or range problem";
-    case DAFF_FILE_BETA_ANGLES_INVALID: return "Invalid beta angles or range problem";
-    case DAFF_FILE_QUANTIZATION_UNKOWN: return "Data uses unrecognized or wrong quantization";
-    case DAFF_FILE_FORMAT_VERSION_UNSUPPORTED: return "File format version not supported";
+    case DAFF_MODAL_ERROR:
+        return "Modal error";
+    case DAFF_FILE_INVALID:
+        return "Invalid file (wrong signature, etc.)";
+    case DAFF_FILE_INVALID_MAIN_PARAMETER:
+        return "Invalid main header parameter (num channels, etc. )";
+    case DAFF_FILE_CONTENT_TYPE_UNKOWN:
+        return "File has unkown content type (IR, MS, DFT, etc)";
+    case DAFF_FILE_ALPHA_ANGLES_INVALID:
+        return "Invalid alpha angles or range problem";
+    case DAFF_FILE_BETA_ANGLES_INVALID:
+        return "Invalid beta angles or range problem";
+    case DAFF_FILE_QUANTIZATION_UNKOWN:
+        return "Data uses unrecognized or wrong quantization";
+    case DAFF_FILE_FORMAT_VERSION_UNSUPPORTED:
+        return "File format version not supported";
     case DAFF_FILE_CONTENT_INVALID_PARAMETER:
         return "Content parameter invalid (sampling rate, num supporting frequencies, etc)";
-    case DAFF_FILE_NOT_FOUND: return "File not found";
-    case DAFF_FILE_UNKOWN_METADATA_TYPE: return "Metadata type unkown (valid: bool, int, double, string)";
-    case DAFF_FILE_CORRUPTED: return "File corrupted";
-    case DAFF_INVALID_INDEX: return "Invalid index";
-    default: return "Undefined error code '" + std::to_string(iErrorcode) + "' encountered";
+    case DAFF_FILE_NOT_FOUND:
+        return "File not found";
+    case DAFF_FILE_UNKOWN_METADATA_TYPE:
+        return "Metadata type unkown (valid: bool, int, double, string)";
+    case DAFF_FILE_CORRUPTED:
+        return "File corrupted";
+    case DAFF_INVALID_INDEX:
+        return "Invalid index";
+    default:
+        return "Undefined error code '" + std::to_string(iErrorcode) + "' encountered";
     }
 }
 
 std::string DAFFUtils::StrContentType(int iContentType)
 {
     switch (iContentType) {
-    case DAFF_IMPULSE_RESPONSE: return "Impulse response";
-    case DAFF_MAGNITUDE_SPECTRUM: return "Magnitude spectrum";
-    case DAFF_PHASE_SPECTRUM: return "Phase spectrum";
-    case DAFF_MAGNITUDE_PHASE_SPECTRUM: return "Magnitude-phase spectrum";
-    case DAFF_DFT_SPECTRUM: return "Discrete Fourier-spectrum";
-    default: return "Invalid";
+    case DAFF_IMPULSE_RESPONSE:
+        return "Impulse response";
+    case DAFF_MAGNITUDE_SPECTRUM:
+        return "Magnitude spectrum";
+    case DAFF_PHASE_SPECTRUM:
+        return "Phase spectrum";
+    case DAFF_MAGNITUDE_PHASE_SPECTRUM:
+        return "Magnitude-phase spectrum";
+    case DAFF_DFT_SPECTRUM:
+        return "Discrete Fourier-spectrum";
+    default:
+        return "Invalid";
     }
 }
 
 std::string DAFFUtils::StrShortContentType(int iContentType)
 {
     switch (iContentType) {
-    case DAFF_IMPULSE_RESPONSE: return "ir";
-    case DAFF_MAGNITUDE_SPECTRUM: return "ms";
-    case DAFF_PHASE_SPECTRUM: return "ps";
-    case DAFF_MAGNITUDE_PHASE_SPECTRUM: return "mps";
-    case DAFF_DFT_SPECTRUM: return "dft";
-    default: return "Invalid";
+    case DAFF_IMPULSE_RESPONSE:
+        return "ir";
+    case DAFF_MAGNITUDE_SPECTRUM:
+        return "ms";
+    case DAFF_PHASE_SPECTRUM:
+        return "ps";
+    case DAFF_MAGNITUDE_PHASE_SPECTRUM:
+        return "mps";
+    case DAFF_DFT_SPECTRUM:
+        return "dft";
+    default:
+        return "Invalid";
     }
 }
 
 std::string DAFFUtils::StrQuantizationType(int iQuantization)
 {
     switch (iQuantization) {
-    case DAFF_INT16: return "16-bit signed integer";
-    case DAFF_INT24: return "24-bit signed integer";
-    case DAFF_FLOAT32: return "32-bit floating point";
-    default: return "Invalid";
+    case DAFF_INT16:
+        return "16-bit signed integer";
+    case DAFF_INT24:
+        return "24-bit signed integer";
+    case DAFF_FLOAT32:
+        return "32-bit floating point";
+    default:
+        return "Invalid";
     }
 }
 
 std::string DAFFUtils::StrMetadataKeyType(int iType)
 {
     switch (iType) {
-    case 0: return "Boolean";
-    case 1: return "Integer";
-    case 2: return "Float";
-    case 3: return "String";
-    default: return "Invalid";
+    case 0:
+        return "Boolean";
+    case 1:
+        return "Integer";
+    case 2:
+        return "Float";
+    case 3:
+        return "String";
+    default:
+        return "Invalid";
     }
 }
 
@@ -132,8 +165,7 @@ std::string DAFFUtils::StrDirection(int iView, double dAngle1, double dAngle2, i
            Double2StrNice(dAngle2, precision, false, leadingzeros) + "\xF8 )";
 }
 
-std::string DAFFUtils::StrDirectionCompact(int iView, double dAngle1, double dAngle2, int precision,
-                                           int leadingzeros)
+std::string DAFFUtils::StrDirectionCompact(int iView, double dAngle1, double dAngle2, int precision, int leadingzeros)
 {
     if (iView == DAFF_OBJECT_VIEW)
         return "P" + Double2StrNice(dAngle1, precision, true, leadingzeros) + "\xF8 T" +
@@ -142,8 +174,7 @@ std::string DAFFUtils::StrDirectionCompact(int iView, double dAngle1, double dAn
            Double2StrNice(dAngle2, precision, false, leadingzeros) + "\xF8";
 }
 
-void DAFFUtils::NormalizeDirection(int iView, float fAngle1In, float fAngle2In, float& fAngle1Out,
-                                   float& fAngle2Out)
+void DAFFUtils::NormalizeDirection(int iView, float fAngle1In, float fAngle2In, float& fAngle1Out, float& fAngle2Out)
 {
     float a1 = fAngle1In, a2 = fAngle2In;
     if (iView == DAFF_OBJECT_VIEW) {

@@ -17,7 +17,8 @@ mpScaleX::mpScaleX(wxString name, int flags, bool ticks, unsigned int type)
 void mpScaleX::Plot(wxDC& dc, mpWindow& w)
 {
     if (!m_visible) return;
-    const charts::AxisSettings axis{m_name.utf8_string(),        m_flags, m_ticks, m_labelType,
-                                    m_labelFormat.utf8_string(), m_drawOutsideMargins, m_tickLabels};
+    const charts::AxisSettings axis{
+        m_name.utf8_string(), m_flags,     m_ticks, m_labelType, m_labelFormat.utf8_string(),
+        m_drawOutsideMargins, m_tickLabels};
     charts::PlotAxis(dc, m_pen, m_font, w.GetView(), axis, charts::LayoutScaleX);
 }

@@ -86,8 +86,8 @@ void GuiTest::TearDown()
     SetErrorHandler(previousHandler_);
 
     for (const LogEntry& entry : log.Problems())
-        ADD_FAILURE() << "logged " << (entry.level == wxLOG_Warning ? "warning" : "error")
-                      << ": " << entry.text.utf8_string();
+        ADD_FAILURE() << "logged " << (entry.level == wxLOG_Warning ? "warning" : "error") << ": "
+                      << entry.text.utf8_string();
     for (const std::string& text : coreErrors_) ADD_FAILURE() << "core error: " << text;
     EXPECT_EQ(modals.Unused(), 0u) << "scripted dialogs never opened";
     EXPECT_EQ(prompter.Unused(), 0u) << "scripted answers never asked for";

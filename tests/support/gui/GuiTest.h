@@ -34,8 +34,7 @@ ModalScript& TestModals();
 void PumpEvents();
 
 // Pumps until `done` holds or `timeout` passes; the window system answers asynchronously.
-bool WaitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // Buttons, wheel and keys of a mouse event made by a test.
 struct MouseState {

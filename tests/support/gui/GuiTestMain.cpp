@@ -28,12 +28,10 @@ public:
     bool OnInit() override { return true; }  // no command line of its own: gtest's
 };
 
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
-                  const wxString& msg)
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
 {
-    ADD_FAILURE_AT(file.utf8_str(), line)
-        << "toolkit assertion \"" << cond.utf8_string() << "\" failed in "
-        << func.utf8_string() << (msg.empty() ? "" : ": ") << msg.utf8_string();
+    ADD_FAILURE_AT(file.utf8_str(), line) << "toolkit assertion \"" << cond.utf8_string() << "\" failed in "
+                                          << func.utf8_string() << (msg.empty() ? "" : ": ") << msg.utf8_string();
 }
 
 }  // namespace

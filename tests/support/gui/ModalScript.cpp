@@ -24,8 +24,7 @@ void ModalScript::Reset()
 int ModalScript::Enter(wxDialog* dialog)
 {
     wxString what = dialog->GetTitle();
-    if (auto* message = dynamic_cast<wxMessageDialogBase*>(dialog))
-        what += ": " + message->GetMessage();
+    if (auto* message = dynamic_cast<wxMessageDialogBase*>(dialog)) what += ": " + message->GetMessage();
     seen_.push_back(what);
     if (handlers_.empty()) {
         ADD_FAILURE() << "unexpected modal dialog \"" << what.utf8_string() << "\"";

@@ -35,8 +35,8 @@ PrivateDisplay::PrivateDisplay()
         // connections.
         const int fd = dup(ready[1]);  // without close-on-exec
         const std::string fdText = std::to_string(fd);
-        execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(ready[1]);

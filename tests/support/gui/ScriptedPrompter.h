@@ -32,13 +32,10 @@ public:
     size_t Unused() const { return questions_.size() + boxes_.size() + files_.size(); }
     void Reset();
 
-    int Question(const wxString& message, const wxString& caption, long style,
-                 wxWindow* parent) override;
-    int MessageBox(const wxString& message, const wxString& caption, long style,
-                   wxWindow* parent) override;
-    wxString ChooseFile(const wxString& message, const wxString& defaultDir,
-                        const wxString& defaultFile, const wxString& wildcard, long style,
-                        wxWindow* parent) override;
+    int Question(const wxString& message, const wxString& caption, long style, wxWindow* parent) override;
+    int MessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent) override;
+    wxString ChooseFile(const wxString& message, const wxString& defaultDir, const wxString& defaultFile,
+                        const wxString& wildcard, long style, wxWindow* parent) override;
 
 private:
     std::deque<int> questions_;
