@@ -140,7 +140,7 @@ void EarlyArrivalStore::Clear()
     highest_ = -1;
 }
 
-bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes)
+bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes, const StopProbe& stop)
 {
     const uint32_t order = words[kOrder];
     const uint32_t bucket = std::min(order, kBuckets - 1);
@@ -166,10 +166,10 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes)
     }
     highest_ = std::max<int64_t>(highest_, order);
     heldBytes_ += std::size_t{stride_} * sizeof(uint32_t);
-    return heldBytes_ <= budgetBytes || SpillAll();
+    return heldBytes_ <= budgetBytes || SpillAll(stop);
 }
 
-bool EarlyArrivalStore::SpillAll()
+bool EarlyArrivalStore::SpillAll(const StopProbe& stop)
 {
     if (heldBytes_ == 0) return true;
     // After a failed write the file's end is not known: the records stay in memory.
@@ -180,10 +180,18 @@ bool EarlyArrivalStore::SpillAll()
     if (spilled_.size() < held_.size()) spilled_.resize(held_.size());
     uint64_t end = spilledBytes_;
     std::vector<Block> blocks;
-    for (std::size_t b = 0; b < held_.size() && ok; ++b) {
+    bool stopped = false;
+    for (std::size_t b = 0; b < held_.size() && ok && !stopped; ++b) {
         blocks.clear();
-        for (const Chunk& words : held_[b]) {
+        Chunks& chunks = held_[b];
+        std::size_t written = 0;  // the bucket's chunks now in the file
+        for (; written < chunks.size(); ++written) {
+            const Chunk& words = chunks[written];
             if (words.empty()) continue;
+            if (stop && stop()) {
+                stopped = true;
+                break;
+            }
             const uint64_t bytes = words.size() * sizeof(uint32_t);
             ok = std::fwrite(words.data(), 1, bytes, f) == bytes;
             if (!ok) break;
@@ -193,7 +201,11 @@ bool EarlyArrivalStore::SpillAll()
         if (!ok) break;
         spilled_[b].insert(spilled_[b].end(), blocks.begin(), blocks.end());
         for (const Block& k : blocks) heldBytes_ -= k.records * stride_ * sizeof(uint32_t);
-        Chunks().swap(held_[b]);
+        // A stopped spill keeps the bucket's later chunks, which follow its blocks in line order.
+        if (stopped)
+            chunks.erase(chunks.begin(), chunks.begin() + static_cast<std::ptrdiff_t>(written));
+        else
+            Chunks().swap(chunks);
     }
     if (f && std::fclose(f) != 0) ok = false;
     spilledBytes_ = end;
@@ -204,7 +216,7 @@ bool EarlyArrivalStore::SpillAll()
     return ok;
 }
 
-bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out) const
+bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out, const StopProbe& stop) const
 {
     const uint32_t first = std::min(lo, kBuckets - 1), last = std::min(hi, kBuckets - 1);
     std::size_t words = out.size();
@@ -216,10 +228,12 @@ bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out) const
     }
     out.reserve(words);
     std::FILE* f = nullptr;
-    bool ok = true;
-    for (uint32_t b = first; b <= last && ok; ++b) {
+    bool ok = true, stopped = false;
+    auto stopAsked = [&] { return stopped = stopped || (stop && stop()); };
+    for (uint32_t b = first; b <= last && ok && !stopped; ++b) {
         if (b < spilled_.size())
             for (const Block& k : spilled_[b]) {
+                if (stopAsked()) break;
                 if (!f) f = std::fopen(spillPath_.c_str(), "rb");
                 const std::size_t at = out.size();
                 out.resize(at + k.records * stride_);
@@ -229,11 +243,14 @@ bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out) const
                 if (!ok) break;
             }
         if (b < held_.size())
-            for (const Chunk& chunk : held_[b]) out.insert(out.end(), chunk.begin(), chunk.end());
+            for (const Chunk& chunk : held_[b]) {
+                if (!ok || stopAsked()) break;
+                out.insert(out.end(), chunk.begin(), chunk.end());
+            }
     }
     if (f) std::fclose(f);
     // The highest bucket holds every order from its own on: only those asked for are kept.
-    if (ok && last == kBuckets - 1 && (lo > kBuckets - 1 || hi < UINT32_MAX)) {
+    if (ok && !stopped && last == kBuckets - 1 && (lo > kBuckets - 1 || hi < UINT32_MAX)) {
         std::size_t kept = 0;
         for (std::size_t at = 0; at < out.size(); at += stride_) {
             const uint32_t order = out[at + kOrder];

@@ -6,6 +6,7 @@
 // scratch file in blocks, and a batch of orders is read back from its own blocks only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,9 +38,13 @@ public:
     // to spillPath once more than budgetBytes are held.
     void Reset(unsigned numBands, std::string spillPath);
     void Clear();
+    // Asked between the blocks a spill writes or a gathering reads: true ends the work early,
+    // with every record still held or spilled (the gathered ones incomplete).
+    using StopProbe = std::function<bool()>;
+
     // Appends a record (its line number is the count of records before it). budgetBytes: what
     // may be held in memory; past it everything held is spilled. False when the spill failed.
-    bool Add(const uint32_t* words, uint64_t budgetBytes);
+    bool Add(const uint32_t* words, uint64_t budgetBytes, const StopProbe& stop = {});
 
     // A line that holds no record still takes its line number.
     void SkipLine() { ++count_; }
@@ -53,13 +58,13 @@ public:
     static constexpr uint32_t CountedOrders() { return kBuckets - 1; }
     bool Spilled() const { return !spilled_.empty() && spilledBytes_ > 0; }
     // Moves every record held in memory to the scratch file. False on a write failure.
-    bool SpillAll();
+    bool SpillAll(const StopProbe& stop = {});
 
     // The records of orders lo .. hi appended to out in order of their bucket (orders below
     // CountedOrders() one by one, the higher ones together), each bucket in line order.
     // False when the scratch file could not be read.
     using RecordWords = std::vector<uint32_t, BigBlockAllocator<uint32_t>>;
-    bool Gather(uint32_t lo, uint32_t hi, RecordWords& out) const;
+    bool Gather(uint32_t lo, uint32_t hi, RecordWords& out, const StopProbe& stop = {}) const;
 
     // Calls fn(records, count) for the records held in memory, bucket by bucket.
     template <class F> void ForEachHeld(F&& fn) const

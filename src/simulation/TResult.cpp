@@ -230,11 +230,16 @@ void TResult::KeepEarly(std::string_view line, const uint32_t* record)
     // clustering would read them in batches from the spill anyway.
     const uint64_t share = ClusterMemoryBytes / std::max<uint32_t>(ArrivalMemoryShare, 1);
     const uint64_t budget = ClusteredRecords(share, NumBands) * EarlyArrivalStore::Words(NumBands) * sizeof(uint32_t);
-    if (!EarlyArrivals.Add(record, budget) && !spillFailed_) {
+    // A pair's step stops within a long spill.
+    bool stopped = false;
+    EarlyArrivalStore::StopProbe stop;
+    if (StopProbe) stop = [&] { return stopped = StopProbe(); };
+    if (!EarlyArrivals.Add(record, budget, stop) && !spillFailed_) {
         // The records stay in memory: nothing is lost, the memory grows.
         spillFailed_ = true;
         ErrorMessage("Impossible to write file %s", (EarlyFileName + ".records").c_str());
     }
+    if (stopped) throw PairStepStopped{};
 }
 
 void TResult::StopPoint() const

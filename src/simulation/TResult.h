@@ -124,7 +124,8 @@ public:
     // Pairs whose early records are held at once while the rays are traced: each holds at most
     // ClusterMemoryBytes / this many bytes in memory, the rest is spilled.
     uint32_t ArrivalMemoryShare = 1;
-    // Asked within the clustering and the synthesis; true ends the step with PairStepStopped.
+    // Asked within the clustering, the synthesis and a spill of the early records; true ends the
+    // step with PairStepStopped.
     std::function<bool()> StopProbe;
 
     // Set while the synthesis reads the records that precede the clustered ones in a ray file

@@ -168,7 +168,11 @@ void TResult::Cluster()
     // Batches, or records spilled while tracing, are read back from the spill alone.
     const bool readBack = batches.size() > 1 || store.Spilled();
     // (What a failed write left in memory is read from there.)
-    if (readBack) EarlyArrivals.SpillAll();
+    bool stopped = false;
+    EarlyArrivalStore::StopProbe stop;
+    if (StopProbe) stop = [&] { return stopped = StopProbe(); };
+    if (readBack) EarlyArrivals.SpillAll(stop);
+    if (stopped) throw PairStepStopped{};
 
     auto writeRecord = [&](const Member& m, const float* bands) {
         const uint32_t* rec = m.record;
@@ -220,8 +224,9 @@ void TResult::Cluster()
         StopPoint();
         words.clear();
         members.clear();
-        if (readBack && !store.Gather(batch.lo, batch.hi, words))
+        if (readBack && !store.Gather(batch.lo, batch.hi, words, stop))
             ShowErrorAndThrowExit(1, "Impossible to read file " + EarlyFileName + ".records");
+        if (stopped) throw PairStepStopped{};
         // The members in order of their bucket (orders one by one, then the highest bucket),
         // each bucket in line order; a single batch reads the held records in place.
         struct Span {

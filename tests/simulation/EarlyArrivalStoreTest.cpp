@@ -220,3 +220,59 @@ TEST(EarlyArrivalStore, SpilledRecordsComeBackAsHeldOnes)
         EXPECT_FALSE(std::filesystem::exists(dir.dir / "early.records"));
     }
 }
+
+// A stop asked within a spill or a gathering ends it at the next block, asking no more; every
+// record stays, held or spilled, and comes back in order once the work is done unstopped.
+TEST(EarlyArrivalStore, AStopEndsASpillOrAGatheringAtTheNextBlock)
+{
+    Scratch dir("sorvi-early-store");
+    const std::string spill = (dir.dir / "early.records").string();
+    std::mt19937 gen(7);
+    std::vector<std::vector<uint32_t>> records;
+    for (int k = 0; k < 20000; ++k) records.push_back(Record(gen, gen() % 4));
+    auto fill = [&](Store& store) {
+        store.Reset(kBands, spill);
+        for (const auto& r : records) ASSERT_TRUE(store.Add(r.data(), uint64_t{1} << 40));
+    };
+    auto gather = [](const Store& store, const Store::StopProbe& stop = {}) {
+        Store::RecordWords got;
+        EXPECT_TRUE(store.Gather(0, 0xFFFFFFFFu, got, stop));
+        return std::vector<uint32_t>(got.begin(), got.end());
+    };
+    unsigned asked = 0;
+    auto stopAt = [&](unsigned after) {
+        asked = 0;
+        return [&asked, after] { return asked++ >= after; };
+    };
+    std::vector<uint32_t> reference;
+    uintmax_t spilledBytes = 0;
+    unsigned blocks = 0;
+    {
+        Store store;
+        fill(store);
+        reference = gather(store);
+        ASSERT_TRUE(store.SpillAll(stopAt(~0u)));
+        blocks = asked;
+        spilledBytes = std::filesystem::file_size(spill);
+        EXPECT_EQ(gather(store), reference);
+    }
+    ASSERT_EQ(reference.size(), records.size() * Store::Words(kBands));
+    ASSERT_GT(blocks, 8u);
+    for (unsigned after : {0u, 1u, blocks / 2, blocks - 1}) {
+        SCOPED_TRACE(after);
+        Store store;
+        fill(store);
+        EXPECT_TRUE(store.SpillAll(stopAt(after)));
+        EXPECT_EQ(asked, after + 1);
+        EXPECT_LT(std::filesystem::exists(spill) ? std::filesystem::file_size(spill) : 0, spilledBytes);
+        EXPECT_EQ(gather(store), reference);
+        EXPECT_TRUE(store.SpillAll());
+        EXPECT_EQ(std::filesystem::file_size(spill), spilledBytes);
+        EXPECT_EQ(gather(store), reference);
+
+        const std::vector<uint32_t> part = gather(store, stopAt(after));
+        EXPECT_EQ(asked, after + 1);
+        EXPECT_LT(part.size(), reference.size());
+        EXPECT_TRUE(std::equal(part.begin(), part.end(), reference.begin()));
+    }
+}

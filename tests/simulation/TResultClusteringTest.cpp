@@ -388,3 +388,36 @@ TEST_F(Clustering, AStopRequestEndsThePairsStepsPartWay)
     EXPECT_THROW(pair->GetImpulseResponses(), PairStepStopped);
     testing::internal::GetCapturedStdout();
 }
+
+// An early arrival the step writes (the direct sound) may spill every record held: a stop
+// request ends that spill before its first block, and once the arrival is dropped again the
+// pair clusters as if nothing had happened.
+TEST_F(Clustering, AStopRequestEndsASpillOfTheEarlyRecords)
+{
+    std::mt19937 gen(17);
+    std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-80.0f, 80.0f), fd(0.0f, 1.0f);
+    std::vector<Early> in;
+    for (unsigned k = 0; k < 3000; ++k)
+        in.push_back({100 + k / 3, azim(gen), elev(gen), 1 + k % 3, fd(gen), 1.0f, static_cast<int>(k)});
+    Write(in);
+    const std::string reference = Run() + ReadFile(dir / "RAYS-S001-R001.txt");
+
+    TearDown();
+    SetUp();
+    Write(in);
+    ASSERT_FALSE(pair->EarlyArrivals.Spilled());
+    const TPairFile::Mark mark = pair->EarlyRayFile.Remember();
+    pair->ClusterMemoryBytes = 1;
+    unsigned asked = 0;
+    pair->StopProbe = [&] { return ++asked > 0; };
+    TRay direct = Arrival(90, 0.0f, 0.0f, 0, 1.0f, 1.0f, 0);
+    EXPECT_THROW(pair->SaveRay(&direct, 0), PairStepStopped);
+    EXPECT_EQ(asked, 1u);
+    EXPECT_FALSE(pair->EarlyArrivals.Spilled());
+
+    pair->StopProbe = nullptr;
+    pair->ClusterMemoryBytes = uint64_t{768} << 20;
+    pair->EarlyRayFile.Restore(mark);
+    pair->EarlyArrivals.Truncate(in.size());
+    EXPECT_EQ(Run() + ReadFile(dir / "RAYS-S001-R001.txt"), reference);
+}
