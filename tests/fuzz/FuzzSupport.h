@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include <unistd.h>
@@ -23,6 +24,13 @@ inline void SilenceForFuzzing()
 inline std::string FuzzTempPath(const std::string& name)
 {
     return (std::filesystem::temp_directory_path() / (name + "_" + std::to_string(getpid()))).string();
+}
+
+// Removes the files or folders a fuzzer wrote, quietly.
+inline void RemoveFuzzFiles(std::initializer_list<std::string> paths)
+{
+    std::error_code ec;
+    for (const std::string& p : paths) std::filesystem::remove_all(p, ec);
 }
 
 // The input bytes as the whole content of `path`; false when it cannot be written.

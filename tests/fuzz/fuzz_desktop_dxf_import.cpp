@@ -15,6 +15,8 @@ struct Files {
     std::string input = FuzzTempPath("sorvi_fuzz_import") + ".dxf";
     std::string output = FuzzTempPath("sorvi_fuzz_import") + ".txt";
     Files() { SilenceForFuzzing(); }
+    // Runs when the fuzzer exits after its runs: nothing is left in the temporary folder.
+    ~Files() { RemoveFuzzFiles({input, output}); }
 };
 
 }  // namespace

@@ -12,6 +12,8 @@ struct Files {
     std::string input = FuzzTempPath("sorvi_fuzz_dxf") + ".dxf";
     std::string output = FuzzTempPath("sorvi_fuzz_dxf") + ".txt";
     Files() { SilenceForFuzzing(); }
+    // Runs when the fuzzer exits after its runs: nothing is left in the temporary folder.
+    ~Files() { RemoveFuzzFiles({input, output}); }
 };
 
 }  // namespace

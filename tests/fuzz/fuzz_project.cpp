@@ -22,10 +22,10 @@
 namespace {
 
 struct Files {
+    std::filesystem::path dir = FuzzTempPath("sorvi_fuzz_project");
     std::string input, first, second, third;
     Files()
     {
-        const std::filesystem::path dir = FuzzTempPath("sorvi_fuzz_project");
         std::filesystem::create_directories(dir);
         input = (dir / "input.txt").string();
         first = (dir / "first.txt").string();
@@ -33,6 +33,8 @@ struct Files {
         third = (dir / "third.txt").string();
         SilenceForFuzzing();
     }
+    // Runs when the fuzzer exits after its runs: nothing is left in the temporary folder.
+    ~Files() { RemoveFuzzFiles({dir.string()}); }
 };
 
 std::string Contents(const std::string& path)
