@@ -218,11 +218,11 @@ float StrongestFactor(const float* fatordist, unsigned NE)
 }
 
 // Every pair i < j of the unit vectors once: rowMax / rowMin receive each arrival's largest and
-// smallest cosine, occupied[BinOf(c)] is set for each. Four pairs per step in the same
-// arithmetic as the scalar cosine, so every value is the same bit for bit; compiled for 256-bit
-// registers too, picked when the processor has them.
-// The processor's variant is chosen by a resolver that runs while the program is loaded, before
-// the thread sanitizer's runtime is up: a sanitized build keeps the default variant only.
+// smallest cosine, and `near` every pair whose cosine reaches, less kCosMargin, the largest of i
+// or of j seen so far: among them all those that reach it of the final largest (the pairs that
+// may be the first of i or of j). Four pairs per step in the same arithmetic as the scalar
+// cosine, so every value is the same bit for bit; compiled for 256-bit registers too, picked
+// when the processor has them.
 #if defined(__SANITIZE_THREAD__)
 #define SORVI_AVX2_CLONES
 #elif defined(__has_feature)
@@ -235,16 +235,19 @@ float StrongestFactor(const float* fatordist, unsigned NE)
 #endif
 
 typedef double V4 __attribute__((vector_size(32)));
-typedef int32_t I4 __attribute__((vector_size(16)));
+
+typedef int64_t L4 __attribute__((vector_size(32)));
+using Near = TDirectionGroupsWork::Near;
 
 SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const double* nz, unsigned NE, double* rowMax,
-                                  double* rowMin, uint8_t* occupied)
+                                  double* rowMin, std::vector<Near>& near)
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
+    const V4 margin = {kCosMargin, kCosMargin, kCosMargin, kCosMargin};
     for (unsigned i = 0; i + 1 < NE; ++i) {
-        const double xi = nx[i], yi = ny[i], zi = nz[i];
+        const double xi = nx[i], yi = ny[i], zi = nz[i], top = rowMax[i];
         const V4 x4 = {xi, xi, xi, xi}, y4 = {yi, yi, yi, yi}, z4 = {zi, zi, zi, zi};
-        V4 hi = {-inf, -inf, -inf, -inf}, lo = {inf, inf, inf, inf};
+        V4 hi = {top, top, top, top}, lo = {inf, inf, inf, inf};
         unsigned j = i + 1;
         for (; j + 4 <= NE; j += 4) {
             V4 X, Y, Z, mj, nj;
@@ -254,60 +257,54 @@ SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const doub
             std::memcpy(&mj, rowMax + j, sizeof mj);
             std::memcpy(&nj, rowMin + j, sizeof nj);
             const V4 c = x4 * X + y4 * Y + z4 * Z;
+            const L4 reach = (c >= hi - margin) | (c >= mj - margin);
             hi = c > hi ? c : hi;
             lo = c < lo ? c : lo;
             mj = c > mj ? c : mj;
             nj = c < nj ? c : nj;
             std::memcpy(rowMax + j, &mj, sizeof mj);
             std::memcpy(rowMin + j, &nj, sizeof nj);
-            V4 x = (c + 1.0) * static_cast<double>(kBins / 2);
-            x = x > 0.0 ? x : 0.0;
-            I4 b = __builtin_convertvector(x, I4);
-            b = b < static_cast<int32_t>(kBins - 1) ? b : static_cast<int32_t>(kBins - 1);
-            occupied[b[0]] = occupied[b[1]] = occupied[b[2]] = occupied[b[3]] = 1;
+            if ((reach[0] | reach[1] | reach[2] | reach[3]) == 0) continue;
+            for (unsigned k = 0; k < 4; ++k)
+                if (reach[k]) near.push_back({static_cast<int>(i), static_cast<int>(j + k), c[k]});
         }
         double h = std::max({hi[0], hi[1], hi[2], hi[3]}), l = std::min({lo[0], lo[1], lo[2], lo[3]});
         for (; j < NE; ++j) {
             const double c = xi * nx[j] + yi * ny[j] + zi * nz[j];
+            if (c >= h - kCosMargin || c >= rowMax[j] - kCosMargin)
+                near.push_back({static_cast<int>(i), static_cast<int>(j), c});
             h = std::max(h, c);
             l = std::min(l, c);
             rowMax[j] = std::max(rowMax[j], c);
             rowMin[j] = std::min(rowMin[j], c);
-            occupied[BinOf(c)] = 1;
         }
         rowMax[i] = std::max(rowMax[i], h);
         rowMin[i] = std::min(rowMin[i], l);
     }
 }
 
-// Every pair i < j of the unit vectors once more: appends (i, j) to `out` when its cosine (as
-// CosinePass forms it) reaches floor[i] or floor[j], so that it may be the first pair of i or of j.
-typedef int64_t L4 __attribute__((vector_size(32)));
-
-SORVI_AVX2_CLONES void NearPairs(const double* nx, const double* ny, const double* nz, unsigned NE, const double* floor,
-                                 std::vector<std::pair<int, int>>& out)
+// Whether every bin from first to last holds the cosine of a pair i < j (formed as CosinePass
+// forms it). The bins of each arrival's largest and smallest cosine hold one; the pairs are
+// visited until each of the other bins has been seen, which in a block of scattered directions
+// takes a small share of them.
+bool EveryBinOccupied(const double* nx, const double* ny, const double* nz, unsigned NE, const double* rowMax,
+                      const double* rowMin, unsigned first, unsigned last)
 {
+    uint8_t occupied[kBins] = {};
+    unsigned missing = last - first + 1;
+    auto see = [&](unsigned b) {
+        if (occupied[b]) return false;
+        occupied[b] = 1;
+        return b >= first && b <= last && --missing == 0;
+    };
+    for (unsigned i = 0; i < NE; ++i)
+        if (see(BinOf(rowMax[i])) || see(BinOf(rowMin[i]))) return true;
     for (unsigned i = 0; i + 1 < NE; ++i) {
-        const double xi = nx[i], yi = ny[i], zi = nz[i], fi = floor[i];
-        const V4 x4 = {xi, xi, xi, xi}, y4 = {yi, yi, yi, yi}, z4 = {zi, zi, zi, zi}, f4 = {fi, fi, fi, fi};
-        unsigned j = i + 1;
-        for (; j + 4 <= NE; j += 4) {
-            V4 X, Y, Z, F;
-            std::memcpy(&X, nx + j, sizeof X);
-            std::memcpy(&Y, ny + j, sizeof Y);
-            std::memcpy(&Z, nz + j, sizeof Z);
-            std::memcpy(&F, floor + j, sizeof F);
-            const V4 c = x4 * X + y4 * Y + z4 * Z;
-            const L4 hit = (c >= f4) | (c >= F);
-            if ((hit[0] | hit[1] | hit[2] | hit[3]) == 0) continue;
-            for (unsigned k = 0; k < 4; ++k)
-                if (hit[k]) out.emplace_back(static_cast<int>(i), static_cast<int>(j + k));
-        }
-        for (; j < NE; ++j) {
-            const double c = xi * nx[j] + yi * ny[j] + zi * nz[j];
-            if (c >= fi || c >= floor[j]) out.emplace_back(static_cast<int>(i), static_cast<int>(j));
-        }
+        const double xi = nx[i], yi = ny[i], zi = nz[i];
+        for (unsigned j = i + 1; j < NE; ++j)
+            if (see(BinOf(xi * nx[j] + yi * ny[j] + zi * nz[j]))) return true;
     }
+    return false;
 }
 
 TDirectionGroupList OneGroup(unsigned NE)
@@ -385,14 +382,14 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     // i < j always: the angle divides by the first vector's length first.
     auto angle = [&](unsigned i, unsigned j) { return Angle(w.unit[i], w.unit[j]); };
 
-    // Every pair's cosine once: each arrival's largest and smallest, and which bins hold one.
+    // Every pair's cosine once: each arrival's largest and smallest.
     constexpr double inf = std::numeric_limits<double>::infinity();
     w.rowMax.assign(NE, -inf);
     w.rowMin.assign(NE, inf);
     double* rowMax = w.rowMax.data();
     double* rowMin = w.rowMin.data();
-    uint8_t occupied[kBins] = {};
-    CosinePass(nx, ny, nz, NE, rowMax, rowMin, occupied);
+    w.near.clear();
+    CosinePass(nx, ny, nz, NE, rowMax, rowMin, w.near);
     double topCos = -inf, lowCos = inf;
     for (unsigned i = 0; i < NE; ++i) {
         topCos = std::max(topCos, rowMax[i]);
@@ -403,9 +400,7 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     // (two neighbouring bins span at most 7.2 degrees). Otherwise the gaps are those between the
     // exact extremes of the occupied bins: the two angles around a gap of more than a bin's
     // span are the largest of one bin and the smallest of another.
-    bool contiguous = true;
-    for (unsigned b = BinOf(lowCos); b <= BinOf(topCos); ++b)
-        if (!occupied[b]) contiguous = false;
+    const bool contiguous = EveryBinOccupied(nx, ny, nz, NE, rowMax, rowMin, BinOf(lowCos), BinOf(topCos));
     unsigned expected = 1;
     float T = 360.0f;
     if (contiguous) {
@@ -449,11 +444,11 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     // start pair's two from the outset), so a later pair finds both its arrivals placed and
     // does nothing. Visiting only the first pairs, in sorted order, places exactly the same.
     w.pairs.assign(NE, Pair{std::numeric_limits<float>::infinity(), -1, -1});
-    w.cosine.resize(NE);
-    for (unsigned x = 0; x < NE; ++x) w.cosine[x] = rowMax[x] - kCosMargin;
-    w.near.clear();
-    NearPairs(nx, ny, nz, NE, w.cosine.data(), w.near);
-    for (const auto& [i, j] : w.near) {
+    // The pairs whose cosine reaches the largest of i or of j less the margin; a pair that is
+    // not the first of one of them never precedes that one's first pair.
+    for (const Near& n : w.near) {
+        const int i = n.i, j = n.j;
+        if (!(n.cosine >= rowMax[i] - kCosMargin || n.cosine >= rowMax[j] - kCosMargin)) continue;
         const Pair p{angle(static_cast<unsigned>(i), static_cast<unsigned>(j)), i, j};
         for (int x : {i, j})
             if (w.pairs[x].i < 0 || PairBefore(p, w.pairs[x])) w.pairs[x] = p;

@@ -28,7 +28,11 @@ struct TDirectionGroupsWork {
     std::vector<double> centreN;  // normalised centres, three per group
     std::vector<char> stale;
     std::vector<double> cosine;
-    std::vector<std::pair<int, int>> near;  // pairs that may be an arrival's first
+    struct Near {
+        int i, j;
+        double cosine;
+    };
+    std::vector<Near> near;  // pairs that may be an arrival's first
 };
 
 using TDirectionGroupList = std::vector<std::vector<int>>;
