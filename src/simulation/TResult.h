@@ -315,6 +315,14 @@ private:
     void StopPoint() const;
     bool spillFailed_ = false;
 
+    // The records of the lines the clustering appended to the ray file (what parsing them
+    // gives) and the bytes the file held before them: the synthesis takes these rather than
+    // reading its text back. Held only while clusteredHeld_.
+    EarlyArrivalStore::RecordWords clusteredRecords_;
+    uint64_t clusteredFrom_ = 0;
+    bool clusteredHeld_ = false;
+    void DropClusteredRecords();
+
     // Whole lines of the early hit file, read once when CopyHit first needs them.
     std::vector<std::string> earlyHitLines_;
     bool earlyHitLinesLoaded_ = false;

@@ -4,8 +4,9 @@
 // direction of the ray that passed closest to the receiver's centre.
 //
 // The arrivals come from the binary records kept beside the early ray file (never from its
-// text); the pieces are grouped by direction on several threads and written in order. Sorting is stable, so equal keys keep
-// their file order and the result does not depend on the sort implementation.
+// text); the pieces are grouped by direction and their lines formatted on several threads, and
+// written in order. Sorting is stable, so equal keys keep their file order and the result does
+// not depend on the sort implementation.
 
 #include <algorithm>
 #include <atomic>
@@ -123,14 +124,30 @@ uint64_t TResult::ClusteredRecords(uint64_t bytes, unsigned numBands)
     return std::max<uint64_t>(1, bytes / perRecord);
 }
 
+void TResult::DropClusteredRecords()
+{
+    EarlyArrivalStore::RecordWords().swap(clusteredRecords_);
+    clusteredHeld_ = false;
+}
+
 void TResult::Cluster()
 {
+    DropClusteredRecords();
     if (EarlyRefCount == 0) {
         DirectSoundIndex = MaxLength > 0 ? MaxLength - 1 : 0;
         return;
     }
 
-    TRay work(NumBands);
+    // Kept for the synthesis once the clustering has ended.
+    bool keep = RayFile.IsOpen() && !RayFile.Failed();
+    if (keep) {
+        const TPairFile::Mark mark = RayFile.Remember();
+        clusteredFrom_ = mark.size + mark.pending.size();
+    }
+    auto drop = [&] {
+        keep = false;
+        DropClusteredRecords();
+    };
     EarlyRayFile.Close();
     const bool hits = HitFileCreated != 0;
     if (hits) {
@@ -174,47 +191,102 @@ void TResult::Cluster()
     if (readBack) EarlyArrivals.SpillAll(stop);
     if (stopped) throw PairStepStopped{};
 
-    auto writeRecord = [&](const Member& m, const float* bands) {
-        const uint32_t* rec = m.record;
-        work.index = m.index;
-        work.fatordist = m.fatordist;
-        work.dir.azim = m.azim;
-        work.dir.elev = m.elev;
-        work.startDir.azim = FloatOf(rec[Store::kStartAzim]);
-        work.startDir.elev = FloatOf(rec[Store::kStartElev]);
-        work.reflections = static_cast<int32_t>(m.order);
-        work.ID = static_cast<int32_t>(rec[Store::kId]);
-        work.SetSpectrum(bands);
+    // The lines of the clustered arrivals. A window of pieces is formatted on the worker threads,
+    // each chunk of consecutive pieces into a text and records of its own (the records parsing
+    // the lines gives, kept for the synthesis), and written here in piece order.
+    struct Chunk {
+        std::size_t first = 0, last = 0;  // its pieces
+        std::string text;
+        Store::RecordWords records;
+        std::vector<std::pair<uint32_t, int>> hits;  // per line: early hit line, arrivals
+        bool unreadable = false;                     // a line whose record parsing does not give
+    };
+    struct PieceLines {
+        std::size_t chunk, text0, text1, rec0, rec1, hit0;
+    };
+    std::vector<Chunk> chunks;
+    std::vector<PieceLines> pieceLines;
+    auto formatChunk = [&](Chunk& c, const Member* members, const auto& pieces, const auto& grouped, std::size_t w0) {
+        StopPoint();
+        TRay work(NumBands);
+        std::vector<float> sums(NumBands);
+        c.text.clear();
+        c.records.clear();
+        c.hits.clear();
+        c.unreadable = false;
+        auto line = [&](const Member& m, const float* bands, int count) {
+            const uint32_t* rec = m.record;
+            work.index = m.index;
+            work.fatordist = m.fatordist;
+            work.dir.azim = m.azim;
+            work.dir.elev = m.elev;
+            work.startDir.azim = FloatOf(rec[Store::kStartAzim]);
+            work.startDir.elev = FloatOf(rec[Store::kStartElev]);
+            work.reflections = static_cast<int32_t>(m.order);
+            work.ID = static_cast<int32_t>(rec[Store::kId]);
+            work.SetSpectrum(bands);
+            work.FixAzimuth();
+            if (hits) c.hits.emplace_back(m.line, count);
+            const std::size_t at = c.text.size(), r = c.records.size();
+            c.records.resize(r + stride);
+            uint32_t* words = &c.records[r];
+            if (!Store::AppendLine(work, NumBands, c.text, words) &&
+                !Store::FromLine(std::string_view(c.text).substr(at, c.text.size() - at - 1), NumBands, words))
+                c.unreadable = true;
+        };
+        for (std::size_t k = c.first; k < c.last; ++k) {
+            PieceLines& out = pieceLines[k - w0];
+            out.text0 = c.text.size();
+            out.rec0 = c.records.size();
+            out.hit0 = c.hits.size();
+            const Member* block = &members[pieces[k].first];
+            if (pieces[k].NE == 1) {
+                std::memcpy(sums.data(), block->record + Store::kHeadWords, NumBands * sizeof(float));
+                line(*block, sums.data(), 1);
+            } else {
+                for (const std::vector<int>& group : grouped[k]) {
+                    std::fill(sums.begin(), sums.end(), 0.0f);
+                    const Member* rep = &block[group[0]];
+                    for (int pos : group) {
+                        const Member& m = block[pos];
+                        const uint32_t* e = m.record + Store::kHeadWords;
+                        for (unsigned b = 0; b < NumBands; ++b) sums[b] += FloatOf(e[b]);
+                        if (m.fatordist > rep->fatordist) rep = &m;
+                    }
+                    line(*rep, sums.data(), static_cast<int>(group.size()));
+                }
+            }
+            out.text1 = c.text.size();
+            out.rec1 = c.records.size();
+        }
+    };
+    // The records are kept while they fit in the clustering's memory beside what it holds of
+    // the early records (all of them, at most).
+    const uint64_t clustering = store.Count() * (stride * sizeof(uint32_t) + sizeof(Member));
+    const uint64_t heldWords =
+        ClusterMemoryBytes > clustering ? (ClusterMemoryBytes - clustering) / sizeof(uint32_t) : 0;
+    auto writePiece = [&](std::size_t k, std::size_t w0) {
+        const PieceLines& at = pieceLines[k - w0];
+        const Chunk& c = chunks[at.chunk];
+        const std::size_t lines = (at.rec1 - at.rec0) / stride;
         if (!RayFile.IsOpen()) {
-            Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
+            for (std::size_t n = 0; n < lines; ++n) {
+                if (hits) CopyHit(c.hits[at.hit0 + n].first, c.hits[at.hit0 + n].second);
+                Print("Erro de programação - arquivo para gravar raios nao está aberto!!!\n");
+            }
+            drop();
             return;
         }
-        work.FixAzimuth();
-        work.AppendLine(RayFile.Buffer());
+        if (hits)
+            for (std::size_t n = 0; n < lines; ++n) CopyHit(c.hits[at.hit0 + n].first, c.hits[at.hit0 + n].second);
+        RayFile.Buffer().append(c.text, at.text0, at.text1 - at.text0);
         RayFile.Appended();
-    };
-    std::vector<float> alone(NumBands);
-    auto writeAlone = [&](const Member& m) {
-        if (hits) CopyHit(m.line, 1);
-        std::memcpy(alone.data(), m.record + Store::kHeadWords, NumBands * sizeof(float));
-        writeRecord(m, alone.data());
-        if (m.index < DirectSoundIndex) DirectSoundIndex = m.index;
-    };
-    std::vector<float> sums(NumBands);
-    auto writeGroups = [&](const Member* block, const TDirectionGroupList& groups) {
-        if (groups.empty()) ShowErrorAndThrowExit(1, "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n");
-        for (const std::vector<int>& group : groups) {
-            std::fill(sums.begin(), sums.end(), 0.0f);
-            const Member* rep = &block[group[0]];
-            for (int pos : group) {
-                const Member& m = block[pos];
-                const uint32_t* e = m.record + Store::kHeadWords;
-                for (unsigned b = 0; b < NumBands; ++b) sums[b] += FloatOf(e[b]);
-                if (m.fatordist > rep->fatordist) rep = &m;
-            }
-            if (hits) CopyHit(rep->line, static_cast<int>(group.size()));
-            writeRecord(*rep, sums.data());
-        }
+        if (!keep) return;
+        if (c.unreadable || clusteredRecords_.size() + (at.rec1 - at.rec0) > heldWords)
+            drop();
+        else
+            clusteredRecords_.insert(clusteredRecords_.end(), c.records.begin() + static_cast<std::ptrdiff_t>(at.rec0),
+                                     c.records.begin() + static_cast<std::ptrdiff_t>(at.rec1));
     };
 
     Store::RecordWords words;  // records of the batch read back from the spill
@@ -337,7 +409,36 @@ void TResult::Cluster()
             if (stopped.load()) throw PairStepStopped{};
         }
 
-        std::size_t piece = 0;
+        // Windows of pieces of about this many lines are formatted at once.
+        const std::size_t windowLines = std::size_t{8192} * threads;
+        std::size_t piece = 0, w0 = 0, w1 = 0;  // the window formatted: pieces w0 .. w1 - 1
+        auto formatWindow = [&] {
+            w0 = w1 = piece;
+            std::size_t lines = 0;
+            chunks.resize(std::max<std::size_t>(chunks.size(), 1));
+            std::size_t used = 0;
+            chunks[0].first = w0;
+            const std::size_t chunkLines = std::max<std::size_t>(256, windowLines / (4 * threads));
+            std::size_t inChunk = 0;
+            while (w1 < pieces.size() && lines < windowLines) {
+                const std::size_t n = pieces[w1].NE == 1 ? 1 : grouped[w1].size();
+                ++w1;
+                lines += n;
+                inChunk += n;
+                if (inChunk >= chunkLines || w1 == pieces.size() || lines >= windowLines) {
+                    chunks[used].last = w1;
+                    ++used;
+                    inChunk = 0;
+                    if (chunks.size() < used + 1) chunks.emplace_back();
+                    chunks[used].first = w1;
+                }
+            }
+            pieceLines.resize(w1 - w0);
+            for (std::size_t c = 0; c < used; ++c)
+                for (std::size_t k = chunks[c].first; k < chunks[c].last; ++k) pieceLines[k - w0].chunk = c;
+            ParallelFor(used, threads,
+                        [&](std::size_t c) { formatChunk(chunks[c], members.data(), pieces, grouped, w0); });
+        };
         for (; r <= highestOrder && r <= static_cast<int64_t>(batch.hi); ++r) {
             Print("\rClustering reflections of order %d ...", static_cast<int>(r));
             auto inOrder = [&] {
@@ -350,16 +451,21 @@ void TResult::Cluster()
             for (; inOrder(); ++piece) {
                 if (piece % 256 == 255) StopPoint();
                 const Piece& p = pieces[piece];
-                if (p.NE == 1)
-                    writeAlone(members[p.first]);
-                else
-                    writeGroups(&members[p.first], grouped[piece]);
+                if (p.NE > 1 && grouped[piece].empty())
+                    ShowErrorAndThrowExit(1, "Erro!! Nenhum par possui o valor maximo de fatodist!!!!\n");
+                if (piece >= w1) formatWindow();
+                writePiece(piece, w0);
+                if (p.NE == 1 && members[p.first].index < DirectSoundIndex) DirectSoundIndex = members[p.first].index;
                 TDirectionGroupList().swap(grouped[piece]);
             }
         }
     }
 
     CloseRayFile();
+    if (keep && !RayFile.Failed())
+        clusteredHeld_ = true;
+    else
+        DropClusteredRecords();
     if (hits) CloseHitFile();
     earlyHitLines_.clear();
     earlyHitLines_.shrink_to_fit();

@@ -35,12 +35,13 @@ namespace {
     ShowErrorAndThrowExit(1, text);
 }
 
-// Reads a ray file from its start in pieces whose lines are parsed on `threads` threads, each
-// part into records sized for its lines beforehand, and hands the records to take(words) on
-// the calling thread in file order. Lines of blanks are skipped; returns the malformed lines.
+// Reads the first `limit` bytes of a ray file from its start in pieces whose lines are parsed
+// on `threads` threads, each part into records sized for its lines beforehand, and hands the
+// records to take(words) on the calling thread in file order. Lines of blanks are skipped;
+// returns the malformed lines.
 template <class Take>
-unsigned ReadRayRecords(std::FILE* f, unsigned numBands, unsigned threads, const std::function<void()>& stopPoint,
-                        Take&& take)
+unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, unsigned threads,
+                        const std::function<void()>& stopPoint, Take&& take)
 {
     using Store = EarlyArrivalStore;
     const std::size_t stride = Store::Words(numBands);
@@ -52,26 +53,32 @@ unsigned ReadRayRecords(std::FILE* f, unsigned numBands, unsigned threads, const
         unsigned malformed = 0;
     };
     std::vector<Part> parts(threads);
-    // Pieces no longer than the file: a small file's buffer is not a whole piece of fresh
-    // memory to clear (one page fault per 4 kB).
-    std::size_t piece = kPieceBytes;
+    // Pieces no longer than what is read: a small file's buffer is not a whole piece of fresh
+    // memory (one page fault per 4 kB).
+    std::size_t piece = static_cast<std::size_t>(std::min<uint64_t>(kPieceBytes, limit));
     struct stat st {};
     if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0)
-        piece = std::min<std::size_t>(kPieceBytes, static_cast<std::size_t>(st.st_size) + 1);
-    std::string text;
+        piece = std::min<std::size_t>(piece, static_cast<std::size_t>(st.st_size) + 1);
+    piece = std::max<std::size_t>(piece, 1);
+    // The text is read over what the buffer held, so it is never cleared.
+    std::vector<char, BigBlockAllocator<char>> text;
     std::size_t carried = 0;
+    uint64_t left = limit;
     unsigned malformed = 0;
     for (bool end = false; !end;) {
         if (stopPoint) stopPoint();
-        text.resize(carried + piece);
-        const std::size_t got = std::fread(text.data() + carried, 1, piece, f);
-        end = got < piece;
-        text.resize(carried + got);
-        // Whole lines only, unless the file ends (its last line may lack a newline).
-        std::size_t whole = text.size();
+        const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(piece, left));
+        if (text.size() < carried + want) text.resize(carried + want);
+        const std::size_t got = want > 0 ? std::fread(text.data() + carried, 1, want, f) : 0;
+        left -= got;
+        end = got < want || left == 0;
+        const std::size_t size = carried + got;
+        // Whole lines only, unless the text ends (its last line may lack a newline).
+        std::size_t whole = size;
         if (!end) {
-            const std::size_t nl = text.rfind('\n');
-            whole = nl == std::string::npos ? 0 : nl + 1;
+            const std::string_view held(text.data(), size);
+            const std::size_t nl = held.rfind('\n');
+            whole = nl == std::string_view::npos ? 0 : nl + 1;
         }
         const std::string_view all(text.data(), whole);
         std::size_t from = 0;
@@ -109,8 +116,8 @@ unsigned ReadRayRecords(std::FILE* f, unsigned numBands, unsigned threads, const
             for (std::size_t k = 0; k < part.records; ++k) take(&part.words[k * stride]);
             malformed += part.malformed;
         }
-        carried = text.size() - whole;
-        text.erase(0, whole);
+        carried = size - whole;
+        std::memmove(text.data(), text.data() + whole, carried);
     }
     return malformed;
 }
@@ -252,6 +259,16 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
     // open (a pair without early arrivals).
     const std::string path = rayfilename ? rayfilename : "";
     if (RayFile.IsOpen() && RayFile.Path() == path) RayFile.Flush();
+    // The records of the clustered lines, when the clustering kept them for this file.
+    struct {
+        bool used = false;
+        uint64_t from = 0;
+        EarlyArrivalStore::RecordWords records;
+    } held;
+    held.used = clusteredHeld_ && ClusterDone && RayFile.Path() == path && !RayFile.Failed();
+    held.from = clusteredFrom_;
+    if (held.used) held.records.swap(clusteredRecords_);
+    DropClusteredRecords();
 
     // A pair made without ray files has nothing to read; its late part is still processed.
     if (!path.empty() && utilGetFileSize(path.c_str()) != 0) {
@@ -268,42 +285,63 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
             };
             std::function<void()> stopPoint;
             if (StopProbe) stopPoint = [this] { StopPoint(); };
-            const unsigned malformed =
-                ReadRayRecords(f, NumBands, std::max<uint32_t>(ClusterThreads, 1), stopPoint, [&](const uint32_t* w) {
-                    ray.index = w[Store::kIndex];
-                    ray.fatordist = asFloat(w[Store::kFatordist]);
-                    ray.dir.azim = asFloat(w[Store::kAzim]);
-                    ray.dir.elev = asFloat(w[Store::kElev]);
-                    ray.reflections = static_cast<int32_t>(w[Store::kOrder]);
-                    ray.startDir.azim = asFloat(w[Store::kStartAzim]);
-                    ray.startDir.elev = asFloat(w[Store::kStartElev]);
-                    ray.ID = static_cast<int32_t>(w[Store::kId]);
-                    for (uint32_t b = 0; b < NumBands; ++b) ray.spectrum[b] = asFloat(w[Store::kHeadWords + b]);
-                    if (ray.reflections == 0) RecordsBeforeClustered = false;
-                    ++NumReflections;
-                    InsertRay(&ray);
-                });
+            // The clustered lines at the file's end are taken from the records kept when they
+            // were written (what parsing them gives), where the text before them ends a line.
+            bool memory = held.used;
+            if (memory && held.from > 0) {
+                memory = std::fseek(f, static_cast<long>(held.from - 1), SEEK_SET) == 0 && std::fgetc(f) == '\n' &&
+                         std::fseek(f, 0, SEEK_SET) == 0;
+                if (!memory) std::rewind(f);
+            }
+            auto insert = [&](const uint32_t* w) {
+                ray.index = w[Store::kIndex];
+                ray.fatordist = asFloat(w[Store::kFatordist]);
+                ray.dir.azim = asFloat(w[Store::kAzim]);
+                ray.dir.elev = asFloat(w[Store::kElev]);
+                ray.reflections = static_cast<int32_t>(w[Store::kOrder]);
+                ray.startDir.azim = asFloat(w[Store::kStartAzim]);
+                ray.startDir.elev = asFloat(w[Store::kStartElev]);
+                ray.ID = static_cast<int32_t>(w[Store::kId]);
+                for (uint32_t b = 0; b < NumBands; ++b) ray.spectrum[b] = asFloat(w[Store::kHeadWords + b]);
+                if (ray.reflections == 0) RecordsBeforeClustered = false;
+                ++NumReflections;
+                InsertRay(&ray);
+            };
+            const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
+            const unsigned malformed = ReadRayRecords(f, memory ? held.from : std::numeric_limits<uint64_t>::max(),
+                                                      NumBands, threads, stopPoint, insert);
+            if (memory) {
+                const std::size_t stride = Store::Words(NumBands);
+                for (std::size_t k = 0; k < held.records.size(); k += stride) {
+                    if (k % (stride << 16) == 0) StopPoint();
+                    insert(&held.records[k]);
+                }
+            }
             RecordsBeforeClustered = false;
             std::fclose(f);
             if (malformed) Print("Warning: %u malformed lines of %s were skipped\n", malformed, path.c_str());
         }
     }
 
-    // Energies to sound pressure, with air absorption over the distance of each sample.
+    // Energies to sound pressure, with air absorption over the distance of each sample; the
+    // bands on the pair's threads (each value is formed as on one thread).
+    const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
     const float s = std::sqrt(Rho * VSound);
     const float k = VSound / FSample;
-    for (uint32_t n = 0; n < MaxLength; ++n) {
-        const float d = static_cast<float>(n) * k;
-        for (uint32_t b = 0; b < NumBands; ++b) {
-            AirAbsFactor[b] = static_cast<float>(std::exp(-AirAbs[b] * d));
+    ParallelFor(NumBands, threads, [&](std::size_t b) {
+        float air = 0.0f;
+        for (uint32_t n = 0; n < MaxLength; ++n) {
+            const float d = static_cast<float>(n) * k;
+            air = static_cast<float>(std::exp(-AirAbs[b] * d));
             for (uint32_t ch = 0; ch < NumChannels; ++ch) {
                 float& e = IR_Early[ch][b][n];
-                e = e * s * AirAbsFactor[b] * RecFactor;
+                e = e * s * air * RecFactor;
                 float& l = IR[ch][b][n];
-                l = l * s * AirAbsFactor[b] * RecFactor;
+                l = l * s * air * RecFactor;
             }
         }
-    }
+        if (MaxLength > 0) AirAbsFactor[b] = air;
+    });
     Print(" Done.\n");
     StopPoint();
 
@@ -312,22 +350,22 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
     // Band filtering: both parts through the same linear-phase bands, which add up to a pure
     // delay, so that the broadband response is flat and the early part hands over to the late
     // part without a step. The early part needs filtering only over the samples that can hold
-    // early energy.
+    // early energy. Bands are filtered on the pair's threads.
     Print("Subband Filtering ...");
-    std::vector<float> BandFilter(BaseLength, 0.0f);
     const uint64_t shortEnd = static_cast<uint64_t>(MaxFirstIndex) + BaseLength;
     const uint32_t ShortLength = shortEnd < MaxLength ? static_cast<uint32_t>(shortEnd) : MaxLength;
-    for (uint32_t b = 0; b < NumBands; ++b) {
+    ParallelFor(NumBands, threads, [&](std::size_t b) {
         StopPoint();
-        if (BaseLength > 0) {
-            SynthesisBandDesign(BandFilter.data(), BaseLength, octaveFreqs.data(), NumBands, b);
-            for (uint32_t ch = 0; ch < NumChannels; ++ch) {
-                if (ShortLength > 0) Filter(IR_Early[ch][b].data(), ShortLength, BandFilter.data(), BaseLength);
-                if (MaxLength > 0) Filter(IR[ch][b].data(), MaxLength, BandFilter.data(), BaseLength);
-            }
+        if (BaseLength == 0) return;
+        std::vector<float> BandFilter(BaseLength, 0.0f);
+        SynthesisBandDesign(BandFilter.data(), BaseLength, octaveFreqs.data(), NumBands, static_cast<unsigned>(b));
+        for (uint32_t ch = 0; ch < NumChannels; ++ch) {
+            if (ShortLength > 0) Filter(IR_Early[ch][b].data(), ShortLength, BandFilter.data(), BaseLength);
+            if (MaxLength > 0) Filter(IR[ch][b].data(), MaxLength, BandFilter.data(), BaseLength);
         }
+    });
+    for (uint32_t b = 0; b < NumBands; ++b)
         Print("\rSubband Filtering ... %d/%d    ", static_cast<int>(b + 1), static_cast<int>(NumBands));
-    }
     Print("\rSubband Filtering ... Done!\n");
 
     GetGlobalIR();
