@@ -340,6 +340,62 @@ TEST_F(Clustering, ThreadsAndBatchesChangeNothing)
     }
 }
 
+// Thousands of clustered lines are formatted in windows and chunks of pieces on the pair's
+// threads: the files and printed lines are those of one thread. The synthesis that follows
+// takes the clustered arrivals from the records kept when they were written, after the late
+// lines it reads from the file: its response is the one a pair rebuilds from the file alone.
+TEST_F(Clustering, ManyLinesOnThreadsAndTheKeptRecordsGiveTheFilesResponse)
+{
+    std::mt19937 gen(23);
+    std::uniform_real_distribution<float> azim(0.0f, 360.0f), elev(-80.0f, 80.0f), fd(0.0f, 1.0f), e(1e-7f, 1e-3f);
+    std::vector<Early> in;
+    for (unsigned k = 0; k < 13000; ++k) {
+        // Mostly arrivals alone in their time block, every 16th a block of five.
+        const unsigned order = 1 + k % 3;
+        const unsigned index = 50 + 20 * (k / 3);
+        const unsigned copies = k % 16 == 0 ? 5 : 1;
+        for (unsigned c = 0; c < copies; ++c)
+            in.push_back({index + c, azim(gen), elev(gen), order, fd(gen), e(gen), static_cast<int>(k * 8 + c)});
+    }
+    std::vector<TRay> lates;
+    for (unsigned k = 0; k < 300; ++k)
+        lates.push_back(Arrival(3000 + 97 * k, azim(gen), elev(gen), 5 + k % 4, 0.5f, e(gen), 900000 + k));
+    constexpr unsigned kLength = 90000;
+    std::string reference[3];
+    std::vector<float> response;
+    for (unsigned threads : {1u, 2u, 5u}) {
+        SCOPED_TRACE(threads);
+        pair = setup.Make(3, kLength);
+        pair->CreateHitFile(0, 0, (dir / "HITS").c_str());
+        pair->CreateRayFile(0, 0, (dir / "RAYS").c_str());
+        pair->ClusterThreads = threads;
+        for (TRay& late : lates) pair->SaveRay(&late, 1);
+        Write(in);
+        const std::string printed = Run();
+        const std::string files[3] = {printed, ReadFile(dir / "RAYS-S001-R001.txt"),
+                                      ReadFile(dir / "HITS-S001-R001.txt")};
+        testing::internal::CaptureStdout();
+        pair->GetImpulseResponses();
+        testing::internal::GetCapturedStdout();
+        if (threads == 1) {
+            std::copy(std::begin(files), std::end(files), reference);
+            EXPECT_GT(std::count(files[1].begin(), files[1].end(), '\n'), 13000);
+            response = pair->globalIR[0];
+            // A pair given the written file alone.
+            auto rebuilt = setup.Make(3, kLength);
+            testing::internal::CaptureStdout();
+            rebuilt->GetImpulseResponsesfromRAYS((dir / "RAYS-S001-R001.txt").c_str());
+            testing::internal::GetCapturedStdout();
+            EXPECT_EQ(rebuilt->NumReflections, pair->NumReflections);
+            EXPECT_TRUE(rebuilt->globalIR[0] == response);
+            EXPECT_GT(*std::max_element(response.begin(), response.end()), 0.0f);
+            continue;
+        }
+        for (int f = 0; f < 3; ++f) EXPECT_TRUE(files[f] == reference[f]) << f;
+        EXPECT_TRUE(pair->globalIR[0] == response);
+    }
+}
+
 // A stop request ends the clustering and the synthesis part way, at every point where the
 // step asks; a probe that never stops changes nothing.
 TEST_F(Clustering, AStopRequestEndsThePairsStepsPartWay)
