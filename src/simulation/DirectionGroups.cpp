@@ -244,11 +244,31 @@ SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const doub
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
     const V4 margin = {kCosMargin, kCosMargin, kCosMargin, kCosMargin};
-    for (unsigned i = 0; i + 1 < NE; ++i) {
-        const double xi = nx[i], yi = ny[i], zi = nz[i], top = rowMax[i];
-        const V4 x4 = {xi, xi, xi, xi}, y4 = {yi, yi, yi, yi}, z4 = {zi, zi, zi, zi};
-        V4 hi = {top, top, top, top}, lo = {inf, inf, inf, inf};
-        unsigned j = i + 1;
+    // One pair (i, j), i < j, as the four-wide steps treat each of theirs.
+    auto one = [&](unsigned i, unsigned j, double& h, double& l) {
+        const double c = nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j];
+        if (c >= h - kCosMargin || c >= rowMax[j] - kCosMargin)
+            near.push_back({static_cast<int>(i), static_cast<int>(j), c});
+        h = std::max(h, c);
+        l = std::min(l, c);
+        rowMax[j] = std::max(rowMax[j], c);
+        rowMin[j] = std::min(rowMin[j], c);
+    };
+    auto fold = [](const V4& hi, const V4& lo, double& h, double& l) {
+        h = std::max({h, hi[0], hi[1], hi[2], hi[3]});
+        l = std::min({l, lo[0], lo[1], lo[2], lo[3]});
+    };
+    // Rows two at a time: each step loads the four arrivals j and their extremes once for both.
+    unsigned i = 0;
+    for (; i + 2 < NE; i += 2) {
+        const unsigned b = i + 1;
+        one(i, b, rowMax[i], rowMin[i]);
+        const double xa = nx[i], ya = ny[i], za = nz[i], xb = nx[b], yb = ny[b], zb = nz[b];
+        const double ta = rowMax[i], tb = rowMax[b];
+        const V4 xa4 = {xa, xa, xa, xa}, ya4 = {ya, ya, ya, ya}, za4 = {za, za, za, za};
+        const V4 xb4 = {xb, xb, xb, xb}, yb4 = {yb, yb, yb, yb}, zb4 = {zb, zb, zb, zb};
+        V4 hiA = {ta, ta, ta, ta}, hiB = {tb, tb, tb, tb}, loA = {inf, inf, inf, inf}, loB = loA;
+        unsigned j = i + 2;
         for (; j + 4 <= NE; j += 4) {
             V4 X, Y, Z, mj, nj;
             std::memcpy(&X, nx + j, sizeof X);
@@ -256,31 +276,41 @@ SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const doub
             std::memcpy(&Z, nz + j, sizeof Z);
             std::memcpy(&mj, rowMax + j, sizeof mj);
             std::memcpy(&nj, rowMin + j, sizeof nj);
-            const V4 c = x4 * X + y4 * Y + z4 * Z;
-            const L4 reach = (c >= hi - margin) | (c >= mj - margin);
-            hi = c > hi ? c : hi;
-            lo = c < lo ? c : lo;
-            mj = c > mj ? c : mj;
-            nj = c < nj ? c : nj;
+            const V4 cA = xa4 * X + ya4 * Y + za4 * Z;
+            const V4 cB = xb4 * X + yb4 * Y + zb4 * Z;
+            const L4 reachA = (cA >= hiA - margin) | (cA >= mj - margin);
+            hiA = cA > hiA ? cA : hiA;
+            loA = cA < loA ? cA : loA;
+            mj = cA > mj ? cA : mj;
+            nj = cA < nj ? cA : nj;
+            const L4 reachB = (cB >= hiB - margin) | (cB >= mj - margin);
+            hiB = cB > hiB ? cB : hiB;
+            loB = cB < loB ? cB : loB;
+            mj = cB > mj ? cB : mj;
+            nj = cB < nj ? cB : nj;
             std::memcpy(rowMax + j, &mj, sizeof mj);
             std::memcpy(rowMin + j, &nj, sizeof nj);
-            if ((reach[0] | reach[1] | reach[2] | reach[3]) == 0) continue;
-            for (unsigned k = 0; k < 4; ++k)
-                if (reach[k]) near.push_back({static_cast<int>(i), static_cast<int>(j + k), c[k]});
+            const L4 any = reachA | reachB;
+            if ((any[0] | any[1] | any[2] | any[3]) == 0) continue;
+            for (unsigned k = 0; k < 4; ++k) {
+                if (reachA[k]) near.push_back({static_cast<int>(i), static_cast<int>(j + k), cA[k]});
+                if (reachB[k]) near.push_back({static_cast<int>(b), static_cast<int>(j + k), cB[k]});
+            }
         }
-        double h = std::max({hi[0], hi[1], hi[2], hi[3]}), l = std::min({lo[0], lo[1], lo[2], lo[3]});
+        double hA = rowMax[i], lA = rowMin[i], hB = rowMax[b], lB = rowMin[b];
+        fold(hiA, loA, hA, lA);
+        fold(hiB, loB, hB, lB);
         for (; j < NE; ++j) {
-            const double c = xi * nx[j] + yi * ny[j] + zi * nz[j];
-            if (c >= h - kCosMargin || c >= rowMax[j] - kCosMargin)
-                near.push_back({static_cast<int>(i), static_cast<int>(j), c});
-            h = std::max(h, c);
-            l = std::min(l, c);
-            rowMax[j] = std::max(rowMax[j], c);
-            rowMin[j] = std::min(rowMin[j], c);
+            one(i, j, hA, lA);
+            one(b, j, hB, lB);
         }
-        rowMax[i] = std::max(rowMax[i], h);
-        rowMin[i] = std::min(rowMin[i], l);
+        rowMax[i] = hA;
+        rowMin[i] = lA;
+        rowMax[b] = hB;
+        rowMin[b] = lB;
     }
+    // The last row, when one is left with a pair.
+    if (i + 1 < NE) one(i, i + 1, rowMax[i], rowMin[i]);
 }
 
 // Whether every bin from first to last holds the cosine of a pair i < j (formed as CosinePass
