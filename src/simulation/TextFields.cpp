@@ -430,7 +430,9 @@ char* PutGeneralRead(char* p, float value, float& read, bool& decided)
         std::memcpy(p, other.data(), other.size());
         return p + other.size();
     }
-    char d[6];
+    // The digits, and copies of fixed length: a field has room to spare (kFieldChars), and
+    // what runs past its end is written over by the next characters.
+    char d[16] = {};
     std::memcpy(d, kDigitPairs.c + 2 * (q / 10000), 2);
     std::memcpy(d + 2, kDigitPairs.c + 2 * (q / 100 % 100), 2);
     std::memcpy(d + 4, kDigitPairs.c + 2 * (q % 100), 2);
@@ -445,24 +447,24 @@ char* PutGeneralRead(char* p, float value, float& read, bool& decided)
     if (X >= -4 && X < 6) {
         if (X >= 0) {
             const int intDigits = X + 1;
-            std::memcpy(p, d, static_cast<std::size_t>(intDigits));
+            std::memcpy(p, d, 8);
             p += intDigits;
             if (nd > intDigits) {
                 *p++ = '.';
-                std::memcpy(p, d + intDigits, static_cast<std::size_t>(nd - intDigits));
+                std::memcpy(p, d + intDigits, 8);
                 p += nd - intDigits;
             }
         } else {
-            std::memcpy(p, "0.000", static_cast<std::size_t>(1 - X));
+            std::memcpy(p, "0.000000", 8);
             p += 1 - X;
-            std::memcpy(p, d, static_cast<std::size_t>(nd));
+            std::memcpy(p, d, 8);
             p += nd;
         }
     } else {
         *p++ = d[0];
         if (nd > 1) {
             *p++ = '.';
-            std::memcpy(p, d + 1, static_cast<std::size_t>(nd - 1));
+            std::memcpy(p, d + 1, 8);
             p += nd - 1;
         }
         p[0] = 'e';
@@ -555,13 +557,21 @@ bool AppendFixedRead(std::string& out, float value, int decimals, float& read)
 void AppendFixed(std::string& out, float value, int decimals)
 {
     float read;
-    AppendFixedRead(out, value, decimals, read);
+    if (decimals < 0 || decimals > 9) {
+        AppendFixedRead(out, value, decimals, read);
+        return;
+    }
+    char buf[FieldWriter::kFieldChars];
+    bool decided = false;
+    out.append(buf, PutFixedRead(buf, value, decimals, read, decided));
 }
 
 void AppendGeneral(std::string& out, float value)
 {
+    char buf[FieldWriter::kFieldChars];
     float read;
-    AppendGeneralRead(out, value, read);
+    bool decided = false;
+    out.append(buf, PutGeneralRead(buf, value, read, decided));
 }
 
 bool AppendGeneralRead(std::string& out, float value, float& read)

@@ -47,9 +47,10 @@ public:
     // Appends what is gathered.
     void Flush();
 
-private:
     // Room for one field: a float with up to 9 decimals, a sign and 39 integer digits.
     static constexpr std::size_t kFieldChars = 64;
+
+private:
     void Room()
     {
         if (static_cast<std::size_t>(buf_ + sizeof buf_ - p_) < kFieldChars) Flush();
