@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -189,8 +188,8 @@ void TRoomModel::GetExternalPlanes()
     for (std::size_t t = 1; t < threads; ++t) {
         try {
             pool.emplace_back(work, std::ref(tallies[t]));
-        } catch (const std::system_error&) {
-            break;  // the threads started and this one take the rest
+        } catch (...) {
+            break;  // a thread not started: those started and this one take the rest
         }
     }
     work(tallies[0]);
