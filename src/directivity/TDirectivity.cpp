@@ -202,7 +202,11 @@ void TDirectivity::GetMagnitudes(float azim, float elev, unsigned int ch, float*
         return;
     }
 
-    const double c = FrontCosine(azim, elev);
+    // The omnidirectional pattern (and an unknown one) is 1 in every direction.
+    const bool directional = PatternType == DIRECTIVITY_CARDIOID || PatternType == DIRECTIVITY_HYPERCARD ||
+                             PatternType == DIRECTIVITY_SUPERCARD || PatternType == DIRECTIVITY_EIGHTFIG ||
+                             PatternType == DIRECTIVITY_OMNI2CARD;
+    const double c = directional ? FrontCosine(azim, elev) : 0.0;
     for (unsigned int B = 0; B < NumBands; B++) {
         double value;
         switch (PatternType) {

@@ -3,8 +3,12 @@
 // external (a point's first hit alone misses planes that only some directions reach, such as
 // a step in the room's width seen past the narrower part).
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "geometry/GeoMath.h"
@@ -82,30 +86,77 @@ void TRoomModel::GetExternalPlanes()
         axis[a] = AxisPositions(lo[a], hi[a], step[a]);
     }
 
-    auto probe = [&](TPoint3D P) {
-        for (const TVector& d : dirs) {
+    // What the probes need of each plane, computed once: the values are those of
+    // IntersectionLineAndPlane and TPlane::Inner, so every test rounds as theirs do.
+    struct Target {
+        TPlane* pl;
+        TVector n;
+        TPoint3D v0;
+        std::vector<TPoint3D> corners;  // the triangles in the plane's 2D frame, three a triangle
+        bool inner;                     // Inner can succeed (more than two vertices)
+    };
+    std::vector<Target> targets;
+    for (const auto& pl : plane) {
+        if (!pl || pl->NumVert == 0) {
+            targets.push_back({nullptr, TVector(), TPoint3D(), {}, false});
+            continue;
+        }
+        Target t{pl.get(), pl->normal, pl->GetVertex(0), {}, pl->NumVert > 2};
+        for (unsigned i = 0; i < pl->NumTriang; ++i) {
+            const TTriangle& tri = pl->triangulo[i];
+            for (TPoint3D c : {tri.p0, tri.p1, tri.p2}) t.corners.push_back(MudaBase(pl->Mi, c - pl->origem));
+        }
+        targets.push_back(std::move(t));
+    }
+    std::vector<TVector> unit(dirs);
+    for (TVector& u : unit) u.Normalize();
+
+    // TPlane::Inner without its count.
+    auto inside = [](const Target& t, TPoint3D H) {
+        if (!t.inner) return false;
+        const TPoint3D P = MudaBase(t.pl->Mi, H - t.pl->origem);
+        for (std::size_t c = 0; c < t.corners.size(); c += 3)
+            if (TPlane::Inner2D(t.corners[c], t.corners[c + 1], t.corners[c + 2], P) == 1) return true;
+        return false;
+    };
+    // Per probe: the nearest plane whose inside holds the hit, the earliest of equals. Every
+    // successful inside test counts as a hit of its plane, as Inner counts it.
+    struct Tally {
+        std::vector<double> distPo;
+        std::vector<unsigned> hits;
+        std::vector<char> found;
+    };
+    auto probe = [&](TPoint3D P, Tally& tally) {
+        for (std::size_t j = 0; j < targets.size(); ++j)
+            if (targets[j].pl) tally.distPo[j] = targets[j].n * TVector(P - targets[j].v0);
+        for (std::size_t i = 0; i < dirs.size(); ++i) {
+            const TVector& d = dirs[i];
+            const TPoint3D P1 = P + VectorToPoint(unit[i]);
             double best = kFar;
-            int found = -1;
-            for (std::size_t j = 0; j < plane.size(); ++j) {
-                TPlane* pl = plane[j].get();
-                if (!pl || pl->NumVert == 0) continue;
-                const TVector& n = pl->normal;
-                if (n * d == 0.0) continue;
-                const TPoint3D H = IntersectionLineAndPlane(d, P, n, pl->GetVertex(0));
+            int nearest = -1;
+            for (std::size_t j = 0; j < targets.size(); ++j) {
+                const Target& t = targets[j];
+                if (!t.pl || t.n * d == 0.0) continue;
+                const double distPo = tally.distPo[j];
+                const double distP1 = t.n * TVector(P1 - t.v0);
+                const double D = distPo / (distPo - distP1);
+                const TPoint3D H = P + VectorToPoint(unit[i] * D);
                 const TVector rel(H - P);
                 if (!(rel * d > 0.0)) continue;
                 const double dist = rel.Module();
-                if (dist < best && pl->Inner(H) >= 0) {
+                if (dist < best && inside(t, H)) {
+                    ++tally.hits[j];
                     best = dist;
-                    found = static_cast<int>(j);
+                    nearest = static_cast<int>(j);
                 }
             }
-            if (found >= 0) plane[static_cast<std::size_t>(found)]->IsExternal = true;
+            if (nearest >= 0) tally.found[static_cast<std::size_t>(nearest)] = 1;
         }
     };
 
     // Faces: z below and above, y below and above, x below and above; the fixed coordinate lies
     // one division outside the box, and the varying ones nest x, then y, then z.
+    std::vector<TPoint3D> points;
     for (int face = 0; face < 6; ++face) {
         const int fixedAxis = 2 - face / 2;
         const float fixed = face % 2 == 0 ? lo[fixedAxis] - step[fixedAxis] : hi[fixedAxis] + step[fixedAxis];
@@ -115,7 +166,41 @@ void TRoomModel::GetExternalPlanes()
         const std::vector<float>& zs = fixedAxis == 2 ? one : axis[2];
         for (float x : xs)
             for (float y : ys)
-                for (float z : zs) probe(TPoint3D(x, y, z));
+                for (float z : zs) points.emplace_back(x, y, z);
+    }
+
+    // The points are independent: threads take blocks of them, each keeping its own counts,
+    // added up afterwards (the same sums in any order).
+    constexpr std::size_t kBlock = 16;
+    const std::size_t blocks = (points.size() + kBlock - 1) / kBlock;
+    const std::size_t threads =
+        std::max<std::size_t>(1, std::min<std::size_t>(std::thread::hardware_concurrency(), blocks / 4));
+    std::vector<Tally> tallies(threads,
+                               Tally{std::vector<double>(targets.size()), std::vector<unsigned>(targets.size()),
+                                     std::vector<char>(targets.size())});
+    std::atomic<std::size_t> next{0};
+    auto work = [&](Tally& tally) {
+        for (std::size_t b; (b = next.fetch_add(1)) < blocks;)
+            for (std::size_t k = b * kBlock; k < std::min(points.size(), (b + 1) * kBlock); ++k)
+                probe(points[k], tally);
+    };
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(work, std::ref(tallies[t]));
+        } catch (...) {
+            break;  // a thread not started: those started and this one take the rest
+        }
+    }
+    work(tallies[0]);
+    for (std::thread& t : pool) t.join();
+
+    for (std::size_t j = 0; j < targets.size(); ++j) {
+        if (!targets[j].pl) continue;
+        for (const Tally& tally : tallies) {
+            targets[j].pl->hits += tally.hits[j];
+            if (tally.found[j]) targets[j].pl->IsExternal = true;
+        }
     }
     std::printf("Done!\n");
 }

@@ -86,26 +86,28 @@ bool EarlyArrivalStore::AppendLine(const TRay& ray, unsigned numBands, std::stri
         ok = ok && read;
         if (ok) std::memcpy(&words[word], &f, sizeof f);
     };
-    AppendInt(out, ray.index);
-    out += ' ';
-    put(kFatordist, AppendFixedRead(out, ray.fatordist, 6, f));
-    out += ' ';
-    put(kAzim, AppendFixedRead(out, AzimuthInRange(ray.dir.azim), 3, f));
-    out += ' ';
-    put(kElev, AppendFixedRead(out, ray.dir.elev, 3, f));
-    out += ' ';
-    AppendInt(out, ray.reflections);
-    out += ' ';
-    put(kStartAzim, AppendFixedRead(out, ray.startDir.azim, 3, f));
-    out += ' ';
-    put(kStartElev, AppendFixedRead(out, ray.startDir.elev, 3, f));
-    out += ' ';
+    FieldWriter w(out);
+    w.Int(ray.index);
+    w.Char(' ');
+    put(kFatordist, w.FixedRead(ray.fatordist, 6, f));
+    w.Char(' ');
+    put(kAzim, w.FixedRead(AzimuthInRange(ray.dir.azim), 3, f));
+    w.Char(' ');
+    put(kElev, w.FixedRead(ray.dir.elev, 3, f));
+    w.Char(' ');
+    w.Int(ray.reflections);
+    w.Char(' ');
+    put(kStartAzim, w.FixedRead(ray.startDir.azim, 3, f));
+    w.Char(' ');
+    put(kStartElev, w.FixedRead(ray.startDir.elev, 3, f));
+    w.Char(' ');
     for (unsigned b = 0; b < ray.num_bands; ++b) {
-        put(kHeadWords + b, AppendGeneralRead(out, ray.spectrum[b], f));
-        out += ' ';
+        put(kHeadWords + b, w.GeneralRead(ray.spectrum[b], f));
+        w.Char(' ');
     }
-    AppendInt(out, ray.ID);
-    out += '\n';
+    w.Int(ray.ID);
+    w.Char('\n');
+    w.Flush();
     if (ok) {
         words[kIndex] = ray.index;
         words[kOrder] = static_cast<uint32_t>(ray.reflections);

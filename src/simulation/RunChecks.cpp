@@ -21,6 +21,7 @@
 #include "geometry/util.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
+#include "simulation/OrderedSteps.h"
 #include "simulation/TRay.h"
 #include "simulation/TRayScene.h"
 #include "simulation/TResult.h"
@@ -297,22 +298,30 @@ void CheckStoredResponses(TRoom& room)
 
 void CheckResultsFinite(TRoom& room)
 {
-    for (unsigned R = 0; R < room.NumReceivers; ++R)
-        for (unsigned S = 0; S < room.NumSources; ++S) {
-            TResult& pair = *room.spcresult[R][S];
-            bool finite = true;
-            for (const auto& channel : pair.globalIR)
-                for (float v : channel) finite = finite && std::isfinite(v);
-            if (finite) {
-                pair.GetMonoParams();
-                for (const TMonoParams& p : pair.Param)
-                    finite = finite && std::isfinite(p.SPL) && std::isfinite(p.SPL_A);
-            }
-            if (!finite)
-                Refuse(utilFormat("The response of S%.3d-R%.3d holds values that are not finite numbers.\nNo "
-                                  "results were saved.\n",
-                                  S + 1, R + 1));
+    // The pairs side by side (their parameters are their own), told in order: the first pair that
+    // is not finite is refused, as when they ran one after the other.
+    const unsigned count = room.NumReceivers * room.NumSources;
+    std::vector<char> finite(count, 0);
+    OrderedSteps steps;
+    steps.step = [&](unsigned k) {
+        TResult& pair = *room.spcresult[k / room.NumSources][k % room.NumSources];
+        bool ok = true;
+        for (const auto& channel : pair.globalIR)
+            for (float v : channel) ok = ok && std::isfinite(v);
+        if (ok) {
+            pair.GetMonoParams();
+            for (const TMonoParams& p : pair.Param) ok = ok && std::isfinite(p.SPL) && std::isfinite(p.SPL_A);
         }
+        finite[k] = ok;
+    };
+    steps.commit = [&](unsigned k) { return finite[k] != 0; };
+    const unsigned committed = steps.Run(count, std::min(std::max(1u, room.TracerThreadCount()), count));
+    if (committed > 0 && !finite[committed - 1]) {
+        const unsigned R = (committed - 1) / room.NumSources, S = (committed - 1) % room.NumSources;
+        Refuse(utilFormat("The response of S%.3d-R%.3d holds values that are not finite numbers.\nNo "
+                          "results were saved.\n",
+                          S + 1, R + 1));
+    }
 }
 
 void CheckRunInputs(TRoom& room)

@@ -5,41 +5,45 @@
 
 namespace {
 
-void AppendHead(std::string& out, int32_t index, float azim, float elev, int count, float acum)
+void AppendHead(FieldWriter& w, int32_t index, float azim, float elev, int count, float acum)
 {
-    AppendInt(out, index);
-    out += ' ';
-    AppendFixed(out, azim, 6);
-    out += ' ';
-    AppendFixed(out, elev, 6);
-    out += ' ';
-    AppendInt(out, count);
-    out += ' ';
-    AppendFixed(out, acum, 6);
-    out += ' ';
+    w.Int(index);
+    w.Char(' ');
+    w.Fixed(azim, 6);
+    w.Char(' ');
+    w.Fixed(elev, 6);
+    w.Char(' ');
+    w.Int(count);
+    w.Char(' ');
+    w.Fixed(acum, 6);
+    w.Char(' ');
 }
 
-void AppendCounts(std::string& out, const unsigned* Hit, int HitSize)
+void AppendCounts(FieldWriter& w, const unsigned* Hit, int HitSize)
 {
     for (int i = 0; i < HitSize; ++i) {
-        AppendInt(out, static_cast<int32_t>(Hit[i]));
-        out += ' ';
+        w.Int(static_cast<int32_t>(Hit[i]));
+        w.Char(' ');
     }
-    out += '\n';
+    w.Char('\n');
 }
 
 }  // namespace
 
 void AppendHitLine(std::string& out, const TRay& ray, const unsigned* Hit, int HitSize, int count, float acum_costheta)
 {
-    AppendHead(out, static_cast<int32_t>(ray.index), ray.dir.azim, ray.dir.elev, count, acum_costheta);
-    AppendCounts(out, Hit, HitSize);
+    FieldWriter w(out);
+    AppendHead(w, static_cast<int32_t>(ray.index), ray.dir.azim, ray.dir.elev, count, acum_costheta);
+    AppendCounts(w, Hit, HitSize);
+    w.Flush();
 }
 
 void THitLine::AppendLine(std::string& out) const
 {
-    AppendHead(out, index, azim, elev, count, acum_costheta);
-    AppendCounts(out, hits.data(), static_cast<int>(hits.size()));
+    FieldWriter w(out);
+    AppendHead(w, index, azim, elev, count, acum_costheta);
+    AppendCounts(w, hits.data(), static_cast<int>(hits.size()));
+    w.Flush();
 }
 
 bool THitLine::ParseLine(std::string_view line, unsigned HitSize)

@@ -112,26 +112,28 @@ void TRay::FixAzimuth()
 
 void TRay::AppendLine(std::string& out) const
 {
-    AppendInt(out, index);
-    out += ' ';
-    AppendFixed(out, fatordist, 6);
-    out += ' ';
-    AppendFixed(out, AzimuthInRange(dir.azim), 3);
-    out += ' ';
-    AppendFixed(out, dir.elev, 3);
-    out += ' ';
-    AppendInt(out, reflections);
-    out += ' ';
-    AppendFixed(out, startDir.azim, 3);
-    out += ' ';
-    AppendFixed(out, startDir.elev, 3);
-    out += ' ';
+    FieldWriter w(out);
+    w.Int(index);
+    w.Char(' ');
+    w.Fixed(fatordist, 6);
+    w.Char(' ');
+    w.Fixed(AzimuthInRange(dir.azim), 3);
+    w.Char(' ');
+    w.Fixed(dir.elev, 3);
+    w.Char(' ');
+    w.Int(reflections);
+    w.Char(' ');
+    w.Fixed(startDir.azim, 3);
+    w.Char(' ');
+    w.Fixed(startDir.elev, 3);
+    w.Char(' ');
     for (unsigned b = 0; b < num_bands; ++b) {
-        AppendGeneral(out, spectrum[b]);
-        out += ' ';
+        w.General(spectrum[b]);
+        w.Char(' ');
     }
-    AppendInt(out, ID);
-    out += '\n';
+    w.Int(ID);
+    w.Char('\n');
+    w.Flush();
 }
 
 bool TRay::ParseLine(std::string_view line)
@@ -241,18 +243,20 @@ void TSubRay::Set(const TRay& sray, int ListIndex)
 
 void TSubRay::AppendLine(std::string& out) const
 {
-    AppendInt(out, static_cast<int32_t>(index));
-    out += '\t';
-    AppendFixed(out, dir.azim, 3);
-    out += '\t';
-    AppendFixed(out, dir.elev, 3);
-    out += '\t';
-    AppendFixed(out, fatordist, 6);
-    out += '\t';
-    AppendInt(out, static_cast<int32_t>(FileListIndex));
-    out += '\t';
-    AppendInt(out, static_cast<int32_t>(Reflections));
-    out += '\n';
+    FieldWriter w(out);
+    w.Int(static_cast<int32_t>(index));
+    w.Char('\t');
+    w.Fixed(dir.azim, 3);
+    w.Char('\t');
+    w.Fixed(dir.elev, 3);
+    w.Char('\t');
+    w.Fixed(fatordist, 6);
+    w.Char('\t');
+    w.Int(static_cast<int32_t>(FileListIndex));
+    w.Char('\t');
+    w.Int(static_cast<int32_t>(Reflections));
+    w.Char('\n');
+    w.Flush();
 }
 
 bool TSubRay::WriteOnFile(std::FILE* outFile) const

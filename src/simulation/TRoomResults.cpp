@@ -1,13 +1,16 @@
 // Creation and clearing of the pair results of a room.
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "dsp/AcousticParams.h"
 #include "room/TReceiver.h"
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
+#include "simulation/ParallelFor.h"
 #include "simulation/TResult.h"
 #include "simulation/TResultParam.h"
 #include "simulation/TRoom.h"
@@ -74,26 +77,48 @@ void TRoom::CreateResults()
     std::printf("Done!\n");
     std::printf("MeanFreePath = %1.2f\n", MeanFreePath);
 
+    // Each pair's clustering order, then the pairs themselves side by side: allocating and
+    // clearing their responses (a row per channel and band) is most of the creation. They are
+    // listed and their files opened in order afterwards.
+    const unsigned count = NumReceivers * NumSources;
+    std::vector<int> orders(count, ClusterOrderGlobal);
+    std::vector<float> reach(count, 0.0f);
+    for (unsigned k = 0; k < count; ++k) {
+        const TSource* src = source[k % NumSources].get();
+        const TReceiver* rec = receiver[k / NumSources].get();
+        if (ClusterOrderGlobal < 0) {
+            reach[k] = DistanceForRayProb(static_cast<float>(1.0 / src->NumberOfRays), static_cast<float>(rec->Radius));
+            orders[k] = AutomaticClusterOrder(reach[k], MeanFreePath);
+        }
+    }
+    // A receiver's pairs are built by one thread: a pair writes its receiver's factor.
+    std::vector<RoomPtr<TResult>> made(count);
+    ParallelFor(NumReceivers, std::max(1u, TracerThreadCount()), [&](std::size_t R) {
+        TResultParam own = params;
+        for (unsigned S = 0; S < NumSources; ++S) {
+            const std::size_t k = R * NumSources + S;
+            own.FirstROrder = orders[k];
+            made[k] = RoomPtr<TResult>(new TResult(&own, receiver[R].get(), source[S].get()));
+        }
+    });
+
     const std::string rayPrefix = ResultFile("RAYS");
     const std::string hitPrefix = ResultFile("HITS");
     for (unsigned R = 0; R < NumReceivers; ++R)
         for (unsigned S = 0; S < NumSources; ++S) {
+            const unsigned k = R * NumSources + S;
             TSource* src = source[S].get();
-            TReceiver* rec = receiver[R].get();
-            int order = ClusterOrderGlobal;
-            if (order < 0) {
-                const float d =
-                    DistanceForRayProb(static_cast<float>(1.0 / src->NumberOfRays), static_cast<float>(rec->Radius));
+            if (ClusterOrderGlobal < 0) {
+                const float d = reach[k];
                 std::printf("Max. Effective Raytracing Distance for src[%d]-rec[%d] is %1.2f m "
                             "(%1.2f sec, %d samples)\n",
                             S + 1, R + 1, d, d / VSound,
                             static_cast<int>(std::fmin(d / VSound * FSample, 2147483520.0f)));
-                order = AutomaticClusterOrder(d, MeanFreePath);
             }
-            std::printf("Setting S[%.3d]-R[%.3d] maximum reflection order for clustering to %d\n", S + 1, R + 1, order);
-            params.FirstROrder = order;
+            std::printf("Setting S[%.3d]-R[%.3d] maximum reflection order for clustering to %d\n", S + 1, R + 1,
+                        orders[k]);
 
-            spcresult[R][S] = RoomPtr<TResult>(new TResult(&params, rec, src));
+            spcresult[R][S] = std::move(made[k]);
             TResult* pair = spcresult[R][S].get();
             pair->SetNumRays(src->NumberOfRays);
             pair->ArrivalMemoryShare = NumSources * NumReceivers;

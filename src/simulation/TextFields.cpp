@@ -112,8 +112,10 @@ constexpr DigitPairs kDigitPairs;
 // Two digits per step, from the last, in place.
 char* PutDigits(char* p, uint64_t v, int minDigits)
 {
-    int n = 1;
-    while (n < 20 && v >= kPow10[n]) ++n;
+    // Digits from the bit length (1233 / 4096 ~ log10 2), corrected by one comparison.
+    const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
+    int n = t + (t < 20 && v >= kPow10[t]);
+    if (n == 0) n = 1;
     if (n < minDigits) n = minDigits;
     char* q = p + n;
     for (; v >= 100; v /= 100) {
@@ -334,6 +336,192 @@ bool DecimalToFloat(uint64_t mant, int k, bool negative, float& read)
 
 }  // namespace
 
+namespace {
+
+// round(|value| * 10^decimals) of the float m * 2^e (e < 0, decimals <= 9) in 64 bits.
+uint64_t FixedRounded(uint32_t m, int e, int decimals)
+{
+    const uint64_t num = uint64_t{m} * kPow10[decimals];  // < 2^24 * 10^9 < 2^54
+    const int s = -e;
+    if (s >= 64) return 0;  // num is below half of 2^s
+    const uint64_t q = num >> s;
+    const uint64_t rem = num & ((uint64_t{1} << s) - 1);
+    const uint64_t half = uint64_t{1} << (s - 1);
+    return (rem > half || (rem == half && (q & 1))) ? q + 1 : q;
+}
+
+// The six significant digits (100000 to 999999) and decimal exponent X of the first that %g
+// writes of the float m * 2^e, from one exact product: false where it does not reach (the
+// general path writes those).
+bool SixDigits(uint32_t m, int e, uint64_t& digits, int& X)
+{
+    // floor(log10 of the value's power of two): the value lies in [10^Xe, 10^(Xe + 2)).
+    const int log2v = e + (31 - __builtin_clz(m));
+    int Xe = (log2v * 30103) / 100000;
+    if (log2v < 0 && (log2v * 30103) % 100000 != 0) --Xe;
+    const int k = 6 - Xe;  // T = floor(value * 10^k) has 7 or 8 digits
+    if (k < 0 || k > 27) return false;
+    const u128 num = static_cast<u128>(m) * kPow10Wide.v[k];  // < 2^24 * 10^27 < 2^114
+    uint64_t T = 0;
+    bool sticky = false;
+    if (e >= 0) {
+        T = static_cast<uint64_t>(num << e);  // below 10^8
+    } else {
+        T = static_cast<uint64_t>(num >> -e);  // -e < 114: T is at least 10^6
+        sticky = (num & ((static_cast<u128>(1) << -e) - 1)) != 0;
+    }
+    const bool eight = T >= 10000000u;
+    uint64_t q = 0, r = 0, half = 0;
+    if (eight) {
+        q = T / 100;
+        r = T % 100;
+        half = 50;
+    } else {
+        q = T / 10;
+        r = T % 10;
+        half = 5;
+    }
+    if (r > half || (r == half && (sticky || (q & 1)))) ++q;
+    X = Xe + (eight ? 1 : 0);
+    if (q == 1000000u) {  // rounded up into the next decade
+        q = 100000u;
+        ++X;
+    }
+    digits = q;
+    return true;
+}
+
+// The Put functions write at most kFieldChars characters at p and return the end.
+char* PutFixedRead(char* p, float value, int decimals, float& read, bool& decided)
+{
+    uint32_t m = 0;
+    int e = 0;
+    if (decimals >= 0 && decimals <= 9 && Decompose(value, m, e) && e < 0) {
+        const uint64_t v = FixedRounded(m, e, decimals);
+        if (std::signbit(value)) *p++ = '-';
+        // The decimals the files use with a constant divisor.
+        const uint64_t scale = kPow10[decimals];
+        const uint64_t whole = decimals == 3 ? v / 1000 : decimals == 6 ? v / 1000000 : v / scale;
+        p = PutDigits(p, whole, 1);
+        if (decimals > 0) {
+            *p++ = '.';
+            p = PutDigits(p, v - whole * scale, decimals);
+        }
+        decided = DecimalToFloat(v, -decimals, std::signbit(value), read);
+        return p;
+    }
+    thread_local std::string other;
+    other.clear();
+    decided = AppendFixedRead(other, value, decimals, read);
+    std::memcpy(p, other.data(), other.size());
+    return p + other.size();
+}
+
+char* PutGeneralRead(char* p, float value, float& read, bool& decided)
+{
+    uint32_t m = 0;
+    int e = 0;
+    uint64_t q = 0;
+    int X = 0;
+    if (!Decompose(value, m, e) || !SixDigits(m, e, q, X)) {
+        thread_local std::string other;
+        other.clear();
+        decided = AppendGeneralRead(other, value, read);
+        std::memcpy(p, other.data(), other.size());
+        return p + other.size();
+    }
+    // The digits, and copies of fixed length: a field has room to spare (kFieldChars), and
+    // what runs past its end is written over by the next characters.
+    char d[16] = {};
+    std::memcpy(d, kDigitPairs.c + 2 * (q / 10000), 2);
+    std::memcpy(d + 2, kDigitPairs.c + 2 * (q / 100 % 100), 2);
+    std::memcpy(d + 4, kDigitPairs.c + 2 * (q % 100), 2);
+    int nd = 6;
+    uint64_t mant = q;  // the digits without trailing zeros
+    while (nd > 1 && d[nd - 1] == '0') {
+        --nd;
+        mant /= 10;
+    }
+    const bool negative = std::signbit(value);
+    if (negative) *p++ = '-';
+    if (X >= -4 && X < 6) {
+        if (X >= 0) {
+            const int intDigits = X + 1;
+            std::memcpy(p, d, 8);
+            p += intDigits;
+            if (nd > intDigits) {
+                *p++ = '.';
+                std::memcpy(p, d + intDigits, 8);
+                p += nd - intDigits;
+            }
+        } else {
+            std::memcpy(p, "0.000000", 8);
+            p += 1 - X;
+            std::memcpy(p, d, 8);
+            p += nd;
+        }
+    } else {
+        *p++ = d[0];
+        if (nd > 1) {
+            *p++ = '.';
+            std::memcpy(p, d + 1, 8);
+            p += nd - 1;
+        }
+        p[0] = 'e';
+        p[1] = X < 0 ? '-' : '+';
+        std::memcpy(p + 2, kDigitPairs.c + 2 * (X < 0 ? -X : X), 2);  // |X| <= 45
+        p += 4;
+    }
+    decided = DecimalToFloat(mant, X - (nd - 1), negative, read);
+    return p;
+}
+
+}  // namespace
+
+void FieldWriter::Flush()
+{
+    out_.append(buf_, p_);
+    p_ = buf_;
+}
+
+void FieldWriter::Int(long long value)
+{
+    Room();
+    p_ = std::to_chars(p_, p_ + kFieldChars, value).ptr;
+}
+
+bool FieldWriter::FixedRead(float value, int decimals, float& read)
+{
+    if (decimals < 0 || decimals > 9) {  // longer than a field's room
+        Flush();
+        return AppendFixedRead(out_, value, decimals, read);
+    }
+    Room();
+    bool decided = false;
+    p_ = PutFixedRead(p_, value, decimals, read, decided);
+    return decided;
+}
+
+bool FieldWriter::GeneralRead(float value, float& read)
+{
+    Room();
+    bool decided = false;
+    p_ = PutGeneralRead(p_, value, read, decided);
+    return decided;
+}
+
+void FieldWriter::Fixed(float value, int decimals)
+{
+    float read;
+    FixedRead(value, decimals, read);
+}
+
+void FieldWriter::General(float value)
+{
+    float read;
+    GeneralRead(value, read);
+}
+
 bool AppendFixedRead(std::string& out, float value, int decimals, float& read)
 {
     uint32_t m = 0;
@@ -369,13 +557,21 @@ bool AppendFixedRead(std::string& out, float value, int decimals, float& read)
 void AppendFixed(std::string& out, float value, int decimals)
 {
     float read;
-    AppendFixedRead(out, value, decimals, read);
+    if (decimals < 0 || decimals > 9) {
+        AppendFixedRead(out, value, decimals, read);
+        return;
+    }
+    char buf[FieldWriter::kFieldChars];
+    bool decided = false;
+    out.append(buf, PutFixedRead(buf, value, decimals, read, decided));
 }
 
 void AppendGeneral(std::string& out, float value)
 {
+    char buf[FieldWriter::kFieldChars];
     float read;
-    AppendGeneralRead(out, value, read);
+    bool decided = false;
+    out.append(buf, PutGeneralRead(buf, value, read, decided));
 }
 
 bool AppendGeneralRead(std::string& out, float value, float& read)

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "geometry/GeoMath.h"
+#include "geometry/RayDirections.h"
 #include "geometry/TPlane.h"
 #include "room/RoomTestBox.h"
 #include "room/TRoomModel.h"
@@ -247,4 +251,85 @@ TEST(ExternalPlanesRuns, BoxFarFromTheOriginEnds)
     QuietRoom room;
     roomtest::AddPlanes(*room, roomtest::BoxFaces(10, 8, 3, {1e8, 0, 0}, false, -1, -1));
     EXPECT_EQ(MarkGetExternal(*room), "PLEASE WAIT! CHECKING EXTERNAL WALLS ...Done!\n");
+}
+
+namespace {
+
+// The marking done the plain way: every probe through IntersectionLineAndPlane and
+// TPlane::Inner, plane by plane. The pass must give the same marks and the same hit counts.
+void PlainExternalPlanes(TRoomModel& room)
+{
+    constexpr double kFar = 1.7976931348623158e307;
+    for (auto& pl : room.plane) pl->IsExternal = false;
+    TPoint3D max(-kFar, -kFar, -kFar), min(kFar, kFar, kFar);
+    for (const auto& pl : room.plane)
+        for (const TPoint3D& v : pl->vertice) {
+            max = {std::max(max.x, v.x), std::max(max.y, v.y), std::max(max.z, v.z)};
+            min = {std::min(min.x, v.x), std::min(min.y, v.y), std::min(min.z, v.z)};
+        }
+    std::vector<TVector> dirs(RayDirectionCount(92));
+    FillRayDirections(92, dirs.data());
+    const float lo[3] = {static_cast<float>(min.x), static_cast<float>(min.y), static_cast<float>(min.z)};
+    const float hi[3] = {static_cast<float>(max.x), static_cast<float>(max.y), static_cast<float>(max.z)};
+    float step[3];
+    std::vector<float> axis[3];
+    for (int a = 0; a < 3; ++a) {
+        step[a] = (hi[a] - lo[a]) / 20.0f;
+        for (float x = lo[a]; x <= hi[a]; x += step[a]) axis[a].push_back(x);
+    }
+    for (int face = 0; face < 6; ++face) {
+        const int fixedAxis = 2 - face / 2;
+        const std::vector<float> one{face % 2 == 0 ? lo[fixedAxis] - step[fixedAxis] : hi[fixedAxis] + step[fixedAxis]};
+        for (float x : fixedAxis == 0 ? one : axis[0])
+            for (float y : fixedAxis == 1 ? one : axis[1])
+                for (float z : fixedAxis == 2 ? one : axis[2]) {
+                    const TPoint3D P(x, y, z);
+                    for (const TVector& d : dirs) {
+                        double best = kFar;
+                        TPlane* found = nullptr;
+                        for (auto& pl : room.plane) {
+                            if (pl->NumVert == 0 || pl->normal * d == 0.0) continue;
+                            const TPoint3D H = IntersectionLineAndPlane(d, P, pl->normal, pl->GetVertex(0));
+                            const TVector rel(H - P);
+                            if (!(rel * d > 0.0)) continue;
+                            if (rel.Module() < best && pl->Inner(H) >= 0) {
+                                best = rel.Module();
+                                found = pl.get();
+                            }
+                        }
+                        if (found) found->IsExternal = true;
+                    }
+                }
+    }
+}
+
+}  // namespace
+
+TEST(ExternalPlanesRuns, SameMarksAndHitsAsThePlainProbes)
+{
+    std::vector<std::pair<std::string, std::vector<TPlane>>> rooms = {
+        {"Stepped", SteppedRoom()},
+        {"Shed", ShedRoom()},
+        {"LShape", Prism({{0, 0, 0}, {10, 0, 0}, {10, 4, 0}, {4, 4, 0}, {4, 8, 0}, {0, 8, 0}}, 3)}};
+    for (const ExtraCase& c : ExtraCases()) {
+        std::vector<TPlane> planes = roomtest::BoxFaces(10, 8, 3, {0, 0, 0}, false, 0, 0);
+        planes.insert(planes.end(), c.extra.begin(), c.extra.end());
+        rooms.emplace_back(c.name, planes);
+    }
+    // Odd sizes and a tilted panel: grid points and hits off the round numbers.
+    std::vector<TPlane> odd = roomtest::BoxFaces(7.3, 5.1, 2.9, {-1.7, 0.3, 0.1}, false, 0, 0);
+    odd.push_back(Outline({{1, 1, 0.5}, {4, 1.5, 1.2}, {3.5, 4, 2.5}, {0.8, 3, 1.5}}));
+    rooms.emplace_back("Odd", odd);
+    for (const auto& [name, planes] : rooms) {
+        SCOPED_TRACE(name);
+        QuietRoom fast, plain;
+        roomtest::AddPlanes(*fast, planes);
+        roomtest::AddPlanes(*plain, planes);
+        MarkGetExternal(*fast);
+        MarkGetExternal(*fast);  // counts add up over repeated passes
+        PlainExternalPlanes(*plain);
+        PlainExternalPlanes(*plain);
+        EXPECT_EQ(Marks(*fast), Marks(*plain));
+        for (std::size_t i = 0; i < planes.size(); ++i) EXPECT_EQ(fast->plane[i]->hits, plain->plane[i]->hits) << i;
+    }
 }

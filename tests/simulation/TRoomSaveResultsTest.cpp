@@ -4,14 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "geometry/ErrorHandler.h"
 #include "simulation/RoomRunSupport.h"
+#include "simulation/RunChecks.h"
+#include "simulation/TResult.h"
 #include "support/ErrorCapture.h"
 
 using namespace runtest;
@@ -270,5 +275,52 @@ TEST(ResultsFiles, RunFileSimulatesAProjectOnTheCallingThread)
          {"S001-R001.txt", "PARAMS-S001-R001.txt", "S001-R001.wav", "SALL-R001.wav", "S001-R001-IR.wav"})
         EXPECT_TRUE(fs::exists(dir.dir / name)) << name;
     EXPECT_GT(PeakOf(room->spcresult[0][0]->globalIR[0]), 0.0f);
+    Free(room);
+}
+
+// The check before saving works the pairs side by side: finite pairs get the parameters that
+// working them one by one gives, and the first pair (in pair order) that is not finite is the
+// one refused, whichever pair ends first.
+TEST(SaveResults, FiniteCheckRefusesTheFirstPairNotFinite)
+{
+    Scratch dir("sorvi-finite");
+    auto room = MakeBox(dir.dir.string());
+    AddSource(*room, {1, 1, 1.5}, 502);
+    AddSource(*room, {5, 4, 1.0}, 502);
+    for (const TPoint3D& at : {TPoint3D(3, 2.5, 1.2), TPoint3D(4.5, 4, 2.0), TPoint3D(2, 4, 1.5)})
+        AddReceiver(*room, at);
+    room->run.TracerThreads = 4;
+    RunToEnd(*room);
+    std::vector<std::vector<TMonoParams>> serial;
+    for (unsigned R = 0; R < 3; ++R)
+        for (unsigned S = 0; S < 2; ++S) {
+            TResult& pair = *room->spcresult[R][S];
+            Quiet([&] { pair.GetMonoParams(); });
+            serial.push_back(pair.Param);
+            for (TMonoParams& p : pair.Param) p = TMonoParams{};
+        }
+    Quiet([&] { CheckResultsFinite(*room); });
+    for (unsigned k = 0; k < 6; ++k) {
+        const std::vector<TMonoParams>& got = room->spcresult[k / 2][k % 2]->Param;
+        ASSERT_EQ(got.size(), serial[k].size());
+        for (std::size_t b = 0; b < got.size(); ++b)
+            EXPECT_EQ(std::memcmp(&got[b], &serial[k][b], sizeof(TMonoParams)), 0) << "pair " << k << " band " << b;
+    }
+
+    // R002 of S002 and, later in pair order, R003 of S001 hold a NaN.
+    room->spcresult[1][1]->globalIR[0][100] = std::numeric_limits<float>::quiet_NaN();
+    room->spcresult[2][0]->globalIR[0][7] = std::numeric_limits<float>::infinity();
+    ErrorCapture cap;
+    bool refused = false;
+    Quiet([&] {
+        try {
+            CheckResultsFinite(*room);
+        } catch (const SorviExit&) {
+            refused = true;
+        }
+    });
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(cap.Joined(), "The response of S002-R002 holds values that are not finite numbers.\nNo results were "
+                            "saved.\n");
     Free(room);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "simulation/TextFields.h"
 
@@ -153,6 +154,84 @@ TEST(TextFields, WholeFieldParsing)
     EXPECT_EQ(f[0], "a");
     EXPECT_EQ(f[1], "bb");
     EXPECT_EQ(SplitFields(" \t ", f, 2), 0u);
+}
+
+// The buffered writer against the functions above, field for field: the same text, the same
+// read-back and the same say on whether the text decides it, over ties of every kind, the
+// ends of the float range and many random values; and lines longer than its buffer.
+TEST(TextFields, FieldWriterWritesAsTheAppendFunctions)
+{
+    std::vector<float> values = {
+        0.0f,       -0.0f,     0.0005f,         0.0625f,       -0.0625f,       2.5f,      0.125f,     359.9995f,
+        359.99951f, 1e-45f,    1.17549435e-38f, 3.4028235e38f, -3.4028235e38f, 1.5e19f,   9.0072e15f, 16777217.0f,
+        8388607.5f, INFINITY,  -INFINITY,       NAN,           -NAN,           0.1f,      0.3f,       1e-30f,
+        1e30f,      999999.5f, 9999995.f,       0.00001f,      0.0001f,        99999.95f, 1e-5f,      1e6f,
+        1e-4f};
+    // Ties of %g's sixth digit and of the decimals: 7- and 8-digit integers ending in 5 and 50,
+    // and halves of the last decimal.
+    for (int k = 100000; k < 1677721; k += 9973) {
+        values.push_back(static_cast<float>(k * 10 + 5));
+        if (k < 167772) values.push_back(static_cast<float>(k * 100 + 50));
+        values.push_back(std::ldexp(static_cast<float>(2 * (k % 4096) + 1), -13));  // x.xxx5 and finer
+    }
+    std::mt19937 rng(5);
+    for (int i = 0; i < 100000; ++i) {
+        uint32_t bits = rng();
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        values.push_back(f);
+        const float usual = std::ldexp(static_cast<float>(rng() % 16777216u), -static_cast<int>(rng() % 60));
+        values.push_back(i % 2 ? usual : -usual);
+    }
+    auto bitsOf = [](float f) {
+        uint32_t b;
+        std::memcpy(&b, &f, sizeof b);
+        return b;
+    };
+    std::string line, expected;
+    for (float v : values) {
+        FieldWriter w(line);
+        for (int prec : {0, 1, 3, 6, 9, 12}) {
+            float a = 0.0f, b = 0.0f;
+            const bool da = w.FixedRead(v, prec, a);
+            const bool db = AppendFixedRead(expected, v, prec, b);
+            ASSERT_EQ(da, db) << std::hexfloat << v << " prec " << prec;
+            if (da) {
+                ASSERT_EQ(bitsOf(a), bitsOf(b)) << std::hexfloat << v << " prec " << prec;
+            }
+            w.Char(' ');
+            expected += ' ';
+        }
+        float a = 0.0f, b = 0.0f;
+        const bool da = w.GeneralRead(v, a);
+        const bool db = AppendGeneralRead(expected, v, b);
+        expected += ' ';
+        ASSERT_EQ(da, db) << std::hexfloat << v;
+        if (da) {
+            ASSERT_EQ(bitsOf(a), bitsOf(b)) << std::hexfloat << v;
+        }
+        w.Char(' ');
+        w.Fixed(v, 3);
+        w.General(v);
+        w.Int(static_cast<long long>(bitsOf(v)) - 2147483648LL);
+        w.Char('\n');
+        w.Flush();
+        AppendFixed(expected, v, 3);
+        AppendGeneral(expected, v);
+        AppendInt(expected, static_cast<long long>(bitsOf(v)) - 2147483648LL);
+        expected += '\n';
+        ASSERT_EQ(line, expected) << std::hexfloat << v;
+        line.clear();
+        expected.clear();
+    }
+    // A line of many fields goes out in pieces, whole.
+    FieldWriter w(line);
+    for (int i = 0; i < 1000; ++i) {
+        w.Fixed(-3.4028235e38f, 9);
+        AppendFixed(expected, -3.4028235e38f, 9);
+    }
+    w.Flush();
+    EXPECT_EQ(line, expected);
 }
 
 }  // namespace
