@@ -7,6 +7,18 @@
 
 #include "geometry/FileLayer.h"
 
+std::atomic<std::size_t> TPairFile::openFiles_{0};
+
+void TPairFile::SetOpen(bool open)
+{
+    if (open == open_) return;
+    open_ = open;
+    if (open)
+        openFiles_.fetch_add(1, std::memory_order_relaxed);
+    else
+        openFiles_.fetch_sub(1, std::memory_order_relaxed);
+}
+
 bool TPairFile::Create(const std::string& path)
 {
     Close();
@@ -17,7 +29,7 @@ bool TPairFile::Create(const std::string& path)
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     std::fclose(f);
-    open_ = true;
+    SetOpen(true);
     return true;
 }
 
@@ -43,7 +55,7 @@ bool TPairFile::Close()
 {
     if (!open_) return true;
     const bool ok = Flush();
-    open_ = false;
+    SetOpen(false);
     return ok;
 }
 
@@ -65,6 +77,6 @@ void TPairFile::Restore(const Mark& mark)
     std::error_code ec;
     if (std::filesystem::is_regular_file(path_, ec)) std::filesystem::resize_file(path_, mark.size, ec);
     buffer_ = mark.pending;
-    open_ = mark.open;
+    SetOpen(mark.open);
     failed_ = mark.failed;
 }

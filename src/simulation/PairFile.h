@@ -3,6 +3,9 @@
 // lines gather in memory and are appended to the file in blocks, so a run with a thousand
 // pairs (four files each) stays far below the process's open-file limit.
 
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,7 +37,7 @@ public:
     // Writes the pending text out once it has grown past the block size.
     void Appended()
     {
-        if (buffer_.size() >= kBlockBytes) Flush();
+        if (buffer_.size() >= BlockBytes()) Flush();
     }
     void Append(std::string_view text)
     {
@@ -59,7 +62,17 @@ public:
     Mark Remember() const;
     void Restore(const Mark& mark);
 
+    // Each open file's block is its share of kPendingBytes, between kBlockBytes and
+    // kMaxBlockBytes: a few files write large blocks (every block costs an open and a close),
+    // a thousand still hold little text each.
     static constexpr std::size_t kBlockBytes = 32 * 1024;
+    static constexpr std::size_t kMaxBlockBytes = 1024 * 1024;
+    static constexpr std::size_t kPendingBytes = 32 * 1024 * 1024;
+    static std::size_t BlockBytes()
+    {
+        const std::size_t files = std::max<std::size_t>(openFiles_.load(std::memory_order_relaxed), 1);
+        return std::clamp(kPendingBytes / files, kBlockBytes, kMaxBlockBytes);
+    }
 
 private:
     std::string path_;
@@ -68,4 +81,6 @@ private:
     CheckedFile appender_;
     bool open_ = false;
     bool failed_ = false;
+    static std::atomic<std::size_t> openFiles_;  // of every pair file in the process
+    void SetOpen(bool open);
 };

@@ -1,7 +1,8 @@
 // TRoom: the tracing phase of a run. Rays are traced by a pool of workers in chunks of
 // consecutive rays, each chunk with its arrivals' ray-file and hit-file lines written; the
-// calling thread commits each ray's outputs (those lines, the arrivals into the responses,
-// lost-ray line, mean-free-path update, percentage and progress) strictly in ray order, so
+// calling thread commits each ray's run-wide outputs (lost-ray line, mean-free-path update,
+// percentage and progress) strictly in ray order, and the pairs' outputs (those lines, the
+// arrivals into the responses) are committed in ray order per pair, by threads of their own, so
 // every file and every sum is the same for any number of threads.
 
 #include <algorithm>
@@ -14,8 +15,10 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -24,6 +27,7 @@
 
 #include "geometry/FileLayer.h"
 #include "geometry/GeoMath.h"
+#include "geometry/HeldOutput.h"
 #include "geometry/RayDirections.h"
 #include "geometry/TDirection.h"
 #include "geometry/TPlane.h"
@@ -678,11 +682,11 @@ void PrepareChunk(Chunk& c, const SourceJob& job)
 
 }  // namespace
 
-// What the committing thread keeps through a run.
-struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
+// What the committing threads keep through a run.
+struct alignas(64) TRoomTraceCommit {  // written by the committing threads only
     TRoom& room;
     SourceJob& job;
-    TRay record;  // of the arrival inserted
+    TRay record;  // of the arrival inserted by the calling thread
     std::FILE* lostFile = nullptr;
     std::string lostText;
     unsigned lostCount = 0;
@@ -691,6 +695,11 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
     float MFP_estimate = 0.0f;
     unsigned progressStep = 1;
     bool stopped = false;
+    // The pairs' arrivals may be applied by `groups` threads of their own, thread groupOf[r]
+    // (1 .. groups) taking receiver r's pair, 0 the calling thread: each walks the chunks in ray
+    // order, so every pair sees its arrivals in order.
+    unsigned groups = 0;
+    std::vector<uint8_t> groupOf;
 
     TRoomTraceCommit(TRoom& r, SourceJob& j) : room(r), job(j), record(r.NumBands) {}
 
@@ -700,15 +709,36 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
         lostText.clear();
     }
 
-    // Applies a chunk's outputs in ray order; false once the run is to end.
-    bool Commit(const Chunk& c)
+    // Splits the job's pairs among at most maxGroups threads. Pairs read through a pattern's
+    // data file stay on the calling thread (the source's pattern is read by every pair).
+    void GroupPairs(unsigned maxGroups)
+    {
+        groupOf.assign(job.pairs.size(), 0);
+        unsigned paired = 0;
+        bool apart = true;
+        for (std::size_t r = 0; r < job.pairs.size(); ++r)
+            if (job.pairs[r]) {
+                ++paired;
+                apart = apart && job.lateApart[r];
+            }
+        groups = apart ? std::min(paired, maxGroups) : 0u;
+        unsigned k = 0;
+        for (std::size_t r = 0; r < job.pairs.size(); ++r)
+            if (job.pairs[r] && groups > 0) groupOf[r] = static_cast<uint8_t>(1 + k++ % groups);
+    }
+
+    // Applies a chunk's outputs in ray order with the arrivals of the pairs left to the calling
+    // thread; returns the rays committed (up to the one where `stopped` was set).
+    uint32_t Commit(const Chunk& c)
     {
         const unsigned s = job.s;
         const unsigned perSource = room.NumRays + room.NumReceivers;
-        for (uint32_t j = 0; j < c.count; ++j) {
+        uint32_t j = 0;
+        while (j < c.count) {
             const uint32_t i = c.first + j;
-            const RayOutcome& ray = c.rays[j];
-            for (uint32_t n = ray.firstArrival; n < ray.firstArrival + ray.numArrivals; ++n) Apply(c, n, i, ray);
+            const RayOutcome& ray = c.rays[j++];
+            for (uint32_t n = ray.firstArrival; n < ray.firstArrival + ray.numArrivals; ++n)
+                if (groups == 0 || groupOf[c.arrivals[n].receiver] == 0) Apply(c, n, i, ray, record);
             if (ray.lost) {
                 ++lostCount;
                 if (lostFile) {
@@ -740,12 +770,23 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
         }
         // Reflections per plane: what the plane report reads, the same for any thread count.
         for (unsigned P = 0; P < c.planeReflections.size(); ++P) room.plane[P]->hits += c.planeReflections[P];
-        return !stopped;
+        return j;
+    }
+
+    // The arrivals of group g's pairs in a chunk's first `rays` rays, on a committing thread of
+    // their own (rec: its record).
+    void ApplyGroup(const Chunk& c, uint32_t rays, unsigned g, TRay& rec) const
+    {
+        for (uint32_t j = 0; j < rays; ++j) {
+            const RayOutcome& ray = c.rays[j];
+            for (uint32_t n = ray.firstArrival; n < ray.firstArrival + ray.numArrivals; ++n)
+                if (groupOf[c.arrivals[n].receiver] == g) Apply(c, n, c.first + j, ray, rec);
+        }
     }
 
     // Arrival n of the chunk, of ray i: into its pair's response or its prepared lines into
     // the pair's files.
-    void Apply(const Chunk& c, uint32_t n, uint32_t i, const RayOutcome& ray)
+    void Apply(const Chunk& c, uint32_t n, uint32_t i, const RayOutcome& ray, TRay& rec) const
     {
         const Arrival& a = c.arrivals[n];
         if (!job.pairs[a.receiver]) return;
@@ -759,12 +800,12 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
                 pair->InsertLate(a.index, a.order, &c.amplitudes[l.amplitudes]);
                 break;
             }
-            MakeRecord(c, a, i, ray, record);
-            pair->InsertRay(&record);
+            MakeRecord(c, a, i, ray, rec);
+            pair->InsertRay(&rec);
             break;
         case Route::kDirect:
-            MakeRecord(c, a, i, ray, record);
-            pair->AcumulateDirectSound(&record);
+            MakeRecord(c, a, i, ray, rec);
+            pair->AcumulateDirectSound(&rec);
             break;
         case Route::kEarlyFile:
         case Route::kLateFile:
@@ -780,8 +821,12 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing thread only
 
 namespace {
 
-// Traces chunks [0, numChunks) of the job on `threads` workers and commits them in order on
-// the calling thread. Returns false when the commit asked to stop.
+// Traces chunks [0, numChunks) of the job on `threads` workers and commits them in order: the
+// calling thread commits each ray's run-wide outputs (and the arrivals of the pairs no group
+// thread takes), a thread per group of pairs follows it with their arrivals of the same rays. A
+// slot takes its next chunk once every group has applied the one it holds. Returns false when
+// the commit asked to stop; every pair has then taken the rays up to the one it stopped at, as
+// with one thread.
 bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vector<Chunk>& slots,
                TRoomTraceCommit& commit)
 {
@@ -791,29 +836,60 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
         count = std::min<uint32_t>(kChunkRays, total - first);
     };
     if (threads <= 1 || numChunks <= 1) {
+        commit.GroupPairs(0);
         Scratch w(job);
         Chunk& slot = slots[0];
         for (uint32_t c = 0; c < numChunks; ++c) {
             uint32_t first = 0, count = 0;
             chunkRange(c, first, count);
             TraceChunk(job, w, slot, first, count);
-            if (!commit.Commit(slot)) return false;
+            commit.Commit(slot);
+            if (commit.stopped) return false;
         }
         return true;
     }
 
     const uint32_t K = static_cast<uint32_t>(slots.size());
     std::mutex m;
-    std::condition_variable cvDone;  // the committing thread waits for its next chunk
+    std::condition_variable cvDone;  // the calling thread waits for its next chunk
     // Per slot: the workers holding a later chunk of the slot wait for it to be committed
     // (waking every worker after each commit costs the commit more than the commit itself).
     std::vector<std::condition_variable> cvFree(K);
-    std::vector<char> done(K, 0);
-    uint32_t committed = 0;  // chunks committed so far
-    bool abort = false;
+    std::condition_variable cvRays;      // the group threads wait for the calling thread's next chunk
+    std::vector<uint32_t> traced(K, 0);  // per slot: 1 + the chunk traced into it
+    std::vector<uint32_t> rays(K, 0);    // per slot: its chunk's rays committed by the calling thread
+    uint32_t ahead = 0;                  // chunks the calling thread has committed
+    uint32_t end = numChunks;            // chunks to commit: fewer after a stop
+    std::vector<uint32_t> applied;       // chunks applied per group, 0: the calling thread
+    uint32_t committed = 0;              // chunks every group has applied
+    bool abort = false;                  // the workers end
     std::atomic<uint32_t> next{0};
 
-    std::exception_ptr workerError;  // the first a worker threw (out of memory), under m
+    std::exception_ptr error;  // the first a worker or a group thread threw (out of memory), under m
+    auto fail = [&] {
+        {
+            std::lock_guard<std::mutex> lock(m);
+            if (!error) error = std::current_exception();
+            abort = true;
+        }
+        cvDone.notify_all();
+        cvRays.notify_all();
+        for (std::condition_variable& cv : cvFree) cv.notify_all();
+    };
+    // Group g has applied chunk c (under m): frees the slots every group is done with.
+    auto appliedChunk = [&](unsigned g, uint32_t c) {
+        applied[g] = c + 1;
+        const uint32_t low = *std::min_element(applied.begin(), applied.end());
+        const uint32_t from = committed;
+        committed = low;
+        return std::pair<uint32_t, uint32_t>(from, low);
+    };
+    auto release = [&](std::pair<uint32_t, uint32_t> freed) {
+        if (freed.first == freed.second) return;
+        for (uint32_t c = freed.first; c < freed.second && c < freed.first + K; ++c) cvFree[c % K].notify_all();
+        cvDone.notify_one();  // the calling thread may trace into a freed slot
+    };
+
     auto work = [&] {
         Scratch w(job);
         for (;;) {
@@ -829,7 +905,7 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             TraceChunk(job, w, slots[c % K], first, count);
             {
                 std::lock_guard<std::mutex> lock(m);
-                done[c % K] = 1;
+                traced[c % K] = c + 1;
             }
             cvDone.notify_one();
         }
@@ -838,31 +914,83 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
         try {
             work();
         } catch (...) {
-            {
-                std::lock_guard<std::mutex> lock(m);
-                if (!workerError) workerError = std::current_exception();
-                abort = true;
-            }
-            cvDone.notify_all();
-            for (std::condition_variable& cv : cvFree) cv.notify_all();
+            fail();
         }
     };
+    // Group g's thread: applies its pairs' arrivals of every chunk the calling thread committed.
+    // What it reports goes where the calling thread's reports go.
+    HeldOutput* const hold = ThreadOutputHold();
+    auto group = [&](unsigned g) {
+        try {
+            std::optional<ScopedOutputHold> held;
+            if (hold) held.emplace(*hold);
+            TRay rec(commit.room.NumBands);
+            for (uint32_t c = 0;; ++c) {
+                uint32_t n = 0;
+                {
+                    std::unique_lock<std::mutex> lock(m);
+                    cvRays.wait(lock, [&] { return error || c < ahead || c >= end; });
+                    if (error || c >= end) return;
+                    n = rays[c % K];
+                }
+                commit.ApplyGroup(slots[c % K], n, g, rec);
+                std::pair<uint32_t, uint32_t> freed;
+                {
+                    std::lock_guard<std::mutex> lock(m);
+                    freed = appliedChunk(g, c);
+                }
+                release(freed);
+            }
+        } catch (...) {
+            fail();
+        }
+    };
+
+    // The group threads first: the pairs of a group whose thread the system refuses go to the
+    // calling thread, before any chunk is committed.
+    const unsigned maxGroups = std::max(1u, std::min(threads / 2, 8u));
+    commit.GroupPairs(maxGroups);
+    applied.assign(commit.groups + 1, 0);
+    std::vector<std::thread> groupPool;
+    groupPool.reserve(commit.groups);
+    for (unsigned g = 1; g <= commit.groups; ++g) {
+        try {
+            groupPool.push_back(StartThread([&group, g] { group(g); }));
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    const unsigned started = static_cast<unsigned>(groupPool.size());
+    if (started < commit.groups) {
+        {
+            std::lock_guard<std::mutex> lock(m);  // the started ones read groupOf once woken
+            for (uint8_t& g : commit.groupOf)
+                if (g > started) g = 0;
+            applied.resize(started + 1);
+            commit.groups = started;
+        }
+    }
+
     // The calling thread is one of the `threads`: it commits in order and traces whenever the
     // next chunk to commit is not ready yet and a chunk is free to take.
     const unsigned nworkers = std::min<unsigned>(threads - 1, numChunks);
     std::vector<std::thread> pool;
     StartPool(pool, nworkers, worker, false);  // fewer when the system refuses some
-    // A commit that throws (out of memory, a stop by a signal) lets the workers go first.
+    // A commit that throws (out of memory, a stop by a signal) lets the other threads go first.
     struct Release {
         std::function<void()> release;
         ~Release() { release(); }
-    } release{[&] {
+    } joinAll{[&] {
         {
             std::lock_guard<std::mutex> lock(m);
             abort = true;
+            end = std::min(end, ahead);
         }
+        cvRays.notify_all();
         for (std::condition_variable& cv : cvFree) cv.notify_all();
         for (std::thread& t : pool)
+            if (t.joinable()) t.join();
+        for (std::thread& t : groupPool)
             if (t.joinable()) t.join();
     }};
 
@@ -870,43 +998,57 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
     Scratch own(job);
     for (uint32_t c = 0; c < numChunks;) {
         const uint32_t slot = c % K;
-        bool ready = false;
+        bool ready = false, failed = false;
+        uint32_t free = 0;
         {
             std::lock_guard<std::mutex> lock(m);
-            ready = done[slot] != 0;
+            ready = traced[slot] == c + 1;
+            failed = error != nullptr;
+            free = committed + K;
         }
+        if (failed) break;
         if (!ready) {
             uint32_t take = next.load();
-            if (take < numChunks && take < c + K && next.compare_exchange_strong(take, take + 1)) {
+            if (take < numChunks && take < free && next.compare_exchange_strong(take, take + 1)) {
                 uint32_t first = 0, count = 0;
                 chunkRange(take, first, count);
                 TraceChunk(job, own, slots[take % K], first, count);
                 {
                     std::lock_guard<std::mutex> lock(m);
-                    done[take % K] = 1;
+                    traced[take % K] = take + 1;
                 }
                 continue;
             }
             std::unique_lock<std::mutex> lock(m);
-            cvDone.wait(lock, [&] { return done[slot] != 0 || workerError; });
-            if (workerError) break;
+            cvDone.wait(lock, [&] { return traced[slot] == c + 1 || error || committed + K != free; });
+            if (error) break;
+            if (traced[slot] != c + 1) continue;
         }
-        ok = commit.Commit(slots[slot]);
+        const uint32_t n = commit.Commit(slots[slot]);
+        ok = !commit.stopped;
+        std::pair<uint32_t, uint32_t> freed;
         {
             std::lock_guard<std::mutex> lock(m);
-            done[slot] = 0;
-            committed = c + 1;
-            if (!ok) abort = true;
+            rays[slot] = n;
+            ahead = c + 1;
+            if (!ok) {
+                end = c + 1;
+                abort = true;
+            }
+            freed = appliedChunk(0, c);
         }
+        cvRays.notify_all();
         if (ok)
-            cvFree[slot].notify_all();
+            release(freed);
         else
             for (std::condition_variable& cv : cvFree) cv.notify_all();
         if (!ok) break;
         ++c;
     }
+    // The groups apply what the calling thread committed before the workers are let go.
+    for (std::thread& t : groupPool) t.join();
     for (std::thread& t : pool) t.join();
-    if (workerError) std::rethrow_exception(workerError);
+    if (error) std::rethrow_exception(error);
     return ok;
 }
 
