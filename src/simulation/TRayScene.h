@@ -155,10 +155,10 @@ public:
         const __m256d p1 = _mm256_add_pd(
             _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
             _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
-        const __m256d dn = _mm256_sub_pd(po, p1);
-        __m256d ok = _mm256_cmp_pd(dn, zero, _CMP_NEQ_OQ);
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ));
-        const __m256d D = _mm256_div_pd(po, dn);
+        const __m256d D = _mm256_div_pd(po, _mm256_sub_pd(po, p1));
+        // den == 0 needs no test here: D is then +inf (a plane that does not count), -inf or
+        // a NaN (which fail D > 0).
+        __m256d ok = _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ);
         ok = _mm256_and_pd(ok, _mm256_cmp_pd(D, zero, _CMP_GT_OQ));
         ok = _mm256_andnot_pd(_mm256_load_pd(r.skipped + P), ok);
         // D (positive) where ok, +inf elsewhere (maxpd takes its second operand for a NaN).

@@ -323,6 +323,55 @@ enum class StepPart { Whole, BeforeSearch, AfterSearch };
 
 // One step of a ray: its arrivals up to the next plane and the reflection there. Wide: the
 // small-room search inlined, for callers compiled for 256-bit registers.
+// ReflectRayAt without diffuse processing: the same position, direction, products and sum,
+// the bands walked without a counter of their own.
+__attribute__((always_inline)) inline double ReflectSpecular(Raio_st& ray, const TPoint3D& p, double dist,
+                                                             const TVector& n, const float* __restrict keep,
+                                                             unsigned nbands)
+{
+    ray.dist += dist;
+    ray.p = p;
+    ray.v = ray.v - n * (2 * (ray.v * n));
+    ray.reflections += 1;
+    float* __restrict e = ray.e;
+    float* const end4 = e + (nbands & ~3u);
+    // Four bands per step; their energies join the sum one by one, in band order.
+    __m128d acc = _mm_setzero_pd();
+    for (; e != end4; e += 4, keep += 4) {
+        const __m128 v = _mm_mul_ps(_mm_loadu_ps(e), _mm_loadu_ps(keep));
+        _mm_storeu_ps(e, v);
+        const __m128d lo = _mm_cvtps_pd(v), hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
+        acc = _mm_add_sd(acc, lo);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(lo, lo));
+        acc = _mm_add_sd(acc, hi);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
+    }
+    double sum = _mm_cvtsd_f64(acc);
+    switch (nbands & 3u) {
+    case 3:
+        e[0] = e[0] * keep[0];
+        e[1] = e[1] * keep[1];
+        e[2] = e[2] * keep[2];
+        sum += e[0];
+        sum += e[1];
+        sum += e[2];
+        break;
+    case 2:
+        e[0] = e[0] * keep[0];
+        e[1] = e[1] * keep[1];
+        sum += e[0];
+        sum += e[1];
+        break;
+    case 1:
+        e[0] = e[0] * keep[0];
+        sum += e[0];
+        break;
+    default:
+        break;
+    }
+    return sum;
+}
+
 // A receiver the clear-miss test keeps: Reception decides, as for every receiver; the ray's
 // direction normalised and P1 are the step's (in s).
 __attribute__((always_inline)) inline void ConsiderReceiver(const SourceJob& job, Scratch& w, RayState& s, unsigned r)
@@ -470,8 +519,11 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
             // |X - p| as the search measured it; without diffuse processing nothing reads the
             // scattered energy.
-            energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
-                                  static_cast<float>(job.numBands), job.diffuse, w.scatt);
+            if (job.diffuse)
+                energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+                                      static_cast<float>(job.numBands), true, w.scatt);
+            else
+                energy = ReflectSpecular(ray, X, planeDist, pl.normal, pl.keep, job.numBands);
             acum = static_cast<float>(acum * 1.0);
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
