@@ -469,12 +469,14 @@ __attribute__((always_inline)) inline int TRayScene::PickInside(const WideRayIn&
 
 // Rare: near ties, or the nearest plane does not hold its point. The candidates of `mask` by
 // their distances themselves (roots of cd), in index order.
+namespace {
 constexpr TRayScene::SkipLanes MakeSkipLanes()
 {
     TRayScene::SkipLanes t{};
     for (unsigned s = 0; s < TRayScene::kMinPlanesForTree; ++s) t.row[s + 1][s] = std::bit_cast<double>(~uint64_t{0});
     return t;
 }
+}  // namespace
 
 const TRayScene::SkipLanes TRayScene::kSkipLanes = MakeSkipLanes();
 
