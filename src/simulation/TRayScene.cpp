@@ -1,6 +1,7 @@
 #include "simulation/TRayScene.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -171,6 +172,12 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
                 tp.cx[l] = q.c.x;
                 tp.cy[l] = q.c.y;
                 tp.den[l] = tp.den[l + 2] = q.den;
+                tp.bxcy[l] = q.b.x * q.c.y;
+                tp.bycx[l] = q.b.y * q.c.x;
+                tp.aycx[l] = q.a.y * q.c.x;
+                tp.axcy[l] = q.a.x * q.c.y;
+                tp.ab[l] = q.a.x * q.b.y - q.a.y * q.b.x;
+                if (q.den != 0.0f) tp.nz |= 1 << l;
             }
             pairs_.push_back(tp);
         }
@@ -245,6 +252,7 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
     edgeGap_ = 1e-6 * scale + 1e-12;
     tieNear_ = 1e-12 * scale + 1e-280;
     tieNear2_ = (1.01 * tieNear_) * (1.01 * tieNear_);
+    tieNearQuick_ = 1.01 * tieNear_ * (1.0 + 1e-6);
 
     if (n < kMinPlanesForTree) {
         few_ = true;
@@ -461,6 +469,43 @@ __attribute__((always_inline)) inline int TRayScene::PickInside(const WideRayIn&
 
 // Rare: near ties, or the nearest plane does not hold its point. The candidates of `mask` by
 // their distances themselves (roots of cd), in index order.
+namespace {
+constexpr TRayScene::SkipLanes MakeSkipLanes()
+{
+    TRayScene::SkipLanes t{};
+    for (unsigned s = 0; s < TRayScene::kMinPlanesForTree; ++s) t.row[s + 1][s] = std::bit_cast<double>(~uint64_t{0});
+    return t;
+}
+}  // namespace
+
+const TRayScene::SkipLanes TRayScene::kSkipLanes = MakeSkipLanes();
+
+__attribute__((target("avx"))) int TRayScene::WideFull(const RayCopy& r, TPoint3D& X, double& dist) const
+{
+    return WidePick(WideFind(r.p, r.v, r.vn, r.P1, r.skip), WideRayIn{r.p, r.v, r.vn, r.P1, r.skip}, X, dist);
+}
+
+__attribute__((target("avx"))) int TRayScene::WidePickInOrder(__m256d keyA, __m256d keyB, __m256d DA, __m256d DB,
+                                                              const RayCopy& r, TPoint3D& X, double& dist) const
+{
+    // The points again, lane by lane as WideTerms makes them; the keys are the squared
+    // distances wherever they are finite.
+    const __m256d px = _mm256_set1_pd(r.p.x), py = _mm256_set1_pd(r.p.y), pz = _mm256_set1_pd(r.p.z);
+    const __m256d ux = _mm256_set1_pd(r.vn.x), uy = _mm256_set1_pd(r.vn.y), uz = _mm256_set1_pd(r.vn.z);
+    const __m256d inf = _mm256_set1_pd(HUGE_VAL);
+    alignas(32) double cd[8], cx[8], cy[8], cz[8];
+    unsigned mask = 0;
+    const __m256d keys[2] = {keyA, keyB}, Ds[2] = {DA, DB};
+    for (unsigned h = 0; h < 2; ++h) {
+        _mm256_store_pd(cx + 4 * h, _mm256_add_pd(px, _mm256_mul_pd(ux, Ds[h])));
+        _mm256_store_pd(cy + 4 * h, _mm256_add_pd(py, _mm256_mul_pd(uy, Ds[h])));
+        _mm256_store_pd(cz + 4 * h, _mm256_add_pd(pz, _mm256_mul_pd(uz, Ds[h])));
+        _mm256_store_pd(cd + 4 * h, keys[h]);
+        mask |= static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(keys[h], inf, _CMP_LT_OQ))) << (4 * h);
+    }
+    return PickInOrder(r, mask, cd, cx, cy, cz, X, dist);
+}
+
 int TRayScene::PickInOrder(const RayCopy& r, unsigned mask, const double* cd, const double* cx, const double* cy,
                            const double* cz, TPoint3D& X, double& dist) const
 {

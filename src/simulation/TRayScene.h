@@ -124,13 +124,46 @@ public:
     const Plane& plane(unsigned P) const { return planes_[P]; }
 
     // Four planes from column entry P on: the candidates' squared distances (+inf for the
-    // others, and for plane `skip`), the squared distances and the points.
+    // others, and for plane `skip`), the squared distances, the points and the distances D
+    // along vn (the point is p + vn * D, lane by lane).
     struct WideLanes {
-        __m256d key, d2, x, y, z;
+        __m256d key, d2, x, y, z, D;
     };
     struct WideRay {
-        __m256d vx, vy, vz, px, py, pz, qx, qy, qz, ux, uy, uz, skipped;
+        __m256d vx, vy, vz, px, py, pz, qx, qy, qz, ux, uy, uz;
+        const double* skipped = nullptr;  // the lanes of plane `skip` (all bits set), from column entry 0 on
     };
+    // Row s + 1 marks lane s (row 0 none), for `skip` from -1 to kMinPlanesForTree - 1.
+    struct SkipLanes {
+        alignas(32) double row[kMinPlanesForTree + 1][kMinPlanesForTree];
+    };
+    static const SkipLanes kSkipLanes;
+    // The lanes of D alone (see QuickFound).
+    __attribute__((target("avx"), always_inline)) static __m256d QuickTerms(const double* const cols[6], unsigned P,
+                                                                            const WideRay& r)
+    {
+        const __m256d zero = _mm256_setzero_pd(), inf = _mm256_set1_pd(HUGE_VAL);
+        const __m256d nx = _mm256_loadu_pd(cols[0] + P), ny = _mm256_loadu_pd(cols[1] + P),
+                      nz = _mm256_loadu_pd(cols[2] + P);
+        const __m256d ox = _mm256_loadu_pd(cols[3] + P), oy = _mm256_loadu_pd(cols[4] + P),
+                      oz = _mm256_loadu_pd(cols[5] + P);
+        const __m256d nv =
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, r.vx), _mm256_mul_pd(ny, r.vy)), _mm256_mul_pd(nz, r.vz));
+        const __m256d po = _mm256_add_pd(
+            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.px, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.py, oy))),
+            _mm256_mul_pd(nz, _mm256_sub_pd(r.pz, oz)));
+        const __m256d p1 = _mm256_add_pd(
+            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
+            _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
+        const __m256d D = _mm256_div_pd(po, _mm256_sub_pd(po, p1));
+        // den == 0 needs no test here: D is then +inf (a plane that does not count), -inf or
+        // a NaN (which fail D > 0).
+        __m256d ok = _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ);
+        ok = _mm256_and_pd(ok, _mm256_cmp_pd(D, zero, _CMP_GT_OQ));
+        ok = _mm256_andnot_pd(_mm256_load_pd(r.skipped + P), ok);
+        // D (positive) where ok, +inf elsewhere (maxpd takes its second operand for a NaN).
+        return _mm256_max_pd(D, _mm256_andnot_pd(ok, inf));
+    }
     // The eight planes' lanes of one ray and their least key.
     struct WideFound {
         WideLanes a, b;
@@ -140,13 +173,30 @@ public:
     WideFind(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip) const;
     __attribute__((target("avx"), always_inline)) inline int WidePick(const WideFound& f, const WideRayIn& r,
                                                                       TPoint3D& X, double& dist) const;
+    // The usual search of at most eight planes: the steps D along vn alone pick the plane, and
+    // only its point and squared distance are made, when no other plane comes near it (see
+    // QuickPick); otherwise WideFull, every lane as WideTerms makes it.
+    struct QuickFound {
+        __m256d a, b;  // D where the plane may count (D > 0, den != 0, n * v != 0, not skip), +inf elsewhere
+        double least;
+    };
+    __attribute__((target("avx"), always_inline)) inline QuickFound QuickFind(const TPoint3D& p, const TVector& v,
+                                                                              const TPoint3D& P1, int skip) const;
+    __attribute__((target("avx"), always_inline)) inline int QuickPick(const QuickFound& f, const WideRayIn& r,
+                                                                       TPoint3D& X, double& dist) const;
+    __attribute__((target("avx"), noinline)) int WideFull(const RayCopy& r, TPoint3D& X, double& dist) const;
+    // WidePick's rare path: every candidate to PickInOrder.
+    // (The lanes come by value: the usual path then keeps them in registers.)
+    __attribute__((target("avx"), noinline)) int WidePickInOrder(__m256d keyA, __m256d keyB, __m256d DA, __m256d DB,
+                                                                 const RayCopy& r, TPoint3D& X, double& dist) const;
     __attribute__((target("avx"), always_inline)) static WideRay
     WideRayOf(const TPoint3D& p, const TVector& v, const TVector& vn, const TPoint3D& P1, int skip)
     {
-        return WideRay{_mm256_set1_pd(v.x),  _mm256_set1_pd(v.y),  _mm256_set1_pd(v.z),  _mm256_set1_pd(p.x),
-                       _mm256_set1_pd(p.y),  _mm256_set1_pd(p.z),  _mm256_set1_pd(P1.x), _mm256_set1_pd(P1.y),
-                       _mm256_set1_pd(P1.z), _mm256_set1_pd(vn.x), _mm256_set1_pd(vn.y), _mm256_set1_pd(vn.z),
-                       _mm256_set1_pd(skip)};
+        WideRay r{_mm256_set1_pd(v.x),  _mm256_set1_pd(v.y),  _mm256_set1_pd(v.z),  _mm256_set1_pd(p.x),
+                  _mm256_set1_pd(p.y),  _mm256_set1_pd(p.z),  _mm256_set1_pd(P1.x), _mm256_set1_pd(P1.y),
+                  _mm256_set1_pd(P1.z), _mm256_set1_pd(vn.x), _mm256_set1_pd(vn.y), _mm256_set1_pd(vn.z)};
+        r.skipped = kSkipLanes.row[skip >= -1 && skip < static_cast<int>(kMinPlanesForTree) ? skip + 1 : 0];
+        return r;
     }
     __attribute__((target("avx"), always_inline)) static WideLanes WideTerms(const double* const cols[6], unsigned P,
                                                                              const WideRay& r)
@@ -172,6 +222,7 @@ public:
         const __m256d D = _mm256_div_pd(po, dn);
         ok = _mm256_and_pd(ok, _mm256_cmp_pd(D, zero, _CMP_GT_OQ));
         WideLanes out;
+        out.D = D;
         out.x = _mm256_add_pd(r.px, _mm256_mul_pd(r.ux, D));
         out.y = _mm256_add_pd(r.py, _mm256_mul_pd(r.uy, D));
         out.z = _mm256_add_pd(r.pz, _mm256_mul_pd(r.uz, D));
@@ -179,12 +230,14 @@ public:
         const __m256d dot =
             _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, r.vx), _mm256_mul_pd(ry, r.vy)), _mm256_mul_pd(rz, r.vz));
         ok = _mm256_and_pd(ok, _mm256_cmp_pd(dot, zero, _CMP_GT_OQ));
-        // The squared distance: its root stays below kFar exactly while it is finite.
+        // The squared distance: its root stays below kFar exactly while it is finite. Once
+        // dot > 0 holds, no component of X - p is a NaN, so d2 is not: an infinite d2 is
+        // already the key of a plane that does not count.
         out.d2 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(rx, rx), _mm256_mul_pd(ry, ry)), _mm256_mul_pd(rz, rz));
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(out.d2, inf, _CMP_LT_OQ));
-        const __m256d lane = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(P)), _mm256_set_pd(3.0, 2.0, 1.0, 0.0));
-        ok = _mm256_and_pd(ok, _mm256_cmp_pd(lane, r.skipped, _CMP_NEQ_UQ));
-        out.key = _mm256_or_pd(_mm256_and_pd(ok, out.d2), _mm256_andnot_pd(ok, inf));
+        ok = _mm256_andnot_pd(_mm256_load_pd(r.skipped + P), ok);
+        // d2 where ok (not a NaN there, and not below +0), +inf elsewhere (maxpd takes its
+        // second operand when the first is a NaN).
+        out.key = _mm256_max_pd(out.d2, _mm256_andnot_pd(ok, inf));
         return out;
     }
 
@@ -195,9 +248,14 @@ private:
     };
     // Two triangles of a plane side by side, coordinate by coordinate, for the inside test of
     // both at once; den holds {den0, den1, den0, den1} (a missing second triangle has den 0).
+    // The products of the areas' terms that do not involve the point are made once: bxcy =
+    // bx * cy, bycx = by * cx, aycx = ay * cx, axcy = ax * cy, ab = ax * by - ay * bx; nz has
+    // bit l set when triangle l's den is not zero.
     struct alignas(16) TriPair {
         double ax[2], ay[2], bx[2], by[2], cx[2], cy[2];
+        double bxcy[2], bycx[2], aycx[2], axcy[2], ab[2];
         float den[4];
+        int nz;
     };
     struct Box {
         double lo[3], hi[3];
@@ -311,6 +369,7 @@ private:
     // Planes met within tieNear_ of the ray's start (metres) meet it at one corner, wherever
     // the others are; tieNear2_ bounds their squared distances.
     double tieNear_ = 0.0, tieNear2_ = 0.0;
+    double tieNearQuick_ = 0.0;  // QuickPick's bound on D for tieNear2_
     bool wideAllowed_ = true;
     bool wide_ = false;
     bool few_ = false;  // NearestFew serves every search
@@ -332,26 +391,31 @@ template <bool Boxed> inline bool TRayScene::InsideAt(unsigned P, const TPoint3D
     // Inner2D divides them. A triangle of zero area never holds the point.
     const __m128d qx = _mm_set1_pd(Q.x), qy = _mm_set1_pd(Q.y);
     const __m128 zero = _mm_setzero_ps();
-    auto area = [](__m128d Ax, __m128d Ay, __m128d Bx, __m128d By, __m128d Cx, __m128d Cy) {
-        __m128d s = _mm_sub_pd(_mm_mul_pd(Ax, By), _mm_mul_pd(Ay, Bx));
-        s = _mm_add_pd(s, _mm_mul_pd(Ay, Cx));
-        s = _mm_sub_pd(s, _mm_mul_pd(Ax, Cy));
-        s = _mm_add_pd(s, _mm_mul_pd(Bx, Cy));
-        s = _mm_sub_pd(s, _mm_mul_pd(By, Cx));
-        return _mm_cvtpd_ps(s);
+    // Area2D(A, B, C) term by term: s = t1 - t2 + t3 - t4 + t5 - t6, from the left; the terms
+    // without the point come from the pair.
+    auto sum = [](__m128d t1, __m128d t2, __m128d t3, __m128d t4, __m128d t5, __m128d t6) {
+        return _mm_cvtpd_ps(_mm_sub_pd(_mm_add_pd(_mm_sub_pd(_mm_add_pd(_mm_sub_pd(t1, t2), t3), t4), t5), t6));
     };
     for (uint32_t k = pl.firstPair; k < pl.firstPair + pl.numPair; ++k) {
         const TriPair& tp = pairs_[k];
         const __m128d ax = _mm_load_pd(tp.ax), ay = _mm_load_pd(tp.ay), bx = _mm_load_pd(tp.bx),
                       by = _mm_load_pd(tp.by), cx = _mm_load_pd(tp.cx), cy = _mm_load_pd(tp.cy);
         const __m128 den = _mm_load_ps(tp.den);
-        const __m128 a01 = _mm_movelh_ps(area(qx, qy, bx, by, cx, cy), area(ax, ay, qx, qy, cx, cy));
-        const __m128 a2 = area(ax, ay, bx, by, qx, qy);
+        // Area2D(Q, B, C), Area2D(A, Q, C), Area2D(A, B, Q).
+        const __m128 aq = sum(_mm_mul_pd(qx, by), _mm_mul_pd(qy, bx), _mm_mul_pd(qy, cx), _mm_mul_pd(qx, cy),
+                              _mm_load_pd(tp.bxcy), _mm_load_pd(tp.bycx));
+        const __m128 bq = sum(_mm_mul_pd(ax, qy), _mm_mul_pd(ay, qx), _mm_load_pd(tp.aycx), _mm_load_pd(tp.axcy),
+                              _mm_mul_pd(qx, cy), _mm_mul_pd(qy, cx));
+        __m128d a2d = _mm_add_pd(_mm_load_pd(tp.ab), _mm_mul_pd(ay, qx));
+        a2d = _mm_sub_pd(a2d, _mm_mul_pd(ax, qy));
+        a2d = _mm_add_pd(a2d, _mm_mul_pd(bx, qy));
+        a2d = _mm_sub_pd(a2d, _mm_mul_pd(by, qx));
+        const __m128 a01 = _mm_movelh_ps(aq, bq);
+        const __m128 a2 = _mm_cvtpd_ps(a2d);
         const int m01 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a01, den), zero));
         const int m2 = _mm_movemask_ps(_mm_cmpge_ps(_mm_div_ps(a2, den), zero));
-        const int nz = _mm_movemask_ps(_mm_cmpneq_ps(den, zero));
         // Bit l: triangle l of the pair holds the point.
-        const int all = m01 & (m01 >> 2) & m2 & nz;
+        const int all = m01 & (m01 >> 2) & m2 & tp.nz;
         if (all & 3) return true;
     }
     return false;
@@ -378,7 +442,52 @@ __attribute__((target("avx"))) inline int TRayScene::NearestWide(const TPoint3D&
                                                                  const TPoint3D& P1, int skip, TPoint3D& X,
                                                                  double& dist) const
 {
-    return WidePick(WideFind(p, v, vn, P1, skip), WideRayIn{p, v, vn, P1, skip}, X, dist);
+    return QuickPick(QuickFind(p, v, P1, skip), WideRayIn{p, v, vn, P1, skip}, X, dist);
+}
+
+__attribute__((target("avx"), always_inline)) inline TRayScene::QuickFound
+TRayScene::QuickFind(const TPoint3D& p, const TVector& v, const TPoint3D& P1, int skip) const
+{
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    const WideRay r = WideRayOf(p, v, v, P1, skip);
+    QuickFound f;
+    f.a = QuickTerms(cols, 0, r);
+    f.b = QuickTerms(cols, 4, r);
+    const __m256d both = _mm256_min_pd(f.a, f.b);
+    __m128d least = _mm_min_pd(_mm256_castpd256_pd128(both), _mm256_extractf128_pd(both, 1));
+    least = _mm_min_pd(least, _mm_unpackhi_pd(least, least));
+    f.least = _mm_cvtsd_f64(least);
+    return f;
+}
+
+// The plane of the least D is the plane of the least squared distance, and no other plane is
+// close to it (the usual pick of WidePick), when every other candidate's D exceeds the least
+// by a millionth and the least is not below 1e-7 of the start's largest coordinate: |X - p|
+// is then D to within about 1e-8 of it, whatever the rounding of X. Its point and squared
+// distance are made as WideTerms makes them; a plane that fails there, or a near tie, goes to
+// WideFull.
+__attribute__((target("avx"), always_inline)) inline int TRayScene::QuickPick(const QuickFound& f, const WideRayIn& r,
+                                                                              TPoint3D& X, double& dist) const
+{
+    const double Dm = f.least;
+    if (!(Dm < HUGE_VAL)) return Watertight(CopyOf(r), -1, X, dist);  // no candidate
+    const __m256d near = _mm256_set1_pd(std::max(Dm * (1.0 + 1e-6), tieNearQuick_));
+    const unsigned close = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(f.a, near, _CMP_LE_OQ))) |
+                           static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(f.b, near, _CMP_LE_OQ))) << 4;
+    const unsigned m = static_cast<unsigned>(__builtin_ctz(close));
+    const double far = std::max(std::max(std::fabs(r.p.x), std::fabs(r.p.y)), std::fabs(r.p.z));
+    if (close == (1u << m) && Dm >= 1e-7 * far + 1e-30) {
+        const TPoint3D Xm(r.p.x + r.vn.x * Dm, r.p.y + r.vn.y * Dm, r.p.z + r.vn.z * Dm);
+        const double rx = Xm.x - r.p.x, ry = Xm.y - r.p.y, rz = Xm.z - r.p.z;
+        const double dot = rx * r.v.x + ry * r.v.y + rz * r.v.z;
+        const double d2 = rx * rx + ry * ry + rz * rz;
+        if (dot > 0 && d2 < HUGE_VAL && InsideAt<false>(m, Xm)) {
+            X = Xm;
+            dist = std::sqrt(d2);
+            return static_cast<int>(m);
+        }
+    }
+    return WideFull(CopyOf(r), X, dist);
 }
 
 __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide2(const WideRayIn& r0,
@@ -386,10 +495,10 @@ __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide
                                                                                   TPoint3D& X0, double& dist0, int& P1,
                                                                                   TPoint3D& X1, double& dist1) const
 {
-    const WideFound f0 = WideFind(r0.p, r0.v, r0.vn, r0.P1, r0.skip);
-    const WideFound f1 = WideFind(r1.p, r1.v, r1.vn, r1.P1, r1.skip);
-    P0 = WidePick(f0, r0, X0, dist0);
-    P1 = WidePick(f1, r1, X1, dist1);
+    const QuickFound f0 = QuickFind(r0.p, r0.v, r0.P1, r0.skip);
+    const QuickFound f1 = QuickFind(r1.p, r1.v, r1.P1, r1.skip);
+    P0 = QuickPick(f0, r0, X0, dist0);
+    P1 = QuickPick(f1, r1, X1, dist1);
 }
 
 __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(const WideFound& f, const WideRayIn& r,
@@ -406,19 +515,20 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::WidePick(con
                            static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, sv, _CMP_EQ_OQ))) << 4;
     const unsigned close = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, near, _CMP_LE_OQ))) |
                            static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, near, _CMP_LE_OQ))) << 4;
-    alignas(32) double cd[8], cx[8], cy[8], cz[8];
-    _mm256_store_pd(cx, a.x);
-    _mm256_store_pd(cx + 4, b.x);
-    _mm256_store_pd(cy, a.y);
-    _mm256_store_pd(cy + 4, b.y);
-    _mm256_store_pd(cz, a.z);
-    _mm256_store_pd(cz + 4, b.z);
-    const int first = PickFirst<false>(equal, close, s, cx, cy, cz, X, dist);
-    if (first >= 0) return first;
-    const __m256d inf = _mm256_set1_pd(HUGE_VAL);
-    const unsigned mask = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a.key, inf, _CMP_LT_OQ))) |
-                          static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(b.key, inf, _CMP_LT_OQ))) << 4;
-    _mm256_store_pd(cd, a.d2);
-    _mm256_store_pd(cd + 4, b.d2);
-    return PickInOrder(CopyOf(r), mask, cd, cx, cy, cz, X, dist);
+    // The usual pick (PickFirst without the box check): only the chosen lane's point is
+    // made again, as WideTerms makes it; the other lanes' points are not kept.
+    const unsigned m = static_cast<unsigned>(__builtin_ctz(equal));
+    if (close == (1u << m)) {
+        alignas(32) double D[8];
+        _mm256_store_pd(D, a.D);
+        _mm256_store_pd(D + 4, b.D);
+        const double Dm = D[m];
+        const TPoint3D Xm(r.p.x + r.vn.x * Dm, r.p.y + r.vn.y * Dm, r.p.z + r.vn.z * Dm);
+        if (InsideAt<false>(m, Xm)) {
+            X = Xm;
+            dist = std::sqrt(s);
+            return static_cast<int>(m);
+        }
+    }
+    return WidePickInOrder(a.key, b.key, a.D, b.D, CopyOf(r), X, dist);
 }

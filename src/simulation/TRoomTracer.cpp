@@ -327,7 +327,103 @@ enum class StepPart { Whole, BeforeSearch, AfterSearch };
 
 // One step of a ray: its arrivals up to the next plane and the reflection there. Wide: the
 // small-room search inlined, for callers compiled for 256-bit registers.
-template <bool Wide, StepPart Part = StepPart::Whole>
+// ReflectRayAt without diffuse processing: the same position, direction, products and sum,
+// the bands walked without a counter of their own.
+__attribute__((always_inline)) inline double ReflectSpecular(Raio_st& ray, const TPoint3D& p, double dist,
+                                                             const TVector& n, const float* __restrict keep,
+                                                             unsigned nbands)
+{
+    ray.dist += dist;
+    ray.p = p;
+    ray.v = ray.v - n * (2 * (ray.v * n));
+    ray.reflections += 1;
+    float* __restrict e = ray.e;
+    float* const end4 = e + (nbands & ~3u);
+    // Four bands per step; their energies join the sum one by one, in band order.
+    __m128d acc = _mm_setzero_pd();
+    for (; e != end4; e += 4, keep += 4) {
+        const __m128 v = _mm_mul_ps(_mm_loadu_ps(e), _mm_loadu_ps(keep));
+        _mm_storeu_ps(e, v);
+        const __m128d lo = _mm_cvtps_pd(v), hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
+        acc = _mm_add_sd(acc, lo);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(lo, lo));
+        acc = _mm_add_sd(acc, hi);
+        acc = _mm_add_sd(acc, _mm_unpackhi_pd(hi, hi));
+    }
+    double sum = _mm_cvtsd_f64(acc);
+    switch (nbands & 3u) {
+    case 3:
+        e[0] = e[0] * keep[0];
+        e[1] = e[1] * keep[1];
+        e[2] = e[2] * keep[2];
+        sum += e[0];
+        sum += e[1];
+        sum += e[2];
+        break;
+    case 2:
+        e[0] = e[0] * keep[0];
+        e[1] = e[1] * keep[1];
+        sum += e[0];
+        sum += e[1];
+        break;
+    case 1:
+        e[0] = e[0] * keep[0];
+        sum += e[0];
+        break;
+    default:
+        break;
+    }
+    return sum;
+}
+
+// A receiver the clear-miss test keeps: Reception decides, as for every receiver; the ray's
+// direction normalised and P1 are the step's (in s).
+__attribute__((always_inline)) inline void ConsiderReceiver(const SourceJob& job, Scratch& w, RayState& s, unsigned r)
+{
+    const Raio_st& ray = w.ray;
+    const double f = Reception(ray.p, ray.v, s.vn, s.P1, job.recPos[r], job.recRadius[r]);
+    if (f >= 0) {
+        const TPoint3D d(job.recPos[r].x - ray.p.x, job.recPos[r].y - ray.p.y, job.recPos[r].z - ray.p.z);
+        w.hit[s.nh] = r;
+        w.fatordist[s.nh] = f;
+        w.distRec[s.nh] = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        ++s.nh;
+    }
+}
+
+// The clear-miss test of StepRay for two rays at once (lane l: ray l), receiver by receiver,
+// each lane's arithmetic that of StepRay's: the receivers each ray keeps go to Reception in
+// receiver order. For the two-ray loop, after both rays' first halves (Scan false).
+__attribute__((always_inline)) inline void ScanReceiversPaired(const SourceJob& job, Scratch& wa, RayState& a,
+                                                               Scratch& wb, RayState& b)
+{
+    const unsigned nrec = static_cast<unsigned>(job.recPos.size());
+    const double* const cx = job.recCols.data();
+    const double* const cy = cx + job.recStride;
+    const double* const cz = cy + job.recStride;
+    const double* const reach2 = cz + job.recStride;
+    const Raio_st& ra = wa.ray;
+    const Raio_st& rb = wb.ray;
+    const __m128d px = _mm_set_pd(rb.p.x, ra.p.x), py = _mm_set_pd(rb.p.y, ra.p.y), pz = _mm_set_pd(rb.p.z, ra.p.z);
+    const __m128d vx = _mm_set_pd(rb.v.x, ra.v.x), vy = _mm_set_pd(rb.v.y, ra.v.y), vz = _mm_set_pd(rb.v.z, ra.v.z);
+    const __m128d ux = _mm_set_pd(b.vn.x, a.vn.x), uy = _mm_set_pd(b.vn.y, a.vn.y), uz = _mm_set_pd(b.vn.z, a.vn.z);
+    const __m128d slack = _mm_set1_pd(1e-12), zero = _mm_setzero_pd();
+    for (unsigned r = 0; r < nrec; ++r) {
+        const __m128d tx = _mm_sub_pd(_mm_load1_pd(cx + r), px), ty = _mm_sub_pd(_mm_load1_pd(cy + r), py),
+                      tz = _mm_sub_pd(_mm_load1_pd(cz + r), pz);
+        const __m128d dv = _mm_add_pd(_mm_add_pd(_mm_mul_pd(tx, vx), _mm_mul_pd(ty, vy)), _mm_mul_pd(tz, vz));
+        const __m128d along = _mm_add_pd(_mm_add_pd(_mm_mul_pd(tx, ux), _mm_mul_pd(ty, uy)), _mm_mul_pd(tz, uz));
+        const __m128d cc = _mm_add_pd(_mm_add_pd(_mm_mul_pd(tx, tx), _mm_mul_pd(ty, ty)), _mm_mul_pd(tz, tz));
+        const __m128d perp2 = _mm_sub_pd(cc, _mm_mul_pd(along, along));
+        const __m128d ok = _mm_and_pd(_mm_cmpgt_pd(dv, zero),
+                                      _mm_cmple_pd(perp2, _mm_add_pd(_mm_load1_pd(reach2 + r), _mm_mul_pd(slack, cc))));
+        const int m = _mm_movemask_pd(ok);
+        if (m & 1) ConsiderReceiver(job, wa, a, r);
+        if (m & 2) ConsiderReceiver(job, wb, b, r);
+    }
+}
+
+template <bool Wide, StepPart Part = StepPart::Whole, bool Scan = true>
 __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch& w, uint32_t* planeCount, RayState& s,
                                                    Chunk& out)
 {
@@ -369,7 +465,7 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
         };
         // Receivers behind the ray or clearly beside its line are skipped (Reception decides
         // them the same way and then constructs the rest).
-        {
+        if constexpr (Scan) {
             const double* const cx = job.recCols.data();
             const double* const cy = cx + job.recStride;
             const double* const cz = cy + job.recStride;
@@ -427,8 +523,11 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             if (job.hitFiles && pl.layer >= 0 && static_cast<unsigned>(pl.layer) < job.numLayers) ++w.Hits[pl.layer];
             // |X - p| as the search measured it; without diffuse processing nothing reads the
             // scattered energy.
-            energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
-                                  static_cast<float>(job.numBands), job.diffuse, w.scatt);
+            if (job.diffuse)
+                energy = ReflectRayAt(ray, X, planeDist, pl.normal, pl.abs, pl.dif, pl.keep, job.numBands,
+                                      static_cast<float>(job.numBands), true, w.scatt);
+            else
+                energy = ReflectSpecular(ray, X, planeDist, pl.normal, pl.keep, job.numBands);
             acum = static_cast<float>(acum * 1.0);
             ++planeCount[Scratch::kCountPad + static_cast<unsigned>(P)];
             if (job.diffuse) {
@@ -581,8 +680,9 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
             Chunk& oa = *sink[0];
             Chunk& ob = *sink[1];
             do {
-                StepRay<true, StepPart::BeforeSearch>(job, wa, counts, a, oa);
-                StepRay<true, StepPart::BeforeSearch>(job, wb, counts, b, ob);
+                StepRay<true, StepPart::BeforeSearch, false>(job, wa, counts, a, oa);
+                StepRay<true, StepPart::BeforeSearch, false>(job, wb, counts, b, ob);
+                ScanReceiversPaired(job, wa, a, wb, b);
                 job.scene->NearestWide2({wa.ray.p, wa.ray.v, a.vn, a.P1, a.last},
                                         {wb.ray.p, wb.ray.v, b.vn, b.P1, b.last}, a.P, a.X, a.planeDist, b.P, b.X,
                                         b.planeDist);

@@ -270,6 +270,69 @@ TEST(RayScene, SmallRoomSearchMatchesTheLoopOverPlanes)
         }
 }
 
+// The wide search picks the plane from the steps along the ray first and falls back to every
+// lane's point near ties: rays that start on a plane or near a corner, and rays aimed at
+// points within a rounding to a millimetre of edges and corners, find bit for bit what the
+// narrow search finds.
+TEST(RayScene, WideSearchMatchesTheNarrowOneAtTiesAndOnPlanes)
+{
+    std::vector<Quad> seven = ShoeboxQuads(10, 8, 6);
+    seven.push_back(seven[2]);  // a duplicated wall: ties go to the lower index
+    std::vector<Quad> eight = seven;
+    eight.push_back({{6, 2, 2}, {8, 2, 2}, {8, 4, 2}, {6, 4, 2}});
+    const double offsets[] = {0.0, 1e-13, 1e-10, 1e-8, 3e-7, 1e-6, 1e-4, 1e-3};
+    for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), seven, eight}) {
+        TracerRoom room(quads);
+        TRayScene wide, narrow;
+        narrow.AllowWideSearch(false);
+        wide.Build(*room.room, true);
+        narrow.Build(*room.room, true);
+        ASSERT_TRUE(wide.WideSmall());
+        TRaySceneStack stack;
+        std::mt19937 gen(13);
+        std::uniform_real_distribution<double> ux(0.01, 9.99), uy(0.01, 7.99), uz(0.01, 5.99), ud(-1, 1), u01(0, 1);
+        unsigned found = 0, cases = 0;
+        auto check = [&](const TPoint3D& p, const TVector& v, int skip) {
+            TPoint3D X1, X2;
+            double d1 = -1, d2 = -1;
+            const int P1 = narrow.Nearest(p, v, skip, X1, d1, stack);
+            const int P2 = wide.Nearest(p, v, skip, X2, d2, stack);
+            ++cases;
+            ASSERT_EQ(P1, P2) << cases;
+            if (P1 >= 0) {
+                ++found;
+                ASSERT_EQ(d1, d2) << cases;
+                ASSERT_TRUE(X1 == X2) << cases;
+            }
+        };
+        const TPoint3D corners[] = {{0, 0, 0}, {10, 0, 0}, {0, 8, 0}, {10, 8, 6}, {0, 8, 6}, {10, 0, 6}};
+        for (int k = 0; k < 3000; ++k) {
+            const TVector v(ud(gen), ud(gen), ud(gen));
+            const double off = offsets[k % 8];
+            // Starts on a wall (the search's start after a reflection), with and without it skipped.
+            const unsigned P = static_cast<unsigned>(k) % quads.size();
+            const Quad& q = quads[P];
+            const double s = u01(gen), t = u01(gen);
+            const TPoint3D on(q[0].x + (q[1].x - q[0].x) * s + (q[3].x - q[0].x) * t,
+                              q[0].y + (q[1].y - q[0].y) * s + (q[3].y - q[0].y) * t,
+                              q[0].z + (q[1].z - q[0].z) * s + (q[3].z - q[0].z) * t);
+            check(on, v, -1);
+            check(on, v, static_cast<int>(P));
+            // Starts near a corner, off it by `off` inwards.
+            const TPoint3D& c = corners[k % 6];
+            const TPoint3D near(c.x + (c.x > 0 ? -off : off), c.y + (c.y > 0 ? -off : off),
+                                c.z + (c.z > 0 ? -off : off));
+            check(near, v, -1);
+            // Aimed at a corner or an edge's midpoint, missed by `off` one way or the other.
+            const TPoint3D p(ux(gen), uy(gen), uz(gen));
+            const TPoint3D target = k % 2 ? c : TPoint3D(5, c.y, c.z);
+            const double sign = k % 3 ? 1.0 : -1.0;
+            check(p, TVector(target.x - p.x + sign * off, target.y - p.y - sign * off, target.z - p.z + off), -1);
+        }
+        EXPECT_GT(found, 10000u);
+    }
+}
+
 TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
 {
     std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 4, 3);
