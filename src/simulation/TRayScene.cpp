@@ -123,6 +123,7 @@ inline void DropCandidate(double* cd, double* cx, double* cy, double* cz, uint32
 void TRayScene::Build(const TRoom& room, bool accelerate)
 {
     few_ = false;
+    upToSix_ = false;
     planes_.clear();
     tris_.clear();
     pairs_.clear();
@@ -265,6 +266,17 @@ void TRayScene::Build(const TRoom& room, bool accelerate)
             flat_.ox[P] = planes_[P].vertex0.x;
             flat_.oy[P] = planes_[P].vertex0.y;
             flat_.oz[P] = planes_[P].vertex0.z;
+        }
+        six_ = SixColumns{};
+        upToSix_ = n <= 6;
+        for (unsigned l = 0; l < 4; ++l) {
+            const unsigned P = 4 + l % 2;
+            six_.nx[l] = flat_.nx[P];
+            six_.ny[l] = flat_.ny[P];
+            six_.nz[l] = flat_.nz[P];
+            six_.ox[l] = flat_.ox[P];
+            six_.oy[l] = flat_.oy[P];
+            six_.oz[l] = flat_.oz[P];
         }
         return;
     }

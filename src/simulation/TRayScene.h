@@ -182,6 +182,8 @@ public:
     };
     __attribute__((target("avx"), always_inline)) inline QuickFound QuickFind(const TPoint3D& p, const TVector& v,
                                                                               const TPoint3D& P1, int skip) const;
+    __attribute__((target("avx"), always_inline)) inline void QuickFind2Six(const WideRayIn& r0, const WideRayIn& r1,
+                                                                            QuickFound& f0, QuickFound& f1) const;
     __attribute__((target("avx"), always_inline)) inline int QuickPick(const QuickFound& f, const WideRayIn& r,
                                                                        TPoint3D& X, double& dist) const;
     __attribute__((target("avx"), noinline)) int WideFull(const RayCopy& r, TPoint3D& X, double& dist) const;
@@ -364,6 +366,11 @@ private:
         double nx[kMinPlanesForTree + 4], ny[kMinPlanesForTree + 4], nz[kMinPlanesForTree + 4];
         double ox[kMinPlanesForTree + 4], oy[kMinPlanesForTree + 4], oz[kMinPlanesForTree + 4];
     } flat_{};
+    // Columns of planes 4 and 5 twice over (QuickFind2Six), for rooms of at most six planes.
+    struct alignas(32) SixColumns {
+        double nx[4], ny[4], nz[4], ox[4], oy[4], oz[4];
+    } six_{};
+    bool upToSix_ = false;  // at most six planes: NearestWide2 takes QuickFind2Six
     double edgeSlack_ = 0.0;  // metres: far above the rounding of an intersection, far below any real gap
     double edgeGap_ = 0.0;    // metres
     // Planes met within tieNear_ of the ray's start (metres) meet it at one corner, wherever
@@ -490,13 +497,59 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::QuickPick(co
     return WideFull(CopyOf(r), X, dist);
 }
 
+// QuickFind of two rays in a room of at most six planes: planes 4 and 5 of both rays share
+// one register (lanes: ray 0's planes 4, 5, ray 1's planes 4, 5), each lane's arithmetic that
+// of QuickTerms; lanes 6 and 7 (planes that are not there) are +inf, as QuickTerms makes them.
+__attribute__((target("avx"), always_inline)) inline void TRayScene::QuickFind2Six(const WideRayIn& r0,
+                                                                                   const WideRayIn& r1,
+                                                                                   QuickFound& f0,
+                                                                                   QuickFound& f1) const
+{
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    const WideRay a = WideRayOf(r0.p, r0.v, r0.v, r0.P1, r0.skip);
+    const WideRay b = WideRayOf(r1.p, r1.v, r1.v, r1.P1, r1.skip);
+    f0.a = QuickTerms(cols, 0, a);
+    f1.a = QuickTerms(cols, 0, b);
+    // Columns 4, 5, 4, 5 and the two rays' skipped lanes there.
+    const double* const sixCols[6] = {six_.nx, six_.ny, six_.nz, six_.ox, six_.oy, six_.oz};
+    alignas(32) double skipped[4];
+    _mm256_store_pd(skipped, _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_load_pd(a.skipped + 4)),
+                                                  _mm_load_pd(b.skipped + 4), 1));
+    WideRay m;
+    m.vx = _mm256_blend_pd(a.vx, b.vx, 0xC);
+    m.vy = _mm256_blend_pd(a.vy, b.vy, 0xC);
+    m.vz = _mm256_blend_pd(a.vz, b.vz, 0xC);
+    m.px = _mm256_blend_pd(a.px, b.px, 0xC);
+    m.py = _mm256_blend_pd(a.py, b.py, 0xC);
+    m.pz = _mm256_blend_pd(a.pz, b.pz, 0xC);
+    m.qx = _mm256_blend_pd(a.qx, b.qx, 0xC);
+    m.qy = _mm256_blend_pd(a.qy, b.qy, 0xC);
+    m.qz = _mm256_blend_pd(a.qz, b.qz, 0xC);
+    m.skipped = skipped;
+    const __m256d mixed = QuickTerms(sixCols, 0, m);
+    const __m256d inf = _mm256_set1_pd(HUGE_VAL);
+    f0.b = _mm256_blend_pd(mixed, inf, 0xC);
+    f1.b = _mm256_permute2f128_pd(mixed, inf, 0x31);
+    for (QuickFound* f : {&f0, &f1}) {
+        const __m256d both = _mm256_min_pd(f->a, f->b);
+        __m128d least = _mm_min_pd(_mm256_castpd256_pd128(both), _mm256_extractf128_pd(both, 1));
+        least = _mm_min_pd(least, _mm_unpackhi_pd(least, least));
+        f->least = _mm_cvtsd_f64(least);
+    }
+}
+
 __attribute__((target("avx"), always_inline)) inline void TRayScene::NearestWide2(const WideRayIn& r0,
                                                                                   const WideRayIn& r1, int& P0,
                                                                                   TPoint3D& X0, double& dist0, int& P1,
                                                                                   TPoint3D& X1, double& dist1) const
 {
-    const QuickFound f0 = QuickFind(r0.p, r0.v, r0.P1, r0.skip);
-    const QuickFound f1 = QuickFind(r1.p, r1.v, r1.P1, r1.skip);
+    QuickFound f0, f1;
+    if (upToSix_) {
+        QuickFind2Six(r0, r1, f0, f1);
+    } else {
+        f0 = QuickFind(r0.p, r0.v, r0.P1, r0.skip);
+        f1 = QuickFind(r1.p, r1.v, r1.P1, r1.skip);
+    }
     P0 = QuickPick(f0, r0, X0, dist0);
     P1 = QuickPick(f1, r1, X1, dist1);
 }

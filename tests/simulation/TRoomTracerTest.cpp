@@ -333,6 +333,86 @@ TEST(RayScene, WideSearchMatchesTheNarrowOneAtTiesAndOnPlanes)
     }
 }
 
+namespace {
+
+struct SearchCase {
+    TPoint3D p;
+    TVector v;
+    int skip;
+};
+
+// Both rays of a case pair through the two-ray search.
+__attribute__((target("avx"))) void SearchTwo(const TRayScene& scene, const SearchCase& a, const SearchCase& b,
+                                              int& Pa, TPoint3D& Xa, double& da, int& Pb, TPoint3D& Xb, double& db)
+{
+    const TVector van = UnitLike(a.v), vbn = UnitLike(b.v);
+    const TPoint3D a1(a.p.x + van.x, a.p.y + van.y, a.p.z + van.z), b1(b.p.x + vbn.x, b.p.y + vbn.y, b.p.z + vbn.z);
+    scene.NearestWide2({a.p, a.v, van, a1, a.skip}, {b.p, b.v, vbn, b1, b.skip}, Pa, Xa, da, Pb, Xb, db);
+}
+
+}  // namespace
+
+// The two-ray search finds, for each ray of a pair, the plane, point and distance of the
+// narrow search, in rooms of five to eight planes (five and six share a register between the
+// rays), whichever plane either ray skips.
+TEST(RayScene, TwoRaySearchMatchesTheNarrowOneForEachRay)
+{
+    std::vector<Quad> five = ShoeboxQuads(10, 8, 6);
+    five.erase(five.begin() + 1);
+    std::vector<Quad> seven = ShoeboxQuads(10, 8, 6);
+    seven.push_back(seven[5]);  // a duplicated wall: ties go to the lower index
+    std::vector<Quad> eight = seven;
+    eight.push_back({{6, 2, 2}, {8, 2, 2}, {8, 4, 2}, {6, 4, 2}});
+    for (const std::vector<Quad>& quads : {five, ShoeboxQuads(10, 8, 6), seven, eight}) {
+        TracerRoom room(quads);
+        TRayScene wide, narrow;
+        narrow.AllowWideSearch(false);
+        wide.Build(*room.room, true);
+        narrow.Build(*room.room, true);
+        if (!wide.WideSmall()) GTEST_SKIP() << "no 256-bit registers";
+        TRaySceneStack stack;
+        std::mt19937 gen(29);
+        std::uniform_real_distribution<double> ud(-1, 1), u01(0, 1);
+        std::uniform_int_distribution<int> pick(-1, static_cast<int>(quads.size()) - 1);
+        // Starts on a plane, skipping it, another plane or none; starts inside.
+        std::vector<SearchCase> cases;
+        for (int k = 0; k < 4000; ++k) {
+            const TVector v(ud(gen), ud(gen), ud(gen));
+            const unsigned P = static_cast<unsigned>(k) % quads.size();
+            const Quad& q = quads[P];
+            const double s = u01(gen), t = u01(gen);
+            const TPoint3D on(q[0].x + (q[1].x - q[0].x) * s + (q[3].x - q[0].x) * t,
+                              q[0].y + (q[1].y - q[0].y) * s + (q[3].y - q[0].y) * t,
+                              q[0].z + (q[1].z - q[0].z) * s + (q[3].z - q[0].z) * t);
+            cases.push_back({on, v, k % 3 ? static_cast<int>(P) : pick(gen)});
+            cases.push_back({TPoint3D(10 * u01(gen), 8 * u01(gen), 6 * u01(gen)), v, pick(gen)});
+        }
+        unsigned found = 0;
+        for (std::size_t k = 0; k + 1 < cases.size(); ++k) {
+            const SearchCase& a = cases[k];
+            const SearchCase& b = cases[(k * 7919 + 1) % cases.size()];
+            TPoint3D Xa, Xb, Wa, Wb;
+            double da = -1, db = -1, ea = -1, eb = -1;
+            int Pa = -2, Pb = -2;
+            SearchTwo(wide, a, b, Pa, Xa, da, Pb, Xb, db);
+            const int Qa = narrow.Nearest(a.p, a.v, a.skip, Wa, ea, stack);
+            const int Qb = narrow.Nearest(b.p, b.v, b.skip, Wb, eb, stack);
+            ASSERT_EQ(Pa, Qa) << quads.size() << " planes, case " << k;
+            ASSERT_EQ(Pb, Qb) << quads.size() << " planes, case " << k;
+            if (Qa >= 0) {
+                ++found;
+                ASSERT_EQ(da, ea) << k;
+                ASSERT_TRUE(Xa == Wa) << k;
+            }
+            if (Qb >= 0) {
+                ASSERT_EQ(db, eb) << k;
+                ASSERT_TRUE(Xb == Wb) << k;
+            }
+        }
+        EXPECT_GT(found, 4000u);
+    }
+}
+
 TEST(RayScene, TreeFindsTheSamePlaneAsThePlainLoop)
 {
     std::vector<Quad> quads = CofferedHallQuads(10, 8, 6, 4, 3);
