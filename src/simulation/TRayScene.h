@@ -370,7 +370,7 @@ private:
     struct alignas(32) SixColumns {
         double nx[4], ny[4], nz[4], ox[4], oy[4], oz[4];
     } six_{};
-    bool upToSix_ = false;  // at most six planes: NearestWide2 takes QuickFind2Six
+    bool upToSix_ = false;    // at most six planes: NearestWide2 takes QuickFind2Six
     double edgeSlack_ = 0.0;  // metres: far above the rounding of an intersection, far below any real gap
     double edgeGap_ = 0.0;    // metres
     // Planes met within tieNear_ of the ray's start (metres) meet it at one corner, wherever
@@ -500,10 +500,8 @@ __attribute__((target("avx"), always_inline)) inline int TRayScene::QuickPick(co
 // QuickFind of two rays in a room of at most six planes: planes 4 and 5 of both rays share
 // one register (lanes: ray 0's planes 4, 5, ray 1's planes 4, 5), each lane's arithmetic that
 // of QuickTerms; lanes 6 and 7 (planes that are not there) are +inf, as QuickTerms makes them.
-__attribute__((target("avx"), always_inline)) inline void TRayScene::QuickFind2Six(const WideRayIn& r0,
-                                                                                   const WideRayIn& r1,
-                                                                                   QuickFound& f0,
-                                                                                   QuickFound& f1) const
+__attribute__((target("avx"), always_inline)) inline void
+TRayScene::QuickFind2Six(const WideRayIn& r0, const WideRayIn& r1, QuickFound& f0, QuickFound& f1) const
 {
     const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
     const WideRay a = WideRayOf(r0.p, r0.v, r0.v, r0.P1, r0.skip);

@@ -342,8 +342,8 @@ struct SearchCase {
 };
 
 // Both rays of a case pair through the two-ray search.
-__attribute__((target("avx"))) void SearchTwo(const TRayScene& scene, const SearchCase& a, const SearchCase& b,
-                                              int& Pa, TPoint3D& Xa, double& da, int& Pb, TPoint3D& Xb, double& db)
+__attribute__((target("avx"))) void SearchTwo(const TRayScene& scene, const SearchCase& a, const SearchCase& b, int& Pa,
+                                              TPoint3D& Xa, double& da, int& Pb, TPoint3D& Xb, double& db)
 {
     const TVector van = UnitLike(a.v), vbn = UnitLike(b.v);
     const TPoint3D a1(a.p.x + van.x, a.p.y + van.y, a.p.z + van.z), b1(b.p.x + vbn.x, b.p.y + vbn.y, b.p.z + vbn.z);
