@@ -117,7 +117,7 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, unsigne
             malformed += part.malformed;
         }
         carried = size - whole;
-        std::memmove(text.data(), text.data() + whole, carried);
+        if (carried > 0) std::memmove(text.data(), text.data() + whole, carried);
     }
     return malformed;
 }
