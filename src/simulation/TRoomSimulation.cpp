@@ -138,6 +138,7 @@ void TRoom::CalculateResponses()
             return false;
         }
         PercentageStatus.store(pct);
+        if (run.PairCommitted) run.PairCommitted(k);
         if (stopAsked() && pct < 100.0f) {
             ErrorMessage("Interrupted by the user! Results not calculated!!");
             told = true;

@@ -21,6 +21,9 @@ public:
     bool TracerAcceleration = true;  // prune plane candidates with a bounding-volume tree
     bool TracerWideSearch = true;    // small rooms searched on 256-bit registers where the processor has them
     bool TracerPairedRays = true;    // with the wide search, rooms of up to 8 planes traced two rays at a time
+    // Test seam: called on the committing thread once pair k's percentage is out, before the
+    // stop is looked at. Empty by default.
+    std::function<void(unsigned k)> PairCommitted;
 
     // Runs body on a new thread with IsRunning set; a fatal exit it throws is kept for Wait.
     // False, IsRunning cleared and the reason shown, when the thread cannot start. A run still

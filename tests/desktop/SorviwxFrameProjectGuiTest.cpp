@@ -27,6 +27,7 @@
 #include "dsp/WavFile.h"
 #include "geometry/FileLayer.h"
 #include "room/TMaterial.h"
+#include "simulation/RunGate.h"
 #include "simulation/TRoom.h"
 #include "support/gui/GuiTest.h"
 #include "views/GL_Plot2D.h"
@@ -318,6 +319,12 @@ TEST_F(FrameTest, RunStartsProgressesStopsAndEnds)
     prompter.AnswerFile("room.txt");
     prompter.AnswerMessageBox(wxOK);  // saved
     prompter.AnswerMessageBox(wxOK);  // "Project Saved!"
+    // The run is held where its tracing starts until the stop is asked for: the tick below
+    // sees it running and the stop comes before it ends, however the threads are scheduled.
+    TRoom* const running = frame->sala;
+    runtest::RunGate gate([running] { return running->SimulationActive(); },
+                          [running] { return running->run.StopRequested(); });
+    auto held = std::make_unique<runtest::ParkAtThreadStarts>(gate);
     Press();
     EXPECT_EQ(prompter.Asked().back().message, "Project Saved!");
     ASSERT_TRUE(frame->sala->SimulationActive());
@@ -332,6 +339,7 @@ TEST_F(FrameTest, RunStartsProgressesStopsAndEnds)
     // until a tick of the timer finds them gone.
     TakeCoreErrors();
     Press();
+    held.reset();
     TakeCoreErrors();  // the run says it was interrupted
     EXPECT_FALSE(frame->sala->SimulationActive());
     EXPECT_EQ(frame->Button1->GetLabel(), "Start Simulation");

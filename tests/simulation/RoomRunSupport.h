@@ -19,6 +19,7 @@
 #include "room/TSource.h"
 #include "room/TSourceLayer.h"
 #include "simulation/ResultTestSupport.h"
+#include "simulation/RunGate.h"
 #include "simulation/TResult.h"
 #include "simulation/TRoom.h"
 #include "support/FileText.h"

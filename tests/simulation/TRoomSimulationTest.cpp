@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,11 +39,12 @@ void AddRunFolder(const std::filesystem::path& dir, std::map<std::string, std::s
         for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "<dir>");
 }
 
-// Waits (polling, as the programs do) until the flag drops or the percentage passes `until`.
-std::vector<float> Watch(TRoom& room, float until = 1000.0f)
+// Waits (polling, as the programs do) until the flag drops, the percentage passes `until` or
+// the run is parked at `gate`.
+std::vector<float> Watch(TRoom& room, float until = 1000.0f, RunGate* gate = nullptr)
 {
     std::vector<float> seen;
-    while (room.IsRunning.load()) {
+    while (room.IsRunning.load() && !(gate && gate->Parked())) {
         const float p = room.PercentageStatus.load();
         if (seen.empty() || seen.back() != p) seen.push_back(p);
         if (p > until) break;
@@ -74,10 +76,22 @@ TEST(SimulationRun, PercentageRunsOverTheRaysThenOverThePairsSourceBySource)
     AddReceiver(*room, {4.5, 1, 2.0});
     Quiet([&] { room->CreateResults(); });
 
+    // The run is held where the second source's tracing starts its threads: a percentage
+    // between 0 and 50 is seen here however the threads are scheduled.
+    RunGate gate([&] {
+        const float p = room->PercentageStatus.load();
+        return p > 0.0f && p < 50.0f;
+    });
     std::vector<float> seen;
     const std::string out = Quiet([&] {
+        ParkAtThreadStarts at(gate);
         room->StartSimulation();
-        seen = Watch(*room);
+        seen = Watch(*room, 1000.0f, &gate);
+        EXPECT_TRUE(gate.WaitParked(*room)) << "the tracing started no thread";
+        seen.push_back(room->PercentageStatus.load());
+        gate.Release();
+        for (float p : Watch(*room))
+            if (p != seen.back()) seen.push_back(p);
         room->StopSimulation();
     });
     seen.push_back(room->PercentageStatus.load());
@@ -116,11 +130,15 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
 
     ErrorCapture cap;
     float atStop = 0.0f;
+    // The run is held where the tracing starts its threads until the stop is asked for: the
+    // stop comes while it traces however the threads are scheduled.
+    RunGate gate({}, [&] { return room->run.StopRequested(); });
     Quiet([&] {
+        ParkAtThreadStarts at(gate);
         room->StartSimulation();
         // A second start while the first run works is refused.
         room->StartSimulation();
-        while (room->IsRunning.load() && room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        EXPECT_TRUE(gate.WaitParked(*room)) << "the tracing started no thread";
         room->StopSimulation();
         atStop = room->PercentageStatus.load();
     });
@@ -152,11 +170,14 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
 
 TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePairsAreProcessed)
 {
+    // The run is held where the flag is cleared: at a thread start of the second source's
+    // tracing, or once the first pair is committed.
     const struct {
         const char* name;
         float from, to;  // the flag is cleared once the percentage lies in (from, to)
         bool interrupted;
-    } cases[] = {{"while tracing", 0.0f, 50.0f, false}, {"after the first pair", 50.0f, 100.0f, true}};
+        bool atThreadStart;  // else at the first pair's commit
+    } cases[] = {{"while tracing", 0.0f, 50.0f, false, true}, {"after the first pair", 50.0f, 100.0f, true, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Scratch dir("sorvi-run");
@@ -168,16 +189,27 @@ TEST(SimulationRun, AFlagClearedWhileTracingStillGivesEveryPairButNotWhileThePai
         AddReceiver(*room, {4.5, 1, 2.0});
         Quiet([&] { room->CreateResults(); });
         ErrorCapture cap;
+        RunGate gate([&] {
+            const float p = room->PercentageStatus.load();
+            return p > c.from && p < c.to;
+        });
+        std::optional<ParkAtThreadStarts> at;
+        if (c.atThreadStart)
+            at.emplace(gate);
+        else
+            room->run.PairCommitted = [&](unsigned) { gate.Park(); };
         const std::string out = Quiet([&] {
             room->StartSimulation();
-            for (;;) {
-                const float p = room->PercentageStatus.load();
-                if ((p > c.from && p < c.to) || p >= c.to) break;  // the second test fails instead of hanging
-            }
+            EXPECT_TRUE(gate.WaitParked(*room)) << "the run was never held there";
+            const float p = room->PercentageStatus.load();
+            EXPECT_TRUE(p > c.from && p < c.to) << p;
             room->IsRunning = false;  // what a front end may do instead of stopping the thread
+            gate.Release();
             room->WaitForSimulation();
             room->StopSimulation();
         });
+        at.reset();
+        room->run.PairCommitted = nullptr;
         const bool message =
             cap.Joined().find("Interrupted by the user! Results not calculated!!") != std::string::npos;
         EXPECT_EQ(message, c.interrupted) << cap.Joined();
@@ -216,12 +248,15 @@ TEST(SimulationRun, AStopDuringAPairsResponseEndsItWithinThePair)
     Quiet([&] { room->CreateResults(); });
     ErrorCapture cap;
     const std::string early = dir / "RAYS-S001-R001-EARLY.txt";
+    // The run is held at the first thread start (the clustering's, the synthesis') after the
+    // step has written the direct sound and closed the early file to cluster it.
+    RunGate gate([&] { return HasDirectRecord(early); });
     const std::string out = Quiet([&] {
+        ParkAtThreadStarts at(gate);
         room->StartSimulation();
-        // The step has written the direct sound and closed the early file to cluster it.
-        while (room->IsRunning.load() && !HasDirectRecord(early)) {
-        }
+        EXPECT_TRUE(gate.WaitParked(*room)) << "the step started no thread after the direct sound";
         room->RequestSimulationStop();
+        gate.Release();
         room->WaitForSimulation();
         room->StopSimulation();
     });
@@ -254,11 +289,14 @@ TEST(SimulationRun, AStopRequestEndsTheRunAndARoomDestroyedWhileRunningStopsItFi
     Scratch dir("sorvi-run");
     auto room = LongRun(dir);
     ErrorCapture cap;
+    RunGate gate;  // held where the tracing starts its threads: the request comes while it traces
     Quiet([&] {
+        ParkAtThreadStarts at(gate);
         room->StartSimulation();
         EXPECT_TRUE(room->SimulationActive());
-        while (room->PercentageStatus.load() <= 0.0f) std::this_thread::yield();
+        EXPECT_TRUE(gate.WaitParked(*room)) << "the tracing started no thread";
         room->RequestSimulationStop();
+        gate.Release();
         room->WaitForSimulation();
     });
     EXPECT_FALSE(room->SimulationActive());
