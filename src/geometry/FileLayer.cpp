@@ -36,7 +36,7 @@ bool CheckedFile::Fail(int err)
 {
     if (error_.empty()) {
         error_ = std::strerror(err ? err : EIO);
-        ReportFileFailure(path_, error_);
+        if (report_) ReportFileFailure(path_, error_);
     }
     return false;
 }

@@ -31,12 +31,17 @@ public:
     bool Close();
     bool Ok() const { return error_.empty(); }
     const std::string& Path() const { return path_; }
+    // The first failure's reason since Open. With reporting off it is only kept here, for the
+    // caller to report (on the thread whose output it belongs to).
+    const std::string& Error() const { return error_; }
+    void ReportFailures(bool on) { report_ = on; }
 
 private:
     bool Fail(int err);
     std::FILE* f_ = nullptr;
     std::string path_;
     std::string error_;
+    bool report_ = true;
 };
 
 // Renames from over to (replacing it); false with the reason in `why`.
