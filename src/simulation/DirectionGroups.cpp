@@ -23,6 +23,8 @@
 #include <cstring>
 #include <limits>
 
+#include <immintrin.h>
+
 #include "simulation/TRay.h"
 
 namespace {
@@ -221,26 +223,15 @@ float StrongestFactor(const float* fatordist, unsigned NE)
 // smallest cosine, and `near` every pair whose cosine reaches, less kCosMargin, the largest of i
 // or of j seen so far: among them all those that reach it of the final largest (the pairs that
 // may be the first of i or of j). Four pairs per step in the same arithmetic as the scalar
-// cosine, so every value is the same bit for bit; compiled for 256-bit registers too, picked
-// when the processor has them.
-#if defined(__SANITIZE_THREAD__)
-#define SORVI_AVX2_CLONES
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define SORVI_AVX2_CLONES
-#endif
-#endif
-#ifndef SORVI_AVX2_CLONES
-#define SORVI_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
-
+// cosine, so every value is the same bit for bit; CosinePassAvx2 does the same in 256-bit
+// registers, picked when the processor has them.
 typedef double V4 __attribute__((vector_size(32)));
 
 typedef int64_t L4 __attribute__((vector_size(32)));
 using Near = TDirectionGroupsWork::Near;
 
-SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const double* nz, unsigned NE, double* rowMax,
-                                  double* rowMin, std::vector<Near>& near)
+void CosinePass(const double* nx, const double* ny, const double* nz, unsigned NE, double* rowMax, double* rowMin,
+                std::vector<Near>& near)
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
     const V4 margin = {kCosMargin, kCosMargin, kCosMargin, kCosMargin};
@@ -310,6 +301,80 @@ SORVI_AVX2_CLONES void CosinePass(const double* nx, const double* ny, const doub
         rowMin[b] = lB;
     }
     // The last row, when one is left with a pair.
+    if (i + 1 < NE) one(i, i + 1, rowMax[i], rowMin[i]);
+}
+
+// CosinePass with 256-bit intrinsics: the same products and sums in the same order (no fused
+// multiply-add), the same extremes; c >= min(h, m) - margin is the same test as c >= h - margin
+// or c >= m - margin (subtracting the margin keeps the order).
+__attribute__((target("avx2"))) void CosinePassAvx2(const double* nx, const double* ny, const double* nz, unsigned NE,
+                                                    double* rowMax, double* rowMin, std::vector<Near>& near)
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const __m256d margin = _mm256_set1_pd(kCosMargin);
+    auto one = [&](unsigned i, unsigned j, double& h, double& l) {
+        const double c = nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j];
+        if (c >= h - kCosMargin || c >= rowMax[j] - kCosMargin)
+            near.push_back({static_cast<int>(i), static_cast<int>(j), c});
+        h = std::max(h, c);
+        l = std::min(l, c);
+        rowMax[j] = std::max(rowMax[j], c);
+        rowMin[j] = std::min(rowMin[j], c);
+    };
+    unsigned i = 0;
+    for (; i + 2 < NE; i += 2) {
+        const unsigned b = i + 1;
+        one(i, b, rowMax[i], rowMin[i]);
+        const __m256d xa = _mm256_set1_pd(nx[i]), ya = _mm256_set1_pd(ny[i]), za = _mm256_set1_pd(nz[i]);
+        const __m256d xb = _mm256_set1_pd(nx[b]), yb = _mm256_set1_pd(ny[b]), zb = _mm256_set1_pd(nz[b]);
+        __m256d hiA = _mm256_set1_pd(rowMax[i]), hiB = _mm256_set1_pd(rowMax[b]);
+        __m256d loA = _mm256_set1_pd(inf), loB = loA;
+        unsigned j = i + 2;
+        for (; j + 4 <= NE; j += 4) {
+            const __m256d X = _mm256_loadu_pd(nx + j), Y = _mm256_loadu_pd(ny + j), Z = _mm256_loadu_pd(nz + j);
+            __m256d mj = _mm256_loadu_pd(rowMax + j), nj = _mm256_loadu_pd(rowMin + j);
+            const __m256d cA =
+                _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(xa, X), _mm256_mul_pd(ya, Y)), _mm256_mul_pd(za, Z));
+            const __m256d cB =
+                _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(xb, X), _mm256_mul_pd(yb, Y)), _mm256_mul_pd(zb, Z));
+            const __m256d reachA = _mm256_cmp_pd(cA, _mm256_sub_pd(_mm256_min_pd(hiA, mj), margin), _CMP_GE_OQ);
+            hiA = _mm256_max_pd(cA, hiA);
+            loA = _mm256_min_pd(cA, loA);
+            mj = _mm256_max_pd(cA, mj);
+            nj = _mm256_min_pd(cA, nj);
+            const __m256d reachB = _mm256_cmp_pd(cB, _mm256_sub_pd(_mm256_min_pd(hiB, mj), margin), _CMP_GE_OQ);
+            hiB = _mm256_max_pd(cB, hiB);
+            loB = _mm256_min_pd(cB, loB);
+            mj = _mm256_max_pd(cB, mj);
+            nj = _mm256_min_pd(cB, nj);
+            _mm256_storeu_pd(rowMax + j, mj);
+            _mm256_storeu_pd(rowMin + j, nj);
+            if (_mm256_movemask_pd(_mm256_or_pd(reachA, reachB)) == 0) continue;
+            const int ma = _mm256_movemask_pd(reachA), mb = _mm256_movemask_pd(reachB);
+            alignas(32) double A[4], B[4];
+            _mm256_store_pd(A, cA);
+            _mm256_store_pd(B, cB);
+            for (unsigned k = 0; k < 4; ++k) {
+                if (ma >> k & 1) near.push_back({static_cast<int>(i), static_cast<int>(j + k), A[k]});
+                if (mb >> k & 1) near.push_back({static_cast<int>(b), static_cast<int>(j + k), B[k]});
+            }
+        }
+        alignas(32) double H[8], L[8];
+        _mm256_store_pd(H, hiA);
+        _mm256_store_pd(H + 4, hiB);
+        _mm256_store_pd(L, loA);
+        _mm256_store_pd(L + 4, loB);
+        double hA = std::max({rowMax[i], H[0], H[1], H[2], H[3]}), lA = std::min({rowMin[i], L[0], L[1], L[2], L[3]});
+        double hB = std::max({rowMax[b], H[4], H[5], H[6], H[7]}), lB = std::min({rowMin[b], L[4], L[5], L[6], L[7]});
+        for (; j < NE; ++j) {
+            one(i, j, hA, lA);
+            one(b, j, hB, lB);
+        }
+        rowMax[i] = hA;
+        rowMin[i] = lA;
+        rowMax[b] = hB;
+        rowMin[b] = lB;
+    }
     if (i + 1 < NE) one(i, i + 1, rowMax[i], rowMin[i]);
 }
 
@@ -419,7 +484,11 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     double* rowMax = w.rowMax.data();
     double* rowMin = w.rowMin.data();
     w.near.clear();
-    CosinePass(nx, ny, nz, NE, rowMax, rowMin, w.near);
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        CosinePassAvx2(nx, ny, nz, NE, rowMax, rowMin, w.near);
+    else
+        CosinePass(nx, ny, nz, NE, rowMax, rowMin, w.near);
     double topCos = -inf, lowCos = inf;
     for (unsigned i = 0; i < NE; ++i) {
         topCos = std::max(topCos, rowMax[i]);

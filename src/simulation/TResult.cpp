@@ -247,6 +247,11 @@ void TResult::StopPoint() const
     if (StopProbe && StopProbe()) throw PairStepStopped{};
 }
 
+unsigned TResult::PairThreads() const
+{
+    return std::max(ThreadShare ? ThreadShare() : ClusterThreads, 1u);
+}
+
 void TResult::SaveRay(std::FILE* outfile, TRay* ray)
 {
     if (!outfile) {

@@ -118,6 +118,9 @@ public:
     uint32_t MaxClusterBlock = 1024;
     // Threads that read and group the early arrivals; the output is the same for any count.
     uint32_t ClusterThreads = 1;
+    // When set, asked instead of ClusterThreads at every parallel step and within it (the cores
+    // shared by the pairs running side by side, which grow as other pairs end).
+    std::function<unsigned()> ThreadShare;
     // An early ray file larger than this is clustered some reflection orders at a time, each
     // batch of orders holding about this many bytes of arrivals in memory.
     uint64_t ClusterMemoryBytes = uint64_t{768} << 20;
@@ -313,6 +316,8 @@ private:
     void KeepEarly(std::string_view line, const uint32_t* record);
     // Throws PairStepStopped when the StopProbe asks to stop.
     void StopPoint() const;
+    // The threads a parallel step of this pair may use now (ThreadShare, else ClusterThreads).
+    unsigned PairThreads() const;
     bool spillFailed_ = false;
 
     // The records of the lines the clustering appended to the ray file (what parsing them

@@ -160,7 +160,7 @@ void TResult::Cluster()
     using Store = EarlyArrivalStore;
     const Store& store = EarlyArrivals;
     const unsigned stride = Store::Words(NumBands);
-    const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
+    auto threads = [this] { return PairThreads(); };
     constexpr uint32_t kAllOrders = 0xFFFFFFFFu;
     struct Batch {
         uint32_t lo, hi;
@@ -410,15 +410,16 @@ void TResult::Cluster()
         }
 
         // Windows of pieces of about this many lines are formatted at once.
-        const std::size_t windowLines = std::size_t{8192} * threads;
         std::size_t piece = 0, w0 = 0, w1 = 0;  // the window formatted: pieces w0 .. w1 - 1
         auto formatWindow = [&] {
             w0 = w1 = piece;
+            const std::size_t share = PairThreads();
+            const std::size_t windowLines = std::size_t{8192} * share;
             std::size_t lines = 0;
             chunks.resize(std::max<std::size_t>(chunks.size(), 1));
             std::size_t used = 0;
             chunks[0].first = w0;
-            const std::size_t chunkLines = std::max<std::size_t>(256, windowLines / (4 * threads));
+            const std::size_t chunkLines = std::max<std::size_t>(256, windowLines / (4 * share));
             std::size_t inChunk = 0;
             while (w1 < pieces.size() && lines < windowLines) {
                 const std::size_t n = pieces[w1].NE == 1 ? 1 : grouped[w1].size();

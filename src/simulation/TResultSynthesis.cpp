@@ -36,11 +36,11 @@ namespace {
 }
 
 // Reads the first `limit` bytes of a ray file from its start in pieces whose lines are parsed
-// on `threads` threads, each part into records sized for its lines beforehand, and hands the
-// records to take(words) on the calling thread in file order. Lines of blanks are skipped;
-// returns the malformed lines.
-template <class Take>
-unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, unsigned threads,
+// on the threads share() gives for the piece, each part into records sized for its lines
+// beforehand, and hands the records to take(words) on the calling thread in file order. Lines
+// of blanks are skipped; returns the malformed lines.
+template <class Share, class Take>
+unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, const Share& share,
                         const std::function<void()>& stopPoint, Take&& take)
 {
     using Store = EarlyArrivalStore;
@@ -52,7 +52,7 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, unsigne
         std::size_t records = 0;
         unsigned malformed = 0;
     };
-    std::vector<Part> parts(threads);
+    std::vector<Part> parts;
     // Pieces no longer than what is read: a small file's buffer is not a whole piece of fresh
     // memory (one page fault per 4 kB).
     std::size_t piece = static_cast<std::size_t>(std::min<uint64_t>(kPieceBytes, limit));
@@ -81,6 +81,8 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, unsigne
             whole = nl == std::string_view::npos ? 0 : nl + 1;
         }
         const std::string_view all(text.data(), whole);
+        const unsigned threads = share();
+        if (parts.size() < threads) parts.resize(threads);
         std::size_t from = 0;
         for (unsigned t = 0; t < threads; ++t) {
             std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
@@ -112,7 +114,8 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, unsigne
                     ++part.malformed;
             }
         });
-        for (const Part& part : parts) {
+        for (unsigned t = 0; t < threads; ++t) {
+            const Part& part = parts[t];
             for (std::size_t k = 0; k < part.records; ++k) take(&part.words[k * stride]);
             malformed += part.malformed;
         }
@@ -229,6 +232,7 @@ void TResult::GetGlobalIR()
 void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
 {
     TRay ray(NumBands);
+    auto threads = [this] { return PairThreads(); };
     Print("Creating Impulse Responses from Reflections ...\n");
 
     // The early part, created zeroed for this step only.
@@ -307,7 +311,6 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
                 ++NumReflections;
                 InsertRay(&ray);
             };
-            const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
             const unsigned malformed = ReadRayRecords(f, memory ? held.from : std::numeric_limits<uint64_t>::max(),
                                                       NumBands, threads, stopPoint, insert);
             if (memory) {
@@ -325,7 +328,6 @@ void TResult::GetImpulseResponsesfromRAYS(const char* rayfilename)
 
     // Energies to sound pressure, with air absorption over the distance of each sample; the
     // bands on the pair's threads (each value is formed as on one thread).
-    const unsigned threads = std::max<uint32_t>(ClusterThreads, 1);
     const float s = std::sqrt(Rho * VSound);
     const float k = VSound / FSample;
     ParallelFor(NumBands, threads, [&](std::size_t b) {

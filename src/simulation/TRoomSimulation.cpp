@@ -3,6 +3,7 @@
 // from stored ray files.
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -100,14 +101,22 @@ void TRoom::CalculateResponses()
     // Pairs whose step a stop request ended part way (each written by its own step only).
     std::vector<char> stoppedInside(count, 0);
 
+    // Pair steps running: the cores are shared among them, so a pair left alone takes them all.
+    std::atomic<unsigned> running{0};
+    auto share = [&running, threads] { return std::max(1u, threads / std::max(1u, running.load())); };
+
     OrderedSteps steps;
     steps.step = [&](unsigned k) {
         TResult& pair = pairAt(k);
         Print("\n=========== Processing SRC [%.2d] - REC [%.2d] =============\n", k / NumReceivers + 1,
               k % NumReceivers + 1);
-        // The cores shared among the pairs that can still run beside this one, the clustering's
-        // memory among all pairs side by side.
-        pair.ClusterThreads = std::max(1u, threads / std::min(side, count - k));
+        struct Running {
+            std::atomic<unsigned>& n;
+            explicit Running(std::atomic<unsigned>& c) : n(c) { ++n; }
+            ~Running() { --n; }
+        } counted(running);
+        // The clustering's memory is shared among all pairs side by side.
+        pair.ThreadShare = share;
         const uint64_t memory = pair.ClusterMemoryBytes;
         pair.ClusterMemoryBytes = std::max<uint64_t>(memory / side, 1);
         pair.StopProbe = stopAsked;
@@ -124,10 +133,12 @@ void TRoom::CalculateResponses()
         } catch (...) {
             pair.ClusterMemoryBytes = memory;
             pair.StopProbe = nullptr;
+            pair.ThreadShare = nullptr;
             throw;
         }
         pair.ClusterMemoryBytes = memory;
         pair.StopProbe = nullptr;
+        pair.ThreadShare = nullptr;
     };
     bool told = false;
     steps.commit = [&](unsigned k) {
@@ -166,6 +177,8 @@ void TRoom::CalculateResponsesFromRayFiles()
     const unsigned count = NumReceivers * NumSources;
     const unsigned threads = std::max(1u, TracerThreadCount());
     const unsigned side = std::min(threads, count);  // pairs worked on at once
+    // The cores are shared among the steps running.
+    std::atomic<unsigned> running{0};
     OrderedSteps steps;
     steps.step = [&](unsigned k) {
         const unsigned s = k / NumReceivers, r = k % NumReceivers;
@@ -173,10 +186,18 @@ void TRoom::CalculateResponsesFromRayFiles()
         char tail[32];
         std::snprintf(tail, sizeof tail, "-S%.3d-R%.3d.txt", s + 1, r + 1);
         TResult& pair = *spcresult[r][s];
-        // The cores shared among the pairs that can still run beside this one.
-        pair.ClusterThreads = std::max(1u, threads / std::min(side, count - k));
+        ++running;
+        pair.ThreadShare = [&running, threads] { return std::max(1u, threads / std::max(1u, running.load())); };
         Print("Calculating impulse responses: \n");
-        pair.GetImpulseResponsesfromRAYS((prefix + tail).c_str());
+        try {
+            pair.GetImpulseResponsesfromRAYS((prefix + tail).c_str());
+        } catch (...) {
+            pair.ThreadShare = nullptr;
+            --running;
+            throw;
+        }
+        pair.ThreadShare = nullptr;
+        --running;
         Print("Calculating acoustic parameters ... ");
         pair.GetMonoParams();
         Print(" Done!\n");
