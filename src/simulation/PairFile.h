@@ -94,8 +94,8 @@ private:
     CheckedFile appender_;
     bool open_ = false;
     mutable bool failed_ = false;
-    mutable std::string writeError_;         // the last writer's failure, read once busy_ is false
-    std::atomic<bool> busy_{false};  // a writer holds writing_
+    mutable std::string writeError_;             // the last writer's failure, read once busy_ is false
+    std::atomic<bool> busy_{false};              // a writer holds writing_
     static std::atomic<std::size_t> openFiles_;  // of every pair file in the process
     void SetOpen(bool open);
     void Handoff();
