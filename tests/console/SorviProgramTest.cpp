@@ -345,10 +345,13 @@ ViewerRun RunViewer(const fs::path& dir, const std::vector<std::string>& args, c
         run.problem = "no frame within a minute";
         return run;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-
-    std::string window = Xdotool(dir, {"search", "--name", "^SORVI VIEWER$"});
-    window = window.substr(0, window.find('\n'));
+    // The frame is drawn; the window's title can reach the window manager just after it.
+    std::string window;
+    const auto titled = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (window.empty() && std::chrono::steady_clock::now() < titled) {
+        window = Xdotool(dir, {"search", "--name", "^SORVI VIEWER$"});
+        window = window.substr(0, window.find('\n'));
+    }
     if (window.empty()) run.problem = "no window titled SORVI VIEWER";
     for (const std::string& k : keys) Xdotool(dir, {"key", "--window", window, k});
     run.status = WaitExit(pid, 60);

@@ -145,9 +145,8 @@ TEST(SimulationRun, StopEndsTheTracingJoinsTheThreadAndARunCanStartAgain)
     EXPECT_FALSE(room->SimulationActive());
     EXPECT_FALSE(room->IsRunning.load());
     EXPECT_GT(atStop, 0.0f);
-    EXPECT_LT(atStop, 50.0f);  // the tracing ended early and no pair was processed
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(room->PercentageStatus.load(), atStop);  // nothing runs any more
+    EXPECT_LT(atStop, 50.0f);                          // the tracing ended early and no pair was processed
+    EXPECT_EQ(room->PercentageStatus.load(), atStop);  // the stop joined the run: nothing moves it any more
     EXPECT_TRUE(Silent(*room->spcresult[0][0]));
     const std::string shown = cap.Joined();
     EXPECT_NE(shown.find("A simulation is already running."), std::string::npos) << shown;
