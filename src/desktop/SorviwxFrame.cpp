@@ -213,8 +213,8 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
     // so that the view pages' canvases and charts fit inside their notebook.
     const wxSize client = GetClientSize();
     const int W = client.x - 41, H = client.y;
-    const int leftWidth = static_cast<int>(W * kLeftShare);
-    const int rightWidth = static_cast<int>(W * (1 - kLeftShare));
+    int leftWidth = static_cast<int>(W * kLeftShare);
+    int rightWidth = static_cast<int>(W * (1 - kLeftShare));
     auto* outer = new wxBoxSizer(wxHORIZONTAL);
     Notebook1 = new wxNotebook(this, -1, wxDefaultPosition, wxSize(leftWidth, H), 0, "ID_NOTEBOOK1");
 
@@ -275,6 +275,15 @@ SorviwxFrame::SorviwxFrame(wxWindow* parent, wxWindowID)
 
         page->SetSizer(cells);
         Notebook1->AddPage(page, _("Simulation"), false);
+
+        // The left notebook widens to what this page needs (at most half the width), so that
+        // the gauge and the fields are not cut on narrower screens; the right one takes the rest.
+        const int needed = std::min(Notebook1->CalcSizeFromPage(cells->CalcMin()).x + 10, W / 2);
+        if (needed > leftWidth) {
+            leftWidth = needed;
+            rightWidth = W - leftWidth;
+            Notebook1->SetInitialSize(wxSize(leftWidth, H));
+        }
     }
 
     // Page "Geometry".

@@ -243,6 +243,11 @@ TEST_F(SorviwxFrameTest, LabelsOfTheLeftPanelFitTheirControls)
     }
     // The view choice shows its longest entry whole.
     EXPECT_GE(frame->graphChoice->GetSize().x, frame->graphChoice->GetBestSize().x);
+    // The "Simulation" page shows its gauge, its button and its boxes whole (the gauge and the
+    // stop criteria's fields were cut at 1280 pixels).
+    for (wxWindow* control : {static_cast<wxWindow*>(frame->progress), static_cast<wxWindow*>(frame->Button1),
+                              frame->input_numrays->GetParent(), frame->input_temperature->GetParent()})
+        EXPECT_LE(control->GetRect().GetRight(), control->GetParent()->GetClientSize().x) << control->GetName();
 }
 
 TEST_F(SorviwxFrameTest, ChartsShareOneFrequencyAxisAndTileTheView)
