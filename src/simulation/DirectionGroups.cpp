@@ -92,8 +92,11 @@ public:
     {
         w_.groupOf.assign(NE, -1);
         w_.centre.clear();
-        w_.centreN.clear();
+        w_.cx.clear();
+        w_.cy.clear();
+        w_.cz.clear();
         w_.stale.clear();
+        w_.staleList.clear();
     }
 
     // Opens the first group, or two, with the start pair.
@@ -129,22 +132,26 @@ private:
         std::vector<int>& m = groups_[static_cast<std::size_t>(g)];
         m.insert(std::upper_bound(m.begin(), m.end(), elem), elem);
         w_.groupOf[static_cast<std::size_t>(elem)] = g;
-        w_.stale[static_cast<std::size_t>(g)] = 1;
+        if (!w_.stale[static_cast<std::size_t>(g)]) {
+            w_.stale[static_cast<std::size_t>(g)] = 1;
+            w_.staleList.push_back(g);
+        }
         ++placed_;
     }
     void NewGroup(int elem)
     {
         groups_.emplace_back();
         w_.centre.emplace_back();
-        w_.centreN.insert(w_.centreN.end(), 3, 0.0);
-        w_.stale.push_back(1);
+        w_.cx.push_back(0.0);
+        w_.cy.push_back(0.0);
+        w_.cz.push_back(0.0);
+        w_.stale.push_back(0);
         Join(elem, static_cast<int>(groups_.size()) - 1);
     }
     // Centres: the plain means of the members' azimuths and elevations in degrees, summed in
     // block order; recomputed only for a group that gained a member.
     void Refresh(std::size_t g)
     {
-        if (!w_.stale[g]) return;
         float azim = 0.0f, elev = 0.0f;
         for (int p : groups_[g]) {
             azim += dir_[p].azim;
@@ -156,9 +163,9 @@ private:
         const TVector u = UnitFromDegrees(c);
         w_.centre[g] = u;
         const double m = u.Module();
-        w_.centreN[3 * g] = u.x / m;
-        w_.centreN[3 * g + 1] = u.y / m;
-        w_.centreN[3 * g + 2] = u.z / m;
+        w_.cx[g] = u.x / m;
+        w_.cy[g] = u.y / m;
+        w_.cz[g] = u.z / m;
         w_.stale[g] = 0;
     }
     // The nearest group centre (the first of equal angles) receives elem when nearer than T;
@@ -167,7 +174,8 @@ private:
     {
         const std::size_t G = groups_.size();
         const std::size_t e = static_cast<std::size_t>(elem);
-        for (std::size_t g = 0; g < G; ++g) Refresh(g);
+        for (int g : w_.staleList) Refresh(static_cast<std::size_t>(g));
+        w_.staleList.clear();
         std::size_t best = 0;
         float bestAngle = std::numeric_limits<float>::infinity();
         if (!cosines_) {
@@ -179,16 +187,33 @@ private:
                 }
             }
         } else {
+            // Four centres a step, in the arithmetic of the scalar cosine (the same bits).
+            typedef double V4 __attribute__((vector_size(32)));
+            constexpr double inf = std::numeric_limits<double>::infinity();
             const double x = w_.nx[e], y = w_.ny[e], z = w_.nz[e];
-            double top = -std::numeric_limits<double>::infinity();
+            const V4 x4 = {x, x, x, x}, y4 = {y, y, y, y}, z4 = {z, z, z, z};
+            const double *cx = w_.cx.data(), *cy = w_.cy.data(), *cz = w_.cz.data();
             w_.cosine.resize(G);
-            for (std::size_t g = 0; g < G; ++g) {
-                const double c = w_.centreN[3 * g] * x + w_.centreN[3 * g + 1] * y + w_.centreN[3 * g + 2] * z;
-                w_.cosine[g] = c;
+            double* cosine = w_.cosine.data();
+            V4 top4 = {-inf, -inf, -inf, -inf};
+            std::size_t g = 0;
+            for (; g + 4 <= G; g += 4) {
+                V4 X, Y, Z;
+                std::memcpy(&X, cx + g, sizeof X);
+                std::memcpy(&Y, cy + g, sizeof Y);
+                std::memcpy(&Z, cz + g, sizeof Z);
+                const V4 c = X * x4 + Y * y4 + Z * z4;
+                std::memcpy(cosine + g, &c, sizeof c);
+                top4 = c > top4 ? c : top4;
+            }
+            double top = std::max({top4[0], top4[1], top4[2], top4[3]});
+            for (; g < G; ++g) {
+                const double c = cx[g] * x + cy[g] * y + cz[g] * z;
+                cosine[g] = c;
                 top = std::max(top, c);
             }
             for (std::size_t g = 0; g < G; ++g)
-                if (w_.cosine[g] >= top - kCosMargin) {
+                if (cosine[g] >= top - kCosMargin) {
                     const float a = Angle(w_.centre[g], w_.unit[e]);
                     if (a < bestAngle) {
                         bestAngle = a;
@@ -378,6 +403,47 @@ __attribute__((target("avx2"))) void CosinePassAvx2(const double* nx, const doub
     if (i + 1 < NE) one(i, i + 1, rowMax[i], rowMin[i]);
 }
 
+// A lower bound of each arrival's largest cosine into rowMax, from a few arrivals near it: those
+// after it in its cell of a coarse grid over the unit vectors. The pass that follows then takes
+// as candidate first pairs only the pairs that reach such a bound, not every pair above a
+// running largest still low. Each bound is the cosine of a pair as the pass forms it (the same
+// bits: the products commute, the sum keeps its order), so the largest it ends with is the same.
+void NeighbourBounds(const double* nx, const double* ny, const double* nz, unsigned NE, TDirectionGroupsWork& w)
+{
+    w.rowMax.assign(NE, -std::numeric_limits<double>::infinity());
+    // Small blocks go without: the grid would cost more than it saves.
+    if (NE < 64) return;
+    constexpr int kSide = 9;  // cells per axis over [-1, 1]
+    constexpr unsigned kCells = kSide * kSide * kSide;
+    constexpr int kFollowers = 8;
+    auto cell = [](double v) { return std::clamp(static_cast<int>((v + 1.0) * (kSide / 2.0)), 0, kSide - 1); };
+    w.cellOf.resize(NE);
+    w.cellStart.assign(kCells + 1, 0);
+    for (unsigned i = 0; i < NE; ++i) {
+        const int c = (cell(nx[i]) * kSide + cell(ny[i])) * kSide + cell(nz[i]);
+        w.cellOf[i] = c;
+        ++w.cellStart[static_cast<std::size_t>(c) + 1];
+    }
+    for (unsigned c = 0; c < kCells; ++c) w.cellStart[c + 1] += w.cellStart[c];
+    w.byCell.resize(NE);
+    w.cellFill.assign(w.cellStart.begin(), w.cellStart.end() - 1);
+    for (unsigned i = 0; i < NE; ++i)
+        w.byCell[static_cast<std::size_t>(w.cellFill[static_cast<std::size_t>(w.cellOf[i])]++)] = static_cast<int>(i);
+    double* rowMax = w.rowMax.data();
+    for (unsigned p = 0; p < NE; ++p) {
+        const unsigned i = static_cast<unsigned>(w.byCell[p]);
+        const int last = w.cellStart[static_cast<std::size_t>(w.cellOf[i]) + 1];
+        const int end = std::min(last, static_cast<int>(p) + 1 + kFollowers);
+        for (int q = static_cast<int>(p) + 1; q < end; ++q) {
+            // byCell lists a cell in ascending order: i < j.
+            const unsigned j = static_cast<unsigned>(w.byCell[static_cast<std::size_t>(q)]);
+            const double cij = nx[i] * nx[j] + ny[i] * ny[j] + nz[i] * nz[j];
+            rowMax[i] = std::max(rowMax[i], cij);
+            rowMax[j] = std::max(rowMax[j], cij);
+        }
+    }
+}
+
 // Whether every bin from first to last holds the cosine of a pair i < j (formed as CosinePass
 // forms it). The bins of each arrival's largest and smallest cosine hold one; the pairs are
 // visited until each of the other bins has been seen, which in a block of scattered directions
@@ -479,8 +545,8 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
 
     // Every pair's cosine once: each arrival's largest and smallest.
     constexpr double inf = std::numeric_limits<double>::infinity();
-    w.rowMax.assign(NE, -inf);
     w.rowMin.assign(NE, inf);
+    NeighbourBounds(nx, ny, nz, NE, w);
     double* rowMax = w.rowMax.data();
     double* rowMin = w.rowMin.data();
     w.near.clear();

@@ -25,14 +25,16 @@ struct TDirectionGroupsWork {
     std::vector<Pair> pairs;
     std::vector<int> groupOf;
     std::vector<TVector> centre;
-    std::vector<double> centreN;  // normalised centres, three per group
+    std::vector<double> cx, cy, cz;  // normalised centres
     std::vector<char> stale;
+    std::vector<int> staleList;  // the groups stale, each once
     std::vector<double> cosine;
     struct Near {
         int i, j;
         double cosine;
     };
-    std::vector<Near> near;  // pairs that may be an arrival's first
+    std::vector<Near> near;                                // pairs that may be an arrival's first
+    std::vector<int> cellOf, cellStart, cellFill, byCell;  // arrivals by cell of a coarse grid
 };
 
 using TDirectionGroupList = std::vector<std::vector<int>>;
