@@ -126,6 +126,14 @@ struct RayOutcome {
     unsigned reflections = 0;
 };
 
+// Where an arrival of a paired receiver goes. Fixed before tracing: the pair's cluster order
+// and the run's file flags.
+struct Route {
+    enum Record : uint8_t { kInsert, kDirect, kEarlyFile, kLateFile } record = kInsert;
+    int8_t hit = -1;          // hit file of its line: 0 early, 1 late, -1 none
+    bool diffuseHit = false;  // a second line, to the late hit file
+};
+
 // An arrival's file lines, written by the tracing thread: text[at, rayEnd) is its ray-file
 // line, [rayEnd, hitEnd) its hit-file line, [hitEnd, end) its scattered-arrival hit line. A late
 // arrival weighed there has its amplitudes from `amplitudes` on.
@@ -134,6 +142,7 @@ struct ArrivalLines {
     uint32_t at, rayEnd, hitEnd, end;
     uint32_t amplitudes = kNone;
     uint32_t record = kNone;  // of an early line, in Chunk::early
+    Route route;              // of an arrival of a paired receiver, as WriteLines found it
 };
 
 // The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
@@ -195,15 +204,9 @@ inline bool TracePaired(const SourceJob& job)
     return job.pairedRays && job.scene->WideSmall();
 }
 
-// Where an arrival of a paired receiver goes. Fixed before tracing: the pair's cluster order
-// and the run's file flags.
-struct Route {
-    enum Record : uint8_t { kInsert, kDirect, kEarlyFile, kLateFile } record;
-    int8_t hit = -1;          // hit file of its line: 0 early, 1 late, -1 none
-    bool diffuseHit = false;  // a second line, to the late hit file
-};
-
-Route RouteOf(const SourceJob& job, const Arrival& a)
+// Inlined: a Route returned through memory is written byte by byte and read back whole, which
+// stalls.
+__attribute__((always_inline)) inline Route RouteOf(const SourceJob& job, const Arrival& a)
 {
     Route r{};
     const bool late = a.order > job.clusterOrder[a.receiver];
@@ -718,6 +721,7 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
             l.rayEnd = l.hitEnd = l.at;
             if (job.pairs[a.receiver]) {
                 const Route route = RouteOf(job, a);
+                l.route = route;
                 MakeRecord(c, a, c.first + j, ray, w.record);
                 if (route.record == Route::kLateFile) w.record.AppendLine(c.text);
                 if (route.record == Route::kEarlyFile) {
@@ -891,8 +895,8 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing threads only
         const Arrival& a = c.arrivals[n];
         if (!job.pairs[a.receiver]) return;
         TResult* pair = room.spcresult[a.receiver][job.s].get();
-        const Route route = RouteOf(job, a);
         const ArrivalLines& l = c.lines[n];
+        const Route route = l.route;
         const std::string_view text(c.text);
         switch (route.record) {
         case Route::kInsert:
