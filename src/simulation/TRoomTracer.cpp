@@ -10,6 +10,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -145,19 +146,53 @@ struct ArrivalLines {
     Route route;              // of an arrival of a paired receiver, as WriteLines found it
 };
 
+// Floats appended a few at a time (an arrival's bands, a late arrival's amplitudes), kept from
+// chunk to chunk: an append within the room held is a short copy, without the library's
+// general insertion or zero filling.
+class FloatLog {
+public:
+    std::size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+    void reserve(std::size_t n)
+    {
+        if (n > buf_.size()) buf_.resize(n);
+    }
+    const float& operator[](std::size_t i) const { return buf_[i]; }
+    const float* begin() const { return buf_.data(); }
+    const float* end() const { return buf_.data() + size_; }
+    float* data() { return buf_.data(); }
+    // n floats more, their values left to the caller; returns where they start.
+    std::size_t grow(std::size_t n)
+    {
+        if (buf_.size() - size_ < n) buf_.resize(std::max(2 * buf_.size(), size_ + n));
+        const std::size_t at = size_;
+        size_ += n;
+        return at;
+    }
+    void append(const float* from, std::size_t n)
+    {
+        const std::size_t at = grow(n);
+        std::memcpy(buf_.data() + at, from, n * sizeof(float));
+    }
+
+private:
+    std::vector<float> buf_;
+    std::size_t size_ = 0;
+};
+
 // The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
 // workers append to neighbouring chunks at the same time.
 struct alignas(64) Chunk {
     uint32_t first = 0, count = 0;
     std::vector<RayOutcome> rays;
     std::vector<Arrival> arrivals;
-    std::vector<float> energies;
+    FloatLog energies;
     std::vector<unsigned> hits;
     std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
     std::string text;
     std::vector<uint32_t> early;      // the early lines' records, as the clustering reads them
     std::vector<ArrivalLines> lines;  // per arrival
-    std::vector<float> amplitudes;
+    FloatLog amplitudes;
 };
 
 // What every ray of one source shares.
@@ -276,7 +311,7 @@ void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float
 {
     Arrival rec = a;
     rec.energy = static_cast<uint32_t>(out.energies.size());
-    out.energies.insert(out.energies.end(), energy, energy + job.numBands);
+    out.energies.append(energy, job.numBands);
     rec.hits = static_cast<uint32_t>(out.hits.size());
     if (job.hitFiles) out.hits.insert(out.hits.end(), w.Hits.begin(), w.Hits.end());
     out.arrivals.push_back(rec);
@@ -625,7 +660,7 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
             a.hits += h0;
             out.arrivals.push_back(a);
         }
-        out.energies.insert(out.energies.end(), buf.energies.begin(), buf.energies.end());
+        out.energies.append(buf.energies.begin(), buf.energies.size());
         out.hits.insert(out.hits.end(), buf.hits.begin(), buf.hits.end());
         res.firstArrival += a0;
         buf.arrivals.clear();
@@ -743,9 +778,10 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
                 if (route.diffuseHit) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
                 if (route.record == Route::kInsert && job.lateApart[a.receiver]) {
                     const TResult& pair = *job.pairs[a.receiver];
-                    l.amplitudes = static_cast<uint32_t>(c.amplitudes.size());
-                    c.amplitudes.resize(c.amplitudes.size() + std::size_t{pair.NumChannels} * pair.NumBands);
-                    pair.LateAmplitudes(w.record, &c.amplitudes[l.amplitudes], w.srcMag, w.recMag);
+                    // LateAmplitudes writes every channel's bands.
+                    l.amplitudes =
+                        static_cast<uint32_t>(c.amplitudes.grow(std::size_t{pair.NumChannels} * pair.NumBands));
+                    pair.LateAmplitudes(w.record, c.amplitudes.data() + l.amplitudes, w.srcMag, w.recMag);
                 }
             }
             l.end = static_cast<uint32_t>(c.text.size());
