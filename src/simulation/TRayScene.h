@@ -203,7 +203,9 @@ public:
         WideRay r{_mm256_set1_pd(v.x),  _mm256_set1_pd(v.y),  _mm256_set1_pd(v.z),  _mm256_set1_pd(p.x),
                   _mm256_set1_pd(p.y),  _mm256_set1_pd(p.z),  _mm256_set1_pd(P1.x), _mm256_set1_pd(P1.y),
                   _mm256_set1_pd(P1.z), _mm256_set1_pd(vn.x), _mm256_set1_pd(vn.y), _mm256_set1_pd(vn.z)};
-        r.skipped = kSkipLanes.row[skip >= -1 && skip < static_cast<int>(kMinPlanesForTree) ? skip + 1 : 0];
+        // skip + 1 in [0, kMinPlanesForTree] (skip from -1 on), else row 0.
+        const unsigned row = static_cast<unsigned>(skip) + 1u;
+        r.skipped = kSkipLanes.row[row <= kMinPlanesForTree ? row : 0];
         return r;
     }
     __attribute__((target("avx"), always_inline)) static WideLanes WideTerms(const double* const cols[6], unsigned P,

@@ -317,6 +317,14 @@ void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float
     out.arrivals.push_back(rec);
 }
 
+// The same for a receiver the ray's line crosses: out of the two-ray loop's way (it is rare
+// there, and inlined it leaves the loop fewer registers).
+__attribute__((noinline)) void PushSpecularArrival(Chunk& out, const Scratch& w, const SourceJob& job,
+                                                   const float* energy, const Arrival& a)
+{
+    PushArrival(out, w, job, energy, a);
+}
+
 // A ray being traced: its outcome so far and the state carried from one reflection to the next.
 struct RayState {
     RayOutcome res;
@@ -553,7 +561,7 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             a.attenuation = 1.0f;
             a.acum = acum;
             a.diffuse = false;
-            PushArrival(out, w, job, ray.e, a);
+            PushSpecularArrival(out, w, job, ray.e, a);
         }
 
         if (P >= 0) {
