@@ -405,7 +405,19 @@ char* PutFixedRead(char* p, float value, int decimals, float& read, bool& decide
         p = PutDigits(p, whole, 1);
         if (decimals > 0) {
             *p++ = '.';
-            p = PutDigits(p, v - whole * scale, decimals);
+            const uint64_t frac = v - whole * scale;  // below scale
+            if (decimals == 3) {
+                *p = static_cast<char>('0' + frac / 100);
+                std::memcpy(p + 1, kDigitPairs.c + 2 * (frac % 100), 2);
+                p += 3;
+            } else if (decimals == 6) {
+                std::memcpy(p, kDigitPairs.c + 2 * (frac / 10000), 2);
+                std::memcpy(p + 2, kDigitPairs.c + 2 * (frac / 100 % 100), 2);
+                std::memcpy(p + 4, kDigitPairs.c + 2 * (frac % 100), 2);
+                p += 6;
+            } else {
+                p = PutDigits(p, frac, decimals);
+            }
         }
         decided = DecimalToFloat(v, -decimals, std::signbit(value), read);
         return p;
