@@ -849,6 +849,42 @@ int TRayScene::NearestAny(TPoint3D p, TVector v, TVector vn, TPoint3D P1, int sk
     return answer();
 }
 
+unsigned TRayScene::CandidateLanes(const TPoint3D& p, const TVector& v, const TPoint3D& P1, int skip, double best) const
+{
+    const double* const cols[6] = {flat_.nx, flat_.ny, flat_.nz, flat_.ox, flat_.oy, flat_.oz};
+    const WideRay r = WideRayOf(p, v, v, P1, skip);
+    const __m256d zero = _mm256_setzero_pd(), sign = _mm256_set1_pd(-0.0), limit = _mm256_set1_pd(Limit(best));
+    unsigned keep = 0;
+    // Entries beyond the planes have a zero normal: parallel to every ray.
+    for (unsigned P = 0; P < planes_.size(); P += 4) {
+        const __m256d nx = _mm256_loadu_pd(cols[0] + P), ny = _mm256_loadu_pd(cols[1] + P),
+                      nz = _mm256_loadu_pd(cols[2] + P);
+        const __m256d ox = _mm256_loadu_pd(cols[3] + P), oy = _mm256_loadu_pd(cols[4] + P),
+                      oz = _mm256_loadu_pd(cols[5] + P);
+        const __m256d nv =
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, r.vx), _mm256_mul_pd(ny, r.vy)), _mm256_mul_pd(nz, r.vz));
+        const __m256d po = _mm256_add_pd(
+            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.px, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.py, oy))),
+            _mm256_mul_pd(nz, _mm256_sub_pd(r.pz, oz)));
+        const __m256d p1 = _mm256_add_pd(
+            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
+            _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
+        const __m256d den = _mm256_sub_pd(po, p1);
+        // CandidateOf's tests before its division, NaNs as there.
+        __m256d ok = _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ);
+        const __m256d ahead =
+            _mm256_or_pd(_mm256_and_pd(_mm256_cmp_pd(po, zero, _CMP_GT_OQ), _mm256_cmp_pd(den, zero, _CMP_GT_OQ)),
+                         _mm256_and_pd(_mm256_cmp_pd(po, zero, _CMP_LT_OQ), _mm256_cmp_pd(den, zero, _CMP_LT_OQ)));
+        ok = _mm256_and_pd(ok, ahead);
+        const __m256d beyond =
+            _mm256_cmp_pd(_mm256_andnot_pd(sign, po), _mm256_mul_pd(limit, _mm256_andnot_pd(sign, den)), _CMP_GT_OQ);
+        ok = _mm256_andnot_pd(beyond, ok);
+        ok = _mm256_andnot_pd(_mm256_load_pd(r.skipped + P), ok);
+        keep |= static_cast<unsigned>(_mm256_movemask_pd(ok)) << P;
+    }
+    return keep;
+}
+
 int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const
 {
     const TVector v(recpos.x - p.x, recpos.y - p.y, recpos.z - p.z);
@@ -866,6 +902,12 @@ int TRayScene::Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& st
     };
     const unsigned n = static_cast<unsigned>(planes_.size());
     if (nodes_.empty()) {
+        if (few_ && wide_) {
+            // Every other plane fails Candidate: only the lanes kept are tried.
+            for (unsigned keep = CandidateLanes(p, v, P1, skip, limit); keep; keep &= keep - 1)
+                if (blocks(static_cast<unsigned>(__builtin_ctz(keep)))) return 0;
+            return 1;
+        }
         for (unsigned P = 0; P < n; ++P)
             if (blocks(P)) return 0;
         return 1;

@@ -104,6 +104,12 @@ public:
                                                                            int& P1, TPoint3D& X1, double& dist1) const;
     // 1 when no plane other than `skip` lies between p and recpos (compared as float distances).
     int Visible(TPoint3D p, TPoint3D recpos, int skip, TRaySceneStack& stack) const;
+    // Visible's first tests in a small room (few_ and wide_), four planes at a time with
+    // Candidate's arithmetic lane for lane: a bit per plane other than `skip` that is not
+    // parallel to v, meets the line ahead of p and not clearly beyond `best`. Only those
+    // planes can block; Candidate decides them.
+    __attribute__((target("avx"))) unsigned CandidateLanes(const TPoint3D& p, const TVector& v, const TPoint3D& P1,
+                                                           int skip, double best) const;
     // The inside test of plane P for a point of its plane (TPlane::Inner without the counter).
     bool Inside(unsigned P, TPoint3D X) const;
 
@@ -197,7 +203,9 @@ public:
         WideRay r{_mm256_set1_pd(v.x),  _mm256_set1_pd(v.y),  _mm256_set1_pd(v.z),  _mm256_set1_pd(p.x),
                   _mm256_set1_pd(p.y),  _mm256_set1_pd(p.z),  _mm256_set1_pd(P1.x), _mm256_set1_pd(P1.y),
                   _mm256_set1_pd(P1.z), _mm256_set1_pd(vn.x), _mm256_set1_pd(vn.y), _mm256_set1_pd(vn.z)};
-        r.skipped = kSkipLanes.row[skip >= -1 && skip < static_cast<int>(kMinPlanesForTree) ? skip + 1 : 0];
+        // skip + 1 in [0, kMinPlanesForTree] (skip from -1 on), else row 0.
+        const unsigned row = static_cast<unsigned>(skip) + 1u;
+        r.skipped = kSkipLanes.row[row <= kMinPlanesForTree ? row : 0];
         return r;
     }
     __attribute__((target("avx"), always_inline)) static WideLanes WideTerms(const double* const cols[6], unsigned P,

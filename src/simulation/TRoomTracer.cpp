@@ -10,6 +10,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -126,6 +127,14 @@ struct RayOutcome {
     unsigned reflections = 0;
 };
 
+// Where an arrival of a paired receiver goes. Fixed before tracing: the pair's cluster order
+// and the run's file flags.
+struct Route {
+    enum Record : uint8_t { kInsert, kDirect, kEarlyFile, kLateFile } record = kInsert;
+    int8_t hit = -1;          // hit file of its line: 0 early, 1 late, -1 none
+    bool diffuseHit = false;  // a second line, to the late hit file
+};
+
 // An arrival's file lines, written by the tracing thread: text[at, rayEnd) is its ray-file
 // line, [rayEnd, hitEnd) its hit-file line, [hitEnd, end) its scattered-arrival hit line. A late
 // arrival weighed there has its amplitudes from `amplitudes` on.
@@ -134,6 +143,41 @@ struct ArrivalLines {
     uint32_t at, rayEnd, hitEnd, end;
     uint32_t amplitudes = kNone;
     uint32_t record = kNone;  // of an early line, in Chunk::early
+    Route route;              // of an arrival of a paired receiver, as WriteLines found it
+};
+
+// Floats appended a few at a time (an arrival's bands, a late arrival's amplitudes), kept from
+// chunk to chunk: an append within the room held is a short copy, without the library's
+// general insertion or zero filling.
+class FloatLog {
+public:
+    std::size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+    void reserve(std::size_t n)
+    {
+        if (n > buf_.size()) buf_.resize(n);
+    }
+    const float& operator[](std::size_t i) const { return buf_[i]; }
+    const float* begin() const { return buf_.data(); }
+    const float* end() const { return buf_.data() + size_; }
+    float* data() { return buf_.data(); }
+    // n floats more, their values left to the caller; returns where they start.
+    std::size_t grow(std::size_t n)
+    {
+        if (buf_.size() - size_ < n) buf_.resize(std::max(2 * buf_.size(), size_ + n));
+        const std::size_t at = size_;
+        size_ += n;
+        return at;
+    }
+    void append(const float* from, std::size_t n)
+    {
+        const std::size_t at = grow(n);
+        std::memcpy(buf_.data() + at, from, n * sizeof(float));
+    }
+
+private:
+    std::vector<float> buf_;
+    std::size_t size_ = 0;
 };
 
 // The outputs of consecutive rays, reused from chunk to chunk. Each on its own cache lines:
@@ -142,13 +186,13 @@ struct alignas(64) Chunk {
     uint32_t first = 0, count = 0;
     std::vector<RayOutcome> rays;
     std::vector<Arrival> arrivals;
-    std::vector<float> energies;
+    FloatLog energies;
     std::vector<unsigned> hits;
     std::vector<uint32_t> planeReflections;  // reflections per plane in this chunk
     std::string text;
     std::vector<uint32_t> early;      // the early lines' records, as the clustering reads them
     std::vector<ArrivalLines> lines;  // per arrival
-    std::vector<float> amplitudes;
+    FloatLog amplitudes;
 };
 
 // What every ray of one source shares.
@@ -195,15 +239,9 @@ inline bool TracePaired(const SourceJob& job)
     return job.pairedRays && job.scene->WideSmall();
 }
 
-// Where an arrival of a paired receiver goes. Fixed before tracing: the pair's cluster order
-// and the run's file flags.
-struct Route {
-    enum Record : uint8_t { kInsert, kDirect, kEarlyFile, kLateFile } record;
-    int8_t hit = -1;          // hit file of its line: 0 early, 1 late, -1 none
-    bool diffuseHit = false;  // a second line, to the late hit file
-};
-
-Route RouteOf(const SourceJob& job, const Arrival& a)
+// Inlined: a Route returned through memory is written byte by byte and read back whole, which
+// stalls.
+__attribute__((always_inline)) inline Route RouteOf(const SourceJob& job, const Arrival& a)
 {
     Route r{};
     const bool late = a.order > job.clusterOrder[a.receiver];
@@ -273,10 +311,18 @@ void PushArrival(Chunk& out, const Scratch& w, const SourceJob& job, const float
 {
     Arrival rec = a;
     rec.energy = static_cast<uint32_t>(out.energies.size());
-    out.energies.insert(out.energies.end(), energy, energy + job.numBands);
+    out.energies.append(energy, job.numBands);
     rec.hits = static_cast<uint32_t>(out.hits.size());
     if (job.hitFiles) out.hits.insert(out.hits.end(), w.Hits.begin(), w.Hits.end());
     out.arrivals.push_back(rec);
+}
+
+// The same for a receiver the ray's line crosses: out of the two-ray loop's way (it is rare
+// there, and inlined it leaves the loop fewer registers).
+__attribute__((noinline)) void PushSpecularArrival(Chunk& out, const Scratch& w, const SourceJob& job,
+                                                   const float* energy, const Arrival& a)
+{
+    PushArrival(out, w, job, energy, a);
 }
 
 // A ray being traced: its outcome so far and the state carried from one reflection to the next.
@@ -515,7 +561,7 @@ __attribute__((always_inline)) inline void StepRay(const SourceJob& job, Scratch
             a.attenuation = 1.0f;
             a.acum = acum;
             a.diffuse = false;
-            PushArrival(out, w, job, ray.e, a);
+            PushSpecularArrival(out, w, job, ray.e, a);
         }
 
         if (P >= 0) {
@@ -622,7 +668,7 @@ __attribute__((target("avx"), flatten)) void TraceRaysWide(const SourceJob& job,
             a.hits += h0;
             out.arrivals.push_back(a);
         }
-        out.energies.insert(out.energies.end(), buf.energies.begin(), buf.energies.end());
+        out.energies.append(buf.energies.begin(), buf.energies.size());
         out.hits.insert(out.hits.end(), buf.hits.begin(), buf.hits.end());
         res.firstArrival += a0;
         buf.arrivals.clear();
@@ -718,6 +764,7 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
             l.rayEnd = l.hitEnd = l.at;
             if (job.pairs[a.receiver]) {
                 const Route route = RouteOf(job, a);
+                l.route = route;
                 MakeRecord(c, a, c.first + j, ray, w.record);
                 if (route.record == Route::kLateFile) w.record.AppendLine(c.text);
                 if (route.record == Route::kEarlyFile) {
@@ -739,9 +786,10 @@ void WriteLines(const SourceJob& job, Scratch& w, Chunk& c)
                 if (route.diffuseHit) AppendHitLine(c.text, w.record, hits, numLayers, 1, a.acum);
                 if (route.record == Route::kInsert && job.lateApart[a.receiver]) {
                     const TResult& pair = *job.pairs[a.receiver];
-                    l.amplitudes = static_cast<uint32_t>(c.amplitudes.size());
-                    c.amplitudes.resize(c.amplitudes.size() + std::size_t{pair.NumChannels} * pair.NumBands);
-                    pair.LateAmplitudes(w.record, &c.amplitudes[l.amplitudes], w.srcMag, w.recMag);
+                    // LateAmplitudes writes every channel's bands.
+                    l.amplitudes =
+                        static_cast<uint32_t>(c.amplitudes.grow(std::size_t{pair.NumChannels} * pair.NumBands));
+                    pair.LateAmplitudes(w.record, c.amplitudes.data() + l.amplitudes, w.srcMag, w.recMag);
                 }
             }
             l.end = static_cast<uint32_t>(c.text.size());
@@ -891,8 +939,8 @@ struct alignas(64) TRoomTraceCommit {  // written by the committing threads only
         const Arrival& a = c.arrivals[n];
         if (!job.pairs[a.receiver]) return;
         TResult* pair = room.spcresult[a.receiver][job.s].get();
-        const Route route = RouteOf(job, a);
         const ArrivalLines& l = c.lines[n];
+        const Route route = l.route;
         const std::string_view text(c.text);
         switch (route.record) {
         case Route::kInsert:

@@ -356,9 +356,9 @@ uint64_t FixedRounded(uint32_t m, int e, int decimals)
 bool SixDigits(uint32_t m, int e, uint64_t& digits, int& X)
 {
     // floor(log10 of the value's power of two): the value lies in [10^Xe, 10^(Xe + 2)).
+    // floor(log2v * 78913 / 2^18) is floor(log2v * 0.30103) for every |log2v| < 400.
     const int log2v = e + (31 - __builtin_clz(m));
-    int Xe = (log2v * 30103) / 100000;
-    if (log2v < 0 && (log2v * 30103) % 100000 != 0) --Xe;
+    const int Xe = (log2v * 78913) >> 18;
     const int k = 6 - Xe;  // T = floor(value * 10^k) has 7 or 8 digits
     if (k < 0 || k > 27) return false;
     const u128 num = static_cast<u128>(m) * kPow10Wide.v[k];  // < 2^24 * 10^27 < 2^114
@@ -405,7 +405,19 @@ char* PutFixedRead(char* p, float value, int decimals, float& read, bool& decide
         p = PutDigits(p, whole, 1);
         if (decimals > 0) {
             *p++ = '.';
-            p = PutDigits(p, v - whole * scale, decimals);
+            const uint64_t frac = v - whole * scale;  // below scale
+            if (decimals == 3) {
+                *p = static_cast<char>('0' + frac / 100);
+                std::memcpy(p + 1, kDigitPairs.c + 2 * (frac % 100), 2);
+                p += 3;
+            } else if (decimals == 6) {
+                std::memcpy(p, kDigitPairs.c + 2 * (frac / 10000), 2);
+                std::memcpy(p + 2, kDigitPairs.c + 2 * (frac / 100 % 100), 2);
+                std::memcpy(p + 4, kDigitPairs.c + 2 * (frac % 100), 2);
+                p += 6;
+            } else {
+                p = PutDigits(p, frac, decimals);
+            }
         }
         decided = DecimalToFloat(v, -decimals, std::signbit(value), read);
         return p;
@@ -430,15 +442,20 @@ char* PutGeneralRead(char* p, float value, float& read, bool& decided)
         std::memcpy(p, other.data(), other.size());
         return p + other.size();
     }
-    // The digits, and copies of fixed length: a field has room to spare (kFieldChars), and
-    // what runs past its end is written over by the next characters.
-    char d[16] = {};
-    std::memcpy(d, kDigitPairs.c + 2 * (q / 10000), 2);
-    std::memcpy(d + 2, kDigitPairs.c + 2 * (q / 100 % 100), 2);
-    std::memcpy(d + 4, kDigitPairs.c + 2 * (q % 100), 2);
+    // The six digit characters in one register, the first in the lowest byte, and stores of
+    // eight bytes: a field has room to spare (kFieldChars), and what runs past its end is
+    // written over by the next characters. (Built in memory two by two and read back whole,
+    // they would wait for the stores.)
+    uint16_t pair[3];
+    std::memcpy(&pair[0], kDigitPairs.c + 2 * (q / 10000), 2);
+    std::memcpy(&pair[1], kDigitPairs.c + 2 * (q / 100 % 100), 2);
+    std::memcpy(&pair[2], kDigitPairs.c + 2 * (q % 100), 2);
+    const uint64_t d = uint64_t{pair[0]} | uint64_t{pair[1]} << 16 | uint64_t{pair[2]} << 32;
+    auto digitsFrom = [d](int i) { return d >> (8 * i); };  // digits i.. (i < 6)
+    auto put8 = [](char* at, uint64_t bytes) { std::memcpy(at, &bytes, 8); };
     int nd = 6;
     uint64_t mant = q;  // the digits without trailing zeros
-    while (nd > 1 && d[nd - 1] == '0') {
+    while (nd > 1 && static_cast<char>(digitsFrom(nd - 1)) == '0') {
         --nd;
         mant /= 10;
     }
@@ -447,24 +464,24 @@ char* PutGeneralRead(char* p, float value, float& read, bool& decided)
     if (X >= -4 && X < 6) {
         if (X >= 0) {
             const int intDigits = X + 1;
-            std::memcpy(p, d, 8);
+            put8(p, d);
             p += intDigits;
             if (nd > intDigits) {
                 *p++ = '.';
-                std::memcpy(p, d + intDigits, 8);
+                put8(p, digitsFrom(intDigits));
                 p += nd - intDigits;
             }
         } else {
             std::memcpy(p, "0.000000", 8);
             p += 1 - X;
-            std::memcpy(p, d, 8);
+            put8(p, d);
             p += nd;
         }
     } else {
-        *p++ = d[0];
+        *p++ = static_cast<char>(d);
         if (nd > 1) {
             *p++ = '.';
-            std::memcpy(p, d + 1, 8);
+            put8(p, digitsFrom(1));
             p += nd - 1;
         }
         p[0] = 'e';

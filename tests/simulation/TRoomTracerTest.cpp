@@ -736,6 +736,44 @@ TEST(TracerVisibility, ReflectingPlaneCannotBlockAndOtherPlanesDo)
     EXPECT_EQ(room.room->CheckVisibility({2, 2, 1}, {3, 3, -1}), 0);
 }
 
+// The small-room visibility test on 256-bit registers decides as the plane-by-plane one: from
+// points inside and on planes (their corners and edges too) to receivers inside, beside and
+// on planes, in a shoebox and in an eleven-plane room (three groups of lanes).
+TEST(TracerVisibility, WideTestMatchesTheNarrowOne)
+{
+    std::vector<Quad> odd = ShoeboxQuads(10, 8, 6);
+    odd.push_back(odd[3]);
+    odd.push_back({{1, 1, 0.5}, {4, 1, 1.5}, {5, 3, 1.5}, {2, 4, 0.5}, {1, 2, 0.5}});
+    odd.push_back({{6, 2, 2}, {8, 2, 2}, {8, 4, 2}, {6, 4, 2}});
+    odd.push_back({{3, 5, 1}, {3, 7, 1}, {3, 7, 4}, {3, 5, 4}});
+    odd.push_back({{7, 6, 3}, {9, 7, 3}, {9, 7, 5}, {7, 6, 5}});
+    ASSERT_LT(odd.size(), TRayScene::kMinPlanesForTree);
+    for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd}) {
+        TracerRoom room(quads);
+        TRayScene wide, narrow;
+        narrow.AllowWideSearch(false);
+        wide.Build(*room.room, true);
+        narrow.Build(*room.room, true);
+        TRaySceneStack stack;
+        std::mt19937 gen(17);
+        std::uniform_real_distribution<double> ux(-1, 11), uy(-1, 9), uz(-1, 7);
+        std::uniform_int_distribution<int> grid(0, 4);
+        unsigned visible = 0, blocked = 0;
+        for (int k = 0; k < 40000; ++k) {
+            TPoint3D p(ux(gen), uy(gen), uz(gen)), rec(ux(gen), uy(gen), uz(gen));
+            // Points on the box's planes, edges and corners.
+            if (k % 3 == 0) p = TPoint3D(2.5 * grid(gen), 2.0 * grid(gen), 1.5 * grid(gen));
+            if (k % 5 == 0) rec = TPoint3D(2.5 * grid(gen), 2.0 * grid(gen), 1.5 * grid(gen));
+            const int skip = k % 4 == 0 ? -1 : static_cast<int>(k % quads.size());
+            const int want = narrow.Visible(p, rec, skip, stack);
+            ASSERT_EQ(wide.Visible(p, rec, skip, stack), want) << k;
+            ++(want ? visible : blocked);
+        }
+        EXPECT_GT(visible, 5000u);
+        EXPECT_GT(blocked, 5000u);
+    }
+}
+
 TEST(TracerRun, ReceiverAtTheSourceAndTinyRayCountsGiveNoNaN)
 {
     TracerRoom box(ShoeboxQuads(4, 3, 2.5));
