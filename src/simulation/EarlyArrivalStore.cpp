@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <malloc.h>
 #include <system_error>
+#include <thread>
 
 #include "simulation/TRay.h"
 #include "simulation/TextFields.h"
@@ -127,7 +128,8 @@ void EarlyArrivalStore::Reset(unsigned numBands, std::string spillPath)
 
 void EarlyArrivalStore::Clear()
 {
-    if (spilledBytes_ > 0 || !spilled_.empty()) {
+    Settle();
+    if (!spillDropped_ && (spilledBytes_ > 0 || !spilled_.empty())) {
         std::error_code ec;
         std::filesystem::remove(spillPath_, ec);
     }
@@ -138,8 +140,29 @@ void EarlyArrivalStore::Clear()
     perOrder_.clear();
     perOrder_.shrink_to_fit();
     high_ = count_ = heldBytes_ = spilledBytes_ = 0;
-    spillBroken_ = false;
+    spillBroken_ = spillDropped_ = false;
     highest_ = -1;
+}
+
+void EarlyArrivalStore::DropSpill()
+{
+    if (spillDropped_ || (spilledBytes_ == 0 && spilled_.empty())) return;
+    // Freeing a large file's pages takes a while: the pair goes on meanwhile.
+    auto remove = [path = spillPath_] {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    };
+    spillDropped_ = true;
+    try {
+        removal_ = std::thread(remove);
+    } catch (const std::exception&) {
+        remove();
+    }
+}
+
+void EarlyArrivalStore::Settle()
+{
+    if (removal_.joinable()) removal_.join();
 }
 
 bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes, const StopProbe& stop)
@@ -174,8 +197,9 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes, const S
 bool EarlyArrivalStore::SpillAll(const StopProbe& stop)
 {
     if (heldBytes_ == 0) return true;
-    // After a failed write the file's end is not known: the records stay in memory.
-    if (spillBroken_) return false;
+    // After a failed write the file's end is not known, and a dropped file is gone: the
+    // records stay in memory.
+    if (spillBroken_ || spillDropped_) return false;
     // The scratch file holds the words as they are in memory: it lives only as long as the run.
     std::FILE* f = std::fopen(spillPath_.c_str(), spilledBytes_ == 0 ? "wb" : "ab");
     bool ok = f != nullptr;
@@ -231,6 +255,9 @@ bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out, const
     out.reserve(words);
     std::FILE* f = nullptr;
     bool ok = true, stopped = false;
+    if (spillDropped_)
+        for (uint32_t b = first; b <= last && b < spilled_.size(); ++b)
+            if (!spilled_[b].empty()) return false;
     auto stopAsked = [&] { return stopped = stopped || (stop && stop()); };
     for (uint32_t b = first; b <= last && ok && !stopped; ++b) {
         if (b < spilled_.size())
@@ -290,7 +317,8 @@ void EarlyArrivalStore::Truncate(uint64_t count)
     std::FILE* f = nullptr;
     std::vector<uint32_t> record(stride_);
     for (std::vector<Block>& blocks : spilled_) {
-        while (!blocks.empty()) {
+        // Dropped records cannot be read back: they stay counted.
+        while (!spillDropped_ && !blocks.empty()) {
             Block& k = blocks.back();
             if (!f) f = std::fopen(spillPath_.c_str(), "rb");
             const off_t at = static_cast<off_t>(k.offset + (k.records - 1) * stride_ * sizeof(uint32_t));

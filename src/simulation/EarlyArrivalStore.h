@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "simulation/BigBlockAllocator.h"
@@ -65,6 +66,11 @@ public:
     // False when the scratch file could not be read.
     using RecordWords = std::vector<uint32_t, BigBlockAllocator<uint32_t>>;
     bool Gather(uint32_t lo, uint32_t hi, RecordWords& out, const StopProbe& stop = {}) const;
+    // The spilled records have been gathered for the last time: the scratch file is removed on
+    // a thread of its own, and what was spilled can be neither gathered nor spilled to again.
+    void DropSpill();
+    // Waits until the scratch file dropped is removed (Clear and the destructor wait too).
+    void Settle();
 
     // Calls fn(records, count) for the records held in memory, bucket by bucket.
     template <class F> void ForEachHeld(F&& fn) const
@@ -98,5 +104,7 @@ private:
     uint64_t heldBytes_ = 0;
     uint64_t spilledBytes_ = 0;  // size of the scratch file
     bool spillBroken_ = false;
+    bool spillDropped_ = false;
+    std::thread removal_;  // removes the dropped scratch file
     int64_t highest_ = -1;
 };

@@ -299,6 +299,8 @@ void TResult::Cluster()
         if (readBack && !store.Gather(batch.lo, batch.hi, words, stop))
             ShowErrorAndThrowExit(1, "Impossible to read file " + EarlyFileName + ".records");
         if (stopped) throw PairStepStopped{};
+        // The scratch file is read: it goes while the pair works on.
+        if (readBack && &batch == &batches.back()) EarlyArrivals.DropSpill();
         // The members in order of their bucket (orders one by one, then the highest bucket),
         // each bucket in line order; a single batch reads the held records in place.
         struct Span {

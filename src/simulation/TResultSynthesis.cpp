@@ -37,8 +37,9 @@ namespace {
 
 // Reads the first `limit` bytes of a ray file from its start in pieces whose lines are parsed
 // on the threads share() gives for the piece, each part into records sized for its lines
-// beforehand, and hands the records to take(words) on the calling thread in file order. Lines
-// of blanks are skipped; returns the malformed lines.
+// beforehand, and hands the records to take(words) in file order, one piece's records while the
+// next piece is parsed (take is never called on two threads at once). Lines of blanks are
+// skipped; returns the malformed lines.
 template <class Share, class Take>
 unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, const Share& share,
                         const std::function<void()>& stopPoint, Take&& take)
@@ -52,7 +53,14 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, const S
         std::size_t records = 0;
         unsigned malformed = 0;
     };
-    std::vector<Part> parts;
+    // Two pieces: one parsed while the records of the other are taken. The text is read over
+    // what a buffer held, so it is never cleared.
+    struct Piece {
+        std::vector<char, BigBlockAllocator<char>> text;
+        std::vector<Part> parts;
+        unsigned used = 0;  // parts parsed, their records not yet taken
+    };
+    Piece pieces[2];
     // Pieces no longer than what is read: a small file's buffer is not a whole piece of fresh
     // memory (one page fault per 4 kB).
     std::size_t piece = static_cast<std::size_t>(std::min<uint64_t>(kPieceBytes, limit));
@@ -60,29 +68,38 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, const S
     if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0)
         piece = std::min<std::size_t>(piece, static_cast<std::size_t>(st.st_size) + 1);
     piece = std::max<std::size_t>(piece, 1);
-    // The text is read over what the buffer held, so it is never cleared.
-    std::vector<char, BigBlockAllocator<char>> text;
-    std::size_t carried = 0;
+    std::size_t carried = 0, carriedFrom = 0;  // the last piece's partial line, and where it is
     uint64_t left = limit;
     unsigned malformed = 0;
-    for (bool end = false; !end;) {
+    auto takeAll = [&](Piece& done) {
+        for (unsigned t = 0; t < done.used; ++t) {
+            const Part& part = done.parts[t];
+            for (std::size_t k = 0; k < part.records; ++k) take(&part.words[k * stride]);
+            malformed += part.malformed;
+        }
+        done.used = 0;
+    };
+    for (unsigned cur = 0;; cur ^= 1) {
         if (stopPoint) stopPoint();
+        Piece& now = pieces[cur];
+        Piece& last = pieces[cur ^ 1];
         const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(piece, left));
-        if (text.size() < carried + want) text.resize(carried + want);
-        const std::size_t got = want > 0 ? std::fread(text.data() + carried, 1, want, f) : 0;
+        if (now.text.size() < carried + want) now.text.resize(carried + want);
+        if (carried > 0) std::memcpy(now.text.data(), last.text.data() + carriedFrom, carried);
+        const std::size_t got = want > 0 ? std::fread(now.text.data() + carried, 1, want, f) : 0;
         left -= got;
-        end = got < want || left == 0;
+        const bool end = got < want || left == 0;
         const std::size_t size = carried + got;
         // Whole lines only, unless the text ends (its last line may lack a newline).
         std::size_t whole = size;
         if (!end) {
-            const std::string_view held(text.data(), size);
+            const std::string_view held(now.text.data(), size);
             const std::size_t nl = held.rfind('\n');
             whole = nl == std::string_view::npos ? 0 : nl + 1;
         }
-        const std::string_view all(text.data(), whole);
+        const std::string_view all(now.text.data(), whole);
         const unsigned threads = share();
-        if (parts.size() < threads) parts.resize(threads);
+        if (now.parts.size() < threads) now.parts.resize(threads);
         std::size_t from = 0;
         for (unsigned t = 0; t < threads; ++t) {
             std::size_t to = t + 1 == threads ? all.size() : all.size() * (t + 1) / threads;
@@ -91,11 +108,17 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, const S
                 const std::size_t nl = all.find('\n', to - 1);
                 to = nl == std::string_view::npos ? all.size() : nl + 1;
             }
-            parts[t].text = all.substr(from, to - from);
+            now.parts[t].text = all.substr(from, to - from);
             from = to;
         }
-        ParallelFor(threads, threads, [&](std::size_t t) {
-            Part& part = parts[t];
+        // The last piece's records are taken as one more task beside the parts' parsing.
+        const std::size_t first = last.used > 0 ? 1 : 0;
+        ParallelFor(threads + first, threads, [&](std::size_t task) {
+            if (task < first) {
+                takeAll(last);
+                return;
+            }
+            Part& part = now.parts[task - first];
             const std::size_t lines =
                 static_cast<std::size_t>(std::count(part.text.begin(), part.text.end(), '\n')) + 1;
             part.words.resize(lines * stride);
@@ -114,13 +137,13 @@ unsigned ReadRayRecords(std::FILE* f, uint64_t limit, unsigned numBands, const S
                     ++part.malformed;
             }
         });
-        for (unsigned t = 0; t < threads; ++t) {
-            const Part& part = parts[t];
-            for (std::size_t k = 0; k < part.records; ++k) take(&part.words[k * stride]);
-            malformed += part.malformed;
-        }
+        now.used = threads;
         carried = size - whole;
-        if (carried > 0) std::memmove(text.data(), text.data() + whole, carried);
+        carriedFrom = whole;
+        if (end) {
+            takeAll(now);
+            break;
+        }
     }
     return malformed;
 }

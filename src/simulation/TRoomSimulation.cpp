@@ -78,7 +78,8 @@ void TRoom::CalculateResponses()
     auto pairAt = [&](unsigned k) -> TResult& { return *spcresult[k % NumReceivers][k / NumReceivers]; };
 
     // The pair steps append to the ray and hit files and close the early ones: a pair that ran
-    // past the end of the run, or was stopped part way, is put back as the tracing left it.
+    // past the end of the run, or was stopped part way, is put back as the tracing left it (but
+    // for the early records the clustering read back from its scratch file: that file is gone).
     struct PairFiles {
         TPairFile::Mark rays, early, hits, earlyHits;
         uint64_t records = 0;
@@ -120,6 +121,11 @@ void TRoom::CalculateResponses()
         const uint64_t memory = pair.ClusterMemoryBytes;
         pair.ClusterMemoryBytes = std::max<uint64_t>(memory / side, 1);
         pair.StopProbe = stopAsked;
+        // The scratch file the clustering dropped is gone when the step ends, however it ends.
+        struct Settled {
+            EarlyArrivalStore& store;
+            ~Settled() { store.Settle(); }
+        } settled{pair.EarlyArrivals};
         try {
             pair.ProcessDirectSound(static_cast<int>(NumPlaneLayers));
             Print("\rClustering early reflections up order %d:\n", static_cast<int>(pair.ClusterOrder));

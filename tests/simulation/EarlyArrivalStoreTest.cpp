@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <random>
 #include <string>
@@ -274,5 +275,45 @@ TEST(EarlyArrivalStore, AStopEndsASpillOrAGatheringAtTheNextBlock)
         EXPECT_EQ(asked, after + 1);
         EXPECT_LT(part.size(), reference.size());
         EXPECT_TRUE(std::equal(part.begin(), part.end(), reference.begin()));
+    }
+}
+
+// A dropped scratch file is removed beside the caller and gone once the store settles (or is
+// cleared or destroyed); the records it held are not read back from a file of the same name,
+// while those still held in memory are, and nothing more is spilled to it.
+TEST(EarlyArrivalStore, ADroppedScratchFileGoesAndIsNotReadAgain)
+{
+    Scratch dir("sorvi-early-store");
+    const std::string spill = (dir.dir / "early.records").string();
+    std::mt19937 gen(5);
+    std::vector<std::vector<uint32_t>> records;
+    for (int k = 0; k < 3000; ++k) records.push_back(Record(gen, k < 2000 ? 1 : 2));
+    for (int end : {0, 1, 2}) {  // settled, cleared, destroyed
+        SCOPED_TRACE(end);
+        {
+            Store store;
+            store.Reset(kBands, spill);
+            for (std::size_t k = 0; k < records.size(); ++k)
+                ASSERT_TRUE(store.Add(records[k].data(), k < 2000 ? 0 : uint64_t{1} << 40));
+            ASSERT_TRUE(store.Spilled());
+            store.DropSpill();
+            if (end == 0) {
+                store.Settle();
+                EXPECT_FALSE(std::filesystem::exists(spill));
+                std::ofstream(spill) << "not the records";
+                Store::RecordWords got;
+                EXPECT_FALSE(store.Gather(1, 1, got));
+                EXPECT_TRUE(store.Gather(2, 2, got));
+                EXPECT_EQ(got.size(), 1000u * Store::Words(kBands));
+                EXPECT_FALSE(store.SpillAll());
+                EXPECT_EQ(std::filesystem::file_size(spill), 15u);
+                std::filesystem::remove(spill);
+            }
+            if (end == 1) {
+                store.Clear();
+                EXPECT_FALSE(std::filesystem::exists(spill));
+            }
+        }
+        EXPECT_FALSE(std::filesystem::exists(spill));
     }
 }

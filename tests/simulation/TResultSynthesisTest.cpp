@@ -303,9 +303,10 @@ TEST(Synthesis, DirectSoundIsReportedAndWrittenOnce)
     EXPECT_TRUE(ReadLines(dir / "RAYS-S002-R002-EARLY.txt").empty());
 }
 
-// The ray file is parsed on several threads in pieces: a file longer than a piece, with blank,
-// CRLF and malformed lines, gives the same response, count and warning on any thread count as
-// on one.
+// The ray file is parsed on several threads in pieces, a piece's records inserted while the
+// next is parsed: a file longer than a piece, with blank, CRLF and malformed lines (a line cut
+// between two pieces), gives every record, the same response, count and warning on any thread
+// count as on one.
 TEST(Synthesis, RayFileReadOnThreadsGivesTheSameResponse)
 {
     Scratch dir;
