@@ -857,19 +857,8 @@ unsigned TRayScene::CandidateLanes(const TPoint3D& p, const TVector& v, const TP
     unsigned keep = 0;
     // Entries beyond the planes have a zero normal: parallel to every ray.
     for (unsigned P = 0; P < planes_.size(); P += 4) {
-        const __m256d nx = _mm256_loadu_pd(cols[0] + P), ny = _mm256_loadu_pd(cols[1] + P),
-                      nz = _mm256_loadu_pd(cols[2] + P);
-        const __m256d ox = _mm256_loadu_pd(cols[3] + P), oy = _mm256_loadu_pd(cols[4] + P),
-                      oz = _mm256_loadu_pd(cols[5] + P);
-        const __m256d nv =
-            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, r.vx), _mm256_mul_pd(ny, r.vy)), _mm256_mul_pd(nz, r.vz));
-        const __m256d po = _mm256_add_pd(
-            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.px, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.py, oy))),
-            _mm256_mul_pd(nz, _mm256_sub_pd(r.pz, oz)));
-        const __m256d p1 = _mm256_add_pd(
-            _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
-            _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
-        const __m256d den = _mm256_sub_pd(po, p1);
+        const WideDots dots = WidePlaneDots(cols, P, r);
+        const __m256d nv = dots.nv, po = dots.po, den = dots.den;
         // CandidateOf's tests before its division, NaNs as there.
         __m256d ok = _mm256_cmp_pd(nv, zero, _CMP_NEQ_UQ);
         const __m256d ahead =

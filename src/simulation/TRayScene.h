@@ -208,23 +208,35 @@ public:
         r.skipped = kSkipLanes.row[row <= kMinPlanesForTree ? row : 0];
         return r;
     }
-    __attribute__((target("avx"), always_inline)) static WideLanes WideTerms(const double* const cols[6], unsigned P,
-                                                                             const WideRay& r)
+    // Four planes' n.v, distance of the ray's start (n.(p - o)) and that less the one of its
+    // second point.
+    struct WideDots {
+        __m256d nv, po, den;
+    };
+    __attribute__((target("avx"), always_inline)) static WideDots WidePlaneDots(const double* const cols[6], unsigned P,
+                                                                                const WideRay& r)
     {
-        const __m256d zero = _mm256_setzero_pd(), inf = _mm256_set1_pd(HUGE_VAL);
         const __m256d nx = _mm256_loadu_pd(cols[0] + P), ny = _mm256_loadu_pd(cols[1] + P),
                       nz = _mm256_loadu_pd(cols[2] + P);
         const __m256d ox = _mm256_loadu_pd(cols[3] + P), oy = _mm256_loadu_pd(cols[4] + P),
                       oz = _mm256_loadu_pd(cols[5] + P);
-        const __m256d nv =
-            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, r.vx), _mm256_mul_pd(ny, r.vy)), _mm256_mul_pd(nz, r.vz));
-        const __m256d po = _mm256_add_pd(
+        WideDots d;
+        d.nv = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(nx, r.vx), _mm256_mul_pd(ny, r.vy)), _mm256_mul_pd(nz, r.vz));
+        d.po = _mm256_add_pd(
             _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.px, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.py, oy))),
             _mm256_mul_pd(nz, _mm256_sub_pd(r.pz, oz)));
         const __m256d p1 = _mm256_add_pd(
             _mm256_add_pd(_mm256_mul_pd(nx, _mm256_sub_pd(r.qx, ox)), _mm256_mul_pd(ny, _mm256_sub_pd(r.qy, oy))),
             _mm256_mul_pd(nz, _mm256_sub_pd(r.qz, oz)));
-        const __m256d dn = _mm256_sub_pd(po, p1);
+        d.den = _mm256_sub_pd(d.po, p1);
+        return d;
+    }
+    __attribute__((target("avx"), always_inline)) static WideLanes WideTerms(const double* const cols[6], unsigned P,
+                                                                             const WideRay& r)
+    {
+        const __m256d zero = _mm256_setzero_pd(), inf = _mm256_set1_pd(HUGE_VAL);
+        const WideDots dots = WidePlaneDots(cols, P, r);
+        const __m256d nv = dots.nv, po = dots.po, dn = dots.den;
         // Same strict signs of distPo and den: once D = distPo / den > 0 holds, that is den != 0
         // (a positive quotient has a non-zero dividend of the divisor's sign; NaNs fail D > 0).
         __m256d ok = _mm256_cmp_pd(dn, zero, _CMP_NEQ_OQ);
