@@ -216,16 +216,23 @@ TEST(RayScene, InsideTestMatchesThePlaneBitForBit)
     EXPECT_GT(inside, 1000u);
 }
 
-TEST(RayScene, SmallRoomSearchMatchesTheLoopOverPlanes)
+// The 10 x 8 x 6 shoebox with extra planes up to the largest small room: a duplicated wall
+// (ties go to the lower index), a tilted five-corner plane and small panels.
+std::vector<Quad> OddSmallRoom()
 {
-    // A shoebox, and the same with extra planes up to the largest small room: a duplicated
-    // wall (ties go to the lower index), a tilted five-corner plane and small panels.
     std::vector<Quad> odd = ShoeboxQuads(10, 8, 6);
     odd.push_back(odd[3]);
     odd.push_back({{1, 1, 0.5}, {4, 1, 1.5}, {5, 3, 1.5}, {2, 4, 0.5}, {1, 2, 0.5}});
     odd.push_back({{6, 2, 2}, {8, 2, 2}, {8, 4, 2}, {6, 4, 2}});
     odd.push_back({{3, 5, 1}, {3, 7, 1}, {3, 7, 4}, {3, 5, 4}});
     odd.push_back({{7, 6, 3}, {9, 7, 3}, {9, 7, 5}, {7, 6, 5}});
+    return odd;
+}
+
+TEST(RayScene, SmallRoomSearchMatchesTheLoopOverPlanes)
+{
+    // A shoebox, and the same with extra planes.
+    const std::vector<Quad> odd = OddSmallRoom();
     ASSERT_LT(odd.size(), TRayScene::kMinPlanesForTree);
     for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd})
         for (const bool wide : {true, false}) {
@@ -741,12 +748,7 @@ TEST(TracerVisibility, ReflectingPlaneCannotBlockAndOtherPlanesDo)
 // on planes, in a shoebox and in an eleven-plane room (three groups of lanes).
 TEST(TracerVisibility, WideTestMatchesTheNarrowOne)
 {
-    std::vector<Quad> odd = ShoeboxQuads(10, 8, 6);
-    odd.push_back(odd[3]);
-    odd.push_back({{1, 1, 0.5}, {4, 1, 1.5}, {5, 3, 1.5}, {2, 4, 0.5}, {1, 2, 0.5}});
-    odd.push_back({{6, 2, 2}, {8, 2, 2}, {8, 4, 2}, {6, 4, 2}});
-    odd.push_back({{3, 5, 1}, {3, 7, 1}, {3, 7, 4}, {3, 5, 4}});
-    odd.push_back({{7, 6, 3}, {9, 7, 3}, {9, 7, 5}, {7, 6, 5}});
+    const std::vector<Quad> odd = OddSmallRoom();
     ASSERT_LT(odd.size(), TRayScene::kMinPlanesForTree);
     for (const std::vector<Quad>& quads : {ShoeboxQuads(10, 8, 6), odd}) {
         TracerRoom room(quads);
