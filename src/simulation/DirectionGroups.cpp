@@ -187,26 +187,30 @@ private:
                 }
             }
         } else {
-            // Four centres a step, in the arithmetic of the scalar cosine (the same bits).
-            typedef double V4 __attribute__((vector_size(32)));
-            constexpr double inf = std::numeric_limits<double>::infinity();
+            // Four centres a step, in the arithmetic of the scalar cosine (the same bits), the
+            // largest kept in registers.
             const double x = w_.nx[e], y = w_.ny[e], z = w_.nz[e];
-            const V4 x4 = {x, x, x, x}, y4 = {y, y, y, y}, z4 = {z, z, z, z};
+            const __m128d x2 = _mm_set1_pd(x), y2 = _mm_set1_pd(y), z2 = _mm_set1_pd(z);
             const double *cx = w_.cx.data(), *cy = w_.cy.data(), *cz = w_.cz.data();
             w_.cosine.resize(G);
             double* cosine = w_.cosine.data();
-            V4 top4 = {-inf, -inf, -inf, -inf};
+            auto cos2 = [&](std::size_t g) {
+                return _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_loadu_pd(cx + g), x2), _mm_mul_pd(_mm_loadu_pd(cy + g), y2)),
+                                  _mm_mul_pd(_mm_loadu_pd(cz + g), z2));
+            };
+            __m128d topA = _mm_set1_pd(-std::numeric_limits<double>::infinity()), topB = topA;
             std::size_t g = 0;
             for (; g + 4 <= G; g += 4) {
-                V4 X, Y, Z;
-                std::memcpy(&X, cx + g, sizeof X);
-                std::memcpy(&Y, cy + g, sizeof Y);
-                std::memcpy(&Z, cz + g, sizeof Z);
-                const V4 c = X * x4 + Y * y4 + Z * z4;
-                std::memcpy(cosine + g, &c, sizeof c);
-                top4 = c > top4 ? c : top4;
+                const __m128d a = cos2(g), b = cos2(g + 2);
+                _mm_storeu_pd(cosine + g, a);
+                _mm_storeu_pd(cosine + g + 2, b);
+                topA = _mm_max_pd(a, topA);
+                topB = _mm_max_pd(b, topB);
             }
-            double top = std::max({top4[0], top4[1], top4[2], top4[3]});
+            alignas(16) double tops[4];
+            _mm_store_pd(tops, topA);
+            _mm_store_pd(tops + 2, topB);
+            double top = std::max({tops[0], tops[1], tops[2], tops[3]});
             for (; g < G; ++g) {
                 const double c = cx[g] * x + cy[g] * y + cz[g] * z;
                 cosine[g] = c;
