@@ -1073,13 +1073,37 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
             std::optional<ScopedOutputHold> held;
             if (hold) held.emplace(*hold);
             TRay rec(commit.room.NumBands);
+            std::optional<Scratch> own;  // traces a free chunk while its pairs have nothing to apply
             for (uint32_t c = 0;; ++c) {
                 uint32_t n = 0;
-                {
-                    std::unique_lock<std::mutex> lock(m);
-                    cvRays.wait(lock, [&] { return error || c < ahead || c >= end; });
-                    if (error || c >= end) return;
-                    n = rays[c % K];
+                for (;;) {
+                    uint32_t free = 0;
+                    {
+                        std::unique_lock<std::mutex> lock(m);
+                        auto ready = [&] { return error || c < ahead || c >= end; };
+                        if (!ready()) {
+                            const uint32_t take = next.load();
+                            if (abort || take >= numChunks || take >= committed + K) cvRays.wait(lock, ready);
+                        }
+                        if (error || c >= end) return;
+                        if (c < ahead) {
+                            n = rays[c % K];
+                            break;
+                        }
+                        free = committed + K;
+                    }
+                    uint32_t take = next.load();
+                    if (take < numChunks && take < free && next.compare_exchange_strong(take, take + 1)) {
+                        if (!own) own.emplace(job);
+                        uint32_t first = 0, count = 0;
+                        chunkRange(take, first, count);
+                        TraceChunk(job, *own, slots[take % K], first, count);
+                        {
+                            std::lock_guard<std::mutex> lock(m);
+                            traced[take % K] = take + 1;
+                        }
+                        cvDone.notify_one();
+                    }
                 }
                 commit.ApplyGroup(slots[c % K], n, g, rec);
                 std::pair<uint32_t, uint32_t> freed;
@@ -1120,8 +1144,12 @@ bool RunChunks(const SourceJob& job, unsigned total, unsigned threads, std::vect
     }
 
     // The calling thread is one of the `threads`: it commits in order and traces whenever the
-    // next chunk to commit is not ready yet and a chunk is free to take.
-    const unsigned nworkers = std::min<unsigned>(threads - 1, numChunks);
+    // next chunk to commit is not ready yet and a chunk is free to take. The group threads are
+    // among them too and trace while they have nothing to apply: with a worker besides each, the
+    // threads outnumbered the cores, and the commit waited for a core while the workers filled
+    // every slot.
+    const unsigned groupThreads = std::min(commit.groups, threads - 2);
+    const unsigned nworkers = std::min<unsigned>(threads - 1 - groupThreads, numChunks);
     std::vector<std::thread> pool;
     StartPool(pool, nworkers, worker, false);  // fewer when the system refuses some
     // A commit that throws (out of memory, a stop by a signal) lets the other threads go first.
