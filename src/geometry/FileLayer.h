@@ -3,7 +3,9 @@
 // seam through which tests make a step fail as a full disk or a read-only folder would.
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,7 +38,22 @@ public:
     const std::string& Error() const { return error_; }
     void ReportFailures(bool on) { report_ = on; }
 
+    // Opens path for appending (created if missing), appends bytes and closes it, with the
+    // steps and failures of Open(path, "ab"), Write and Close. Appends of kDirectBytes or more
+    // go past the page cache where the file system allows it: the bytes are copied once into
+    // an aligned buffer kept for the next append, so that gigabytes of text written through
+    // a run take no fresh memory from the system.
+    bool Append(const std::string& path, std::string_view bytes);
+    static constexpr std::size_t kDirectBytes = 256 * 1024;
+
 private:
+    enum class Direct { Done, Failed, Unsupported };
+    Direct AppendDirect(const std::string& path, std::string_view bytes);
+    struct FreeBytes {
+        void operator()(char* p) const noexcept { std::free(p); }
+    };
+    std::unique_ptr<char, FreeBytes> aligned_;
+    std::size_t alignedSize_ = 0;
     bool Fail(int err);
     std::FILE* f_ = nullptr;
     std::string path_;

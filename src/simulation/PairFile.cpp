@@ -125,8 +125,7 @@ bool TPairFile::WriteOut(const std::string& text, bool report)
 {
     appender_.ReportFailures(report);
     try {
-        const bool ok = appender_.Open(path_, "ab") && appender_.Write(text);
-        return appender_.Close() && ok;
+        return appender_.Append(path_, text);
     } catch (const std::exception&) {
         return false;  // out of memory while reporting: the file is incomplete all the same
     }
