@@ -195,8 +195,9 @@ private:
             w_.cosine.resize(G);
             double* cosine = w_.cosine.data();
             auto cos2 = [&](std::size_t g) {
-                return _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_loadu_pd(cx + g), x2), _mm_mul_pd(_mm_loadu_pd(cy + g), y2)),
-                                  _mm_mul_pd(_mm_loadu_pd(cz + g), z2));
+                return _mm_add_pd(
+                    _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(cx + g), x2), _mm_mul_pd(_mm_loadu_pd(cy + g), y2)),
+                    _mm_mul_pd(_mm_loadu_pd(cz + g), z2));
             };
             __m128d topA = _mm_set1_pd(-std::numeric_limits<double>::infinity()), topB = topA;
             std::size_t g = 0;
