@@ -249,8 +249,9 @@ float StrongestFactor(const float* fatordist, unsigned NE)
     return strongest;
 }
 
-// Every pair i < j of the unit vectors once: rowMax / rowMin receive each arrival's largest and
-// smallest cosine, and `near` every pair whose cosine reaches, less kCosMargin, the largest of i
+// Every pair i < j of the unit vectors once: rowMax receives each arrival's largest cosine,
+// rowMin[i] the smallest of the pairs (i, j > i) (the smallest of all pairs is the smallest of
+// these; the last arrival's stays infinite), and `near` every pair whose cosine reaches, less kCosMargin, the largest of i
 // or of j seen so far: among them all those that reach it of the final largest (the pairs that
 // may be the first of i or of j). Four pairs per step in the same arithmetic as the scalar
 // cosine, so every value is the same bit for bit; CosinePassAvx2 does the same in 256-bit
@@ -273,7 +274,6 @@ void CosinePass(const double* nx, const double* ny, const double* nz, unsigned N
         h = std::max(h, c);
         l = std::min(l, c);
         rowMax[j] = std::max(rowMax[j], c);
-        rowMin[j] = std::min(rowMin[j], c);
     };
     auto fold = [](const V4& hi, const V4& lo, double& h, double& l) {
         h = std::max({h, hi[0], hi[1], hi[2], hi[3]});
@@ -291,26 +291,22 @@ void CosinePass(const double* nx, const double* ny, const double* nz, unsigned N
         V4 hiA = {ta, ta, ta, ta}, hiB = {tb, tb, tb, tb}, loA = {inf, inf, inf, inf}, loB = loA;
         unsigned j = i + 2;
         for (; j + 4 <= NE; j += 4) {
-            V4 X, Y, Z, mj, nj;
+            V4 X, Y, Z, mj;
             std::memcpy(&X, nx + j, sizeof X);
             std::memcpy(&Y, ny + j, sizeof Y);
             std::memcpy(&Z, nz + j, sizeof Z);
             std::memcpy(&mj, rowMax + j, sizeof mj);
-            std::memcpy(&nj, rowMin + j, sizeof nj);
             const V4 cA = xa4 * X + ya4 * Y + za4 * Z;
             const V4 cB = xb4 * X + yb4 * Y + zb4 * Z;
             const L4 reachA = (cA >= hiA - margin) | (cA >= mj - margin);
             hiA = cA > hiA ? cA : hiA;
             loA = cA < loA ? cA : loA;
             mj = cA > mj ? cA : mj;
-            nj = cA < nj ? cA : nj;
             const L4 reachB = (cB >= hiB - margin) | (cB >= mj - margin);
             hiB = cB > hiB ? cB : hiB;
             loB = cB < loB ? cB : loB;
             mj = cB > mj ? cB : mj;
-            nj = cB < nj ? cB : nj;
             std::memcpy(rowMax + j, &mj, sizeof mj);
-            std::memcpy(rowMin + j, &nj, sizeof nj);
             const L4 any = reachA | reachB;
             if ((any[0] | any[1] | any[2] | any[3]) == 0) continue;
             for (unsigned k = 0; k < 4; ++k) {
@@ -349,7 +345,6 @@ __attribute__((target("avx2"))) void CosinePassAvx2(const double* nx, const doub
         h = std::max(h, c);
         l = std::min(l, c);
         rowMax[j] = std::max(rowMax[j], c);
-        rowMin[j] = std::min(rowMin[j], c);
     };
     unsigned i = 0;
     for (; i + 2 < NE; i += 2) {
@@ -362,7 +357,7 @@ __attribute__((target("avx2"))) void CosinePassAvx2(const double* nx, const doub
         unsigned j = i + 2;
         for (; j + 4 <= NE; j += 4) {
             const __m256d X = _mm256_loadu_pd(nx + j), Y = _mm256_loadu_pd(ny + j), Z = _mm256_loadu_pd(nz + j);
-            __m256d mj = _mm256_loadu_pd(rowMax + j), nj = _mm256_loadu_pd(rowMin + j);
+            __m256d mj = _mm256_loadu_pd(rowMax + j);
             const __m256d cA =
                 _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(xa, X), _mm256_mul_pd(ya, Y)), _mm256_mul_pd(za, Z));
             const __m256d cB =
@@ -371,14 +366,11 @@ __attribute__((target("avx2"))) void CosinePassAvx2(const double* nx, const doub
             hiA = _mm256_max_pd(cA, hiA);
             loA = _mm256_min_pd(cA, loA);
             mj = _mm256_max_pd(cA, mj);
-            nj = _mm256_min_pd(cA, nj);
             const __m256d reachB = _mm256_cmp_pd(cB, _mm256_sub_pd(_mm256_min_pd(hiB, mj), margin), _CMP_GE_OQ);
             hiB = _mm256_max_pd(cB, hiB);
             loB = _mm256_min_pd(cB, loB);
             mj = _mm256_max_pd(cB, mj);
-            nj = _mm256_min_pd(cB, nj);
             _mm256_storeu_pd(rowMax + j, mj);
-            _mm256_storeu_pd(rowMin + j, nj);
             if (_mm256_movemask_pd(_mm256_or_pd(reachA, reachB)) == 0) continue;
             const int ma = _mm256_movemask_pd(reachA), mb = _mm256_movemask_pd(reachB);
             alignas(32) double A[4], B[4];
@@ -450,7 +442,7 @@ void NeighbourBounds(const double* nx, const double* ny, const double* nz, unsig
 }
 
 // Whether every bin from first to last holds the cosine of a pair i < j (formed as CosinePass
-// forms it). The bins of each arrival's largest and smallest cosine hold one; the pairs are
+// forms it). The bins of each arrival's largest cosine and of each rowMin hold one; the pairs are
 // visited until each of the other bins has been seen, which in a block of scattered directions
 // takes a small share of them.
 bool EveryBinOccupied(const double* nx, const double* ny, const double* nz, unsigned NE, const double* rowMax,
@@ -464,7 +456,7 @@ bool EveryBinOccupied(const double* nx, const double* ny, const double* nz, unsi
         return b >= first && b <= last && --missing == 0;
     };
     for (unsigned i = 0; i < NE; ++i)
-        if (see(BinOf(rowMax[i])) || see(BinOf(rowMin[i]))) return true;
+        if (see(BinOf(rowMax[i])) || (rowMin[i] <= 1.0 && see(BinOf(rowMin[i])))) return true;
     for (unsigned i = 0; i + 1 < NE; ++i) {
         const double xi = nx[i], yi = ny[i], zi = nz[i];
         for (unsigned j = i + 1; j < NE; ++j)
@@ -548,7 +540,7 @@ TDirectionGroupList GroupDirections(const TDirection* dir, const float* fatordis
     // i < j always: the angle divides by the first vector's length first.
     auto angle = [&](unsigned i, unsigned j) { return Angle(w.unit[i], w.unit[j]); };
 
-    // Every pair's cosine once: each arrival's largest and smallest.
+    // Every pair's cosine once: each arrival's largest, the smallest of each row.
     constexpr double inf = std::numeric_limits<double>::infinity();
     w.rowMin.assign(NE, inf);
     NeighbourBounds(nx, ny, nz, NE, w);
