@@ -135,11 +135,13 @@ void EarlyArrivalStore::Clear()
     }
     held_.clear();
     held_.shrink_to_fit();
+    Chunks().swap(spare_);
+    lastReused_.clear();
     spilled_.clear();
     spilled_.shrink_to_fit();
     perOrder_.clear();
     perOrder_.shrink_to_fit();
-    high_ = count_ = heldBytes_ = spilledBytes_ = 0;
+    high_ = count_ = heldBytes_ = spilledBytes_ = residentExtra_ = spareBytes_ = 0;
     spillBroken_ = spillDropped_ = false;
     highest_ = -1;
 }
@@ -171,12 +173,14 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes, const S
     const uint32_t bucket = std::min(order, kBuckets - 1);
     if (held_.size() <= bucket) held_.resize(bucket + 1);
     Chunks& chunks = held_[bucket];
+    if (lastReused_.size() <= bucket) lastReused_.resize(bucket + 1, 0);
     if (chunks.empty() || chunks.back().size() + stride_ > chunks.back().capacity()) {
-        chunks.emplace_back();
         // Four times the last, up to blocks of huge pages: pages not yet written cost nothing,
         // while every small page written first costs a fault.
-        const std::size_t records = std::size_t{256} << std::min<std::size_t>(2 * (chunks.size() - 1), 8);
-        chunks.back().reserve(records * stride_);
+        const std::size_t records = std::size_t{256} << std::min<std::size_t>(2 * chunks.size(), 8);
+        const uint64_t used = heldBytes_ + residentExtra_;
+        chunks.push_back(
+            SpareChunk(records * stride_, used < budgetBytes ? budgetBytes - used : 0, lastReused_[bucket]));
     }
     Chunk& to = chunks.back();
     const std::size_t at = to.size();
@@ -191,10 +195,55 @@ bool EarlyArrivalStore::Add(const uint32_t* words, uint64_t budgetBytes, const S
     }
     highest_ = std::max<int64_t>(highest_, order);
     heldBytes_ += std::size_t{stride_} * sizeof(uint32_t);
-    return heldBytes_ <= budgetBytes || SpillAll(stop);
+    // A spare chunk's memory is in use already: its records take none.
+    if (lastReused_[bucket]) residentExtra_ -= std::size_t{stride_} * sizeof(uint32_t);
+    const uint64_t used = heldBytes_ + residentExtra_;
+    if (used > budgetBytes) return Spill(stop, true);
+    // Spare chunks beyond what the budget leaves go back.
+    while (!spare_.empty() && used + spareBytes_ > budgetBytes) {
+        spareBytes_ -= spare_.back().capacity() * sizeof(uint32_t);
+        spare_.pop_back();
+    }
+    return true;
+}
+
+EarlyArrivalStore::Chunk EarlyArrivalStore::SpareChunk(std::size_t words, uint64_t room, char& reused)
+{
+    // The smallest spare chunk that holds the words without holding four times as many, and
+    // whose memory fits in the room the budget leaves (a spill must take more than a chunk).
+    std::size_t best = spare_.size();
+    for (std::size_t k = 0; k < spare_.size(); ++k) {
+        const std::size_t c = spare_[k].capacity();
+        if (c >= words && c < 4 * words && c * sizeof(uint32_t) <= room &&
+            (best == spare_.size() || c < spare_[best].capacity()))
+            best = k;
+    }
+    Chunk chunk;
+    reused = best < spare_.size();
+    if (reused) {
+        const uint64_t bytes = spare_[best].capacity() * sizeof(uint32_t);
+        spareBytes_ -= bytes;
+        residentExtra_ += bytes;
+        chunk = std::move(spare_[best]);
+        spare_[best] = std::move(spare_.back());
+        spare_.pop_back();
+    } else {
+        chunk.reserve(words);
+    }
+    return chunk;
 }
 
 bool EarlyArrivalStore::SpillAll(const StopProbe& stop)
+{
+    const bool ok = Spill(stop, false);
+    Chunks().swap(spare_);
+    spareBytes_ = 0;
+    // The freed chunks go back to the system now, not when the heap's top happens to be free.
+    ::malloc_trim(0);
+    return ok;
+}
+
+bool EarlyArrivalStore::Spill(const StopProbe& stop, bool reuse)
 {
     if (heldBytes_ == 0) return true;
     // After a failed write the file's end is not known, and a dropped file is gone: the
@@ -227,19 +276,33 @@ bool EarlyArrivalStore::SpillAll(const StopProbe& stop)
         if (!ok) break;
         spilled_[b].insert(spilled_[b].end(), blocks.begin(), blocks.end());
         for (const Block& k : blocks) heldBytes_ -= k.records * stride_ * sizeof(uint32_t);
-        // A stopped spill keeps the bucket's later chunks, which follow its blocks in line order.
-        if (stopped)
-            chunks.erase(chunks.begin(), chunks.begin() + static_cast<std::ptrdiff_t>(written));
-        else
-            Chunks().swap(chunks);
+        // The chunks written are kept for the records that follow while tracing: memory handed
+        // back at every spill is faulted in again page by page. A stopped spill keeps the
+        // bucket's later chunks, which follow its blocks in line order.
+        if (reuse)
+            for (std::size_t k = 0; k < written; ++k) {
+                chunks[k].clear();
+                spareBytes_ += chunks[k].capacity() * sizeof(uint32_t);
+                spare_.push_back(std::move(chunks[k]));
+            }
+        chunks.erase(chunks.begin(), chunks.begin() + static_cast<std::ptrdiff_t>(written));
+        if (chunks.empty() && b < lastReused_.size()) lastReused_[b] = 0;
     }
     if (f && std::fclose(f) != 0) ok = false;
     spilledBytes_ = end;
-    // The freed chunks go back to the system now, not when the heap's top happens to be free.
-    ::malloc_trim(0);
+    CountResident();
     // Blocks recorded before a failed write are read back by their offsets; the rest stays held.
     if (!ok) spillBroken_ = true;
     return ok;
+}
+
+void EarlyArrivalStore::CountResident()
+{
+    // Only a bucket's last chunk is partly filled.
+    residentExtra_ = 0;
+    for (std::size_t b = 0; b < held_.size() && b < lastReused_.size(); ++b)
+        if (lastReused_[b] && !held_[b].empty())
+            residentExtra_ += (held_[b].back().capacity() - held_[b].back().size()) * sizeof(uint32_t);
 }
 
 bool EarlyArrivalStore::Gather(uint32_t lo, uint32_t hi, RecordWords& out, const StopProbe& stop) const
@@ -314,6 +377,7 @@ void EarlyArrivalStore::Truncate(uint64_t count)
             if (words.empty()) chunks.pop_back();
         }
     }
+    CountResident();
     std::FILE* f = nullptr;
     std::vector<uint32_t> record(stride_);
     for (std::vector<Block>& blocks : spilled_) {

@@ -58,7 +58,8 @@ public:
     uint64_t HighOrders() const { return high_; }
     static constexpr uint32_t CountedOrders() { return kBuckets - 1; }
     bool Spilled() const { return !spilled_.empty() && spilledBytes_ > 0; }
-    // Moves every record held in memory to the scratch file. False on a write failure.
+    // Moves every record held in memory to the scratch file and frees the memory. False on a
+    // write failure.
     bool SpillAll(const StopProbe& stop = {});
 
     // The records of orders lo .. hi appended to out in order of their bucket (orders below
@@ -96,7 +97,16 @@ private:
     // was given, so that no record is copied while the records come in.
     using Chunk = std::vector<uint32_t, BigBlockAllocator<uint32_t>>;
     using Chunks = std::vector<Chunk>;
-    std::vector<Chunks> held_;                 // [bucket]
+    std::vector<Chunks> held_;  // [bucket]
+    // Chunks a spill emptied, taken again by the records that follow, and per bucket whether
+    // its last chunk is one: its memory is all in use, not just what its records fill.
+    Chunks spare_;
+    std::vector<char> lastReused_;
+    uint64_t spareBytes_ = 0;
+    uint64_t residentExtra_ = 0;  // of the held spare chunks, beyond their records
+    Chunk SpareChunk(std::size_t words, uint64_t room, char& reused);
+    bool Spill(const StopProbe& stop, bool reuse);
+    void CountResident();
     std::vector<std::vector<Block>> spilled_;  // [bucket]
     std::vector<uint64_t> perOrder_;
     uint64_t high_ = 0;

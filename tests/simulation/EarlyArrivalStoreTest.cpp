@@ -194,7 +194,8 @@ TEST(EarlyArrivalStore, SpilledRecordsComeBackAsHeldOnes)
         return out;
     };
     const uint64_t perRecord = stride * sizeof(uint32_t);
-    for (uint64_t budget : {uint64_t{1} << 40, uint64_t{0}, 37 * perRecord}) {
+    // (A budget of a few first chunks: chunks a spill empties take the next records.)
+    for (uint64_t budget : {uint64_t{1} << 40, uint64_t{0}, 37 * perRecord, 600 * perRecord}) {
         SCOPED_TRACE(budget);
         Store store;
         store.Reset(kBands, (dir.dir / "early.records").string());
